@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Installs what the program needs on Debian 12, builds it, and runs it or its
+# tests.
+#
+#   scripts/dev.sh run     install, build, start the program
+#   scripts/dev.sh test    install, build, run every test
+#   scripts/dev.sh build   build only
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${OSTREL_BUILD_DIR:-$here/build}"
+
+packages=(build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-svg-dev
+  libsqlite3-dev libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool x11-utils trayer imagemagick dbus-daemon dbus-x11
+  fonts-dejavu-core)
+
+install_packages() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update
+  $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+build_all() {
+  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_BUILD_TESTS=ON
+  cmake --build "$build" -j "$(nproc)"
+}
+
+case "${1:-}" in
+  run)
+    install_packages
+    build_all
+    exec "$build/bin/ostrel-organizer"
+    ;;
+  test)
+    install_packages
+    build_all
+    cd "$build"
+    ctest --output-on-failure -j "$(nproc)" --timeout 600
+    ;;
+  build)
+    build_all
+    ;;
+  *)
+    echo "usage: $0 run|test|build" >&2
+    exit 2
+    ;;
+esac

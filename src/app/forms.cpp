@@ -1,0 +1,43 @@
+#include "app/forms.h"
+
+#include <algorithm>
+
+#include "clock/clock_window.h"
+#include "data/data_module.h"
+
+namespace ostrel {
+
+TDataModule1* DataModule1 = nullptr;
+TfrmClock* frmClock = nullptr;
+
+namespace {
+std::vector<QWidget*> g_forms;
+}
+
+const std::vector<QWidget*>& applicationForms() {
+    return g_forms;
+}
+
+void registerApplicationForm(QWidget* form) {
+    g_forms.push_back(form);
+    QObject::connect(form, &QObject::destroyed, [form] {
+        g_forms.erase(std::remove(g_forms.begin(), g_forms.end(), form), g_forms.end());
+    });
+}
+
+void createForms() {
+    DataModule1 = new TDataModule1();
+    frmClock = new TfrmClock();
+    registerApplicationForm(frmClock);
+}
+
+void destroyForms() {
+    // Most recently created first.
+    std::vector<QWidget*> forms = g_forms;
+    for (auto it = forms.rbegin(); it != forms.rend(); ++it) delete *it;
+    frmClock = nullptr;
+    delete DataModule1;
+    DataModule1 = nullptr;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,29 @@
+#pragma once
+// One global reference per long-lived window and one for the data module.
+// They are set by start-up in the order below and stay valid until the end
+// of the run; every window reaches the others through them.
+
+#include <QWidget>
+
+#include <vector>
+
+namespace ostrel {
+
+class TDataModule1;
+class TfrmClock;
+
+extern TDataModule1* DataModule1;
+extern TfrmClock* frmClock;
+
+// Windows owned by the application, in creation order (the ones the
+// language switch translates together).
+const std::vector<QWidget*>& applicationForms();
+void registerApplicationForm(QWidget* form);
+
+// Creates the data module and then every window, in the fixed order.
+void createForms();
+// Destroys the windows, the most recently created first, then the data
+// module.
+void destroyForms();
+
+}  // namespace ostrel

@@ -1,0 +1,49 @@
+#include "app/startup.h"
+
+#include <QTimer>
+
+#include "app/application.h"
+#include "app/forms.h"
+#include "clock/clock_window.h"
+#include "data/data_module.h"
+#include "platform/instance_guard.h"
+#include "ui/dialog_service.h"
+#include "ui/error_display.h"
+
+namespace ostrel {
+
+int runOrganizer(int argc, char** argv) {
+    OstrelApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("ostrel-organizer"));
+    app.setApplicationVersion(QStringLiteral("1.1.1"));
+
+    // A second copy asks the first to come forward and ends, touching
+    // neither the database nor the settings.
+    InstanceGuard guard(instanceKey(QCoreApplication::applicationFilePath()));
+    if (!guard.isFirstInstance()) {
+        guard.activatePreviousInstance();
+        return 0;
+    }
+
+    installDialogServiceFromEnvironment();
+    app.setQuitOnLastWindowClosed(false);
+    OstrelApplication::setTitle(QStringLiteral("Ostrel Organizer"));
+
+    try {
+        createForms();
+        QObject::connect(frmClock, &TfrmClock::closed, &app, &QCoreApplication::quit);
+        QObject::connect(&guard, &InstanceGuard::activationRequested, frmClock, &TfrmClock::bringToFront);
+        DataModule1->InitReminders();
+    } catch (...) {
+        showCurrentError();
+        destroyForms();
+        return 1;
+    }
+
+    frmClock->show();
+    const int rc = app.exec();
+    destroyForms();
+    return rc;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct sqlite3;
+
+namespace ostrel::sql {
+
+// The one connection of the program. It opens by itself at the first
+// statement and stays open until it is closed or destroyed. Opening never
+// creates the file: a missing or damaged file makes the first statement fail
+// with the engine's error.
+class Connection {
+public:
+    Connection() = default;
+    explicit Connection(std::string path);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Closes the connection and sets the file for the next opening.
+    void setPath(std::string path);
+    const std::string& path() const { return path_; }
+
+    bool isOpen() const { return db_ != nullptr; }
+    // The open handle; opens the file first when needed. Throws DbError.
+    sqlite3* handle();
+    void close();
+
+    std::int64_t lastInsertRowId();
+    int changes();
+
+private:
+    void open();
+
+    std::string path_;
+    sqlite3* db_ = nullptr;
+};
+
+// Registers the date-time and text functions of dialect.h on a handle.
+void registerJetFunctions(sqlite3* db);
+
+}  // namespace ostrel::sql

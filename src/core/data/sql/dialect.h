@@ -1,0 +1,29 @@
+#pragma once
+// Where our SQL differs from the desktop engine the statements were first
+// written for. The statements in the code are written in SQLite's dialect
+// with exactly these changes and no others:
+//
+//  1. Texts are joined with || instead of +. Both give null when either side
+//     is null, so "Str(x) || ' ' || Descript" behaves like "Str(x) + ' ' +
+//     Descript".
+//  2. The column Group is written [Group] everywhere, also after a table name
+//     (AddressBook.[Group]), since GROUP is a keyword in SQLite even there.
+//  3. Int(x) returns the date of a date-time: it truncates toward zero, which
+//     for the negative values of dates before 1899-12-30 is still the date
+//     (-1.25 is 1899-12-29 06:00, its date -1). Plain numbers are never passed
+//     to Int by the program.
+//  4. Now(), Int(), TimeValue(), Month(), Day() and Str() are functions we
+//     register on the connection (jet_functions.cpp); Now() reads the
+//     program's clock service, so tests control it.
+//  5. Time values are always bound as doubles, never passed through text.
+//
+// Everything else (IN lists, LEFT JOIN nested in parentheses, UNION with
+// ORDER BY a column name, ORDER BY 1, Min() over no rows giving one null row,
+// named parameters written :Name) is accepted by SQLite as written.
+
+namespace ostrel::sql {
+
+// Joins a statement's lines the way the query object does.
+inline constexpr const char* kLineBreak = "\r\n";
+
+}  // namespace ostrel::sql

@@ -1,0 +1,147 @@
+#include "core/time/datetime.h"
+
+#include <cmath>
+#include <ctime>
+#include <algorithm>
+
+namespace ostrel {
+namespace {
+
+// Days since 1970-01-01 of a proleptic Gregorian date.
+std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+CivilDate civilFromDays(std::int64_t z) {
+    z += 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t y = static_cast<std::int64_t>(yoe) + era * 400;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned m = mp + (mp < 10 ? 3 : -9);
+    return CivilDate{static_cast<int>(y + (m <= 2)), static_cast<int>(m), static_cast<int>(d)};
+}
+
+constexpr std::int64_t kEpochOffsetDays = 25569;  // 1899-12-30 .. 1970-01-01
+
+}  // namespace
+
+bool isLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int daysInMonth(int year, int month) {
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12) return 0;
+    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+bool isValidDate(int year, int month, int day) {
+    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= daysInMonth(year, month);
+}
+
+bool isValidTime(int hour, int minute, int second, int msec) {
+    return hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60 &&
+           msec >= 0 && msec < 1000;
+}
+
+double encodeDate(int year, int month, int day) {
+    return static_cast<double>(daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) +
+                               kEpochOffsetDays);
+}
+
+double encodeTime(int hour, int minute, int second, int msec) {
+    const double ms = ((hour * 60.0 + minute) * 60.0 + second) * 1000.0 + msec;
+    return ms / kMsPerDay;
+}
+
+DateTime combineDateTime(double date, double timeOfDay) {
+    return date < 0 ? date - timeOfDay : date + timeOfDay;
+}
+
+DateTime encodeDateTime(const CivilDateTime& dt) {
+    return combineDateTime(encodeDate(dt.date.year, dt.date.month, dt.date.day),
+                           encodeTime(dt.time.hour, dt.time.minute, dt.time.second, dt.time.msec));
+}
+
+double datePart(DateTime dt) {
+    return std::trunc(dt);
+}
+
+double timePart(DateTime dt) {
+    return std::fabs(dt - std::trunc(dt));
+}
+
+CivilDate decodeDate(DateTime dt) {
+    return decodeDateTime(dt).date;
+}
+
+CivilTime decodeTime(DateTime dt) {
+    return decodeDateTime(dt).time;
+}
+
+CivilDateTime decodeDateTime(DateTime dt) {
+    double date = datePart(dt);
+    auto ms = static_cast<std::int64_t>(std::llround(timePart(dt) * kMsPerDay));
+    if (ms >= static_cast<std::int64_t>(kMsPerDay)) {
+        // 23:59:59.9996 rounds to the next midnight.
+        ms -= static_cast<std::int64_t>(kMsPerDay);
+        date += 1;
+    }
+    CivilDateTime out;
+    out.date = civilFromDays(static_cast<std::int64_t>(date) - kEpochOffsetDays);
+    out.time.msec = static_cast<int>(ms % 1000);
+    ms /= 1000;
+    out.time.second = static_cast<int>(ms % 60);
+    ms /= 60;
+    out.time.minute = static_cast<int>(ms % 60);
+    out.time.hour = static_cast<int>(ms / 60);
+    return out;
+}
+
+int dayOfWeek(DateTime dt) {
+    // 1899-12-30 was a Saturday (7).
+    const auto days = static_cast<std::int64_t>(datePart(dt));
+    const auto r = ((days + 6) % 7 + 7) % 7;  // 0 = Sunday
+    return static_cast<int>(r) + 1;
+}
+
+DateTime fromUnixSecondsLocal(double unixSeconds) {
+    const double whole = std::floor(unixSeconds);
+    const std::time_t t = static_cast<std::time_t>(whole);
+    std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &t);
+#else
+    localtime_r(&t, &tm);
+#endif
+    const double frac = unixSeconds - whole;
+    CivilDateTime c;
+    c.date = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
+    c.time = {tm.tm_hour, tm.tm_min, std::min(tm.tm_sec, 59), 0};
+    return encodeDateTime(c) + frac / kSecondsPerDay;
+}
+
+double toUnixSecondsLocal(DateTime dt) {
+    const CivilDateTime c = decodeDateTime(dt);
+    std::tm tm{};
+    tm.tm_year = c.date.year - 1900;
+    tm.tm_mon = c.date.month - 1;
+    tm.tm_mday = c.date.day;
+    tm.tm_hour = c.time.hour;
+    tm.tm_min = c.time.minute;
+    tm.tm_sec = c.time.second;
+    tm.tm_isdst = -1;
+    return static_cast<double>(std::mktime(&tm)) + c.time.msec / 1000.0;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,92 @@
+#include "platform/instance_guard.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace ostrel {
+namespace {
+
+constexpr QLatin1String kRaiseRequest("raise\n");
+
+QString defaultFolder() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir() && QFileInfo(runtime).isWritable()) return runtime;
+    return QDir::tempPath();
+}
+
+QString userTag() {
+#ifdef Q_OS_UNIX
+    return QString::number(getuid());
+#else
+    return qEnvironmentVariable("USERNAME");
+#endif
+}
+
+}  // namespace
+
+QString instanceKey(const QString& executablePath) {
+    QString name = QFileInfo(executablePath).fileName();
+    const int dot = name.indexOf(QLatin1Char('.'));
+    if (dot >= 0) name.truncate(dot);
+    if (name.size() > 1) name = name.left(1) + name.mid(1).toLower();
+    return QStringLiteral("PREVINST:") + name.left(512);
+}
+
+InstanceGuard::InstanceGuard(const QString& key, const QString& folder, QObject* parent) : QObject(parent) {
+    // The key may hold characters and lengths a socket path cannot, so the
+    // files are named after its hash, per user.
+    const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(20);
+    const QString base = (folder.isEmpty() ? defaultFolder() : folder) + QStringLiteral("/ostrel-") +
+                         QString::fromLatin1(hash) + QLatin1Char('-') + userTag();
+    lockPath_ = base + QStringLiteral(".lock");
+    serverName_ = base + QStringLiteral(".sock");
+
+    lock_ = std::make_unique<QLockFile>(lockPath_);
+    lock_->setStaleLockTime(0);  // stale only when its process is gone
+    first_ = lock_->tryLock(0);
+    if (!first_) return;
+
+    server_ = new QLocalServer(this);
+    QLocalServer::removeServer(serverName_);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    if (server_->listen(serverName_))
+        connect(server_, &QLocalServer::newConnection, this, &InstanceGuard::onNewConnection);
+}
+
+InstanceGuard::~InstanceGuard() {
+    if (server_) server_->close();
+    if (lock_ && first_) lock_->unlock();
+}
+
+void InstanceGuard::activatePreviousInstance() {
+    if (first_) {
+        emit activationRequested();
+        return;
+    }
+    QLocalSocket socket;
+    socket.connectToServer(serverName_);
+    if (!socket.waitForConnected(1000)) return;
+    socket.write(kRaiseRequest.data(), kRaiseRequest.size());
+    socket.waitForBytesWritten(1000);
+    socket.disconnectFromServer();
+}
+
+void InstanceGuard::onNewConnection() {
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            const QByteArray request = socket->readAll();
+            if (request.startsWith("raise")) emit activationRequested();
+            socket->disconnectFromServer();
+        });
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    }
+}
+
+}  // namespace ostrel

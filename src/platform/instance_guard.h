@@ -1,0 +1,51 @@
+#pragma once
+// One copy of the program per user session. The first copy holds a lock
+// file and listens on a local socket; a later copy finds the lock taken,
+// asks the first copy over the socket to come forward, and ends.
+
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QLocalServer;
+
+namespace ostrel {
+
+// "PREVINST:" + the default title derived from the executable's file name:
+// the name without its folder and without everything from its first "." on,
+// first character unchanged, later characters lower-cased, at most 512
+// characters.
+QString instanceKey(const QString& executablePath);
+
+class InstanceGuard : public QObject {
+    Q_OBJECT
+public:
+    // folder: where the lock and socket live; empty picks the user's runtime
+    // folder (or the temporary folder).
+    explicit InstanceGuard(const QString& key, const QString& folder = {}, QObject* parent = nullptr);
+    ~InstanceGuard() override;
+
+    bool isFirstInstance() const { return first_; }
+    // In a later copy: asks the first copy to come forward (waits at most a
+    // second). In the first copy: emits activationRequested.
+    void activatePreviousInstance();
+
+    QString lockFilePath() const { return lockPath_; }
+    QString serverName() const { return serverName_; }
+
+signals:
+    void activationRequested();
+
+private:
+    void onNewConnection();
+
+    QString lockPath_;
+    QString serverName_;
+    std::unique_ptr<QLockFile> lock_;
+    QLocalServer* server_ = nullptr;
+    bool first_ = false;
+};
+
+}  // namespace ostrel

@@ -1,0 +1,77 @@
+#pragma once
+// Every message box and every file, font and colour dialog of the program
+// goes through one service, so tests can replace it and read what the user
+// would have been told.
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+class QWidget;
+
+namespace ostrel {
+
+enum class MsgIcon { None, Information, Warning, Error, Question };
+
+// Buttons as a bit set; the answer is one of them.
+enum MsgButton : unsigned {
+    MsgOk = 1u << 0,
+    MsgCancel = 1u << 1,
+    MsgYes = 1u << 2,
+    MsgNo = 1u << 3,
+};
+
+struct MessageRequest {
+    QWidget* parent = nullptr;
+    QString text;
+    QString caption;
+    MsgIcon icon = MsgIcon::None;
+    unsigned buttons = MsgOk;
+};
+
+class DialogService {
+public:
+    virtual ~DialogService() = default;
+    // Shows a message box and returns the button chosen.
+    virtual MsgButton message(const MessageRequest& request) = 0;
+    // Open-file dialog; empty when cancelled.
+    virtual QString openFile(QWidget* parent, const QString& caption, const QString& folder,
+                             const QString& filter) = 0;
+    // Font dialog; returns false when cancelled.
+    virtual bool chooseFont(QWidget* parent, QFont& font) = 0;
+    // Colour dialog; returns false when cancelled.
+    virtual bool chooseColor(QWidget* parent, QColor& color) = 0;
+};
+
+// The real dialogs.
+class QtDialogService final : public DialogService {
+public:
+    MsgButton message(const MessageRequest& request) override;
+    QString openFile(QWidget* parent, const QString& caption, const QString& folder, const QString& filter) override;
+    bool chooseFont(QWidget* parent, QFont& font) override;
+    bool chooseColor(QWidget* parent, QColor& color) override;
+};
+
+// Writes messages to standard error and answers with the first button
+// offered; dialogs are cancelled. Chosen by OSTREL_DIALOGS=stderr, for runs
+// without a user (process tests, scripted checks).
+class StderrDialogService final : public DialogService {
+public:
+    MsgButton message(const MessageRequest& request) override;
+    QString openFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    bool chooseFont(QWidget*, QFont&) override { return false; }
+    bool chooseColor(QWidget*, QColor&) override { return false; }
+};
+
+DialogService& dialogs();
+// Replaces the service (nullptr restores the real dialogs); the caller keeps
+// ownership. Returns the previous replacement, if any.
+DialogService* setDialogService(DialogService* service);
+// Picks the service named by OSTREL_DIALOGS, if any.
+void installDialogServiceFromEnvironment();
+
+// Shorthand for a message box.
+MsgButton showMessage(const QString& text, const QString& caption, MsgIcon icon = MsgIcon::Information,
+                      unsigned buttons = MsgOk, QWidget* parent = nullptr);
+
+}  // namespace ostrel

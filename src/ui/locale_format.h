@@ -1,0 +1,24 @@
+#pragma once
+// Date and time texts in the user's regional formats.
+
+#include <QDateTime>
+#include <QString>
+
+#include "core/time/datetime.h"
+
+namespace ostrel {
+
+// The locale's long time format (hours, minutes, seconds) without a time
+// zone name.
+QString longTimeFormat();
+QString longDateFormat();
+QString shortDateFormat();
+
+QDateTime toQDateTime(DateTime dt);
+DateTime fromQDateTime(const QDateTime& dt);
+
+QString formatLongTime(DateTime dt);
+// Long date, one blank, long time.
+QString formatLongDateTime(DateTime dt);
+
+}  // namespace ostrel
