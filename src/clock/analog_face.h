@@ -1,0 +1,47 @@
+#pragma once
+// The analog face: the dial picture and the paint box that draws the three
+// hands over it.
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+#include "core/clock/analog_hands.h"
+
+class QPainter;
+
+namespace ostrel {
+
+// Reads the dial picture (a JPEG). Throws JpegError, whose text names the
+// file and the reason, when it is missing or damaged.
+QImage loadAnalogDial(const QString& path);
+
+// Pixels of a one-pixel line from `from` towards `to`, the end point itself
+// left out, as the platform's line drawing does.
+std::vector<HandPoint> linePixels(HandPoint from, HandPoint to);
+
+// Draws the hands for a time of day around the centre (cx, cy).
+void paintAnalogHands(QPainter& painter, int hours, int minutes, int seconds, int cx, int cy);
+
+// `pbArrows`: a transparent paint box over the dial that draws the hands for
+// the present (the clock service's time). The centre comes from the window
+// it lies in, not from its own size.
+class TArrowsPaintBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit TArrowsPaintBox(QWidget* parent = nullptr);
+
+    // Draw only while this says so (the clock window is in its analog mode).
+    std::function<bool()> shouldDraw;
+
+    // The paint handler.
+    void pbArrowsPaint(QPainter& painter);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+}  // namespace ostrel

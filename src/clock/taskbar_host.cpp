@@ -1,0 +1,91 @@
+#include "clock/taskbar_host.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace ostrel {
+
+namespace {
+constexpr int kInitialSystemClockWidth = 60;
+
+ScreenRect toScreenRect(const QRect& r) {
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+}  // namespace
+
+ScreenRect taskbarStrip(const QRect& screen, const QRect& workArea) {
+    const ScreenRect s = toScreenRect(screen);
+    const ScreenRect w = toScreenRect(workArea);
+    // A panel along the bottom is the part of the screen below the work
+    // area; one too thin to hold anything is treated as none.
+    const int panel = s.bottom - w.bottom;
+    const int height = panel >= 2 * VirtualTaskbar::kTaskbarBorder + 8 ? panel : kDefaultTaskbarHeight;
+    return {s.left, s.bottom - height, s.right, s.bottom};
+}
+
+TaskbarClockHost::TaskbarClockHost()
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
+                           Qt::WindowStaysOnTopHint | Qt::Tool | Qt::WindowDoesNotAcceptFocus) {
+    setObjectName(QStringLiteral("ClockHost"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+TaskbarEmbedding& taskbarEmbedding() {
+    static TaskbarEmbedding embedding;
+    return embedding;
+}
+
+QWidget* TaskbarEmbedding::host() const {
+    return host_.data();
+}
+
+void TaskbarEmbedding::createHost() {
+    removeHost();
+    bar_.reset();
+    host_ = new TaskbarClockHost;
+    host_->setGeometry(0, 0, 0, 0);
+    // A change of the work area (the panel moved or resized) lays the
+    // taskbar out again at once.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        QObject::connect(screen, &QScreen::availableGeometryChanged, host_, [this] { update(); });
+    host_->show();
+}
+
+void TaskbarEmbedding::embed(QWidget* clock) {
+    if (!host_ || !clock) return;
+    if (clock->parentWidget() != host_) {
+        clockFlags_ = clock->windowFlags();
+        const QSize size = clock->size();
+        clock->setParent(host_, Qt::Widget);
+        clock->resize(size);
+    }
+    clock_ = clock;
+}
+
+void TaskbarEmbedding::update() {
+    if (!host_ || !clock_ || clock_->parentWidget() != host_) return;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const ScreenRect strip = taskbarStrip(screen->geometry(), screen->availableGeometry());
+    // A new work area (the panel moved or changed size) starts a new
+    // virtual taskbar.
+    if (!bar_ || !(bar_->taskbar() == strip)) bar_.emplace(strip, kInitialSystemClockWidth);
+
+    const QPoint origin = clock_->mapToGlobal(QPoint(0, 0));
+    const ScreenRect f{origin.x(), origin.y(), origin.x() + clock_->width(), origin.y() + clock_->height()};
+    const WindowPlacement p = updateVirtualTaskbar(*bar_, f, true);
+    const QRect wanted(p.x, p.y, std::max(p.width, 0), std::max(p.height, 0));
+    if (host_->geometry() != wanted) host_->setGeometry(wanted);
+}
+
+void TaskbarEmbedding::removeHost() {
+    if (clock_ && host_ && clock_->parentWidget() == host_) {
+        clock_->hide();
+        clock_->setParent(nullptr, clockFlags_);
+    }
+    if (host_) delete host_.data();
+    bar_.reset();
+}
+
+}  // namespace ostrel
