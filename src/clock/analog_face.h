@@ -7,7 +7,6 @@
 #include <QWidget>
 
 #include <functional>
-#include <vector>
 
 #include "core/clock/analog_hands.h"
 
@@ -18,10 +17,6 @@ namespace ostrel {
 // Reads the dial picture (a JPEG). Throws JpegError, whose text names the
 // file and the reason, when it is missing or damaged.
 QImage loadAnalogDial(const QString& path);
-
-// Pixels of a one-pixel line from `from` towards `to`, the end point itself
-// left out, as the platform's line drawing does.
-std::vector<HandPoint> linePixels(HandPoint from, HandPoint to);
 
 // Draws the hands for a time of day around the centre (cx, cy).
 void paintAnalogHands(QPainter& painter, int hours, int minutes, int seconds, int cx, int cy);

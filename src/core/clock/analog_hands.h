@@ -4,6 +4,7 @@
 // against this function.
 
 #include <array>
+#include <vector>
 
 namespace ostrel {
 
@@ -41,6 +42,15 @@ struct HandEnds {
     HandPoint hour;
     friend bool operator==(const HandEnds&, const HandEnds&) = default;
 };
+
+// Pixels of a one-pixel line from `from` towards `to`, the end point itself
+// left out, as the platform's line drawing does.
+std::vector<HandPoint> linePixels(HandPoint from, HandPoint to);
+
+// Pixels of a hand drawn with a pen `width` pixels wide: the line above,
+// thickened across its main direction (for width 2 by one pixel to the right
+// of or below it, for width 3 by one on either side).
+std::vector<HandPoint> handPixels(HandPoint from, HandPoint to, int width);
 
 // End points of the three hands for hours 0..23, minutes and seconds
 // (milliseconds are not shown).

@@ -50,3 +50,22 @@ TEST(AnalogHands, FollowTheCentre) {
     EXPECT_EQ(b.second, (ostrel::HandPoint{a.second.x + 12, a.second.y - 8}));
     EXPECT_EQ(b.hour, (ostrel::HandPoint{a.hour.x + 12, a.hour.y - 8}));
 }
+
+TEST(AnalogHands, HandPixelsLeaveTheEndPointOutAndThickenAcross) {
+    using ostrel::HandPoint;
+    using ostrel::handPixels;
+    // Straight down, one pixel wide: 48,48 .. 48,86.
+    auto px = handPixels({48, 48}, {48, 87}, 1);
+    ASSERT_EQ(px.size(), 39u);
+    EXPECT_EQ(px.back(), (HandPoint{48, 86}));
+    // Mostly sideways, three wide: a row above and below each pixel.
+    px = handPixels({48, 48}, {26, 32}, 3);
+    EXPECT_EQ(px.size(), 22u * 3u);
+    EXPECT_EQ(px[0], (HandPoint{48, 47}));
+    EXPECT_EQ(px[2], (HandPoint{48, 49}));
+    // Mostly upwards, two wide: the column to the right as well.
+    px = handPixels({48, 48}, {49, 11}, 2);
+    EXPECT_EQ(px.size(), 37u * 2u);
+    EXPECT_EQ(px[1], (HandPoint{49, 48}));
+    EXPECT_TRUE(handPixels({5, 5}, {5, 5}, 3).empty());
+}
