@@ -11,7 +11,7 @@
 #include <QSet>
 #include <QtTest>
 
-#include "clock/analog_face.h"
+#include "clock/analog_painter.h"
 #include "core/clock/analog_hands.h"
 #include "core/image/jpeg_reader.h"
 #include "core/time/datetime.h"

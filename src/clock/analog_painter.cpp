@@ -1,4 +1,4 @@
-#include "clock/analog_face.h"
+#include "clock/analog_painter.h"
 
 #include <QPainter>
 

@@ -1,5 +1,5 @@
 #pragma once
-// The analog face: the dial picture and the paint box that draws the three
+// Drawing the analog face: reading the dial picture and painting the three
 // hands over it.
 
 #include <QImage>
