@@ -338,6 +338,13 @@ bool IniFile::hasKey(std::string_view section, std::string_view key) const {
     return findKey(doc, section, key) != nullptr;
 }
 
+std::optional<std::string> IniFile::findValue(std::string_view section, std::string_view key) const {
+    const Document doc = load(path_);
+    const Line* line = findKey(doc, section, key);
+    if (!line) return std::nullopt;
+    return truncateValue(line->value);
+}
+
 void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
     checkSectionName(section);
     checkKeyName(key);

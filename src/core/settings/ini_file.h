@@ -52,6 +52,8 @@ public:
     // that name). Values as readString gives them.
     std::vector<std::pair<std::string, std::string>> readSection(std::string_view section) const;
     bool hasKey(std::string_view section, std::string_view key) const;
+    // The value as readString gives it, or nothing when the key is missing.
+    std::optional<std::string> findValue(std::string_view section, std::string_view key) const;
     // Whether the file exists (a missing file reads as empty).
     bool exists() const;
 

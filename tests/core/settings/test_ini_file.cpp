@@ -94,6 +94,8 @@ TEST_F(IniFileTest, ReadsStringsByProfileRules) {
 
     EXPECT_TRUE(ini.hasKey("general", "EMPTY"));
     EXPECT_FALSE(ini.hasKey("General", "Second"));
+    EXPECT_EQ(ini.findValue("General", "Empty"), std::optional<std::string>(""));
+    EXPECT_EQ(ini.findValue("General", "Nope"), std::nullopt);
 }
 
 TEST_F(IniFileTest, MissingFileReadsAsDefaults) {
