@@ -316,7 +316,10 @@ QStringList LanguageList() {
         if (!names.contains(name)) names << name;
     }
     std::sort(names.begin(), names.end(),
-              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+              [](const QString& a, const QString& b) {
+                  const int folded = a.compare(b, Qt::CaseInsensitive);
+                  return folded != 0 ? folded < 0 : a < b;
+              });
     return names;
 }
 
