@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -19,6 +21,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStringDecoder>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -89,6 +92,8 @@ struct SmallWindow {
     QMenu* pmMenu;
     QAction* miExit;
     QSpinBox* seValue;
+    QTableWidget* grList;
+    QFileDialog* OpenPictureDialog1;
     Probe* probe;
 
     explicit SmallWindow(const QString& name) {
@@ -118,6 +123,10 @@ struct SmallWindow {
         seValue = static_cast<QSpinBox*>(named(new QSpinBox(&form), "seValue"));
         seValue->setRange(0, 99);
         seValue->setValue(5);
+        grList = static_cast<QTableWidget*>(named(new QTableWidget(2, 3, &form), "grList"));
+        grList->setHorizontalHeaderLabels({QStringLiteral("TDID"), QStringLiteral("Date"), QStringLiteral("Title")});
+        grList->setColumnHidden(0, true);
+        OpenPictureDialog1 = static_cast<QFileDialog*>(named(new QFileDialog(&form), "OpenPictureDialog1"));
         probe = static_cast<Probe*>(named(new Probe, "probe"));
         probe->setParent(&form);
     }
@@ -183,6 +192,10 @@ private slots:
                    "lbTitle.Alignment=1\r\n"              // flags (a set): left alone
                    "btnOK.Enabled=0\r\n"
                    "btnOK.Width=5\r\n"                    // read-only: skipped
+                   "grList.Titles(0)=Datum\r\n"         // column titles skip hidden columns
+                   "grList.Titles(1)=Titel\r\n"
+                   "grList.Titles(2)=no third visible column\r\n"
+                   "OpenPictureDialog1=Associated photo...\r\n"  // a file dialog: its title
                    "probe.Mark=xyz\r\n"
                    "probe.Ratio=2.5\r\n"
                    "probe.Tags=a, \"b, c\" ,d\r\n"        // string list as comma text
@@ -230,6 +243,10 @@ private slots:
         QCOMPARE(w.edTitle->echoMode(), QLineEdit::Password);
         QCOMPARE(w.lbTitle->alignment(), Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
         QVERIFY(!w.btnOK->isEnabled());
+        QCOMPARE(w.grList->horizontalHeaderItem(0)->text(), QStringLiteral("TDID"));
+        QCOMPARE(w.grList->horizontalHeaderItem(1)->text(), QStringLiteral("Datum"));
+        QCOMPARE(w.grList->horizontalHeaderItem(2)->text(), QStringLiteral("Titel"));
+        QCOMPARE(w.OpenPictureDialog1->windowTitle(), QStringLiteral("Associated photo..."));
         QCOMPARE(w.probe->mark, QLatin1Char('x'));
         QCOMPARE(w.probe->ratio, 2.5);
         QCOMPARE(w.probe->tags, (QStringList{QStringLiteral("a"), QStringLiteral("b, c"), QStringLiteral("d")}));
