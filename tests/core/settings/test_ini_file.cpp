@@ -207,6 +207,16 @@ TEST_F(IniFileTest, WritingCreatesAMissingFileAndLeavesNoTemporaryFiles) {
     EXPECT_FALSE(other.exists());
 }
 
+TEST_F(IniFileTest, WritingKeepsEachLinesOwnEnding) {
+    writeFile(file, "[A]\nx=1\r\ny=2");
+    EXPECT_EQ(ini.readInteger("A", "y", 0), 2);
+    ini.writeString("A", "z", "3");
+    EXPECT_EQ(readFile(file), "[A]\nx=1\r\ny=2\nz=3\n");
+
+    writeFile(file, "[A]\r\nx=1\r");
+    EXPECT_EQ(ini.readString("A", "x", ""), "1");
+}
+
 TEST_F(IniFileTest, WritingToTheSecondOfTwoSameNamedSectionsGoesToTheFirst) {
     writeFile(file, "[A]\nx=1\n[B]\ny=2\n[a]\nz=3\n");
     ini.writeString("A", "z", "4");
