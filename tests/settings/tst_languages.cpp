@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QColor>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileDialog>
@@ -95,6 +96,7 @@ struct SmallWindow {
     QTableWidget* grList;
     QFileDialog* OpenPictureDialog1;
     Probe* probe;
+    QLabel* lbInOther;
 
     explicit SmallWindow(const QString& name) {
         form.setObjectName(name);
@@ -129,6 +131,10 @@ struct SmallWindow {
         OpenPictureDialog1 = static_cast<QFileDialog*>(named(new QFileDialog(&form), "OpenPictureDialog1"));
         probe = static_cast<Probe*>(named(new Probe, "probe"));
         probe->setParent(&form);
+        // Another window parented to this one: its contents are its own.
+        auto* other = new QDialog(&form);
+        other->setObjectName(QStringLiteral("dlgOther"));
+        lbInOther = static_cast<QLabel*>(named(new QLabel(QStringLiteral("own text"), other), "lbInOther"));
     }
 };
 
@@ -212,6 +218,7 @@ private slots:
                    "cbPostpone)0(=reversed\r\n"
                    "1bad=x\r\n"
                    "btnOK.Caption.Extra=x\r\n"
+                   "lbInOther=not ours\r\n"
                    "HelpContext=8\r\n"                    // the window has no such property
                    "objectName=renamed\r\n"               // never renames a control
                    "[frmOther]\r\n"
@@ -247,6 +254,7 @@ private slots:
         QCOMPARE(w.grList->horizontalHeaderItem(1)->text(), QStringLiteral("Datum"));
         QCOMPARE(w.grList->horizontalHeaderItem(2)->text(), QStringLiteral("Titel"));
         QCOMPARE(w.OpenPictureDialog1->windowTitle(), QStringLiteral("Associated photo..."));
+        QCOMPARE(w.lbInOther->text(), QStringLiteral("own text"));
         QCOMPARE(w.probe->mark, QLatin1Char('x'));
         QCOMPARE(w.probe->ratio, 2.5);
         QCOMPARE(w.probe->tags, (QStringList{QStringLiteral("a"), QStringLiteral("b, c"), QStringLiteral("d")}));
