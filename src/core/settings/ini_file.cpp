@@ -225,6 +225,10 @@ void replaceFile(const std::string& path, const std::string& data) {
 
     struct stat old {};
     const bool hadFile = ::stat(target.c_str(), &old) == 0;
+    // A read-only file stays as it is, even where the folder would let the
+    // rename replace it (and even for root, who may write anything).
+    if (hadFile && (::access(target.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0))
+        throw IniError("cannot write " + path + ": the file is read-only");
 
     std::random_device rd;
     std::string temp;

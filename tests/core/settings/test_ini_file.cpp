@@ -262,6 +262,14 @@ TEST_F(IniFileTest, UnreadableOrUnwritableFilesRaiseIniError) {
     EXPECT_THROW(ini.writeString("General", "Language", "English"), IniError);
     fs::remove(file);
 
+    // A read-only file is not replaced.
+    writeFile(file, "[A]\nx=1\n");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_THROW(ini.writeString("A", "x", "2"), IniError);
+    EXPECT_EQ(readFile(file), "[A]\nx=1\n");
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"ostrel-organizer.ini"});
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+
     // A folder nobody may write to (root ignores permissions: skip then).
     const fs::path locked = dir.path() / "locked";
     fs::create_directory(locked);
