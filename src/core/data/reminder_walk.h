@@ -43,8 +43,8 @@ bool occurrenceActive(DateTime now, DateTime t, std::uint8_t elapseType, std::in
 
 // Whether a row can be walked at all: a known unit and a positive count.
 // A row failing this must not enter the walk (it would never leave it).
-inline bool isRepeating(int periodType, std::int64_t periodInt) {
-    return isPeriodUnit(periodType) && periodInt > 0 && periodInt <= INT32_MAX;
+inline bool isRepeating(std::int64_t periodType, std::int64_t periodInt) {
+    return periodType >= puMinutes && periodType <= puYears && periodInt > 0 && periodInt <= INT32_MAX;
 }
 
 // Walks from t while keepGoing(occurrence) holds and returns the first
