@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "app/app_paths.h"
@@ -147,7 +148,9 @@ void TDataModule1::ShowIfActive(const RegularRow& row, DateTime T, bool Always, 
     if (clock().now() < T) return;
     const DateTime end = AddPeriod(row.ElapseType, row.ElapseInt, T);
     if (clock().now() >= end) return;
-    if (!Always && T == LastShownTime) return;
+    // The occurrence shown for the stored ShowDT is not shown twice (stored
+    // and walked times of one occurrence may differ in their last bits).
+    if (!Always && std::fabs(T - LastShownTime) < 0.5 / kMsPerDay) return;
     TTaskParams params;
     params.TaskID = row.TDID;
     params.TaskTitle = row.Title;

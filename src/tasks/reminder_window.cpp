@@ -148,17 +148,24 @@ void TfrmToDo::btnOKClick() {
         QCoreApplication::postEvent(receiver, new TReminderAnswerEvent(Tag, this));
 }
 
-void TfrmToDo::tmrShowTimer() {
-    // A window manager may add its frame only once the window is shown;
-    // the resting place follows the frame's real height.
+int TfrmToDo::restingLeft() {
+    // The whole primary screen, not its work area. A window manager may add
+    // its frame only once the window is shown, so this follows the frame's
+    // present size.
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    FinalTop = screen.top() + screen.height() - frameGeometry().height() - Offset - 25;
+    const QSize frame = frameGeometry().size();
+    FinalTop = screen.top() + screen.height() - frame.height() - Offset - 25;
+    return screen.left() + screen.width() - frame.width() - 3;
+}
+
+void TfrmToDo::tmrShowTimer() {
+    const int left = restingLeft();
     int top = pos().y() - 14;
     if (top < FinalTop) {
         top = FinalTop;
         tmrShow->stop();
     }
-    move(pos().x(), top);
+    move(left, top);
 }
 
 TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Offset) {
@@ -171,12 +178,11 @@ TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Of
     w->Tag = Params.TaskID;
     w->Offset = Offset;
 
-    // The whole primary screen, not its work area.
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const QSize frame = w->frameGeometry().size();
-    w->FinalTop = screen.top() + screen.height() - frame.height() - Offset - 25;
-    w->move(screen.left() + screen.width() - frame.width() - 3, screen.top() + screen.height());
+    // Just below the bottom edge of the screen, at its right side.
+    const int below = QGuiApplication::primaryScreen()->geometry().bottom() + 1;
+    w->move(w->restingLeft(), below);
     w->show();
+    w->move(w->restingLeft(), below);
     w->raise();
     w->tmrShow->start();
     return w;

@@ -75,6 +75,10 @@ public:
     void btnOKClick();
     // One slide step.
     void tmrShowTimer();
+
+    // Sets FinalTop for the window's present frame and returns the left
+    // edge of its place at the right side of the primary screen.
+    int restingLeft();
 };
 
 // Creates and shows one reminder window, Offset pixels higher than the first
