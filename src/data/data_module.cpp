@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -60,6 +62,53 @@ private:
     TDataModule1& dm_;
 };
 
+// The writes of a pass go to the file together: one commit instead of one
+// per row (each commit waits for the disk). What a pass has written is
+// committed before window messages run, and also when the pass stops on an
+// error, so a failing statement ends the pass with the rows before it done,
+// as it would without the batch. A transaction someone else has open is
+// left to its owner.
+class TDataModule1::WriteBatch {
+public:
+    explicit WriteBatch(sql::Connection& conn) : conn_(conn) { resume(); }
+    ~WriteBatch() {
+        try {
+            pause();
+        } catch (...) {
+        }
+    }
+    WriteBatch(const WriteBatch&) = delete;
+    WriteBatch& operator=(const WriteBatch&) = delete;
+
+    void resume() {
+        if (own_ || !sqlite3_get_autocommit(conn_.handle())) return;
+        run("BEGIN");
+        own_ = true;
+    }
+    void pause() {
+        if (!own_) return;
+        own_ = false;
+        // An error inside SQLite may already have rolled the transaction back.
+        if (sqlite3_get_autocommit(conn_.handle())) return;
+        try {
+            run("COMMIT");
+        } catch (...) {
+            // Never leave a transaction open behind the program's back.
+            if (!sqlite3_get_autocommit(conn_.handle())) sqlite3_exec(conn_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+    }
+
+private:
+    void run(const char* statement) {
+        sql::Query q(conn_);
+        q.add(statement);
+        q.exec();
+    }
+    sql::Connection& conn_;
+    bool own_ = false;
+};
+
 TDataModule1::TDataModule1(const QString& databasePath, QObject* parent) : QObject(parent) {
     setObjectName(QStringLiteral("DataModule1"));
     NextReminderTime = kFarFuture;
@@ -110,6 +159,7 @@ void TDataModule1::processPendingMessages() {
     // Lets the new window show and start sliding. Handlers that run here may
     // answer earlier reminders, but never open a second round of this.
     if (messageDepth_ > 0 || !QCoreApplication::instance()) return;
+    if (batch_) batch_->pause();
     ++messageDepth_;
     try {
         QCoreApplication::processEvents();
@@ -118,6 +168,7 @@ void TDataModule1::processPendingMessages() {
         throw;
     }
     --messageDepth_;
+    if (batch_) batch_->resume();
 }
 
 void TDataModule1::CheckOnceTasks(std::uint8_t& CascadeIndex) {
@@ -127,6 +178,8 @@ void TDataModule1::CheckOnceTasks(std::uint8_t& CascadeIndex) {
     q.add("FROM ToDo");
     q.add("WHERE (ShowDT <= Now()) AND (MesType In (0, 3)) AND (PeriodInt = 0)");
     q.open();
+    if (q.eof()) return;
+    WriteBatch batch(connTAMO);
     for (; !q.eof(); q.next()) {
         const DateTime showDT = q.asDateTime("ShowDT");
         if (onceTaskActive(clock().now(), showDT, unitOf(q.asInteger("ElapseType")), countOf(q.asInteger("ElapseInt")))) {
@@ -142,6 +195,7 @@ void TDataModule1::CheckOnceTasks(std::uint8_t& CascadeIndex) {
         q.setField("MesType", q.asInteger("MesType") + mtDealtWith);
         q.post();
     }
+    batch.pause();
 }
 
 void TDataModule1::ShowIfActive(const RegularRow& row, DateTime T, bool Always, std::uint8_t& CascadeIndex) {
@@ -176,6 +230,15 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
     q.add("FROM ToDo");
     q.add("WHERE (MesType In (0, 2, 3)) AND (PeriodInt > 0) AND (ShowDT <= Now())");
     q.open();
+    if (q.eof()) return;
+    WriteBatch batch(connTAMO);
+    WriteBatch* const outer = batch_;
+    batch_ = &batch;
+    struct Restore {
+        WriteBatch*& slot;
+        WriteBatch* value;
+        ~Restore() { slot = value; }
+    } restore{batch_, outer};
     for (; !q.eof(); q.next()) {
         RegularRow row;
         row.TDID = countOf(q.asInteger("TDID"));
@@ -244,6 +307,7 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
         q.setField("ShowDT", T);
         q.post();
     }
+    batch.pause();
 }
 
 void TDataModule1::ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, std::uint8_t Unit, DateTime BaseTime) {

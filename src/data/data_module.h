@@ -70,6 +70,8 @@ private:
     void processPendingMessages();
 
     class PassScope;
+    class WriteBatch;
+    WriteBatch* batch_ = nullptr;
     int passDepth_ = 0;
     int messageDepth_ = 0;
     DateTime LastShownTime = 0.0;

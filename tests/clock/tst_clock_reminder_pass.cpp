@@ -115,6 +115,26 @@ private slots:
         QCOMPARE(DataModule1->NextReminderTime, at(2024, 5, 7, 12, 0, 0));
     }
 
+    void noPassInsideAPass() {
+        // A tick handled while the start-up pass lets messages run (after an
+        // answer has already moved the gate) must not start a second pass.
+        const DateTime due = at(2024, 5, 6, 11, 30, 0);
+        insert("(1, 0, " + num(due) + ", " + num(due) + ", 10, 1, 1, 2)");
+        insert("(2, 0, " + num(due) + ", " + num(due) + ", 0, 0, 1, 2)");
+        int nested = 0;
+        DataModule1->ShowReminderHook = [&](const TTaskParams& p, const QString&, int offset) {
+            shown.push_back({p.TaskID, offset, false});
+            DataModule1->NextReminderTime = 0.0;
+            if (nested++ == 0) frmClock->tmrTimeTimer();
+        };
+        DataModule1->InitReminders();
+        // The one-time task once, the repeating one for 11:30 .. 12:00 (four
+        // occurrences in its hour-long window), nothing twice.
+        QCOMPARE(shown.size(), std::size_t(5));
+        QCOMPARE(shown[0].id, 2);
+        QCOMPARE(shown[4].offset, 80);
+    }
+
     void failingPassKeepsTheClockTicking() {
         DataModule1->NextReminderTime = 0.0;
         DataModule1->connTAMO.setPath((dir->path() / "missing" / "Tamo.qdb").string());

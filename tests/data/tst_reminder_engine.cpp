@@ -4,7 +4,10 @@
 #include <QtTest>
 
 #include <chrono>
+#include <stdexcept>
 #include <vector>
+
+#include <sqlite3.h>
 
 #include "core/data/period.h"
 #include "core/data/reminder_walk.h"
@@ -333,6 +336,32 @@ private slots:
         qDebug() << "drift of stepping after five years, ms:" << (row(id).ShowDT - at(2024, 5, 6, 12, 35)) * kMsPerDay;
         QVERIFY(std::fabs(row(id).ShowDT - at(2024, 5, 6, 12, 35)) < 1000.0 / kMsPerDay);
         QVERIFY2(ms.count() < 50, qPrintable(QString::number(ms.count())));
+    }
+
+    void errorEndsThePassWithEarlierRowsDone() {
+        ScopedFakeClock clock(at(2024, 5, 6, 12, 0, 30));
+        const int a = insert(0, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 0, 0, 1, puHours);
+        const int b = insert(0, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 0, 0, 1, puHours);
+        const int r = insert(0, at(2024, 5, 1, 12), at(2024, 5, 6, 12), 1, puDays, 1, puHours);
+        dm->ShowReminderHook = [this](const TTaskParams& p, const QString& c, int o) {
+            if (shown.size() == 1) throw std::runtime_error("window failed");
+            shown.push_back({p, c, o});
+        };
+        std::uint8_t cascade = 0;
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, dm->CheckOnceTasks(cascade));
+        // The row before the failure is done and written; no transaction is
+        // left open on the connection.
+        QVERIFY(sqlite3_get_autocommit(dm->connTAMO.handle()));
+        QCOMPARE(row(a).MesType, 10);
+        QCOMPARE(row(b).MesType, 0);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, dm->CheckRegularTasks(cascade, false));
+        QVERIFY(sqlite3_get_autocommit(dm->connTAMO.handle()));
+        QCOMPARE(row(r).ShowDT, at(2024, 5, 6, 12));
+        // The next pass finishes the work.
+        dm->ShowReminderHook = [this](const TTaskParams& p, const QString& c, int o) { shown.push_back({p, c, o}); };
+        tickPass();
+        QCOMPARE(row(b).MesType, 10);
+        QCOMPARE(row(r).ShowDT, at(2024, 5, 7, 12));
     }
 
     void nextReminderTime() {
