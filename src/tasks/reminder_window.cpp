@@ -1,6 +1,7 @@
 #include "tasks/reminder_window.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -43,6 +44,45 @@ QFrame* bevel(QWidget* parent, const char* name, int left, int top, int width, i
     b->setFrameShadow(QFrame::Sunken);
     b->setGeometry(left, top, width, height);
     return b;
+}
+
+// Shows text in a label of fixed width on one row of the window (24 pixels
+// to the next row). A text too long for the row is set in a smaller font
+// (down to 7 points), on one line if it fits or else broken at a blank into
+// two lines; only if that fails too is it cut with an ellipsis. The whole text
+// is always in the tooltip. The locale's long date and time are wider than
+// the window in most languages, and a cut-off time would hide the very thing
+// the reminder is about.
+void setFittedText(QLabel* label, const QString& text) {
+    constexpr int kRowHeight = 24;
+    const int width = label->width();
+    QFont font = label->parentWidget()->font();
+    const double base = font.pointSizeF();
+    QString shown;
+    for (double size = base; !(size < 7.0) && shown.isEmpty(); size -= 0.5) {
+        font.setPointSizeF(size);
+        const QFontMetrics fm(font);
+        if (fm.horizontalAdvance(text) <= width) {
+            shown = text;
+        } else if (fm.lineSpacing() + fm.ascent() <= kRowHeight) {
+            // The last blank that leaves a first line that fits.
+            for (qsizetype at = text.lastIndexOf(QLatin1Char(' ')); at > 0;
+                 at = text.lastIndexOf(QLatin1Char(' '), at - 1)) {
+                const QString first = text.left(at);
+                const QString second = text.mid(at + 1);
+                if (fm.horizontalAdvance(first) <= width) {
+                    if (fm.horizontalAdvance(second) <= width) shown = first + QLatin1Char('\n') + second;
+                    break;
+                }
+            }
+        }
+    }
+    if (shown.isEmpty()) shown = QFontMetrics(font).elidedText(text, Qt::ElideRight, width);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setText(shown);
+    label->resize(width, shown.contains(QLatin1Char('\n')) ? kRowHeight : label->sizeHint().height());
+    label->setToolTip(text);
 }
 
 }  // namespace
@@ -171,9 +211,9 @@ void TfrmToDo::tmrShowTimer() {
 TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Offset) {
     auto* w = new TfrmToDo();
     w->setWindowTitle(Caption);
-    w->lblTitle->setText(Params.TaskTitle);
+    setFittedText(w->lblTitle, Params.TaskTitle);
     w->TaskTime = Params.TaskTime;
-    w->lbTaskTime->setText(formatLongDateTime(Params.TaskTime));
+    setFittedText(w->lbTaskTime, formatLongDateTime(Params.TaskTime));
     w->memDescript->setPlainText(Params.TaskComment);
     w->Tag = Params.TaskID;
     w->Offset = Offset;

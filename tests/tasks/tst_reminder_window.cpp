@@ -88,8 +88,18 @@ private slots:
         QCOMPARE(w->windowTitle(), QStringLiteral("Reminder"));
         QCOMPARE(w->size(), QSize(239, 299));
         QCOMPARE(w->lblTitle->text(), QStringLiteral("Call the plumber"));
-        QCOMPARE(w->lbTaskTime->text(), formatLongDateTime(at(2024, 5, 6, 14)));
-        QVERIFY(w->lbTaskTime->text().contains(QLocale::system().toString(QDate(2024, 5, 6), QLocale::LongFormat)));
+        // The long date and time; in a smaller font or on two lines when it
+        // would not fit the row, but whole, and whole in the tooltip.
+        const QString when = formatLongDateTime(at(2024, 5, 6, 14));
+        QVERIFY(when.startsWith(QLocale::system().toString(QDate(2024, 5, 6), QLocale::LongFormat) + QLatin1Char(' ')));
+        QCOMPARE(w->lbTaskTime->toolTip(), when);
+        QCOMPARE(w->lbTaskTime->text().replace(QLatin1Char('\n'), QLatin1Char(' ')), when);
+        const QFontMetrics fm(w->lbTaskTime->font());
+        for (const QString& line : w->lbTaskTime->text().split(QLatin1Char('\n')))
+            QVERIFY(fm.horizontalAdvance(line) <= w->lbTaskTime->width());
+        QVERIFY(w->lbTaskTime->geometry().bottom() < 64);
+        QCOMPARE(w->lbTaskTime->geometry().left(), 79);
+        QCOMPARE(w->lbTaskTime->geometry().top(), 40);
         QCOMPARE(w->memDescript->toPlainText(), QStringLiteral("Kitchen tap\nsecond line"));
         QVERIFY(w->memDescript->isReadOnly());
         QCOMPARE(w->Tag, 7);
