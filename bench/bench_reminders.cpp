@@ -122,8 +122,15 @@ fs::path buildDatabase() {
 }
 
 const fs::path& databaseFile() {
-    static const fs::path file = buildDatabase();
-    return file;
+    struct Built {
+        fs::path file = buildDatabase();
+        ~Built() {
+            std::error_code ec;
+            fs::remove_all(file.parent_path(), ec);
+        }
+    };
+    static const Built built;
+    return built.file;
 }
 
 // Makes the due rows due again (their first ShowDT is kept in Comment).
