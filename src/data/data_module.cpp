@@ -35,4 +35,13 @@ void TDataModule1::InitReminders() {
     UpdateNextReminderTime();
 }
 
+void TDataModule1::DeleteTask(int TaskID) {
+    sql::Query q(connTAMO);
+    q.add("DELETE");
+    q.add("FROM ToDo");
+    q.add("WHERE TDID = :TDID");
+    q.param("TDID", ParamType::Integer, std::int64_t{TaskID});
+    q.exec();
+}
+
 }  // namespace ostrel

@@ -33,6 +33,8 @@ public:
     void UpdateNextReminderTime();
     // The reminder engine's start-up pass.
     void InitReminders();
+    // Deletes one ToDo row.
+    void DeleteTask(int TaskID);
 };
 
 }  // namespace ostrel
