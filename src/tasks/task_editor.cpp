@@ -15,6 +15,7 @@
 #include "settings/languages.h"
 #include "tasks/todo_list.h"
 #include "ui/dialog_service.h"
+#include "ui/grid_style.h"
 #include "ui/locale_format.h"
 
 namespace ostrel {
@@ -80,6 +81,7 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     setObjectName(QStringLiteral("frmCreateToDo"));
     setFixedSize(309, 370);
     setModal(false);
+    setFont(compactFont(font()));
 
     const QStringList units = {QStringLiteral("Minutes"), QStringLiteral("Hours"), QStringLiteral("Days"),
                                QStringLiteral("Weeks"),   QStringLiteral("Months"), QStringLiteral("Years")};
@@ -108,9 +110,9 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     rbAfterWinLoad = new QRadioButton(QStringLiteral("In "), this);
     rbAfterWinLoad->setObjectName(QStringLiteral("rbAfterWinLoad"));
     rbAfterWinLoad->setGeometry(9, 86, 52, 22);
-    spAfterWinLoad = countEdit(this, "spAfterWinLoad", 61, 86, 46, 22, 0);
-    cbAfterWinLoading = unitList(this, "cbAfterWinLoading", units.mid(0, 2), 111, 86, 72);
-    lbAfterWinLoading = label(this, "lbAfterWinLoading", QStringLiteral("after windows loading"), 188, 89);
+    spAfterWinLoad = countEdit(this, "spAfterWinLoad", 61, 86, 44, 22, 0);
+    cbAfterWinLoading = unitList(this, "cbAfterWinLoading", units.mid(0, 2), 108, 86, 66);
+    lbAfterWinLoading = label(this, "lbAfterWinLoading", QStringLiteral("after windows loading"), 177, 89);
     Bevel3 = bevel(this, "Bevel3", 10, 126, 291);
 
     chbRepeatEvery = new QCheckBox(QStringLiteral("Repeat every"), this);

@@ -71,6 +71,7 @@ TfrmToDoList::TfrmToDoList(QWidget* parent)
     setWindowTitle(QStringLiteral("To do list"));
     setFixedSize(519, 308);
     setModal(false);
+    setFont(compactFont(font()));
 
     ToolBar1 = new QWidget(this);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));

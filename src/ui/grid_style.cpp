@@ -14,4 +14,9 @@ void applyDataGridStyle(QTableView* grid) {
         " padding: 2px 4px; }"));
 }
 
+QFont compactFont(QFont base) {
+    base.setPointSizeF(8);
+    return base;
+}
+
 }  // namespace ostrel
