@@ -63,6 +63,15 @@ QVariant ToDoListModel::headerData(int section, Qt::Orientation orientation, int
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
+bool ToDoListModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role) {
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::EditRole) || section < 0 ||
+        section >= titles.size())
+        return false;
+    titles[section] = value.toString();
+    emit headerDataChanged(orientation, section, section);
+    return true;
+}
+
 // ---------------------------------------------------------------- window
 
 TfrmToDoList::TfrmToDoList(QWidget* parent)

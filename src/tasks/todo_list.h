@@ -28,6 +28,7 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role) override;
 
     // Column titles; the language file may replace them.
     QStringList titles = {QStringLiteral("Date - Time"), QStringLiteral("Title"), QStringLiteral("Active time"),

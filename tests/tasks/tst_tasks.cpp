@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+#include <fstream>
+
 #include "app/forms.h"
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
@@ -11,6 +13,8 @@
 #include "recording_dialogs.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
+#include "settings/languages.h"
+#include "app/app_paths.h"
 
 using namespace ostrel;
 using ostrel::testing::RecordingDialogs;
@@ -275,6 +279,22 @@ private slots:
         QVERIFY(editor()->bbOKClick());
         QCOMPARE(frmToDoList->dsToDoList->rowCount(), 3);
         QCOMPARE(frmToDoList->currentRow(), 2);
+    }
+
+    void columnTitlesFollowTheLanguage() {
+        std::filesystem::create_directories(dir->path() / "Languages");
+        {
+            std::ofstream lng(dir->path() / "Languages" / "Test.lng");
+            lng << "[frmToDoList]\ngrToDoList.Titles(3)=Repeat\nCaption=Tasks\n";
+        }
+        setExeDirForTesting(QString::fromStdString(dir->path().string()));
+        SetCurrentLanguage(QStringLiteral("Test"));
+        TranslateForm(frmToDoList);
+        SetCurrentLanguage(QStringLiteral("English"));
+        setExeDirForTesting(QString());
+        QCOMPARE(frmToDoList->windowTitle(), QStringLiteral("Tasks"));
+        QCOMPARE(frmToDoList->dsToDoList->headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QStringLiteral("Repeat"));
     }
 };
 
