@@ -13,6 +13,7 @@
 #include "recording_dialogs.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
+#include "tasks/reminder_window.h"
 #include "settings/languages.h"
 #include "app/app_paths.h"
 
@@ -279,6 +280,28 @@ private slots:
         QVERIFY(editor()->bbOKClick());
         QCOMPARE(frmToDoList->dsToDoList->rowCount(), 3);
         QCOMPARE(frmToDoList->currentRow(), 2);
+    }
+
+    void deletingATaskLeavesItsReminderAndALaterAnswerChangesNothing() {
+        insert("(10, 46366.4, 46366.4, 'keep', '', 0, 0, 1, 2), (10, 46366.41, 46366.41, 'gone', '', 0, 0, 1, 2)");
+        QPointer<TfrmToDo> reminder = ShowReminder({2, QStringLiteral("gone"), QString(), 46366.41},
+                                                   QStringLiteral("OnceTask"), 0);
+        QVERIFY(reminder);
+        frmToDoList->show();
+        frmToDoList->setCurrentRow(2);
+        QCOMPARE(frmToDoList->currentTaskId(), 2);
+        frmToDoList->tbDeleteClick();
+        QVERIFY(reminder && reminder->isVisible());
+
+        reminder->rbPostpone->setChecked(true);
+        reminder->sePostpone->setValue(10);
+        HandleReminderAnswer(TReminderAnswerEvent(2, reminder));
+        QVERIFY(!reminder);  // closed and destroyed
+        const auto r = rows();
+        QCOMPARE(r.size(), std::size_t{1});
+        QCOMPARE(r[0].title, std::string("keep"));
+        QCOMPARE(r[0].mesType, std::int64_t{10});
+        QCOMPARE(r[0].showDT, 46366.4);
     }
 
     void columnTitlesFollowTheLanguage() {
