@@ -4,11 +4,15 @@
 
 #include "clock/clock_window.h"
 #include "data/data_module.h"
+#include "tasks/task_editor.h"
+#include "tasks/todo_list.h"
 
 namespace ostrel {
 
 TDataModule1* DataModule1 = nullptr;
 TfrmClock* frmClock = nullptr;
+TfrmCreateToDo* frmCreateToDo = nullptr;
+TfrmToDoList* frmToDoList = nullptr;
 
 namespace {
 std::vector<QWidget*> g_forms;
@@ -29,6 +33,10 @@ void createForms() {
     DataModule1 = new TDataModule1();
     frmClock = new TfrmClock();
     registerApplicationForm(frmClock);
+    frmCreateToDo = new TfrmCreateToDo();
+    registerApplicationForm(frmCreateToDo);
+    frmToDoList = new TfrmToDoList();
+    registerApplicationForm(frmToDoList);
 }
 
 void destroyForms() {
@@ -36,6 +44,8 @@ void destroyForms() {
     std::vector<QWidget*> forms = g_forms;
     for (auto it = forms.rbegin(); it != forms.rend(); ++it) delete *it;
     frmClock = nullptr;
+    frmCreateToDo = nullptr;
+    frmToDoList = nullptr;
     delete DataModule1;
     DataModule1 = nullptr;
 }

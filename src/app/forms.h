@@ -11,9 +11,13 @@ namespace ostrel {
 
 class TDataModule1;
 class TfrmClock;
+class TfrmCreateToDo;
+class TfrmToDoList;
 
 extern TDataModule1* DataModule1;
 extern TfrmClock* frmClock;
+extern TfrmCreateToDo* frmCreateToDo;
+extern TfrmToDoList* frmToDoList;
 
 // Windows owned by the application, in creation order (the ones the
 // language switch translates together).

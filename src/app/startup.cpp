@@ -7,6 +7,7 @@
 #include "clock/clock_window.h"
 #include "data/data_module.h"
 #include "platform/instance_guard.h"
+#include "settings/languages.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
 
@@ -33,6 +34,7 @@ int runOrganizer(int argc, char** argv) {
         createForms();
         QObject::connect(frmClock, &TfrmClock::closed, &app, &QCoreApplication::quit);
         QObject::connect(&guard, &InstanceGuard::activationRequested, frmClock, &TfrmClock::bringToFront);
+        LoadLanguageSetting(true);
         DataModule1->InitReminders();
     } catch (...) {
         showCurrentError();
