@@ -9,6 +9,7 @@ namespace ostrel {
 
 TDataModule1* DataModule1 = nullptr;
 TfrmClock* frmClock = nullptr;
+TfrmSettings* frmSettings = nullptr;
 
 namespace {
 std::vector<QWidget*> g_forms;

@@ -11,9 +11,12 @@ namespace ostrel {
 
 class TDataModule1;
 class TfrmClock;
+class TfrmSettings;
 
 extern TDataModule1* DataModule1;
 extern TfrmClock* frmClock;
+// Created and destroyed by the clock window.
+extern TfrmSettings* frmSettings;
 
 // Windows owned by the application, in creation order (the ones the
 // language switch translates together).
