@@ -2,12 +2,24 @@
 // Profile-style INI files (the settings file and the language files).
 //
 // Every call reads the file afresh; nothing is cached. Section and key names
-// are matched without regard to case and the first match wins. A missing
-// file, section or key reads as the default. A write keeps every other line
-// of the file (comments, foreign keys, order) and replaces the file
-// atomically.
+// are matched without regard to case (ASCII letters) and the first match
+// wins: the first section of a name is the one read and written, and within
+// it the first line with the key. A missing file, section or key reads as
+// the default. A write keeps every other line of the file (comments, foreign
+// keys, order, line endings, a byte-order mark) and replaces the file
+// atomically: the new text goes to a temporary file in the same folder,
+// which is flushed to disk and then renamed over the old one.
+//
+// Format: a line "[Name]" opens section Name (blanks around the name are
+// dropped); a line "key=value" gives a value (blanks around key and value
+// are dropped); lines may end in CRLF or LF; a UTF-8 byte-order mark at the
+// start is skipped. Lines starting with ';' or '#', lines without '=' and
+// lines before the first section are kept on write but never read as keys.
+// Values are bytes; the file's encoding is the caller's business.
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -24,6 +36,9 @@ public:
 
 class IniFile {
 public:
+    // Longest text value read, in characters (UTF-8 sequences are never cut).
+    static constexpr std::size_t kMaxValueLength = 2047;
+
     explicit IniFile(std::string path);
     const std::string& path() const { return path_; }
 
@@ -34,14 +49,36 @@ public:
     // True for any integer other than 0.
     bool readBool(std::string_view section, std::string_view key, bool def) const;
     // Key and value lines of a section, in file order (first section of
-    // that name).
+    // that name). Values as readString gives them.
     std::vector<std::pair<std::string, std::string>> readSection(std::string_view section) const;
     bool hasKey(std::string_view section, std::string_view key) const;
+    // The value as readString gives it, or nothing when the key is missing.
+    std::optional<std::string> findValue(std::string_view section, std::string_view key) const;
+    // Whether the file exists (a missing file reads as empty).
+    bool exists() const;
 
+    // Line breaks inside a value are written as blanks (a value never spills
+    // into a line of its own). Section and key names must be non-empty and
+    // hold no line break, no '=' (keys) and no ']' (sections), else
+    // std::invalid_argument.
     void writeString(std::string_view section, std::string_view key, std::string_view value);
+    // Written in decimal.
     void writeInteger(std::string_view section, std::string_view key, std::int64_t value);
+    // Written as "1" or "0".
     void writeBool(std::string_view section, std::string_view key, bool value);
+    // Removes the key's line; nothing is written when there is no such key.
     void deleteKey(std::string_view section, std::string_view key);
+
+    // An optional sign, then decimal digits or hexadecimal digits after 0x,
+    // 0X or $; outer blanks allowed. Empty when the text is not such a
+    // number or does not fit 64 bits.
+    static std::optional<std::int64_t> parseInteger(std::string_view text);
+
+    // Called with the temporary file's path after it has been written and
+    // flushed, just before it replaces the file. Tests use it to stop a
+    // write at that point by throwing; the temporary file is then removed
+    // and the old file stays as it was. Empty function removes the hook.
+    static void setBeforeReplaceHookForTesting(std::function<void(const std::string& tempPath)> hook);
 
 private:
     std::string path_;

@@ -1,0 +1,396 @@
+#include "core/settings/ini_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+
+namespace ostrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::function<void(const std::string&)>& beforeReplaceHook() {
+    static std::function<void(const std::string&)> hook;
+    return hook;
+}
+
+constexpr std::string_view kBlanks = " \t\v\f";
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+std::string_view trim(std::string_view s) {
+    const auto first = s.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    const auto last = s.find_last_not_of(kBlanks);
+    return s.substr(first, last - first + 1);
+}
+
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    return true;
+}
+
+// Cuts a value to kMaxValueLength characters without splitting a UTF-8
+// sequence; bytes that are not UTF-8 continuation bytes each start one.
+std::string truncateValue(std::string_view v) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        const auto b = static_cast<unsigned char>(v[i]);
+        if ((b & 0xC0) == 0x80) continue;
+        if (count == IniFile::kMaxValueLength) return std::string(v.substr(0, i));
+        ++count;
+    }
+    return std::string(v);
+}
+
+std::string systemError(const std::string& what, const std::string& path, int err) {
+    return what + " " + path + ": " + std::strerror(err);
+}
+
+struct Line {
+    enum Kind { Other, Section, Key };
+    std::string text;  // without its line ending
+    Kind kind = Other;
+    std::string name;   // section or key name, trimmed
+    std::string value;  // key lines: the value, trimmed
+
+    Line() = default;
+    explicit Line(std::string t) : text(std::move(t)) {}
+};
+
+struct Document {
+    bool bom = false;
+    std::string eol = "\n";
+    std::vector<Line> lines;
+};
+
+void classify(Line& line) {
+    line.kind = Line::Other;
+    line.name.clear();
+    line.value.clear();
+    const std::string_view t = trim(line.text);
+    if (t.empty()) return;
+    if (t.front() == '[') {
+        std::string_view inner = t.substr(1);
+        const auto close = inner.find(']');
+        if (close != std::string_view::npos) inner = inner.substr(0, close);
+        line.kind = Line::Section;
+        line.name = trim(inner);
+        return;
+    }
+    if (t.front() == ';' || t.front() == '#') return;
+    const auto eq = t.find('=');
+    if (eq == std::string_view::npos) return;
+    const std::string_view key = trim(t.substr(0, eq));
+    if (key.empty()) return;
+    line.kind = Line::Key;
+    line.name = key;
+    line.value = trim(t.substr(eq + 1));
+}
+
+// Reads the whole file; a missing file is empty.
+std::string readFileBytes(const std::string& path, bool* existed = nullptr) {
+    if (existed) *existed = false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return {};
+        throw IniError(systemError("cannot read", path, errno));
+    }
+    std::string data;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            ::close(fd);
+            throw IniError(systemError("cannot read", path, err));
+        }
+        if (n == 0) break;
+        data.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    if (existed) *existed = true;
+    return data;
+}
+
+Document parse(std::string data) {
+    Document doc;
+    std::string_view rest = data;
+    if (rest.substr(0, kBom.size()) == kBom) {
+        doc.bom = true;
+        rest.remove_prefix(kBom.size());
+    }
+    bool eolSeen = false;
+    while (!rest.empty()) {
+        const auto nl = rest.find('\n');
+        std::string_view raw = rest.substr(0, nl);
+        if (!raw.empty() && raw.back() == '\r') {
+            raw.remove_suffix(1);
+            if (!eolSeen) doc.eol = "\r\n";
+        }
+        if (nl != std::string_view::npos) eolSeen = true;
+        doc.lines.emplace_back(std::string(raw));
+        if (nl == std::string_view::npos) break;
+        rest.remove_prefix(nl + 1);
+    }
+    for (auto& line : doc.lines) classify(line);
+    return doc;
+}
+
+Document load(const std::string& path) {
+    return parse(readFileBytes(path));
+}
+
+// Index of the first section line named section, or npos.
+std::size_t findSection(const Document& doc, std::string_view section) {
+    for (std::size_t i = 0; i < doc.lines.size(); ++i)
+        if (doc.lines[i].kind == Line::Section && sameName(doc.lines[i].name, section)) return i;
+    return std::string::npos;
+}
+
+// End (exclusive) of the section whose header is at index start.
+std::size_t sectionEnd(const Document& doc, std::size_t start) {
+    std::size_t i = start + 1;
+    while (i < doc.lines.size() && doc.lines[i].kind != Line::Section) ++i;
+    return i;
+}
+
+const Line* findKey(const Document& doc, std::string_view section, std::string_view key, std::size_t* index = nullptr) {
+    const std::size_t s = findSection(doc, section);
+    if (s == std::string::npos) return nullptr;
+    const std::size_t end = sectionEnd(doc, s);
+    for (std::size_t i = s + 1; i < end; ++i) {
+        if (doc.lines[i].kind == Line::Key && sameName(doc.lines[i].name, key)) {
+            if (index) *index = i;
+            return &doc.lines[i];
+        }
+    }
+    return nullptr;
+}
+
+std::string serialize(const Document& doc) {
+    std::string out;
+    if (doc.bom) out += kBom;
+    for (const auto& line : doc.lines) {
+        out += line.text;
+        out += doc.eol;
+    }
+    return out;
+}
+
+void writeAll(int fd, const std::string& data, const std::string& path) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw IniError(systemError("cannot write", path, errno));
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+// Replaces the file at path with data: a temporary file in the same folder
+// is written, flushed and renamed over it, so the file is always either the
+// old one or the new one.
+void replaceFile(const std::string& path, const std::string& data) {
+    std::string target = path;
+    std::error_code ec;
+    if (fs::is_symlink(path, ec)) {
+        const fs::path resolved = fs::weakly_canonical(path, ec);
+        if (!ec) target = resolved.string();
+    }
+
+    struct stat old {};
+    const bool hadFile = ::stat(target.c_str(), &old) == 0;
+
+    std::random_device rd;
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 50 && fd < 0; ++attempt) {
+        temp = target + ".tmp-" + std::to_string(rd());
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) throw IniError(systemError("cannot write", path, errno));
+    }
+    if (fd < 0) throw IniError("cannot write " + path + ": no temporary file name is free");
+
+    try {
+        if (hadFile) (void)::fchmod(fd, old.st_mode & 07777);
+        writeAll(fd, data, path);
+        if (::fsync(fd) != 0) throw IniError(systemError("cannot write", path, errno));
+        const int closed = ::close(fd);
+        fd = -1;
+        if (closed != 0) throw IniError(systemError("cannot write", path, errno));
+        if (beforeReplaceHook()) beforeReplaceHook()(temp);
+        if (::rename(temp.c_str(), target.c_str()) != 0) throw IniError(systemError("cannot write", path, errno));
+    } catch (...) {
+        if (fd >= 0) ::close(fd);
+        ::unlink(temp.c_str());
+        throw;
+    }
+
+    // Make the rename itself durable.
+    const std::string folder = fs::path(target).parent_path().string();
+    const int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        (void)::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
+
+void checkSectionName(std::string_view section) {
+    if (trim(section).empty() || section.find_first_of("\r\n]") != std::string_view::npos)
+        throw std::invalid_argument("invalid INI section name: " + std::string(section));
+}
+
+void checkKeyName(std::string_view key) {
+    const std::string_view t = trim(key);
+    if (t.empty() || key.find_first_of("\r\n=") != std::string_view::npos || t.front() == '[' ||
+        t.front() == ';' || t.front() == '#')
+        throw std::invalid_argument("invalid INI key name: " + std::string(key));
+}
+
+}  // namespace
+
+IniFile::IniFile(std::string path) : path_(std::move(path)) {}
+
+bool IniFile::exists() const {
+    std::error_code ec;
+    return fs::exists(path_, ec);
+}
+
+std::string IniFile::readString(std::string_view section, std::string_view key, std::string_view def) const {
+    const Document doc = load(path_);
+    const Line* line = findKey(doc, section, key);
+    return truncateValue(line ? std::string_view(line->value) : def);
+}
+
+std::optional<std::int64_t> IniFile::parseInteger(std::string_view text) {
+    std::string_view t = trim(text);
+    bool negative = false;
+    if (!t.empty() && (t.front() == '-' || t.front() == '+')) {
+        negative = t.front() == '-';
+        t.remove_prefix(1);
+    }
+    unsigned base = 10;
+    if (t.size() >= 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
+        base = 16;
+        t.remove_prefix(2);
+    } else if (!t.empty() && t.front() == '$') {
+        base = 16;
+        t.remove_prefix(1);
+    }
+    if (t.empty()) return std::nullopt;
+    const std::uint64_t limit = negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
+    std::uint64_t value = 0;
+    for (const char c : t) {
+        unsigned digit;
+        if (c >= '0' && c <= '9')
+            digit = static_cast<unsigned>(c - '0');
+        else if (base == 16 && lowerAscii(c) >= 'a' && lowerAscii(c) <= 'f')
+            digit = static_cast<unsigned>(lowerAscii(c) - 'a' + 10);
+        else
+            return std::nullopt;
+        if (value > (limit - digit) / base) return std::nullopt;
+        value = value * base + digit;
+    }
+    if (negative) return value == (std::uint64_t{1} << 63) ? INT64_MIN : -static_cast<std::int64_t>(value);
+    return static_cast<std::int64_t>(value);
+}
+
+std::int64_t IniFile::readInteger(std::string_view section, std::string_view key, std::int64_t def) const {
+    const Document doc = load(path_);
+    const Line* line = findKey(doc, section, key);
+    if (!line) return def;
+    return parseInteger(line->value).value_or(def);
+}
+
+bool IniFile::readBool(std::string_view section, std::string_view key, bool def) const {
+    return readInteger(section, key, def ? 1 : 0) != 0;
+}
+
+std::vector<std::pair<std::string, std::string>> IniFile::readSection(std::string_view section) const {
+    std::vector<std::pair<std::string, std::string>> result;
+    const Document doc = load(path_);
+    const std::size_t s = findSection(doc, section);
+    if (s == std::string::npos) return result;
+    const std::size_t end = sectionEnd(doc, s);
+    for (std::size_t i = s + 1; i < end; ++i) {
+        const Line& line = doc.lines[i];
+        if (line.kind == Line::Key) result.emplace_back(line.name, truncateValue(line.value));
+    }
+    return result;
+}
+
+bool IniFile::hasKey(std::string_view section, std::string_view key) const {
+    const Document doc = load(path_);
+    return findKey(doc, section, key) != nullptr;
+}
+
+std::optional<std::string> IniFile::findValue(std::string_view section, std::string_view key) const {
+    const Document doc = load(path_);
+    const Line* line = findKey(doc, section, key);
+    if (!line) return std::nullopt;
+    return truncateValue(line->value);
+}
+
+void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
+    checkSectionName(section);
+    checkKeyName(key);
+    std::string flat(value);
+    for (char& c : flat)
+        if (c == '\r' || c == '\n') c = ' ';
+
+    Document doc = load(path_);
+    std::size_t index = 0;
+    if (const Line* line = findKey(doc, section, key, &index)) {
+        Line& target = doc.lines[index];
+        target.text = line->name + "=" + flat;
+    } else if (const std::size_t s = findSection(doc, section); s != std::string::npos) {
+        // After the section's last key line (or its header).
+        std::size_t insertAt = s + 1;
+        const std::size_t end = sectionEnd(doc, s);
+        for (std::size_t i = s + 1; i < end; ++i)
+            if (doc.lines[i].kind == Line::Key) insertAt = i + 1;
+        doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                         Line(std::string(trim(key)) + "=" + flat));
+    } else {
+        if (!doc.lines.empty() && !trim(doc.lines.back().text).empty()) doc.lines.emplace_back();
+        doc.lines.emplace_back("[" + std::string(trim(section)) + "]");
+        doc.lines.push_back(Line(std::string(trim(key)) + "=" + flat));
+    }
+    replaceFile(path_, serialize(doc));
+}
+
+void IniFile::writeInteger(std::string_view section, std::string_view key, std::int64_t value) {
+    writeString(section, key, std::to_string(value));
+}
+
+void IniFile::writeBool(std::string_view section, std::string_view key, bool value) {
+    writeString(section, key, value ? "1" : "0");
+}
+
+void IniFile::deleteKey(std::string_view section, std::string_view key) {
+    Document doc = load(path_);
+    std::size_t index = 0;
+    if (!findKey(doc, section, key, &index)) return;
+    doc.lines.erase(doc.lines.begin() + static_cast<std::ptrdiff_t>(index));
+    replaceFile(path_, serialize(doc));
+}
+
+void IniFile::setBeforeReplaceHookForTesting(std::function<void(const std::string& tempPath)> hook) {
+    beforeReplaceHook() = std::move(hook);
+}
+
+}  // namespace ostrel

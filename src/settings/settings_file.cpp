@@ -1,0 +1,45 @@
+#include "settings/settings_file.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QMetaObject>
+
+#include "app/app_paths.h"
+#include "settings/languages.h"
+#include "ui/dialog_service.h"
+
+namespace ostrel {
+namespace {
+bool g_failed = false;
+}
+
+IniFile settingsFile() {
+    return IniFile(QFile::encodeName(settingsFilePath()).toStdString());
+}
+
+bool withSettingsFile(const std::function<void(IniFile&)>& operation) {
+    IniFile ini = settingsFile();
+    try {
+        operation(ini);
+        return true;
+    } catch (const IniError&) {
+        reportSettingsFileFailure();
+        return false;
+    }
+}
+
+void reportSettingsFileFailure() {
+    if (g_failed) return;
+    g_failed = true;
+    showMessage(FormatMessageText(GetLangMessage(QStringLiteral("ErrorOnLoad")), {QStringLiteral("config")}),
+                QStringLiteral("Ostrel Organizer"), MsgIcon::Warning, MsgOk);
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        // Queued: QCoreApplication::exit() before exec() would be forgotten.
+        QMetaObject::invokeMethod(app, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+    }
+}
+
+bool settingsFileFailed() { return g_failed; }
+void resetSettingsFileFailureForTesting() { g_failed = false; }
+
+}  // namespace ostrel

@@ -1,0 +1,64 @@
+// The instance key's naming rule and the guard between two holders.
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "platform/instance_guard.h"
+
+using namespace ostrel;
+
+class TestInstanceGuard : public QObject {
+    Q_OBJECT
+private slots:
+    void keyFollowsTheFileNameRule_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("plain") << "/usr/bin/ostrel-organizer" << "PREVINST:ostrel-organizer";
+        QTest::newRow("first letter kept, rest lowered") << "/opt/X/OSTREL-Organizer" << "PREVINST:Ostrel-organizer";
+        QTest::newRow("cut at the first dot") << "/a b/Tamo.Clock.exe" << "PREVINST:Tamo";
+        QTest::newRow("folder does not matter") << "/somewhere/else/OstRel.exe" << "PREVINST:Ostrel";
+        QTest::newRow("leading dot") << "/x/.hidden" << "PREVINST:";
+        QTest::newRow("512 characters at most") << "/x/A" + QString(600, QChar('B')) << "PREVINST:A" + QString(511, QChar('b'));
+    }
+    void keyFollowsTheFileNameRule() {
+        QFETCH(QString, path);
+        QFETCH(QString, key);
+        QCOMPARE(instanceKey(path), key);
+    }
+
+    void sameFileNameInAnotherFolderOrCaseIsOneInstance() {
+        QCOMPARE(instanceKey("/one/ostrel-organizer"), instanceKey("/two/ostrel-ORGANIZER"));
+        QVERIFY(instanceKey("/one/ostrel-organizer") != instanceKey("/one/ostrel-organizer2"));
+    }
+
+    void secondHolderIsRefusedAndAsksTheFirst() {
+        QTemporaryDir dir;
+        InstanceGuard first(QStringLiteral("PREVINST:test"), dir.path());
+        QVERIFY(first.isFirstInstance());
+        QSignalSpy raised(&first, &InstanceGuard::activationRequested);
+
+        InstanceGuard other(QStringLiteral("PREVINST:other"), dir.path());
+        QVERIFY(other.isFirstInstance());
+
+        {
+            InstanceGuard second(QStringLiteral("PREVINST:test"), dir.path());
+            QVERIFY(!second.isFirstInstance());
+            second.activatePreviousInstance();
+        }
+        QVERIFY(raised.wait(3000));
+    }
+
+    void aReleasedGuardCanBeTakenAgain() {
+        QTemporaryDir dir;
+        {
+            InstanceGuard first(QStringLiteral("PREVINST:again"), dir.path());
+            QVERIFY(first.isFirstInstance());
+        }
+        InstanceGuard next(QStringLiteral("PREVINST:again"), dir.path());
+        QVERIFY(next.isFirstInstance());
+    }
+};
+
+QTEST_MAIN(TestInstanceGuard)
+#include "tst_instance_guard.moc"

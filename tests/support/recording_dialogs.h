@@ -1,0 +1,63 @@
+#pragma once
+// A dialog service for tests: records every message box and answers from a
+// script (the first button offered when the script is empty).
+
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "ui/dialog_service.h"
+
+namespace ostrel::testing {
+
+class RecordingDialogs final : public DialogService {
+public:
+    RecordingDialogs() { previous_ = setDialogService(this); }
+    ~RecordingDialogs() override { setDialogService(previous_); }
+    RecordingDialogs(const RecordingDialogs&) = delete;
+    RecordingDialogs& operator=(const RecordingDialogs&) = delete;
+
+    MsgButton message(const MessageRequest& request) override {
+        messages.push_back(request);
+        if (!answers.empty()) {
+            const MsgButton b = answers.front();
+            answers.pop_front();
+            return b;
+        }
+        for (MsgButton b : {MsgOk, MsgYes, MsgNo, MsgCancel})
+            if (request.buttons & b) return b;
+        return MsgOk;
+    }
+    QString openFile(QWidget*, const QString&, const QString&, const QString&) override {
+        return fileAnswer;
+    }
+    bool chooseFont(QWidget*, QFont& font) override {
+        if (!fontAnswer) return false;
+        font = *fontAnswer;
+        return true;
+    }
+    bool chooseColor(QWidget*, QColor& color) override {
+        if (!colorAnswer.isValid()) return false;
+        color = colorAnswer;
+        return true;
+    }
+
+    QStringList texts() const {
+        QStringList out;
+        for (const auto& m : messages) out << m.text;
+        return out;
+    }
+
+    std::vector<MessageRequest> messages;
+    std::deque<MsgButton> answers;
+    QString fileAnswer;
+    std::optional<QFont> fontAnswer;
+    QColor colorAnswer;
+
+private:
+    DialogService* previous_ = nullptr;
+};
+
+}  // namespace ostrel::testing
