@@ -1,6 +1,5 @@
 #include "settings/settings_dialog.h"
 
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -8,7 +7,6 @@
 #include <QVBoxLayout>
 
 #include "app/app_paths.h"
-#include "app/application.h"
 #include "app/forms.h"
 #include "clock/analog_face.h"
 #include "clock/clock_window.h"
@@ -17,7 +15,9 @@
 #include "core/settings/ini_file.h"
 #include "platform/autostart.h"
 #include "settings/languages.h"
+#include "settings/settings_file.h"
 #include "ui/dialog_service.h"
+#include "ui/error_display.h"
 #include "ui/help_link.h"
 
 namespace ostrel {
@@ -117,10 +117,10 @@ TfrmSettings::TfrmSettings(TfrmClock* clockWindow) : QDialog(nullptr), clock_(cl
     connect(cbLang, &QComboBox::editTextChanged, this, [this](const QString&) { cbLangChange(); });
     // A switch runs when its button becomes checked, not when it is
     // checked already.
-    connect(rbSysTrayIcon, &QRadioButton::toggled, this, [this](bool on) { if (on) rbSysTrayIconClick(); });
-    connect(rbSysTrayClock, &QRadioButton::toggled, this, [this](bool on) { if (on) rbSysTrayClockClick(); });
-    connect(rbFreeClock, &QRadioButton::toggled, this, [this](bool on) { if (on) rbFreeClockClick(); });
-    connect(rbAnalogClock, &QRadioButton::toggled, this, [this](bool on) { if (on) rbAnalogClockClick(); });
+    connectSwitch(rbSysTrayIcon, &TfrmSettings::rbSysTrayIconClick);
+    connectSwitch(rbSysTrayClock, &TfrmSettings::rbSysTrayClockClick);
+    connectSwitch(rbFreeClock, &TfrmSettings::rbFreeClockClick);
+    connectSwitch(rbAnalogClock, &TfrmSettings::rbAnalogClockClick);
 
     lbxSettings->setCurrentRow(0);
     setFixedSize(sizeHint().expandedTo(QSize(434, 325)));
@@ -281,29 +281,6 @@ void TfrmSettings::buildPages() {
 
 // ---- the settings file -----------------------------------------------------
 
-bool TfrmSettings::withSettingsFile(const std::function<void(IniFile&)>& fn) {
-    const QString path = settingsFilePath();
-    const QFileInfo info(path);
-    bool ok = !info.exists() || (info.isFile() && info.isReadable());
-    if (ok) {
-        try {
-            IniFile ini(str(path));
-            fn(ini);
-        } catch (const IniError&) {
-            ok = false;
-        }
-    }
-    if (!ok) {
-        QString text = GetLangMessage(QStringLiteral("ErrorOnLoad"));
-        text.replace(QStringLiteral("%s"), QStringLiteral("config"));
-        showMessage(text, OstrelApplication::title().isEmpty() ? QStringLiteral("Ostrel Organizer")
-                                                               : OstrelApplication::title(),
-                    MsgIcon::Warning, MsgOk);
-        OstrelApplication::requestTerminate();
-    }
-    return ok;
-}
-
 void TfrmSettings::LoadSettings() {
     cbAutorun->setChecked(autostartEnabledFor(exePath()));
 
@@ -416,6 +393,34 @@ void TfrmSettings::storePosition() {
 }
 
 // ---- the view-mode switches ------------------------------------------------
+
+QRadioButton* TfrmSettings::modeButton(std::uint8_t mode) const {
+    switch (mode) {
+        case vmSysTrayIcon: return rbSysTrayIcon;
+        case vmSysTrayClock: return rbSysTrayClock;
+        case vmFreeClock: return rbFreeClock;
+        case vmAnalogClock: return rbAnalogClock;
+        default: return nullptr;
+    }
+}
+
+void TfrmSettings::connectSwitch(QRadioButton* button, void (TfrmSettings::*handler)()) {
+    connect(button, &QRadioButton::toggled, this, [this, button, handler](bool on) {
+        if (!on) return;
+        try {
+            (this->*handler)();
+        } catch (...) {
+            // The switch stopped before the mode changed (a dial picture that
+            // cannot be read): the buttons show the mode the clock is in.
+            QRadioButton* current = modeButton(clock_->ViewMode);
+            if (current && current != button) {
+                const QSignalBlocker block(current);
+                current->setChecked(true);
+            }
+            showCurrentError();
+        }
+    });
+}
 
 namespace {
 // The window's visible shape: the whole window for the digital modes.

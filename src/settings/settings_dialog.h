@@ -17,6 +17,7 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 
+#include <cstdint>
 #include <functional>
 
 namespace ostrel {
@@ -119,12 +120,11 @@ public:
 
 private:
     void buildPages();
+    void connectSwitch(QRadioButton* button, void (TfrmSettings::*handler)());
+    QRadioButton* modeButton(std::uint8_t mode) const;
     void applyClockFont();
     void moveToStoredPosition();
     void storePosition();
-    // Runs fn on the settings file; a file that cannot be read or written
-    // is reported ("ErrorOnLoad") and ends the program. False then.
-    bool withSettingsFile(const std::function<void(IniFile&)>& fn);
 
     TfrmClock* clock_;
     QFont font_;
