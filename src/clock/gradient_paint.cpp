@@ -54,7 +54,6 @@ void GradientFillRect(QPainter& painter, const QRect& rect, bool leftToRight, co
     const QPen saved = painter.pen();
     QPen pen(Qt::SolidLine);
     pen.setWidth(1);
-    pen.setCapStyle(Qt::FlatCap);
     for (const GradientLine& line : lines) {
         pen.setColor(toQColor(line.color));
         painter.setPen(pen);
