@@ -75,7 +75,7 @@ TfrmSettings::TfrmSettings(TfrmClock* clockWindow) : QDialog(nullptr), clock_(cl
     lbxSettings->setObjectName(QStringLiteral("lbxSettings"));
     lbxSettings->addItems({QStringLiteral("General"), QStringLiteral("Clock"), QStringLiteral("Language"),
                            QStringLiteral("Pocket book")});
-    lbxSettings->setFixedWidth(120);
+    lbxSettings->setFixedWidth(116);
     Notebook1 = new QStackedWidget(this);
     Notebook1->setObjectName(QStringLiteral("Notebook1"));
     buildPages();
@@ -123,7 +123,25 @@ TfrmSettings::TfrmSettings(TfrmClock* clockWindow) : QDialog(nullptr), clock_(cl
     connectSwitch(rbAnalogClock, &TfrmSettings::rbAnalogClockClick);
 
     lbxSettings->setCurrentRow(0);
+    fitSize();
+}
+
+void TfrmSettings::fitSize() {
+    // At least the designed size; larger when the fonts or the skin need it.
+    ensurePolished();
+    // Hints cached before the skin was applied are stale, also on the
+    // hidden pages.
+    for (QWidget* w : findChildren<QWidget*>()) {
+        w->ensurePolished();
+        w->updateGeometry();
+    }
+    for (QLayout* l : findChildren<QLayout*>()) l->invalidate();
     setFixedSize(sizeHint().expandedTo(QSize(434, 325)));
+}
+
+void TfrmSettings::showEvent(QShowEvent* event) {
+    fitSize();
+    QDialog::showEvent(event);
 }
 
 void TfrmSettings::buildPages() {
@@ -140,6 +158,7 @@ void TfrmSettings::buildPages() {
     auto heading = [](const char* name, const char* text, QWidget* parent) {
         auto* lb = new QLabel(QString::fromLatin1(text), parent);
         lb->setObjectName(QString::fromLatin1(name));
+        lb->setProperty("heading", true);
         QFont f = lb->font();
         f.setBold(true);
         lb->setFont(f);

@@ -118,7 +118,11 @@ public:
     void cbLangChange();
     void lbxSettingsClick();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void fitSize();
     void buildPages();
     void connectSwitch(QRadioButton* button, void (TfrmSettings::*handler)());
     QRadioButton* modeButton(std::uint8_t mode) const;
