@@ -8,6 +8,7 @@
 #include "data/data_module.h"
 #include "platform/instance_guard.h"
 #include "platform/quit_signals.h"
+#include "settings/languages.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
 
@@ -39,7 +40,10 @@ int runOrganizer(int argc, char** argv) {
         QObject::connect(&quitSignals, &QuitSignalWatcher::quitRequested, frmClock, &TfrmClock::miExitClick);
         QObject::connect(frmClock, &TfrmClock::closed, &app, &QCoreApplication::quit);
         QObject::connect(&guard, &InstanceGuard::activationRequested, frmClock, &TfrmClock::bringToFront);
+        LoadLanguageSetting(true);
         DataModule1->InitReminders();
+        // The settings dialog is not one of the application's windows.
+        TranslateForm(frmSettings);
     } catch (...) {
         showCurrentError();
         destroyForms();

@@ -56,10 +56,10 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     big.setBold(true);
     lbProductName->setFont(big);
 
-    lbVersion = new QLabel(QStringLiteral("Version 1.1.1"), this);
+    lbVersionTitle = new QLabel(QStringLiteral("Version"), this);
+    lbVersionTitle->setObjectName(QStringLiteral("lbVersionTitle"));
+    lbVersion = new QLabel(QStringLiteral("1.1.1"), this);
     lbVersion->setObjectName(QStringLiteral("lbVersion"));
-    lbCopyright = new QLabel(QStringLiteral("A clock that keeps your day."), this);
-    lbCopyright->setObjectName(QStringLiteral("lbCopyright"));
 
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
@@ -69,8 +69,12 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
 
     auto* texts = new QVBoxLayout;
     texts->addWidget(lbProductName);
-    texts->addWidget(lbVersion);
-    texts->addWidget(lbCopyright);
+    auto* version = new QHBoxLayout;
+    version->setSpacing(6);
+    version->addWidget(lbVersionTitle);
+    version->addWidget(lbVersion);
+    version->addStretch(1);
+    texts->addLayout(version);
     texts->addStretch(1);
     auto* top = new QHBoxLayout;
     top->setSpacing(16);

@@ -13,8 +13,8 @@ public:
     explicit TfrmAbout(QWidget* parent = nullptr);
 
     QLabel* lbProductName = nullptr;
+    QLabel* lbVersionTitle = nullptr;
     QLabel* lbVersion = nullptr;
-    QLabel* lbCopyright = nullptr;
     QPushButton* btnOK = nullptr;
 };
 

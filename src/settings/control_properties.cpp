@@ -1,10 +1,13 @@
 #include "settings/control_properties.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemModel>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,6 +17,8 @@
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTreeView>
 #include <QTextEdit>
 
 #include <limits>
@@ -137,6 +142,40 @@ std::optional<StringListAccess> tabTexts(Tabs* t) {
     return a;
 }
 
+// The header of a table or tree view, if it has one.
+QHeaderView* headerOf(QAbstractItemView* view) {
+    if (auto* table = qobject_cast<QTableView*>(view)) return table->horizontalHeader();
+    if (auto* tree = qobject_cast<QTreeView*>(view)) return tree->header();
+    return nullptr;
+}
+
+// Column titles of a grid: the header texts of the columns that are not
+// hidden, left to right, so that a hidden key column does not count.
+std::optional<StringListAccess> columnTitles(QAbstractItemView* view) {
+    QHeaderView* header = headerOf(view);
+    if (!header || !view->model()) return std::nullopt;
+    auto columns = [header] {
+        QList<int> logical;
+        for (int visual = 0; visual < header->count(); ++visual) {
+            const int l = header->logicalIndex(visual);
+            if (!header->isSectionHidden(l)) logical << l;
+        }
+        return logical;
+    };
+    StringListAccess a;
+    a.count = [columns] { return static_cast<int>(columns().size()); };
+    a.item = [view, columns](int i) { return view->model()->headerData(columns().at(i), Qt::Horizontal).toString(); };
+    a.setItem = [view, columns](int i, const QString& v) {
+        view->model()->setHeaderData(columns().at(i), Qt::Horizontal, v);
+    };
+    a.replaceAll = [view, columns](const QStringList& titles) {
+        const QList<int> logical = columns();
+        for (int i = 0; i < logical.size() && i < titles.size(); ++i)
+            view->model()->setHeaderData(logical[i], Qt::Horizontal, titles[i]);
+    };
+    return a;
+}
+
 std::optional<StringListAccess> qtStringList(QObject* control, const QString& name) {
     const QMetaProperty p = qtPropertyNamed(control, name);
     if (!p.isValid() || !p.isWritable() || p.metaType().id() != QMetaType::QStringList) return std::nullopt;
@@ -203,6 +242,8 @@ QMetaProperty scalarProperty(const QObject* target, const QString& name, bool is
 }
 
 std::optional<StringListAccess> stringListProperty(QObject* control, const QString& name) {
+    // A control's own QStringList property comes before the table.
+    if (auto own = qtStringList(control, name)) return own;
     if (sameName(name, "Items")) {
         if (auto* cb = qobject_cast<QComboBox*>(control)) return comboItems(cb);
         if (auto* lw = qobject_cast<QListWidget*>(control)) return listItems(lw);
@@ -215,7 +256,10 @@ std::optional<StringListAccess> stringListProperty(QObject* control, const QStri
         if (auto* tw = qobject_cast<QTabWidget*>(control)) return tabTexts(tw);
         if (auto* tb = qobject_cast<QTabBar*>(control)) return tabTexts(tb);
     }
-    return qtStringList(control, name);
+    if (sameName(name, "Titles")) {
+        if (auto* view = qobject_cast<QAbstractItemView*>(control)) return columnTitles(view);
+    }
+    return std::nullopt;
 }
 
 QStringList splitCommaText(const QString& text) {

@@ -36,9 +36,11 @@ QString defaultPropertyName(const QObject* control);
 // when there is none, when it cannot be written, or for objectName.
 QMetaProperty scalarProperty(const QObject* target, const QString& name, bool isForm);
 
-// The string list that name stands for on control: "Items" of combo and
-// list boxes, "Lines" of plain and rich text edits, "Tabs" of tab widgets
-// and tab bars, or a writable Qt property holding a QStringList.
+// The string list that name stands for on control: a writable Qt property
+// of that name holding a QStringList, else "Items" of combo and list boxes,
+// "Lines" of plain and rich text edits, "Tabs" of tab widgets and tab bars,
+// "Titles" of table and tree views (the header texts of the columns that
+// are not hidden, left to right).
 std::optional<StringListAccess> stringListProperty(QObject* control, const QString& name);
 
 // Sets property of target from a language-file value by the property's

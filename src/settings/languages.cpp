@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QStringDecoder>
@@ -40,14 +41,23 @@ IniFile currentLanguageFile() {
     return IniFile(QFile::encodeName(LanguageFilePath(g_language)).toStdString());
 }
 
+// The control of that name in the window: any QObject below it (widgets,
+// menu actions, dialogs), matched exactly or else without regard to case.
+// Other windows parented to this one are controls themselves, but their
+// contents belong to them; menus are the exception, their items are ours.
 QObject* findControl(QWidget* form, const QString& name) {
-    if (QObject* exact = form->findChild<QObject*>(name)) return exact;
-    // Control names are matched without regard to case, like every other
-    // name in a language file.
-    const auto all = form->findChildren<QObject*>();
-    for (QObject* o : all)
-        if (o->objectName().compare(name, Qt::CaseInsensitive) == 0) return o;
-    return nullptr;
+    QObject* folded = nullptr;
+    QObjectList queue = form->children();
+    for (qsizetype i = 0; i < queue.size(); ++i) {
+        QObject* o = queue[i];
+        const QString own = o->objectName();
+        if (own == name) return o;
+        if (!folded && own.compare(name, Qt::CaseInsensitive) == 0) folded = o;
+        const bool otherWindow =
+            o->isWidgetType() && static_cast<QWidget*>(o)->isWindow() && !qobject_cast<QMenu*>(o);
+        if (!otherWindow) queue += o->children();
+    }
+    return folded;
 }
 
 // The section a window reads: its name less a trailing "_1" .. "_99".
@@ -316,7 +326,10 @@ QStringList LanguageList() {
         if (!names.contains(name)) names << name;
     }
     std::sort(names.begin(), names.end(),
-              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+              [](const QString& a, const QString& b) {
+                  const int folded = a.compare(b, Qt::CaseInsensitive);
+                  return folded != 0 ? folded < 0 : a < b;
+              });
     return names;
 }
 

@@ -60,6 +60,7 @@ std::string systemError(const std::string& what, const std::string& path, int er
 struct Line {
     enum Kind { Other, Section, Key };
     std::string text;  // without its line ending
+    std::string ending;  // "\r\n", "\n", or empty: a new line, or a last line without one
     Kind kind = Other;
     std::string name;   // section or key name, trimmed
     std::string value;  // key lines: the value, trimmed
@@ -70,7 +71,7 @@ struct Line {
 
 struct Document {
     bool bom = false;
-    std::string eol = "\n";
+    std::string eol = "\n";  // for new lines: the first line's ending
     std::vector<Line> lines;
 };
 
@@ -135,12 +136,20 @@ Document parse(std::string data) {
     while (!rest.empty()) {
         const auto nl = rest.find('\n');
         std::string_view raw = rest.substr(0, nl);
-        if (!raw.empty() && raw.back() == '\r') {
-            raw.remove_suffix(1);
-            if (!eolSeen) doc.eol = "\r\n";
+        std::string ending;
+        if (nl != std::string_view::npos) {
+            ending = "\n";
+            if (!raw.empty() && raw.back() == '\r') {
+                raw.remove_suffix(1);
+                ending = "\r\n";
+            }
+            if (!eolSeen) doc.eol = ending;
+            eolSeen = true;
+        } else if (!raw.empty() && raw.back() == '\r') {
+            raw.remove_suffix(1);  // a last line cut after its CR
         }
-        if (nl != std::string_view::npos) eolSeen = true;
         doc.lines.emplace_back(std::string(raw));
+        doc.lines.back().ending = std::move(ending);
         if (nl == std::string_view::npos) break;
         rest.remove_prefix(nl + 1);
     }
@@ -182,9 +191,11 @@ const Line* findKey(const Document& doc, std::string_view section, std::string_v
 std::string serialize(const Document& doc) {
     std::string out;
     if (doc.bom) out += kBom;
-    for (const auto& line : doc.lines) {
+    // Every line keeps its own ending; new lines, and a last line that had
+    // none, take the file's.
+    for (const Line& line : doc.lines) {
         out += line.text;
-        out += doc.eol;
+        out += line.ending.empty() ? doc.eol : line.ending;
     }
     return out;
 }
@@ -214,6 +225,10 @@ void replaceFile(const std::string& path, const std::string& data) {
 
     struct stat old {};
     const bool hadFile = ::stat(target.c_str(), &old) == 0;
+    // A read-only file stays as it is, even where the folder would let the
+    // rename replace it (and even for root, who may write anything).
+    if (hadFile && (::access(target.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0))
+        throw IniError("cannot write " + path + ": the file is read-only");
 
     std::random_device rd;
     std::string temp;

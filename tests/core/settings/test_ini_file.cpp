@@ -207,6 +207,16 @@ TEST_F(IniFileTest, WritingCreatesAMissingFileAndLeavesNoTemporaryFiles) {
     EXPECT_FALSE(other.exists());
 }
 
+TEST_F(IniFileTest, WritingKeepsEachLinesOwnEnding) {
+    writeFile(file, "[A]\nx=1\r\ny=2");
+    EXPECT_EQ(ini.readInteger("A", "y", 0), 2);
+    ini.writeString("A", "z", "3");
+    EXPECT_EQ(readFile(file), "[A]\nx=1\r\ny=2\nz=3\n");
+
+    writeFile(file, "[A]\r\nx=1\r");
+    EXPECT_EQ(ini.readString("A", "x", ""), "1");
+}
+
 TEST_F(IniFileTest, WritingToTheSecondOfTwoSameNamedSectionsGoesToTheFirst) {
     writeFile(file, "[A]\nx=1\n[B]\ny=2\n[a]\nz=3\n");
     ini.writeString("A", "z", "4");
@@ -251,6 +261,14 @@ TEST_F(IniFileTest, UnreadableOrUnwritableFilesRaiseIniError) {
     EXPECT_THROW(ini.readString("General", "Language", "English"), IniError);
     EXPECT_THROW(ini.writeString("General", "Language", "English"), IniError);
     fs::remove(file);
+
+    // A read-only file is not replaced.
+    writeFile(file, "[A]\nx=1\n");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_THROW(ini.writeString("A", "x", "2"), IniError);
+    EXPECT_EQ(readFile(file), "[A]\nx=1\n");
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"ostrel-organizer.ini"});
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
 
     // A folder nobody may write to (root ignores permissions: skip then).
     const fs::path locked = dir.path() / "locked";
