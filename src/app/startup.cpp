@@ -8,6 +8,7 @@
 #include "data/data_module.h"
 #include "platform/instance_guard.h"
 #include "platform/quit_signals.h"
+#include "settings/settings_dialog.h"
 #include "settings/languages.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
