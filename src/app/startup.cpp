@@ -9,6 +9,7 @@
 #include "platform/instance_guard.h"
 #include "platform/quit_signals.h"
 #include "settings/settings_dialog.h"
+#include "settings/settings_file.h"
 #include "settings/languages.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
@@ -53,9 +54,9 @@ int runOrganizer(int argc, char** argv) {
 
     // A missing skin or an unreadable settings file ends the program here,
     // after the start-up pass; the windows are destroyed the normal way.
-    if (OstrelApplication::terminateRequested()) {
+    if (OstrelApplication::terminateRequested() || settingsFileFailed()) {
         destroyForms();
-        return 0;
+        return settingsFileFailed() ? 1 : 0;
     }
     if (frmClock->showOnStart()) frmClock->show();
     const int rc = app.exec();
