@@ -4,12 +4,16 @@
 
 #include "clock/clock_window.h"
 #include "data/data_module.h"
+#include "tasks/task_editor.h"
+#include "tasks/todo_list.h"
 
 namespace ostrel {
 
 TDataModule1* DataModule1 = nullptr;
 TfrmClock* frmClock = nullptr;
 TfrmSettings* frmSettings = nullptr;
+TfrmCreateToDo* frmCreateToDo = nullptr;
+TfrmToDoList* frmToDoList = nullptr;
 
 namespace {
 std::vector<QWidget*> g_forms;
@@ -30,6 +34,10 @@ void createForms() {
     DataModule1 = new TDataModule1();
     frmClock = new TfrmClock();
     registerApplicationForm(frmClock);
+    frmCreateToDo = new TfrmCreateToDo();
+    registerApplicationForm(frmCreateToDo);
+    frmToDoList = new TfrmToDoList();
+    registerApplicationForm(frmToDoList);
 }
 
 void destroyForms() {
@@ -37,6 +45,8 @@ void destroyForms() {
     std::vector<QWidget*> forms = g_forms;
     for (auto it = forms.rbegin(); it != forms.rend(); ++it) delete *it;
     frmClock = nullptr;
+    frmCreateToDo = nullptr;
+    frmToDoList = nullptr;
     delete DataModule1;
     DataModule1 = nullptr;
 }

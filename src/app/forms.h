@@ -12,11 +12,15 @@ namespace ostrel {
 class TDataModule1;
 class TfrmClock;
 class TfrmSettings;
+class TfrmCreateToDo;
+class TfrmToDoList;
 
 extern TDataModule1* DataModule1;
 extern TfrmClock* frmClock;
 // Created and destroyed by the clock window.
 extern TfrmSettings* frmSettings;
+extern TfrmCreateToDo* frmCreateToDo;
+extern TfrmToDoList* frmToDoList;
 
 // Windows owned by the application, in creation order (the ones the
 // language switch translates together).

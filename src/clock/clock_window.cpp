@@ -27,6 +27,7 @@
 #include "platform/desktop_tools.h"
 #include "settings/settings_dialog.h"
 #include "ui/dialog_service.h"
+#include "tasks/reminder_window.h"
 #include "ui/error_display.h"
 #include "ui/help_link.h"
 #include "ui/locale_format.h"
@@ -207,11 +208,19 @@ void TfrmClock::tmrTimeTimer() {
         pbArrows->repaint();
     }
 
-    if (DataModule1 && clock().now() > DataModule1->NextReminderTime) {
+    // Reminder pass, when one is due. The timer is off for the pass; if a
+    // statement fails the timer runs again, the error goes to the default
+    // error display, and the next attempt waits a minute rather than failing
+    // every second.
+    if (DataModule1 && !DataModule1->InReminderPass() && clock().now() > DataModule1->NextReminderTime) {
         tmrTime->stop();
         try {
+            std::uint8_t CascadeIndex = 0;
+            DataModule1->CheckOnceTasks(CascadeIndex);
+            DataModule1->CheckRegularTasks(CascadeIndex, false);
             DataModule1->UpdateNextReminderTime();
         } catch (...) {
+            DataModule1->NextReminderTime = clock().now() + 60.0 / kSecondsPerDay;
             tmrTime->start();
             throw;
         }
@@ -359,6 +368,14 @@ void TfrmClock::miExitClick() {
 void TfrmClock::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (event->isAccepted()) emit closed();
+}
+
+void TfrmClock::customEvent(QEvent* event) {
+    if (event->type() == static_cast<QEvent::Type>(WM_REMINDER_ANSWER)) {
+        HandleReminderAnswer(*static_cast<TReminderAnswerEvent*>(event));
+        return;
+    }
+    QWidget::customEvent(event);
 }
 
 void TfrmClock::contextMenuEvent(QContextMenuEvent* event) {

@@ -1,20 +1,130 @@
 #include "data/data_module.h"
 
+#include <QCoreApplication>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 #include "app/app_paths.h"
+#include "core/data/period.h"
+#include "core/data/reminder_walk.h"
 #include "core/time/clock_service.h"
+#include "settings/languages.h"
+#include "tasks/reminder_window.h"
 
 namespace ostrel {
 
 using sql::ParamType;
+
+namespace {
+
+// A unit id as stored; anything outside the known ids reads as "no unit".
+std::uint8_t unitOf(std::int64_t v) {
+    return v >= puMinutes && v <= puYears ? static_cast<std::uint8_t>(v) : 0;
+}
+
+std::int32_t countOf(std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
+                                                                std::numeric_limits<std::int32_t>::max()));
+}
+
+QString textOf(const sql::Query& q, const char* column) {
+    return QString::fromStdString(q.asString(column));
+}
+
+}  // namespace
+
+// The current row of CheckRegularTasks.
+struct TDataModule1::RegularRow {
+    std::int32_t TDID = 0;
+    int MesType = 0;
+    DateTime FirstDT = 0.0;
+    DateTime ShowDT = 0.0;
+    QString Title;
+    QString Comment;
+    std::int64_t PeriodInt = 0;
+    std::int64_t PeriodType = 0;
+    std::int32_t ElapseInt = 0;
+    std::uint8_t ElapseType = 0;
+};
+
+class TDataModule1::PassScope {
+public:
+    explicit PassScope(TDataModule1& dm) : dm_(dm) { ++dm_.passDepth_; }
+    ~PassScope() { --dm_.passDepth_; }
+    PassScope(const PassScope&) = delete;
+    PassScope& operator=(const PassScope&) = delete;
+
+private:
+    TDataModule1& dm_;
+};
+
+// The writes of a pass go to the file together: one commit instead of one
+// per row (each commit waits for the disk). What a pass has written is
+// committed before window messages run, and also when the pass stops on an
+// error, so a failing statement ends the pass with the rows before it done,
+// as it would without the batch. A transaction someone else has open is
+// left to its owner.
+class TDataModule1::WriteBatch {
+public:
+    explicit WriteBatch(sql::Connection& conn) : conn_(conn) { resume(); }
+    ~WriteBatch() {
+        try {
+            pause();
+        } catch (...) {
+        }
+    }
+    WriteBatch(const WriteBatch&) = delete;
+    WriteBatch& operator=(const WriteBatch&) = delete;
+
+    void resume() {
+        if (own_ || !sqlite3_get_autocommit(conn_.handle())) return;
+        run("BEGIN");
+        own_ = true;
+    }
+    void pause() {
+        if (!own_) return;
+        own_ = false;
+        // An error inside SQLite may already have rolled the transaction back.
+        if (sqlite3_get_autocommit(conn_.handle())) return;
+        try {
+            run("COMMIT");
+        } catch (...) {
+            // Never leave a transaction open behind the program's back.
+            if (!sqlite3_get_autocommit(conn_.handle())) sqlite3_exec(conn_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+    }
+
+private:
+    void run(const char* statement) {
+        sql::Query q(conn_);
+        q.add(statement);
+        q.exec();
+    }
+    sql::Connection& conn_;
+    bool own_ = false;
+};
 
 TDataModule1::TDataModule1(const QString& databasePath, QObject* parent) : QObject(parent) {
     setObjectName(QStringLiteral("DataModule1"));
     NextReminderTime = kFarFuture;
     const QString path = databasePath.isEmpty() ? databaseFilePath() : databasePath;
     connTAMO.setPath(path.toStdString());
+    ShowReminderHook = [](const TTaskParams& params, const QString& caption, int offset) {
+        ShowReminder(params, caption, offset);
+    };
 }
 
 TDataModule1::~TDataModule1() = default;
+
+DateTime TDataModule1::LoadingTime() {
+    // The boot clock is 64-bit: the estimate does not drift after 49.7 days.
+    return clock().bootTime();
+}
 
 void TDataModule1::UpdateNextReminderTime() {
     sql::Query q(connTAMO);
@@ -26,13 +136,208 @@ void TDataModule1::UpdateNextReminderTime() {
 }
 
 void TDataModule1::InitReminders() {
-    sql::Query q(connTAMO);
-    q.add("UPDATE ToDo");
-    q.add("SET ShowDT = FirstDT + :LoadingTime, MesType = 3");
-    q.add("WHERE MesType IN (3, 13)");
-    q.param("LoadingTime", ParamType::DateTime, clock().bootTime());
-    q.exec();
+    const PassScope pass(*this);
+    {
+        sql::Query q(connTAMO);
+        q.add("UPDATE ToDo");
+        q.add("SET ShowDT = FirstDT + :LoadingTime, MesType = 3");
+        q.add("WHERE MesType IN (3, 13)");
+        q.param("LoadingTime", ParamType::DateTime, LoadingTime());
+        q.exec();
+    }
+    std::uint8_t CascadeIndex = 0;
+    CheckOnceTasks(CascadeIndex);
+    CheckRegularTasks(CascadeIndex, true);
     UpdateNextReminderTime();
+}
+
+void TDataModule1::showReminder(const TTaskParams& params, const QString& caption, std::uint8_t cascadeIndex) {
+    if (ShowReminderHook) ShowReminderHook(params, caption, 20 * cascadeIndex);
+}
+
+void TDataModule1::processPendingMessages() {
+    // Lets the new window show and start sliding. Handlers that run here may
+    // answer earlier reminders, but never open a second round of this.
+    if (messageDepth_ > 0 || !QCoreApplication::instance()) return;
+    if (batch_) batch_->pause();
+    ++messageDepth_;
+    try {
+        QCoreApplication::processEvents();
+    } catch (...) {
+        --messageDepth_;
+        throw;
+    }
+    --messageDepth_;
+    if (batch_) batch_->resume();
+}
+
+void TDataModule1::CheckOnceTasks(std::uint8_t& CascadeIndex) {
+    const PassScope pass(*this);
+    sql::Query q(connTAMO);
+    q.add("SELECT TDID, MesType, FirstDT, ShowDT, Title, Comment, ElapseInt, ElapseType");
+    q.add("FROM ToDo");
+    q.add("WHERE (ShowDT <= Now()) AND (MesType In (0, 3)) AND (PeriodInt = 0)");
+    q.open();
+    if (q.eof()) return;
+    WriteBatch batch(connTAMO);
+    for (; !q.eof(); q.next()) {
+        const DateTime showDT = q.asDateTime("ShowDT");
+        if (onceTaskActive(clock().now(), showDT, unitOf(q.asInteger("ElapseType")), countOf(q.asInteger("ElapseInt")))) {
+            TTaskParams params;
+            params.TaskID = countOf(q.asInteger("TDID"));
+            params.TaskTitle = textOf(q, "Title");
+            params.TaskComment = textOf(q, "Comment");
+            params.TaskTime = showDT;
+            showReminder(params, GetLangMessage(QStringLiteral("OnceTask")), CascadeIndex);
+            ++CascadeIndex;
+        }
+        q.edit();
+        q.setField("MesType", q.asInteger("MesType") + mtDealtWith);
+        q.post();
+    }
+    batch.pause();
+}
+
+void TDataModule1::ShowIfActive(const RegularRow& row, DateTime T, bool Always, std::uint8_t& CascadeIndex) {
+    if (clock().now() < T) return;
+    const DateTime end = AddPeriod(row.ElapseType, row.ElapseInt, T);
+    if (clock().now() >= end) return;
+    // The occurrence shown for the stored ShowDT is not shown twice (stored
+    // and walked times of one occurrence may differ in their last bits).
+    if (!Always && std::fabs(T - LastShownTime) < 0.5 / kMsPerDay) return;
+    TTaskParams params;
+    params.TaskID = row.TDID;
+    params.TaskTitle = row.Title;
+    params.TaskComment = row.Comment;
+    QString key;
+    if (row.MesType == mtHoliday) {
+        key = QStringLiteral("Holidays");
+        params.TaskTime = row.FirstDT;
+    } else {
+        key = QStringLiteral("RegularTask");
+        params.TaskTime = T;
+    }
+    showReminder(params, GetLangMessage(key), CascadeIndex);
+    processPendingMessages();
+    ++CascadeIndex;
+    if (Always) LastShownTime = T;
+}
+
+void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup) {
+    const PassScope pass(*this);
+    sql::Query q(connTAMO);
+    q.add("SELECT *");
+    q.add("FROM ToDo");
+    q.add("WHERE (MesType In (0, 2, 3)) AND (PeriodInt > 0) AND (ShowDT <= Now())");
+    q.open();
+    if (q.eof()) return;
+    WriteBatch batch(connTAMO);
+    WriteBatch* const outer = batch_;
+    batch_ = &batch;
+    struct Restore {
+        WriteBatch*& slot;
+        WriteBatch* value;
+        ~Restore() { slot = value; }
+    } restore{batch_, outer};
+    for (; !q.eof(); q.next()) {
+        RegularRow row;
+        row.TDID = countOf(q.asInteger("TDID"));
+        row.MesType = static_cast<int>(q.asInteger("MesType"));
+        row.FirstDT = q.asDateTime("FirstDT");
+        row.ShowDT = q.asDateTime("ShowDT");
+        row.Title = textOf(q, "Title");
+        row.Comment = textOf(q, "Comment");
+        row.PeriodInt = q.asInteger("PeriodInt");
+        row.PeriodType = q.asInteger("PeriodType");
+        row.ElapseInt = countOf(q.asInteger("ElapseInt"));
+        row.ElapseType = unitOf(q.asInteger("ElapseType"));
+
+        if (!isRepeating(row.PeriodType, row.PeriodInt)) {
+            // No known repetition unit: the walk would never get past the
+            // present. A task is treated as not repeating (shown once while
+            // active, then dealt with); a holiday without its yearly unit is
+            // left alone.
+            if (row.MesType == mtHoliday) continue;
+            if (onceTaskActive(clock().now(), row.ShowDT, row.ElapseType, row.ElapseInt)) {
+                TTaskParams params;
+                params.TaskID = row.TDID;
+                params.TaskTitle = row.Title;
+                params.TaskComment = row.Comment;
+                params.TaskTime = row.ShowDT;
+                showReminder(params, GetLangMessage(QStringLiteral("OnceTask")), CascadeIndex);
+                ++CascadeIndex;
+            }
+            q.edit();
+            q.setField("MesType", std::int64_t{row.MesType} + mtDealtWith);
+            q.post();
+            continue;
+        }
+        const auto unit = static_cast<std::uint8_t>(row.PeriodType);
+        const auto count = static_cast<std::int32_t>(row.PeriodInt);
+
+        LastShownTime = 0.0;
+        DateTime T = row.ShowDT;
+        ShowIfActive(row, T, true, CascadeIndex);
+
+        switch (row.MesType) {
+            case mtOnceAtTime:
+                T = row.FirstDT;
+                break;
+            case mtHoliday:
+                T = row.FirstDT - row.ElapseInt;
+                break;
+            default:
+                T = row.ShowDT;
+                break;
+        }
+        if (AtStartup) {
+            // Every occurrence whose active time contains the present is
+            // shown; the ones before it are jumped over.
+            T = firstPossiblyActive(T, unit, count, row.ElapseType, row.ElapseInt, clock().now());
+            while (true) {
+                ShowIfActive(row, T, false, CascadeIndex);
+                if (!(clock().now() >= T)) break;
+                const DateTime next = AddPeriod(unit, count, T);
+                if (!(next > T)) break;
+                T = next;
+            }
+        }
+        T = nextOccurrenceAfter(T, unit, count, clock().now());
+        q.edit();
+        q.setField("ShowDT", T);
+        q.post();
+    }
+    batch.pause();
+}
+
+void TDataModule1::ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, std::uint8_t Unit, DateTime BaseTime) {
+    const DateTime NewTime = AddPeriod(Unit, Count, BaseTime);
+    sql::Query q(connTAMO);
+    q.add("SELECT ShowDT, MesType, PeriodInt");
+    q.add("FROM ToDo");
+    q.add("WHERE TDID = :ToDoID");
+    q.param("ToDoID", ParamType::Integer, std::int64_t{TaskID});
+    q.open();
+    if (q.eof() || q.asInteger("PeriodInt") != 0) return;
+    const std::int64_t mesType = q.asInteger("MesType");
+    q.edit();
+    q.setField("ShowDT", NewTime);
+    // Only a task the engine has dealt with goes back to pending; one that is
+    // pending already (saved again meanwhile, or answered twice) keeps its
+    // code rather than dropping below any code the engine reads.
+    if (mesType == mtOnceAtTime + mtDealtWith || mesType == mtOnceAfterStart + mtDealtWith)
+        q.setField("MesType", mesType - mtDealtWith);
+    q.post();
+    UpdateNextReminderTime();
+}
+
+void TDataModule1::DeleteTask(std::int32_t TaskID) {
+    sql::Query q(connTAMO);
+    q.add("DELETE");
+    q.add("FROM ToDo");
+    q.add("WHERE TDID = :TDID");
+    q.param("TDID", ParamType::Integer, std::int64_t{TaskID});
+    q.exec();
 }
 
 }  // namespace ostrel

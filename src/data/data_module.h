@@ -1,12 +1,18 @@
 #pragma once
 // The data module: the program's one database connection and the reminder
-// engine's state. Created first at start-up and alive for the whole run.
+// engine's state and operations. Created first at start-up and alive for the
+// whole run.
 
 #include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
 
 #include "core/data/sql/connection.h"
 #include "core/data/sql/query.h"
 #include "core/time/datetime.h"
+#include "tasks/task_params.h"
 
 namespace ostrel {
 
@@ -29,10 +35,46 @@ public:
     // A query object on connTAMO.
     sql::Query newQuery() { return sql::Query(connTAMO); }
 
+    // Opens one reminder window: ShowReminder of the reminder window unless
+    // replaced (tests record the calls instead).
+    using ShowReminderFn = std::function<void(const TTaskParams& params, const QString& caption, int offset)>;
+    ShowReminderFn ShowReminderHook;
+
     // Recomputes NextReminderTime.
     void UpdateNextReminderTime();
     // The reminder engine's start-up pass.
     void InitReminders();
+    // Shows and marks the due one-time tasks.
+    void CheckOnceTasks(std::uint8_t& CascadeIndex);
+    // Shows the due repeating tasks and holidays and moves their ShowDT on.
+    // AtStartup also shows every occurrence walked over whose active time
+    // contains the present.
+    void CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup);
+    // A reminder window's "Postpone at" answer: a one-time task becomes due
+    // again at Count units after BaseTime.
+    void ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, std::uint8_t Unit, DateTime BaseTime);
+    // Deletes one ToDo row. NextReminderTime is left as it is.
+    void DeleteTask(std::int32_t TaskID);
+
+    // True while a reminder pass runs; the clock starts no pass then (window
+    // messages handled in the middle of a pass could otherwise start one).
+    bool InReminderPass() const { return passDepth_ > 0; }
+
+    // The moment the operating system started.
+    static DateTime LoadingTime();
+
+private:
+    struct RegularRow;
+    void ShowIfActive(const RegularRow& row, DateTime T, bool Always, std::uint8_t& CascadeIndex);
+    void showReminder(const TTaskParams& params, const QString& caption, std::uint8_t cascadeIndex);
+    void processPendingMessages();
+
+    class PassScope;
+    class WriteBatch;
+    WriteBatch* batch_ = nullptr;
+    int passDepth_ = 0;
+    int messageDepth_ = 0;
+    DateTime LastShownTime = 0.0;
 };
 
 }  // namespace ostrel

@@ -73,6 +73,10 @@ public:
     int fieldIndex(std::string_view column) const;  // -1 when absent
     bool hasField(std::string_view column) const { return fieldIndex(column) >= 0; }
     Value value(std::string_view column) const;
+    // Random access to the result, for views: row and column 0-based.
+    const Value& valueAt(int row, int column) const {
+        return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    }
     bool isNull(std::string_view column) const;
     std::int64_t asInteger(std::string_view column) const;
     double asFloat(std::string_view column) const;

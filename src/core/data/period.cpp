@@ -1,0 +1,77 @@
+#include "core/data/period.h"
+
+#include <cmath>
+
+namespace ostrel {
+namespace {
+
+bool leapYear(std::int64_t y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+int monthLength(std::int64_t y, std::int64_t m) {
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return m == 2 && leapYear(y) ? 29 : kDays[m - 1];
+}
+
+// Serial day (1899-12-30 is 0) of a proleptic Gregorian date; 64-bit years so
+// that absurd counts give absurd dates rather than overflow.
+double serialDay(std::int64_t y, std::int64_t m, std::int64_t d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return static_cast<double>(era * 146097 + doe - 719468 + 25569);
+}
+
+DateTime addMonths(std::int64_t months, DateTime start) {
+    const double date = std::trunc(start);
+    const double tod = std::fabs(start - date);
+    const CivilDate c = decodeDate(date);
+    std::int64_t year = c.year + months / 12;
+    std::int64_t month = c.month + months % 12;
+    if (month < 1) {
+        month += 12;
+        --year;
+    } else if (month > 12) {
+        month -= 12;
+        ++year;
+    }
+    std::int64_t day = c.day;
+    const int len = monthLength(year, month);
+    if (day > len) day = len;
+    return combineDateTime(serialDay(year, month, day), tod);
+}
+
+}  // namespace
+
+DateTime AddPeriod(std::uint8_t Unit, std::int32_t Count, DateTime Start) {
+    const long double n = Count;
+    long double days = 0.0L;
+    switch (Unit) {
+        case puMinutes:
+            days = n / 60.0L / 24.0L;
+            break;
+        case puHours:
+            days = n / 24.0L;
+            break;
+        case puDays:
+            days = n;
+            break;
+        case puWeeks:
+            // 64-bit product: a huge week count must not wrap round to a
+            // date in the other direction.
+            days = static_cast<long double>(std::int64_t{7} * Count);
+            break;
+        case puMonths:
+            return addMonths(Count, Start);
+        case puYears:
+            return addMonths(std::int64_t{12} * Count, Start);
+        default:
+            return 0.0;
+    }
+    return static_cast<double>(static_cast<long double>(Start) + days);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,242 @@
+#include "tasks/reminder_window.h"
+
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/forms.h"
+#include "clock/clock_window.h"
+#include "data/data_module.h"
+#include "settings/languages.h"
+#include "ui/locale_format.h"
+
+namespace ostrel {
+namespace {
+
+QPointer<QObject> g_answerReceiver;
+
+QLabel* captionLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, QColor(0, 111, 0));
+    l->setPalette(p);
+    l->move(left, top);
+    l->adjustSize();
+    return l;
+}
+
+QLabel* valueLabel(QWidget* parent, const char* name, int left, int top) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(left, top, 239 - left - 4, l->sizeHint().height());
+    return l;
+}
+
+QFrame* bevel(QWidget* parent, const char* name, int left, int top, int width, int height) {
+    auto* b = new QFrame(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setFrameShape(QFrame::HLine);
+    b->setFrameShadow(QFrame::Sunken);
+    b->setGeometry(left, top, width, height);
+    return b;
+}
+
+// Shows text in a label of fixed width on one row of the window (24 pixels
+// to the next row). A text too long for the row is set in a smaller font
+// (down to 7 points), on one line if it fits or else broken at a blank into
+// two lines; only if that fails too is it cut with an ellipsis. The whole text
+// is always in the tooltip. The locale's long date and time are wider than
+// the window in most languages, and a cut-off time would hide the very thing
+// the reminder is about.
+void setFittedText(QLabel* label, const QString& text) {
+    constexpr int kRowHeight = 24;
+    const int width = label->width();
+    QFont font = label->parentWidget()->font();
+    const double base = font.pointSizeF();
+    QString shown;
+    for (double size = base; !(size < 7.0) && shown.isEmpty(); size -= 0.5) {
+        font.setPointSizeF(size);
+        const QFontMetrics fm(font);
+        if (fm.horizontalAdvance(text) <= width) {
+            shown = text;
+        } else if (fm.lineSpacing() + fm.ascent() <= kRowHeight) {
+            // The last blank that leaves a first line that fits.
+            for (qsizetype at = text.lastIndexOf(QLatin1Char(' ')); at > 0;
+                 at = text.lastIndexOf(QLatin1Char(' '), at - 1)) {
+                const QString first = text.left(at);
+                const QString second = text.mid(at + 1);
+                if (fm.horizontalAdvance(first) <= width) {
+                    if (fm.horizontalAdvance(second) <= width) shown = first + QLatin1Char('\n') + second;
+                    break;
+                }
+            }
+        }
+    }
+    if (shown.isEmpty()) shown = QFontMetrics(font).elidedText(text, Qt::ElideRight, width);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setText(shown);
+    label->resize(width, shown.contains(QLatin1Char('\n')) ? kRowHeight : label->sizeHint().height());
+    label->setToolTip(text);
+}
+
+}  // namespace
+
+QObject* reminderAnswerReceiver() {
+    if (g_answerReceiver) return g_answerReceiver;
+    return frmClock;
+}
+
+void setReminderAnswerReceiver(QObject* receiver) {
+    g_answerReceiver = receiver;
+}
+
+TfrmToDo::TfrmToDo(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setObjectName(QStringLiteral("frmToDo"));
+    setWindowTitle(QStringLiteral("To do..."));
+    setProperty("helpContext", 4);
+    // Always on top, but appearing does not take the focus from what the
+    // user is typing into.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    // Closed by the window manager: gone without an answer.
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(239, 299);
+
+    lbTitle = captionLabel(this, "lbTitle", QStringLiteral("Title"), 10, 16);
+    lblTitle = valueLabel(this, "lblTitle", 79, 16);
+    lblTaskTime = captionLabel(this, "lblTaskTime", QStringLiteral("Task time"), 10, 40);
+    lbTaskTime = valueLabel(this, "lbTaskTime", 79, 40);
+    lbDescript = captionLabel(this, "lbDescript", QStringLiteral("Descript"), 10, 64);
+
+    memDescript = new QPlainTextEdit(this);
+    memDescript->setObjectName(QStringLiteral("memDescript"));
+    memDescript->setGeometry(79, 64, 156, 103);
+    memDescript->setReadOnly(true);
+    memDescript->setFrameShape(QFrame::NoFrame);
+    QPalette mp = memDescript->palette();
+    mp.setColor(QPalette::Base, QColor(232, 232, 232));
+    memDescript->setPalette(mp);
+    QFont mf(QStringLiteral("Arial"));
+    mf.setPixelSize(14);
+    memDescript->setFont(mf);
+
+    Bevel1 = bevel(this, "Bevel1", 5, 174, 227, 3);
+
+    rbDone = new QRadioButton(QStringLiteral("Done"), this);
+    rbDone->setObjectName(QStringLiteral("rbDone"));
+    rbDone->setGeometry(8, 190, 73, 17);
+    rbPostpone = new QRadioButton(QStringLiteral("Postpone at"), this);
+    rbPostpone->setObjectName(QStringLiteral("rbPostpone"));
+    rbPostpone->setGeometry(8, 214, 97, 17);
+    rbDone->setChecked(true);
+
+    sePostpone = new QSpinBox(this);
+    sePostpone->setObjectName(QStringLiteral("sePostpone"));
+    sePostpone->setGeometry(102, 210, 48, 20);
+    sePostpone->setRange(0, kMaxPostpone);
+    sePostpone->setSingleStep(1);
+    sePostpone->setValue(10);
+    sePostpone->setEnabled(false);
+
+    cbPostpone = new QComboBox(this);
+    cbPostpone->setObjectName(QStringLiteral("cbPostpone"));
+    cbPostpone->setGeometry(153, 210, 79, 21);
+    cbPostpone->addItems({QStringLiteral("Minutes"), QStringLiteral("Hours"), QStringLiteral("Days"),
+                          QStringLiteral("Weeks"), QStringLiteral("Months"), QStringLiteral("Years")});
+    cbPostpone->setEnabled(false);
+
+    Bevel2 = bevel(this, "Bevel2", 4, 246, 227, 3);
+
+    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setGeometry(153, 257, 75, 25);
+
+    tmrShow = new QTimer(this);
+    tmrShow->setObjectName(QStringLiteral("tmrShow"));
+    tmrShow->setInterval(40);
+
+    connect(rbDone, &QRadioButton::toggled, this, &TfrmToDo::rbPostponeClick);
+    connect(btnOK, &QPushButton::clicked, this, &TfrmToDo::btnOKClick);
+    connect(tmrShow, &QTimer::timeout, this, &TfrmToDo::tmrShowTimer);
+
+    FormCreate();
+}
+
+TfrmToDo::~TfrmToDo() = default;
+
+void TfrmToDo::FormCreate() {
+    TranslateForm(this);
+    cbPostpone->setCurrentIndex(0);
+}
+
+void TfrmToDo::rbPostponeClick() {
+    // Follows the choice rather than flipping, so a click on the choice that
+    // is already made cannot put the two out of step.
+    const bool postpone = rbPostpone->isChecked();
+    sePostpone->setEnabled(postpone);
+    cbPostpone->setEnabled(postpone);
+}
+
+void TfrmToDo::btnOKClick() {
+    if (QObject* receiver = reminderAnswerReceiver())
+        QCoreApplication::postEvent(receiver, new TReminderAnswerEvent(Tag, this));
+}
+
+int TfrmToDo::restingLeft() {
+    // The whole primary screen, not its work area. A window manager may add
+    // its frame only once the window is shown, so this follows the frame's
+    // present size.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QSize frame = frameGeometry().size();
+    FinalTop = screen.top() + screen.height() - frame.height() - Offset - 25;
+    return screen.left() + screen.width() - frame.width() - 3;
+}
+
+void TfrmToDo::tmrShowTimer() {
+    const int left = restingLeft();
+    int top = pos().y() - 14;
+    if (top < FinalTop) {
+        top = FinalTop;
+        tmrShow->stop();
+    }
+    move(left, top);
+}
+
+TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Offset) {
+    auto* w = new TfrmToDo();
+    w->setWindowTitle(Caption);
+    setFittedText(w->lblTitle, Params.TaskTitle);
+    w->TaskTime = Params.TaskTime;
+    setFittedText(w->lbTaskTime, formatLongDateTime(Params.TaskTime));
+    w->memDescript->setPlainText(Params.TaskComment);
+    w->Tag = Params.TaskID;
+    w->Offset = Offset;
+
+    // Just below the bottom edge of the screen, at its right side.
+    const int below = QGuiApplication::primaryScreen()->geometry().bottom() + 1;
+    w->move(w->restingLeft(), below);
+    w->show();
+    w->move(w->restingLeft(), below);
+    w->raise();
+    w->tmrShow->start();
+    return w;
+}
+
+void HandleReminderAnswer(const TReminderAnswerEvent& event) {
+    TfrmToDo* W = event.lParam;
+    if (!W) return;
+    if (W->rbPostpone->isChecked() && DataModule1) {
+        DataModule1->ApplyReminderAnswer(W->Tag, W->sePostpone->value(),
+                                         static_cast<std::uint8_t>(W->cbPostpone->currentIndex() + 1), W->TaskTime);
+    }
+    W->close();
+    delete W;
+}
+
+}  // namespace ostrel

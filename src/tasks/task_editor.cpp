@@ -1,0 +1,344 @@
+#include "tasks/task_editor.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QRegularExpression>
+#include <QScreen>
+
+#include <cfenv>
+#include <cmath>
+#include <stdexcept>
+
+#include "app/forms.h"
+#include "core/time/clock_service.h"
+#include "data/data_module.h"
+#include "settings/languages.h"
+#include "tasks/todo_list.h"
+#include "ui/dialog_service.h"
+#include "ui/grid_style.h"
+#include "ui/locale_format.h"
+
+namespace ostrel {
+
+using sql::ParamType;
+
+namespace {
+
+const char* const kRefusalCaption = "Addition of new task";
+
+QFrame* bevel(QWidget* parent, const char* name, int x, int y, int w) {
+    auto* f = new QFrame(parent);
+    f->setObjectName(QLatin1String(name));
+    f->setFrameShape(QFrame::HLine);
+    f->setFrameShadow(QFrame::Sunken);
+    f->setGeometry(x, y, w, 3);
+    return f;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+QComboBox* unitList(QWidget* parent, const char* name, const QStringList& items, int x, int y, int w) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(QLatin1String(name));
+    c->addItems(items);
+    c->setGeometry(x, y, w, 22);
+    return c;
+}
+
+QSpinBox* countEdit(QWidget* parent, const char* name, int x, int y, int w, int h, int minimum) {
+    auto* s = new QSpinBox(parent);
+    s->setObjectName(QLatin1String(name));
+    s->setRange(minimum, 999999);
+    s->setGeometry(x, y, w, h);
+    return s;
+}
+
+double roundHalfEven(double x) {
+    const int mode = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double r = std::nearbyint(x);
+    std::fesetround(mode);
+    return r;
+}
+
+}  // namespace
+
+DelayChoice delayFromDayFraction(double firstDT) {
+    const double hour = encodeTime(1, 0, 0);
+    const double h = firstDT / hour;
+    if (h >= 0.99 && (h - std::floor(h)) < 0.01) return {static_cast<int>(roundHalfEven(h)), true};
+    return {static_cast<int>(roundHalfEven(firstDT / encodeTime(0, 1, 0))), false};
+}
+
+TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setObjectName(QStringLiteral("frmCreateToDo"));
+    setFixedSize(309, 370);
+    setModal(false);
+    setFont(compactFont(font()));
+
+    const QStringList units = {QStringLiteral("Minutes"), QStringLiteral("Hours"), QStringLiteral("Days"),
+                               QStringLiteral("Weeks"),   QStringLiteral("Months"), QStringLiteral("Years")};
+
+    lbTitle = label(this, "lbTitle", QStringLiteral("Task title"), 14, 13);
+    edTitle = new QLineEdit(this);
+    edTitle->setObjectName(QStringLiteral("edTitle"));
+    edTitle->setGeometry(80, 8, 216, 22);
+    Bevel1 = bevel(this, "Bevel1", 9, 38, 292);
+
+    rbAtTime = new QRadioButton(QStringLiteral("At exact time"), this);
+    rbAtTime->setObjectName(QStringLiteral("rbAtTime"));
+    rbAtTime->setGeometry(9, 52, 102, 22);
+    dtpToDoTime = new QLineEdit(this);
+    dtpToDoTime->setObjectName(QStringLiteral("dtpToDoTime"));
+    dtpToDoTime->setInputMask(QStringLiteral("99:99:99"));
+    dtpToDoTime->setGeometry(111, 52, 72, 22);
+    dtpToDoDate = new QDateEdit(this);
+    dtpToDoDate->setObjectName(QStringLiteral("dtpToDoDate"));
+    dtpToDoDate->setCalendarPopup(true);
+    QString dateFormat = shortDateFormat();
+    if (!dateFormat.contains(QLatin1String("yyyy"))) dateFormat.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    dtpToDoDate->setDisplayFormat(dateFormat);
+    dtpToDoDate->setGeometry(190, 52, 107, 22);
+
+    rbAfterWinLoad = new QRadioButton(QStringLiteral("In "), this);
+    rbAfterWinLoad->setObjectName(QStringLiteral("rbAfterWinLoad"));
+    rbAfterWinLoad->setGeometry(9, 86, 52, 22);
+    spAfterWinLoad = countEdit(this, "spAfterWinLoad", 61, 86, 44, 22, 0);
+    cbAfterWinLoading = unitList(this, "cbAfterWinLoading", units.mid(0, 2), 108, 86, 66);
+    lbAfterWinLoading = label(this, "lbAfterWinLoading", QStringLiteral("after windows loading"), 177, 89);
+    Bevel3 = bevel(this, "Bevel3", 10, 126, 291);
+
+    chbRepeatEvery = new QCheckBox(QStringLiteral("Repeat every"), this);
+    chbRepeatEvery->setObjectName(QStringLiteral("chbRepeatEvery"));
+    chbRepeatEvery->setGeometry(9, 139, 124, 22);
+    seRepeatEvery = countEdit(this, "seRepeatEvery", 133, 139, 50, 22, 1);
+    cbRepeatEvery = unitList(this, "cbRepeatEvery", units, 187, 139, 85);
+    Bevel2 = bevel(this, "Bevel2", 10, 176, 291);
+
+    lbIfMess = label(this, "lbIfMess", QStringLiteral("If message can`t shown for any reason "), 13, 184);
+    lbDontShow = label(this, "lbDontShow", QStringLiteral("don`t show one after"), 13, 206);
+    seActiveTime = countEdit(this, "seActiveTime", 154, 202, 50, 22, 0);
+    cbActiveTime = unitList(this, "cbActiveTime", units.mid(0, 3), 208, 202, 85);
+
+    lbDescription = label(this, "lbDescription", QStringLiteral("Description"), 14, 236);
+    memComment = new QPlainTextEdit(this);
+    memComment->setObjectName(QStringLiteral("memComment"));
+    memComment->setGeometry(4, 255, 300, 70);
+    memComment->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memComment->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    bbOK = new QPushButton(QStringLiteral("OK"), this);
+    bbOK->setObjectName(QStringLiteral("bbOK"));
+    bbOK->setGeometry(151, 333, 70, 26);
+    bbOK->setDefault(true);
+    bbCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    bbCancel->setObjectName(QStringLiteral("bbCancel"));
+    bbCancel->setGeometry(225, 333, 70, 26);
+
+    connect(rbAtTime, &QRadioButton::toggled, this, &TfrmCreateToDo::rbAfterWinLoadClick);
+    connect(rbAfterWinLoad, &QRadioButton::toggled, this, &TfrmCreateToDo::rbAfterWinLoadClick);
+    connect(chbRepeatEvery, &QCheckBox::toggled, this, &TfrmCreateToDo::chbRepeatEveryClick);
+    connect(bbOK, &QPushButton::clicked, this, [this] { bbOKClick(); });
+    connect(bbCancel, &QPushButton::clicked, this, &TfrmCreateToDo::bbCancelClick);
+
+    rbAtTime->setChecked(true);
+    seActiveTime->setValue(1);
+    cbActiveTime->setCurrentIndex(1);
+    setEnabledStates();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->geometry();
+        move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2);
+    }
+}
+
+void TfrmCreateToDo::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) FormShow();
+}
+
+void TfrmCreateToDo::FormShow() {
+    edTitle->setText(GetLangMessage(QStringLiteral("InputTitleOfAction")) + QStringLiteral("..."));
+    edTitle->setFocus();
+    edTitle->selectAll();
+    const QDateTime now = toQDateTime(clock().now());
+    dtpToDoTime->setText(now.time().toString(QStringLiteral("hh:mm:ss")));
+    dtpToDoDate->setDate(now.date());
+    spAfterWinLoad->setValue(30);
+    cbAfterWinLoading->setCurrentIndex(0);
+    cbRepeatEvery->setCurrentIndex(0);
+    seRepeatEvery->setValue(30);
+}
+
+void TfrmCreateToDo::OpenForNewTask() {
+    show();
+    raise();
+    activateWindow();
+    setWindowTitle(GetLangMessage(QStringLiteral("NewToDo")) + QStringLiteral("..."));
+    Tag = 0;
+    memComment->clear();
+    seActiveTime->setValue(1);
+    cbActiveTime->setCurrentIndex(1);
+    rbAtTime->setChecked(true);
+    chbRepeatEvery->setChecked(false);
+    setEnabledStates();
+}
+
+void TfrmCreateToDo::OpenForTask(int taskId) {
+    show();
+    raise();
+    activateWindow();
+    setWindowTitle(GetLangMessage(QStringLiteral("EditTask")) + QStringLiteral("..."));
+
+    sql::Query q(DataModule1->connTAMO);
+    q.add("SELECT *");
+    q.add("FROM ToDo");
+    q.add("WHERE TDID = :TDID");
+    q.param("TDID", ParamType::Integer, std::int64_t{taskId});
+    q.open();
+
+    Tag = static_cast<int>(q.asInteger("TDID"));
+    edTitle->setText(QString::fromStdString(q.asString("Title")));
+    memComment->setPlainText(QString::fromStdString(q.asString("Comment")));
+    const std::int64_t mesType = q.asInteger("MesType");
+    if (mesType == 0 || mesType == 10) {
+        rbAtTime->setChecked(true);
+        const QDateTime due = toQDateTime(q.asDateTime("ShowDT"));
+        dtpToDoDate->setDate(due.date());
+        dtpToDoTime->setText(due.time().toString(QStringLiteral("hh:mm:ss")));
+    } else {
+        rbAfterWinLoad->setChecked(true);
+        const DelayChoice delay = delayFromDayFraction(q.asDateTime("FirstDT"));
+        spAfterWinLoad->setValue(delay.count);
+        cbAfterWinLoading->setCurrentIndex(delay.hours ? 1 : 0);
+    }
+    const std::int64_t periodInt = q.asInteger("PeriodInt");
+    chbRepeatEvery->setChecked(periodInt > 0);
+    if (periodInt > 0) {
+        seRepeatEvery->setValue(static_cast<int>(periodInt));
+        cbRepeatEvery->setCurrentIndex(static_cast<int>(q.asInteger("PeriodType")) - 1);
+    }
+    seActiveTime->setValue(static_cast<int>(q.asInteger("ElapseInt")));
+    cbActiveTime->setCurrentIndex(static_cast<int>(q.asInteger("ElapseType")) - 1);
+    q.close();
+    setEnabledStates();
+}
+
+void TfrmCreateToDo::setEnabledStates() {
+    const bool atTime = rbAtTime->isChecked();
+    dtpToDoTime->setEnabled(atTime);
+    dtpToDoDate->setEnabled(atTime);
+    spAfterWinLoad->setEnabled(!atTime);
+    cbAfterWinLoading->setEnabled(!atTime);
+    lbAfterWinLoading->setEnabled(!atTime);
+    seRepeatEvery->setEnabled(chbRepeatEvery->isChecked());
+    cbRepeatEvery->setEnabled(chbRepeatEvery->isChecked());
+}
+
+void TfrmCreateToDo::rbAfterWinLoadClick() {
+    setEnabledStates();
+}
+
+void TfrmCreateToDo::chbRepeatEveryClick() {
+    setEnabledStates();
+}
+
+double TfrmCreateToDo::timeFieldValue() const {
+    static const QRegularExpression pattern(QStringLiteral("^\\s*(\\d{1,2})\\s*:\\s*(\\d{1,2})\\s*:\\s*(\\d{1,2})\\s*$"));
+    const QString text = dtpToDoTime->text();
+    const auto m = pattern.match(text);
+    const int h = m.hasMatch() ? m.captured(1).toInt() : -1;
+    const int mi = m.hasMatch() ? m.captured(2).toInt() : -1;
+    const int s = m.hasMatch() ? m.captured(3).toInt() : -1;
+    if (!isValidTime(h, mi, s)) {
+        throw std::runtime_error(("'" + text + "' is not a valid time of day.").toStdString());
+    }
+    return encodeTime(h, mi, s);
+}
+
+bool TfrmCreateToDo::bbOKClick() {
+    if (edTitle->text().trimmed().isEmpty()) {
+        showMessage(GetLangMessage(QStringLiteral("InputTaskTitle")), QLatin1String(kRefusalCaption), MsgIcon::Warning,
+                    MsgOk, this);
+        return false;
+    }
+    const bool atTime = rbAtTime->isChecked();
+    double due = 0.0;
+    if (atTime) {
+        const QDate d = dtpToDoDate->date();
+        due = encodeDate(d.year(), d.month(), d.day()) + timeFieldValue();
+        // The time field has whole seconds: a task at the present second
+        // is not in the past.
+        const double present = std::floor(clock().now() * kSecondsPerDay + 1e-6) / kSecondsPerDay;
+        if (Tag == 0 && due < present) {
+            showMessage(GetLangMessage(QStringLiteral("TimeOfTaskIsLessThanNow")), QLatin1String(kRefusalCaption),
+                        MsgIcon::Warning, MsgOk, this);
+            return false;
+        }
+    }
+
+    sql::Query q(DataModule1->connTAMO);
+    if (Tag == 0) {
+        q.add("INSERT INTO ToDo (FirstDT, ShowDT, MesType, Title, Comment, PeriodInt, PeriodType, ElapseInt, "
+              "ElapseType)");
+        q.add("VALUES (:FirstDT, :ShowDT, :MesType, :Title, :Comment, :PeriodInt, :PeriodType, :ElapseInt, "
+              ":ElapseType)");
+    } else {
+        q.add("UPDATE ToDo");
+        q.add("SET FirstDT = :FirstDT, ShowDT = :ShowDT, MesType = :MesType, Title = :Title, Comment = :Comment, "
+              "PeriodInt = :PeriodInt, PeriodType = :PeriodType, ElapseInt = :ElapseInt, ElapseType = :ElapseType");
+        q.add("WHERE TDID = :TDID");
+        q.param("TDID", ParamType::Integer, std::int64_t{Tag});
+    }
+
+    double firstDT = 0.0;
+    double showDT = 0.0;
+    std::int64_t mesType = 0;
+    if (atTime) {
+        firstDT = due;
+        showDT = firstDT;
+    } else {
+        mesType = 3;
+        firstDT = spAfterWinLoad->value() / 24.0;
+        if (cbAfterWinLoading->currentIndex() == 0) firstDT = firstDT / 60.0;
+        showDT = firstDT + clock().bootTime();
+    }
+    const bool repeat = chbRepeatEvery->isChecked();
+    q.param("FirstDT", ParamType::DateTime, firstDT);
+    q.param("ShowDT", ParamType::DateTime, showDT);
+    q.param("MesType", ParamType::Integer, mesType);
+    q.param("Title", ParamType::Text, edTitle->text().toStdString());
+    q.param("Comment", ParamType::LongText, memComment->toPlainText().toStdString());
+    q.param("PeriodInt", ParamType::Integer, std::int64_t{repeat ? seRepeatEvery->value() : 0});
+    q.param("PeriodType", ParamType::Integer, std::int64_t{repeat ? cbRepeatEvery->currentIndex() + 1 : 0});
+    q.param("ElapseInt", ParamType::Integer, std::int64_t{seActiveTime->value()});
+    q.param("ElapseType", ParamType::Integer, std::int64_t{cbActiveTime->currentIndex() + 1});
+    q.exec();
+
+    DataModule1->UpdateNextReminderTime();
+    if (frmToDoList) frmToDoList->RefreshToDoList();
+    hide();
+    return true;
+}
+
+void TfrmCreateToDo::bbCancelClick() {
+    hide();
+}
+
+void TfrmCreateToDo::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        bbCancelClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,84 @@
+#pragma once
+// The task editor: creates a task or changes one. Tag 0 means a new task
+// (OK inserts); any other Tag is the TDID of the task being edited.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include "core/time/datetime.h"
+
+namespace ostrel {
+
+class TfrmCreateToDo : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmCreateToDo(QWidget* parent = nullptr);
+
+    int Tag = 0;
+
+    QLabel* lbTitle;
+    QLineEdit* edTitle;
+    QFrame* Bevel1;
+    QRadioButton* rbAtTime;
+    QLineEdit* dtpToDoTime;  // hh:mm:ss
+    QDateEdit* dtpToDoDate;
+    QRadioButton* rbAfterWinLoad;
+    QSpinBox* spAfterWinLoad;
+    QComboBox* cbAfterWinLoading;
+    QLabel* lbAfterWinLoading;
+    QFrame* Bevel3;
+    QCheckBox* chbRepeatEvery;
+    QSpinBox* seRepeatEvery;
+    QComboBox* cbRepeatEvery;
+    QFrame* Bevel2;
+    QLabel* lbIfMess;
+    QLabel* lbDontShow;
+    QSpinBox* seActiveTime;
+    QComboBox* cbActiveTime;
+    QLabel* lbDescription;
+    QPlainTextEdit* memComment;
+    QPushButton* bbOK;
+    QPushButton* bbCancel;
+
+    // Shows the editor for a new task (the "To do" command): tag 0, empty
+    // description, one hour of active time, exact time, no repetition.
+    void OpenForNewTask();
+    // Shows the editor with the fields of an existing task.
+    void OpenForTask(int taskId);
+
+    void rbAfterWinLoadClick();
+    void chbRepeatEveryClick();
+    // Validates and saves. Returns true when the task was saved.
+    bool bbOKClick();
+    void bbCancelClick();
+
+    // The time field's value as a day fraction; throws when the text is
+    // not a valid time of day.
+    double timeFieldValue() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void FormShow();
+    void setEnabledStates();
+};
+
+// Minutes or hours for a stored after-start-up delay (a day fraction).
+struct DelayChoice {
+    int count;
+    bool hours;
+};
+DelayChoice delayFromDayFraction(double firstDT);
+
+}  // namespace ostrel

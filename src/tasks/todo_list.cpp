@@ -1,0 +1,234 @@
+#include "tasks/todo_list.h"
+
+#include <QHeaderView>
+
+#include <algorithm>
+#include <QHideEvent>
+#include <QLocale>
+#include <QShowEvent>
+#include <QVBoxLayout>
+#include <QHBoxLayout>
+
+#include "app/forms.h"
+#include "data/data_module.h"
+#include "tasks/task_editor.h"
+#include "ui/grid_style.h"
+#include "ui/locale_format.h"
+#include "ui/tool_icons.h"
+
+namespace ostrel {
+
+// ---------------------------------------------------------------- model
+
+ToDoListModel::ToDoListModel(QObject* parent) : QAbstractTableModel(parent) {
+    setObjectName(QStringLiteral("dsToDoList"));
+}
+
+void ToDoListModel::setQuery(std::unique_ptr<sql::Query> query) {
+    beginResetModel();
+    query_ = std::move(query);
+    static const char* const names[ColumnCount] = {"ShowDT", "Title", "ActiveTime", "Cycle"};
+    for (int c = 0; c < ColumnCount; ++c) resultColumns_[c] = query_ ? query_->fieldIndex(names[c]) : -1;
+    idColumn_ = query_ ? query_->fieldIndex("TDID") : -1;
+    endResetModel();
+}
+
+int ToDoListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || !query_ ? 0 : query_->recordCount();
+}
+
+int ToDoListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant ToDoListModel::data(const QModelIndex& index, int role) const {
+    if (!query_ || !index.isValid() || index.row() >= query_->recordCount()) return {};
+    if (role == Qt::UserRole) return qlonglong(sql::toInteger(query_->valueAt(index.row(), idColumn_)));
+    if (role != Qt::DisplayRole) return {};
+    const int col = resultColumns_[index.column()];
+    if (col < 0) return {};
+    const sql::Value& v = query_->valueAt(index.row(), col);
+    if (sql::isNull(v)) return QString();
+    if (index.column() == ColShowDT) {
+        const QDateTime dt = toQDateTime(sql::toDouble(v));
+        return QLocale::system().toString(dt.date(), shortDateFormat()) + QLatin1Char(' ') +
+               QLocale::system().toString(dt.time(), longTimeFormat());
+    }
+    return QString::fromStdString(sql::toText(v));
+}
+
+QVariant ToDoListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < titles.size())
+        return titles[section];
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+bool ToDoListModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role) {
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::EditRole) || section < 0 ||
+        section >= titles.size())
+        return false;
+    titles[section] = value.toString();
+    emit headerDataChanged(orientation, section, section);
+    return true;
+}
+
+// ---------------------------------------------------------------- window
+
+TfrmToDoList::TfrmToDoList(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("frmToDoList"));
+    setWindowTitle(QStringLiteral("To do list"));
+    setFixedSize(519, 308);
+    setModal(false);
+    setFont(compactFont(font()));
+
+    ToolBar1 = new QWidget(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setFixedHeight(29);
+    auto* bar = new QHBoxLayout(ToolBar1);
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->setSpacing(0);
+    auto tool = [this, bar](const char* name, const char* hint, int image) {
+        auto* b = new QToolButton(ToolBar1);
+        b->setObjectName(QLatin1String(name));
+        b->setToolTip(QLatin1String(hint));
+        b->setIcon(toolIcon(image));
+        b->setAutoRaise(true);
+        b->setFixedSize(25, 29);
+        bar->addWidget(b);
+        return b;
+    };
+    tbEdit = tool("tbEdit", "Edit", 5);
+    tbNew = tool("tbNew", "New task", 6);
+    tbDelete = tool("tbDelete", "Delete task", 7);
+    bar->addStretch();
+
+    dsToDoList = new ToDoListModel(this);
+    grToDoList = new QTableView(this);
+    grToDoList->setObjectName(QStringLiteral("grToDoList"));
+    grToDoList->setModel(dsToDoList);
+    grToDoList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grToDoList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grToDoList->setSelectionMode(QAbstractItemView::SingleSelection);
+    grToDoList->setShowGrid(true);
+    grToDoList->setWordWrap(false);
+    grToDoList->verticalHeader()->hide();
+    grToDoList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grToDoList->verticalHeader()->setDefaultSectionSize(20);
+    grToDoList->horizontalHeader()->setHighlightSections(false);
+    grToDoList->horizontalHeader()->setStretchLastSection(false);
+    grToDoList->setColumnWidth(ToDoListModel::ColShowDT, 128);
+    grToDoList->setColumnWidth(ToDoListModel::ColTitle, 221);
+    grToDoList->setColumnWidth(ToDoListModel::ColActiveTime, 73);
+    grToDoList->setColumnWidth(ToDoListModel::ColCycle, 87);
+    applyDataGridStyle(grToDoList);
+
+    plBottom = new QWidget(this);
+    plBottom->setObjectName(QStringLiteral("plBottom"));
+    plBottom->setFixedHeight(7);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(ToolBar1);
+    layout->addWidget(grToDoList, 1);
+    layout->addWidget(plBottom);
+
+    connect(tbEdit, &QToolButton::clicked, this, &TfrmToDoList::tbEditClick);
+    connect(tbNew, &QToolButton::clicked, this, &TfrmToDoList::tbNewClick);
+    connect(tbDelete, &QToolButton::clicked, this, &TfrmToDoList::tbDeleteClick);
+    connect(grToDoList, &QTableView::doubleClicked, this, &TfrmToDoList::grToDoListDblClick);
+    connect(grToDoList->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
+            &TfrmToDoList::grToDoListDblClick);
+    connect(dsToDoList, &QAbstractItemModel::modelReset, this, &TfrmToDoList::dsToDoListDataChange);
+
+    move(80, 80);
+}
+
+void TfrmToDoList::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) FormShow();
+}
+
+void TfrmToDoList::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    if (!event->spontaneous()) FormClose();
+}
+
+void TfrmToDoList::FormShow() {
+    openList();
+    setCurrentRow(1);
+}
+
+void TfrmToDoList::FormClose() {
+    dsToDoList->setQuery(nullptr);
+}
+
+void TfrmToDoList::openList() {
+    auto q = std::make_unique<sql::Query>(DataModule1->connTAMO);
+    const char* const from =
+        "FROM (ToDo LEFT JOIN TimePeriods ON ToDo.ElapseType = TimePeriods.TPID) LEFT JOIN TimePeriods AS "
+        "TimePeriods1 ON ToDo.PeriodType = TimePeriods1.TPID";
+    q->add("SELECT TDID, ShowDT, Title, Str(ElapseInt) || ' '  || TimePeriods.Descript AS ActiveTime, "
+           "Str(PeriodInt) || ' ' || TimePeriods1.Descript AS Cycle");
+    q->add(from);
+    q->add("WHERE (MesType IN (0, 3, 10, 13)) AND (PeriodInt > 0)");
+    q->add("  UNION");
+    q->add("SELECT TDID, ShowDT, Title, Str(ElapseInt) || ' '  || TimePeriods.Descript, ' --- '");
+    q->add(from);
+    q->add("WHERE (MesType IN (0, 3, 10, 13)) AND (PeriodInt = 0)");
+    q->add("ORDER BY ShowDT");
+    q->open();
+    dsToDoList->setQuery(std::move(q));
+}
+
+int TfrmToDoList::currentRow() const {
+    if (dsToDoList->rowCount() == 0) return 0;
+    const QModelIndex i = grToDoList->currentIndex();
+    return i.isValid() ? i.row() + 1 : 1;
+}
+
+void TfrmToDoList::setCurrentRow(int row) {
+    const int count = dsToDoList->rowCount();
+    if (count == 0) return;
+    row = std::clamp(row, 1, count);
+    grToDoList->setCurrentIndex(dsToDoList->index(row - 1, 0));
+    grToDoList->selectRow(row - 1);
+    dsToDoListDataChange();
+}
+
+int TfrmToDoList::currentTaskId() const {
+    const int row = currentRow();
+    if (row == 0) return 0;
+    return dsToDoList->index(row - 1, 0).data(Qt::UserRole).toInt();
+}
+
+void TfrmToDoList::RefreshToDoList() {
+    if (!isVisible()) return;
+    const int remembered = currentRow();
+    openList();
+    if (dsToDoList->rowCount() > 0) setCurrentRow(std::min(dsToDoList->rowCount(), remembered));
+}
+
+void TfrmToDoList::dsToDoListDataChange() {
+    grToDoList->setColumnWidth(ToDoListModel::ColCycle, dsToDoList->rowCount() >= 2 ? 71 : 87);
+}
+
+void TfrmToDoList::tbNewClick() {
+    if (frmCreateToDo) frmCreateToDo->OpenForNewTask();
+}
+
+void TfrmToDoList::tbEditClick() {
+    if (frmCreateToDo) frmCreateToDo->OpenForTask(currentTaskId());
+}
+
+void TfrmToDoList::tbDeleteClick() {
+    DataModule1->DeleteTask(currentTaskId());
+    RefreshToDoList();
+}
+
+void TfrmToDoList::grToDoListDblClick() {
+    tbEditClick();
+}
+
+}  // namespace ostrel

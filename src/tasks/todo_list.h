@@ -1,0 +1,82 @@
+#pragma once
+// The to-do list: every task in the order in which it falls due.
+
+#include <QAbstractTableModel>
+#include <QDialog>
+#include <QTableView>
+#include <QToolButton>
+
+#include <memory>
+
+#include "core/data/sql/query.h"
+
+namespace ostrel {
+
+// The rows of the list query, shown by the grid. Texts are formatted only
+// for the cells that are drawn, so a long list opens quickly.
+class ToDoListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { ColShowDT, ColTitle, ColActiveTime, ColCycle, ColumnCount };
+    explicit ToDoListModel(QObject* parent = nullptr);
+
+    // Takes over an open query (nullptr empties the model).
+    void setQuery(std::unique_ptr<sql::Query> query);
+    sql::Query* query() const { return query_.get(); }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role) override;
+
+    // Column titles; the language file may replace them.
+    QStringList titles = {QStringLiteral("Date - Time"), QStringLiteral("Title"), QStringLiteral("Active time"),
+                          QStringLiteral("Cycle")};
+
+private:
+    std::unique_ptr<sql::Query> query_;
+    int resultColumns_[ColumnCount] = {-1, -1, -1, -1};
+    int idColumn_ = -1;
+};
+
+class TfrmToDoList : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmToDoList(QWidget* parent = nullptr);
+
+    QWidget* ToolBar1;
+    QToolButton* tbEdit;
+    QToolButton* tbNew;
+    QToolButton* tbDelete;
+    QTableView* grToDoList;
+    ToDoListModel* dsToDoList;
+    QWidget* plBottom;
+
+    // The list query while the window is shown; null while it is hidden.
+    sql::Query* qrToDoList() const { return dsToDoList->query(); }
+
+    // Re-reads the list keeping the current row; nothing while hidden.
+    void RefreshToDoList();
+    // Current row, 1-based; 0 when the list is empty.
+    int currentRow() const;
+    void setCurrentRow(int row);
+    int currentTaskId() const;
+
+    void tbNewClick();
+    void tbEditClick();
+    void tbDeleteClick();
+    void grToDoListDblClick();
+    void dsToDoListDataChange();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void FormShow();
+    void FormClose();
+    void openList();
+};
+
+}  // namespace ostrel

@@ -1,0 +1,193 @@
+// The clock's tick runs reminder passes: its gate, the shared stacking of one
+// pass, recovery from a failing statement, and the answers of reminder
+// windows.
+
+#include <QtTest>
+
+#include "app/application.h"
+#include "app/forms.h"
+#include "clock/clock_window.h"
+#include "core/data/period.h"
+#include "core/data/sql/query.h"
+#include "data/data_module.h"
+#include "fake_clock.h"
+#include "fixture_db.h"
+#include "tasks/reminder_window.h"
+#include "ui/dialog_service.h"
+
+using namespace ostrel;
+
+namespace {
+
+DateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    return encodeDateTime({{y, mo, d}, {h, mi, s, 0}});
+}
+
+class RecordingDialogs : public DialogService {
+public:
+    QStringList texts;
+    MsgButton message(const MessageRequest& r) override {
+        texts << r.text;
+        return MsgOk;
+    }
+    QString openFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    bool chooseFont(QWidget*, QFont&) override { return false; }
+    bool chooseColor(QWidget*, QColor&) override { return false; }
+};
+
+// A date-time as SQL text, every bit kept.
+std::string num(DateTime v) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.17g", v);
+    return buf;
+}
+
+struct Shown {
+    int id;
+    int offset;
+    bool timerRunning;
+};
+
+}  // namespace
+
+class TestClockReminderPass : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ostrel::testing::TempDir> dir;
+    std::unique_ptr<ostrel::testing::ScopedFakeClock> clock;
+    RecordingDialogs dialogs;
+    std::vector<Shown> shown;
+
+    void insert(const std::string& values) {
+        ostrel::testing::execSql(dir->path() / "Tamo.qdb",
+                                 "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, PeriodInt, PeriodType, ElapseInt, "
+                                 "ElapseType) VALUES " + values);
+    }
+
+private slots:
+    void init() {
+        dir = std::make_unique<ostrel::testing::TempDir>("ostrel clock test");
+        ostrel::testing::createOrganizerDatabase(dir->path() / "Tamo.qdb");
+        clock = std::make_unique<ostrel::testing::ScopedFakeClock>(at(2024, 5, 6, 12, 0, 0));
+        setDialogService(&dialogs);
+        dialogs.texts.clear();
+        shown.clear();
+        DataModule1 = new TDataModule1(QString::fromStdString((dir->path() / "Tamo.qdb").string()));
+        DataModule1->ShowReminderHook = [this](const TTaskParams& p, const QString&, int offset) {
+            shown.push_back({p.TaskID, offset, frmClock->tmrTime->isActive()});
+        };
+        frmClock = new TfrmClock();
+    }
+    void cleanup() {
+        delete frmClock;
+        frmClock = nullptr;
+        delete DataModule1;
+        DataModule1 = nullptr;
+        setDialogService(nullptr);
+        clock.reset();
+        dir.reset();
+    }
+
+    void noPassBeforeTheStartupPassHasRun() {
+        insert("(1, 0, 45000, 45000, 0, 0, 1, 2)");
+        QCOMPARE(DataModule1->NextReminderTime, kFarFuture);
+        frmClock->tmrTimeTimer();
+        QVERIFY(shown.empty());
+    }
+
+    void passRunsOnlyWhenThePresentIsLaterThanTheGate() {
+        const DateTime due = at(2024, 5, 6, 12, 0, 0);
+        insert("(1, 0, " + num(due) + ", " + num(due) + ", 0, 0, 1, 2)");
+        insert("(2, 0, " + num(due - 1) + ", " + num(due) + ", 1, 3, 1, 2)");
+        DataModule1->NextReminderTime = due;
+        frmClock->tmrTimeTimer();  // equal: no pass
+        QVERIFY(shown.empty());
+        clock->get().advanceMs(1000);
+        frmClock->tmrTimeTimer();
+        QCOMPARE(shown.size(), std::size_t(2));
+        QCOMPARE(shown[0].id, 1);
+        QCOMPARE(shown[0].offset, 0);
+        QCOMPARE(shown[1].id, 2);
+        QCOMPARE(shown[1].offset, 20);
+        QVERIFY(!shown[0].timerRunning);
+        QVERIFY(!shown[1].timerRunning);
+        QVERIFY(frmClock->tmrTime->isActive());
+        QCOMPARE(DataModule1->NextReminderTime, at(2024, 5, 7, 12, 0, 0));
+    }
+
+    void noPassInsideAPass() {
+        // A tick handled while the start-up pass lets messages run (after an
+        // answer has already moved the gate) must not start a second pass.
+        const DateTime due = at(2024, 5, 6, 11, 30, 0);
+        insert("(1, 0, " + num(due) + ", " + num(due) + ", 10, 1, 1, 2)");
+        insert("(2, 0, " + num(due) + ", " + num(due) + ", 0, 0, 1, 2)");
+        int nested = 0;
+        DataModule1->ShowReminderHook = [&](const TTaskParams& p, const QString&, int offset) {
+            shown.push_back({p.TaskID, offset, false});
+            DataModule1->NextReminderTime = 0.0;
+            if (nested++ == 0) frmClock->tmrTimeTimer();
+        };
+        DataModule1->InitReminders();
+        // The one-time task once, the repeating one for 11:30 .. 12:00 (four
+        // occurrences in its hour-long window), nothing twice.
+        QCOMPARE(shown.size(), std::size_t(5));
+        QCOMPARE(shown[0].id, 2);
+        QCOMPARE(shown[4].offset, 80);
+    }
+
+    void failingPassKeepsTheClockTicking() {
+        DataModule1->NextReminderTime = 0.0;
+        DataModule1->connTAMO.setPath((dir->path() / "missing" / "Tamo.qdb").string());
+        // Through the event loop, as the timer delivers it.
+        QTimerEvent tick(frmClock->tmrTime->timerId());
+        QCoreApplication::sendEvent(frmClock->tmrTime, &tick);
+        QCOMPARE(dialogs.texts.size(), 1);
+        QVERIFY(frmClock->tmrTime->isActive());
+        // The next ticks do not fail again at once...
+        clock->get().advanceMs(1000);
+        QCoreApplication::sendEvent(frmClock->tmrTime, &tick);
+        QCOMPARE(dialogs.texts.size(), 1);
+        // ...and a minute later the pass runs again (and succeeds now).
+        DataModule1->connTAMO.setPath((dir->path() / "Tamo.qdb").string());
+        insert("(1, 0, " + num(at(2024, 5, 6, 12)) + ", " + num(at(2024, 5, 6, 12)) +
+               ", 0, 0, 1, 2)");
+        clock->get().advanceMs(60000);
+        QCoreApplication::sendEvent(frmClock->tmrTime, &tick);
+        QCOMPARE(dialogs.texts.size(), 1);
+        QCOMPARE(shown.size(), std::size_t(1));
+        QVERIFY(frmClock->tmrTime->isActive());
+    }
+
+    void answersReachTheClockWindow() {
+        DataModule1->ShowReminderHook = [](const TTaskParams& p, const QString& c, int o) { ShowReminder(p, c, o); };
+        const DateTime due = at(2024, 5, 6, 11, 50, 0);
+        insert("(5, 0, " + num(due) + ", " + num(due) + ", 0, 0, 1, 2)");
+        DataModule1->NextReminderTime = 0.0;
+        frmClock->tmrTimeTimer();
+        const auto windows = QApplication::topLevelWidgets();
+        TfrmToDo* w = nullptr;
+        for (QWidget* t : windows)
+            if (auto* r = qobject_cast<TfrmToDo*>(t)) w = r;
+        QVERIFY(w);
+        QPointer<TfrmToDo> guard(w);
+        QTest::mouseClick(w->rbPostpone, Qt::LeftButton);
+        w->sePostpone->setValue(2);
+        w->cbPostpone->setCurrentIndex(1);  // hours
+        QTest::mouseClick(w->btnOK, Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(frmClock);
+        QVERIFY(!guard);
+        sql::Query q(DataModule1->connTAMO);
+        q.add("SELECT MesType, ShowDT FROM ToDo WHERE TDID = 5");
+        q.open();
+        QCOMPARE(q.asInteger("MesType"), std::int64_t{0});
+        QCOMPARE(q.asDateTime("ShowDT"), AddPeriod(puHours, 2, due));
+    }
+};
+
+int main(int argc, char** argv) {
+    OstrelApplication app(argc, argv);
+    TestClockReminderPass test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_clock_reminder_pass.moc"

@@ -1,0 +1,406 @@
+// The reminder engine on a fixture database with a fake clock; reminder
+// windows are recorded instead of shown.
+
+#include <QtTest>
+
+#include <chrono>
+#include <stdexcept>
+#include <vector>
+
+#include <sqlite3.h>
+
+#include "core/data/period.h"
+#include "core/data/reminder_walk.h"
+#include "core/data/sql/query.h"
+#include "data/data_module.h"
+#include "fake_clock.h"
+#include "fixture_db.h"
+
+using namespace ostrel;
+using ostrel::testing::ScopedFakeClock;
+using ostrel::testing::TempDir;
+
+namespace {
+
+DateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    return encodeDateTime({{y, mo, d}, {h, mi, s, 0}});
+}
+
+struct Shown {
+    TTaskParams params;
+    QString caption;
+    int offset;
+};
+
+struct Row {
+    int MesType;
+    DateTime FirstDT;
+    DateTime ShowDT;
+    std::int64_t PeriodInt;
+};
+
+}  // namespace
+
+class TestReminderEngine : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TempDir> dir;
+    std::unique_ptr<TDataModule1> dm;
+    std::vector<Shown> shown;
+
+    int insert(int mesType, DateTime first, DateTime show, int periodInt, int periodType, int elapseInt,
+               int elapseType, const char* title = "task") {
+        sql::Query q(dm->connTAMO);
+        q.add("INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, PeriodType, ElapseInt, "
+              "ElapseType)");
+        q.add("VALUES (:M, :F, :S, :T, :C, :PI, :PT, :EI, :ET)");
+        q.param("M", sql::ParamType::Integer, std::int64_t{mesType});
+        q.param("F", sql::ParamType::DateTime, first);
+        q.param("S", sql::ParamType::DateTime, show);
+        q.param("T", sql::ParamType::Text, std::string(title));
+        q.param("C", sql::ParamType::Text, std::string("about ") + title);
+        q.param("PI", sql::ParamType::Integer, std::int64_t{periodInt});
+        q.param("PT", sql::ParamType::Integer, std::int64_t{periodType});
+        q.param("EI", sql::ParamType::Integer, std::int64_t{elapseInt});
+        q.param("ET", sql::ParamType::Integer, std::int64_t{elapseType});
+        q.exec();
+        return static_cast<int>(dm->connTAMO.lastInsertRowId());
+    }
+
+    Row row(int id) {
+        sql::Query q(dm->connTAMO);
+        q.add("SELECT MesType, FirstDT, ShowDT, PeriodInt FROM ToDo WHERE TDID = :ID");
+        q.param("ID", sql::ParamType::Integer, std::int64_t{id});
+        q.open();
+        if (q.eof()) return {-1, 0, 0, 0};
+        return {static_cast<int>(q.asInteger("MesType")), q.asDateTime("FirstDT"), q.asDateTime("ShowDT"),
+                q.asInteger("PeriodInt")};
+    }
+
+    // One tick pass, as the clock runs it.
+    void tickPass() {
+        std::uint8_t cascade = 0;
+        dm->CheckOnceTasks(cascade);
+        dm->CheckRegularTasks(cascade, false);
+        dm->UpdateNextReminderTime();
+    }
+
+private slots:
+    void init() {
+        dir = std::make_unique<TempDir>("ostrel engine test");
+        const auto db = dir->path() / "Tamo.qdb";
+        ostrel::testing::createOrganizerDatabase(db);
+        dm = std::make_unique<TDataModule1>(QString::fromStdString(db.string()));
+        shown.clear();
+        dm->ShowReminderHook = [this](const TTaskParams& p, const QString& caption, int offset) {
+            shown.push_back({p, caption, offset});
+        };
+    }
+    void cleanup() {
+        dm.reset();
+        dir.reset();
+    }
+
+    void oneTimeTaskActiveTimeAtStartup_data() {
+        QTest::addColumn<DateTime>("startedAt");
+        QTest::addColumn<bool>("windowOpens");
+        QTest::newRow("09:30, inside the hour") << at(2024, 5, 6, 9, 30) << true;
+        QTest::newRow("10:00, the end itself") << AddPeriod(puHours, 1, at(2024, 5, 6, 9)) << true;
+        QTest::newRow("10:01, too late") << at(2024, 5, 6, 10, 1) << false;
+    }
+    void oneTimeTaskActiveTimeAtStartup() {
+        QFETCH(DateTime, startedAt);
+        QFETCH(bool, windowOpens);
+        ScopedFakeClock clock(startedAt);
+        const int id = insert(0, at(2024, 5, 6, 9), at(2024, 5, 6, 9), 0, 0, 1, puHours, "dentist");
+        dm->InitReminders();
+        QCOMPARE(shown.size(), std::size_t(windowOpens ? 1 : 0));
+        if (windowOpens) {
+            QCOMPARE(shown[0].params.TaskID, id);
+            QCOMPARE(shown[0].params.TaskTitle, QStringLiteral("dentist"));
+            QCOMPARE(shown[0].params.TaskComment, QStringLiteral("about dentist"));
+            QCOMPARE(shown[0].params.TaskTime, at(2024, 5, 6, 9));
+            QCOMPARE(shown[0].caption, QStringLiteral("OnceTask"));
+            QCOMPARE(shown[0].offset, 0);
+        }
+        QCOMPARE(row(id).MesType, 10);  // dealt with, shown or not
+        QCOMPARE(dm->NextReminderTime, 0.0);  // nothing lies ahead
+    }
+
+    void repeatingTaskNotShownAtTheEndOfItsWindow() {
+        const DateTime due = at(2024, 5, 6, 9);
+        ScopedFakeClock clock(AddPeriod(puHours, 1, due));
+        const int id = insert(0, due, due, 1, puDays, 1, puHours);
+        tickPass();
+        QVERIFY(shown.empty());
+        QCOMPARE(row(id).ShowDT, at(2024, 5, 7, 9));
+        QCOMPARE(row(id).MesType, 0);
+        QCOMPARE(dm->NextReminderTime, at(2024, 5, 7, 9));
+    }
+
+    void dailyTaskAfterThreeDaysOff() {
+        ScopedFakeClock clock(at(2024, 5, 9, 9));
+        const int id = insert(0, at(2024, 5, 1, 8), at(2024, 5, 6, 8), 1, puDays, 2, puHours);
+        dm->InitReminders();
+        QCOMPARE(shown.size(), std::size_t(1));
+        QCOMPARE(shown[0].params.TaskTime, at(2024, 5, 9, 8));
+        QCOMPARE(shown[0].caption, QStringLiteral("RegularTask"));
+        QCOMPARE(row(id).ShowDT, at(2024, 5, 10, 8));
+        QCOMPARE(row(id).MesType, 0);
+        // The next tick finds nothing new.
+        clock->advanceMs(1000);
+        tickPass();
+        QCOMPARE(shown.size(), std::size_t(1));
+    }
+
+    void startupShowsEveryActiveOccurrenceOnce() {
+        // Every 10 minutes, active 30 minutes; last run stored 08:40, now 09:05.
+        // (The stored time differs from the walked one in the last bits; it
+        // is still the same occurrence and shows once.)
+        ScopedFakeClock clock(at(2024, 5, 9, 9, 5));
+        const int id = insert(0, at(2024, 5, 1, 8), at(2024, 5, 9, 8, 40), 10, puMinutes, 30, puMinutes);
+        dm->InitReminders();
+        std::vector<DateTime> times;
+        for (const auto& s : shown) times.push_back(s.params.TaskTime);
+        const std::vector<DateTime> expected = {at(2024, 5, 9, 8, 40), at(2024, 5, 9, 8, 50), at(2024, 5, 9, 9, 0)};
+        QCOMPARE(times.size(), expected.size());
+        for (std::size_t i = 0; i < times.size(); ++i) QVERIFY(std::fabs(times[i] - expected[i]) < 1e-8);
+        QCOMPARE(shown[0].offset, 0);
+        QCOMPARE(shown[1].offset, 20);
+        QCOMPARE(shown[2].offset, 40);
+        QVERIFY(std::fabs(row(id).ShowDT - at(2024, 5, 9, 9, 10)) < 1e-8);
+        // The tick pass shows only the stored occurrence.
+        shown.clear();
+        const DateTime stored = row(id).ShowDT;
+        clock->setNow(at(2024, 5, 9, 9, 12));
+        tickPass();
+        QCOMPARE(shown.size(), std::size_t(1));
+        QCOMPARE(shown[0].params.TaskTime, stored);
+    }
+
+    void postponementIntoThePast() {
+        ScopedFakeClock clock(at(2024, 5, 6, 12, 0, 1));
+        const int id = insert(0, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 0, 0, 1, puHours);
+        tickPass();
+        QCOMPARE(shown.size(), std::size_t(1));
+        QCOMPARE(row(id).MesType, 10);
+        // Answered at 12:30: 10 minutes after 12:00, already past.
+        clock->setNow(at(2024, 5, 6, 12, 30));
+        dm->ApplyReminderAnswer(id, 10, puMinutes, shown[0].params.TaskTime);
+        QCOMPARE(row(id).MesType, 0);
+        QVERIFY(std::fabs(row(id).ShowDT - at(2024, 5, 6, 12, 10)) < 1e-9);
+        QCOMPARE(dm->NextReminderTime, 0.0);
+        clock->advanceMs(1000);
+        tickPass();
+        QCOMPARE(shown.size(), std::size_t(2));
+        QCOMPARE(shown[1].params.TaskTime, row(id).ShowDT);
+        QCOMPARE(row(id).MesType, 10);
+    }
+
+    void postponementCountsFromTheTaskTimeAndKeepsLargeCounts() {
+        ScopedFakeClock clock(at(2024, 5, 6, 14, 20));
+        const int a = insert(10, at(2024, 5, 6, 14), at(2024, 5, 6, 14), 0, 0, 1, puHours);
+        const int b = insert(13, 0.0625, at(2024, 5, 6, 14), 0, 0, 1, puHours);
+        dm->ApplyReminderAnswer(a, 2, puHours, at(2024, 5, 6, 14));
+        QCOMPARE(row(a).MesType, 0);
+        QCOMPARE(row(a).ShowDT, at(2024, 5, 6, 16));
+        QCOMPARE(dm->NextReminderTime, at(2024, 5, 6, 16));
+        dm->ApplyReminderAnswer(b, 300, puMinutes, at(2024, 5, 6, 14));
+        QCOMPARE(row(b).MesType, 3);
+        QCOMPARE(row(b).ShowDT, at(2024, 5, 6, 19));
+        // An answer for a task pending again (saved meanwhile) moves its time
+        // but keeps it pending.
+        dm->ApplyReminderAnswer(a, 1, puDays, at(2024, 5, 6, 14));
+        QCOMPARE(row(a).MesType, 0);
+        QCOMPARE(row(a).ShowDT, at(2024, 5, 7, 14));
+    }
+
+    void repeatingEntriesIgnorePostponement() {
+        ScopedFakeClock clock(at(2024, 5, 6, 14, 20));
+        const int id = insert(0, at(2024, 5, 1, 14), at(2024, 5, 7, 14), 1, puDays, 1, puHours);
+        dm->ApplyReminderAnswer(id, 10, puMinutes, at(2024, 5, 6, 14));
+        QCOMPARE(row(id).ShowDT, at(2024, 5, 7, 14));
+        QCOMPARE(row(id).MesType, 0);
+    }
+
+    void deletedTaskAnsweredLater() {
+        ScopedFakeClock clock(at(2024, 5, 6, 12, 30));
+        const int gone = insert(10, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 0, 0, 1, puHours);
+        const int other = insert(0, at(2024, 5, 7, 12), at(2024, 5, 7, 12), 0, 0, 1, puHours);
+        dm->UpdateNextReminderTime();
+        dm->DeleteTask(gone);
+        QCOMPARE(row(gone).MesType, -1);
+        dm->NextReminderTime = 123.0;  // DeleteTask leaves the gate alone...
+        dm->ApplyReminderAnswer(gone, 10, puMinutes, at(2024, 5, 6, 12));
+        QCOMPARE(dm->NextReminderTime, 123.0);  // ...and so does a late answer for it
+        QCOMPARE(row(other).ShowDT, at(2024, 5, 7, 12));
+        // A new task never gets the deleted task's id.
+        QVERIFY(insert(0, 1, 1, 0, 0, 1, 1) > other);
+    }
+
+    void cascadeOffsetsAndResetPerPass() {
+        ScopedFakeClock clock(at(2024, 5, 6, 12, 0, 30));
+        insert(0, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 0, 0, 1, puHours, "a");
+        insert(0, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 0, 0, 1, puHours, "b");
+        insert(0, at(2024, 5, 1, 12), at(2024, 5, 6, 12), 1, puDays, 1, puHours, "c");
+        tickPass();
+        QCOMPARE(shown.size(), std::size_t(3));
+        QCOMPARE(shown[0].offset, 0);
+        QCOMPARE(shown[1].offset, 20);
+        QCOMPARE(shown[2].offset, 40);
+        QCOMPARE(shown[2].params.TaskTitle, QStringLiteral("c"));
+        insert(0, at(2024, 5, 6, 12, 1), at(2024, 5, 6, 12, 1), 0, 0, 1, puHours, "d");
+        clock->setNow(at(2024, 5, 6, 12, 1, 30));
+        tickPass();
+        QCOMPARE(shown.size(), std::size_t(4));
+        QCOMPARE(shown[3].offset, 0);
+    }
+
+    void cascadeIndexWrapsAfter255() {
+        ScopedFakeClock clock(at(2024, 5, 6, 12, 0, 30));
+        std::uint8_t cascade = 255;
+        insert(0, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 0, 0, 1, puHours);
+        insert(0, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 0, 0, 1, puHours);
+        dm->CheckOnceTasks(cascade);
+        QCOMPARE(shown[0].offset, 20 * 255);
+        QCOMPARE(shown[1].offset, 0);
+        QCOMPARE(int(cascade), 1);
+    }
+
+    void holidays() {
+        // 9 May, reminded 3 days ahead; the other reminds 0 days ahead.
+        ScopedFakeClock clock(at(2024, 5, 7, 10));
+        const int h3 = insert(2, at(1945, 5, 9), 0.0, 1, puYears, 3, puDays, "victory");
+        const int h0 = insert(2, at(1990, 5, 8), 0.0, 1, puYears, 0, puDays, "none");
+        dm->InitReminders();
+        QCOMPARE(shown.size(), std::size_t(1));
+        QCOMPARE(shown[0].params.TaskID, h3);
+        QCOMPARE(shown[0].caption, QStringLiteral("Holidays"));
+        QCOMPARE(shown[0].params.TaskTime, at(1945, 5, 9));
+        QCOMPARE(row(h3).ShowDT, at(2025, 5, 6));
+        QCOMPARE(row(h3).MesType, 2);
+        QCOMPARE(row(h0).ShowDT, at(2024, 5, 8));
+        // On the holiday itself the empty window still shows nothing.
+        clock->setNow(at(2024, 5, 8, 0, 0, 1));
+        tickPass();
+        QCOMPARE(shown.size(), std::size_t(1));
+        QCOMPARE(row(h0).ShowDT, at(2025, 5, 8));
+    }
+
+    void tasksAfterSystemStart() {
+        // Up for 60 days: a 32-bit tick count would have wrapped once.
+        const std::uint64_t up = 60ull * 86400000ull;
+        ScopedFakeClock clock(at(2024, 5, 6, 12), up);
+        const DateTime boot = at(2024, 3, 7, 12);
+        QVERIFY(std::fabs(TDataModule1::LoadingTime() - boot) < 1e-9);
+        // Shown in an earlier run (13) and pending (3): both pending again.
+        const int a = insert(13, 30.0 / 1440, at(2020, 1, 1), 0, 0, 1, puHours);
+        const int b = insert(3, 61.0, at(2020, 1, 1), 0, 0, 1, puHours);  // 61 days after start
+        const int r = insert(3, 1.0 / 24, at(2020, 1, 1), 1, puDays, 1, puHours);
+        dm->InitReminders();
+        QCOMPARE(row(a).MesType, 13);  // due long ago: dealt with, not shown
+        QVERIFY(std::fabs(row(a).ShowDT - (boot + 30.0 / 1440)) < 1e-9);
+        QCOMPARE(row(b).MesType, 3);
+        QVERIFY(std::fabs(row(b).ShowDT - (boot + 61)) < 1e-9);
+        // Repeating from system start + 1 hour, daily: moved on from there.
+        QVERIFY(std::fabs(row(r).ShowDT - at(2024, 5, 6, 13)) < 1e-8);
+        QCOMPARE(row(r).MesType, 3);
+        QVERIFY(shown.empty());
+        QVERIFY(std::fabs(dm->NextReminderTime - at(2024, 5, 6, 13)) < 1e-8);
+    }
+
+    void rowWithUnknownPeriodDoesNotHang() {
+        ScopedFakeClock clock(at(2024, 5, 6, 12, 10));
+        const int bad = insert(0, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 5, 9, 1, puHours, "bad");
+        const int holiday = insert(2, at(2000, 5, 6), 0.0, 1, 0, 3, puDays, "bad holiday");
+        tickPass();
+        QCOMPARE(shown.size(), std::size_t(1));
+        QCOMPARE(shown[0].params.TaskID, bad);
+        QCOMPARE(row(bad).MesType, 10);
+        QCOMPARE(row(holiday).MesType, 2);
+        clock->advanceMs(1000);
+        tickPass();
+        QCOMPARE(shown.size(), std::size_t(1));
+    }
+
+    void minuteTaskFromFiveYearsBackMovesOnAtOnce() {
+        const DateTime first = at(2019, 5, 6, 8, 0, 0);
+        const DateTime now = at(2024, 5, 6, 12, 34, 56);
+        ScopedFakeClock clock(now);
+        const int id = insert(0, first, at(2024, 5, 6, 12, 34), 1, puMinutes, 1, puMinutes);
+        const auto t0 = std::chrono::steady_clock::now();
+        tickPass();
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0);
+        QCOMPARE(shown.size(), std::size_t(1));
+        QCOMPARE(row(id).ShowDT, nextOccurrenceAfterByStepping(first, puMinutes, 1, now));
+        qDebug() << "drift of stepping after five years, ms:" << (row(id).ShowDT - at(2024, 5, 6, 12, 35)) * kMsPerDay;
+        QVERIFY(std::fabs(row(id).ShowDT - at(2024, 5, 6, 12, 35)) < 1000.0 / kMsPerDay);
+        QVERIFY2(ms.count() < 50, qPrintable(QString::number(ms.count())));
+    }
+
+    void errorEndsThePassWithEarlierRowsDone() {
+        ScopedFakeClock clock(at(2024, 5, 6, 12, 0, 30));
+        const int a = insert(0, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 0, 0, 1, puHours);
+        const int b = insert(0, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 0, 0, 1, puHours);
+        const int r = insert(0, at(2024, 5, 1, 12), at(2024, 5, 6, 12), 1, puDays, 1, puHours);
+        dm->ShowReminderHook = [this](const TTaskParams& p, const QString& c, int o) {
+            if (shown.size() == 1) throw std::runtime_error("window failed");
+            shown.push_back({p, c, o});
+        };
+        std::uint8_t cascade = 0;
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, dm->CheckOnceTasks(cascade));
+        // The row before the failure is done and written; no transaction is
+        // left open on the connection.
+        QVERIFY(sqlite3_get_autocommit(dm->connTAMO.handle()));
+        QCOMPARE(row(a).MesType, 10);
+        QCOMPARE(row(b).MesType, 0);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, dm->CheckRegularTasks(cascade, false));
+        QVERIFY(sqlite3_get_autocommit(dm->connTAMO.handle()));
+        QCOMPARE(row(r).ShowDT, at(2024, 5, 6, 12));
+        // The next pass finishes the work.
+        dm->ShowReminderHook = [this](const TTaskParams& p, const QString& c, int o) { shown.push_back({p, c, o}); };
+        tickPass();
+        QCOMPARE(row(b).MesType, 10);
+        QCOMPARE(row(r).ShowDT, at(2024, 5, 7, 12));
+    }
+
+    void nextReminderTime() {
+        ScopedFakeClock clock(at(2024, 5, 6, 12));
+        dm->UpdateNextReminderTime();
+        QCOMPARE(dm->NextReminderTime, 0.0);  // empty table: Min() gives a null row
+        insert(0, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 0, 0, 1, puHours);  // exactly now: not after it
+        insert(1, 0, at(2024, 5, 6, 15), 0, 0, 2, 0);                           // a plan counts too
+        insert(0, at(2024, 5, 6, 13), at(2024, 5, 6, 13, 30), 0, 0, 1, puHours);
+        dm->UpdateNextReminderTime();
+        QCOMPARE(dm->NextReminderTime, at(2024, 5, 6, 13, 30));
+        // With nothing in the future every pass finds nothing.
+        clock->setNow(at(2024, 5, 7));
+        tickPass();
+        tickPass();
+        QCOMPARE(dm->NextReminderTime, 0.0);
+    }
+
+    void statementsUseTheIndexes() {
+        // The due-task searches and the gate read through the indexes rather
+        // than scanning the table.
+        const char* statements[] = {
+            "SELECT TDID FROM ToDo WHERE (ShowDT <= Now()) AND (MesType In (0, 3)) AND (PeriodInt = 0)",
+            "SELECT * FROM ToDo WHERE (MesType In (0, 2, 3)) AND (PeriodInt > 0) AND (ShowDT <= Now())",
+            "SELECT Min(ShowDT) AS FirstShowDT FROM ToDo WHERE ShowDT > Now()",
+            "SELECT ShowDT, MesType, PeriodInt FROM ToDo WHERE TDID = 1",
+            "UPDATE ToDo SET ShowDT = FirstDT + 1.5, MesType = 3 WHERE MesType IN (3, 13)",
+        };
+        for (const char* s : statements) {
+            sql::Query q(dm->connTAMO);
+            q.add(std::string("EXPLAIN QUERY PLAN ") + s);
+            q.open();
+            QString plan;
+            for (; !q.eof(); q.next()) plan += QString::fromStdString(q.asString("detail")) + QLatin1Char('\n');
+            QVERIFY2(!plan.contains(QStringLiteral("SCAN")) && plan.contains(QStringLiteral("SEARCH ToDo USING")),
+                     qPrintable(QString::fromUtf8(s) + "\n" + plan));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReminderEngine)
+#include "tst_reminder_engine.moc"

@@ -1,0 +1,244 @@
+// The reminder window: layout, texts, sliding and stacking on a 1280x1024
+// screen, the Done/Postpone choice and the answer.
+
+#include <QtTest>
+
+#include <QApplication>
+#include <QScreen>
+
+#include "core/data/period.h"
+#include "core/data/sql/query.h"
+#include "data/data_module.h"
+#include "app/forms.h"
+#include "fake_clock.h"
+#include "fixture_db.h"
+#include "tasks/reminder_window.h"
+#include "ui/locale_format.h"
+
+using namespace ostrel;
+
+namespace {
+
+DateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    return encodeDateTime({{y, mo, d}, {h, mi, s, 0}});
+}
+
+// Stands in for the clock window: handles answers the way it does.
+class AnswerReceiver : public QObject {
+public:
+    int answers = 0;
+
+protected:
+    void customEvent(QEvent* e) override {
+        if (e->type() != static_cast<QEvent::Type>(WM_REMINDER_ANSWER)) return;
+        ++answers;
+        HandleReminderAnswer(*static_cast<TReminderAnswerEvent*>(e));
+    }
+};
+
+// Runs the slide timer's steps by hand; returns the number of steps.
+int slideToRest(TfrmToDo* w, std::vector<int>* tops = nullptr) {
+    int steps = 0;
+    while (w->tmrShow->isActive() && steps < 1000) {
+        w->tmrShowTimer();
+        if (tops) tops->push_back(w->pos().y());
+        ++steps;
+    }
+    return steps;
+}
+
+}  // namespace
+
+class TestReminderWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ostrel::testing::TempDir> dir;
+    AnswerReceiver receiver;
+
+    TTaskParams params(int id = 7) {
+        TTaskParams p;
+        p.TaskID = id;
+        p.TaskTitle = QStringLiteral("Call the plumber");
+        p.TaskComment = QStringLiteral("Kitchen tap\nsecond line");
+        p.TaskTime = at(2024, 5, 6, 14, 0, 0);
+        return p;
+    }
+
+private slots:
+    void initTestCase() {
+        QCOMPARE(QGuiApplication::primaryScreen()->geometry(), QRect(0, 0, 1280, 1024));
+        setReminderAnswerReceiver(&receiver);
+    }
+    void init() {
+        dir = std::make_unique<ostrel::testing::TempDir>("ostrel window test");
+        const auto db = dir->path() / "Tamo.qdb";
+        ostrel::testing::createOrganizerDatabase(db);
+        DataModule1 = new TDataModule1(QString::fromStdString(db.string()));
+        receiver.answers = 0;
+    }
+    void cleanup() {
+        delete DataModule1;
+        DataModule1 = nullptr;
+        dir.reset();
+    }
+
+    void layoutAndTexts() {
+        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("Reminder"), 0);
+        QCOMPARE(w->objectName(), QStringLiteral("frmToDo"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Reminder"));
+        QCOMPARE(w->size(), QSize(239, 299));
+        QCOMPARE(w->lblTitle->text(), QStringLiteral("Call the plumber"));
+        // The long date and time; in a smaller font or on two lines when it
+        // would not fit the row, but whole, and whole in the tooltip.
+        const QString when = formatLongDateTime(at(2024, 5, 6, 14));
+        QVERIFY(when.startsWith(QLocale::system().toString(QDate(2024, 5, 6), QLocale::LongFormat) + QLatin1Char(' ')));
+        QCOMPARE(w->lbTaskTime->toolTip(), when);
+        QCOMPARE(w->lbTaskTime->text().replace(QLatin1Char('\n'), QLatin1Char(' ')), when);
+        const QFontMetrics fm(w->lbTaskTime->font());
+        for (const QString& line : w->lbTaskTime->text().split(QLatin1Char('\n')))
+            QVERIFY(fm.horizontalAdvance(line) <= w->lbTaskTime->width());
+        QVERIFY(w->lbTaskTime->geometry().bottom() < 64);
+        QCOMPARE(w->lbTaskTime->geometry().left(), 79);
+        QCOMPARE(w->lbTaskTime->geometry().top(), 40);
+        QCOMPARE(w->memDescript->toPlainText(), QStringLiteral("Kitchen tap\nsecond line"));
+        QVERIFY(w->memDescript->isReadOnly());
+        QCOMPARE(w->Tag, 7);
+        QCOMPARE(w->TaskTime, at(2024, 5, 6, 14));
+        QCOMPARE(w->lbTitle->text(), QStringLiteral("Title"));
+        QCOMPARE(w->lblTaskTime->text(), QStringLiteral("Task time"));
+        QCOMPARE(w->lbDescript->text(), QStringLiteral("Descript"));
+        QCOMPARE(w->lbTitle->palette().color(QPalette::WindowText), QColor(0, 111, 0));
+        QVERIFY(w->lbTitle->font().bold());
+        QCOMPARE(w->memDescript->geometry(), QRect(79, 64, 156, 103));
+        QCOMPARE(w->btnOK->geometry(), QRect(153, 257, 75, 25));
+        QCOMPARE(w->sePostpone->geometry(), QRect(102, 210, 48, 20));
+        QCOMPARE(w->cbPostpone->count(), 6);
+        QCOMPARE(w->cbPostpone->itemText(5), QStringLiteral("Years"));
+        QCOMPARE(w->cbPostpone->currentIndex(), 0);
+        QCOMPARE(w->sePostpone->value(), 10);
+        QVERIFY(w->rbDone->isChecked());
+        QVERIFY(!w->sePostpone->isEnabled());
+        QVERIFY(!w->cbPostpone->isEnabled());
+        QCOMPARE(w->tmrShow->interval(), 40);
+        QVERIFY(w->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(w->testAttribute(Qt::WA_ShowWithoutActivating));
+        delete w;
+    }
+
+    void slidesUpAndStacksPerOffset() {
+        const int offsets[] = {0, 20, 40};
+        std::vector<QPointer<TfrmToDo>> windows;
+        for (int offset : offsets) {
+            TfrmToDo* w = ShowReminder(params(), QStringLiteral("x"), offset);
+            windows.emplace_back(w);
+            QVERIFY(w->isVisible());
+            QVERIFY(w->tmrShow->isActive());
+            // Starts just below the screen, 3 pixels from its right edge.
+            QCOMPARE(w->frameGeometry().top(), 1024);
+            QCOMPARE(w->frameGeometry().right() + 1, 1280 - 3);
+            std::vector<int> tops;
+            const int steps = slideToRest(w, &tops);
+            // 299 + 25 + offset pixels in steps of 14, the last one shorter.
+            const int distance = w->frameGeometry().height() + 25 + offset;
+            QCOMPARE(steps, (distance + 13) / 14);
+            for (std::size_t i = 0; i + 1 < tops.size(); ++i) QCOMPARE(tops[i], 1024 - 14 * int(i + 1));
+            QVERIFY(1024 - tops.back() < 14 * steps);
+            QCOMPARE(w->pos().y(), w->FinalTop);
+            // Bottom edges 25, 45 and 65 pixels above the screen's bottom.
+            QCOMPARE(1024 - (w->frameGeometry().bottom() + 1), 25 + offset);
+            QCOMPARE(w->frameGeometry().right() + 1, 1277);
+            QVERIFY(!w->tmrShow->isActive());
+        }
+        for (auto& w : windows) delete w.data();
+    }
+
+    void tallWindowTakesTwentySixSteps() {
+        TfrmToDo* w = ShowReminder(params(), QStringLiteral("x"), 0);
+        w->setFixedSize(239, 330);
+        w->move(w->pos().x(), 1024);
+        QCOMPARE(slideToRest(w), 26);
+        QCOMPARE(w->frameGeometry().bottom() + 1, 1024 - 25);
+        delete w;
+    }
+
+    void doneAndPostponeChoice() {
+        TfrmToDo* w = ShowReminder(params(), QStringLiteral("x"), 0);
+        QTest::mouseClick(w->rbPostpone, Qt::LeftButton);
+        QVERIFY(w->rbPostpone->isChecked());
+        QVERIFY(w->sePostpone->isEnabled());
+        QVERIFY(w->cbPostpone->isEnabled());
+        QTest::mouseClick(w->rbDone, Qt::LeftButton);
+        QVERIFY(!w->sePostpone->isEnabled());
+        QVERIFY(!w->cbPostpone->isEnabled());
+        // A second click on the choice already made changes nothing.
+        QTest::mouseClick(w->rbDone, Qt::LeftButton);
+        QVERIFY(!w->sePostpone->isEnabled());
+        delete w;
+    }
+
+    void okWithDoneOnlyClosesTheWindow() {
+        ostrel::testing::ScopedFakeClock clock(at(2024, 5, 6, 14, 30));
+        ostrel::testing::execSql(dir->path() / "Tamo.qdb",
+                                 "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, PeriodInt, ElapseInt, ElapseType) "
+                                 "VALUES (7, 10, 45418.5833333333, 45418.5833333333, 0, 1, 2)");
+        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"), 0);
+        QTest::mouseClick(w->btnOK, Qt::LeftButton);
+        QVERIFY(w);  // posted, not handled inside the click
+        QCoreApplication::sendPostedEvents(&receiver);
+        QCOMPARE(receiver.answers, 1);
+        QVERIFY(!w);
+        sql::Query q(DataModule1->connTAMO);
+        q.add("SELECT MesType FROM ToDo WHERE TDID = 7");
+        q.open();
+        QCOMPARE(q.asInteger("MesType"), std::int64_t{10});
+    }
+
+    void okWithPostponeAppliesTheFullCount() {
+        ostrel::testing::ScopedFakeClock clock(at(2024, 5, 6, 14, 30));
+        ostrel::testing::execSql(dir->path() / "Tamo.qdb",
+                                 "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, PeriodInt, ElapseInt, ElapseType) "
+                                 "VALUES (7, 10, 0, 0, 0, 1, 2)");
+        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"), 0);
+        QTest::mouseClick(w->rbPostpone, Qt::LeftButton);
+        w->sePostpone->setValue(300);
+        QCOMPARE(w->sePostpone->value(), 300);
+        w->cbPostpone->setCurrentIndex(0);  // minutes
+        QTest::mouseClick(w->btnOK, Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(&receiver);
+        QVERIFY(!w);
+        sql::Query q(DataModule1->connTAMO);
+        q.add("SELECT MesType, ShowDT FROM ToDo WHERE TDID = 7");
+        q.open();
+        QCOMPARE(q.asInteger("MesType"), std::int64_t{0});
+        // 14:00 + 300 minutes, not + 44.
+        QVERIFY(std::fabs(q.asDateTime("ShowDT") - at(2024, 5, 6, 19)) < 1e-9);
+        QCOMPARE(DataModule1->NextReminderTime, q.asDateTime("ShowDT"));
+        // The count offered stops where the answer can carry it.
+        TfrmToDo* w2 = ShowReminder(params(), QStringLiteral("x"), 0);
+        w2->sePostpone->setValue(-1);
+        QCOMPARE(w2->sePostpone->value(), 0);
+        delete w2;
+    }
+
+    void closedByTheWindowManagerGivesNoAnswer() {
+        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"), 0);
+        QTest::mouseClick(w->rbPostpone, Qt::LeftButton);
+        w->close();
+        QVERIFY(!w || !w->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::sendPostedEvents(&receiver);
+        QCOMPARE(receiver.answers, 0);
+        QVERIFY(!w);
+    }
+
+    void answerForAWindowAlreadyGone() {
+        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"), 0);
+        QTest::mouseClick(w->btnOK, Qt::LeftButton);
+        delete w.data();
+        QCoreApplication::sendPostedEvents(&receiver);
+        QCOMPARE(receiver.answers, 1);  // handled, and nothing happens
+    }
+};
+
+QTEST_MAIN(TestReminderWindow)
+#include "tst_reminder_window.moc"

@@ -1,0 +1,325 @@
+// The task editor and the to-do list through the real windows, on a fixture
+// database with a fake clock.
+
+#include <QtTest>
+
+#include <fstream>
+
+#include "app/forms.h"
+#include "core/data/sql/query.h"
+#include "data/data_module.h"
+#include "fake_clock.h"
+#include "fixture_db.h"
+#include "recording_dialogs.h"
+#include "tasks/task_editor.h"
+#include "tasks/todo_list.h"
+#include "tasks/reminder_window.h"
+#include "settings/languages.h"
+#include "app/app_paths.h"
+
+using namespace ostrel;
+using ostrel::testing::RecordingDialogs;
+using ostrel::testing::ScopedFakeClock;
+
+namespace {
+
+// 2026-12-10 10:00:00.500, system started one hour earlier.
+const double kNow = encodeDateTime({{2026, 12, 10}, {10, 0, 0, 500}});
+
+struct Row {
+    std::int64_t mesType;
+    double firstDT, showDT;
+    std::string title;
+    std::int64_t periodInt, periodType, elapseInt, elapseType;
+};
+
+}  // namespace
+
+class TestTasks : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<ostrel::testing::TempDir> dir;
+    std::unique_ptr<ScopedFakeClock> clock;
+    std::unique_ptr<RecordingDialogs> dialogs;
+
+    std::vector<Row> rows() {
+        sql::Query q(DataModule1->connTAMO);
+        q.add("SELECT * FROM ToDo ORDER BY TDID");
+        q.open();
+        std::vector<Row> out;
+        for (; !q.eof(); q.next())
+            out.push_back({q.asInteger("MesType"), q.asDateTime("FirstDT"), q.asDateTime("ShowDT"),
+                           q.asString("Title"), q.asInteger("PeriodInt"), q.asInteger("PeriodType"),
+                           q.asInteger("ElapseInt"), q.asInteger("ElapseType")});
+        return out;
+    }
+    void insert(const char* values) {
+        ostrel::testing::execSql(dir->path() / "Tamo.qdb",
+                                 std::string("INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, "
+                                             "PeriodType, ElapseInt, ElapseType) VALUES ") +
+                                     values);
+    }
+    TfrmCreateToDo* editor() { return frmCreateToDo; }
+    void newTask(const QString& title, const QString& time) {
+        editor()->OpenForNewTask();
+        editor()->edTitle->setText(title);
+        editor()->dtpToDoTime->setText(time);
+    }
+
+private slots:
+    void init() {
+        dir = std::make_unique<ostrel::testing::TempDir>("ostrel tasks");
+        ostrel::testing::createOrganizerDatabase(dir->path() / "Tamo.qdb");
+        clock = std::make_unique<ScopedFakeClock>(kNow, 3600000);
+        dialogs = std::make_unique<RecordingDialogs>();
+        DataModule1 = new TDataModule1(QString::fromStdString((dir->path() / "Tamo.qdb").string()));
+        frmCreateToDo = new TfrmCreateToDo();
+        frmToDoList = new TfrmToDoList();
+    }
+    void cleanup() {
+        delete frmToDoList;
+        frmToDoList = nullptr;
+        delete frmCreateToDo;
+        frmCreateToDo = nullptr;
+        delete DataModule1;
+        DataModule1 = nullptr;
+        dialogs.reset();
+        clock.reset();
+        dir.reset();
+    }
+
+    void newTaskOpensWithItsDefaults() {
+        editor()->OpenForNewTask();
+        QCOMPARE(editor()->windowTitle(), QStringLiteral("NewToDo..."));  // no language file: the bare key
+        QCOMPARE(editor()->edTitle->text(), QStringLiteral("InputTitleOfAction..."));
+        QCOMPARE(editor()->dtpToDoTime->text(), QStringLiteral("10:00:00"));
+        QCOMPARE(editor()->dtpToDoDate->date(), QDate(2026, 12, 10));
+        QCOMPARE(editor()->seActiveTime->value(), 1);
+        QCOMPARE(editor()->cbActiveTime->currentText(), QStringLiteral("Hours"));
+        QVERIFY(editor()->rbAtTime->isChecked());
+        QVERIFY(!editor()->chbRepeatEvery->isChecked());
+        QVERIFY(editor()->dtpToDoTime->isEnabled() && !editor()->spAfterWinLoad->isEnabled());
+        QVERIFY(!editor()->seRepeatEvery->isEnabled());
+        editor()->rbAfterWinLoad->setChecked(true);
+        editor()->chbRepeatEvery->setChecked(true);
+        QVERIFY(!editor()->dtpToDoDate->isEnabled() && editor()->cbAfterWinLoading->isEnabled());
+        QVERIFY(editor()->lbAfterWinLoading->isEnabled() && editor()->cbRepeatEvery->isEnabled());
+    }
+
+    void thePresentSecondIsNotThePast() {
+        newTask(QStringLiteral("Call"), QStringLiteral("09:59:59"));
+        QVERIFY(!editor()->bbOKClick());
+        QCOMPARE(dialogs->texts(), QStringList{QStringLiteral("TimeOfTaskIsLessThanNow")});
+        QCOMPARE(dialogs->messages[0].caption, QStringLiteral("Addition of new task"));
+        QCOMPARE(dialogs->messages[0].icon, MsgIcon::Warning);
+        QVERIFY(editor()->isVisible());
+        QVERIFY(rows().empty());
+
+        editor()->dtpToDoTime->setText(QStringLiteral("10:00:00"));
+        QVERIFY(editor()->bbOKClick());
+        QVERIFY(!editor()->isVisible());
+        const auto r = rows();
+        QCOMPARE(r.size(), std::size_t{1});
+        QCOMPARE(r[0].mesType, std::int64_t{0});
+        QCOMPARE(r[0].firstDT, encodeDateTime({{2026, 12, 10}, {10, 0, 0, 0}}));
+        QCOMPARE(r[0].showDT, r[0].firstDT);
+        QCOMPARE(r[0].elapseInt, std::int64_t{1});
+        QCOMPARE(r[0].elapseType, std::int64_t{2});
+        QCOMPARE(DataModule1->NextReminderTime, 0.0);  // the new task is not after the present
+    }
+
+    void titlesAreCheckedTrimmedButSavedAsTyped() {
+        newTask(QStringLiteral("   "), QStringLiteral("11:00:00"));
+        QVERIFY(!editor()->bbOKClick());
+        QCOMPARE(dialogs->texts(), QStringList{QStringLiteral("InputTaskTitle")});
+        QVERIFY(rows().empty());
+        editor()->edTitle->setText(QStringLiteral("  padded  "));
+        QVERIFY(editor()->bbOKClick());
+        QCOMPARE(rows().at(0).title, std::string("  padded  "));
+        QCOMPARE(DataModule1->NextReminderTime, encodeDateTime({{2026, 12, 10}, {11, 0, 0, 0}}));
+    }
+
+    void anInvalidTimeSavesNothing() {
+        newTask(QStringLiteral("Bad"), QStringLiteral("25:61:00"));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, editor()->bbOKClick());
+        editor()->dtpToDoTime->setText(QStringLiteral("  :  :  "));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, editor()->bbOKClick());
+        QVERIFY(rows().empty());
+        QVERIFY(editor()->isVisible());
+    }
+
+    void delaysAfterStartUpAndTheirRoundTrip_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("unit");  // 0 minutes, 1 hours
+        QTest::addColumn<double>("firstDT");
+        QTest::addColumn<int>("shownCount");
+        QTest::addColumn<QString>("shownUnit");
+        QTest::newRow("90 minutes") << 90 << 0 << 0.0625 << 90 << "Minutes";
+        QTest::newRow("2 hours") << 2 << 1 << 2 / 24.0 << 2 << "Hours";
+        QTest::newRow("61 minutes") << 61 << 0 << 61 / 24.0 / 60.0 << 61 << "Minutes";
+        QTest::newRow("120 minutes") << 120 << 0 << 120 / 24.0 / 60.0 << 2 << "Hours";
+        QTest::newRow("30 minutes") << 30 << 0 << 30 / 24.0 / 60.0 << 30 << "Minutes";
+    }
+    void delaysAfterStartUpAndTheirRoundTrip() {
+        QFETCH(int, count);
+        QFETCH(int, unit);
+        QFETCH(double, firstDT);
+        QFETCH(int, shownCount);
+        QFETCH(QString, shownUnit);
+        newTask(QStringLiteral("Backup"), QStringLiteral("00:00:00"));  // the time is not used
+        editor()->rbAfterWinLoad->setChecked(true);
+        editor()->spAfterWinLoad->setValue(count);
+        editor()->cbAfterWinLoading->setCurrentIndex(unit);
+        QVERIFY(editor()->bbOKClick());
+        const auto r = rows().at(0);
+        QCOMPARE(r.mesType, std::int64_t{3});
+        QCOMPARE(r.firstDT, firstDT);
+        const double boot = kNow - 1.0 / 24.0;
+        QVERIFY(qAbs(r.showDT - (boot + firstDT)) < 1e-9);
+
+        frmToDoList->show();
+        frmToDoList->tbEditClick();
+        QCOMPARE(editor()->windowTitle(), QStringLiteral("EditTask..."));
+        QVERIFY(editor()->rbAfterWinLoad->isChecked());
+        QCOMPARE(editor()->spAfterWinLoad->value(), shownCount);
+        QCOMPARE(editor()->cbAfterWinLoading->currentText(), shownUnit);
+    }
+
+    void withoutRepeatThePeriodIsStoredAsZero() {
+        newTask(QStringLiteral("Once"), QStringLiteral("12:00:00"));
+        editor()->chbRepeatEvery->setChecked(true);
+        editor()->seRepeatEvery->setValue(5);
+        editor()->cbRepeatEvery->setCurrentIndex(3);
+        editor()->chbRepeatEvery->setChecked(false);
+        QVERIFY(editor()->bbOKClick());
+        QCOMPARE(rows().at(0).periodInt, std::int64_t{0});
+        QCOMPARE(rows().at(0).periodType, std::int64_t{0});
+
+        newTask(QStringLiteral("Weekly"), QStringLiteral("12:00:00"));
+        editor()->chbRepeatEvery->setChecked(true);
+        editor()->seRepeatEvery->setValue(2);
+        editor()->cbRepeatEvery->setCurrentIndex(3);
+        QVERIFY(editor()->bbOKClick());
+        QCOMPARE(rows().at(1).periodInt, std::int64_t{2});
+        QCOMPARE(rows().at(1).periodType, std::int64_t{4});
+    }
+
+    void editingMovesIntoThePastAndMakesThePendingAgain() {
+        insert("(10, 46000.5, 46000.5, 'old', 'c', 0, 0, 1, 2)");
+        frmToDoList->show();
+        frmToDoList->tbEditClick();
+        QCOMPARE(editor()->Tag, 1);
+        QCOMPARE(editor()->edTitle->text(), QStringLiteral("old"));
+        QCOMPARE(editor()->memComment->toPlainText(), QStringLiteral("c"));
+        QCOMPARE(editor()->dtpToDoDate->date(), QDate(2025, 12, 9));
+        QCOMPARE(editor()->dtpToDoTime->text(), QStringLiteral("12:00:00"));
+        QVERIFY(editor()->bbOKClick());  // in the past, but an edit
+        QVERIFY(dialogs->messages.empty());
+        QCOMPARE(rows().size(), std::size_t{1});
+        QCOMPARE(rows().at(0).mesType, std::int64_t{0});
+    }
+
+    void toDoCommandOnAnOpenEditorSwitchesToNewWithoutResettingFields() {
+        insert("(0, 46500.5, 46500.5, 'existing', 'c', 2, 3, 1, 2)");
+        frmToDoList->show();
+        frmToDoList->tbEditClick();
+        editor()->OpenForNewTask();  // FormShow does not run again
+        QCOMPARE(editor()->Tag, 0);
+        QCOMPARE(editor()->edTitle->text(), QStringLiteral("existing"));
+        QVERIFY(editor()->memComment->toPlainText().isEmpty());
+        QVERIFY(!editor()->chbRepeatEvery->isChecked());
+        QVERIFY(editor()->bbOKClick());
+        QCOMPARE(rows().size(), std::size_t{2});
+    }
+
+    void listShowsCyclesAndFollowsTheWidthRule() {
+        frmToDoList->show();
+        QCOMPARE(frmToDoList->dsToDoList->rowCount(), 0);
+        QCOMPARE(frmToDoList->grToDoList->columnWidth(3), 87);
+        frmToDoList->tbDeleteClick();  // empty list: deletes nothing, no error
+
+        insert("(0, 46500.5, 46500.5, 'once', '', 0, 0, 1, 2),"
+               "(0, 46400.25, 46400.25, 'every two days', '', 2, 3, 30, 1),"
+               "(1, 46400.0, 46400.0, 'a plan', '', 0, 0, 2, 0),"
+               "(2, 46000.0, 46300.0, 'a holiday', '', 1, 6, 3, 3)");
+        frmToDoList->RefreshToDoList();
+        auto* m = frmToDoList->dsToDoList;
+        QCOMPARE(m->rowCount(), 2);  // plans and holidays are not listed
+        QCOMPARE(m->index(0, 1).data().toString(), QStringLiteral("every two days"));
+        QCOMPARE(m->index(0, 2).data().toString(), QStringLiteral(" 30 minutes"));
+        QCOMPARE(m->index(0, 3).data().toString(), QStringLiteral(" 2 days"));
+        QCOMPARE(m->index(1, 3).data().toString(), QStringLiteral(" --- "));
+        QCOMPARE(m->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Date - Time"));
+        QCOMPARE(frmToDoList->grToDoList->columnWidth(0), 128);
+        QCOMPARE(frmToDoList->grToDoList->columnWidth(1), 221);
+        QCOMPARE(frmToDoList->grToDoList->columnWidth(3), 71);
+    }
+
+    void deletingKeepsTheRowOrTakesTheNewLast() {
+        insert("(0, 46501, 46501, 'a', '', 0, 0, 1, 2), (0, 46502, 46502, 'b', '', 0, 0, 1, 2),"
+               "(0, 46503, 46503, 'c', '', 0, 0, 1, 2)");
+        frmToDoList->show();
+        frmToDoList->setCurrentRow(2);
+        frmToDoList->tbDeleteClick();
+        QCOMPARE(frmToDoList->currentRow(), 2);
+        QCOMPARE(frmToDoList->currentTaskId(), 3);
+        frmToDoList->tbDeleteClick();  // the last row
+        QCOMPARE(frmToDoList->currentRow(), 1);
+        QCOMPARE(frmToDoList->currentTaskId(), 1);
+        QCOMPARE(frmToDoList->grToDoList->columnWidth(3), 87);
+        frmToDoList->hide();
+        QVERIFY(frmToDoList->qrToDoList() == nullptr);  // released while hidden
+    }
+
+    void savingRefreshesTheOpenListKeepingTheRow() {
+        insert("(0, 46501, 46501, 'a', '', 0, 0, 1, 2), (0, 46503, 46503, 'c', '', 0, 0, 1, 2)");
+        frmToDoList->show();
+        frmToDoList->setCurrentRow(2);
+        newTask(QStringLiteral("b"), QStringLiteral("12:00:00"));
+        editor()->dtpToDoDate->setDate(QDate(2027, 5, 25));  // between a and c
+        QVERIFY(editor()->bbOKClick());
+        QCOMPARE(frmToDoList->dsToDoList->rowCount(), 3);
+        QCOMPARE(frmToDoList->currentRow(), 2);
+    }
+
+    void deletingATaskLeavesItsReminderAndALaterAnswerChangesNothing() {
+        insert("(10, 46366.4, 46366.4, 'keep', '', 0, 0, 1, 2), (10, 46366.41, 46366.41, 'gone', '', 0, 0, 1, 2)");
+        QPointer<TfrmToDo> reminder = ShowReminder({2, QStringLiteral("gone"), QString(), 46366.41},
+                                                   QStringLiteral("OnceTask"), 0);
+        QVERIFY(reminder);
+        frmToDoList->show();
+        frmToDoList->setCurrentRow(2);
+        QCOMPARE(frmToDoList->currentTaskId(), 2);
+        frmToDoList->tbDeleteClick();
+        QVERIFY(reminder && reminder->isVisible());
+
+        reminder->rbPostpone->setChecked(true);
+        reminder->sePostpone->setValue(10);
+        HandleReminderAnswer(TReminderAnswerEvent(2, reminder));
+        QVERIFY(!reminder);  // closed and destroyed
+        const auto r = rows();
+        QCOMPARE(r.size(), std::size_t{1});
+        QCOMPARE(r[0].title, std::string("keep"));
+        QCOMPARE(r[0].mesType, std::int64_t{10});
+        QCOMPARE(r[0].showDT, 46366.4);
+    }
+
+    void columnTitlesFollowTheLanguage() {
+        std::filesystem::create_directories(dir->path() / "Languages");
+        {
+            std::ofstream lng(dir->path() / "Languages" / "Test.lng");
+            lng << "[frmToDoList]\ngrToDoList.Titles(3)=Repeat\nCaption=Tasks\n";
+        }
+        setExeDirForTesting(QString::fromStdString(dir->path().string()));
+        SetCurrentLanguage(QStringLiteral("Test"));
+        TranslateForm(frmToDoList);
+        SetCurrentLanguage(QStringLiteral("English"));
+        setExeDirForTesting(QString());
+        QCOMPARE(frmToDoList->windowTitle(), QStringLiteral("Tasks"));
+        QCOMPARE(frmToDoList->dsToDoList->headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QStringLiteral("Repeat"));
+    }
+};
+
+QTEST_MAIN(TestTasks)
+#include "tst_tasks.moc"
