@@ -26,6 +26,8 @@
 #include "data/data_module.h"
 #include "platform/desktop_tools.h"
 #include "settings/settings_dialog.h"
+#include "tasks/task_editor.h"
+#include "tasks/todo_list.h"
 #include "ui/dialog_service.h"
 #include "tasks/reminder_window.h"
 #include "ui/error_display.h"
@@ -324,11 +326,27 @@ void TfrmClock::buildMenu() {
     miExit = item(pmClockMenu, "miExit", "Exit", &TfrmClock::miExitClick);
 }
 
+namespace {
+// Shows a window that exists from start-up and brings it to the front.
+void showWindow(QWidget* w) {
+    if (!w) return;
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+}  // namespace
+
+void TfrmClock::miToDoClick() {
+    if (frmCreateToDo) frmCreateToDo->OpenForNewTask();
+}
+
+void TfrmClock::miViewToDoListClick() {
+    showWindow(frmToDoList);
+}
+
 // The windows these open come with their own parts of the program, which
 // fill these handlers in.
-void TfrmClock::miToDoClick() {}
 void TfrmClock::miHolidayClick() {}
-void TfrmClock::miViewToDoListClick() {}
 void TfrmClock::miScheduleClick() {}
 void TfrmClock::Holydayslist1Click() {}
 void TfrmClock::miAddresBookClick() {}

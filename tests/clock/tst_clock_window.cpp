@@ -14,7 +14,11 @@
 #include "core/clock/colors.h"
 #include "fake_clock.h"
 #include "recording_dialogs.h"
+#include "data/data_module.h"
+#include "fixture_db.h"
 #include "settings/settings_dialog.h"
+#include "tasks/task_editor.h"
+#include "tasks/todo_list.h"
 #include "ui/locale_format.h"
 
 using namespace ostrel;
@@ -142,6 +146,38 @@ private slots:
         QCOMPARE(img.pixelColor(57, 21), QColor(186, 252, 191));
     }
 
+    // Any point of the floating clock drags it; near the work area's edge it
+    // snaps on; the panel clock does not move. The floating clock stays on top.
+    void floatingClockDragsAndSnaps() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        env.writeSettings("[General]\nProgramView=3\n[Clock]\nLeft=300\nTop=300\n");
+        TfrmClock clock;
+        clock.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&clock));
+        QVERIFY(clock.windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(clock.windowFlags() & Qt::FramelessWindowHint);
+        QTest::mousePress(&clock, Qt::LeftButton, {}, QPoint(4, 4));
+        QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), QPointF(4, 4), QPointF(504, 404), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&clock, &move);
+        QCOMPARE(clock.pos(), QPoint(500, 400));
+        QMouseEvent nearEdge(QEvent::MouseMove, QPointF(4, 4), QPointF(4, 4), QPointF(10, 1024 - clock.height() - 3),
+                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&clock, &nearEdge);
+        QCOMPARE(clock.pos(), QPoint(0, 1024 - clock.height()));
+        QTest::mouseRelease(&clock, Qt::LeftButton, {}, QPoint(4, 4));
+
+        frmSettings->rbSysTrayClock->setChecked(true);
+        const QPoint before = clock.pos();
+        QTest::mousePress(&clock, Qt::LeftButton, {}, QPoint(4, 4));
+        QMouseEvent away(QEvent::MouseMove, QPointF(4, 4), QPointF(4, 4), QPointF(600, 600), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&clock, &away);
+        QCOMPARE(clock.pos(), before);
+        QTest::mouseRelease(&clock, Qt::LeftButton, {}, QPoint(4, 4));
+    }
+
     void hoverShowsTheDayInfoPanelUnlessTheButtonIsDown() {
         ClockEnv env;
         RecordingDialogs dialogs;
@@ -231,6 +267,32 @@ private slots:
         QTest::keyClick(clock.pmClockMenu, Qt::Key_Return);
         QTRY_COMPARE(closed.count(), 1);
         QVERIFY(!clock.isVisible());
+    }
+
+    void menuOpensTheTaskWindows() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        ostrel::testing::TempDir db("clock menu");
+        ostrel::testing::createOrganizerDatabase(db.path() / "Tamo.qdb");
+        DataModule1 = new TDataModule1(QString::fromStdString((db.path() / "Tamo.qdb").string()));
+        DataModule1->NextReminderTime = 0.0;
+        frmCreateToDo = new TfrmCreateToDo();
+        frmToDoList = new TfrmToDoList();
+        {
+            TfrmClock clock;
+            frmCreateToDo->Tag = 17;
+            clock.miToDo->trigger();
+            QVERIFY(frmCreateToDo->isVisible());
+            QCOMPARE(frmCreateToDo->Tag, 0);
+            clock.miViewToDoList->trigger();
+            QVERIFY(frmToDoList->isVisible());
+        }
+        delete frmToDoList;
+        frmToDoList = nullptr;
+        delete frmCreateToDo;
+        frmCreateToDo = nullptr;
+        delete DataModule1;
+        DataModule1 = nullptr;
     }
 
     void destructionSavesViewModeAndPosition() {
