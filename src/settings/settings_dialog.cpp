@@ -539,18 +539,17 @@ void TfrmSettings::btnHelpClick() {
     ShowHelpContext(kHelpContext);
 }
 
+// The font and colour dialogs open over the settings dialog. (Hiding a
+// modal dialog would end its run loop, so it stays visible meanwhile.)
 void TfrmSettings::btnSelectFontClick() {
-    hide();
     QFont f = btnSelectFont->font();
     if (dialogs().chooseFont(this, f)) {
         font_ = f;
         applyClockFont();
     }
-    show();
 }
 
 void TfrmSettings::btnSelectColorClick() {
-    hide();
     QColor c = shColor1->color();
     if (dialogs().chooseColor(this, c)) {
         colorDialog_ = c;
@@ -558,11 +557,9 @@ void TfrmSettings::btnSelectColorClick() {
         shColor2->setColor(c);
         clock_->setColor(c);
     }
-    show();
 }
 
 void TfrmSettings::btnBgdColorClick() {
-    hide();
     QColor c = colorDialog_;
     if (dialogs().chooseColor(this, c)) {
         colorDialog_ = c;
@@ -570,11 +567,9 @@ void TfrmSettings::btnBgdColorClick() {
         shColor4->setColor(c);
         if (applyPocketBookColor) applyPocketBookColor(c);
     }
-    show();
 }
 
 void TfrmSettings::btnPBFontColorClick() {
-    hide();
     QColor c = colorDialog_;
     if (dialogs().chooseColor(this, c)) {
         colorDialog_ = c;
@@ -582,7 +577,6 @@ void TfrmSettings::btnPBFontColorClick() {
         shColor6->setColor(c);
         if (applyPocketBookFontColor) applyPocketBookFontColor(c);
     }
-    show();
 }
 
 void TfrmSettings::seVertSpaceChange() {

@@ -126,6 +126,37 @@ private slots:
         QVERIFY(frmSettings->cbAutorun->isChecked());
     }
 
+    // The Setting command: the dialog runs modally, opens on the first page
+    // with the current language, stays open over the font dialog, and OK
+    // stores the choice.
+    void settingCommandRunsTheDialog() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        TfrmClock clock;
+        frmSettings->lbxSettings->setCurrentRow(2);
+        dialogs.fontAnswer = QFont(QStringLiteral("DejaVu Sans"), 12);
+        bool modal = false, visibleAfterFont = false;
+        int page = -1;
+        QString language;
+        QTimer::singleShot(0, frmSettings, [&] {
+            modal = frmSettings->isModal() && frmSettings->isVisible();
+            page = frmSettings->Notebook1->currentIndex();
+            language = frmSettings->cbLang->currentText();
+            frmSettings->btnSelectFont->click();
+            visibleAfterFont = frmSettings->isVisible();
+            frmSettings->btnOK->click();
+        });
+        clock.miSettingClick();
+        QVERIFY(modal);
+        QCOMPARE(page, 0);
+        QCOMPARE(language, CurrentLanguage());
+        QVERIFY(visibleAfterFont);
+        QVERIFY(!frmSettings->isVisible());
+        QCOMPARE(clock.lbClock->font().pointSize(), 12);
+        QCOMPARE(ini().readInteger("Clock", "FontSize", 0), 12);
+        QCOMPARE(ini().readString("Clock", "FontName", ""), std::string("DejaVu Sans"));
+    }
+
     void autorunEntryOfAnotherCopyIsNotOurs() {
         ClockEnv env;
         RecordingDialogs dialogs;
