@@ -5,6 +5,7 @@
 namespace ostrel {
 namespace {
 QString g_title;
+bool g_terminate = false;
 }
 
 OstrelApplication::OstrelApplication(int& argc, char** argv) : QApplication(argc, argv) {}
@@ -24,6 +25,15 @@ QString OstrelApplication::title() {
 
 void OstrelApplication::setTitle(const QString& title) {
     g_title = title;
+}
+
+void OstrelApplication::requestTerminate() {
+    g_terminate = true;
+    if (QCoreApplication::instance()) QCoreApplication::quit();
+}
+
+bool OstrelApplication::terminateRequested() {
+    return g_terminate;
 }
 
 }  // namespace ostrel

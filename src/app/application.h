@@ -16,6 +16,11 @@ public:
     // The application title, "Ostrel Organizer" once start-up has set it.
     static QString title();
     static void setTitle(const QString& title);
+
+    // Asks the program to end: the run loop ends at once if it runs, or as
+    // soon as start-up reaches it.
+    static void requestTerminate();
+    static bool terminateRequested();
 };
 
 }  // namespace ostrel

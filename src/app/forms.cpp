@@ -11,6 +11,7 @@ namespace ostrel {
 
 TDataModule1* DataModule1 = nullptr;
 TfrmClock* frmClock = nullptr;
+TfrmSettings* frmSettings = nullptr;
 TfrmCreateToDo* frmCreateToDo = nullptr;
 TfrmToDoList* frmToDoList = nullptr;
 

@@ -11,11 +11,14 @@ namespace ostrel {
 
 class TDataModule1;
 class TfrmClock;
+class TfrmSettings;
 class TfrmCreateToDo;
 class TfrmToDoList;
 
 extern TDataModule1* DataModule1;
 extern TfrmClock* frmClock;
+// Created and destroyed by the clock window.
+extern TfrmSettings* frmSettings;
 extern TfrmCreateToDo* frmCreateToDo;
 extern TfrmToDoList* frmToDoList;
 

@@ -7,6 +7,9 @@
 #include "clock/clock_window.h"
 #include "data/data_module.h"
 #include "platform/instance_guard.h"
+#include "platform/quit_signals.h"
+#include "settings/settings_dialog.h"
+#include "settings/settings_file.h"
 #include "settings/languages.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
@@ -30,19 +33,32 @@ int runOrganizer(int argc, char** argv) {
     app.setQuitOnLastWindowClosed(false);
     OstrelApplication::setTitle(QStringLiteral("Ostrel Organizer"));
 
+    // SIGTERM, SIGINT and SIGHUP end the program as Exit does, so the view
+    // mode and position are saved.
+    QuitSignalWatcher quitSignals;
+
     try {
         createForms();
+        QObject::connect(&quitSignals, &QuitSignalWatcher::quitRequested, frmClock, &TfrmClock::miExitClick);
         QObject::connect(frmClock, &TfrmClock::closed, &app, &QCoreApplication::quit);
         QObject::connect(&guard, &InstanceGuard::activationRequested, frmClock, &TfrmClock::bringToFront);
         LoadLanguageSetting(true);
         DataModule1->InitReminders();
+        // The settings dialog is not one of the application's windows.
+        TranslateForm(frmSettings);
     } catch (...) {
         showCurrentError();
         destroyForms();
         return 1;
     }
 
-    frmClock->show();
+    // A missing skin or an unreadable settings file ends the program here,
+    // after the start-up pass; the windows are destroyed the normal way.
+    if (OstrelApplication::terminateRequested() || settingsFileFailed()) {
+        destroyForms();
+        return settingsFileFailed() ? 1 : 0;
+    }
+    if (frmClock->showOnStart()) frmClock->show();
     const int rc = app.exec();
     destroyForms();
     return rc;

@@ -1,13 +1,40 @@
 #pragma once
-// The clock window: the program's main window and its one-second tick.
+// The clock window: the program's main window, its one-second tick, the
+// clock menu and the notification-area icon.
 
+#include <QColor>
 #include <QLabel>
 #include <QMenu>
 #include <QPoint>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
 
+#include <cstdint>
+#include <functional>
+
 namespace ostrel {
+
+class DayInfoPanel;
+class TfrmSettings;
+
+// The clock's view modes; the settings file stores the mode plus one.
+enum TViewMode : std::uint8_t {
+    vmSysTrayIcon = 0,   // hidden window, notification-area icon
+    vmSysTrayClock = 1,  // digital clock over the panel's clock corner
+    vmFreeClock = 2,     // floating digital clock, stays on top
+    vmAnalogClock = 3,   // floating round analog clock, stays on top
+};
+
+// Paints the analog hands.
+class TArrowsBox : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
 
 class TfrmClock : public QWidget {
     Q_OBJECT
@@ -16,20 +43,92 @@ public:
     ~TfrmClock() override;
 
     QLabel* lbClock = nullptr;
+    QLabel* imgAnalogClock = nullptr;
+    TArrowsBox* pbArrows = nullptr;
     QTimer* tmrTime = nullptr;
+    QTimer* tmrDayInfoShow = nullptr;
+    QSystemTrayIcon* spTrayIcon1 = nullptr;
+
     QMenu* pmClockMenu = nullptr;
+    QMenu* miCreate = nullptr;
+    QAction* miToDo = nullptr;
+    QAction* miHoliday = nullptr;
+    QMenu* miView = nullptr;
+    QAction* miViewToDoList = nullptr;
+    QAction* miSchedule = nullptr;
+    QAction* Holydayslist1 = nullptr;
+    QAction* miAddresBook = nullptr;
+    QAction* N1 = nullptr;
+    QAction* miCalculator = nullptr;
+    QAction* miPocketBook = nullptr;
+    QMenu* miTimeCorrection = nullptr;
+    QAction* miManualTimeCorr = nullptr;
+    QAction* miSMTPClockCorr = nullptr;
+    QAction* N2 = nullptr;
+    QAction* miSetting = nullptr;
+    QAction* miHelp = nullptr;
+    QAction* miAbout = nullptr;
+    QAction* miEmpty = nullptr;
     QAction* miExit = nullptr;
 
-    // Extra pixels around the time text.
+    std::uint8_t ViewMode = vmSysTrayIcon;
+    // Extra pixels added to the time text's height and width.
     int VertSpace = 3;
     int HorisSpace = 7;
+
+    // The window colour (background of the digital modes).
+    QColor color() const { return color_; }
+    void setColor(const QColor& c);
+    // The clock font and its colour, for the window and its label.
+    void setClockFont(const QFont& font, const QColor& fontColor);
+
+    // Whether the window is shown when the run loop starts (decided by the
+    // settings while the window is being created).
+    bool showOnStart() const { return showOnStart_; }
+    // Shows or hides the window; while the window is being created only
+    // records the wish for the start of the run loop.
+    void setClockVisible(bool visible);
+
+    // Set when creation found no usable skin: start-up ends the program
+    // after its start-up pass.
+    bool skinFailed() const { return skinFailed_; }
+
+    // The day-info panel, once it exists.
+    void setDayInfoPanel(DayInfoPanel* panel) { dayInfo_ = panel; }
+    DayInfoPanel* dayInfoPanel() const { return dayInfo_; }
+    // Whether the left mouse button is down now (tests replace it).
+    std::function<bool()> leftButtonDown;
 
     // The tick: redraws the time and runs a reminder pass when one is due.
     void tmrTimeTimer();
     // Brings the window forward (a second copy of the program asked for it).
     void bringToFront();
+    // Opens the clock menu with its right edge at the point.
+    void popupClockMenu(const QPoint& globalPos);
 
+    void tmrDayInfoShowTimer();
+    void pmClockMenuPopup();
+    void spTrayIcon1Click();
+    // The end of the desktop session: stores the view mode and position.
+    void endSession();
+
+    void miToDoClick();
+    void miHolidayClick();
+    void miViewToDoListClick();
+    void miScheduleClick();
+    void Holydayslist1Click();
+    void miAddresBookClick();
+    void miCalculatorClick();
+    void miPocketBookClick();
+    void miManualTimeCorrClick();
+    void miSMTPClockCorrClick();
+    void miSettingClick();
+    void miHelpClick();
+    void miAboutClick();
     void miExitClick();
+
+    // Window flags for the present view mode (floating modes stay on top).
+    void applyWindowFlags();
 
 signals:
     void closed();
@@ -41,10 +140,25 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
+    void buildMenu();
+    void loadSkin();
+    void trayIconActivated(QSystemTrayIcon::ActivationReason reason);
+
+    QColor color_;
     QPoint dragOffset_;
     bool dragging_ = false;
+    bool creating_ = true;
+    bool showOnStart_ = false;
+    bool skinFailed_ = false;
+    DayInfoPanel* dayInfo_ = nullptr;
+    QTimer* trayClickTimer_ = nullptr;
 };
 
 }  // namespace ostrel

@@ -23,6 +23,9 @@ public:
         QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         exe = root + QStringLiteral("/ostrel-organizer");
         QFile::copy(QStringLiteral(OSTREL_APP_EXE), exe);
+        QDir().mkpath(root + QStringLiteral("/skins"));
+        QFile::copy(QFileInfo(QStringLiteral(OSTREL_APP_EXE)).absolutePath() + QStringLiteral("/skins/ostrel.skn"),
+                    root + QStringLiteral("/skins/ostrel.skn"));
         if (withDatabase) ostrel::testing::createOrganizerDatabase((root + QStringLiteral("/Tamo.qdb")).toStdString());
         QFile ini(root + QStringLiteral("/ostrel-organizer.ini"));
         if (ini.open(QIODevice::WriteOnly)) ini.write("[General]\r\nLanguage=English\r\n");

@@ -1,0 +1,324 @@
+// The clock window: creation from the settings, the tick's size and snap
+// rules, the frame, the hover path, the menu and saving on destruction.
+
+#include <QFontMetrics>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "app/application.h"
+#include "app/forms.h"
+#include "clock/clock_window.h"
+#include "clock/day_info_link.h"
+#include "clock/gradient_paint.h"
+#include "clock_env.h"
+#include "core/clock/colors.h"
+#include "fake_clock.h"
+#include "recording_dialogs.h"
+#include "data/data_module.h"
+#include "fixture_db.h"
+#include "settings/settings_dialog.h"
+#include "tasks/task_editor.h"
+#include "tasks/todo_list.h"
+#include "ui/locale_format.h"
+
+using namespace ostrel;
+using ostrel::testing::ClockEnv;
+using ostrel::testing::RecordingDialogs;
+using ostrel::testing::ScopedFakeClock;
+
+namespace {
+
+class FakePanel : public DayInfoPanel {
+public:
+    void showPanel() override { visible = true, ++shown; }
+    void hidePanel() override { visible = false; }
+    bool panelVisible() const override { return visible; }
+    void startHideTimer(int ms) override { hideInterval = ms; }
+    bool visible = false;
+    int shown = 0;
+    int hideInterval = 0;
+};
+
+}  // namespace
+
+class TestClockWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void firstStartComesUpAsTrayIconWithDefaults() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        TfrmClock clock;
+        QCOMPARE(clock.ViewMode, std::uint8_t(vmSysTrayIcon));
+        QVERIFY(clock.spTrayIcon1->isVisible());
+        QVERIFY(!clock.showOnStart());
+        QVERIFY(!clock.isVisible());
+        QVERIFY(!frmSettings->cbAutorun->isChecked());
+        const QFont f = clock.lbClock->font();
+        QCOMPARE(f.family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(f.pointSize(), 8);
+        QVERIFY(f.bold());
+        QVERIFY(!f.italic());
+        QCOMPARE(clock.lbClock->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
+        QCOMPARE(clock.color(), QColor(186, 252, 191));
+        QCOMPARE(clock.VertSpace, 3);
+        QCOMPARE(clock.HorisSpace, 7);
+        QVERIFY(dialogs.messages.empty());
+        QVERIFY(!clock.skinFailed());
+        QVERIFY(!QFile::exists(settingsFilePath()));  // nothing written at start
+    }
+
+    void missingSkinWarnsAndEndsTheProgram() {
+        ClockEnv env(false);
+        RecordingDialogs dialogs;
+        TfrmClock clock;
+        QVERIFY(clock.skinFailed());
+        QVERIFY(OstrelApplication::terminateRequested());
+        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Erron on load application. Cannot find skin file\r\n"
+                                                             "Try to run application one time more or reinstall it.")});
+        QCOMPARE(dialogs.messages[0].icon, MsgIcon::Warning);
+    }
+
+    // Free clock near the bottom-right corner of the 1280 x 1024 screen: the
+    // first tick sizes it to the text and snaps it onto both edges.
+    void tickSizesToTheTextAndSnapsToTheScreenEdges() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        ScopedFakeClock fake(46000.5 + 13.0 / 24 + 7.0 / 1440);
+        const QString text = formatLongTime(fake->now());
+        QFont font(QStringLiteral("MS Sans Serif"), 8);
+        font.setBold(true);
+        const QFontMetrics fm(font);
+        const int w = fm.horizontalAdvance(text) + 7 + 6, h = fm.height() + 3 + 1;
+        env.writeSettings(QStringLiteral("[General]\nProgramView=3\n[Clock]\nLeft=%1\nTop=%2\n")
+                              .arg(1280 - w - 9)
+                              .arg(1024 - h + 6)
+                              .toLatin1());
+        TfrmClock clock;
+        QCOMPARE(clock.ViewMode, std::uint8_t(vmFreeClock));
+        QVERIFY(clock.showOnStart());
+        QCOMPARE(clock.lbClock->text(), text);
+        QCOMPARE(clock.geometry(), QRect(1280 - w, 1024 - h, w, h));
+
+        // Within five pixels of the wanted width nothing moves.
+        clock.setGeometry(100, 100, w + 5, 50);
+        clock.tmrTimeTimer();
+        QCOMPARE(clock.geometry(), QRect(100, 100, w + 5, 50));
+        clock.setGeometry(100, 100, w - 6, 50);
+        clock.tmrTimeTimer();
+        QCOMPARE(clock.geometry(), QRect(100, 100, w, h));
+        // Exactly ten pixels from the edges: no snapping.
+        clock.setGeometry(1280 - w - 10, 1024 - h - 10, 10, 10);
+        clock.tmrTimeTimer();
+        QCOMPARE(clock.geometry(), QRect(1280 - w - 10, 1024 - h - 10, w, h));
+    }
+
+    void tickLeavesTheSizeAloneInIconAndAnalogModes() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        TfrmClock clock;
+        clock.setGeometry(10, 10, 77, 33);
+        clock.tmrTimeTimer();
+        QCOMPARE(clock.geometry(), QRect(10, 10, 77, 33));
+        QVERIFY(clock.lbClock->text().isEmpty());
+    }
+
+    void raisedFrameIsDrawnInShadesOfTheColour() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        env.writeSettings("[General]\nProgramView=3\n");
+        TfrmClock clock;
+        clock.resize(60, 24);
+        clock.lbClock->clear();
+        const QImage img = clock.grab().toImage();
+        const QColor light = toQColor(LightenColor(0xBFFCBA, 60));
+        const QColor dark = toQColor(DarkenColor(0xBFFCBA, 60));
+        QCOMPARE(light, QColor(227, 254, 229));
+        QCOMPARE(dark, QColor(74, 101, 76));
+        QCOMPARE(img.pixelColor(0, 0), light);
+        QCOMPARE(img.pixelColor(1, 1), light);
+        QCOMPARE(img.pixelColor(30, 1), light);
+        QCOMPARE(img.pixelColor(1, 12), light);
+        QCOMPARE(img.pixelColor(59, 23), dark);
+        QCOMPARE(img.pixelColor(58, 22), dark);
+        QCOMPARE(img.pixelColor(59, 12), dark);
+        QCOMPARE(img.pixelColor(30, 22), dark);
+        QCOMPARE(img.pixelColor(2, 2), QColor(186, 252, 191));
+        QCOMPARE(img.pixelColor(57, 21), QColor(186, 252, 191));
+    }
+
+    // Any point of the floating clock drags it; near the work area's edge it
+    // snaps on; the panel clock does not move. The floating clock stays on top.
+    void floatingClockDragsAndSnaps() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        env.writeSettings("[General]\nProgramView=3\n[Clock]\nLeft=300\nTop=300\n");
+        TfrmClock clock;
+        clock.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&clock));
+        QVERIFY(clock.windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(clock.windowFlags() & Qt::FramelessWindowHint);
+        QTest::mousePress(&clock, Qt::LeftButton, {}, QPoint(4, 4));
+        QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), QPointF(4, 4), QPointF(504, 404), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&clock, &move);
+        QCOMPARE(clock.pos(), QPoint(500, 400));
+        QMouseEvent nearEdge(QEvent::MouseMove, QPointF(4, 4), QPointF(4, 4), QPointF(10, 1024 - clock.height() - 3),
+                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&clock, &nearEdge);
+        QCOMPARE(clock.pos(), QPoint(0, 1024 - clock.height()));
+        QTest::mouseRelease(&clock, Qt::LeftButton, {}, QPoint(4, 4));
+
+        frmSettings->rbSysTrayClock->setChecked(true);
+        const QPoint before = clock.pos();
+        QTest::mousePress(&clock, Qt::LeftButton, {}, QPoint(4, 4));
+        QMouseEvent away(QEvent::MouseMove, QPointF(4, 4), QPointF(4, 4), QPointF(600, 600), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&clock, &away);
+        QCOMPARE(clock.pos(), before);
+        QTest::mouseRelease(&clock, Qt::LeftButton, {}, QPoint(4, 4));
+    }
+
+    void hoverShowsTheDayInfoPanelUnlessTheButtonIsDown() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        TfrmClock clock;
+        FakePanel panel;
+        clock.setDayInfoPanel(&panel);
+        bool buttonDown = false;
+        clock.leftButtonDown = [&] { return buttonDown; };
+
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QApplication::sendEvent(&clock, &enter);
+        QVERIFY(clock.tmrDayInfoShow->isActive());
+        QCOMPARE(clock.tmrDayInfoShow->interval(), 1000);
+        clock.tmrDayInfoShowTimer();
+        QVERIFY(!clock.tmrDayInfoShow->isActive());
+        QCOMPARE(panel.shown, 1);
+
+        panel.visible = false;
+        buttonDown = true;
+        QApplication::sendEvent(&clock, &enter);
+        clock.tmrDayInfoShowTimer();
+        QCOMPARE(panel.shown, 1);
+        QVERIFY(!clock.tmrDayInfoShow->isActive());
+
+        // Leaving asks a visible panel to hide in 1500 ms; a hidden one is left alone.
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&clock, &leave);
+        QCOMPARE(panel.hideInterval, 0);
+        panel.visible = true;
+        QApplication::sendEvent(&clock, &enter);
+        QApplication::sendEvent(&clock, &leave);
+        QVERIFY(!clock.tmrDayInfoShow->isActive());
+        QCOMPARE(panel.hideInterval, 1500);
+
+        // Opening the menu hides the panel and stops the hover timer.
+        QApplication::sendEvent(&clock, &enter);
+        clock.pmClockMenuPopup();
+        QVERIFY(!clock.tmrDayInfoShow->isActive());
+        QVERIFY(!panel.visible);
+
+        clock.spTrayIcon1Click();
+        QCOMPARE(panel.shown, 2);
+    }
+
+    void menuHasEveryItemInOrder() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        TfrmClock clock;
+        auto describe = [](QMenu* menu) {
+            QStringList out;
+            for (QAction* a : menu->actions())
+                out << a->objectName() + QLatin1Char('=') + (a->isSeparator() ? QStringLiteral("-") : a->text());
+            return out;
+        };
+        QCOMPARE(describe(clock.pmClockMenu),
+                 (QStringList{"miCreate=Create", "miView=View", "N1=-", "miCalculator=Calculator",
+                              "miPocketBook=Pocket-book", "miTimeCorrection=Time correction", "N2=-",
+                              "miSetting=Setting", "miHelp=Help", "miAbout=About...", "miEmpty=-", "miExit=Exit"}));
+        QCOMPARE(describe(clock.miCreate), (QStringList{"miToDo=To do", "miHoliday=Holiday"}));
+        QCOMPARE(describe(clock.miView), (QStringList{"miViewToDoList=To do list", "miSchedule=Schedule",
+                                                      "Holydayslist1=Holidays list", "miAddresBook=Address book"}));
+        QCOMPARE(describe(clock.miTimeCorrection),
+                 (QStringList{"miManualTimeCorr=Manual", "miSMTPClockCorr=Internet"}));
+    }
+
+    // The menu opens with its right edge at the pointer; Exit closes the
+    // clock, which ends the program.
+    void menuOpensRightAlignedAndExitCloses() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        env.writeSettings("[General]\nProgramView=3\n[Clock]\nLeft=500\nTop=400\n");
+        TfrmClock clock;
+        clock.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&clock));
+        QSignalSpy closed(&clock, &TfrmClock::closed);
+        QSignalSpy opening(clock.pmClockMenu, &QMenu::aboutToShow);
+
+        QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(700, 300));
+        QApplication::sendEvent(&clock, &ev);
+        QVERIFY(QTest::qWaitForWindowExposed(clock.pmClockMenu));
+        QCOMPARE(opening.count(), 1);
+        QCOMPARE(clock.pmClockMenu->geometry().left() + clock.pmClockMenu->width(), 700);
+        QCOMPARE(clock.pmClockMenu->geometry().top(), 300);
+
+        QTest::keyClick(clock.pmClockMenu, Qt::Key_Up);
+        QCOMPARE(clock.pmClockMenu->activeAction(), clock.miExit);
+        QTest::keyClick(clock.pmClockMenu, Qt::Key_Return);
+        QTRY_COMPARE(closed.count(), 1);
+        QVERIFY(!clock.isVisible());
+    }
+
+    void menuOpensTheTaskWindows() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        ostrel::testing::TempDir db("clock menu");
+        ostrel::testing::createOrganizerDatabase(db.path() / "Tamo.qdb");
+        DataModule1 = new TDataModule1(QString::fromStdString((db.path() / "Tamo.qdb").string()));
+        DataModule1->NextReminderTime = 0.0;
+        frmCreateToDo = new TfrmCreateToDo();
+        frmToDoList = new TfrmToDoList();
+        {
+            TfrmClock clock;
+            frmCreateToDo->Tag = 17;
+            clock.miToDo->trigger();
+            QVERIFY(frmCreateToDo->isVisible());
+            QCOMPARE(frmCreateToDo->Tag, 0);
+            clock.miViewToDoList->trigger();
+            QVERIFY(frmToDoList->isVisible());
+        }
+        delete frmToDoList;
+        frmToDoList = nullptr;
+        delete frmCreateToDo;
+        frmCreateToDo = nullptr;
+        delete DataModule1;
+        DataModule1 = nullptr;
+    }
+
+    void destructionSavesViewModeAndPosition() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        env.writeSettings("[General]\nProgramView=3\nLanguage=English\n[Clock]\nVertSpace=9\n");
+        {
+            TfrmClock clock;
+            clock.move(321, 123);
+        }
+        const QByteArray ini = env.readSettings();
+        QVERIFY2(ini.contains("ProgramView=3"), ini.constData());
+        QVERIFY2(ini.contains("Left=321"), ini.constData());
+        QVERIFY2(ini.contains("Top=123"), ini.constData());
+        QVERIFY2(ini.contains("VertSpace=9"), ini.constData());  // view only: the rest stays
+        QVERIFY(frmSettings == nullptr);
+
+        // The end of the desktop session saves the same.
+        {
+            TfrmClock clock;
+            clock.move(11, 22);
+            clock.endSession();
+            QVERIFY(env.readSettings().contains("Left=11"));
+        }
+    }
+};
+
+QTEST_MAIN(TestClockWindow)
+#include "tst_clock_window.moc"
