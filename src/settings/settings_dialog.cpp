@@ -491,13 +491,16 @@ void TfrmSettings::rbFreeClockClick() {
 }
 
 void TfrmSettings::rbAnalogClockClick() {
+    // The dial is read before anything changes: a picture that cannot be
+    // read stops the switch with the clock still whole in its present mode
+    // (the icon still there, the panel clock still in its corner).
+    const QPixmap dial = LoadAnalogFace(analogDialPath());
     const std::uint8_t from = clock_->ViewMode;
     clock_->setClockVisible(false);
     if (from == vmSysTrayClock) RemoveTrayClock();
     clock_->spTrayIcon1->hide();
     clock_->setClockVisible(true);
-    // A dial that cannot be read stops the switch here; the error is shown.
-    clock_->imgAnalogClock->setPixmap(LoadAnalogFace(analogDialPath()));
+    clock_->imgAnalogClock->setPixmap(dial);
     clock_->resize(96, 96);
     clock_->setMask(QRegion(0, 0, 97, 97, QRegion::Ellipse));
     moveToStoredPosition();

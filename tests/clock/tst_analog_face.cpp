@@ -5,40 +5,43 @@
 // of the round window.
 
 #include <QApplication>
-#include <QLabel>
-#include <QPainter>
+#include <QDir>
+#include <QFile>
 #include <QScreen>
 #include <QSet>
 #include <QtTest>
 
-#include "clock/analog_painter.h"
+#include "app/app_paths.h"
+#include "app/application.h"
+#include "app/forms.h"
+#include "clock/analog_face.h"
+#include "clock/clock_window.h"
+#include "clock_env.h"
 #include "core/clock/analog_hands.h"
 #include "core/image/jpeg_reader.h"
 #include "core/time/datetime.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
+#include "recording_dialogs.h"
+#include "settings/settings_dialog.h"
 
 using namespace ostrel;
+using ostrel::testing::ClockEnv;
+using ostrel::testing::RecordingDialogs;
+using ostrel::testing::ScopedFakeClock;
 
 namespace {
 
 const QString kDial = QStringLiteral(OSTREL_SOURCE_DIR "/assets/Images/Analog_clock.jpg");
 const QRgb kHand = qRgb(64, 0, 0);
 
-// The clock window's make-up in its analog mode: the dial picture and the
-// paint box over it, the window clipped to its circle.
-struct Face {
-    QWidget window{nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool};
-    QLabel* img = new QLabel(&window);
-    TArrowsPaintBox* arrows = new TArrowsPaintBox(&window);
-
-    Face() {
-        window.resize(96, 96);
-        window.setMask(QRegion(0, 0, 97, 97, QRegion::Ellipse));
-        img->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        img->setPixmap(QPixmap::fromImage(loadAnalogDial(kDial)));
-        img->setGeometry(0, 0, 96, 96);
-        arrows->setGeometry(0, 0, 96, 96);
+// A program folder with the shipped dial and the analog clock stored at
+// (200, 150).
+struct AnalogEnv : ClockEnv {
+    AnalogEnv() {
+        QDir().mkpath(dir.path() + QStringLiteral("/Images"));
+        QFile::copy(kDial, analogDialPath());
+        writeSettings("[General]\nProgramView=4\n[Clock]\nLeft=200\nTop=150\n");
     }
 };
 
@@ -81,37 +84,52 @@ class TestAnalogFace : public QObject {
     Q_OBJECT
 private slots:
     void handsAt101030() {
-        testing::ScopedFakeClock clock(at(10, 10, 30));
-        Face face;
-        const QImage shot = face.window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        AnalogEnv env;
+        RecordingDialogs dialogs;
+        ScopedFakeClock fake(at(10, 10, 30));
+        TfrmClock clock;
+        QVERIFY(dialogs.messages.empty());
+        QCOMPARE(clock.ViewMode, std::uint8_t(vmAnalogClock));
+        QCOMPARE(clock.size(), QSize(96, 96));
+        QCOMPARE(clock.mask(), QRegion(0, 0, 97, 97, QRegion::Ellipse));
+        const QImage shot = clock.grab().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(shot.size(), QSize(96, 96));
         checkHands(shot, loadAnalogDial(kDial).convertToFormat(QImage::Format_RGB32));
     }
 
     void handsFollowTheClockService() {
-        testing::ScopedFakeClock clock(at(15, 0, 0));
-        Face face;
-        QImage shot = face.window.grab().toImage();
+        AnalogEnv env;
+        RecordingDialogs dialogs;
+        ScopedFakeClock fake(at(15, 0, 0));
+        TfrmClock clock;
+        QImage shot = clock.grab().toImage();
         // Afternoon three o'clock ends one pixel short of the morning one.
         QCOMPARE(shot.pixel(74, 48), kHand);
         QVERIFY(shot.pixel(75, 48) != kHand);
-        clock->setNow(at(3, 0, 0));
-        shot = face.window.grab().toImage();
+        fake->setNow(at(3, 0, 0));
+        clock.tmrTimeTimer();
+        shot = clock.grab().toImage();
         QCOMPARE(shot.pixel(75, 48), kHand);
         QVERIFY(shot.pixel(76, 48) != kHand);
     }
 
     void nothingDrawnOutsideTheAnalogMode() {
-        testing::ScopedFakeClock clock(at(10, 10, 30));
-        Face face;
-        face.arrows->shouldDraw = [] { return false; };
-        const QImage shot = face.window.grab().toImage();
+        AnalogEnv env;
+        RecordingDialogs dialogs;
+        ScopedFakeClock fake(at(10, 10, 30));
+        TfrmClock clock;
+        frmSettings->rbFreeClock->setChecked(true);
+        QVERIFY(clock.imgAnalogClock->pixmap().isNull());
+        clock.resize(96, 96);
+        QImage box(96, 96, QImage::Format_RGB32);
+        box.fill(Qt::white);
+        clock.pbArrows->render(&box, QPoint(), QRegion(), QWidget::RenderFlags());
         for (int y = 0; y < 96; ++y)
-            for (int x = 0; x < 96; ++x) QVERIFY(shot.pixel(x, y) != kHand);
+            for (int x = 0; x < 96; ++x) QVERIFY(box.pixel(x, y) != kHand);
     }
 
     void missingOrDamagedDialIsAnError() {
-        testing::TempDir dir;
+        ostrel::testing::TempDir dir;
         const QString missing = QString::fromStdString(dir.str()) + QStringLiteral("/Analog_clock.jpg");
         QVERIFY_THROWS_EXCEPTION(JpegError, loadAnalogDial(missing));
         QFile f(missing);
@@ -131,11 +149,13 @@ private slots:
     void onScreen() {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             QSKIP("needs an X server (run by the xvfb-run variant of this test)");
-        testing::ScopedFakeClock clock(at(10, 10, 30));
-        Face face;
-        face.window.move(200, 150);
-        face.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&face.window));
+        AnalogEnv env;
+        RecordingDialogs dialogs;
+        ScopedFakeClock fake(at(10, 10, 30));
+        TfrmClock clock;
+        QCOMPARE(clock.pos(), QPoint(200, 150));
+        clock.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&clock));
         QImage shot;
         // The X server draws asynchronously; wait until the face is there.
         const auto grab = [&] {
@@ -158,7 +178,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    OstrelApplication app(argc, argv);
     TestAnalogFace t;
     return QTest::qExec(&t, argc, argv);
 }
