@@ -23,17 +23,33 @@ ScreenRect taskbarStrip(const QRect& screen, const QRect& workArea) {
     return {s.left, s.bottom - height, s.right, s.bottom};
 }
 
-TaskbarClockHost::TaskbarClockHost()
+TaskbarClockHost::TaskbarClockHost(TaskbarEmbedding* owner)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
-                           Qt::WindowStaysOnTopHint | Qt::Tool | Qt::WindowDoesNotAcceptFocus) {
+                           Qt::WindowStaysOnTopHint | Qt::Tool | Qt::WindowDoesNotAcceptFocus),
+      owner_(owner) {
     setObjectName(QStringLiteral("ClockHost"));
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+TaskbarClockHost::~TaskbarClockHost() {
+    // Whoever destroys the host, the clock window inside it lives on.
+    if (owner_) owner_->release(this);
+}
+
+void TaskbarEmbedding::release(TaskbarClockHost* host) {
+    if (clock_ && clock_->parentWidget() == host) {
+        clock_->hide();
+        clock_->setParent(nullptr, clockFlags_);
+    }
 }
 
 TaskbarEmbedding& taskbarEmbedding() {
     static TaskbarEmbedding embedding;
     return embedding;
+}
+
+TaskbarEmbedding::~TaskbarEmbedding() {
+    if (host_) host_->forgetOwner();
 }
 
 QWidget* TaskbarEmbedding::host() const {
@@ -43,7 +59,7 @@ QWidget* TaskbarEmbedding::host() const {
 void TaskbarEmbedding::createHost() {
     removeHost();
     bar_.reset();
-    host_ = new TaskbarClockHost;
+    host_ = new TaskbarClockHost(this);
     host_->setGeometry(0, 0, 0, 0);
     // A change of the work area (the panel moved or resized) lays the
     // taskbar out again at once.
@@ -80,12 +96,13 @@ void TaskbarEmbedding::update() {
 }
 
 void TaskbarEmbedding::removeHost() {
-    if (clock_ && host_ && clock_->parentWidget() == host_) {
-        clock_->hide();
-        clock_->setParent(nullptr, clockFlags_);
-    }
-    if (host_) delete host_.data();
+    TaskbarClockHost* host = host_.data();
+    host_.clear();
     bar_.reset();
+    if (host) {
+        release(host);
+        delete host;
+    }
 }
 
 }  // namespace ostrel

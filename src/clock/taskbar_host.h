@@ -28,6 +28,11 @@ ScreenRect taskbarStrip(const QRect& screen, const QRect& workArea);
 
 class TaskbarEmbedding {
 public:
+    TaskbarEmbedding() = default;
+    ~TaskbarEmbedding();
+    TaskbarEmbedding(const TaskbarEmbedding&) = delete;
+    TaskbarEmbedding& operator=(const TaskbarEmbedding&) = delete;
+
     // Creates the host window over the corner (replacing one left over).
     void createHost();
     // Makes `clock` a child of the host at (0, 0) and records it; `clock`
@@ -43,6 +48,10 @@ public:
     QWidget* host() const;
     QWidget* clockWindow() const { return clock_; }
 
+    // Takes the clock out of `host` (hidden, with its own window flags
+    // again) if it is in there.
+    void release(TaskbarClockHost* host);
+
 private:
     QPointer<TaskbarClockHost> host_;
     QPointer<QWidget> clock_;
@@ -56,7 +65,12 @@ TaskbarEmbedding& taskbarEmbedding();
 class TaskbarClockHost : public QWidget {
     Q_OBJECT
 public:
-    TaskbarClockHost();
+    explicit TaskbarClockHost(TaskbarEmbedding* owner);
+    ~TaskbarClockHost() override;
+    void forgetOwner() { owner_ = nullptr; }
+
+private:
+    TaskbarEmbedding* owner_;
 };
 
 }  // namespace ostrel

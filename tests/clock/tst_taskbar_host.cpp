@@ -76,6 +76,23 @@ private slots:
         delete clock;
     }
 
+    void clockOutlivesAHostDestroyedElsewhere() {
+        TaskbarEmbedding embedding;
+        auto* clock = new QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool);
+        QPointer<QWidget> guard(clock);
+        clock->resize(60, 18);
+        embedding.createHost();
+        embedding.embed(clock);
+        clock->show();
+        delete embedding.host();
+        QVERIFY(guard);
+        QVERIFY(clock->isWindow());
+        QVERIFY(!embedding.host());
+        embedding.update();
+        embedding.removeHost();
+        delete clock;
+    }
+
     void aNewHostReplacesTheOldOne() {
         TaskbarEmbedding embedding;
         QWidget clock(nullptr, Qt::FramelessWindowHint | Qt::Tool);
