@@ -1,0 +1,236 @@
+// Switching the clock between its four view modes from the settings
+// dialog, in every order: the position rules of the floating modes, and
+// exactly one clock on the screen (or none, in the icon mode) after each
+// switch.
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QtTest>
+
+#include <utility>
+
+#include "app/app_paths.h"
+#include "app/application.h"
+#include "app/forms.h"
+#include "clock/clock_window.h"
+#include "clock/taskbar_host.h"
+#include "clock/tray_clock.h"
+#include "clock_env.h"
+#include "core/settings/ini_file.h"
+#include "fake_clock.h"
+#include "recording_dialogs.h"
+#include "settings/settings_dialog.h"
+#include "settings/settings_file.h"
+
+using namespace ostrel;
+using ostrel::testing::ClockEnv;
+using ostrel::testing::RecordingDialogs;
+using ostrel::testing::ScopedFakeClock;
+
+namespace {
+
+const QString kDial = QStringLiteral(OSTREL_SOURCE_DIR "/assets/Images/Analog_clock.jpg");
+
+IniFile ini() {
+    return IniFile(settingsFilePath().toStdString());
+}
+
+QPoint storedPosition() {
+    return {static_cast<int>(ini().readInteger("Clock", "Left", 0)), static_cast<int>(ini().readInteger("Clock", "Top", 0))};
+}
+
+void putDial(const QByteArray& bytes) {
+    QDir().mkpath(exeDir() + QStringLiteral("/Images"));
+    QFile f(analogDialPath());
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QByteArray shippedDial() {
+    QFile f(kDial);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+int hostWindows() {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("ClockHost")) ++n;
+    return n;
+}
+
+// Top-level windows on the screen other than the settings dialog.
+QList<QWidget*> shownWindows() {
+    QList<QWidget*> out;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w != frmSettings) out << w;
+    return out;
+}
+
+QRadioButton* button(std::uint8_t mode) {
+    switch (mode) {
+        case vmSysTrayIcon: return frmSettings->rbSysTrayIcon;
+        case vmSysTrayClock: return frmSettings->rbSysTrayClock;
+        case vmFreeClock: return frmSettings->rbFreeClock;
+        default: return frmSettings->rbAnalogClock;
+    }
+}
+
+// Everything that must hold while the clock is in `mode`.
+void checkMode(TfrmClock& clock, std::uint8_t mode) {
+    QCOMPARE(clock.ViewMode, mode);
+    for (std::uint8_t m = 0; m < 4; ++m) QCOMPARE(button(m)->isChecked(), m == mode);
+    QCOMPARE(clock.spTrayIcon1->isVisible(), mode == vmSysTrayIcon);
+    // The hidden window of the icon mode may keep the last dial; every
+    // clock on the screen shows it exactly in the analog mode.
+    if (mode != vmSysTrayIcon) QCOMPARE(clock.imgAnalogClock->pixmap().isNull(), mode != vmAnalogClock);
+    QCOMPARE(hostWindows(), mode == vmSysTrayClock ? 1 : 0);
+    const QList<QWidget*> shown = shownWindows();
+    switch (mode) {
+        case vmSysTrayIcon:
+            QVERIFY(clock.isWindow());
+            QVERIFY(!clock.isVisible());
+            QVERIFY(shown.isEmpty());
+            QVERIFY(!hClockWindow);
+            break;
+        case vmSysTrayClock: {
+            QWidget* host = taskbarEmbedding().host();
+            QVERIFY(host);
+            QCOMPARE(clock.parentWidget(), host);
+            QCOMPARE(hClockWindow, static_cast<QWidget*>(&clock));
+            QVERIFY(clock.isVisible());
+            QCOMPARE(clock.pos(), QPoint(0, 0));
+            QVERIFY(clock.mask().isEmpty());
+            QCOMPARE(shown, QList<QWidget*>{host});
+            break;
+        }
+        default:
+            QVERIFY(clock.isWindow());
+            QVERIFY(clock.isVisible());
+            QVERIFY(clock.windowFlags() & Qt::WindowStaysOnTopHint);
+            QVERIFY(!hClockWindow);
+            QCOMPARE(shown, QList<QWidget*>{&clock});
+            if (mode == vmAnalogClock) {
+                QCOMPARE(clock.size(), QSize(96, 96));
+                QCOMPARE(clock.mask(), QRegion(0, 0, 97, 97, QRegion::Ellipse));
+            } else {
+                QVERIFY(clock.mask().isEmpty());
+            }
+    }
+}
+
+}  // namespace
+
+class TestViewModes : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { resetSettingsFileFailureForTesting(); }
+
+    // 0 1 0 2 0 3 1 2 1 3 2 3 0 goes through each of the twelve ordered
+    // pairs of modes once.
+    void everyOrderKeepsOneClockAndThePositionRules() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        ScopedFakeClock fake;
+        putDial(shippedDial());
+        env.writeSettings("[General]\nProgramView=1\n[Clock]\nLeft=100\nTop=200\n");
+        TfrmClock clock;
+        checkMode(clock, vmSysTrayIcon);
+
+        const std::uint8_t order[] = {1, 0, 2, 0, 3, 1, 2, 1, 3, 2, 3, 0};
+        std::uint8_t from = vmSysTrayIcon;
+        QPoint stored(100, 200);
+        int step = 0;
+        for (std::uint8_t to : order) {
+            const QString where = QStringLiteral("%1 -> %2").arg(from).arg(to);
+            // Wherever the user has dragged a floating clock to.
+            const QPoint dragged(300 + 10 * step, 250 + 7 * step);
+            ++step;
+            if (from == vmFreeClock || from == vmAnalogClock) clock.move(dragged);
+
+            button(to)->setChecked(true);
+            QVERIFY2(dialogs.messages.empty(), qPrintable(where));
+            checkMode(clock, to);
+            if (QTest::currentTestFailed()) QFAIL(qPrintable(where));
+
+            // Leaving a floating mode stores the position only on the way
+            // into the panel clock; the floating modes start at the stored one.
+            if ((from == vmFreeClock || from == vmAnalogClock) && to == vmSysTrayClock) stored = dragged;
+            QCOMPARE(storedPosition(), stored);
+            if (to == vmFreeClock || to == vmAnalogClock) QCOMPARE(clock.pos(), stored);
+
+            // A few ticks in the new mode change none of it.
+            clock.tmrTimeTimer();
+            clock.tmrTimeTimer();
+            checkMode(clock, to);
+            if (to == vmSysTrayClock) {
+                // Over the bottom-right corner of the 1280 x 1024 screen.
+                const QRect host = taskbarEmbedding().host()->geometry();
+                QVERIFY2(host.right() < 1280 && host.right() > 1260 && host.bottom() < 1024 && host.top() > 980,
+                         qPrintable(QStringLiteral("%1,%2 %3x%4").arg(host.x()).arg(host.y()).arg(host.width()).arg(host.height())));
+                QCOMPARE(host.size(), clock.size() - QSize(1, 1));
+            }
+            from = to;
+        }
+    }
+
+    // A dial that cannot be read stops the switch before anything changes,
+    // whichever mode the clock is in.
+    void unreadableDialLeavesTheModeWhole_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QByteArray>("dial");
+        const QByteArray whole = shippedDial();
+        QTest::newRow("icon, cut short") << int(vmSysTrayIcon) << whole.left(whole.size() * 3 / 5);
+        QTest::newRow("panel, cut short") << int(vmSysTrayClock) << whole.left(whole.size() * 3 / 5);
+        QTest::newRow("free, not a JPEG") << int(vmFreeClock) << QByteArray("BM not a jpeg at all");
+        QTest::newRow("panel, empty") << int(vmSysTrayClock) << QByteArray();
+    }
+    void unreadableDialLeavesTheModeWhole() {
+        QFETCH(int, mode);
+        QFETCH(QByteArray, dial);
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        ScopedFakeClock fake;
+        env.writeSettings(QByteArray("[General]\nProgramView=") + QByteArray::number(mode + 1) +
+                          "\n[Clock]\nLeft=100\nTop=200\n");
+        putDial(dial);
+        TfrmClock clock;
+        if (clock.showOnStart()) clock.show();  // as start-up does
+        clock.tmrTimeTimer();
+        const QRect before = mode == vmSysTrayClock ? taskbarEmbedding().host()->geometry() : clock.geometry();
+        checkMode(clock, std::uint8_t(mode));
+
+        frmSettings->rbAnalogClock->setChecked(true);
+        QCOMPARE(dialogs.messages.size(), std::size_t(1));
+        QVERIFY(dialogs.messages[0].text.contains(QStringLiteral("Analog_clock.jpg")));
+        checkMode(clock, std::uint8_t(mode));
+        QCOMPARE(mode == vmSysTrayClock ? taskbarEmbedding().host()->geometry() : clock.geometry(), before);
+
+        // With the picture mended the switch goes through.
+        putDial(shippedDial());
+        frmSettings->rbAnalogClock->setChecked(true);
+        checkMode(clock, vmAnalogClock);
+    }
+
+    void closingInThePanelLeavesNoHost() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        env.writeSettings("[General]\nProgramView=2\n");
+        {
+            TfrmClock clock;
+            clock.show();
+            QCOMPARE(hostWindows(), 1);
+        }
+        QCOMPARE(hostWindows(), 0);
+        QVERIFY(!hClockWindow);
+        QVERIFY(env.readSettings().contains("ProgramView=2"));
+    }
+};
+
+int main(int argc, char** argv) {
+    OstrelApplication app(argc, argv);
+    TestViewModes t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "tst_view_modes.moc"
