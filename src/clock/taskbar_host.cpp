@@ -1,5 +1,6 @@
 #include "clock/taskbar_host.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -93,6 +94,9 @@ void TaskbarEmbedding::update() {
     const WindowPlacement p = updateVirtualTaskbar(*bar_, f, true);
     const QRect wanted(p.x, p.y, std::max(p.width, 0), std::max(p.height, 0));
     if (host_->geometry() != wanted) host_->setGeometry(wanted);
+    // No window manager keeps a window that bypasses it on top; the layout
+    // does, except while one of our menus is open over the corner.
+    if (!QApplication::activePopupWidget()) host_->raise();
 }
 
 void TaskbarEmbedding::removeHost() {
