@@ -111,8 +111,8 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     rbAfterWinLoad->setObjectName(QStringLiteral("rbAfterWinLoad"));
     rbAfterWinLoad->setGeometry(9, 86, 52, 22);
     spAfterWinLoad = countEdit(this, "spAfterWinLoad", 61, 86, 44, 22, 0);
-    cbAfterWinLoading = unitList(this, "cbAfterWinLoading", units.mid(0, 2), 108, 86, 66);
-    lbAfterWinLoading = label(this, "lbAfterWinLoading", QStringLiteral("after windows loading"), 177, 89);
+    cbAfterWinLoading = unitList(this, "cbAfterWinLoading", units.mid(0, 2), 108, 86, 74);
+    lbAfterWinLoading = label(this, "lbAfterWinLoading", QStringLiteral("after windows loading"), 186, 89);
     Bevel3 = bevel(this, "Bevel3", 10, 126, 291);
 
     chbRepeatEvery = new QCheckBox(QStringLiteral("Repeat every"), this);
