@@ -35,11 +35,12 @@ QFrame* bevel(QWidget* parent, const char* name, int x, int y, int w) {
     return f;
 }
 
-QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y) {
+// Labels get the room up to the next control, so a longer translated text
+// still shows whole.
+QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y, int width) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
-    l->move(x, y);
-    l->adjustSize();
+    l->setGeometry(x, y - 2, width, 20);
     return l;
 }
 
@@ -86,7 +87,7 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     const QStringList units = {QStringLiteral("Minutes"), QStringLiteral("Hours"), QStringLiteral("Days"),
                                QStringLiteral("Weeks"),   QStringLiteral("Months"), QStringLiteral("Years")};
 
-    lbTitle = label(this, "lbTitle", QStringLiteral("Task title"), 14, 13);
+    lbTitle = label(this, "lbTitle", QStringLiteral("Task title"), 14, 13, 64);
     edTitle = new QLineEdit(this);
     edTitle->setObjectName(QStringLiteral("edTitle"));
     edTitle->setGeometry(80, 8, 216, 22);
@@ -111,8 +112,8 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     rbAfterWinLoad->setObjectName(QStringLiteral("rbAfterWinLoad"));
     rbAfterWinLoad->setGeometry(9, 86, 52, 22);
     spAfterWinLoad = countEdit(this, "spAfterWinLoad", 61, 86, 44, 22, 0);
-    cbAfterWinLoading = unitList(this, "cbAfterWinLoading", units.mid(0, 2), 108, 86, 66);
-    lbAfterWinLoading = label(this, "lbAfterWinLoading", QStringLiteral("after windows loading"), 177, 89);
+    cbAfterWinLoading = unitList(this, "cbAfterWinLoading", units.mid(0, 2), 108, 86, 74);
+    lbAfterWinLoading = label(this, "lbAfterWinLoading", QStringLiteral("after windows loading"), 186, 89, 121);
     Bevel3 = bevel(this, "Bevel3", 10, 126, 291);
 
     chbRepeatEvery = new QCheckBox(QStringLiteral("Repeat every"), this);
@@ -122,12 +123,12 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     cbRepeatEvery = unitList(this, "cbRepeatEvery", units, 187, 139, 85);
     Bevel2 = bevel(this, "Bevel2", 10, 176, 291);
 
-    lbIfMess = label(this, "lbIfMess", QStringLiteral("If message can`t shown for any reason "), 13, 184);
-    lbDontShow = label(this, "lbDontShow", QStringLiteral("don`t show one after"), 13, 206);
+    lbIfMess = label(this, "lbIfMess", QStringLiteral("If message can`t shown for any reason "), 13, 184, 292);
+    lbDontShow = label(this, "lbDontShow", QStringLiteral("don`t show one after"), 13, 206, 139);
     seActiveTime = countEdit(this, "seActiveTime", 154, 202, 50, 22, 0);
     cbActiveTime = unitList(this, "cbActiveTime", units.mid(0, 3), 208, 202, 85);
 
-    lbDescription = label(this, "lbDescription", QStringLiteral("Description"), 14, 236);
+    lbDescription = label(this, "lbDescription", QStringLiteral("Description"), 14, 238, 200);
     memComment = new QPlainTextEdit(this);
     memComment->setObjectName(QStringLiteral("memComment"));
     memComment->setGeometry(4, 255, 300, 70);

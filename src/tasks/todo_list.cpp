@@ -10,6 +10,8 @@
 #include <QHBoxLayout>
 
 #include "app/forms.h"
+#include "clock/clock_window.h"
+#include "clock/gradient_paint.h"
 #include "data/data_module.h"
 #include "tasks/task_editor.h"
 #include "ui/grid_style.h"
@@ -122,6 +124,9 @@ TfrmToDoList::TfrmToDoList(QWidget* parent)
     grToDoList->setColumnWidth(ToDoListModel::ColActiveTime, 73);
     grToDoList->setColumnWidth(ToDoListModel::ColCycle, 87);
     applyDataGridStyle(grToDoList);
+    // Every cell is drawn by the shared gradient painter (the selected row
+    // gets the gradient, a frame and bold text).
+    grToDoList->setItemDelegate(new GradientCellDelegate(grToDoList));
 
     plBottom = new QWidget(this);
     plBottom->setObjectName(QStringLiteral("plBottom"));
@@ -215,7 +220,10 @@ void TfrmToDoList::dsToDoListDataChange() {
 }
 
 void TfrmToDoList::tbNewClick() {
-    if (frmCreateToDo) frmCreateToDo->OpenForNewTask();
+    if (frmClock)
+        frmClock->miToDoClick();
+    else if (frmCreateToDo)
+        frmCreateToDo->OpenForNewTask();
 }
 
 void TfrmToDoList::tbEditClick() {

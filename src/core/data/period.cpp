@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/time/datetime.h"
+
 namespace ostrel {
 namespace {
 
@@ -14,16 +16,6 @@ int monthLength(std::int64_t y, std::int64_t m) {
     return m == 2 && leapYear(y) ? 29 : kDays[m - 1];
 }
 
-// Serial day (1899-12-30 is 0) of a proleptic Gregorian date; 64-bit years so
-// that absurd counts give absurd dates rather than overflow.
-double serialDay(std::int64_t y, std::int64_t m, std::int64_t d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return static_cast<double>(era * 146097 + doe - 719468 + 25569);
-}
 
 DateTime addMonths(std::int64_t months, DateTime start) {
     const double date = std::trunc(start);

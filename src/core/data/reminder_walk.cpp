@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/time/datetime.h"
+
 namespace ostrel {
 namespace {
 
@@ -19,14 +21,6 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     return q;
 }
 
-double serialDay(std::int64_t y, std::int64_t m, std::int64_t d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return static_cast<double>(era * 146097 + doe - 719468 + 25569);
-}
 
 // A run of occurrences t = at(0), at(1), ..., at(kmax) that can be computed
 // directly. valid(k) tells whether at(k) still lies in the run (the runs of

@@ -8,13 +8,13 @@ namespace ostrel {
 namespace {
 
 // Days since 1970-01-01 of a proleptic Gregorian date.
-std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+std::int64_t daysFromCivil(std::int64_t y, std::int64_t m, std::int64_t d) {
     y -= m <= 2;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
 }
 
 CivilDate civilFromDays(std::int64_t z) {
@@ -55,8 +55,11 @@ bool isValidTime(int hour, int minute, int second, int msec) {
 }
 
 double encodeDate(int year, int month, int day) {
-    return static_cast<double>(daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) +
-                               kEpochOffsetDays);
+    return serialDay(year, month, day);
+}
+
+double serialDay(std::int64_t year, std::int64_t month, std::int64_t day) {
+    return static_cast<double>(daysFromCivil(year, month, day) + kEpochOffsetDays);
 }
 
 double encodeTime(int hour, int minute, int second, int msec) {

@@ -45,6 +45,9 @@ bool isValidTime(int hour, int minute, int second, int msec = 0);
 
 // Serial day number of a calendar date (1899-12-30 is 0).
 double encodeDate(int year, int month, int day);
+// The same for any proleptic Gregorian date; 64-bit years, so that absurd
+// counts give absurd dates rather than overflow. Month 1..12.
+double serialDay(std::int64_t year, std::int64_t month, std::int64_t day);
 // Fraction of a day for a time of day.
 double encodeTime(int hour, int minute, int second, int msec = 0);
 // Joins a serial date and a time-of-day fraction following the negative
