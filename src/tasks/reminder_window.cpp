@@ -19,14 +19,10 @@ QPointer<QObject> g_answerReceiver;
 QLabel* captionLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
-    QFont f = l->font();
-    f.setBold(true);
-    l->setFont(f);
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, QColor(0, 111, 0));
-    l->setPalette(p);
-    l->move(left, top);
-    l->adjustSize();
+    // A style sheet of its own, so the application's skin keeps the colour.
+    l->setStyleSheet(QStringLiteral("QLabel { color: rgb(0, 111, 0); font-weight: bold; }"));
+    // The room up to the value column, whatever the language's text.
+    l->setGeometry(left, top, 79 - left - 2, l->sizeHint().height());
     return l;
 }
 
