@@ -74,6 +74,22 @@ void BM_ListQueryOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_ListQueryOnly)->Unit(benchmark::kMillisecond);
 
+// Showing the list and reading all of it, slice by slice as the idle timer
+// does.
+void BM_ReadWholeList(benchmark::State& state) {
+    World world(100000);
+    for (auto _ : state) {
+        frmToDoList->show();
+        while (frmToDoList->dsToDoList->showMore(4096)) {
+        }
+        benchmark::DoNotOptimize(frmToDoList->dsToDoList->rowCount());
+        state.PauseTiming();
+        frmToDoList->hide();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ReadWholeList)->Unit(benchmark::kMillisecond);
+
 void BM_ScrollPage(benchmark::State& state) {
     World world(100000);
     frmToDoList->show();

@@ -32,11 +32,36 @@ void ToDoListModel::setQuery(std::unique_ptr<sql::Query> query) {
     static const char* const names[ColumnCount] = {"ShowDT", "Title", "ActiveTime", "Cycle"};
     for (int c = 0; c < ColumnCount; ++c) resultColumns_[c] = query_ ? query_->fieldIndex(names[c]) : -1;
     idColumn_ = query_ ? query_->fieldIndex("TDID") : -1;
+    shown_ = query_ ? query_->fetchedCount() : 0;
     endResetModel();
 }
 
 int ToDoListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || !query_ ? 0 : query_->recordCount();
+    return parent.isValid() ? 0 : shown_;
+}
+
+bool ToDoListModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && query_ && (!query_->fetchedAll() || query_->fetchedCount() > shown_);
+}
+
+void ToDoListModel::fetchMore(const QModelIndex& parent) {
+    if (!parent.isValid()) showMore(256);
+}
+
+bool ToDoListModel::showMore(int count) {
+    if (!query_) return false;
+    query_->fetchMore(count);
+    const int now = query_->fetchedCount();
+    if (now > shown_) {
+        beginInsertRows({}, shown_, now - 1);
+        shown_ = now;
+        endInsertRows();
+    }
+    return !query_->fetchedAll();
+}
+
+void ToDoListModel::ensureShown(int count) {
+    if (count > shown_) showMore(count - shown_);
 }
 
 int ToDoListModel::columnCount(const QModelIndex& parent) const {
@@ -44,7 +69,7 @@ int ToDoListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ToDoListModel::data(const QModelIndex& index, int role) const {
-    if (!query_ || !index.isValid() || index.row() >= query_->recordCount()) return {};
+    if (!query_ || !index.isValid() || index.row() >= shown_) return {};
     if (role == Qt::UserRole) return qlonglong(sql::toInteger(query_->valueAt(index.row(), idColumn_)));
     if (role != Qt::DisplayRole) return {};
     const int col = resultColumns_[index.column()];
@@ -146,6 +171,13 @@ TfrmToDoList::TfrmToDoList(QWidget* parent)
     connect(grToDoList->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
             &TfrmToDoList::grToDoListDblClick);
     connect(dsToDoList, &QAbstractItemModel::modelReset, this, &TfrmToDoList::dsToDoListDataChange);
+    connect(dsToDoList, &QAbstractItemModel::rowsInserted, this, &TfrmToDoList::dsToDoListDataChange);
+
+    fetchTimer_ = new QTimer(this);
+    fetchTimer_->setInterval(0);
+    connect(fetchTimer_, &QTimer::timeout, this, [this] {
+        if (!dsToDoList->showMore(4096)) fetchTimer_->stop();
+    });
 
     move(80, 80);
 }
@@ -166,14 +198,15 @@ void TfrmToDoList::FormShow() {
 }
 
 void TfrmToDoList::FormClose() {
+    fetchTimer_->stop();
     dsToDoList->setQuery(nullptr);
 }
 
 void TfrmToDoList::openList() {
     auto q = std::make_unique<sql::Query>(DataModule1->connTAMO);
     const char* const from =
-        "FROM (ToDo LEFT JOIN TimePeriods ON ToDo.ElapseType = TimePeriods.TPID) LEFT JOIN TimePeriods AS "
-        "TimePeriods1 ON ToDo.PeriodType = TimePeriods1.TPID";
+        "FROM (ToDo INDEXED BY ToDo_ShowDT LEFT JOIN TimePeriods ON ToDo.ElapseType = TimePeriods.TPID) LEFT "
+        "JOIN TimePeriods AS TimePeriods1 ON ToDo.PeriodType = TimePeriods1.TPID";
     q->add("SELECT TDID, ShowDT, Title, Str(ElapseInt) || ' '  || TimePeriods.Descript AS ActiveTime, "
            "Str(PeriodInt) || ' ' || TimePeriods1.Descript AS Cycle");
     q->add(from);
@@ -183,8 +216,13 @@ void TfrmToDoList::openList() {
     q->add(from);
     q->add("WHERE (MesType IN (0, 3, 10, 13)) AND (PeriodInt = 0)");
     q->add("ORDER BY ShowDT");
+    // The rows come in ShowDT order straight from the index, so the first
+    // screenful shows at once and the rest is read while the window idles.
+    q->setFetchOnDemand(true);
     q->open();
+    q->fetchMore(256);
     dsToDoList->setQuery(std::move(q));
+    if (!dsToDoList->query()->fetchedAll()) fetchTimer_->start();
 }
 
 int TfrmToDoList::currentRow() const {
@@ -194,6 +232,7 @@ int TfrmToDoList::currentRow() const {
 }
 
 void TfrmToDoList::setCurrentRow(int row) {
+    dsToDoList->ensureShown(row);
     const int count = dsToDoList->rowCount();
     if (count == 0) return;
     row = std::clamp(row, 1, count);
@@ -212,7 +251,7 @@ void TfrmToDoList::RefreshToDoList() {
     if (!isVisible()) return;
     const int remembered = currentRow();
     openList();
-    if (dsToDoList->rowCount() > 0) setCurrentRow(std::min(dsToDoList->rowCount(), remembered));
+    setCurrentRow(remembered);  // clamped to the new last row
 }
 
 void TfrmToDoList::dsToDoListDataChange() {

@@ -4,6 +4,7 @@
 #include <QAbstractTableModel>
 #include <QDialog>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 
 #include <memory>
@@ -24,7 +25,14 @@ public:
     void setQuery(std::unique_ptr<sql::Query> query);
     sql::Query* query() const { return query_.get(); }
 
+    // Rows read so far; the view asks for more as it scrolls.
     int rowCount(const QModelIndex& parent = {}) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+    // Reads rows until at least count are shown (or all are).
+    void ensureShown(int count);
+    // Reads up to count more rows; false once every row is shown.
+    bool showMore(int count);
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -36,6 +44,7 @@ public:
 
 private:
     std::unique_ptr<sql::Query> query_;
+    int shown_ = 0;
     int resultColumns_[ColumnCount] = {-1, -1, -1, -1};
     int idColumn_ = -1;
 };
@@ -77,6 +86,8 @@ private:
     void FormShow();
     void FormClose();
     void openList();
+    // Reads the rest of the list a slice at a time while the window is idle.
+    QTimer* fetchTimer_;
 };
 
 }  // namespace ostrel

@@ -271,6 +271,34 @@ private slots:
         QVERIFY(frmToDoList->qrToDoList() == nullptr);  // released while hidden
     }
 
+    void aLongListShowsAtOnceAndReadsTheRestWhileIdle() {
+        ostrel::testing::execSql(dir->path() / "Tamo.qdb",
+                                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                                 "INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, PeriodInt, PeriodType, ElapseInt, "
+                                 "ElapseType) SELECT CASE WHEN i % 2 = 0 THEN 0 ELSE 10 END, 50000 - i, 50000 - i, "
+                                 "'task ' || i, i % 3, CASE WHEN i % 3 = 0 THEN 0 ELSE 3 END, 1, 2 FROM n;");
+        frmToDoList->show();
+        auto* m = frmToDoList->dsToDoList;
+        QVERIFY(m->rowCount() < 3000);  // the first screenful only
+        QCOMPARE(m->index(0, 1).data().toString(), QStringLiteral("task 3000"));  // earliest first
+        QCOMPARE(frmToDoList->grToDoList->columnWidth(3), 71);
+        QTRY_COMPARE(m->rowCount(), 3000);
+        QCOMPARE(m->index(2999, 1).data().toString(), QStringLiteral("task 1"));
+        QCOMPARE(m->index(1, 3).data().toString(), QStringLiteral(" 2 days"));  // task 2999
+        QCOMPARE(m->index(3, 3).data().toString(), QStringLiteral(" --- "));    // task 2997
+
+        // Far down the list, a refresh keeps the row even before it is read again.
+        frmToDoList->setCurrentRow(2500);
+        const int id = frmToDoList->currentTaskId();
+        frmToDoList->RefreshToDoList();
+        QCOMPARE(frmToDoList->currentRow(), 2500);
+        QCOMPARE(frmToDoList->currentTaskId(), id);
+        frmToDoList->tbDeleteClick();
+        QCOMPARE(frmToDoList->currentRow(), 2500);
+        QVERIFY(frmToDoList->currentTaskId() != id);
+        QTRY_COMPARE(m->rowCount(), 2999);
+    }
+
     void savingRefreshesTheOpenListKeepingTheRow() {
         insert("(0, 46501, 46501, 'a', '', 0, 0, 1, 2), (0, 46503, 46503, 'c', '', 0, 0, 1, 2)");
         frmToDoList->show();

@@ -252,3 +252,45 @@ TEST_F(QueryTest, BracketedGroupColumnWorks) {
     q.deleteRow();
     EXPECT_EQ(q.recordCount(), 0);
 }
+
+TEST_F(QueryTest, RowsFetchedOnDemandReadLikeAWholeResult) {
+    ostrel::testing::execSql(db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 996) "
+                                 "INSERT INTO ToDo (MesType, Title) SELECT 0, 'row ' || i FROM n;");
+    Query q(conn);
+    q.setFetchOnDemand(true);
+    q.add("SELECT TDID, Title FROM ToDo ORDER BY TDID");
+    q.open();
+    EXPECT_EQ(q.fetchedCount(), 0);
+    EXPECT_FALSE(q.eof());
+    EXPECT_EQ(q.asInteger("TDID"), 1);
+    q.next();
+    EXPECT_EQ(q.asInteger("TDID"), 2);
+    EXPECT_EQ(q.fetchedCount(), 2);
+    q.setRecNo(10);
+    EXPECT_EQ(q.asInteger("TDID"), 10);
+    EXPECT_TRUE(q.fetchMore(5));
+    EXPECT_EQ(q.fetchedCount(), 15);
+    EXPECT_FALSE(q.fetchedAll());
+    EXPECT_EQ(q.recordCount(), 1000);  // reads the rest
+    EXPECT_TRUE(q.fetchedAll());
+    EXPECT_FALSE(q.fetchMore(1));
+
+    // Walking the whole result on demand sees every row once.
+    Query walk(conn);
+    walk.setFetchOnDemand(true);
+    walk.add("SELECT TDID FROM ToDo ORDER BY TDID");
+    walk.open();
+    std::int64_t expected = 1;
+    for (; !walk.eof(); walk.next()) EXPECT_EQ(walk.asInteger("TDID"), expected++);
+    EXPECT_EQ(expected, 1001);
+
+    // Deleting the last row read brings in the next one.
+    Query del(conn);
+    del.setFetchOnDemand(true);
+    del.add("SELECT * FROM ToDo ORDER BY TDID");
+    del.open();
+    EXPECT_EQ(del.asInteger("TDID"), 1);
+    del.deleteRow();
+    EXPECT_EQ(del.asInteger("TDID"), 2);
+    EXPECT_EQ(del.recNo(), 1);
+}

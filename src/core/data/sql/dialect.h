@@ -16,6 +16,9 @@
 //     register on the connection (jet_functions.cpp); Now() reads the
 //     program's clock service, so tests control it.
 //  5. Time values are always bound as doubles, never passed through text.
+//  6. The to-do list's statement names its index (ToDo INDEXED BY
+//     ToDo_ShowDT), so its rows come in ShowDT order without a sort and a
+//     long list shows its first rows at once. The rows are the same.
 //
 // Everything else (IN lists, LEFT JOIN nested in parentheses, UNION with
 // ORDER BY a column name, ORDER BY 1, Min() over no rows giving one null row,

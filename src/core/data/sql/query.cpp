@@ -146,7 +146,9 @@ const Value kNull{};
 
 Query::Query(Connection& connection) : conn_(connection) {}
 
-Query::~Query() = default;
+Query::~Query() {
+    finishFetching();
+}
 
 Query& Query::add(std::string_view line) {
     lines_.emplace_back(line);
@@ -268,27 +270,51 @@ void Query::open() {
         origins.emplace_back(origin ? origin : "");
     }
 
-    std::vector<std::vector<Value>> rows;
-    std::vector<std::int64_t> ids;
-    for (;;) {
-        const int rc = sqlite3_step(stmt.get());
-        if (rc == SQLITE_DONE) break;
-        if (rc != SQLITE_ROW) fail(db);
-        if (withRowId)
-            ids.push_back(sqlite3_column_type(stmt.get(), n) == SQLITE_NULL ? -1 : sqlite3_column_int64(stmt.get(), n));
-        std::vector<Value> row;
-        row.reserve(static_cast<std::size_t>(n));
-        for (int i = 0; i < n; ++i) row.push_back(readColumn(stmt.get(), i));
-        rows.push_back(std::move(row));
-    }
-
     columns_ = std::move(columns);
     originColumns_ = std::move(origins);
-    rows_ = std::move(rows);
-    rowIds_ = std::move(ids);
     table_ = std::move(table);
+    withRowId_ = withRowId;
+    width_ = n;
     current_ = 0;
+    pending_stmt_ = stmt.release();
     active_ = true;
+    if (!fetchOnDemand_) fetchAll();
+}
+
+bool Query::fetchMore(int count) const {
+    sqlite3_stmt* stmt = pending_stmt_;
+    if (!stmt) return false;
+    for (int done = 0; count < 0 || done < count; ++done) {
+        const int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_DONE) {
+            finishFetching();
+            return false;
+        }
+        if (rc != SQLITE_ROW) {
+            const std::string message = sqlite3_errmsg(sqlite3_db_handle(stmt));
+            finishFetching();
+            throw DbError(message);
+        }
+        if (withRowId_)
+            rowIds_.push_back(sqlite3_column_type(stmt, width_) == SQLITE_NULL ? -1
+                                                                                : sqlite3_column_int64(stmt, width_));
+        std::vector<Value> row;
+        row.reserve(static_cast<std::size_t>(width_));
+        for (int i = 0; i < width_; ++i) row.push_back(readColumn(stmt, i));
+        rows_.push_back(std::move(row));
+    }
+    return true;
+}
+
+void Query::ensureRows(std::size_t count) const {
+    if (rows_.size() < count) fetchMore(static_cast<int>(count - rows_.size()));
+}
+
+void Query::finishFetching() const {
+    if (pending_stmt_) {
+        sqlite3_finalize(pending_stmt_);
+        pending_stmt_ = nullptr;
+    }
 }
 
 int Query::exec() {
@@ -305,6 +331,7 @@ int Query::exec() {
 }
 
 void Query::close() {
+    finishFetching();
     active_ = false;
     editing_ = false;
     pending_.clear();
@@ -317,7 +344,9 @@ void Query::close() {
 }
 
 bool Query::eof() const {
-    return !active_ || current_ >= static_cast<int>(rows_.size());
+    if (!active_) return true;
+    ensureRows(static_cast<std::size_t>(current_) + 1);
+    return current_ >= static_cast<int>(rows_.size());
 }
 
 bool Query::bof() const {
@@ -326,6 +355,7 @@ bool Query::bof() const {
 
 void Query::next() {
     if (editing_) post();
+    ensureRows(static_cast<std::size_t>(current_) + 1);
     if (current_ < static_cast<int>(rows_.size())) ++current_;
 }
 
@@ -341,11 +371,14 @@ void Query::first() {
 
 void Query::last() {
     if (editing_) post();
+    fetchAll();
     current_ = rows_.empty() ? 0 : static_cast<int>(rows_.size()) - 1;
 }
 
 int Query::recordCount() const {
-    return active_ ? static_cast<int>(rows_.size()) : 0;
+    if (!active_) return 0;
+    fetchAll();
+    return static_cast<int>(rows_.size());
 }
 
 int Query::recNo() const {
@@ -354,6 +387,7 @@ int Query::recNo() const {
 
 void Query::setRecNo(int n) {
     if (editing_) post();
+    ensureRows(static_cast<std::size_t>(std::max(n, 1)));
     if (rows_.empty()) return;
     current_ = std::clamp(n, 1, static_cast<int>(rows_.size())) - 1;
 }
@@ -361,6 +395,7 @@ void Query::setRecNo(int n) {
 bool Query::locate(std::string_view column, std::string_view prefix) {
     const int col = fieldIndex(column);
     if (col < 0) throw DbError("Field '" + std::string(column) + "' not found");
+    fetchAll();
     for (std::size_t r = 0; r < rows_.size(); ++r) {
         if (istartsWith(toText(rows_[r][static_cast<std::size_t>(col)]), prefix)) {
             if (editing_) post();
@@ -480,6 +515,7 @@ void Query::deleteRow() {
     const auto at = static_cast<std::ptrdiff_t>(current_);
     rows_.erase(rows_.begin() + at);
     rowIds_.erase(rowIds_.begin() + at);
+    ensureRows(static_cast<std::size_t>(current_) + 1);
     if (current_ >= static_cast<int>(rows_.size()) && current_ > 0) current_ = static_cast<int>(rows_.size()) - 1;
 }
 

@@ -10,7 +10,9 @@
 //   if (!q.eof()) { q.edit(); q.setField("MesType", q.asInteger("MesType") - 10); q.post(); }
 //
 // open() reads the whole result, so a result can report its row count, be
-// positioned by row number and searched. A select from one table (no join, no
+// positioned by row number and searched. With setFetchOnDemand(true) rows are
+// read only as they are reached (a long list shows its first rows at once);
+// asking for the row count or the last row then reads the rest. A select from one table (no join, no
 // union) is updatable: the current row can be edited and posted, or deleted.
 
 #include <cstdint>
@@ -44,8 +46,14 @@ public:
     // declare() and set() in one call.
     void param(std::string_view name, ParamType type, Value value);
 
-    // Runs a statement that returns rows and reads them all.
+    // Runs a statement that returns rows and reads them all (or, fetching on
+    // demand, none yet).
     void open();
+    void setFetchOnDemand(bool onDemand) { fetchOnDemand_ = onDemand; }
+    // Reads up to count more rows of an open result; false once all are read.
+    bool fetchMore(int count) const;
+    int fetchedCount() const { return static_cast<int>(rows_.size()); }
+    bool fetchedAll() const { return pending_stmt_ == nullptr; }
     // Runs a statement without a result; returns the number of rows changed.
     int exec();
     void close();
@@ -73,7 +81,8 @@ public:
     int fieldIndex(std::string_view column) const;  // -1 when absent
     bool hasField(std::string_view column) const { return fieldIndex(column) >= 0; }
     Value value(std::string_view column) const;
-    // Random access to the result, for views: row and column 0-based.
+    // Random access to the result, for views: row and column 0-based; the
+    // row must have been read (see fetchedCount()).
     const Value& valueAt(int row, int column) const {
         return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
     }
@@ -106,6 +115,10 @@ private:
     const Value& cell(std::string_view column) const;
     void requireRow(const char* what) const;
     static Value convert(const Value& v, ParamType type);
+    // Makes sure the first count rows have been read, as far as there are.
+    void ensureRows(std::size_t count) const;
+    void fetchAll() const { fetchMore(-1); }
+    void finishFetching() const;
 
     Connection& conn_;
     std::vector<std::string> lines_;
@@ -114,8 +127,14 @@ private:
     bool active_ = false;
     std::vector<std::string> columns_;
     std::vector<std::string> originColumns_;  // table column behind each result column, "" for expressions
-    std::vector<std::vector<Value>> rows_;
-    std::vector<std::int64_t> rowIds_;
+    // Rows read so far; while fetching on demand the statement stays open in
+    // pending_stmt_ until its last row has been read.
+    mutable std::vector<std::vector<Value>> rows_;
+    mutable std::vector<std::int64_t> rowIds_;
+    mutable sqlite3_stmt* pending_stmt_ = nullptr;
+    bool fetchOnDemand_ = false;
+    bool withRowId_ = false;
+    int width_ = 0;
     std::string table_;  // non-empty when the result is updatable
     int current_ = 0;    // 0-based index into rows_
     bool editing_ = false;
