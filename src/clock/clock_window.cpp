@@ -114,6 +114,11 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     connect(tmrDayInfoShow, &QTimer::timeout, this, &TfrmClock::tmrDayInfoShowTimer);
 
     leftButtonDown = [] { return (QGuiApplication::mouseButtons() & Qt::LeftButton) != 0; };
+    notificationAreaAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    tmrTrayWait = new QTimer(this);
+    tmrTrayWait->setSingleShot(true);
+    tmrTrayWait->setInterval(10000);  // a panel may start after us at login
+    connect(tmrTrayWait, &QTimer::timeout, this, &TfrmClock::checkNotificationArea);
 
     // The session manager asks the program to save before the session ends.
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -127,6 +132,12 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     tmrTimeTimer();
     loadSkin();
     creating_ = false;
+    if (ViewMode == vmSysTrayIcon) tmrTrayWait->start();
+}
+
+void TfrmClock::checkNotificationArea() {
+    if (ViewMode != vmSysTrayIcon || notificationAreaAvailable()) return;
+    if (frmSettings && frmSettings->rbFreeClock) frmSettings->rbFreeClock->setChecked(true);
 }
 
 TfrmClock::~TfrmClock() {

@@ -98,6 +98,13 @@ public:
     DayInfoPanel* dayInfoPanel() const { return dayInfo_; }
     // Whether the left mouse button is down now (tests replace it).
     std::function<bool()> leftButtonDown;
+    // Whether the desktop has a notification area (replaceable in tests).
+    std::function<bool()> notificationAreaAvailable;
+    // In the icon mode on a desktop that still has no notification area some
+    // seconds after start, the floating clock is shown instead, so the
+    // program stays within reach.
+    void checkNotificationArea();
+    QTimer* tmrTrayWait = nullptr;
 
     // The tick: redraws the time and runs a reminder pass when one is due.
     void tmrTimeTimer();

@@ -67,6 +67,23 @@ private slots:
         QVERIFY(!QFile::exists(settingsFilePath()));  // nothing written at start
     }
 
+    void withoutANotificationAreaTheFloatingClockShows() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        TfrmClock clock;
+        QVERIFY(clock.tmrTrayWait->isActive());
+        bool available = true;
+        clock.notificationAreaAvailable = [&] { return available; };
+        clock.checkNotificationArea();  // a tray came up: the icon stays
+        QCOMPARE(clock.ViewMode, std::uint8_t(vmSysTrayIcon));
+        available = false;
+        clock.checkNotificationArea();
+        QCOMPARE(clock.ViewMode, std::uint8_t(vmFreeClock));
+        QVERIFY(clock.isVisible());
+        QVERIFY(!clock.spTrayIcon1->isVisible());
+        QVERIFY(frmSettings->rbFreeClock->isChecked());
+    }
+
     void missingSkinWarnsAndEndsTheProgram() {
         ClockEnv env(false);
         RecordingDialogs dialogs;
