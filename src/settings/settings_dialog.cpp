@@ -76,6 +76,9 @@ TfrmSettings::TfrmSettings(TfrmClock* clockWindow) : QDialog(nullptr), clock_(cl
     lbxSettings->addItems({QStringLiteral("General"), QStringLiteral("Clock"), QStringLiteral("Language"),
                            QStringLiteral("Pocket book")});
     lbxSettings->setFixedWidth(116);
+    // A long page name (in some languages) wraps instead of scrolling.
+    lbxSettings->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lbxSettings->setWordWrap(true);
     Notebook1 = new QStackedWidget(this);
     Notebook1->setObjectName(QStringLiteral("Notebook1"));
     buildPages();
