@@ -555,34 +555,27 @@ void TfrmSettings::btnSelectFontClick() {
     }
 }
 
+// Opens the colour dialog on start; a chosen colour goes to both swatches of
+// the button and to apply, and the dialog keeps it for next time.
+void TfrmSettings::pickColor(QColor start, TColorSwatch* left, TColorSwatch* right,
+                             const std::function<void(const QColor&)>& apply) {
+    if (!dialogs().chooseColor(this, start)) return;
+    colorDialog_ = start;
+    left->setColor(start);
+    right->setColor(start);
+    if (apply) apply(start);
+}
+
 void TfrmSettings::btnSelectColorClick() {
-    QColor c = shColor1->color();
-    if (dialogs().chooseColor(this, c)) {
-        colorDialog_ = c;
-        shColor1->setColor(c);
-        shColor2->setColor(c);
-        clock_->setColor(c);
-    }
+    pickColor(shColor1->color(), shColor1, shColor2, [this](const QColor& c) { clock_->setColor(c); });
 }
 
 void TfrmSettings::btnBgdColorClick() {
-    QColor c = colorDialog_;
-    if (dialogs().chooseColor(this, c)) {
-        colorDialog_ = c;
-        shColor3->setColor(c);
-        shColor4->setColor(c);
-        if (applyPocketBookColor) applyPocketBookColor(c);
-    }
+    pickColor(colorDialog_, shColor3, shColor4, applyPocketBookColor);
 }
 
 void TfrmSettings::btnPBFontColorClick() {
-    QColor c = colorDialog_;
-    if (dialogs().chooseColor(this, c)) {
-        colorDialog_ = c;
-        shColor5->setColor(c);
-        shColor6->setColor(c);
-        if (applyPocketBookFontColor) applyPocketBookFontColor(c);
-    }
+    pickColor(colorDialog_, shColor5, shColor6, applyPocketBookFontColor);
 }
 
 void TfrmSettings::seVertSpaceChange() {

@@ -129,6 +129,8 @@ private:
     void applyClockFont();
     void moveToStoredPosition();
     void storePosition();
+    void pickColor(QColor start, TColorSwatch* left, TColorSwatch* right,
+                   const std::function<void(const QColor&)>& apply);
 
     TfrmClock* clock_;
     QFont font_;

@@ -9,6 +9,7 @@
 #include "clock/clock_window.h"
 #include "data/data_module.h"
 #include "settings/languages.h"
+#include "ui/bevel.h"
 #include "ui/locale_format.h"
 
 namespace ostrel {
@@ -31,15 +32,6 @@ QLabel* valueLabel(QWidget* parent, const char* name, int left, int top) {
     l->setObjectName(QLatin1String(name));
     l->setGeometry(left, top, 239 - left - 4, l->sizeHint().height());
     return l;
-}
-
-QFrame* bevel(QWidget* parent, const char* name, int left, int top, int width, int height) {
-    auto* b = new QFrame(parent);
-    b->setObjectName(QLatin1String(name));
-    b->setFrameShape(QFrame::HLine);
-    b->setFrameShadow(QFrame::Sunken);
-    b->setGeometry(left, top, width, height);
-    return b;
 }
 
 // Shows text in a label of fixed width on one row of the window (24 pixels
@@ -122,7 +114,7 @@ TfrmToDo::TfrmToDo(QWidget* parent)
     mf.setPixelSize(14);
     memDescript->setFont(mf);
 
-    Bevel1 = bevel(this, "Bevel1", 5, 174, 227, 3);
+    Bevel1 = makeBevel(this, "Bevel1", 5, 174, 227, 3);
 
     rbDone = new QRadioButton(QStringLiteral("Done"), this);
     rbDone->setObjectName(QStringLiteral("rbDone"));
@@ -147,7 +139,7 @@ TfrmToDo::TfrmToDo(QWidget* parent)
                           QStringLiteral("Weeks"), QStringLiteral("Months"), QStringLiteral("Years")});
     cbPostpone->setEnabled(false);
 
-    Bevel2 = bevel(this, "Bevel2", 4, 246, 227, 3);
+    Bevel2 = makeBevel(this, "Bevel2", 4, 246, 227, 3);
 
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));

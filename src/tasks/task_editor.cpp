@@ -13,6 +13,7 @@
 #include "core/time/clock_service.h"
 #include "data/data_module.h"
 #include "settings/languages.h"
+#include "ui/bevel.h"
 #include "tasks/todo_list.h"
 #include "ui/dialog_service.h"
 #include "ui/grid_style.h"
@@ -25,15 +26,6 @@ using sql::ParamType;
 namespace {
 
 const char* const kRefusalCaption = "Addition of new task";
-
-QFrame* bevel(QWidget* parent, const char* name, int x, int y, int w) {
-    auto* f = new QFrame(parent);
-    f->setObjectName(QLatin1String(name));
-    f->setFrameShape(QFrame::HLine);
-    f->setFrameShadow(QFrame::Sunken);
-    f->setGeometry(x, y, w, 3);
-    return f;
-}
 
 // Labels get the room up to the next control, so a longer translated text
 // still shows whole.
@@ -91,7 +83,7 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     edTitle = new QLineEdit(this);
     edTitle->setObjectName(QStringLiteral("edTitle"));
     edTitle->setGeometry(80, 8, 216, 22);
-    Bevel1 = bevel(this, "Bevel1", 9, 38, 292);
+    Bevel1 = makeBevel(this, "Bevel1", 9, 38, 292);
 
     rbAtTime = new QRadioButton(QStringLiteral("At exact time"), this);
     rbAtTime->setObjectName(QStringLiteral("rbAtTime"));
@@ -114,14 +106,14 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     spAfterWinLoad = countEdit(this, "spAfterWinLoad", 61, 86, 44, 22, 0);
     cbAfterWinLoading = unitList(this, "cbAfterWinLoading", units.mid(0, 2), 108, 86, 74);
     lbAfterWinLoading = label(this, "lbAfterWinLoading", QStringLiteral("after windows loading"), 186, 89, 121);
-    Bevel3 = bevel(this, "Bevel3", 10, 126, 291);
+    Bevel3 = makeBevel(this, "Bevel3", 10, 126, 291);
 
     chbRepeatEvery = new QCheckBox(QStringLiteral("Repeat every"), this);
     chbRepeatEvery->setObjectName(QStringLiteral("chbRepeatEvery"));
     chbRepeatEvery->setGeometry(9, 139, 124, 22);
     seRepeatEvery = countEdit(this, "seRepeatEvery", 133, 139, 50, 22, 1);
     cbRepeatEvery = unitList(this, "cbRepeatEvery", units, 187, 139, 85);
-    Bevel2 = bevel(this, "Bevel2", 10, 176, 291);
+    Bevel2 = makeBevel(this, "Bevel2", 10, 176, 291);
 
     lbIfMess = label(this, "lbIfMess", QStringLiteral("If message can`t shown for any reason "), 13, 184, 292);
     lbDontShow = label(this, "lbDontShow", QStringLiteral("don`t show one after"), 13, 206, 139);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <QHideEvent>
-#include <QLocale>
 #include <QShowEvent>
 #include <QVBoxLayout>
 #include <QHBoxLayout>
@@ -76,11 +75,7 @@ QVariant ToDoListModel::data(const QModelIndex& index, int role) const {
     if (col < 0) return {};
     const sql::Value& v = query_->valueAt(index.row(), col);
     if (sql::isNull(v)) return QString();
-    if (index.column() == ColShowDT) {
-        const QDateTime dt = toQDateTime(sql::toDouble(v));
-        return QLocale::system().toString(dt.date(), shortDateFormat()) + QLatin1Char(' ') +
-               QLocale::system().toString(dt.time(), longTimeFormat());
-    }
+    if (index.column() == ColShowDT) return formatShortDateTime(sql::toDouble(v));
     return QString::fromStdString(sql::toText(v));
 }
 

@@ -6,12 +6,21 @@
 namespace ostrel {
 
 QString longTimeFormat() {
-    QString f = QLocale::system().timeFormat(QLocale::LongFormat);
-    // Drop time-zone names ("t", "tt", "ttt", "tttt") and what separates them.
-    static const QRegularExpression zone(QStringLiteral("\\s*\\(?t+\\)?\\s*"));
-    f.remove(zone);
-    if (!f.contains(QLatin1Char('s'))) f = QStringLiteral("HH:mm:ss");
-    return f.trimmed();
+    // Asked every second by the clock and for every drawn cell of a list: the
+    // cleaned-up format is kept until the locale's own format changes.
+    static QString raw;
+    static QString cleaned;
+    const QString f = QLocale::system().timeFormat(QLocale::LongFormat);
+    if (f != raw || cleaned.isEmpty()) {
+        // Drop time-zone names ("t", "tt", "ttt", "tttt") and what separates them.
+        static const QRegularExpression zone(QStringLiteral("\\s*\\(?t+\\)?\\s*"));
+        QString c = f;
+        c.remove(zone);
+        if (!c.contains(QLatin1Char('s'))) c = QStringLiteral("HH:mm:ss");
+        raw = f;
+        cleaned = c.trimmed();
+    }
+    return cleaned;
 }
 
 QString longDateFormat() {
@@ -36,6 +45,12 @@ DateTime fromQDateTime(const QDateTime& dt) {
 
 QString formatLongTime(DateTime dt) {
     return QLocale::system().toString(toQDateTime(dt).time(), longTimeFormat());
+}
+
+QString formatShortDateTime(DateTime dt) {
+    const QDateTime q = toQDateTime(dt);
+    return QLocale::system().toString(q.date(), shortDateFormat()) + QLatin1Char(' ') +
+           QLocale::system().toString(q.time(), longTimeFormat());
 }
 
 QString formatLongDateTime(DateTime dt) {

@@ -18,6 +18,8 @@ QDateTime toQDateTime(DateTime dt);
 DateTime fromQDateTime(const QDateTime& dt);
 
 QString formatLongTime(DateTime dt);
+// Short date, one blank, long time (how lists show a date-time).
+QString formatShortDateTime(DateTime dt);
 // Long date, one blank, long time.
 QString formatLongDateTime(DateTime dt);
 
