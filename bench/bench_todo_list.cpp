@@ -12,6 +12,7 @@
 #include "data/data_module.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
+#include "globals.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 
@@ -40,12 +41,9 @@ struct World {
         frmToDoList = new TfrmToDoList();
     }
     ~World() {
-        delete frmToDoList;
-        delete frmCreateToDo;
-        delete DataModule1;
-        frmToDoList = nullptr;
-        frmCreateToDo = nullptr;
-        DataModule1 = nullptr;
+        ostrel::testing::destroyGlobal(frmToDoList);
+        ostrel::testing::destroyGlobal(frmCreateToDo);
+        ostrel::testing::destroyGlobal(DataModule1);
     }
 };
 

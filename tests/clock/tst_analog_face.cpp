@@ -32,7 +32,7 @@ using ostrel::testing::ScopedFakeClock;
 
 namespace {
 
-const QString kDial = QStringLiteral(OSTREL_SOURCE_DIR "/assets/Images/Analog_clock.jpg");
+const QString kDial = ostrel::testing::kShippedDial;
 const QRgb kHand = qRgb(64, 0, 0);
 
 // A program folder with the shipped dial and the analog clock stored at

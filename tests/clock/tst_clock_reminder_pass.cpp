@@ -11,6 +11,7 @@
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
 #include "fake_clock.h"
+#include "globals.h"
 #include "fixture_db.h"
 #include "tasks/reminder_window.h"
 #include "ui/dialog_service.h"
@@ -79,10 +80,8 @@ private slots:
         frmClock = new TfrmClock();
     }
     void cleanup() {
-        delete frmClock;
-        frmClock = nullptr;
-        delete DataModule1;
-        DataModule1 = nullptr;
+        ostrel::testing::destroyGlobal(frmClock);
+        ostrel::testing::destroyGlobal(DataModule1);
         setDialogService(nullptr);
         clock.reset();
         dir.reset();

@@ -13,6 +13,7 @@
 #include "clock_env.h"
 #include "core/clock/colors.h"
 #include "fake_clock.h"
+#include "globals.h"
 #include "recording_dialogs.h"
 #include "data/data_module.h"
 #include "fixture_db.h"
@@ -304,12 +305,9 @@ private slots:
             clock.miViewToDoList->trigger();
             QVERIFY(frmToDoList->isVisible());
         }
-        delete frmToDoList;
-        frmToDoList = nullptr;
-        delete frmCreateToDo;
-        frmCreateToDo = nullptr;
-        delete DataModule1;
-        DataModule1 = nullptr;
+        ostrel::testing::destroyGlobal(frmToDoList);
+        ostrel::testing::destroyGlobal(frmCreateToDo);
+        ostrel::testing::destroyGlobal(DataModule1);
     }
 
     void destructionSavesViewModeAndPosition() {

@@ -31,7 +31,7 @@ using ostrel::testing::ScopedFakeClock;
 
 namespace {
 
-const QString kDial = QStringLiteral(OSTREL_SOURCE_DIR "/assets/Images/Analog_clock.jpg");
+const QString kDial = ostrel::testing::kShippedDial;
 
 IniFile ini() {
     return IniFile(settingsFilePath().toStdString());

@@ -12,6 +12,9 @@
 
 namespace ostrel::testing {
 
+// The dial picture the program ships.
+inline const QString kShippedDial = QStringLiteral(OSTREL_SOURCE_DIR "/assets/Images/Analog_clock.jpg");
+
 class ClockEnv {
 public:
     explicit ClockEnv(bool withSkin = true) {

@@ -12,6 +12,7 @@
 #include "app/forms.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
+#include "globals.h"
 #include "tasks/reminder_window.h"
 #include "ui/locale_format.h"
 
@@ -77,8 +78,7 @@ private slots:
         receiver.answers = 0;
     }
     void cleanup() {
-        delete DataModule1;
-        DataModule1 = nullptr;
+        ostrel::testing::destroyGlobal(DataModule1);
         dir.reset();
     }
 

@@ -9,6 +9,7 @@
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
 #include "fake_clock.h"
+#include "globals.h"
 #include "fixture_db.h"
 #include "recording_dialogs.h"
 #include "tasks/task_editor.h"
@@ -77,12 +78,9 @@ private slots:
         frmToDoList = new TfrmToDoList();
     }
     void cleanup() {
-        delete frmToDoList;
-        frmToDoList = nullptr;
-        delete frmCreateToDo;
-        frmCreateToDo = nullptr;
-        delete DataModule1;
-        DataModule1 = nullptr;
+        ostrel::testing::destroyGlobal(frmToDoList);
+        ostrel::testing::destroyGlobal(frmCreateToDo);
+        ostrel::testing::destroyGlobal(DataModule1);
         dialogs.reset();
         clock.reset();
         dir.reset();
