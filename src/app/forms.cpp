@@ -2,10 +2,13 @@
 
 #include <algorithm>
 
+#include "app/app_commands.h"
+
 #include "clock/clock_window.h"
 #include "data/data_module.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
+#include "ui/app_commands.h"
 
 namespace ostrel {
 
@@ -38,9 +41,11 @@ void createForms() {
     registerApplicationForm(frmCreateToDo);
     frmToDoList = new TfrmToDoList();
     registerApplicationForm(frmToDoList);
+    installAppCommands();
 }
 
 void destroyForms() {
+    setCommandHandler({});
     // Most recently created first.
     std::vector<QWidget*> forms = g_forms;
     for (auto it = forms.rbegin(); it != forms.rend(); ++it) delete *it;

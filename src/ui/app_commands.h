@@ -1,0 +1,25 @@
+#pragma once
+// What a window may ask of the rest of the program without knowing the
+// other windows. The application (src/app/app_commands.cpp) implements the
+// handler; until one is installed the requests do nothing.
+
+#include <functional>
+
+namespace ostrel {
+
+enum class AppCommand {
+    NewTask,          // the task editor for a new task
+    ShowToDoList,     // the to-do list
+    NewHoliday,       // the holiday editor for a new holiday
+    ShowHolidayList,  // the holidays list
+    ShowSchedule,     // the day schedule
+    ShowAddressBook,  // the address book
+    ShowPocketBook,   // the pocket book
+    InternetTime,     // Internet time correction
+    ShowSettings,     // the settings dialog
+};
+
+void runCommand(AppCommand command);
+void setCommandHandler(std::function<void(AppCommand)> handler);
+
+}  // namespace ostrel
