@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/app_commands.h"
+#include "app/help_setup.h"
 
 #include "clock/clock_window.h"
 #include "data/data_module.h"
@@ -42,10 +43,12 @@ void createForms() {
     frmToDoList = new TfrmToDoList();
     registerApplicationForm(frmToDoList);
     installAppCommands();
+    installHelp();
 }
 
 void destroyForms() {
     setCommandHandler({});
+    removeHelp();
     // Most recently created first.
     std::vector<QWidget*> forms = g_forms;
     for (auto it = forms.rbegin(); it != forms.rend(); ++it) delete *it;

@@ -89,6 +89,13 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     outer->addSpacing(8);
     outer->addLayout(buttons);
 
+    // Each control (not the window itself) carries the help context.
+    for (QWidget* control : {static_cast<QWidget*>(picture), static_cast<QWidget*>(lbProductName),
+                             static_cast<QWidget*>(lbVersionTitle), static_cast<QWidget*>(lbVersion),
+                             static_cast<QWidget*>(btnOK)}) {
+        control->setProperty("helpContext", 5);
+    }
+
     TranslateForm(this);
     setFixedSize(sizeHint().expandedTo(QSize(320, 0)));
 }

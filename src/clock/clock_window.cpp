@@ -70,6 +70,7 @@ void TArrowsBox::paintEvent(QPaintEvent*) {
 
 TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("frmClock"));
+    setProperty("helpContext", 1);
     setWindowTitle(QStringLiteral("Ostrel Organizer"));
     // Borderless, no taskbar button.
     applyWindowFlags();

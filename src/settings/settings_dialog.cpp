@@ -67,6 +67,7 @@ void TDropDownComboBox::showPopup() {
 
 TfrmSettings::TfrmSettings(TfrmClock* clockWindow) : QDialog(nullptr), clock_(clockWindow) {
     setObjectName(QStringLiteral("frmSettings"));
+    setProperty("helpContext", kHelpContext);
     setWindowTitle(QStringLiteral("Settings"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setModal(true);

@@ -72,6 +72,7 @@ DelayChoice delayFromDayFraction(double firstDT) {
 TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("frmCreateToDo"));
+    setProperty("helpContext", 4);
     setFixedSize(309, 370);
     setModal(false);
     setFont(compactFont(font()));

@@ -99,6 +99,7 @@ bool ToDoListModel::setHeaderData(int section, Qt::Orientation orientation, cons
 TfrmToDoList::TfrmToDoList(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmToDoList"));
+    setProperty("helpContext", 4);
     setWindowTitle(QStringLiteral("To do list"));
     setFixedSize(519, 308);
     setModal(false);

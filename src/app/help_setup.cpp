@@ -1,0 +1,59 @@
+#include "app/help_setup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
+
+#include "app/app_paths.h"
+#include "help/help_window.h"
+#include "settings/languages.h"
+#include "ui/help_key.h"
+#include "ui/help_link.h"
+
+namespace ostrel {
+namespace {
+HelpWindow* g_help = nullptr;
+HelpKeyFilter* g_helpKey = nullptr;
+
+HelpWindow* prepared() {
+    if (!g_help) return nullptr;
+    g_help->setProgramFolder(exeDir());
+    g_help->setLanguage(CurrentLanguage());
+    return g_help;
+}
+}  // namespace
+
+HelpWindow* helpWindow() {
+    return g_help;
+}
+
+void installHelp() {
+    if (!g_help) {
+        g_help = new HelpWindow();
+        g_help->setHelpFile(helpFilePath());
+        const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+        if (!cache.isEmpty()) g_help->setCollectionFolder(QDir(cache).filePath(QStringLiteral("help")));
+        QObject::connect(g_help, &QObject::destroyed, [] { g_help = nullptr; });
+    }
+    if (!g_helpKey && qApp) {
+        g_helpKey = new HelpKeyFilter(qApp);
+        qApp->installEventFilter(g_helpKey);
+    }
+    setHelpHandlers(
+        [](int context) {
+            if (HelpWindow* help = prepared()) help->showContext(context);
+        },
+        [] {
+            if (HelpWindow* help = prepared()) help->showContents();
+        });
+}
+
+void removeHelp() {
+    setHelpHandlers({}, {});
+    delete g_helpKey;
+    g_helpKey = nullptr;
+    delete g_help;
+    g_help = nullptr;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,18 @@
+#pragma once
+// The application's help: one help window for the program, F1 in every
+// window and the menu's Help command (ui/help_link.h) lead to it.
+
+namespace ostrel {
+
+class HelpWindow;
+
+// The help window, or null before installHelp and after removeHelp.
+HelpWindow* helpWindow();
+
+// Creates the help window with the help file beside the program
+// ("help/ostrel_organizer.qch"), installs the help handlers and the F1 key.
+void installHelp();
+// Removes the handlers and the F1 key and destroys the help window.
+void removeHelp();
+
+}  // namespace ostrel

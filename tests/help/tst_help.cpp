@@ -1,0 +1,292 @@
+// The help: every help context number has its page in the compiled manuals,
+// F1 asks for the context of the window it is pressed in, the menu opens the
+// contents, the help file rule (".qch" in any case, a bare name beside the
+// program, the translated manual) and a missing or damaged file.
+
+#include <QHelpEngineCore>
+#include <QHelpLink>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/app_paths.h"
+#include "app/forms.h"
+#include "app/help_setup.h"
+#include "clock/about_box.h"
+#include "clock/clock_window.h"
+#include "clock_env.h"
+#include "help/help_file.h"
+#include "help/help_window.h"
+#include "recording_dialogs.h"
+#include "settings/settings_dialog.h"
+#include "ui/help_key.h"
+#include "ui/help_link.h"
+
+using namespace ostrel;
+using ostrel::testing::ClockEnv;
+using ostrel::testing::RecordingDialogs;
+
+namespace {
+
+const QString kEnglishManual = QStringLiteral(OSTREL_HELP_DIR "/ostrel_organizer.qch");
+const QString kRussianManual = QStringLiteral(OSTREL_HELP_DIR "/Russian/ostrel_organizer.qch");
+
+// Records the requests that reach the help handlers.
+struct RecordedHelp {
+    QList<int> contexts;
+    int contents = 0;
+    RecordedHelp() {
+        setHelpHandlers([this](int c) { contexts << c; }, [this] { ++contents; });
+    }
+    ~RecordedHelp() { setHelpHandlers({}, {}); }
+};
+
+struct AppHelpKey {
+    HelpKeyFilter filter;
+    AppHelpKey() { qApp->installEventFilter(&filter); }
+    ~AppHelpKey() { qApp->removeEventFilter(&filter); }
+};
+
+QString pageName(const QUrl& url) {
+    return url.path().section(QLatin1Char('/'), -1);
+}
+
+}  // namespace
+
+class TestHelp : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir cache_;
+
+private slots:
+    void initTestCase() {
+        // The help window's private collection goes to the cache folder.
+        qputenv("XDG_CACHE_HOME", cache_.path().toLocal8Bit());
+        QVERIFY2(QFileInfo::exists(kEnglishManual), qPrintable(kEnglishManual));
+    }
+
+    void everyContextHasItsPage_data() {
+        QTest::addColumn<QString>("manual");
+        QTest::addColumn<QString>("identifier");
+        QTest::addColumn<QString>("page");
+        const QList<QPair<QString, QString>> manuals = {{"en", kEnglishManual}, {"ru", kRussianManual}};
+        const QList<QPair<int, QString>> topics = {
+            {1, "clock.html"},     {3, "day-panel.html"},     {4, "tasks.html"},    {5, "schedule.html"},
+            {6, "holidays.html"},  {7, "address-book.html"},  {8, "settings.html"}, {12, "pocket-book.html"},
+        };
+        for (const auto& [lang, file] : manuals) {
+            QTest::addRow("%s contents", qPrintable(lang)) << file << "contents" << "index.html";
+            for (const auto& [context, page] : topics) {
+                QTest::addRow("%s %d", qPrintable(lang), context) << file << helpIdentifier(context) << page;
+            }
+        }
+    }
+    void everyContextHasItsPage() {
+        QFETCH(QString, manual);
+        QFETCH(QString, identifier);
+        QFETCH(QString, page);
+        QTemporaryDir dir;
+        QHelpEngineCore engine(dir.filePath("check.qhc"));
+        engine.setReadOnly(false);
+        QVERIFY(engine.setupData());
+        QVERIFY2(engine.registerDocumentation(manual), qPrintable(engine.error()));
+        engine.setupData();
+        const QList<QHelpLink> links = engine.documentsForIdentifier(identifier);
+        QCOMPARE(links.size(), 1);
+        QCOMPARE(pageName(links.first().url), page);
+        const QByteArray html = engine.fileData(links.first().url);
+        QVERIFY(html.contains("<h1>"));
+        // Every picture a page shows is in the manual too.
+        static const QRegularExpression img(QStringLiteral("<img[^>]*src=\"([^\"]+)\""));
+        for (const auto& m : img.globalMatch(QString::fromUtf8(html))) {
+            QVERIFY2(!engine.fileData(links.first().url.resolved(QUrl(m.captured(1)))).isEmpty(),
+                     qPrintable(m.captured(1)));
+        }
+    }
+
+    void f1AsksForTheContextOfItsWindow() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        RecordedHelp help;
+        AppHelpKey key;
+        TfrmClock clock;
+        clock.show();
+        QTest::keyClick(&clock, Qt::Key_F1);
+        QCOMPARE(help.contexts, QList<int>{1});
+
+        // In the settings dialog, wherever the key is pressed.
+        frmSettings->show();
+        frmSettings->lbxSettings->setFocus();
+        QTest::keyClick(frmSettings->lbxSettings, Qt::Key_F1);
+        QTest::keyClick(frmSettings->btnOK, Qt::Key_F1);
+        QCOMPARE(help.contexts, (QList<int>{1, 8, 8}));
+        // Another key or F1 with a modifier asks for nothing.
+        QTest::keyClick(frmSettings->lbxSettings, Qt::Key_F2);
+        QTest::keyClick(frmSettings->lbxSettings, Qt::Key_F1, Qt::ShiftModifier);
+        QCOMPARE(help.contexts.size(), 3);
+        frmSettings->hide();
+
+        // The about box: its controls carry the context, the window none.
+        TfrmAbout about(&clock);
+        about.show();
+        QTest::keyClick(about.btnOK, Qt::Key_F1);
+        QCOMPARE(help.contexts.last(), 5);
+        QTest::keyClick(&about, Qt::Key_F1);
+        QCOMPARE(help.contexts.size(), 4);
+        QCOMPARE(help.contents, 0);
+    }
+
+    void f1FindsTheContextOnTheWindowNotBeyondIt() {
+        RecordedHelp help;
+        AppHelpKey key;
+        // A window with context 12 and an edit inside (like the pocket book),
+        // and a window of its own inside it (like the help window beside a
+        // dialog) that has none.
+        QWidget book;
+        book.setProperty("helpContext", 12);
+        auto* editor = new QLineEdit(&book);
+        QWidget inner(&book, Qt::Window);
+        auto* innerEdit = new QLineEdit(&inner);
+        book.show();
+        QTest::keyClick(editor, Qt::Key_F1);
+        QTest::keyClick(innerEdit, Qt::Key_F1);
+        QCOMPARE(help.contexts, QList<int>{12});
+        QCOMPARE(helpContextOf(editor), 12);
+        QCOMPARE(helpContextOf(innerEdit), 0);
+        // A control's own context comes before its window's (contact window 7
+        // holding a control that says otherwise).
+        book.setProperty("helpContext", 7);
+        editor->setProperty("helpContext", 3);
+        QCOMPARE(helpContextOf(editor), 3);
+        QCOMPARE(helpContextOf(&book), 7);
+    }
+
+    void menuOpensTheContentsAndTheSettingsButtonItsPage() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        QDir().mkpath(env.dir.filePath("help"));
+        QVERIFY(QFile::copy(kEnglishManual, helpFilePath()));
+        TfrmClock clock;
+        installHelp();
+        HelpWindow* help = helpWindow();
+        QVERIFY(help);
+
+        clock.miHelpClick();
+        QVERIFY(help->isVisible());
+        QCOMPARE(pageName(help->currentPage()), QStringLiteral("index.html"));
+        QVERIFY(help->pageText().contains("Welcome to Ostrel Organizer"));
+        QCOMPARE(help->findChild<QTabWidget*>("tabsHelp")->currentIndex(), 0);
+
+        frmSettings->btnHelp->click();
+        QCOMPARE(help->helpFile(), helpFilePath());
+        QCOMPARE(pageName(help->currentPage()), QStringLiteral("settings.html"));
+        // One window for the whole program.
+        clock.miHelpClick();
+        QCOMPARE(helpWindow(), help);
+        QCOMPARE(pageName(help->currentPage()), QStringLiteral("index.html"));
+        removeHelp();
+        QVERIFY(!helpWindow());
+        ShowHelpContents();  // no handler any more: nothing happens
+    }
+
+    void helpFileRule_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("bare");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("lower case") << "manual.qch" << false << true;
+        QTest::newRow("upper case") << "MANUAL.QCH" << false << true;
+        QTest::newRow("mixed case, bare name") << "Manual.QcH" << true << true;
+        QTest::newRow("other extension") << "manual.chm" << false << false;
+        QTest::newRow("no dot") << "manual" << false << false;
+        QTest::newRow("qch inside the name") << "manual.qch.txt" << false << false;
+    }
+    void helpFileRule() {
+        QFETCH(QString, name);
+        QFETCH(bool, bare);
+        QFETCH(bool, opens);
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(kEnglishManual, dir.filePath(name)));
+        HelpWindow help;
+        help.setCollectionFolder(dir.filePath("cache"));
+        help.setProgramFolder(dir.path());
+        help.setHelpFile(bare ? name : dir.filePath(name));
+        QCOMPARE(help.currentHelpFile(), dir.filePath(name));
+        QCOMPARE(help.showContext(4), opens);
+        QCOMPARE(help.isVisible(), opens);
+        if (opens) QCOMPARE(pageName(help.currentPage()), QStringLiteral("tasks.html"));
+    }
+
+    void missingOrDamagedFileGivesAMessage() {
+        RecordingDialogs dialogs;
+        ClockEnv env;  // the English texts beside the program
+        QDir().mkpath(languagesDir());
+        QVERIFY(QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/Languages/English.lng"),
+                            languagesDir() + QStringLiteral("/English.lng")));
+        QTemporaryDir dir;
+        HelpWindow help;
+        help.setCollectionFolder(dir.filePath("cache"));
+        const QString file = dir.filePath("ostrel_organizer.qch");
+        help.setHelpFile(file);
+
+        QVERIFY(!help.showContents());
+        QVERIFY(help.isVisible());
+        QVERIFY(help.showsMessage());
+        QVERIFY(help.pageText().contains(QDir::toNativeSeparators(file)));
+        QVERIFY(help.pageText().contains("cannot be found"));
+
+        QFile broken(file);
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write(QByteArray(4096, 'x'));
+        broken.close();
+        QVERIFY(!help.showContext(7));
+        QVERIFY(help.showsMessage());
+        QVERIFY(help.pageText().contains("cannot be read"));
+        QVERIFY(help.currentPage().isEmpty());
+
+        // A truncated manual is damaged too.
+        QFile real(kEnglishManual);
+        QVERIFY(real.open(QIODevice::ReadOnly));
+        QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        broken.write(real.read(real.size() / 3));
+        broken.close();
+        QVERIFY(!help.showContents());
+        QVERIFY(help.showsMessage());
+
+        // Put back, the same window shows the manual again.
+        QFile::remove(file);
+        QVERIFY(QFile::copy(kEnglishManual, file));
+        QVERIFY(help.showContext(7));
+        QCOMPARE(pageName(help.currentPage()), QStringLiteral("address-book.html"));
+        QVERIFY(!help.showsMessage());
+        QVERIFY(dialogs.messages.empty());
+    }
+
+    void theManualFollowsTheLanguage() {
+        QTemporaryDir dir;
+        QDir().mkpath(dir.filePath("help/Russian"));
+        QVERIFY(QFile::copy(kEnglishManual, dir.filePath("help/ostrel_organizer.qch")));
+        QVERIFY(QFile::copy(kRussianManual, dir.filePath("help/Russian/ostrel_organizer.qch")));
+        HelpWindow help;
+        help.setCollectionFolder(dir.filePath("cache"));
+        help.setHelpFile(dir.filePath("help/ostrel_organizer.qch"));
+
+        help.setLanguage("Russian");
+        QVERIFY(help.showContext(8));
+        QCOMPARE(help.currentHelpFile(), dir.filePath("help/Russian/ostrel_organizer.qch"));
+        QVERIFY2(help.pageText().contains(QString::fromUtf8("Настройки")), qPrintable(help.pageText().left(200)));
+
+        // A language without a manual of its own reads the English one.
+        for (const QString& language : {QStringLiteral("English"), QStringLiteral("Deutsch"), QStringLiteral("../help")}) {
+            help.setLanguage(language);
+            QCOMPARE(help.currentHelpFile(), dir.filePath("help/ostrel_organizer.qch"));
+        }
+        QVERIFY(help.showContext(8));
+        QVERIFY(help.pageText().startsWith("Settings"));
+    }
+};
+
+QTEST_MAIN(TestHelp)
+#include "tst_help.moc"
