@@ -26,7 +26,10 @@ bin="$build/bin"
 work="$(mktemp -d)"
 app_pid=""
 cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+    if [ -n "$app_pid" ]; then
+        kill "$app_pid" 2>/dev/null || true
+        wait "$app_pid" 2>/dev/null || true
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -43,9 +46,23 @@ wait_for() {
 window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
 has_window() { [ -n "$(window_named "$1")" ]; }
 shot() {  # title, file
-    wait_for has_window "$1" || { echo "no window \"$1\"" >&2; xdotool search --onlyvisible --name . getwindowname %@ >&2 || true; exit 1; }
-    sleep 0.6
-    import -window "$(window_named "$1")" "$2"
+    wait_for has_window "$1" || {
+        echo "no window \"$1\"" >&2
+        import -window root "$build/help-shots-failed.png"
+        exit 1
+    }
+    # Wait until the window stands still (a reminder slides into place).
+    local id before after
+    id="$(window_named "$1")"
+    after="$(xdotool getwindowgeometry "$id")"
+    for _ in $(seq 1 30); do
+        sleep 0.3
+        before="$after"
+        after="$(xdotool getwindowgeometry "$id")"
+        [ "$before" = "$after" ] && break
+    done
+    sleep 0.3
+    import -window "$id" "$2"
     echo "  $2"
 }
 # Opens the clock menu and chooses an item by its place (arrow presses).
@@ -90,11 +107,11 @@ SQL
     echo "$lang:"
     shot "$t_reminder" "$out/reminder.png"
     shot 'Ostrel Organizer' "$out/clock.png"
-    # View > To do list
-    menu Down Down Right Down Return
+    # View > To do list (Right opens a submenu on its first item)
+    menu Down Down Right Return
     shot "$t_list" "$out/todo-list.png"
     # Create > To do
-    menu Down Right Down Return
+    menu Down Right Return
     shot "$t_newtask" "$out/task-editor.png"
     xdotool key Escape
     # Settings
@@ -103,7 +120,7 @@ SQL
     # F1 in the settings opens their page beside them.
     xdotool key F1
     shot "$t_help" "$build/help-window-$lang-settings.png"
-    xdotool windowactivate --sync "$(window_named "$t_settings")" key Escape || true
+    xdotool windowfocus --sync "$(window_named "$t_settings")" key Escape || true
     sleep 0.5
     # Help from the menu: the contents.
     menu Down Down Down Down Down Down Down Return

@@ -17,7 +17,9 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QHelpContentItem>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -58,6 +60,21 @@ namespace {
 
 QString message(const char* key) {
     return GetLangMessage(QLatin1String(key));
+}
+
+// The item of the contents that stands for a page (its path, without the
+// part after "#"), searched through the whole tree.
+QModelIndex findContentsItem(QHelpContentModel* model, const QModelIndex& parent, const QUrl& page) {
+    for (int row = 0; row < model->rowCount(parent); ++row) {
+        const QModelIndex index = model->index(row, 0, parent);
+        if (QHelpContentItem* item = model->contentItemAt(index)) {
+            const QUrl url = item->url();
+            if (url.host() == page.host() && QDir::cleanPath(url.path()) == QDir::cleanPath(page.path())) return index;
+        }
+        const QModelIndex found = findContentsItem(model, index, page);
+        if (found.isValid()) return found;
+    }
+    return {};
 }
 
 QString htmlEscaped(const QString& text) {
@@ -116,14 +133,14 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(m_back, &QToolButton::clicked, m_browser, &QTextBrowser::backward);
     connect(m_forward, &QToolButton::clicked, m_browser, &QTextBrowser::forward);
     connect(m_home, &QToolButton::clicked, this, [this] { showContents(); });
-    connect(m_browser, &QTextBrowser::sourceChanged, this, [this] { syncContents(); });
+    connect(m_browser, &QTextBrowser::sourceChanged, this, &HelpWindow::syncContents);
 
     m_splitter = new QSplitter(Qt::Horizontal, this);
     m_splitter->addWidget(m_tabs);
     m_splitter->addWidget(m_browser);
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 1);
-    m_splitter->setSizes({240, 620});
+    m_splitter->setSizes({260, 600});
     m_splitter->setChildrenCollapsible(false);
 
     auto* bar = new QHBoxLayout;
@@ -155,6 +172,8 @@ void HelpWindow::retranslate() {
     m_back->setText(message("HelpBack"));
     m_forward->setText(message("HelpForward"));
     m_home->setText(message("HelpHome"));
+    // Every tab title stays readable in every language.
+    m_tabs->setMinimumWidth(m_tabs->tabBar()->sizeHint().width() + 6);
 }
 
 void HelpWindow::setHelpFile(const QString& name) {
@@ -196,7 +215,8 @@ bool HelpWindow::openEngine() {
     contents->setHeaderHidden(true);
     m_contentsPage->layout()->addWidget(contents);
     connect(contents, &QHelpContentWidget::linkActivated, this, &HelpWindow::showPage);
-    connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, this, &HelpWindow::syncContents);
+    connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, this,
+            [this] { syncContents(m_browser->source()); });
 
     QHelpIndexWidget* index = m_engine->indexWidget();
     index->setObjectName(QStringLiteral("lvIndex"));
@@ -327,13 +347,15 @@ QString HelpWindow::pageText() const {
     return m_browser->toPlainText();
 }
 
-void HelpWindow::syncContents() {
+void HelpWindow::syncContents(const QUrl& page) {
     if (!m_engine || m_showingMessage) return;
     QHelpContentWidget* contents = m_engine->contentWidget();
-    const QModelIndex index = contents->indexOf(m_browser->source());
+    const QModelIndex index = findContentsItem(m_engine->contentModel(), QModelIndex(), page);
     if (index.isValid()) {
         contents->setCurrentIndex(index);
         contents->scrollTo(index);
+    } else {
+        contents->clearSelection();
     }
 }
 

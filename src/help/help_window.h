@@ -73,7 +73,9 @@ private:
     void bringToFront();
     void followModalDialog();
     void retranslate();
-    void syncContents();
+    // Selects the page in the contents (the browser tells the new page
+    // before its source() has it).
+    void syncContents(const QUrl& page);
 
     QString m_helpFile;
     QString m_programFolder;

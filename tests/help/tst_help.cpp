@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <QtTest>
 
 #include "app/app_paths.h"
@@ -179,14 +180,20 @@ private slots:
         QCOMPARE(pageName(help->currentPage()), QStringLiteral("index.html"));
         QVERIFY(help->pageText().contains("Welcome to Ostrel Organizer"));
         QCOMPARE(help->findChild<QTabWidget*>("tabsHelp")->currentIndex(), 0);
+        auto* contents = help->findChild<QTreeView*>("tvContents");
+        QVERIFY(contents);
+        QTRY_VERIFY(contents->model()->rowCount() > 0);
 
         frmSettings->btnHelp->click();
         QCOMPARE(help->helpFile(), helpFilePath());
         QCOMPARE(pageName(help->currentPage()), QStringLiteral("settings.html"));
+        // The contents follow the page shown.
+        QCOMPARE(contents->currentIndex().data().toString(), QStringLiteral("Settings"));
         // One window for the whole program.
         clock.miHelpClick();
         QCOMPARE(helpWindow(), help);
         QCOMPARE(pageName(help->currentPage()), QStringLiteral("index.html"));
+        QCOMPARE(contents->currentIndex().data().toString(), QStringLiteral("Welcome to Ostrel Organizer"));
         removeHelp();
         QVERIFY(!helpWindow());
         ShowHelpContents();  // no handler any more: nothing happens
