@@ -3,7 +3,10 @@
 // contents, the help file rule (".qch" in any case, a bare name beside the
 // program, the translated manual) and a missing or damaged file.
 
+#include <QHelpEngine>
 #include <QHelpEngineCore>
+#include <QHelpSearchEngine>
+#include <QHelpSearchResult>
 #include <QHelpLink>
 #include <QLineEdit>
 #include <QListWidget>
@@ -197,6 +200,50 @@ private slots:
         removeHelp();
         QVERIFY(!helpWindow());
         ShowHelpContents();  // no handler any more: nothing happens
+    }
+
+    void searchFindsPagesAndTheIndexFiltersKeywords() {
+        QTemporaryDir dir;
+        HelpWindow help;
+        help.setCollectionFolder(dir.filePath("cache"));
+        help.setHelpFile(kEnglishManual);
+        QVERIFY(help.showContents());
+        QHelpSearchEngine* search = help.findChild<QHelpEngine*>()->searchEngine();
+        QSignalSpy finished(search, &QHelpSearchEngine::searchingFinished);
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            // The index is written in the background after the manual is registered.
+            search->search(QStringLiteral("backup"));
+            QVERIFY(finished.wait(5000));
+            if (finished.last().first().toInt() > 0) break;
+            QTest::qWait(200);
+        }
+        QVERIFY(search->searchResultCount() > 0);
+        bool backupPage = false;
+        for (const QHelpSearchResult& r : search->searchResults(0, search->searchResultCount())) {
+            backupPage = backupPage || pageName(r.url()) == QStringLiteral("files.html");
+        }
+        QVERIFY(backupPage);
+    }
+
+    void helpOpenedFromAModalDialogStaysUsableAndOpen() {
+        QTemporaryDir dir;
+        HelpWindow help;
+        help.setCollectionFolder(dir.filePath("cache"));
+        help.setHelpFile(kEnglishManual);
+        TfrmAbout about;
+        bool insideDialog = false;
+        QTimer::singleShot(0, &about, [&] {
+            help.showContext(5);
+            // A window of the dialog: not blocked by it.
+            insideDialog = help.parentWidget() == &about && help.isVisible();
+            about.accept();
+        });
+        about.exec();
+        QVERIFY(insideDialog);
+        // The dialog is gone; the help stands alone and stays open.
+        QVERIFY(!help.parentWidget());
+        QVERIFY(help.isVisible());
+        QCOMPARE(pageName(help.currentPage()), QStringLiteral("schedule.html"));
     }
 
     void helpFileRule_data() {
