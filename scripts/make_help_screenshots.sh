@@ -43,12 +43,22 @@ wait_for() {
     return 1
 }
 # The first visible window whose title is exactly $1.
-window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
+# (Compared in the shell: xdotool's patterns miss some UTF-8 titles.)
+window_named() {
+    local w
+    for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+        if [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ]; then
+            echo "$w"
+            return 0
+        fi
+    done
+}
 has_window() { [ -n "$(window_named "$1")" ]; }
 shot() {  # title, file
     wait_for has_window "$1" || {
         echo "no window \"$1\"" >&2
         import -window root "$build/help-shots-failed.png"
+        for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do xdotool getwindowname "$w"; done >&2
         exit 1
     }
     # Wait until the window stands still (a reminder slides into place).
@@ -86,7 +96,7 @@ take() {  # language, image folder, texts...
     cp "$bin/Tamo.qdb" "$dir/"
     printf '[General]\nProgramView=3\nLanguage=%s\n[Clock]\nTop=40\nLeft=40\nFontName=DejaVu Sans\nFontSize=14\n' \
         "$lang" >"$dir/ostrel-organizer.ini"
-    local now due1 due2 due3 due4
+    local now due1 due2 due3
     now="$(daytime -5)"; due1="$(daytime 95)"; due2="$(daytime 1500)"; due3="$(daytime 3000)"
     if [ "$lang" = Russian ]; then
         local a="Позвонить Анне" b="Встреча с бухгалтером" c="Полить цветы" d="Сделать резервную копию" e="Принести отчёт за квартал"
@@ -99,9 +109,12 @@ INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, PeriodTyp
 VALUES (0, $now, $now, '$a', '$e', 0, 0, 1, 2),
        (0, $due1, $due1, '$b', '', 0, 0, 1, 2),
        (0, $due2, $due2, '$c', '', 3, 3, 2, 2),
-       (3, 0.0208333333, $due3, '$d', '', 0, 0, 1, 2);
+       (0, $due3, $due3, '$d', '', 0, 0, 1, 2);
 SQL
-    "$dir/ostrel-organizer" 2>"$work/$lang.stderr" &
+    # Dates and times as a user of that language sees them.
+    local locale=en_US.UTF-8
+    [ "$lang" = Russian ] && locale=ru_RU.UTF-8
+    LC_TIME="$locale" "$dir/ostrel-organizer" 2>"$work/$lang.stderr" &
     app_pid=$!
     wait_for has_window 'Ostrel Organizer' || { echo "the clock did not show" >&2; cat "$work/$lang.stderr" >&2; exit 1; }
     echo "$lang:"
