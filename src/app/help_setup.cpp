@@ -34,6 +34,8 @@ void installHelp() {
         const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
         if (!cache.isEmpty()) g_help->setCollectionFolder(QDir(cache).filePath(QStringLiteral("help")));
         QObject::connect(g_help, &QObject::destroyed, [] { g_help = nullptr; });
+        QObject::connect(&languageNotifier(), &LanguageNotifier::languageApplied, g_help,
+                         [] { g_help->followLanguage(CurrentLanguage()); });
     }
     if (!g_helpKey && qApp) {
         g_helpKey = new HelpKeyFilter(qApp);

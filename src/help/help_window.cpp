@@ -324,6 +324,24 @@ bool HelpWindow::showContext(int context) {
     return shown;
 }
 
+void HelpWindow::followLanguage(const QString& language) {
+    if (language == m_language) return;
+    m_language = language;
+    if (!isVisible() || m_showingMessage || !m_engine) return;
+    const QString page = m_browser->source().path();
+    if (loadManual() != Load::Ready) return;
+    QUrl url;
+    url.setScheme(QStringLiteral("qthelp"));
+    url.setHost(m_namespace);
+    url.setPath(page);
+    if (!m_engine->fileData(url).isEmpty()) {
+        m_browser->clearHistory();
+        showPage(url);
+    } else {
+        showContents();
+    }
+}
+
 void HelpWindow::showPage(const QUrl& url) {
     m_showingMessage = false;
     if (m_browser->source() == url) {

@@ -42,6 +42,9 @@ public:
     void setProgramFolder(const QString& folder) { m_programFolder = folder; }
     // The manual follows this language where a translation exists.
     void setLanguage(const QString& language) { m_language = language; }
+    // A new language while the window is open: the same page of the
+    // manual in that language (its first page when it has no such page).
+    void followLanguage(const QString& language);
     // Where the private collection and its search index are kept; a
     // temporary folder when none is given or it cannot be written.
     void setCollectionFolder(const QString& folder) { m_collectionFolder = folder; }

@@ -339,6 +339,13 @@ private slots:
         }
         QVERIFY(help.showContext(8));
         QVERIFY(help.pageText().startsWith("Settings"));
+
+        // Changing the language while the help is open turns the same page.
+        help.followLanguage("Russian");
+        QCOMPARE(pageName(help.currentPage()), QStringLiteral("settings.html"));
+        QVERIFY(help.pageText().startsWith(QString::fromUtf8("Настройки")));
+        help.followLanguage("English");
+        QVERIFY(help.pageText().startsWith("Settings"));
     }
 };
 
