@@ -4,9 +4,9 @@
 #include <QDir>
 #include <QStandardPaths>
 
-#include "app/app_paths.h"
+#include "base/app_paths.h"
 #include "help/help_window.h"
-#include "settings/languages.h"
+#include "ui/languages.h"
 #include "ui/help_key.h"
 #include "ui/help_link.h"
 

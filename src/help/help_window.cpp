@@ -26,7 +26,7 @@
 #include <QVBoxLayout>
 
 #include "help/help_file.h"
-#include "settings/languages.h"
+#include "ui/languages.h"
 
 namespace ostrel {
 

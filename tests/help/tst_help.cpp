@@ -16,7 +16,7 @@
 #include <QTreeView>
 #include <QtTest>
 
-#include "app/app_paths.h"
+#include "base/app_paths.h"
 #include "app/forms.h"
 #include "app/help_setup.h"
 #include "clock/about_box.h"
