@@ -42,6 +42,7 @@ public:
     QVariant loadResource(int type, const QUrl& name) override {
         if (m_engine && name.scheme() == QLatin1String("qthelp")) {
             const QByteArray data = m_engine->fileData(name);
+            if (type == QTextDocument::StyleSheetResource) return QString::fromUtf8(data);
             if (type == QTextDocument::ImageResource) {
                 QImage image;
                 image.loadFromData(data);
