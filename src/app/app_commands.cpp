@@ -2,6 +2,7 @@
 
 #include "app/forms.h"
 #include "clock/clock_window.h"
+#include "contacts/address_book.h"
 #include "ui/app_commands.h"
 
 namespace ostrel {
@@ -23,6 +24,11 @@ void installAppCommands() {
         case AppCommand::ShowSchedule:
             break;
         case AppCommand::ShowAddressBook:
+            if (frmAddressBook) {
+                frmAddressBook->show();
+                frmAddressBook->raise();
+                frmAddressBook->activateWindow();
+            }
             break;
         case AppCommand::ShowPocketBook:
             break;

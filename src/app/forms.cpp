@@ -5,6 +5,10 @@
 #include "app/app_commands.h"
 
 #include "clock/clock_window.h"
+#include "contacts/address_book.h"
+#include "contacts/person_editor.h"
+#include "contacts/person_viewer.h"
+#include "data/contact_store.h"
 #include "data/data_module.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
@@ -17,6 +21,9 @@ TfrmClock* frmClock = nullptr;
 TfrmSettings* frmSettings = nullptr;
 TfrmCreateToDo* frmCreateToDo = nullptr;
 TfrmToDoList* frmToDoList = nullptr;
+TfrmAddressBook* frmAddressBook = nullptr;
+TfrmViewPerson* frmViewPerson = nullptr;
+TfrmPersonEdit* frmPersonEdit = nullptr;
 
 namespace {
 std::vector<QWidget*> g_forms;
@@ -33,6 +40,20 @@ void registerApplicationForm(QWidget* form) {
     });
 }
 
+// The address book and its viewer and editor. The end of the desktop
+// session lets an open contact editor close.
+static void createContactForms() {
+    frmViewPerson = new TfrmViewPerson(DataModule1->contacts());
+    registerApplicationForm(frmViewPerson);
+    frmPersonEdit = new TfrmPersonEdit(DataModule1->contacts());
+    registerApplicationForm(frmPersonEdit);
+    frmAddressBook = new TfrmAddressBook(DataModule1->contacts(), frmViewPerson, frmPersonEdit);
+    registerApplicationForm(frmAddressBook);
+    QObject::connect(frmClock, &TfrmClock::sessionEnding, frmPersonEdit, [] {
+        if (frmPersonEdit) frmPersonEdit->AllowClose = true;
+    });
+}
+
 void createForms() {
     DataModule1 = new TDataModule1();
     frmClock = new TfrmClock();
@@ -41,6 +62,7 @@ void createForms() {
     registerApplicationForm(frmCreateToDo);
     frmToDoList = new TfrmToDoList();
     registerApplicationForm(frmToDoList);
+    createContactForms();
     installAppCommands();
 }
 
@@ -52,6 +74,9 @@ void destroyForms() {
     frmClock = nullptr;
     frmCreateToDo = nullptr;
     frmToDoList = nullptr;
+    frmAddressBook = nullptr;
+    frmViewPerson = nullptr;
+    frmPersonEdit = nullptr;
     delete DataModule1;
     DataModule1 = nullptr;
 }

@@ -14,6 +14,9 @@ class TfrmClock;
 class TfrmSettings;
 class TfrmCreateToDo;
 class TfrmToDoList;
+class TfrmAddressBook;
+class TfrmViewPerson;
+class TfrmPersonEdit;
 
 extern TDataModule1* DataModule1;
 extern TfrmClock* frmClock;
@@ -21,6 +24,9 @@ extern TfrmClock* frmClock;
 extern TfrmSettings* frmSettings;
 extern TfrmCreateToDo* frmCreateToDo;
 extern TfrmToDoList* frmToDoList;
+extern TfrmAddressBook* frmAddressBook;
+extern TfrmViewPerson* frmViewPerson;
+extern TfrmPersonEdit* frmPersonEdit;
 
 // Windows owned by the application, in creation order (the ones the
 // language switch translates together).

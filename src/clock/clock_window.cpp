@@ -28,6 +28,7 @@
 #include "settings/settings_dialog.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
+#include "ui/app_commands.h"
 #include "ui/dialog_service.h"
 #include "tasks/reminder_window.h"
 #include "ui/error_display.h"
@@ -285,9 +286,10 @@ void TfrmClock::trayIconActivated(QSystemTrayIcon::ActivationReason reason) {
 }
 
 void TfrmClock::endSession() {
+    // An open contact editor must not refuse to close now (also when the
+    // settings cannot be saved).
+    emit sessionEnding();
     if (frmSettings) frmSettings->SaveSettings(true);
-    // An open contact editor must not refuse to close now; the address book
-    // hooks in here.
 }
 
 // ---- the clock menu --------------------------------------------------------
@@ -360,9 +362,12 @@ void TfrmClock::miViewToDoListClick() {
 void TfrmClock::miHolidayClick() {}
 void TfrmClock::miScheduleClick() {}
 void TfrmClock::Holydayslist1Click() {}
-void TfrmClock::miAddresBookClick() {}
 void TfrmClock::miPocketBookClick() {}
 void TfrmClock::miSMTPClockCorrClick() {}
+
+void TfrmClock::miAddresBookClick() {
+    runCommand(AppCommand::ShowAddressBook);
+}
 
 void TfrmClock::miCalculatorClick() {
     startCalculator();

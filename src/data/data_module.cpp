@@ -12,6 +12,7 @@
 #include "core/data/period.h"
 #include "core/data/reminder_walk.h"
 #include "core/time/clock_service.h"
+#include "data/contact_store.h"
 #include "settings/languages.h"
 #include "tasks/reminder_window.h"
 
@@ -114,12 +115,17 @@ TDataModule1::TDataModule1(const QString& databasePath, QObject* parent) : QObje
     NextReminderTime = kFarFuture;
     const QString path = databasePath.isEmpty() ? databaseFilePath() : databasePath;
     connTAMO.setPath(path.toStdString());
+    contacts_ = std::make_unique<ContactStore>(connTAMO);
     ShowReminderHook = [](const TTaskParams& params, const QString& caption, int offset) {
         ShowReminder(params, caption, offset);
     };
 }
 
 TDataModule1::~TDataModule1() = default;
+
+ContactStore& TDataModule1::contacts() {
+    return *contacts_;
+}
 
 DateTime TDataModule1::LoadingTime() {
     // The boot clock is 64-bit: the estimate does not drift after 49.7 days.

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "core/data/sql/connection.h"
 #include "core/data/sql/query.h"
@@ -15,6 +16,8 @@
 #include "tasks/task_params.h"
 
 namespace ostrel {
+
+class ContactStore;
 
 class TDataModule1 : public QObject {
     Q_OBJECT
@@ -63,6 +66,9 @@ public:
     // The moment the operating system started.
     static DateTime LoadingTime();
 
+    // The AddressBook table.
+    ContactStore& contacts();
+
 private:
     struct RegularRow;
     void ShowIfActive(const RegularRow& row, DateTime T, bool Always, std::uint8_t& CascadeIndex);
@@ -75,6 +81,7 @@ private:
     int passDepth_ = 0;
     int messageDepth_ = 0;
     DateTime LastShownTime = 0.0;
+    std::unique_ptr<ContactStore> contacts_;
 };
 
 }  // namespace ostrel
