@@ -166,9 +166,9 @@ TfrmPersonEdit::TfrmPersonEdit(ContactStore& store, QWidget* parent)
     bbCancel->setObjectName(QStringLiteral("bbCancel"));
     bbCancel->setGeometry(231, 452, 75, 25);
 
-    OpenPictureDialog1 = new QFileDialog(this);
+    OpenPictureDialog1 = new PictureDialogSettings(this);
     OpenPictureDialog1->setObjectName(QStringLiteral("OpenPictureDialog1"));
-    OpenPictureDialog1->setWindowTitle(QStringLiteral("Associated photo..."));
+    OpenPictureDialog1->setTitle(QStringLiteral("Associated photo..."));
 
     for (QLineEdit* e : {edFirstName, edLastName, edAddress, edHomePhone, edJobPhone, edMobilePhone, edMail, edICQ,
                          edWebSite})
@@ -269,7 +269,7 @@ void TfrmPersonEdit::sbLoadPhotoClick() {
         folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
     const QString file =
-        dialogs().openFile(this, OpenPictureDialog1->windowTitle(), folder, QLatin1String(kPhotoFilter));
+        dialogs().openFile(this, OpenPictureDialog1->title(), folder, QLatin1String(kPhotoFilter));
     if (file.isEmpty()) return;
     const QImage image = loadPicture(file);
     if (image.isNull()) {

@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -18,6 +17,20 @@
 #include "data/contact_store.h"
 
 namespace ostrel {
+
+// The settings of the photo dialog that the language file may change (the
+// dialog itself is run by the dialog service).
+class PictureDialogSettings : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString title READ title WRITE setTitle)
+public:
+    using QObject::QObject;
+    QString title() const { return title_; }
+    void setTitle(const QString& title) { title_ = title; }
+
+private:
+    QString title_;
+};
 
 class TfrmPersonEdit : public QDialog {
     Q_OBJECT
@@ -68,8 +81,7 @@ public:
     QPlainTextEdit* memComment;
     QPushButton* bbOk;
     QPushButton* bbCancel;
-    // Holds the title of the photo dialog (the language file sets it).
-    QFileDialog* OpenPictureDialog1;
+    PictureDialogSettings* OpenPictureDialog1;
 
     // Empties every input for a new contact (Add).
     void ClearForNew();

@@ -50,10 +50,13 @@ std::unique_ptr<sql::Query> ContactStore::openContactList(const ContactGroupFilt
     q->add("FROM AddressBook");
     q->add("WHERE AddressBook.[Group] in (:Group1, :Group2, :Group3, :Group4)");
     q->add("ORDER BY 1 ");
-    q->param("Group1", ParamType::Integer, std::int64_t{filter.family ? 1 : 0});
-    q->param("Group2", ParamType::Integer, std::int64_t{filter.job ? 2 : 0});
-    q->param("Group3", ParamType::Integer, std::int64_t{filter.friends ? 3 : 0});
-    q->param("Group4", ParamType::Integer, std::int64_t{filter.notAssigned ? 4 : 0});
+    // A group left out binds null, which no stored code equals (not even a
+    // damaged 0).
+    auto code = [](bool selected, std::int64_t group) { return selected ? sql::Value{group} : sql::Value{}; };
+    q->param("Group1", ParamType::Integer, code(filter.family, cgFamily));
+    q->param("Group2", ParamType::Integer, code(filter.job, cgJob));
+    q->param("Group3", ParamType::Integer, code(filter.friends, cgFriends));
+    q->param("Group4", ParamType::Integer, code(filter.notAssigned, cgNotAssigned));
     q->open();
     return q;
 }

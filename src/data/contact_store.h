@@ -58,8 +58,8 @@ public:
 
     // The contact list: columns ContactName (first name, two blanks, last
     // name, trimmed) and ABID, sorted by the name, for the groups the filter
-    // selects (a group left out binds 0, which no contact has). The result
-    // is read whole; its rows can be searched and deleted.
+    // selects; a contact of any other code is never listed. The result is
+    // read whole; its rows can be searched and deleted.
     std::unique_ptr<sql::Query> openContactList(const ContactGroupFilter& filter);
     // Deletes the current row of an open contact list from AddressBook.
     void deleteListRow(sql::Query& contactList);
