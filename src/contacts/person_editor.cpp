@@ -24,11 +24,11 @@ namespace {
 const QColor kSectionColour(0, 64, 64);
 const QColor kFieldColour(0, 64, 0);
 
-constexpr int kLabelLeft = 16;
-constexpr int kLabelWidth = 82;
-constexpr int kInputLeft = 100;
-constexpr int kShortInput = 132;  // beside the photo
-constexpr int kLongInput = 204;   // to the right edge
+constexpr int kLabelLeft = 10;
+constexpr int kLabelWidth = 92;
+constexpr int kInputLeft = 104;
+constexpr int kShortInput = 130;  // beside the photo
+constexpr int kLongInput = 200;   // to the right edge
 constexpr int kInputHeight = 21;
 
 const char* const kPhotoFilter = "All (*.jpg *.jpeg *.png *.bmp *.ico)";
@@ -42,7 +42,7 @@ QLabel* sectionTitle(QWidget* parent, const char* name, const char* text, int y)
     QPalette p = l->palette();
     p.setColor(QPalette::WindowText, kSectionColour);
     l->setPalette(p);
-    l->setGeometry(8, y, 296, 16);
+    l->setGeometry(4, y, 300, 16);
     return l;
 }
 
@@ -89,12 +89,12 @@ TfrmPersonEdit::TfrmPersonEdit(ContactStore& store, QWidget* parent)
     setModal(true);
     setFont(compactFont(font()));
 
-    lbGeneral = sectionTitle(this, "lbGeneral", "Gereral", 6);
-    lbFirstName = fieldLabel(this, "lbFirstName", "First name", 26);
-    edFirstName = input(this, "edFirstName", 26, kShortInput);
-    lbLastName = fieldLabel(this, "lbLastName", "Last name", 51);
-    edLastName = input(this, "edLastName", 51, kShortInput);
-    lbBirsday = fieldLabel(this, "lbBirsday", "Birthday", 76);
+    lbGeneral = sectionTitle(this, "lbGeneral", "Gereral", 4);
+    lbFirstName = fieldLabel(this, "lbFirstName", "First name", 24);
+    edFirstName = input(this, "edFirstName", 24, kShortInput);
+    lbLastName = fieldLabel(this, "lbLastName", "Last name", 48);
+    edLastName = input(this, "edLastName", 48, kShortInput);
+    lbBirsday = fieldLabel(this, "lbBirsday", "Birthday", 72);
     dtpBithday = new QDateEdit(this);
     dtpBithday->setObjectName(QStringLiteral("dtpBithday"));
     dtpBithday->setCalendarPopup(true);
@@ -103,19 +103,19 @@ TfrmPersonEdit::TfrmPersonEdit(ContactStore& store, QWidget* parent)
     dtpBithday->setDisplayFormat(dateFormat);
     dtpBithday->setMinimumDate(QDate(100, 1, 1));
     dtpBithday->calendarWidget()->setMinimumSize(200, 150);
-    dtpBithday->setGeometry(kInputLeft, 76, kShortInput, kInputHeight);
-    lbGroup = fieldLabel(this, "lbGroup", "Group", 101);
+    dtpBithday->setGeometry(kInputLeft, 72, kShortInput, kInputHeight);
+    lbGroup = fieldLabel(this, "lbGroup", "Group", 96);
     cbGroup = new QComboBox(this);
     cbGroup->setObjectName(QStringLiteral("cbGroup"));
     const char* const groups[] = {"Not assigned", "Family", "Job", "Frends"};
     for (int i = 0; i < 4; ++i) cbGroup->addItem(toolIcon(i), QLatin1String(groups[i]));
-    cbGroup->setGeometry(kInputLeft, 101, kShortInput, 22);
+    cbGroup->setGeometry(kInputLeft, 96, kShortInput, 22);
 
     plPhoto = new QLabel(QStringLiteral("Photo"), this);
     plPhoto->setObjectName(QStringLiteral("plPhoto"));
     plPhoto->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     plPhoto->setAlignment(Qt::AlignCenter);
-    plPhoto->setGeometry(238, 26, 67, 88);
+    plPhoto->setGeometry(238, 24, 67, 88);
     imgPhoto = new QLabel(plPhoto);
     imgPhoto->setObjectName(QStringLiteral("imgPhoto"));
     imgPhoto->setAlignment(Qt::AlignCenter);
@@ -124,39 +124,39 @@ TfrmPersonEdit::TfrmPersonEdit(ContactStore& store, QWidget* parent)
     sbLoadPhoto->setObjectName(QStringLiteral("sbLoadPhoto"));
     sbLoadPhoto->setToolTip(QStringLiteral("Load photo"));
     sbLoadPhoto->setIcon(toolIcon(6));
-    sbLoadPhoto->setGeometry(245, 117, 24, 22);
+    sbLoadPhoto->setGeometry(245, 115, 24, 22);
     sbDeletePhoto = new QToolButton(this);
     sbDeletePhoto->setObjectName(QStringLiteral("sbDeletePhoto"));
     sbDeletePhoto->setToolTip(QStringLiteral("Delete photo"));
     sbDeletePhoto->setIcon(toolIcon(7));
-    sbDeletePhoto->setGeometry(274, 117, 24, 22);
+    sbDeletePhoto->setGeometry(274, 115, 24, 22);
 
-    lbAddress = fieldLabel(this, "lbAddress", "Address", 145);
-    edAddress = input(this, "edAddress", 145, kLongInput);
+    lbAddress = fieldLabel(this, "lbAddress", "Address", 142);
+    edAddress = input(this, "edAddress", 142, kLongInput);
 
-    lbPhones = sectionTitle(this, "lbPhones", "Phones", 174);
-    lbHomePhone = fieldLabel(this, "lbHomePhone", "Home", 194);
-    edHomePhone = input(this, "edHomePhone", 194, kLongInput);
-    lbJob = fieldLabel(this, "lbJob", "Job", 219);
-    edJobPhone = input(this, "edJobPhone", 219, kLongInput);
-    lbMobile = fieldLabel(this, "lbMobile", "Mobile", 244);
-    edMobilePhone = input(this, "edMobilePhone", 244, kLongInput);
+    lbPhones = sectionTitle(this, "lbPhones", "Phones", 168);
+    lbHomePhone = fieldLabel(this, "lbHomePhone", "Home", 186);
+    edHomePhone = input(this, "edHomePhone", 186, kLongInput);
+    lbJob = fieldLabel(this, "lbJob", "Job", 210);
+    edJobPhone = input(this, "edJobPhone", 210, kLongInput);
+    lbMobile = fieldLabel(this, "lbMobile", "Mobile", 234);
+    edMobilePhone = input(this, "edMobilePhone", 234, kLongInput);
 
-    lbElectronComm = sectionTitle(this, "lbElectronComm", "Electronic communication", 273);
-    lbMail = fieldLabel(this, "lbMail", "Mail", 293);
-    edMail = input(this, "edMail", 293, kLongInput);
-    lbICQ = fieldLabel(this, "lbICQ", "ICQ", 318);
-    edICQ = input(this, "edICQ", 318, kLongInput);
-    lbWebSite = fieldLabel(this, "lbWebSite", "Web-site", 343);
-    edWebSite = input(this, "edWebSite", 343, kLongInput);
+    lbElectronComm = sectionTitle(this, "lbElectronComm", "Electronic communication", 260);
+    lbMail = fieldLabel(this, "lbMail", "Mail", 278);
+    edMail = input(this, "edMail", 278, kLongInput);
+    lbICQ = fieldLabel(this, "lbICQ", "ICQ", 302);
+    edICQ = input(this, "edICQ", 302, kLongInput);
+    lbWebSite = fieldLabel(this, "lbWebSite", "Web-site", 326);
+    edWebSite = input(this, "edWebSite", 326, kLongInput);
 
-    lbComment = sectionTitle(this, "lbComment", "Comment", 372);
+    lbComment = sectionTitle(this, "lbComment", "Comment", 352);
     memComment = new QPlainTextEdit(this);
     memComment->setObjectName(QStringLiteral("memComment"));
     memComment->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memComment->setLineWrapMode(QPlainTextEdit::NoWrap);
-    memComment->setGeometry(8, 390, 296, 56);
+    memComment->setGeometry(8, 370, 296, 76);
 
     bbOk = new QPushButton(QStringLiteral("OK"), this);
     bbOk->setObjectName(QStringLiteral("bbOk"));

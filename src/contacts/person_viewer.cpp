@@ -1,7 +1,9 @@
 #include "contacts/person_viewer.h"
 
 #include <QHeaderView>
+#include <QFontMetrics>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QStyledItemDelegate>
 
 #include <array>
@@ -85,6 +87,24 @@ void clearGrid(QTableWidget* grid) {
 void setCell(QTableWidget* grid, int row, int column, const QString& text) {
     if (row < 0 || row >= grid->rowCount()) return;  // beyond the last row: not shown
     grid->setItem(row, column, new QTableWidgetItem(text));
+}
+
+// The birthday in the long date format: without the weekday (the day of
+// the week someone was born is of no use), and with the month abbreviated
+// or the short format when the long text would not fit the cell.
+QString birthdayText(DateTime birthday, const QFont& font, int cellWidth) {
+    const QDate date = toQDateTime(birthday).date();
+    QString format = longDateFormat();
+    static const QRegularExpression weekday(QStringLiteral("dddd[,.\\s]*|[,\\s]*dddd"));
+    format.remove(weekday);
+    const QFontMetrics metrics(font);
+    const int room = cellWidth - 2;
+    QString text = QLocale::system().toString(date, format.trimmed());
+    if (metrics.horizontalAdvance(text) <= room) return text;
+    format.replace(QLatin1String("MMMM"), QLatin1String("MMM"));
+    text = QLocale::system().toString(date, format.trimmed());
+    if (metrics.horizontalAdvance(text) <= room) return text;
+    return QLocale::system().toString(date, shortDateFormat());
 }
 
 bool blank(const std::optional<QString>& s) {
@@ -203,8 +223,7 @@ void TfrmViewPerson::FillPersonInfo() {
         if (f == Birthday) {
             if (person->Birthday) {
                 setCell(grid, row, 0, label);
-                setCell(grid, row, 1, QLocale::system().toString(toQDateTime(*person->Birthday).date(),
-                                                                 longDateFormat()));
+                setCell(grid, row, 1, birthdayText(*person->Birthday, grid->font(), grid->columnWidth(1)));
                 ++row;
             }
         } else if (f == Comment) {

@@ -604,7 +604,7 @@ private slots:
     void theViewerShowsThePhotoAndHidesAMissingOrDamagedOne() {
         writePicture("photos/ok.jpg", "JPG");
         writeBytes("photos/bad.jpg", "\xFF\xD8\xFF damaged");
-        add("Ok", "Photo", 1, ", Photo", ", 'photos/ok.jpg'");
+        add("Ok", "Photo", 1, ", Photo, Birthday", ", 'photos/ok.jpg', " + std::to_string(encodeDate(1981, 9, 30)));
         add("Bad", "Photo", 1, ", Photo", ", 'photos/bad.jpg'");
         add("Missing", "Photo", 1, ", Photo", ", '/nonexistent/ostrel/x.jpg'");
         showBook();
@@ -618,6 +618,8 @@ private slots:
         QCOMPARE(viewer->sgPersonInfo->geometry().left(), 81);
         QCOMPARE(viewer->sgPersonInfo->width(), 202);
         QCOMPARE(viewer->sgPersonInfo->columnWidth(1), 107);
+        // Beside the photo the month is abbreviated, so the date fits.
+        QCOMPARE(TfrmViewPerson::cellText(viewer->sgPersonInfo, 2, 1), QStringLiteral("Sep 30, 1981"));
 
         for (int row : {1, 2}) {
             book->setCurrentRow(row);
@@ -693,7 +695,7 @@ private slots:
         showBook();
         book->tbViewClick();
         QCOMPARE(viewer->windowTitle(), QStringLiteral("View contact - Anna  Petrova"));
-        const QString birthday = QLocale::system().toString(QDate(1981, 3, 15), QLocale::system().dateFormat(QLocale::LongFormat));
+        const QString birthday = QStringLiteral("March 15, 1981");  // no weekday
         QCOMPARE(cells(viewer->sgPersonInfo, 0),
                  (QStringList{"FirstNname", "LastName", "Birthday", "HomePhone", "JobPhone", "MobilePhone"}));
         QCOMPARE(cells(viewer->sgPersonInfo, 1), (QStringList{"Anna", "Petrova", birthday, "h1", "j2", "m3"}));
@@ -701,7 +703,6 @@ private slots:
                  (QStringList{"Address", "Mail", "ICQ", "WebSite", "Comment", "", ""}));
         QCOMPARE(cells(viewer->sgPersonInfoBottom, 1).mid(0, 7),
                  (QStringList{"Street 1", "a@b.c", "777", "w.org", "first", "second", ""}));
-        QVERIFY(birthday.contains("1981"));
     }
 
     void anEightLineCommentShowsFiveLinesBesideTheName() {
