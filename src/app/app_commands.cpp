@@ -2,20 +2,31 @@
 
 #include "app/forms.h"
 #include "clock/clock_window.h"
+#include "tasks/task_editor.h"
+#include "tasks/todo_list.h"
 #include "contacts/address_book.h"
 #include "ui/app_commands.h"
 
 namespace ostrel {
 
+namespace {
+// Shows a window that exists from start-up and brings it to the front.
+void showWindow(QWidget* w) {
+    if (!w) return;
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+}  // namespace
+
 void installAppCommands() {
     setCommandHandler([](AppCommand command) {
-        if (!frmClock) return;
         switch (command) {
         case AppCommand::NewTask:
-            frmClock->miToDoClick();
+            if (frmCreateToDo) frmCreateToDo->OpenForNewTask();
             break;
         case AppCommand::ShowToDoList:
-            frmClock->miViewToDoListClick();
+            showWindow(frmToDoList);
             break;
         case AppCommand::NewHoliday:
             break;
@@ -24,18 +35,14 @@ void installAppCommands() {
         case AppCommand::ShowSchedule:
             break;
         case AppCommand::ShowAddressBook:
-            if (frmAddressBook) {
-                frmAddressBook->show();
-                frmAddressBook->raise();
-                frmAddressBook->activateWindow();
-            }
+            showWindow(frmAddressBook);
             break;
         case AppCommand::ShowPocketBook:
             break;
         case AppCommand::InternetTime:
             break;
         case AppCommand::ShowSettings:
-            frmClock->miSettingClick();
+            if (frmClock) frmClock->miSettingClick();
             break;
         }
     });

@@ -9,12 +9,13 @@
 #include <algorithm>
 #include <exception>
 
-#include "clock/gradient_paint.h"
+#include "ui/gradient_paint.h"
 #include "contacts/person_editor.h"
 #include "contacts/person_viewer.h"
-#include "settings/languages.h"
+#include "base/language_texts.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
+#include "ui/guarded.h"
 #include "ui/grid_style.h"
 #include "ui/tool_icons.h"
 
@@ -26,18 +27,6 @@ namespace {
 // to leave room for, narrower once there are rows enough to scroll.
 constexpr int kWideNameColumn = 210;
 constexpr int kNameColumn = 194;
-
-// Runs a command of the user; an error goes to the default error display.
-template <class F>
-auto guarded(F f) {
-    return [f] {
-        try {
-            f();
-        } catch (...) {
-            showCurrentError();
-        }
-    };
-}
 
 }  // namespace
 
@@ -218,12 +207,7 @@ TfrmAddressBook::TfrmAddressBook(ContactStore& store, TfrmViewPerson* viewer, Tf
 
 void TfrmAddressBook::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (event->spontaneous()) return;
-    try {
-        FormShow();
-    } catch (...) {
-        showCurrentError();
-    }
+    if (!event->spontaneous()) runGuarded([this] { FormShow(); });
 }
 
 void TfrmAddressBook::hideEvent(QHideEvent* event) {

@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-#include "app/app_paths.h"
+#include "base/app_paths.h"
 #include "core/image/jpeg_reader.h"
 
 namespace ostrel {

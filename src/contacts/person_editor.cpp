@@ -11,9 +11,10 @@
 
 #include "contacts/contact_photo.h"
 #include "core/time/clock_service.h"
-#include "settings/languages.h"
+#include "base/language_texts.h"
 #include "ui/dialog_service.h"
 #include "ui/grid_style.h"
+#include "ui/guarded.h"
 #include "ui/locale_format.h"
 #include "ui/tool_icons.h"
 
@@ -177,10 +178,10 @@ TfrmPersonEdit::TfrmPersonEdit(ContactStore& store, QWidget* parent)
     connect(cbGroup, &QComboBox::currentIndexChanged, this, &TfrmPersonEdit::memCommentChange);
     // A changed birthday is a change like any other (it is saved).
     connect(dtpBithday, &QDateEdit::dateChanged, this, &TfrmPersonEdit::memCommentChange);
-    connect(sbLoadPhoto, &QToolButton::clicked, this, &TfrmPersonEdit::sbLoadPhotoClick);
-    connect(sbDeletePhoto, &QToolButton::clicked, this, &TfrmPersonEdit::sbDeletePhotoClick);
-    connect(bbOk, &QPushButton::clicked, this, [this] { bbOkClick(); });
-    connect(bbCancel, &QPushButton::clicked, this, &TfrmPersonEdit::bbCancelClick);
+    connect(sbLoadPhoto, &QToolButton::clicked, this, guarded(this, &TfrmPersonEdit::sbLoadPhotoClick));
+    connect(sbDeletePhoto, &QToolButton::clicked, this, guarded(this, &TfrmPersonEdit::sbDeletePhotoClick));
+    connect(bbOk, &QPushButton::clicked, this, guarded([this] { bbOkClick(); }));
+    connect(bbCancel, &QPushButton::clicked, this, guarded(this, &TfrmPersonEdit::bbCancelClick));
 
     AllowClose = true;  // FormCreate
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

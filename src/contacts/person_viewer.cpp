@@ -9,7 +9,7 @@
 #include <array>
 
 #include "contacts/contact_photo.h"
-#include "settings/languages.h"
+#include "base/language_texts.h"
 #include "ui/grid_style.h"
 #include "ui/locale_format.h"
 

@@ -17,7 +17,7 @@
 
 #include <filesystem>
 
-#include "app/app_paths.h"
+#include "base/app_paths.h"
 #include "app/forms.h"
 #include "clock/clock_window.h"
 #include "clock_env.h"
@@ -31,7 +31,7 @@
 #include "fake_clock.h"
 #include "fixture_db.h"
 #include "recording_dialogs.h"
-#include "settings/languages.h"
+#include "base/language_texts.h"
 
 using namespace ostrel;
 using ostrel::testing::RecordingDialogs;
