@@ -4,6 +4,7 @@
 #include "clock/clock_window.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
+#include "contacts/address_book.h"
 #include "ui/app_commands.h"
 
 namespace ostrel {
@@ -34,6 +35,7 @@ void installAppCommands() {
         case AppCommand::ShowSchedule:
             break;
         case AppCommand::ShowAddressBook:
+            showWindow(frmAddressBook);
             break;
         case AppCommand::ShowPocketBook:
             break;

@@ -7,6 +7,10 @@
 #include "base/app_paths.h"
 
 #include "clock/clock_window.h"
+#include "contacts/address_book.h"
+#include "contacts/person_editor.h"
+#include "contacts/person_viewer.h"
+#include "data/contact_store.h"
 #include "data/data_module.h"
 #include "tasks/reminder_window.h"
 #include "tasks/task_editor.h"
@@ -20,6 +24,23 @@ namespace ostrel {
 // or area reaches them without this file.
 TfrmClock* frmClock = nullptr;
 TfrmToDoList* frmToDoList = nullptr;
+TfrmAddressBook* frmAddressBook = nullptr;
+TfrmViewPerson* frmViewPerson = nullptr;
+TfrmPersonEdit* frmPersonEdit = nullptr;
+
+// The address book and its viewer and editor. The end of the desktop
+// session lets an open contact editor close.
+static void createContactForms() {
+    frmViewPerson = new TfrmViewPerson(DataModule1->contacts());
+    registerApplicationForm(frmViewPerson);
+    frmPersonEdit = new TfrmPersonEdit(DataModule1->contacts());
+    registerApplicationForm(frmPersonEdit);
+    frmAddressBook = new TfrmAddressBook(DataModule1->contacts(), frmViewPerson, frmPersonEdit);
+    registerApplicationForm(frmAddressBook);
+    QObject::connect(frmClock, &TfrmClock::sessionEnding, frmPersonEdit, [] {
+        if (frmPersonEdit) frmPersonEdit->AllowClose = true;
+    });
+}
 
 void createForms() {
     DataModule1 = new TDataModule1(databaseFilePath());
@@ -33,6 +54,7 @@ void createForms() {
     registerApplicationForm(frmCreateToDo);
     frmToDoList = new TfrmToDoList();
     registerApplicationForm(frmToDoList);
+    createContactForms();
     installAppCommands();
     installHelp();
 }
@@ -46,6 +68,9 @@ void destroyForms() {
     frmClock = nullptr;
     frmCreateToDo = nullptr;
     frmToDoList = nullptr;
+    frmAddressBook = nullptr;
+    frmViewPerson = nullptr;
+    frmPersonEdit = nullptr;
     delete DataModule1;
     DataModule1 = nullptr;
 }

@@ -18,6 +18,9 @@ class TfrmClock;
 class TfrmSettings;
 class TfrmCreateToDo;
 class TfrmToDoList;
+class TfrmAddressBook;
+class TfrmViewPerson;
+class TfrmPersonEdit;
 
 extern TDataModule1* DataModule1;
 extern TfrmClock* frmClock;
@@ -25,6 +28,9 @@ extern TfrmClock* frmClock;
 extern TfrmSettings* frmSettings;
 extern TfrmCreateToDo* frmCreateToDo;
 extern TfrmToDoList* frmToDoList;
+extern TfrmAddressBook* frmAddressBook;
+extern TfrmViewPerson* frmViewPerson;
+extern TfrmPersonEdit* frmPersonEdit;
 
 // Creates the data module and then every window, in the fixed order.
 void createForms();

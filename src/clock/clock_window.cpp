@@ -277,9 +277,10 @@ void TfrmClock::trayIconActivated(QSystemTrayIcon::ActivationReason reason) {
 }
 
 void TfrmClock::endSession() {
+    // An open contact editor must not refuse to close now (also when the
+    // settings cannot be saved).
+    emit sessionEnding();
     if (frmSettings) frmSettings->SaveSettings(true);
-    // An open contact editor must not refuse to close now; the address book
-    // hooks in here.
 }
 
 // ---- the clock menu --------------------------------------------------------
@@ -342,9 +343,12 @@ void TfrmClock::miViewToDoListClick() {
 void TfrmClock::miHolidayClick() {}
 void TfrmClock::miScheduleClick() {}
 void TfrmClock::Holydayslist1Click() {}
-void TfrmClock::miAddresBookClick() {}
 void TfrmClock::miPocketBookClick() {}
 void TfrmClock::miSMTPClockCorrClick() {}
+
+void TfrmClock::miAddresBookClick() {
+    runCommand(AppCommand::ShowAddressBook);
+}
 
 void TfrmClock::miCalculatorClick() {
     startCalculator();

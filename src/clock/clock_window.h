@@ -139,6 +139,9 @@ public:
 
 signals:
     void closed();
+    // The desktop session is ending: open
+    // editors must not refuse to close.
+    void sessionEnding();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

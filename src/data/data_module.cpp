@@ -124,6 +124,7 @@ TDataModule1::TDataModule1(const QString& databasePath, QObject* parent) : QObje
     NextReminderTime = kFarFuture;
     connTAMO.setPath(databasePath.toStdString());
     tasks_ = std::make_unique<TaskStore>(connTAMO);
+    contacts_ = std::make_unique<ContactStore>(connTAMO);
 }
 
 TDataModule1::~TDataModule1() = default;

@@ -14,6 +14,7 @@
 #include "core/data/sql/query.h"
 #include "core/time/datetime.h"
 #include "data/task_params.h"
+#include "data/contact_store.h"
 #include "data/task_store.h"
 
 namespace ostrel {
@@ -39,6 +40,8 @@ public:
 
     // The ToDo table's statements for the windows.
     TaskStore& tasks() { return *tasks_; }
+    // The AddressBook table's statements.
+    ContactStore& contacts() { return *contacts_; }
 
     // Opens one reminder window. The application installs the reminder
     // window's ShowReminder; tests record the calls instead. Unset: nothing
@@ -76,6 +79,7 @@ public:
     // The moment the operating system started.
     static DateTime LoadingTime();
 
+
 private:
     struct RegularRow;
     void ShowIfActive(const RegularRow& row, DateTime T, bool Always, std::uint8_t& CascadeIndex);
@@ -89,6 +93,7 @@ private:
     int messageDepth_ = 0;
     DateTime LastShownTime = 0.0;
     std::unique_ptr<TaskStore> tasks_;
+    std::unique_ptr<ContactStore> contacts_;
 };
 
 // The program's data module, created first at start-up by the application.
