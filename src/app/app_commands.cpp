@@ -2,6 +2,8 @@
 
 #include "app/forms.h"
 #include "clock/clock_window.h"
+#include "planning/holiday_editor.h"
+#include "planning/holiday_list.h"
 #include "ui/app_commands.h"
 
 namespace ostrel {
@@ -17,8 +19,14 @@ void installAppCommands() {
             frmClock->miViewToDoListClick();
             break;
         case AppCommand::NewHoliday:
+            if (frmNewHoliday) frmNewHoliday->OpenForNewHoliday();
             break;
         case AppCommand::ShowHolidayList:
+            if (frmHolidayList) {
+                frmHolidayList->show();
+                frmHolidayList->raise();
+                frmHolidayList->activateWindow();
+            }
             break;
         case AppCommand::ShowSchedule:
             break;

@@ -6,6 +6,8 @@
 
 #include "clock/clock_window.h"
 #include "data/data_module.h"
+#include "planning/holiday_editor.h"
+#include "planning/holiday_list.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "ui/app_commands.h"
@@ -17,6 +19,8 @@ TfrmClock* frmClock = nullptr;
 TfrmSettings* frmSettings = nullptr;
 TfrmCreateToDo* frmCreateToDo = nullptr;
 TfrmToDoList* frmToDoList = nullptr;
+TfrmNewHoliday* frmNewHoliday = nullptr;
+TfrmHolidayList* frmHolidayList = nullptr;
 
 namespace {
 std::vector<QWidget*> g_forms;
@@ -33,6 +37,14 @@ void registerApplicationForm(QWidget* form) {
     });
 }
 
+void createHolidayForms() {
+    frmNewHoliday = new TfrmNewHoliday(DataModule1->holidays());
+    registerApplicationForm(frmNewHoliday);
+    frmHolidayList = new TfrmHolidayList(DataModule1->holidays());
+    registerApplicationForm(frmHolidayList);
+    QObject::connect(frmHolidayList, &TfrmHolidayList::editHoliday, frmNewHoliday, &TfrmNewHoliday::OpenForHoliday);
+}
+
 void createForms() {
     DataModule1 = new TDataModule1();
     frmClock = new TfrmClock();
@@ -41,6 +53,7 @@ void createForms() {
     registerApplicationForm(frmCreateToDo);
     frmToDoList = new TfrmToDoList();
     registerApplicationForm(frmToDoList);
+    createHolidayForms();
     installAppCommands();
 }
 
@@ -52,6 +65,8 @@ void destroyForms() {
     frmClock = nullptr;
     frmCreateToDo = nullptr;
     frmToDoList = nullptr;
+    frmNewHoliday = nullptr;
+    frmHolidayList = nullptr;
     delete DataModule1;
     DataModule1 = nullptr;
 }

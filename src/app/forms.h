@@ -14,6 +14,8 @@ class TfrmClock;
 class TfrmSettings;
 class TfrmCreateToDo;
 class TfrmToDoList;
+class TfrmNewHoliday;
+class TfrmHolidayList;
 
 extern TDataModule1* DataModule1;
 extern TfrmClock* frmClock;
@@ -21,12 +23,16 @@ extern TfrmClock* frmClock;
 extern TfrmSettings* frmSettings;
 extern TfrmCreateToDo* frmCreateToDo;
 extern TfrmToDoList* frmToDoList;
+extern TfrmNewHoliday* frmNewHoliday;
+extern TfrmHolidayList* frmHolidayList;
 
 // Windows owned by the application, in creation order (the ones the
 // language switch translates together).
 const std::vector<QWidget*>& applicationForms();
 void registerApplicationForm(QWidget* form);
 
+// The holidays list and the holiday editor on DataModule1, wired together.
+void createHolidayForms();
 // Creates the data module and then every window, in the fixed order.
 void createForms();
 // Destroys the windows, the most recently created first, then the data

@@ -117,6 +117,8 @@ TDataModule1::TDataModule1(const QString& databasePath, QObject* parent) : QObje
     ShowReminderHook = [](const TTaskParams& params, const QString& caption, int offset) {
         ShowReminder(params, caption, offset);
     };
+    holidays_ = new HolidayStore(connTAMO, this);
+    connect(holidays_, &HolidayStore::reminderTimeChanged, this, &TDataModule1::ReminderTimeSet);
 }
 
 TDataModule1::~TDataModule1() = default;
@@ -133,6 +135,14 @@ void TDataModule1::UpdateNextReminderTime() {
     q.add("WHERE ShowDT > Now()");
     q.open();
     NextReminderTime = q.recNo() > 0 ? q.asDateTime("FirstShowDT") : kFarFuture;
+    // A reminder made due by a save and not yet read by a pass keeps the
+    // gate open.
+    NextReminderTime = std::min(NextReminderTime, dueSinceLastPass_);
+}
+
+void TDataModule1::ReminderTimeSet(DateTime showDT) {
+    if (showDT <= clock().now()) dueSinceLastPass_ = std::min(dueSinceLastPass_, showDT);
+    UpdateNextReminderTime();
 }
 
 void TDataModule1::InitReminders() {
@@ -225,6 +235,8 @@ void TDataModule1::ShowIfActive(const RegularRow& row, DateTime T, bool Always, 
 
 void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup) {
     const PassScope pass(*this);
+    // Every row made due by a save so far is read now.
+    dueSinceLastPass_ = kFarFuture;
     sql::Query q(connTAMO);
     q.add("SELECT *");
     q.add("FROM ToDo");

@@ -12,6 +12,7 @@
 #include "core/data/sql/connection.h"
 #include "core/data/sql/query.h"
 #include "core/time/datetime.h"
+#include "data/holiday_store.h"
 #include "tasks/task_params.h"
 
 namespace ostrel {
@@ -56,6 +57,13 @@ public:
     // Deletes one ToDo row. NextReminderTime is left as it is.
     void DeleteTask(std::int32_t TaskID);
 
+    // The holidays (ToDo rows of MesType 2).
+    HolidayStore& holidays() { return *holidays_; }
+    // A save has set an entry's reminder time: the gate follows it, and a
+    // time that is not later than the present makes the next tick run a
+    // pass (also when the save happened in the middle of one).
+    void ReminderTimeSet(DateTime showDT);
+
     // True while a reminder pass runs; the clock starts no pass then (window
     // messages handled in the middle of a pass could otherwise start one).
     bool InReminderPass() const { return passDepth_ > 0; }
@@ -75,6 +83,10 @@ private:
     int passDepth_ = 0;
     int messageDepth_ = 0;
     DateTime LastShownTime = 0.0;
+    HolidayStore* holidays_ = nullptr;
+    // The earliest due reminder time set by a save since the last pass
+    // started reading its rows; kFarFuture when none.
+    DateTime dueSinceLastPass_ = kFarFuture;
 };
 
 }  // namespace ostrel
