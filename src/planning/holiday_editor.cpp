@@ -84,11 +84,11 @@ TfrmNewHoliday::TfrmNewHoliday(HolidayStore& store, QWidget* parent)
 
     bbOk = new QPushButton(QStringLiteral("OK"), this);
     bbOk->setObjectName(QStringLiteral("bbOk"));
-    bbOk->setGeometry(84, 232, 70, 25);
+    bbOk->setGeometry(70, 231, 78, 26);
     bbOk->setDefault(true);
     bbCancel = new QPushButton(QStringLiteral("Cancel"), this);
     bbCancel->setObjectName(QStringLiteral("bbCancel"));
-    bbCancel->setGeometry(160, 232, 70, 25);
+    bbCancel->setGeometry(152, 231, 78, 26);
 
     // Every change of the box, by the user or from code, moves the spin edit.
     connect(cbRemind, &QCheckBox::toggled, this, &TfrmNewHoliday::cbRemindClick);

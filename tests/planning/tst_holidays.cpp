@@ -491,6 +491,52 @@ private slots:
         }
         SetCurrentLanguage(QStringLiteral("English"));
     }
+
+    // Screenshots for looking at: run under an X server with OSTREL_SHOTS_DIR
+    // set (QT_QPA_PLATFORM=xcb); skipped otherwise.
+    void screenshots() {
+        const QString out = qEnvironmentVariable("OSTREL_SHOTS_DIR");
+        if (out.isEmpty() || QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("set OSTREL_SHOTS_DIR and run on an X server");
+        QFile skin(QStringLiteral(OSTREL_SOURCE_DIR "/skins/ostrel.skn"));
+        QVERIFY(skin.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(skin.readAll()));
+        clock->get().setNow(at(2026, 12, 10, 10));
+        save(QStringLiteral("New Year"), QDate(2027, 1, 1), 3);
+        save(QStringLiteral("Anna's birthday"), QDate(1961, 4, 12), 7, QStringLiteral("Flowers"));
+        save(QStringLiteral("Midsummer"), QDate(2026, 6, 24), 0);
+        save(QStringLiteral("Christmas Eve with the whole family"), QDate(2026, 12, 24), 2);
+        save(QStringLiteral("Leap day"), QDate(2028, 2, 29), 1);
+        QDir().mkpath(env->dir.path() + QStringLiteral("/Languages"));
+        for (const char* lang : {"English", "Russian"}) {
+            const QString name = QString::fromLatin1(lang);
+            QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/Languages/") + name + QStringLiteral(".lng"),
+                        LanguageFilePath(name));
+            SetCurrentLanguage(name);
+            TranslateForm(list());
+            TranslateForm(editor());
+            frmClock->Holydayslist1Click();
+            list()->setCurrentRow(2);
+            list()->tbEditClick();
+            editor()->move(420, 80);
+            QVERIFY(QTest::qWaitForWindowExposed(editor()));
+            QTest::qWait(700);
+            QProcess shot;
+            shot.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
+                                                  out + QStringLiteral("/holidays-") + name + QStringLiteral(".png")});
+            QVERIFY(shot.waitForFinished(20000));
+            editor()->hide();
+            frmClock->miHolidayClick();
+            QTest::qWait(500);
+            shot.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
+                                                  out + QStringLiteral("/new-holiday-") + name + QStringLiteral(".png")});
+            QVERIFY(shot.waitForFinished(20000));
+            editor()->hide();
+            list()->hide();
+        }
+        SetCurrentLanguage(QStringLiteral("English"));
+        qApp->setStyleSheet({});
+    }
 };
 
 int main(int argc, char** argv) {
