@@ -6,6 +6,7 @@
 
 #include <QHeaderView>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/app_commands.h"
@@ -409,6 +410,34 @@ private slots:
         save(QStringLiteral("Today"), QDate(2026, 12, 10), 3);
         tick();
         QCOMPARE(shown.size(), std::size_t{1});
+    }
+
+    void savedWhileAPassRunsRemindsAtTheNextTick() {
+        clock->get().setNow(at(2026, 12, 10, 10));
+        save(QStringLiteral("Far"), QDate(2026, 12, 30), 1);
+        // A daily task falls due; while its reminder window shows, a holiday
+        // is saved inside its own window.
+        const DateTime due = at(2026, 12, 10, 10) + 0.5 / 86400.0;
+        char sqlText[300];
+        std::snprintf(sqlText, sizeof sqlText,
+                      "INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, PeriodInt, PeriodType, ElapseInt, "
+                      "ElapseType) VALUES (0, %.17g, %.17g, 'daily', 1, 3, 1, 2)",
+                      due, due);
+        ostrel::testing::execSql(dbPath().toStdString(), sqlText);
+        DataModule1->UpdateNextReminderTime();
+        int holiday = 0;
+        DataModule1->ShowReminderHook = [&](const TTaskParams& p, const QString& caption, int) {
+            shown.push_back({p.TaskID, caption, p.TaskTime});
+            if (holiday == 0) holiday = save(QStringLiteral("Soon"), QDate(2026, 12, 12), 3);
+        };
+        tick();
+        QCOMPARE(shown.size(), std::size_t{1});
+        QVERIFY(holiday > 0);
+        QVERIFY(DataModule1->NextReminderTime <= at(2026, 12, 10, 10, 0, 1));
+        tick();
+        QCOMPARE(shown.size(), std::size_t{2});
+        QCOMPARE(shown[1].id, holiday);
+        QVERIFY(qAbs(DataModule1->NextReminderTime - (at(2026, 12, 11, 10) + 0.5 / 86400.0)) < 1e-9);
     }
 
     void changedDateRemindsOnTheNewDayNotTheOld() {
