@@ -4,29 +4,36 @@
 #include "clock/clock_window.h"
 #include "planning/holiday_editor.h"
 #include "planning/holiday_list.h"
+#include "tasks/task_editor.h"
+#include "tasks/todo_list.h"
 #include "ui/app_commands.h"
 
 namespace ostrel {
 
+namespace {
+// Shows a window that exists from start-up and brings it to the front.
+void showWindow(QWidget* w) {
+    if (!w) return;
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+}  // namespace
+
 void installAppCommands() {
     setCommandHandler([](AppCommand command) {
-        if (!frmClock) return;
         switch (command) {
         case AppCommand::NewTask:
-            frmClock->miToDoClick();
+            if (frmCreateToDo) frmCreateToDo->OpenForNewTask();
             break;
         case AppCommand::ShowToDoList:
-            frmClock->miViewToDoListClick();
+            showWindow(frmToDoList);
             break;
         case AppCommand::NewHoliday:
             if (frmNewHoliday) frmNewHoliday->OpenForNewHoliday();
             break;
         case AppCommand::ShowHolidayList:
-            if (frmHolidayList) {
-                frmHolidayList->show();
-                frmHolidayList->raise();
-                frmHolidayList->activateWindow();
-            }
+            showWindow(frmHolidayList);
             break;
         case AppCommand::ShowSchedule:
             break;
@@ -37,7 +44,7 @@ void installAppCommands() {
         case AppCommand::InternetTime:
             break;
         case AppCommand::ShowSettings:
-            frmClock->miSettingClick();
+            if (frmClock) frmClock->miSettingClick();
             break;
         }
     });

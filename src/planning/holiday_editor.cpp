@@ -6,9 +6,9 @@
 
 #include "core/data/holiday_dates.h"
 #include "core/time/clock_service.h"
-#include "settings/languages.h"
+#include "base/language_texts.h"
 #include "ui/dialog_service.h"
-#include "ui/error_display.h"
+#include "ui/guarded.h"
 #include "ui/grid_style.h"
 #include "ui/locale_format.h"
 
@@ -92,14 +92,8 @@ TfrmNewHoliday::TfrmNewHoliday(HolidayStore& store, QWidget* parent)
 
     // Every change of the box, by the user or from code, moves the spin edit.
     connect(cbRemind, &QCheckBox::toggled, this, &TfrmNewHoliday::cbRemindClick);
-    connect(bbOk, &QPushButton::clicked, this, [this] {
-        try {
-            bbOkClick();
-        } catch (...) {
-            // The editor stays open with what was typed.
-            showCurrentError();
-        }
-    });
+    // An error keeps the editor open with what was typed.
+    connect(bbOk, &QPushButton::clicked, this, guarded([this] { bbOkClick(); }));
     connect(bbCancel, &QPushButton::clicked, this, &TfrmNewHoliday::bbCancelClick);
 
     cbRemind->setChecked(true);

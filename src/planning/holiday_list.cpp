@@ -8,9 +8,9 @@
 
 #include <algorithm>
 
-#include "clock/gradient_paint.h"
 #include "ui/app_commands.h"
-#include "ui/error_display.h"
+#include "ui/gradient_paint.h"
+#include "ui/guarded.h"
 #include "ui/grid_style.h"
 #include "ui/locale_format.h"
 #include "ui/tool_icons.h"
@@ -22,17 +22,6 @@ namespace {
 // Title column widths: room for the scroll bar from two rows on.
 constexpr int kTitleWidthShort = 213;
 constexpr int kTitleWidthLong = 197;
-
-// Runs a command from a button or the grid; an error goes to the default
-// error display.
-template <class F>
-void guarded(F&& f) {
-    try {
-        f();
-    } catch (...) {
-        showCurrentError();
-    }
-}
 
 }  // namespace
 
@@ -162,19 +151,19 @@ TfrmHolidayList::TfrmHolidayList(HolidayStore& store, QWidget* parent)
     layout->addWidget(grToDoList, 1);
     layout->addWidget(plBottom);
 
-    connect(tbEdit, &QToolButton::clicked, this, [this] { guarded([this] { tbEditClick(); }); });
-    connect(tbNew, &QToolButton::clicked, this, [this] { guarded([this] { tbNewClick(); }); });
-    connect(tbDelete, &QToolButton::clicked, this, [this] { guarded([this] { tbDeleteClick(); }); });
+    connect(tbEdit, &QToolButton::clicked, this, guarded(this, &TfrmHolidayList::tbEditClick));
+    connect(tbNew, &QToolButton::clicked, this, guarded(this, &TfrmHolidayList::tbNewClick));
+    connect(tbDelete, &QToolButton::clicked, this, guarded(this, &TfrmHolidayList::tbDeleteClick));
     // A double click on a cell or on the title row opens the current row;
     // outside the cells nothing happens.
-    connect(grToDoList, &QTableView::doubleClicked, this, [this] { guarded([this] { grToDoListDblClick(); }); });
+    connect(grToDoList, &QTableView::doubleClicked, this, guarded(this, &TfrmHolidayList::grToDoListDblClick));
     connect(grToDoList->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
-            [this] { guarded([this] { grToDoListDblClick(); }); });
+            guarded(this, &TfrmHolidayList::grToDoListDblClick));
     connect(dsHolidaysList, &QAbstractItemModel::modelReset, this, &TfrmHolidayList::dsHolidaysListDataChange);
     connect(grToDoList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &TfrmHolidayList::dsHolidaysListDataChange);
     // Every save or delete, from whichever window, re-reads the list.
-    connect(&store_, &HolidayStore::changed, this, [this] { guarded([this] { RefreshHolidayList(); }); });
+    connect(&store_, &HolidayStore::changed, this, guarded(this, &TfrmHolidayList::RefreshHolidayList));
 
     move(80, 80);
 }
@@ -204,7 +193,7 @@ QString TfrmHolidayList::dayMonthFormat() {
 
 void TfrmHolidayList::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!event->spontaneous()) guarded([this] { FormShow(); });
+    if (!event->spontaneous()) runGuarded([this] { FormShow(); });
 }
 
 void TfrmHolidayList::hideEvent(QHideEvent* event) {
