@@ -2,6 +2,8 @@
 
 #include "app/forms.h"
 #include "clock/clock_window.h"
+#include "planning/holiday_editor.h"
+#include "planning/holiday_list.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "contacts/address_book.h"
@@ -29,8 +31,10 @@ void installAppCommands() {
             showWindow(frmToDoList);
             break;
         case AppCommand::NewHoliday:
+            if (frmNewHoliday) frmNewHoliday->OpenForNewHoliday();
             break;
         case AppCommand::ShowHolidayList:
+            showWindow(frmHolidayList);
             break;
         case AppCommand::ShowSchedule:
             break;

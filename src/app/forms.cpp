@@ -12,6 +12,8 @@
 #include "contacts/person_viewer.h"
 #include "data/contact_store.h"
 #include "data/data_module.h"
+#include "planning/holiday_editor.h"
+#include "planning/holiday_list.h"
 #include "tasks/reminder_window.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
@@ -40,6 +42,15 @@ static void createContactForms() {
     QObject::connect(frmClock, &TfrmClock::sessionEnding, frmPersonEdit, [] {
         if (frmPersonEdit) frmPersonEdit->AllowClose = true;
     });
+TfrmNewHoliday* frmNewHoliday = nullptr;
+TfrmHolidayList* frmHolidayList = nullptr;
+
+void createHolidayForms() {
+    frmNewHoliday = new TfrmNewHoliday(DataModule1->holidays());
+    registerApplicationForm(frmNewHoliday);
+    frmHolidayList = new TfrmHolidayList(DataModule1->holidays());
+    registerApplicationForm(frmHolidayList);
+    QObject::connect(frmHolidayList, &TfrmHolidayList::editHoliday, frmNewHoliday, &TfrmNewHoliday::OpenForHoliday);
 }
 
 void createForms() {
@@ -55,6 +66,7 @@ void createForms() {
     frmToDoList = new TfrmToDoList();
     registerApplicationForm(frmToDoList);
     createContactForms();
+    createHolidayForms();
     installAppCommands();
     installHelp();
 }
@@ -71,6 +83,8 @@ void destroyForms() {
     frmAddressBook = nullptr;
     frmViewPerson = nullptr;
     frmPersonEdit = nullptr;
+    frmNewHoliday = nullptr;
+    frmHolidayList = nullptr;
     delete DataModule1;
     DataModule1 = nullptr;
 }

@@ -21,6 +21,8 @@ class TfrmToDoList;
 class TfrmAddressBook;
 class TfrmViewPerson;
 class TfrmPersonEdit;
+class TfrmNewHoliday;
+class TfrmHolidayList;
 
 extern TDataModule1* DataModule1;
 extern TfrmClock* frmClock;
@@ -31,7 +33,11 @@ extern TfrmToDoList* frmToDoList;
 extern TfrmAddressBook* frmAddressBook;
 extern TfrmViewPerson* frmViewPerson;
 extern TfrmPersonEdit* frmPersonEdit;
+extern TfrmNewHoliday* frmNewHoliday;
+extern TfrmHolidayList* frmHolidayList;
 
+// The holidays list and the holiday editor on DataModule1, wired together.
+void createHolidayForms();
 // Creates the data module and then every window, in the fixed order.
 void createForms();
 // Destroys the windows, the most recently created first, then the data

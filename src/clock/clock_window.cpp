@@ -340,9 +340,15 @@ void TfrmClock::miViewToDoListClick() {
 
 // The windows these open come with their own parts of the program, which
 // fill these handlers in.
-void TfrmClock::miHolidayClick() {}
 void TfrmClock::miScheduleClick() {}
-void TfrmClock::Holydayslist1Click() {}
+void TfrmClock::Holydayslist1Click() {
+    runCommand(AppCommand::ShowHolidayList);
+}
+
+void TfrmClock::miHolidayClick() {
+    runCommand(AppCommand::NewHoliday);
+}
+
 void TfrmClock::miPocketBookClick() {}
 void TfrmClock::miSMTPClockCorrClick() {}
 

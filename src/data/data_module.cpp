@@ -125,6 +125,8 @@ TDataModule1::TDataModule1(const QString& databasePath, QObject* parent) : QObje
     connTAMO.setPath(databasePath.toStdString());
     tasks_ = std::make_unique<TaskStore>(connTAMO);
     contacts_ = std::make_unique<ContactStore>(connTAMO);
+    holidays_ = std::make_unique<HolidayStore>(connTAMO);
+    connect(holidays_.get(), &HolidayStore::reminderTimeChanged, this, &TDataModule1::ReminderTimeSet);
 }
 
 TDataModule1::~TDataModule1() = default;
@@ -141,6 +143,14 @@ void TDataModule1::UpdateNextReminderTime() {
     q.add("WHERE ShowDT > Now()");
     q.open();
     NextReminderTime = q.recNo() > 0 ? q.asDateTime("FirstShowDT") : kFarFuture;
+    // A reminder made due by a save and not yet read by a pass keeps the
+    // gate open.
+    NextReminderTime = std::min(NextReminderTime, dueSinceLastPass_);
+}
+
+void TDataModule1::ReminderTimeSet(DateTime showDT) {
+    if (showDT <= clock().now()) dueSinceLastPass_ = std::min(dueSinceLastPass_, showDT);
+    UpdateNextReminderTime();
 }
 
 void TDataModule1::InitReminders() {
@@ -246,6 +256,8 @@ void TDataModule1::ShowIfActive(const RegularRow& row, DateTime T, bool Always, 
 
 void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup) {
     const PassScope pass(*this);
+    // Every row made due by a save so far is read now.
+    dueSinceLastPass_ = kFarFuture;
     sql::Query q(connTAMO);
     q.add("SELECT *");
     q.add("FROM ToDo");

@@ -13,6 +13,7 @@
 #include "core/data/sql/connection.h"
 #include "core/data/sql/query.h"
 #include "core/time/datetime.h"
+#include "data/holiday_store.h"
 #include "data/task_params.h"
 #include "data/contact_store.h"
 #include "data/task_store.h"
@@ -72,6 +73,13 @@ public:
     // it is.
     void DeleteTask(std::int32_t TaskID);
 
+    // The holidays (ToDo rows of MesType 2).
+    HolidayStore& holidays() { return *holidays_; }
+    // A save has set an entry's reminder time: the gate follows it, and a
+    // time that is not later than the present makes the next tick run a
+    // pass (also when the save happened in the middle of one).
+    void ReminderTimeSet(DateTime showDT);
+
     // True while a reminder pass runs; the clock starts no pass then (window
     // messages handled in the middle of a pass could otherwise start one).
     bool InReminderPass() const { return passDepth_ > 0; }
@@ -94,6 +102,10 @@ private:
     DateTime LastShownTime = 0.0;
     std::unique_ptr<TaskStore> tasks_;
     std::unique_ptr<ContactStore> contacts_;
+    std::unique_ptr<HolidayStore> holidays_;
+    // The earliest due reminder time set by a save since the last pass
+    // started reading its rows; kFarFuture when none.
+    DateTime dueSinceLastPass_ = kFarFuture;
 };
 
 // The program's data module, created first at start-up by the application.
