@@ -2,12 +2,25 @@
 
 #include "app/forms.h"
 #include "clock/clock_window.h"
+#include "timesync/internet_time.h"
 #include "ui/app_commands.h"
+
+#include <QPointer>
 
 namespace ostrel {
 
 void installAppCommands() {
-    setCommandHandler([](AppCommand command) {
+    // The Internet time correction lives as long as the clock window; its
+    // menu item is off while a correction runs.
+    QPointer<InternetTimeCorrection> timeCorrection;
+    if (frmClock) {
+        timeCorrection = new InternetTimeCorrection(frmClock);
+        QPointer<QAction> item = frmClock->miSMTPClockCorr;
+        QObject::connect(timeCorrection, &InternetTimeCorrection::runningChanged, frmClock, [item](bool running) {
+            if (item) item->setEnabled(!running);
+        });
+    }
+    setCommandHandler([timeCorrection](AppCommand command) {
         if (!frmClock) return;
         switch (command) {
         case AppCommand::NewTask:
@@ -27,6 +40,7 @@ void installAppCommands() {
         case AppCommand::ShowPocketBook:
             break;
         case AppCommand::InternetTime:
+            if (timeCorrection) timeCorrection->start();
             break;
         case AppCommand::ShowSettings:
             frmClock->miSettingClick();

@@ -28,6 +28,7 @@
 #include "settings/settings_dialog.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
+#include "ui/app_commands.h"
 #include "ui/dialog_service.h"
 #include "tasks/reminder_window.h"
 #include "ui/error_display.h"
@@ -362,10 +363,14 @@ void TfrmClock::miScheduleClick() {}
 void TfrmClock::Holydayslist1Click() {}
 void TfrmClock::miAddresBookClick() {}
 void TfrmClock::miPocketBookClick() {}
-void TfrmClock::miSMTPClockCorrClick() {}
 
 void TfrmClock::miCalculatorClick() {
     startCalculator();
+}
+
+void TfrmClock::miSMTPClockCorrClick() {
+    // The application disables the item while a correction runs.
+    runCommand(AppCommand::InternetTime);
 }
 
 void TfrmClock::miManualTimeCorrClick() {

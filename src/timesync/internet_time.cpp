@@ -1,0 +1,108 @@
+#include "timesync/internet_time.h"
+
+#include <QPointer>
+
+#include <cmath>
+
+#include "settings/languages.h"
+#include "settings/settings_file.h"
+#include "ui/dialog_service.h"
+#include "ui/error_display.h"
+
+namespace ostrel {
+
+namespace {
+const QString kCaption = QStringLiteral("Ostrel Organizer");
+}
+
+std::optional<std::vector<TimeServer>> configuredTimeServers() {
+    std::vector<TimeServer> servers;
+    const bool read = withSettingsFile([&servers](IniFile& ini) {
+        if (const auto text = ini.findValue("InternetTime", "Servers")) servers = parseTimeServers(*text);
+    });
+    if (!read) return std::nullopt;
+    return servers.empty() ? defaultTimeServers() : servers;
+}
+
+InternetTimeCorrection::InternetTimeCorrection(QObject* parent)
+    : InternetTimeCorrection(systemHostResolver(), systemClockSetter(), parent) {}
+
+InternetTimeCorrection::InternetTimeCorrection(HostResolver& resolver, SystemClockSetter& setter, QObject* parent)
+    : QObject(parent), client_(resolver, this), setter_(&setter) {
+    connect(&client_, &SntpClient::finished, this, &InternetTimeCorrection::exchangeFinished);
+}
+
+void InternetTimeCorrection::start() {
+    if (running_) return;
+    try {
+        const auto servers = configuredTimeServers();
+        if (!servers) return;  // reported by the settings helper
+        setRunning(true);
+        client_.start(*servers);
+    } catch (...) {
+        setRunning(false);
+        showCurrentError();
+    }
+}
+
+void InternetTimeCorrection::exchangeFinished(const QList<double>& offsetsMs) {
+    try {
+        const auto mean = meanOffsetMs(std::vector<double>(offsetsMs.begin(), offsetsMs.end()));
+        if (!mean) {
+            showMessage(GetLangMessage(QStringLiteral("CorrectionNotPossible")), kCaption, MsgIcon::None, MsgOk);
+            setRunning(false);
+            return;
+        }
+        const OffsetDisplay shown = offsetForDisplay(*mean);
+        const QString text = FormatMessageText(GetLangMessage(QStringLiteral("TimeOffsetIs")),
+                                               {QVariant::fromValue<qlonglong>(shown.seconds), shown.milliseconds});
+        if (showMessage(text, kCaption, MsgIcon::Question, MsgYes | MsgNo) != MsgYes) {
+            setRunning(false);
+            return;
+        }
+        // Counted from the moment of the answer.
+        QPointer<InternetTimeCorrection> self(this);
+        setter_->step(std::llround(*mean * 1000.0), [self](const ClockStepResult& result) {
+            if (self) self->stepDone(result);
+        });
+    } catch (...) {
+        setRunning(false);
+        showCurrentError();
+    }
+}
+
+void InternetTimeCorrection::stepDone(const ClockStepResult& result) {
+    try {
+        QString key;
+        switch (result.status) {
+        case ClockStepStatus::Done:
+            break;
+        case ClockStepStatus::NoPermission:
+            key = QStringLiteral("TimeSetNoPermission");
+            break;
+        case ClockStepStatus::AutomaticSync:
+            key = QStringLiteral("TimeSetAutomaticSync");
+            break;
+        case ClockStepStatus::Refused:
+            key = QStringLiteral("TimeSetRefused");
+            break;
+        case ClockStepStatus::Unavailable:
+            key = QStringLiteral("TimeSetUnavailable");
+            break;
+        }
+        if (!key.isEmpty())
+            showMessage(FormatMessageText(GetLangMessage(key), {result.detail}), kCaption, MsgIcon::Warning, MsgOk);
+        setRunning(false);
+    } catch (...) {
+        setRunning(false);
+        showCurrentError();
+    }
+}
+
+void InternetTimeCorrection::setRunning(bool running) {
+    if (running_ == running) return;
+    running_ = running;
+    emit runningChanged(running);
+}
+
+}  // namespace ostrel
