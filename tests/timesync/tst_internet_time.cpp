@@ -2,6 +2,8 @@
 // with chosen answers, a fake resolver where names matter, a recording clock
 // setter (the real clock is never touched) and the recorded message boxes.
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -360,6 +362,41 @@ private slots:
         QCOMPARE(e.dialogs.texts().size(), 2);
         QVERIFY2(e.dialogs.texts()[0].contains(QStringLiteral("на 61 с 250 мс")), qPrintable(e.dialogs.texts()[0]));
         QVERIFY(e.dialogs.texts()[1].startsWith(QStringLiteral("Системное время не изменено")));
+    }
+
+    // The question box as the user sees it, in English and Russian, saved
+    // as pictures into $OSTREL_SCREENSHOTS (run on a real X server); the
+    // answer is No.
+    void questionBoxScreenshots() {
+        const QString folder = qEnvironmentVariable("OSTREL_SCREENSHOTS");
+        if (folder.isEmpty()) QSKIP("OSTREL_SCREENSHOTS is not set");
+        for (const QString& language : {QStringLiteral("English"), QStringLiteral("Russian")}) {
+            Env e;
+            SetCurrentLanguage(language);
+            FakeSntpServer s({offset(-61250)});
+            e.servers({s.entry()});
+            setDialogService(nullptr);  // the real message boxes
+            QString saved;
+            QTimer poll;
+            poll.setInterval(100);
+            QObject::connect(&poll, &QTimer::timeout, [&] {
+                QWidget* box = QApplication::activeModalWidget();
+                if (!box || !box->isVisible() || !saved.isEmpty()) return;
+                saved = folder + QStringLiteral("/question-%1.png").arg(language);
+                QTest::qWait(300);
+                box->grab().save(saved);
+                for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+                    if (b->text().contains(QLatin1String("No"))) b->click();
+            });
+            poll.start();
+            InternetTimeCorrection c;
+            c.start();
+            QTRY_VERIFY_WITH_TIMEOUT(!c.isRunning(), 20000);
+            setDialogService(&e.dialogs);
+            QVERIFY(!saved.isEmpty());
+            QVERIFY(e.setter.steps.empty());
+        }
+        SetCurrentLanguage(QStringLiteral("English"));
     }
 };
 
