@@ -2,12 +2,24 @@
 
 #include "app/forms.h"
 #include "clock/clock_window.h"
+#include "tasks/task_editor.h"
+#include "tasks/todo_list.h"
 #include "timesync/internet_time.h"
 #include "ui/app_commands.h"
 
 #include <QPointer>
 
 namespace ostrel {
+
+namespace {
+// Shows a window that exists from start-up and brings it to the front.
+void showWindow(QWidget* w) {
+    if (!w) return;
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+}  // namespace
 
 void installAppCommands() {
     // The Internet time correction lives as long as the clock window; its
@@ -21,13 +33,12 @@ void installAppCommands() {
         });
     }
     setCommandHandler([timeCorrection](AppCommand command) {
-        if (!frmClock) return;
         switch (command) {
         case AppCommand::NewTask:
-            frmClock->miToDoClick();
+            if (frmCreateToDo) frmCreateToDo->OpenForNewTask();
             break;
         case AppCommand::ShowToDoList:
-            frmClock->miViewToDoListClick();
+            showWindow(frmToDoList);
             break;
         case AppCommand::NewHoliday:
             break;
@@ -43,7 +54,7 @@ void installAppCommands() {
             if (timeCorrection) timeCorrection->start();
             break;
         case AppCommand::ShowSettings:
-            frmClock->miSettingClick();
+            if (frmClock) frmClock->miSettingClick();
             break;
         }
     });

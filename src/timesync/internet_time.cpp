@@ -4,10 +4,10 @@
 
 #include <cmath>
 
-#include "settings/languages.h"
-#include "settings/settings_file.h"
+#include "base/language_texts.h"
 #include "ui/dialog_service.h"
-#include "ui/error_display.h"
+#include "ui/guarded.h"
+#include "ui/settings_file.h"
 
 namespace ostrel {
 
@@ -34,19 +34,17 @@ InternetTimeCorrection::InternetTimeCorrection(HostResolver& resolver, SystemClo
 
 void InternetTimeCorrection::start() {
     if (running_) return;
-    try {
+    const bool ok = runGuarded([this] {
         const auto servers = configuredTimeServers();
         if (!servers) return;  // reported by the settings helper
         setRunning(true);
         client_.start(*servers);
-    } catch (...) {
-        setRunning(false);
-        showCurrentError();
-    }
+    });
+    if (!ok) setRunning(false);
 }
 
 void InternetTimeCorrection::exchangeFinished(const QList<double>& offsetsMs) {
-    try {
+    const bool ok = runGuarded([&] {
         const auto mean = meanOffsetMs(std::vector<double>(offsetsMs.begin(), offsetsMs.end()));
         if (!mean) {
             showMessage(GetLangMessage(QStringLiteral("CorrectionNotPossible")), kCaption, MsgIcon::None, MsgOk);
@@ -65,14 +63,12 @@ void InternetTimeCorrection::exchangeFinished(const QList<double>& offsetsMs) {
         setter_->step(std::llround(*mean * 1000.0), [self](const ClockStepResult& result) {
             if (self) self->stepDone(result);
         });
-    } catch (...) {
-        setRunning(false);
-        showCurrentError();
-    }
+    });
+    if (!ok) setRunning(false);
 }
 
 void InternetTimeCorrection::stepDone(const ClockStepResult& result) {
-    try {
+    const bool ok = runGuarded([&] {
         QString key;
         switch (result.status) {
         case ClockStepStatus::Done:
@@ -93,10 +89,8 @@ void InternetTimeCorrection::stepDone(const ClockStepResult& result) {
         if (!key.isEmpty())
             showMessage(FormatMessageText(GetLangMessage(key), {result.detail}), kCaption, MsgIcon::Warning, MsgOk);
         setRunning(false);
-    } catch (...) {
-        setRunning(false);
-        showCurrentError();
-    }
+    });
+    if (!ok) setRunning(false);
 }
 
 void InternetTimeCorrection::setRunning(bool running) {

@@ -20,7 +20,7 @@
 #include "fake_sntp_server.h"
 #include "globals.h"
 #include "recording_dialogs.h"
-#include "settings/languages.h"
+#include "base/language_texts.h"
 #include "timesync/internet_time.h"
 #include "ui/app_commands.h"
 
