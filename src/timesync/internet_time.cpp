@@ -7,7 +7,7 @@
 #include "base/language_texts.h"
 #include "ui/dialog_service.h"
 #include "ui/guarded.h"
-#include "ui/settings_file.h"
+#include "ui/settings_model.h"
 
 namespace ostrel {
 
@@ -16,11 +16,12 @@ const QString kCaption = QStringLiteral("Ostrel Organizer");
 }
 
 std::optional<std::vector<TimeServer>> configuredTimeServers() {
-    std::vector<TimeServer> servers;
-    const bool read = withSettingsFile([&servers](IniFile& ini) {
-        if (const auto text = ini.findValue("InternetTime", "Servers")) servers = parseTimeServers(*text);
-    });
-    if (!read) return std::nullopt;
+    const QString section = QStringLiteral("InternetTime");
+    const QString key = QStringLiteral("Servers");
+    SettingsModel& s = settings();
+    s.declare(section, key, QString());
+    if (!s.load(section)) return std::nullopt;
+    const std::vector<TimeServer> servers = parseTimeServers(s.value(section, key).toString().toStdString());
     return servers.empty() ? defaultTimeServers() : servers;
 }
 
