@@ -171,7 +171,7 @@ void TDataModule1::RunTickPass() {
     }
 }
 
-void TDataModule1::showReminder(const TTaskParams& params, const QString& caption, std::uint8_t cascadeIndex) {
+void TDataModule1::openReminderWindow(const TTaskParams& params, const QString& caption, std::uint8_t cascadeIndex) {
     if (ShowReminderHook) ShowReminderHook(params, caption, 20 * cascadeIndex);
 }
 
@@ -208,7 +208,7 @@ void TDataModule1::CheckOnceTasks(std::uint8_t& CascadeIndex) {
             params.TaskTitle = textOf(q, "Title");
             params.TaskComment = textOf(q, "Comment");
             params.TaskTime = showDT;
-            showReminder(params, GetLangMessage(QStringLiteral("OnceTask")), CascadeIndex);
+            openReminderWindow(params, GetLangMessage(QStringLiteral("OnceTask")), CascadeIndex);
             ++CascadeIndex;
         }
         q.edit();
@@ -237,7 +237,7 @@ void TDataModule1::ShowIfActive(const RegularRow& row, DateTime T, bool Always, 
         key = QStringLiteral("RegularTask");
         params.TaskTime = T;
     }
-    showReminder(params, GetLangMessage(key), CascadeIndex);
+    openReminderWindow(params, GetLangMessage(key), CascadeIndex);
     processPendingMessages();
     ++CascadeIndex;
     if (Always) LastShownTime = T;
@@ -284,7 +284,7 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
                 params.TaskTitle = row.Title;
                 params.TaskComment = row.Comment;
                 params.TaskTime = row.ShowDT;
-                showReminder(params, GetLangMessage(QStringLiteral("OnceTask")), CascadeIndex);
+                openReminderWindow(params, GetLangMessage(QStringLiteral("OnceTask")), CascadeIndex);
                 ++CascadeIndex;
             }
             q.edit();
@@ -352,7 +352,7 @@ void TDataModule1::ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, 
 }
 
 void TDataModule1::DeleteTask(std::int32_t TaskID) {
-    tasks_->deleteTask(TaskID);
+    tasks_->removeTask(TaskID);
 }
 
 }  // namespace ostrel
