@@ -23,10 +23,11 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # The whole tree is built with the sanitizers so that the code under test is
-# instrumented too (libFuzzer's coverage comes from -fsanitize=fuzzer-no-link).
+# instrumented too (libFuzzer's coverage comes from -fsanitize=fuzzer-no-link);
+# undefined behaviour anywhere stops the run rather than only being printed.
 CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DOSTREL_BUILD_TESTS=OFF -DOSTREL_BUILD_FUZZERS=ON \
-  "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer"
+  "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then

@@ -7,7 +7,10 @@
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "contacts/address_book.h"
+#include "timesync/internet_time.h"
 #include "ui/app_commands.h"
+
+#include <QPointer>
 
 namespace ostrel {
 
@@ -22,7 +25,17 @@ void showWindow(QWidget* w) {
 }  // namespace
 
 void installAppCommands() {
-    setCommandHandler([](AppCommand command) {
+    // The Internet time correction lives as long as the clock window; its
+    // menu item is off while a correction runs.
+    QPointer<InternetTimeCorrection> timeCorrection;
+    if (frmClock) {
+        timeCorrection = new InternetTimeCorrection(frmClock);
+        QPointer<QAction> item = frmClock->miSMTPClockCorr;
+        QObject::connect(timeCorrection, &InternetTimeCorrection::runningChanged, frmClock, [item](bool running) {
+            if (item) item->setEnabled(!running);
+        });
+    }
+    setCommandHandler([timeCorrection](AppCommand command) {
         switch (command) {
         case AppCommand::NewTask:
             if (frmCreateToDo) frmCreateToDo->OpenForNewTask();
@@ -44,6 +57,7 @@ void installAppCommands() {
         case AppCommand::ShowPocketBook:
             break;
         case AppCommand::InternetTime:
+            if (timeCorrection) timeCorrection->start();
             break;
         case AppCommand::ShowSettings:
             if (frmClock) frmClock->miSettingClick();

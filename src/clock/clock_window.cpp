@@ -350,7 +350,6 @@ void TfrmClock::miHolidayClick() {
 }
 
 void TfrmClock::miPocketBookClick() {}
-void TfrmClock::miSMTPClockCorrClick() {}
 
 void TfrmClock::miAddresBookClick() {
     runCommand(AppCommand::ShowAddressBook);
@@ -358,6 +357,11 @@ void TfrmClock::miAddresBookClick() {
 
 void TfrmClock::miCalculatorClick() {
     startCalculator();
+}
+
+void TfrmClock::miSMTPClockCorrClick() {
+    // The application disables the item while a correction runs.
+    runCommand(AppCommand::InternetTime);
 }
 
 void TfrmClock::miManualTimeCorrClick() {
