@@ -2,6 +2,7 @@
 
 #include "app/forms.h"
 #include "clock/clock_window.h"
+#include "notes/pocket_book.h"
 #include "ui/app_commands.h"
 
 namespace ostrel {
@@ -25,6 +26,11 @@ void installAppCommands() {
         case AppCommand::ShowAddressBook:
             break;
         case AppCommand::ShowPocketBook:
+            if (frmPocketBook) {
+                frmPocketBook->show();
+                frmPocketBook->raise();
+                frmPocketBook->activateWindow();
+            }
             break;
         case AppCommand::InternetTime:
             break;

@@ -6,6 +6,8 @@
 
 #include "clock/clock_window.h"
 #include "data/data_module.h"
+#include "notes/pocket_book.h"
+#include "settings/settings_dialog.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "ui/app_commands.h"
@@ -17,6 +19,7 @@ TfrmClock* frmClock = nullptr;
 TfrmSettings* frmSettings = nullptr;
 TfrmCreateToDo* frmCreateToDo = nullptr;
 TfrmToDoList* frmToDoList = nullptr;
+TfrmPocketBook* frmPocketBook = nullptr;
 
 namespace {
 std::vector<QWidget*> g_forms;
@@ -41,6 +44,17 @@ void createForms() {
     registerApplicationForm(frmCreateToDo);
     frmToDoList = new TfrmToDoList();
     registerApplicationForm(frmToDoList);
+    frmPocketBook = new TfrmPocketBook();
+    registerApplicationForm(frmPocketBook);
+    // The settings dialog changes the pocket book's colours live.
+    if (frmSettings) {
+        frmSettings->applyPocketBookColor = [](const QColor& c) {
+            if (frmPocketBook) frmPocketBook->setEditorColor(c);
+        };
+        frmSettings->applyPocketBookFontColor = [](const QColor& c) {
+            if (frmPocketBook) frmPocketBook->setEditorFontColor(c);
+        };
+    }
     installAppCommands();
 }
 
@@ -52,6 +66,7 @@ void destroyForms() {
     frmClock = nullptr;
     frmCreateToDo = nullptr;
     frmToDoList = nullptr;
+    frmPocketBook = nullptr;
     delete DataModule1;
     DataModule1 = nullptr;
 }

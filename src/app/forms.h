@@ -14,6 +14,7 @@ class TfrmClock;
 class TfrmSettings;
 class TfrmCreateToDo;
 class TfrmToDoList;
+class TfrmPocketBook;
 
 extern TDataModule1* DataModule1;
 extern TfrmClock* frmClock;
@@ -21,6 +22,7 @@ extern TfrmClock* frmClock;
 extern TfrmSettings* frmSettings;
 extern TfrmCreateToDo* frmCreateToDo;
 extern TfrmToDoList* frmToDoList;
+extern TfrmPocketBook* frmPocketBook;
 
 // Windows owned by the application, in creation order (the ones the
 // language switch translates together).

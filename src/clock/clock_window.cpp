@@ -31,6 +31,7 @@
 #include "ui/dialog_service.h"
 #include "tasks/reminder_window.h"
 #include "ui/error_display.h"
+#include "ui/app_commands.h"
 #include "ui/help_link.h"
 #include "ui/locale_format.h"
 
@@ -361,8 +362,11 @@ void TfrmClock::miHolidayClick() {}
 void TfrmClock::miScheduleClick() {}
 void TfrmClock::Holydayslist1Click() {}
 void TfrmClock::miAddresBookClick() {}
-void TfrmClock::miPocketBookClick() {}
 void TfrmClock::miSMTPClockCorrClick() {}
+
+void TfrmClock::miPocketBookClick() {
+    runCommand(AppCommand::ShowPocketBook);
+}
 
 void TfrmClock::miCalculatorClick() {
     startCalculator();

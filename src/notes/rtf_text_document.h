@@ -1,0 +1,30 @@
+#pragma once
+// Between the notes' RTF document model and the editor's QTextDocument.
+
+#include <QByteArray>
+#include <QTextDocument>
+
+#include "core/notes/rtf_document.h"
+#include "core/notes/rtf_reader.h"
+
+namespace ostrel {
+
+// The text document as the RTF writer takes it. Every run carries its
+// resolved font name and size (the document's default where the text has
+// none); colours are written only where the text has its own.
+rtf::Document rtfModelOf(const QTextDocument& document);
+
+// Replaces the text document's content with the model's (one undo step is
+// not kept: the undo history is cleared).
+void setRtfModel(QTextDocument& document, const rtf::Document& model);
+
+// Reads RTF into the document; returns how the reading went. The document
+// holds what could be read, whatever the status.
+rtf::ReadStatus readRtf(QTextDocument& document, const QByteArray& bytes);
+
+// The whole document as RTF.
+QByteArray writeRtf(const QTextDocument& document);
+// The model as RTF, with the font the document uses by default.
+QByteArray writeRtf(const rtf::Document& model, const QString& defaultFamily);
+
+}  // namespace ostrel
