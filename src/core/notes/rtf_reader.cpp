@@ -52,6 +52,12 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+std::string trimmed(const std::string& s) {
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
 enum class Dest { Text, Skip, FontTable, ColorTable, ListLevel, ListText };
 
 struct State {
@@ -280,7 +286,7 @@ private:
         CharFormat f;
         const int fi = s.font < 0 ? defaultFont_ : s.font;
         auto it = fonts_.find(fi);
-        if (it != fonts_.end()) f.font = it->second.name;
+        if (it != fonts_.end()) f.font = trimmed(it->second.name);
         f.halfPoints = s.halfPoints;
         f.bold = s.bold;
         f.italic = s.italic;

@@ -94,13 +94,20 @@ void appendText(std::string& out, std::string_view text, bool& needDelimiter) {
     }
 }
 
-// A font name in the font table (";" would end it).
-void appendFontName(std::string& out, std::string_view name) {
+// A font name as the font table can hold it: no ";" (it ends the name), no
+// control characters, no blanks around it.
+std::string cleanFontName(std::string_view name) {
     std::string cleaned;
     for (char c : name)
-        if (c != ';') cleaned += c;
+        if (c != ';' && static_cast<unsigned char>(c) >= 0x20) cleaned += c;
+    const auto first = cleaned.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return cleaned.substr(first, cleaned.find_last_not_of(' ') - first + 1);
+}
+
+void appendFontName(std::string& out, std::string_view name) {
     bool delim = false;
-    appendText(out, cleaned, delim);
+    appendText(out, name, delim);
 }
 
 struct Emitted {
@@ -163,10 +170,12 @@ public:
             if (p.firstIndent) {
                 out += "\\fi";
                 appendInt(out, p.firstIndent);
+                needDelimiter_ = true;
             }
             if (p.leftIndent) {
                 out += "\\li";
                 appendInt(out, p.leftIndent);
+                needDelimiter_ = true;
             }
             for (const Run& r : p.runs) {
                 if (r.text.empty()) continue;
@@ -183,8 +192,9 @@ public:
 
 private:
     int fontIndex(const std::string& name) const {
-        if (name.empty()) return 0;
-        auto it = fontIds_.find(name);
+        const std::string clean = cleanFontName(name);
+        if (clean.empty()) return 0;
+        auto it = fontIds_.find(clean);
         return it == fontIds_.end() ? 0 : it->second;
     }
     int colorIndex(const std::optional<Rgb>& c) const {
@@ -195,16 +205,18 @@ private:
     }
 
     void addFont(const std::string& name) {
-        if (name.empty() || fontIds_.count(name)) return;
-        fontIds_[name] = static_cast<int>(fonts_.size());
-        fonts_.push_back(name);
+        std::string clean = cleanFontName(name);
+        if (clean.empty() || fontIds_.count(clean)) return;
+        fontIds_[clean] = static_cast<int>(fonts_.size());
+        fonts_.push_back(std::move(clean));
     }
     void addColor(const std::optional<Rgb>& c) {
         if (c && std::find(colors_.begin(), colors_.end(), *c) == colors_.end()) colors_.push_back(*c);
     }
 
     void collectTables() {
-        addFont(opt_.defaultFont.empty() ? std::string("Sans Serif") : opt_.defaultFont);
+        const std::string defaultFont = cleanFontName(opt_.defaultFont);
+        addFont(defaultFont.empty() ? std::string("Sans Serif") : defaultFont);
         bool bullets = false;
         for (const Paragraph& p : doc_.paragraphs) {
             for (const Run& r : p.runs) {

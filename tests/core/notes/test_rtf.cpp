@@ -304,7 +304,7 @@ TEST(RtfWriter, DocumentsReadBackTheSame) {
     const CharFormat dejavu = fmt("DejaVu Sans", 20, true, false, true, Rgb{10, 20, 30});
     Paragraph empty = para({});
     empty.markFormat = fmt("DejaVu Sans", 40);
-    Paragraph indented = para({run("indented", plain)}, ListStyle::None, Align::Right);
+    Paragraph indented = para({run("7 indented", plain)}, ListStyle::None, Align::Right);
     indented.leftIndent = 720;
     indented.firstIndent = -360;
     struct Case {
