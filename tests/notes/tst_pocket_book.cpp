@@ -15,13 +15,17 @@
 #include <memory>
 
 #include "app/app_paths.h"
+#include "app/forms.h"
 #include "clock_env.h"
 #include "core/notes/rtf_reader.h"
 #include "fake_clock.h"
+#include "fixture_db.h"
 #include "notes/pocket_book.h"
 #include "notes/rtf_text_document.h"
 #include "recording_dialogs.h"
 #include "settings/languages.h"
+#include "settings/settings_dialog.h"
+#include "ui/app_commands.h"
 
 using namespace ostrel;
 using ostrel::testing::ClockEnv;
@@ -379,6 +383,30 @@ private slots:
         QCOMPARE(pb.tbPockerBook->isHidden(), autohide);
         // The setting is never written by the window.
         pb.close();
+    }
+
+    // The program's own wiring: the clock menu's command shows the window,
+    // the settings dialog's colour buttons change the editor at once.
+    void menuCommandAndSettingsColoursReachTheWindow() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        ostrel::testing::createOrganizerDatabase(databaseFilePath().toStdString());
+        createForms();
+        QVERIFY(frmPocketBook);
+        QCOMPARE(applicationForms().back(), static_cast<QWidget*>(frmPocketBook));
+        QVERIFY(!frmPocketBook->isVisible());
+        runCommand(AppCommand::ShowPocketBook);
+        QVERIFY(frmPocketBook->isVisible());
+        dialogs.colorAnswer = QColor(10, 20, 30);
+        frmSettings->btnBgdColorClick();
+        QCOMPARE(frmPocketBook->editorColor(), QColor(10, 20, 30));
+        dialogs.colorAnswer = QColor(200, 100, 0);
+        frmSettings->btnPBFontColorClick();
+        QCOMPARE(frmPocketBook->editorFontColor(), QColor(200, 100, 0));
+        destroyForms();
+        QVERIFY(!frmPocketBook);
+        const QByteArray ini = env.readSettings();
+        QVERIFY2(ini.contains("Color=1971210") && ini.contains("FontColor=25800"), ini.constData());
     }
 };
 
