@@ -12,7 +12,6 @@
 #include <optional>
 
 #include "core/notes/rtf_reader.h"
-#include "core/notes/rtf_writer.h"
 
 namespace ostrel {
 
@@ -86,11 +85,8 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
 }
 
 namespace {
-QByteArray encode(const rtf::Document& doc, const QString& family) {
-    rtf::WriteOptions options;
-    options.defaultFont = family.toStdString();
-    const std::string out = rtf::write(doc, options);
-    return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
+QByteArray encode(const RtfSnapshot& snapshot) {
+    return writeRtf(snapshot.document(), snapshot.defaultFamily);
 }
 }  // namespace
 
@@ -100,7 +96,7 @@ struct NotesSaver::Shared {
     std::mutex mutex;
     std::condition_variable idle;
     bool running = false;
-    std::optional<std::pair<rtf::Document, QString>> waiting;
+    std::optional<RtfSnapshot> waiting;
 };
 
 NotesSaver::NotesSaver(QString path, QObject* parent)
@@ -115,10 +111,10 @@ bool NotesSaver::busy() const {
     return shared_->running || shared_->waiting.has_value();
 }
 
-void NotesSaver::saveInBackground(rtf::Document snapshot, QString defaultFamily) {
+void NotesSaver::saveInBackground(RtfSnapshot snapshot) {
     {
         std::lock_guard lock(shared_->mutex);
-        shared_->waiting.emplace(std::move(snapshot), std::move(defaultFamily));
+        shared_->waiting.emplace(std::move(snapshot));
         if (shared_->running) return;
         shared_->running = true;
     }
@@ -131,7 +127,7 @@ void NotesSaver::startNext() {
     const QString path = path_;
     QThreadPool::globalInstance()->start([shared, self, path] {
         for (;;) {
-            std::pair<rtf::Document, QString> job;
+            RtfSnapshot job;
             {
                 std::lock_guard lock(shared->mutex);
                 if (!shared->waiting) {
@@ -143,7 +139,7 @@ void NotesSaver::startNext() {
                 shared->waiting.reset();
             }
             QString error;
-            const bool ok = writeFileAtomically(path, encode(job.first, job.second), &error);
+            const bool ok = writeFileAtomically(path, encode(job), &error);
             // The saver lives until the worker is idle, so self is valid
             // here; the signal is delivered on the saver's thread.
             QMetaObject::invokeMethod(
@@ -157,14 +153,14 @@ void NotesSaver::waitForIdle() {
     shared_->idle.wait(lock, [&] { return !shared_->running && !shared_->waiting; });
 }
 
-bool NotesSaver::saveNow(const rtf::Document& snapshot, const QString& defaultFamily, QString* error) {
+bool NotesSaver::saveNow(const RtfSnapshot& snapshot, QString* error) {
     {
         // A newer snapshot replaces the one waiting.
         std::unique_lock lock(shared_->mutex);
         shared_->waiting.reset();
         shared_->idle.wait(lock, [&] { return !shared_->running; });
     }
-    return writeFileAtomically(path_, encode(snapshot, defaultFamily), error);
+    return writeFileAtomically(path_, encode(snapshot), error);
 }
 
 }  // namespace ostrel

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "core/notes/rtf_document.h"
+#include "notes/rtf_text_document.h"
 
 namespace ostrel {
 
@@ -52,11 +53,12 @@ public:
 
     const QString& path() const { return path_; }
 
-    // Queues the snapshot for writing and returns at once.
-    void saveInBackground(rtf::Document snapshot, QString defaultFamily);
+    // Queues the snapshot for writing and returns at once; the snapshot is
+    // encoded on the worker thread.
+    void saveInBackground(RtfSnapshot snapshot);
     // Writes the snapshot now, after any write in progress; returns
     // whether it was written.
-    bool saveNow(const rtf::Document& snapshot, const QString& defaultFamily, QString* error = nullptr);
+    bool saveNow(const RtfSnapshot& snapshot, QString* error = nullptr);
     // Waits for every queued write.
     void waitForIdle();
     bool busy() const;

@@ -171,6 +171,9 @@ TfrmPocketBook::TfrmPocketBook(QWidget* parent) : QWidget(parent, Qt::Tool) {
     connect(saver_.get(), &NotesSaver::saved, this, &TfrmPocketBook::saveFinished);
 
     FormCreate();
+    // Every block converted once now; later saves convert what changed.
+    snapshots_ = new RtfSnapshots(Editor->document());
+    snapshots_->take();
     // Changes made while loading are not changes of the user.
     connect(Editor->document(), &QTextDocument::contentsChanged, this, &TfrmPocketBook::notesChanged);
 }
@@ -273,7 +276,7 @@ void TfrmPocketBook::autosave() {
     dirty_ = false;
     // The snapshot is taken here; the encoding and the write run on a
     // worker thread.
-    saver_->saveInBackground(rtfModelOf(*Editor->document()), Editor->document()->defaultFont().family());
+    saver_->saveInBackground(snapshots_->take());
 }
 
 bool TfrmPocketBook::saveNotes() {
@@ -281,8 +284,7 @@ bool TfrmPocketBook::saveNotes() {
     if (saveBlocked_) return false;
     dirty_ = false;
     QString error;
-    const bool ok =
-        saver_->saveNow(rtfModelOf(*Editor->document()), Editor->document()->defaultFont().family(), &error);
+    const bool ok = saver_->saveNow(snapshots_->take(), &error);
     if (!ok) {
         dirty_ = true;
         reportSaveFailure(error);

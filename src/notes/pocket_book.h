@@ -19,6 +19,7 @@
 namespace ostrel {
 
 class NotesSaver;
+class RtfSnapshots;
 
 class TfrmPocketBook : public QWidget {
     Q_OBJECT
@@ -100,6 +101,7 @@ private:
     void applyColors();
 
     std::unique_ptr<NotesSaver> saver_;
+    RtfSnapshots* snapshots_ = nullptr;
     bool dirty_ = false;
     bool saveBlocked_ = false;    // the file could not be read nor kept aside
     bool failureReported_ = false;

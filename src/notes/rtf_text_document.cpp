@@ -75,50 +75,111 @@ rtf::Align modelAlign(Qt::Alignment a) {
 
 }  // namespace
 
-rtf::Document rtfModelOf(const QTextDocument& document) {
-    rtf::Document out;
-    const QFont defaultFont = document.defaultFont();
+namespace {
+
+using FormatCache = QHash<int, rtf::CharFormat>;
+
+rtf::Paragraph paragraphOf(const QTextBlock& block, const QFont& defaultFont, FormatCache& formats) {
     // Documents share a few formats among many fragments.
-    QHash<int, rtf::CharFormat> formats;
     auto formatOf = [&](int index, const QTextCharFormat& f) -> const rtf::CharFormat& {
         auto it = formats.find(index);
         if (it == formats.end()) it = formats.insert(index, modelFormat(f, defaultFont));
         return *it;
     };
-    out.paragraphs.reserve(static_cast<std::size_t>(document.blockCount()));
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        rtf::Paragraph p;
-        const QTextBlockFormat bf = block.blockFormat();
-        p.align = modelAlign(bf.alignment());
-        if (const QTextList* list = block.textList()) {
-            const auto style = list->format().style();
-            p.list = style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
-                             style == QTextListFormat::ListSquare
-                         ? rtf::ListStyle::Bullet
-                         : rtf::ListStyle::Decimal;
-            p.leftIndent = kListLeftIndent;
-            p.firstIndent = kListFirstIndent;
-        } else {
-            p.leftIndent = static_cast<int>(std::lround(bf.leftMargin() * kTwipsPerPixel));
-            p.firstIndent = static_cast<int>(std::lround(bf.textIndent() * kTwipsPerPixel));
-        }
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment frag = it.fragment();
-            if (!frag.isValid()) continue;
-            QString text = frag.text();
-            // Embedded objects have no text to keep.
-            text.remove(QChar::ObjectReplacementCharacter);
-            if (text.isEmpty()) continue;
-            const rtf::CharFormat& f = formatOf(frag.charFormatIndex(), frag.charFormat());
-            std::string utf8 = text.toStdString();
-            if (!p.runs.empty() && p.runs.back().format == f)
-                p.runs.back().text += utf8;
-            else
-                p.runs.push_back(rtf::Run{f, std::move(utf8)});
-        }
-        p.markFormat = formatOf(block.charFormatIndex(), block.charFormat());
-        out.paragraphs.push_back(std::move(p));
+    rtf::Paragraph p;
+    const QTextBlockFormat bf = block.blockFormat();
+    p.align = modelAlign(bf.alignment());
+    if (const QTextList* list = block.textList()) {
+        const auto style = list->format().style();
+        p.list = style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
+                         style == QTextListFormat::ListSquare
+                     ? rtf::ListStyle::Bullet
+                     : rtf::ListStyle::Decimal;
+        p.leftIndent = kListLeftIndent;
+        p.firstIndent = kListFirstIndent;
+    } else {
+        p.leftIndent = static_cast<int>(std::lround(bf.leftMargin() * kTwipsPerPixel));
+        p.firstIndent = static_cast<int>(std::lround(bf.textIndent() * kTwipsPerPixel));
     }
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment frag = it.fragment();
+        if (!frag.isValid()) continue;
+        QString text = frag.text();
+        // Embedded objects have no text to keep.
+        text.remove(QChar::ObjectReplacementCharacter);
+        if (text.isEmpty()) continue;
+        const rtf::CharFormat& f = formatOf(frag.charFormatIndex(), frag.charFormat());
+        std::string utf8 = text.toStdString();
+        if (!p.runs.empty() && p.runs.back().format == f)
+            p.runs.back().text += utf8;
+        else
+            p.runs.push_back(rtf::Run{f, std::move(utf8)});
+    }
+    p.markFormat = formatOf(block.charFormatIndex(), block.charFormat());
+    return p;
+}
+
+// A block's paragraph as last converted; dropped when the block changes.
+class CachedParagraph : public QTextBlockUserData {
+public:
+    explicit CachedParagraph(std::shared_ptr<const rtf::Paragraph> p) : paragraph(std::move(p)) {}
+    std::shared_ptr<const rtf::Paragraph> paragraph;
+};
+
+}  // namespace
+
+rtf::Document rtfModelOf(const QTextDocument& document) {
+    rtf::Document out;
+    const QFont defaultFont = document.defaultFont();
+    FormatCache formats;
+    out.paragraphs.reserve(static_cast<std::size_t>(document.blockCount()));
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        out.paragraphs.push_back(paragraphOf(block, defaultFont, formats));
+    if (out.paragraphs.empty()) out.paragraphs.emplace_back();
+    return out;
+}
+
+RtfSnapshots::RtfSnapshots(QTextDocument* document) : QObject(document), document_(document) {
+    // A document reports its changes only once it has a layout.
+    document->documentLayout();
+    connect(document, &QTextDocument::contentsChange, this, &RtfSnapshots::changed);
+}
+
+void RtfSnapshots::changed(int position, int /*removed*/, int added) {
+    // Every block the change touches is converted afresh next time
+    // (text, character formats, block formats and list membership all
+    // report their range here).
+    QTextBlock block = document_->findBlock(position);
+    const QTextBlock last = document_->findBlock(position + added);
+    while (block.isValid()) {
+        block.setUserData(nullptr);
+        if (block == last) break;
+        block = block.next();
+    }
+}
+
+RtfSnapshot RtfSnapshots::take() {
+    RtfSnapshot out;
+    out.paragraphs.reserve(static_cast<std::size_t>(document_->blockCount()));
+    const QFont defaultFont = document_->defaultFont();
+    FormatCache formats;
+    for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
+        auto* cached = static_cast<CachedParagraph*>(block.userData());
+        if (!cached) {
+            cached = new CachedParagraph(
+                std::make_shared<const rtf::Paragraph>(paragraphOf(block, defaultFont, formats)));
+            block.setUserData(cached);
+        }
+        out.paragraphs.push_back(cached->paragraph);
+    }
+    out.defaultFamily = defaultFont.family();
+    return out;
+}
+
+rtf::Document RtfSnapshot::document() const {
+    rtf::Document out;
+    out.paragraphs.reserve(paragraphs.size());
+    for (const auto& p : paragraphs) out.paragraphs.push_back(*p);
     if (out.paragraphs.empty()) out.paragraphs.emplace_back();
     return out;
 }
@@ -128,6 +189,16 @@ void setRtfModel(QTextDocument& document, const rtf::Document& model) {
     document.setUndoRedoEnabled(false);
     document.clear();
     QTextCursor c(&document);
+    // One change for the layout and the views, not one per run.
+    c.beginEditBlock();
+    // Notes use few formats; each is converted once.
+    std::vector<std::pair<const rtf::CharFormat*, QTextCharFormat>> formats;
+    auto formatOf = [&](const rtf::CharFormat& m) -> const QTextCharFormat& {
+        for (auto it = formats.rbegin(); it != formats.rend() && it - formats.rbegin() < 16; ++it)
+            if (*it->first == m) return it->second;
+        formats.emplace_back(&m, qtFormat(m));
+        return formats.back().second;
+    };
     QTextList* list = nullptr;
     rtf::ListStyle listStyle = rtf::ListStyle::None;
     bool first = true;
@@ -138,7 +209,7 @@ void setRtfModel(QTextDocument& document, const rtf::Document& model) {
             bf.setLeftMargin(p.leftIndent / kTwipsPerPixel);
             bf.setTextIndent(p.firstIndent / kTwipsPerPixel);
         }
-        const QTextCharFormat mark = qtFormat(p.markFormat);
+        const QTextCharFormat mark = formatOf(p.markFormat);
         if (first) {
             c.setBlockFormat(bf);
             c.setBlockCharFormat(mark);
@@ -146,7 +217,7 @@ void setRtfModel(QTextDocument& document, const rtf::Document& model) {
         } else {
             c.insertBlock(bf, mark);
         }
-        for (const rtf::Run& r : p.runs) c.insertText(QString::fromStdString(r.text), qtFormat(r.format));
+        for (const rtf::Run& r : p.runs) c.insertText(QString::fromStdString(r.text), formatOf(r.format));
         if (p.list == rtf::ListStyle::None) {
             list = nullptr;
         } else if (list && listStyle == p.list) {
@@ -159,6 +230,7 @@ void setRtfModel(QTextDocument& document, const rtf::Document& model) {
             listStyle = p.list;
         }
     }
+    c.endEditBlock();
     document.setUndoRedoEnabled(undo);
     document.setModified(false);
 }

@@ -18,6 +18,7 @@
 #include "app/forms.h"
 #include "clock_env.h"
 #include "core/notes/rtf_reader.h"
+#include "core/notes/rtf_writer.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
 #include "notes/pocket_book.h"
@@ -383,6 +384,54 @@ private slots:
         QCOMPARE(pb.tbPockerBook->isHidden(), autohide);
         // The setting is never written by the window.
         pb.close();
+    }
+
+    // A snapshot converts only changed paragraphs; whatever the edit, it
+    // must equal a full conversion.
+    void snapshotsFollowEveryKindOfEdit() {
+        QTextDocument doc;
+        readRtf(doc, "{\\rtf1{\\fonttbl{\\f0 DejaVu Sans;}}\\f0 one \\b two\\b0\\par three\\par four\\par five}");
+        RtfSnapshots snapshots(&doc);
+        QCOMPARE(snapshots.take().document(), rtfModelOf(doc));
+        QTextCursor c(&doc);
+        auto check = [&](const char* what) {
+            const rtf::Document got = snapshots.take().document();
+            QVERIFY2(got == rtfModelOf(doc), what);
+        };
+        c.setPosition(2);
+        c.insertText(QStringLiteral("X"));
+        check("typing");
+        c.setPosition(10);
+        c.setPosition(13, QTextCursor::KeepAnchor);
+        QTextCharFormat italic;
+        italic.setFontItalic(true);
+        c.mergeCharFormat(italic);
+        check("format of a selection");
+        c.clearSelection();
+        c.insertBlock();
+        check("a new paragraph");
+        c.setPosition(doc.findBlockByNumber(3).position());
+        c.createList(QTextListFormat::ListDisc);
+        check("a list");
+        c.currentList()->remove(c.block());
+        check("out of the list");
+        QTextBlockFormat centre;
+        centre.setAlignment(Qt::AlignHCenter);
+        c.mergeBlockFormat(centre);
+        check("alignment");
+        c.setPosition(doc.findBlockByNumber(1).position() + 1);
+        c.setPosition(doc.findBlockByNumber(2).position() + 2, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+        check("paragraphs joined");
+        QTextCharFormat big;
+        big.setFontPointSize(30);
+        c.mergeBlockCharFormat(big);
+        check("format of the paragraph mark");
+        c.select(QTextCursor::Document);
+        c.insertText(QStringLiteral("all new"));
+        check("everything replaced");
+        doc.undo();
+        check("undo");
     }
 
     // The program's own wiring: the clock menu's command shows the window,
