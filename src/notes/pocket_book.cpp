@@ -14,15 +14,16 @@
 
 #include <algorithm>
 
-#include "app/app_paths.h"
-#include "clock/gradient_paint.h"
+#include "base/app_paths.h"
+#include "base/language_texts.h"
 #include "core/time/clock_service.h"
 #include "notes/notes_file.h"
 #include "notes/rtf_text_document.h"
-#include "settings/languages.h"
-#include "settings/settings_file.h"
 #include "ui/dialog_service.h"
+#include "ui/gradient_paint.h"
+#include "ui/guarded.h"
 #include "ui/locale_format.h"
+#include "ui/settings_file.h"
 
 namespace ostrel {
 
@@ -155,17 +156,17 @@ TfrmPocketBook::TfrmPocketBook(QWidget* parent) : QWidget(parent, Qt::Tool) {
     tmrAutosave = new QTimer(this);
     tmrAutosave->setObjectName(QStringLiteral("tmrAutosave"));
     tmrAutosave->setSingleShot(true);
-    connect(tmrAutosave, &QTimer::timeout, this, &TfrmPocketBook::autosave);
+    connect(tmrAutosave, &QTimer::timeout, this, guarded(this, &TfrmPocketBook::autosave));
 
-    connect(sbBold, &QToolButton::clicked, this, &TfrmPocketBook::BoldButtonClick);
-    connect(sbItalic, &QToolButton::clicked, this, &TfrmPocketBook::ItalicButtonClick);
-    connect(sbUnderLine, &QToolButton::clicked, this, &TfrmPocketBook::UnderlineButtonClick);
-    connect(sbBillet, &QToolButton::clicked, this, &TfrmPocketBook::BulletsButtonClick);
-    connect(edFontSize, &QSpinBox::valueChanged, this, &TfrmPocketBook::edFontSizeChange);
-    connect(cbFontName, &QComboBox::activated, this, &TfrmPocketBook::cbFontNameChange);
-    connect(Editor, &QTextEdit::cursorPositionChanged, this, &TfrmPocketBook::SelectionChange);
-    connect(Editor, &QTextEdit::selectionChanged, this, &TfrmPocketBook::SelectionChange);
-    connect(Editor, &QTextEdit::currentCharFormatChanged, this, &TfrmPocketBook::SelectionChange);
+    connect(sbBold, &QToolButton::clicked, this, guarded(this, &TfrmPocketBook::BoldButtonClick));
+    connect(sbItalic, &QToolButton::clicked, this, guarded(this, &TfrmPocketBook::ItalicButtonClick));
+    connect(sbUnderLine, &QToolButton::clicked, this, guarded(this, &TfrmPocketBook::UnderlineButtonClick));
+    connect(sbBillet, &QToolButton::clicked, this, guarded(this, &TfrmPocketBook::BulletsButtonClick));
+    connect(edFontSize, &QSpinBox::valueChanged, this, guarded(this, &TfrmPocketBook::edFontSizeChange));
+    connect(cbFontName, &QComboBox::activated, this, guarded(this, &TfrmPocketBook::cbFontNameChange));
+    connect(Editor, &QTextEdit::cursorPositionChanged, this, guarded(this, &TfrmPocketBook::SelectionChange));
+    connect(Editor, &QTextEdit::selectionChanged, this, guarded(this, &TfrmPocketBook::SelectionChange));
+    connect(Editor, &QTextEdit::currentCharFormatChanged, this, guarded(this, &TfrmPocketBook::SelectionChange));
 
     saver_ = std::make_unique<NotesSaver>(notesFilePath());
     connect(saver_.get(), &NotesSaver::saved, this, &TfrmPocketBook::saveFinished);

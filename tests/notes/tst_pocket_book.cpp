@@ -14,8 +14,9 @@
 
 #include <memory>
 
-#include "app/app_paths.h"
 #include "app/forms.h"
+#include "base/app_paths.h"
+#include "base/language_texts.h"
 #include "clock_env.h"
 #include "core/notes/rtf_reader.h"
 #include "core/notes/rtf_writer.h"
@@ -24,9 +25,9 @@
 #include "notes/pocket_book.h"
 #include "notes/rtf_text_document.h"
 #include "recording_dialogs.h"
-#include "settings/languages.h"
 #include "settings/settings_dialog.h"
 #include "ui/app_commands.h"
+#include "ui/application_forms.h"
 
 using namespace ostrel;
 using ostrel::testing::ClockEnv;
