@@ -24,6 +24,7 @@
 #include "ui/guarded.h"
 #include "ui/locale_format.h"
 #include "ui/settings_file.h"
+#include "ui/settings_model.h"
 
 namespace ostrel {
 
@@ -218,28 +219,40 @@ void TfrmPocketBook::LoadNotes() {
     }
 }
 
+namespace {
+const QString kSection = QStringLiteral("PocketBook");
+
+// The keys the window reads at start and writes at the end.
+void declarePocketBookKeys() {
+    SettingsModel& s = settings();
+    s.declare(kSection, QStringLiteral("Top"), 130);
+    s.declare(kSection, QStringLiteral("Left"), 200);
+    s.declare(kSection, QStringLiteral("Width"), 360);
+    s.declare(kSection, QStringLiteral("Height"), 260);
+    s.declare(kSection, QStringLiteral("Color"), 0xFFFFFF);
+    s.declare(kSection, QStringLiteral("FontColor"), 0);
+}
+
+int settingInt(const char* key) {
+    const qlonglong v = settings().value(kSection, QLatin1String(key)).toLongLong();
+    return static_cast<int>(std::clamp<qlonglong>(v, INT32_MIN, INT32_MAX));
+}
+}  // namespace
+
 void TfrmPocketBook::ReadSettings() {
-    int top = 130, left = 200, width = 360, height = 260;
-    Color color = 0xFFFFFF, fontColor = 0;
+    declarePocketBookKeys();
+    if (!settings().load(kSection)) return;
+    // "AutohidePanel" belongs to the settings dialog, which writes it to the
+    // file itself; it is read here once and never written by this window.
     std::int64_t autohide = 0;
-    const bool ok = withSettingsFile([&](IniFile& ini) {
-        auto integer = [&](const char* key, std::int64_t def) {
-            return std::clamp<std::int64_t>(ini.readInteger("PocketBook", key, def), INT32_MIN, INT32_MAX);
-        };
-        top = static_cast<int>(integer("Top", 130));
-        left = static_cast<int>(integer("Left", 200));
-        width = static_cast<int>(integer("Width", 360));
-        height = static_cast<int>(integer("Height", 260));
-        autohide = ini.readInteger("PocketBook", "AutohidePanel", 0);
-        color = static_cast<Color>(integer("Color", 0xFFFFFF));
-        fontColor = static_cast<Color>(integer("FontColor", 0));
-    });
-    if (!ok) return;
-    move(left, top);
-    resize(std::clamp(width, minimumWidth(), 16000), std::clamp(height, minimumHeight(), 16000));
+    if (!withSettingsFile([&](IniFile& ini) { autohide = ini.readInteger("PocketBook", "AutohidePanel", 0); }))
+        return;
+    move(settingInt("Left"), settingInt("Top"));
+    resize(std::clamp(settingInt("Width"), minimumWidth(), 16000),
+           std::clamp(settingInt("Height"), minimumHeight(), 16000));
     AutohideToolbar = autohide == 1;
-    setEditorColor(toQColor(color));
-    setEditorFontColor(toQColor(fontColor));
+    setEditorColor(toQColor(static_cast<Color>(settingInt("Color"))));
+    setEditorFontColor(toQColor(static_cast<Color>(settingInt("FontColor"))));
 }
 
 void TfrmPocketBook::FormDestroy() {
@@ -250,15 +263,14 @@ void TfrmPocketBook::FormDestroy() {
 }
 
 void TfrmPocketBook::WriteSettings() {
-    const QPoint pos = this->pos();
-    withSettingsFile([&](IniFile& ini) {
-        ini.writeInteger("PocketBook", "Top", pos.y());
-        ini.writeInteger("PocketBook", "Left", pos.x());
-        ini.writeInteger("PocketBook", "Width", width());
-        ini.writeInteger("PocketBook", "Height", height());
-        ini.writeInteger("PocketBook", "Color", fromQColor(editorColor()));
-        ini.writeInteger("PocketBook", "FontColor", fromQColor(editorFontColor()));
-    });
+    SettingsModel& s = settings();
+    s.setValue(kSection, QStringLiteral("Top"), pos().y());
+    s.setValue(kSection, QStringLiteral("Left"), pos().x());
+    s.setValue(kSection, QStringLiteral("Width"), width());
+    s.setValue(kSection, QStringLiteral("Height"), height());
+    s.setValue(kSection, QStringLiteral("Color"), fromQColor(editorColor()));
+    s.setValue(kSection, QStringLiteral("FontColor"), fromQColor(editorFontColor()));
+    s.save(kSection);
 }
 
 // ---- the notes file --------------------------------------------------------
