@@ -4,6 +4,7 @@
 #include "clock/clock_window.h"
 #include "planning/holiday_editor.h"
 #include "planning/holiday_list.h"
+#include "notes/pocket_book.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "contacts/address_book.h"
@@ -55,6 +56,7 @@ void installAppCommands() {
             showWindow(frmAddressBook);
             break;
         case AppCommand::ShowPocketBook:
+            showWindow(frmPocketBook);
             break;
         case AppCommand::InternetTime:
             if (timeCorrection) timeCorrection->start();

@@ -14,6 +14,8 @@
 #include "data/data_module.h"
 #include "planning/holiday_editor.h"
 #include "planning/holiday_list.h"
+#include "notes/pocket_book.h"
+#include "settings/settings_dialog.h"
 #include "tasks/reminder_window.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
@@ -29,6 +31,9 @@ TfrmToDoList* frmToDoList = nullptr;
 TfrmAddressBook* frmAddressBook = nullptr;
 TfrmViewPerson* frmViewPerson = nullptr;
 TfrmPersonEdit* frmPersonEdit = nullptr;
+TfrmNewHoliday* frmNewHoliday = nullptr;
+TfrmHolidayList* frmHolidayList = nullptr;
+TfrmPocketBook* frmPocketBook = nullptr;
 
 // The address book and its viewer and editor. The end of the desktop
 // session lets an open contact editor close.
@@ -42,8 +47,7 @@ static void createContactForms() {
     QObject::connect(frmClock, &TfrmClock::sessionEnding, frmPersonEdit, [] {
         if (frmPersonEdit) frmPersonEdit->AllowClose = true;
     });
-TfrmNewHoliday* frmNewHoliday = nullptr;
-TfrmHolidayList* frmHolidayList = nullptr;
+}
 
 void createHolidayForms() {
     frmNewHoliday = new TfrmNewHoliday(DataModule1->holidays());
@@ -61,12 +65,23 @@ void createForms() {
     };
     frmClock = new TfrmClock();
     registerApplicationForm(frmClock);
+    createContactForms();
     frmCreateToDo = new TfrmCreateToDo();
     registerApplicationForm(frmCreateToDo);
     frmToDoList = new TfrmToDoList();
     registerApplicationForm(frmToDoList);
-    createContactForms();
     createHolidayForms();
+    frmPocketBook = new TfrmPocketBook();
+    registerApplicationForm(frmPocketBook);
+    // The settings dialog changes the pocket book's colours live.
+    if (frmSettings) {
+        frmSettings->applyPocketBookColor = [](const QColor& c) {
+            if (frmPocketBook) frmPocketBook->setEditorColor(c);
+        };
+        frmSettings->applyPocketBookFontColor = [](const QColor& c) {
+            if (frmPocketBook) frmPocketBook->setEditorFontColor(c);
+        };
+    }
     installAppCommands();
     installHelp();
 }
@@ -85,6 +100,7 @@ void destroyForms() {
     frmPersonEdit = nullptr;
     frmNewHoliday = nullptr;
     frmHolidayList = nullptr;
+    frmPocketBook = nullptr;
     delete DataModule1;
     DataModule1 = nullptr;
 }

@@ -23,6 +23,7 @@ class TfrmViewPerson;
 class TfrmPersonEdit;
 class TfrmNewHoliday;
 class TfrmHolidayList;
+class TfrmPocketBook;
 
 extern TDataModule1* DataModule1;
 extern TfrmClock* frmClock;
@@ -35,6 +36,7 @@ extern TfrmViewPerson* frmViewPerson;
 extern TfrmPersonEdit* frmPersonEdit;
 extern TfrmNewHoliday* frmNewHoliday;
 extern TfrmHolidayList* frmHolidayList;
+extern TfrmPocketBook* frmPocketBook;
 
 // The holidays list and the holiday editor on DataModule1, wired together.
 void createHolidayForms();

@@ -349,10 +349,12 @@ void TfrmClock::miHolidayClick() {
     runCommand(AppCommand::NewHoliday);
 }
 
-void TfrmClock::miPocketBookClick() {}
-
 void TfrmClock::miAddresBookClick() {
     runCommand(AppCommand::ShowAddressBook);
+}
+
+void TfrmClock::miPocketBookClick() {
+    runCommand(AppCommand::ShowPocketBook);
 }
 
 void TfrmClock::miCalculatorClick() {

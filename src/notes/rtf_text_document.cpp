@@ -1,0 +1,255 @@
+#include "notes/rtf_text_document.h"
+
+#include <QHash>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextList>
+
+#include <cmath>
+
+#include "core/notes/rtf_writer.h"
+
+namespace ostrel {
+
+namespace {
+
+// Pixels of the text document to twips (96 pixels an inch).
+constexpr double kTwipsPerPixel = 15.0;
+// The indent the numbering groups of a list paragraph are written with.
+constexpr int kListLeftIndent = 720;
+constexpr int kListFirstIndent = -360;
+
+rtf::CharFormat modelFormat(const QTextCharFormat& f, const QFont& defaultFont) {
+    rtf::CharFormat m;
+    QString family;
+    const QVariant families = f.property(QTextFormat::FontFamilies);
+    if (families.isValid() && !families.toStringList().isEmpty())
+        family = families.toStringList().first();
+    else if (f.hasProperty(QTextFormat::FontFamily))
+        family = f.stringProperty(QTextFormat::FontFamily);
+    if (family.isEmpty()) family = defaultFont.family();
+    m.font = family.toStdString();
+    double points = f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : defaultFont.pointSizeF();
+    if (points <= 0) points = 12;
+    m.halfPoints = std::clamp(static_cast<int>(std::lround(points * 2)), 2, 3276);
+    m.bold = f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() > QFont::Medium : defaultFont.bold();
+    m.italic = f.hasProperty(QTextFormat::FontItalic) ? f.fontItalic() : defaultFont.italic();
+    m.underline = f.hasProperty(QTextFormat::FontUnderline) || f.hasProperty(QTextFormat::TextUnderlineStyle)
+                      ? f.fontUnderline()
+                      : defaultFont.underline();
+    if (f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush) {
+        const QColor c = f.foreground().color();
+        m.color = rtf::Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                           static_cast<std::uint8_t>(c.blue())};
+    }
+    return m;
+}
+
+QTextCharFormat qtFormat(const rtf::CharFormat& m) {
+    QTextCharFormat f;
+    if (!m.font.empty()) f.setFontFamilies(QStringList{QString::fromStdString(m.font)});
+    f.setFontPointSize(m.halfPoints / 2.0);
+    f.setFontWeight(m.bold ? QFont::Bold : QFont::Normal);
+    f.setFontItalic(m.italic);
+    f.setFontUnderline(m.underline);
+    if (m.color) f.setForeground(QColor(m.color->r, m.color->g, m.color->b));
+    return f;
+}
+
+Qt::Alignment qtAlign(rtf::Align a) {
+    switch (a) {
+        case rtf::Align::Center: return Qt::AlignHCenter;
+        case rtf::Align::Right: return Qt::AlignRight;
+        case rtf::Align::Justify: return Qt::AlignJustify;
+        case rtf::Align::Left: break;
+    }
+    return Qt::AlignLeft;
+}
+
+rtf::Align modelAlign(Qt::Alignment a) {
+    if (a & Qt::AlignHCenter) return rtf::Align::Center;
+    if (a & Qt::AlignJustify) return rtf::Align::Justify;
+    if (a & Qt::AlignRight) return rtf::Align::Right;
+    return rtf::Align::Left;
+}
+
+}  // namespace
+
+namespace {
+
+using FormatCache = QHash<int, rtf::CharFormat>;
+
+rtf::Paragraph paragraphOf(const QTextBlock& block, const QFont& defaultFont, FormatCache& formats) {
+    // Documents share a few formats among many fragments.
+    auto formatOf = [&](int index, const QTextCharFormat& f) -> const rtf::CharFormat& {
+        auto it = formats.find(index);
+        if (it == formats.end()) it = formats.insert(index, modelFormat(f, defaultFont));
+        return *it;
+    };
+    rtf::Paragraph p;
+    const QTextBlockFormat bf = block.blockFormat();
+    p.align = modelAlign(bf.alignment());
+    if (const QTextList* list = block.textList()) {
+        const auto style = list->format().style();
+        p.list = style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
+                         style == QTextListFormat::ListSquare
+                     ? rtf::ListStyle::Bullet
+                     : rtf::ListStyle::Decimal;
+        p.leftIndent = kListLeftIndent;
+        p.firstIndent = kListFirstIndent;
+    } else {
+        p.leftIndent = static_cast<int>(std::lround(bf.leftMargin() * kTwipsPerPixel));
+        p.firstIndent = static_cast<int>(std::lround(bf.textIndent() * kTwipsPerPixel));
+    }
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment frag = it.fragment();
+        if (!frag.isValid()) continue;
+        QString text = frag.text();
+        // Embedded objects have no text to keep.
+        text.remove(QChar::ObjectReplacementCharacter);
+        if (text.isEmpty()) continue;
+        const rtf::CharFormat& f = formatOf(frag.charFormatIndex(), frag.charFormat());
+        std::string utf8 = text.toStdString();
+        if (!p.runs.empty() && p.runs.back().format == f)
+            p.runs.back().text += utf8;
+        else
+            p.runs.push_back(rtf::Run{f, std::move(utf8)});
+    }
+    p.markFormat = formatOf(block.charFormatIndex(), block.charFormat());
+    return p;
+}
+
+// A block's paragraph as last converted; dropped when the block changes.
+class CachedParagraph : public QTextBlockUserData {
+public:
+    explicit CachedParagraph(std::shared_ptr<const rtf::Paragraph> p) : paragraph(std::move(p)) {}
+    std::shared_ptr<const rtf::Paragraph> paragraph;
+};
+
+}  // namespace
+
+rtf::Document rtfModelOf(const QTextDocument& document) {
+    rtf::Document out;
+    const QFont defaultFont = document.defaultFont();
+    FormatCache formats;
+    out.paragraphs.reserve(static_cast<std::size_t>(document.blockCount()));
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        out.paragraphs.push_back(paragraphOf(block, defaultFont, formats));
+    if (out.paragraphs.empty()) out.paragraphs.emplace_back();
+    return out;
+}
+
+RtfSnapshots::RtfSnapshots(QTextDocument* document) : QObject(document), document_(document) {
+    // A document reports its changes only once it has a layout.
+    document->documentLayout();
+    connect(document, &QTextDocument::contentsChange, this, &RtfSnapshots::changed);
+}
+
+void RtfSnapshots::changed(int position, int /*removed*/, int added) {
+    // Every block the change touches is converted afresh next time
+    // (text, character formats, block formats and list membership all
+    // report their range here).
+    QTextBlock block = document_->findBlock(position);
+    const QTextBlock last = document_->findBlock(position + added);
+    while (block.isValid()) {
+        block.setUserData(nullptr);
+        if (block == last) break;
+        block = block.next();
+    }
+}
+
+RtfSnapshot RtfSnapshots::take() {
+    RtfSnapshot out;
+    out.paragraphs.reserve(static_cast<std::size_t>(document_->blockCount()));
+    const QFont defaultFont = document_->defaultFont();
+    FormatCache formats;
+    for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
+        auto* cached = static_cast<CachedParagraph*>(block.userData());
+        if (!cached) {
+            cached = new CachedParagraph(
+                std::make_shared<const rtf::Paragraph>(paragraphOf(block, defaultFont, formats)));
+            block.setUserData(cached);
+        }
+        out.paragraphs.push_back(cached->paragraph);
+    }
+    out.defaultFamily = defaultFont.family();
+    return out;
+}
+
+rtf::Document RtfSnapshot::document() const {
+    rtf::Document out;
+    out.paragraphs.reserve(paragraphs.size());
+    for (const auto& p : paragraphs) out.paragraphs.push_back(*p);
+    if (out.paragraphs.empty()) out.paragraphs.emplace_back();
+    return out;
+}
+
+void setRtfModel(QTextDocument& document, const rtf::Document& model) {
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
+    document.clear();
+    QTextCursor c(&document);
+    // One change for the layout and the views, not one per run.
+    c.beginEditBlock();
+    // Notes use few formats; each is converted once.
+    std::vector<std::pair<const rtf::CharFormat*, QTextCharFormat>> formats;
+    auto formatOf = [&](const rtf::CharFormat& m) -> const QTextCharFormat& {
+        for (auto it = formats.rbegin(); it != formats.rend() && it - formats.rbegin() < 16; ++it)
+            if (*it->first == m) return it->second;
+        formats.emplace_back(&m, qtFormat(m));
+        return formats.back().second;
+    };
+    QTextList* list = nullptr;
+    rtf::ListStyle listStyle = rtf::ListStyle::None;
+    bool first = true;
+    for (const rtf::Paragraph& p : model.paragraphs) {
+        QTextBlockFormat bf;
+        bf.setAlignment(qtAlign(p.align));
+        if (p.list == rtf::ListStyle::None) {
+            bf.setLeftMargin(p.leftIndent / kTwipsPerPixel);
+            bf.setTextIndent(p.firstIndent / kTwipsPerPixel);
+        }
+        const QTextCharFormat mark = formatOf(p.markFormat);
+        if (first) {
+            c.setBlockFormat(bf);
+            c.setBlockCharFormat(mark);
+            first = false;
+        } else {
+            c.insertBlock(bf, mark);
+        }
+        for (const rtf::Run& r : p.runs) c.insertText(QString::fromStdString(r.text), formatOf(r.format));
+        if (p.list == rtf::ListStyle::None) {
+            list = nullptr;
+        } else if (list && listStyle == p.list) {
+            list->add(c.block());
+        } else {
+            QTextListFormat lf;
+            lf.setStyle(p.list == rtf::ListStyle::Bullet ? QTextListFormat::ListDisc : QTextListFormat::ListDecimal);
+            lf.setIndent(1);
+            list = c.createList(lf);
+            listStyle = p.list;
+        }
+    }
+    c.endEditBlock();
+    document.setUndoRedoEnabled(undo);
+    document.setModified(false);
+}
+
+rtf::ReadStatus readRtf(QTextDocument& document, const QByteArray& bytes) {
+    const rtf::ReadResult r = rtf::read(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    setRtfModel(document, r.document);
+    return r.status;
+}
+
+QByteArray writeRtf(const rtf::Document& model, const QString& defaultFamily) {
+    rtf::WriteOptions options;
+    options.defaultFont = defaultFamily.toStdString();
+    const std::string out = rtf::write(model, options);
+    return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
+}
+
+QByteArray writeRtf(const QTextDocument& document) {
+    return writeRtf(rtfModelOf(document), document.defaultFont().family());
+}
+
+}  // namespace ostrel
