@@ -2,6 +2,7 @@
 
 #include "app/forms.h"
 #include "clock/clock_window.h"
+#include "planning/schedule_window.h"
 #include "ui/app_commands.h"
 
 namespace ostrel {
@@ -21,6 +22,11 @@ void installAppCommands() {
         case AppCommand::ShowHolidayList:
             break;
         case AppCommand::ShowSchedule:
+            if (frmSchedule) {
+                frmSchedule->show();
+                frmSchedule->raise();
+                frmSchedule->activateWindow();
+            }
             break;
         case AppCommand::ShowAddressBook:
             break;

@@ -6,6 +6,8 @@
 
 #include "clock/clock_window.h"
 #include "data/data_module.h"
+#include "data/plan_store.h"
+#include "planning/schedule_window.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "ui/app_commands.h"
@@ -17,6 +19,8 @@ TfrmClock* frmClock = nullptr;
 TfrmSettings* frmSettings = nullptr;
 TfrmCreateToDo* frmCreateToDo = nullptr;
 TfrmToDoList* frmToDoList = nullptr;
+TfrmSchedule* frmSchedule = nullptr;
+TfrmDayInfo* frmDayInfo = nullptr;
 
 namespace {
 std::vector<QWidget*> g_forms;
@@ -41,6 +45,8 @@ void createForms() {
     registerApplicationForm(frmCreateToDo);
     frmToDoList = new TfrmToDoList();
     registerApplicationForm(frmToDoList);
+    frmSchedule = new TfrmSchedule(DataModule1->plans());
+    registerApplicationForm(frmSchedule);
     installAppCommands();
 }
 
@@ -52,6 +58,8 @@ void destroyForms() {
     frmClock = nullptr;
     frmCreateToDo = nullptr;
     frmToDoList = nullptr;
+    frmSchedule = nullptr;
+    frmDayInfo = nullptr;
     delete DataModule1;
     DataModule1 = nullptr;
 }

@@ -14,6 +14,8 @@ class TfrmClock;
 class TfrmSettings;
 class TfrmCreateToDo;
 class TfrmToDoList;
+class TfrmSchedule;
+class TfrmDayInfo;
 
 extern TDataModule1* DataModule1;
 extern TfrmClock* frmClock;
@@ -21,6 +23,8 @@ extern TfrmClock* frmClock;
 extern TfrmSettings* frmSettings;
 extern TfrmCreateToDo* frmCreateToDo;
 extern TfrmToDoList* frmToDoList;
+extern TfrmSchedule* frmSchedule;
+extern TfrmDayInfo* frmDayInfo;
 
 // Windows owned by the application, in creation order (the ones the
 // language switch translates together).

@@ -28,6 +28,7 @@
 #include "settings/settings_dialog.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
+#include "ui/app_commands.h"
 #include "ui/dialog_service.h"
 #include "tasks/reminder_window.h"
 #include "ui/error_display.h"
@@ -355,10 +356,13 @@ void TfrmClock::miViewToDoListClick() {
     showWindow(frmToDoList);
 }
 
+void TfrmClock::miScheduleClick() {
+    runCommand(AppCommand::ShowSchedule);
+}
+
 // The windows these open come with their own parts of the program, which
 // fill these handlers in.
 void TfrmClock::miHolidayClick() {}
-void TfrmClock::miScheduleClick() {}
 void TfrmClock::Holydayslist1Click() {}
 void TfrmClock::miAddresBookClick() {}
 void TfrmClock::miPocketBookClick() {}

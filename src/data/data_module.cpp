@@ -12,6 +12,8 @@
 #include "core/data/period.h"
 #include "core/data/reminder_walk.h"
 #include "core/time/clock_service.h"
+#include "data/day_queries.h"
+#include "data/plan_store.h"
 #include "settings/languages.h"
 #include "tasks/reminder_window.h"
 
@@ -120,6 +122,16 @@ TDataModule1::TDataModule1(const QString& databasePath, QObject* parent) : QObje
 }
 
 TDataModule1::~TDataModule1() = default;
+
+PlanStore& TDataModule1::plans() {
+    if (!plans_) plans_ = std::make_unique<PlanStore>(connTAMO);
+    return *plans_;
+}
+
+DayQueries& TDataModule1::dayQueries() {
+    if (!dayQueries_) dayQueries_ = std::make_unique<DayQueries>(connTAMO);
+    return *dayQueries_;
+}
 
 DateTime TDataModule1::LoadingTime() {
     // The boot clock is 64-bit: the estimate does not drift after 49.7 days.

@@ -8,11 +8,17 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "core/data/sql/connection.h"
 #include "core/data/sql/query.h"
 #include "core/time/datetime.h"
 #include "tasks/task_params.h"
+
+namespace ostrel {
+class PlanStore;
+class DayQueries;
+}
 
 namespace ostrel {
 
@@ -31,6 +37,12 @@ public:
 
     // The connection every query uses. It opens at the first statement.
     sql::Connection connTAMO;
+
+    // The schedule's plans.
+    PlanStore& plans();
+    // TEMPORARY: the day-info panel's task and holiday queries, until the
+    // task and holiday stores take them over.
+    DayQueries& dayQueries();
 
     // A query object on connTAMO.
     sql::Query newQuery() { return sql::Query(connTAMO); }
@@ -75,6 +87,8 @@ private:
     int passDepth_ = 0;
     int messageDepth_ = 0;
     DateTime LastShownTime = 0.0;
+    std::unique_ptr<PlanStore> plans_;
+    std::unique_ptr<DayQueries> dayQueries_;
 };
 
 }  // namespace ostrel
