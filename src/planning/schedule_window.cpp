@@ -3,8 +3,8 @@
 // State: EntryState is 0 idle, 1 while a new plan's title is typed in the
 // grid, 2 while a moved plan's title is typed, 3 while the window moves the
 // grid's cursor itself (click events are ignored), 4 after Edit until the
-// click that gives the plan's new slotCount. SelStartRow..SelEndRow are the grid
-// rows of the selected plan or of the slotCount being titled (-1: none); every
+// click that gives the plan's new slots. SelStartRow..SelEndRow are the grid
+// rows of the selected plan or of the slots being titled (-1: none); every
 // rebuild clears them. Grid row r (1..48) holds slot r - 1; row 0 is the
 // header; column 0 holds the slot times.
 
@@ -372,8 +372,8 @@ void TfrmSchedule::sgScheduleClick() {
                             QStringLiteral("Addition of plan"), MsgIcon::Information, MsgOk, this);
                 return;
             }
-            // The plan goes to the day of dtpSchedule: its slotCount must be free
-            // there (a moved plan's own slotCount count as free).
+            // The plan goes to the day of dtpSchedule: its slots must be free
+            // there (a moved plan's own slots count as free).
             const int dayCol = columnOfDay(scheduleDate());
             const int oldCol = adding ? -1 : columnOfDay(datePart(OldShowDT));
             const bool own = !adding && dayCol == oldCol;
@@ -396,7 +396,7 @@ void TfrmSchedule::sgScheduleClick() {
             const GridRect sel = sgSchedule->selectionRect();
             SelStartRow = sel.top;
             SelEndRow = sel.bottom;
-            // The new slotCount must be free on the plan's day, apart from the
+            // The new slots must be free on the plan's day, apart from the
             // plan's own.
             const int dayCol = columnOfDay(scheduleDate());
             const int oldCol = columnOfDay(datePart(OldShowDT));
