@@ -6,7 +6,9 @@
 
 #include "clock/clock_window.h"
 #include "data/data_module.h"
+#include "data/day_queries.h"
 #include "data/plan_store.h"
+#include "planning/day_info.h"
 #include "planning/schedule_window.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
@@ -41,6 +43,15 @@ void createForms() {
     DataModule1 = new TDataModule1();
     frmClock = new TfrmClock();
     registerApplicationForm(frmClock);
+    frmDayInfo = new TfrmDayInfo(DataModule1->plans(), DataModule1->dayQueries());
+    registerApplicationForm(frmDayInfo);
+    frmDayInfo->placeMode = [] {
+        return frmClock && (frmClock->ViewMode == vmFreeClock || frmClock->ViewMode == vmAnalogClock)
+                   ? DayInfoPlace::BesideClock
+                   : DayInfoPlace::ScreenCorner;
+    };
+    frmDayInfo->clockFrame = [] { return frmClock ? frmClock->frameGeometry() : QRect(); };
+    frmClock->setDayInfoPanel(frmDayInfo);
     frmCreateToDo = new TfrmCreateToDo();
     registerApplicationForm(frmCreateToDo);
     frmToDoList = new TfrmToDoList();
@@ -52,6 +63,7 @@ void createForms() {
 
 void destroyForms() {
     setCommandHandler({});
+    if (frmClock) frmClock->setDayInfoPanel(nullptr);
     // Most recently created first.
     std::vector<QWidget*> forms = g_forms;
     for (auto it = forms.rbegin(); it != forms.rend(); ++it) delete *it;

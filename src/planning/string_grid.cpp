@@ -307,6 +307,11 @@ void StringGrid::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
+void StringGrid::focusOutEvent(QFocusEvent* event) {
+    QTableWidget::focusOutEvent(event);
+    if (!editorOpen()) emit exited();
+}
+
 void StringGrid::keyPressEvent(QKeyEvent* event) {
     const QPersistentModelIndex before = currentIndex();
     QTableWidget::keyPressEvent(event);

@@ -85,12 +85,15 @@ signals:
     void pointerReleased();
     // Enter or Escape ended the cell editor (commit true for Enter).
     void editorEnded(bool commit);
+    // The grid lost the keyboard focus (not to its own cell editor).
+    void exited();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
