@@ -1,7 +1,7 @@
 #pragma once
-// TEMPORARY HOME: the day-info panel's task and holiday queries. They move
-// into the task store and the holiday store (one store per table) as soon as
-// those exist; nothing else should start using this class.
+// TEMPORARY HOME: the day-info panel's holiday query. It moves into the
+// holiday store (one store per table) as soon as that exists here; nothing
+// else should start using this class.
 
 #include <QObject>
 #include <QString>
@@ -14,12 +14,6 @@
 
 namespace ostrel {
 
-struct TaskOfDay {
-    std::int64_t id = 0;
-    DateTime showDT = 0.0;
-    QString title;
-};
-
 struct HolidayOfDay {
     std::int64_t id = 0;
     QString title;
@@ -29,9 +23,6 @@ class DayQueries {
 public:
     explicit DayQueries(sql::Connection& connection) : conn_(connection) {}
 
-    // Tasks (kinds 0 and 3, shown or not) whose ShowDT falls on the day, by
-    // ShowDT.
-    std::vector<TaskOfDay> tasksOfDay(DateTime day);
     // Holidays whose FirstDT has the day's day and month, whatever its year.
     std::vector<HolidayOfDay> holidaysOfDay(DateTime day);
 

@@ -16,9 +16,10 @@
 #include "core/time/clock_service.h"
 #include "data/day_queries.h"
 #include "data/plan_store.h"
-#include "settings/languages.h"
+#include "data/task_store.h"
+#include "base/language_texts.h"
 #include "ui/app_commands.h"
-#include "ui/error_display.h"
+#include "ui/guarded.h"
 #include "ui/grid_style.h"
 #include "ui/locale_format.h"
 #include "ui/tool_icons.h"
@@ -35,15 +36,6 @@ constexpr int kRowStep = 16;  // a row and its grid line
 constexpr int kClientWidth = 195;
 constexpr int kCalendarWidth = 190;
 constexpr int kCalendarHeight = 136;
-
-template <class F>
-void guarded(F&& f) {
-    try {
-        f();
-    } catch (...) {
-        showCurrentError();
-    }
-}
 
 QString slotTimeText(double timeOfDay) {
     const long long minutes = std::llround(timeOfDay * 1440.0);
@@ -151,9 +143,10 @@ QPoint dayInfoPosition(DayInfoPlace place, const QRect& screen, const QRect& clo
 
 // ---------------------------------------------------------------- window
 
-TfrmDayInfo::TfrmDayInfo(PlanStore& plans, DayQueries& days, QWidget* parent)
+TfrmDayInfo::TfrmDayInfo(TaskStore& tasks, PlanStore& plans, DayQueries& days, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::MSWindowsFixedSizeDialogHint),
+      tasks_(tasks),
       plans_(plans),
       days_(days) {
     setObjectName(QStringLiteral("frmDayInfo"));
@@ -209,9 +202,9 @@ TfrmDayInfo::TfrmDayInfo(PlanStore& plans, DayQueries& days, QWidget* parent)
     plHolidays->setFixedHeight(60);
 
     for (QToolButton* b : {sbToDo, sbSchedule, sbHolidays})
-        connect(b, &QToolButton::clicked, this, [this, b] { guarded([this, b] { sbToDoClick(b); }); });
+        connect(b, &QToolButton::clicked, this, [this, b] { runGuarded([this, b] { sbToDoClick(b); }); });
     connect(MonthCalendar, &QCalendarWidget::clicked, this,
-            [this](const QDate& d) { guarded([this, d] { MonthCalendarNumberClick(d); }); });
+            [this](const QDate& d) { runGuarded([this, d] { MonthCalendarNumberClick(d); }); });
     connect(sgToDo, &QAbstractItemView::doubleClicked, this, [] { runCommand(AppCommand::ShowToDoList); });
     connect(sgSchedule, &QAbstractItemView::doubleClicked, this, [] { runCommand(AppCommand::ShowSchedule); });
     connect(sgHolidays, &QAbstractItemView::doubleClicked, this, [] { runCommand(AppCommand::ShowHolidayList); });
@@ -252,7 +245,7 @@ void TfrmDayInfo::resizeEvent(QResizeEvent* event) {
 
 void TfrmDayInfo::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!event->spontaneous()) guarded([this] { FormShow(); });
+    if (!event->spontaneous()) runGuarded([this] { FormShow(); });
 }
 
 void TfrmDayInfo::FormShow() {
@@ -268,7 +261,7 @@ void TfrmDayInfo::FormShow() {
     ShownDay = today;
     ShowDay();
     // Once the window manager has framed the window its outer size is known.
-    QTimer::singleShot(0, this, [this] { guarded([this] { PlaceDayInfo(); }); });
+    QTimer::singleShot(0, this, [this] { runGuarded([this] { PlaceDayInfo(); }); });
 }
 
 void TfrmDayInfo::ShowDay() {
@@ -287,7 +280,7 @@ void TfrmDayInfo::FillDayList(bool tasks) {
     StringGrid* g = tasks ? sgToDo : sgHolidays;
     const QString empty = GetLangMessage(QStringLiteral("ListIsEpmty"));
     if (tasks) {
-        const auto rows = days_.tasksOfDay(calendarDate());
+        const auto rows = tasks_.tasksOfDay(calendarDate());
         g->setGridRowCount(std::max<int>(1, static_cast<int>(rows.size())));
         if (rows.empty()) {
             g->setCells(0, 0, QString());

@@ -13,13 +13,13 @@
 #include <cstdint>
 #include <functional>
 
-#include "clock/day_info_link.h"
 #include "core/time/datetime.h"
 #include "planning/string_grid.h"
 
 namespace ostrel {
 
 class PlanStore;
+class TaskStore;
 class DayQueries;
 
 // One section: a 15-pixel header strip, the grid, a 7-pixel bottom strip
@@ -55,10 +55,10 @@ enum class DayInfoPlace {
 // The panel's top left corner (frame coordinates).
 QPoint dayInfoPosition(DayInfoPlace place, const QRect& screen, const QRect& clockFrame, const QSize& window);
 
-class TfrmDayInfo : public QDialog, public DayInfoPanel {
+class TfrmDayInfo : public QDialog {
     Q_OBJECT
 public:
-    TfrmDayInfo(PlanStore& plans, DayQueries& days, QWidget* parent = nullptr);
+    TfrmDayInfo(TaskStore& tasks, PlanStore& plans, DayQueries& days, QWidget* parent = nullptr);
 
     DaySection* plToDo;
     DaySection* plSchedule;
@@ -99,11 +99,12 @@ public:
     void CMMouseEnter();
     void CMMouseLeave();
 
-    // DayInfoPanel
-    void showPanel() override;
-    void hidePanel() override;
-    bool panelVisible() const override;
-    void startHideTimer(int intervalMs) override;
+    // What the clock asks of the panel (the application hands these to the
+    // clock as its DayInfoPanel).
+    void showPanel();
+    void hidePanel();
+    bool panelVisible() const;
+    void startHideTimer(int intervalMs);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -117,6 +118,7 @@ private:
     void sgScheduleDrawCell(QPainter& p, const QRect& rect, int col, int row);
     void sgToDoDrawCell(QPainter& p, const QRect& rect, int col, int row);
 
+    TaskStore& tasks_;
     PlanStore& plans_;
     DayQueries& days_;
     bool scheduleSelectionNone_ = false;

@@ -23,10 +23,11 @@
 #include "core/data/plan_layout.h"
 #include "core/time/clock_service.h"
 #include "data/plan_store.h"
-#include "settings/languages.h"
+#include "base/language_texts.h"
 #include "ui/dialog_service.h"
-#include "ui/error_display.h"
+#include "ui/guarded.h"
 #include "ui/grid_style.h"
+#include "ui/languages.h"
 #include "ui/tool_icons.h"
 
 namespace ostrel {
@@ -34,17 +35,6 @@ namespace ostrel {
 namespace {
 
 constexpr int kRows = kSlotsPerDay + 1;
-
-// Runs a handler reached from a signal; an error goes to the default error
-// display and ends only that command.
-template <class F>
-void guarded(F&& f) {
-    try {
-        f();
-    } catch (...) {
-        showCurrentError();
-    }
-}
 
 QString slotTimeText(double timeOfDay) {
     const long long minutes = std::llround(timeOfDay * 1440.0);
@@ -173,16 +163,16 @@ TfrmSchedule::TfrmSchedule(PlanStore& plans, QWidget* parent)
     }
     rebuild();
 
-    connect(cbSchedule, &QComboBox::currentIndexChanged, this, [this] { guarded([this] { cbScheduleChange(); }); });
-    connect(dtpSchedule, &QDateEdit::dateChanged, this, [this] { guarded([this] { dtpScheduleChange(); }); });
+    connect(cbSchedule, &QComboBox::currentIndexChanged, this, [this] { runGuarded([this] { cbScheduleChange(); }); });
+    connect(dtpSchedule, &QDateEdit::dateChanged, this, [this] { runGuarded([this] { dtpScheduleChange(); }); });
     connect(sgSchedule, &StringGrid::pointerMoved, this,
             [this](const QPoint& pos, Qt::MouseButtons b, Qt::KeyboardModifiers m) { sgScheduleMouseMove(pos, b, m); });
     connect(sgSchedule, &StringGrid::pointerReleased, this, [this] { sgScheduleMouseUp(); });
-    connect(sgSchedule, &StringGrid::clicked, this, [this] { guarded([this] { sgScheduleClick(); }); });
-    connect(sgSchedule, &StringGrid::editorEnded, this, [this](bool commit) { guarded([this, commit] { editorEnded(commit); }); });
-    connect(tbNew, &QToolButton::clicked, this, [this] { guarded([this] { tbNewClick(); }); });
-    connect(tbEdit, &QToolButton::clicked, this, [this] { guarded([this] { tbEditClick(); }); });
-    connect(tbDelete, &QToolButton::clicked, this, [this] { guarded([this] { tbDeleteClick(); }); });
+    connect(sgSchedule, &StringGrid::clicked, this, [this] { runGuarded([this] { sgScheduleClick(); }); });
+    connect(sgSchedule, &StringGrid::editorEnded, this, [this](bool commit) { runGuarded([this, commit] { editorEnded(commit); }); });
+    connect(tbNew, &QToolButton::clicked, this, [this] { runGuarded([this] { tbNewClick(); }); });
+    connect(tbEdit, &QToolButton::clicked, this, [this] { runGuarded([this] { tbEditClick(); }); });
+    connect(tbDelete, &QToolButton::clicked, this, [this] { runGuarded([this] { tbDeleteClick(); }); });
     connect(&languageNotifier(), &LanguageNotifier::languageApplied, this,
             [this] { sgSchedule->setCells(0, 0, GetLangMessage(QStringLiteral("Time"))); });
 
@@ -210,7 +200,7 @@ int TfrmSchedule::columnOfDay(DateTime day) const {
 
 void TfrmSchedule::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!event->spontaneous()) guarded([this] { FormShow(); });
+    if (!event->spontaneous()) runGuarded([this] { FormShow(); });
 }
 
 void TfrmSchedule::FormShow() {

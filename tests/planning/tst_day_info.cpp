@@ -5,6 +5,7 @@
 
 #include "app/forms.h"
 #include "clock/clock_window.h"
+#include "clock/day_info_link.h"
 #include "clock_env.h"
 #include "data/data_module.h"
 #include "data/day_queries.h"
@@ -86,7 +87,7 @@ private slots:
         clock = std::make_unique<ScopedFakeClock>(at(kToday, 8, 0));
         dialogs = std::make_unique<RecordingDialogs>();
         DataModule1 = new TDataModule1(QString::fromStdString((dir->path() / "Tamo.qdb").string()));
-        frmDayInfo = new TfrmDayInfo(DataModule1->plans(), DataModule1->dayQueries());
+        frmDayInfo = new TfrmDayInfo(DataModule1->tasks(), DataModule1->plans(), DataModule1->dayQueries());
         p = frmDayInfo;
     }
     void cleanup() {
@@ -308,7 +309,15 @@ private slots:
     void theClockShowsAndHidesThePanel() {
         ostrel::testing::ClockEnv env;
         TfrmClock frm;
-        frm.setDayInfoPanel(p);
+        struct Link : DayInfoPanel {
+            TfrmDayInfo* p;
+            explicit Link(TfrmDayInfo* panel) : p(panel) {}
+            void showPanel() override { p->showPanel(); }
+            void hidePanel() override { p->hidePanel(); }
+            bool panelVisible() const override { return p->panelVisible(); }
+            void startHideTimer(int ms) override { p->startHideTimer(ms); }
+        } link(p);
+        frm.setDayInfoPanel(&link);
         frm.leftButtonDown = [] { return false; };
         QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
         QApplication::sendEvent(&frm, &enter);
