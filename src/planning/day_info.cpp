@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QScreen>
+#include <QMoveEvent>
 #include <QShowEvent>
 
 #include <algorithm>
@@ -62,7 +63,7 @@ StringGrid* makeGrid(QWidget* parent, const char* name, int cols, int rows) {
     g->setGridRowCount(rows);
     g->setSelectionMode(QAbstractItemView::SingleSelection);
     g->setSelectionBehavior(QAbstractItemView::SelectRows);
-    g->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    g->setFitLastColumn(true);
     g->setFrameShape(QFrame::NoFrame);
     // The parent's colour.
     g->setStyleSheet(QStringLiteral("QTableWidget { background: transparent; border: none; }"));
@@ -182,6 +183,7 @@ TfrmDayInfo::TfrmDayInfo(TaskStore& tasks, PlanStore& plans, DayQueries& days, Q
     MonthCalendar->setObjectName(QStringLiteral("MonthCalendar"));
     MonthCalendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     MonthCalendar->setGridVisible(false);
+    MonthCalendar->setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
     MonthCalendar->setFixedSize(kCalendarWidth, kCalendarHeight);
 
     tmrHide = new QTimer(this);
@@ -238,6 +240,13 @@ void TfrmDayInfo::layoutSections() {
     MonthCalendar->move((width() - kCalendarWidth) / 2, std::max(y, height() - kCalendarHeight - 4));
 }
 
+void TfrmDayInfo::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    // The window manager has framed the window (or framed it anew): the
+    // outer height and the position are worked out again with that frame.
+    if (isVisible() && frameGeometry().height() - height() != frameExtra_) runGuarded([this] { PlaceDayInfo(); });
+}
+
 void TfrmDayInfo::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     layoutSections();
@@ -287,12 +296,20 @@ void TfrmDayInfo::FillDayList(bool tasks) {
             g->setCellData(0, 0, {});
             g->setCells(1, 0, empty);
         }
+        // The time column keeps its 50 pixels unless the locale's long time
+        // needs more; the title column gives way.
+        int timeWidth = 50;
+        const QFontMetrics fm(g->font());
         for (int k = 0; k < static_cast<int>(rows.size()); ++k) {
             const TaskOfDay& t = rows[static_cast<std::size_t>(k)];
-            g->setCells(0, k, formatLongTime(t.showDT));
+            const QString time = formatLongTime(t.showDT);
+            timeWidth = std::max(timeWidth, fm.horizontalAdvance(time) + 5);
+            g->setCells(0, k, time);
             g->setCellData(0, k, timePart(t.showDT));
             g->setCells(1, k, t.title);
         }
+        g->setColWidth(0, timeWidth);
+        g->setColWidth(1, 199 - timeWidth);
     } else {
         const auto rows = days_.holidaysOfDay(calendarDate());
         g->setGridRowCount(std::max<int>(1, static_cast<int>(rows.size())));
@@ -327,6 +344,7 @@ void TfrmDayInfo::PlaceDayInfo() {
     // The outer height follows the sections; the client is that less the
     // frame the window manager adds (none until the window is framed).
     const QSize frameExtra = frameGeometry().size() - size();
+    frameExtra_ = frameExtra.height();
     const int outer = panelHeight();
     setFixedHeight(std::max(1, outer - frameExtra.height()));
     layoutSections();

@@ -111,6 +111,7 @@ protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void FormShow();
@@ -122,6 +123,7 @@ private:
     PlanStore& plans_;
     DayQueries& days_;
     bool scheduleSelectionNone_ = false;
+    int frameExtra_ = 0;
 };
 
 }  // namespace ostrel

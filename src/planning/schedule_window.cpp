@@ -131,7 +131,7 @@ TfrmSchedule::TfrmSchedule(PlanStore& plans, QWidget* parent)
     sgSchedule->setObjectName(QStringLiteral("sgSchedule"));
     sgSchedule->setColCount(2);
     sgSchedule->setGridRowCount(kRows);
-    sgSchedule->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sgSchedule->setFitLastColumn(true);
     sgSchedule->setDrawCellHook([this](QPainter& p, const QRect& r, int c, int row) { sgScheduleDrawCell(p, r, c, row); });
     sgSchedule->hintForCell = [this](int c, int r) { return hintFor(c, r); };
 

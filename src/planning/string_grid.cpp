@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QToolTip>
 
 namespace ostrel {
@@ -32,11 +33,19 @@ public:
                               index.data(Qt::DisplayRole).toString());
             painter->restore();
         } else {
-            QStyleOptionViewItem opt(option);
-            opt.state &= ~QStyle::State_HasFocus;
-            // The focused cell is drawn as selected.
-            if (index == grid_->currentIndex() && grid_->hasFocus()) opt.state |= QStyle::State_Selected;
-            QStyledItemDelegate::paint(painter, opt, index);
+            // Selected cells, and the focused cell, in the selection colours;
+            // the text two pixels in, cut at the cell's edge rather than
+            // shortened with an ellipsis.
+            const bool selected = (option.state & QStyle::State_Selected) ||
+                                  (index == grid_->currentIndex() && grid_->hasFocus());
+            painter->save();
+            if (selected) painter->fillRect(option.rect, QColor(0x9f, 0xd0, 0x96));
+            painter->setClipRect(option.rect);
+            painter->setFont(option.font);
+            painter->setPen(selected ? QColor(0x15, 0x30, 0x1a) : option.palette.color(QPalette::Text));
+            painter->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
+                              index.data(Qt::DisplayRole).toString());
+            painter->restore();
         }
         if (grid_->drawHook_) {
             painter->save();
@@ -114,9 +123,44 @@ StringGrid::StringGrid(int fixedCols, int fixedRows, QWidget* parent)
     setItemDelegate(new StringGridDelegate(this));
 }
 
+void StringGrid::setColWidth(int col, int width) {
+    while (wanted_.size() <= col) wanted_.append(100);
+    wanted_[col] = width;
+    applyWidths();
+}
+
+void StringGrid::setFitLastColumn(bool on) {
+    fitLast_ = on;
+    if (on) setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    applyWidths();
+}
+
+void StringGrid::applyWidths() {
+    const int n = columnCount();
+    int used = 0;
+    for (int c = 0; c < n; ++c) {
+        int w = c < wanted_.size() ? wanted_[c] : columnWidth(c);
+        if (fitLast_ && c == n - 1) w = std::max(8, std::min(w, viewport()->width() - used));
+        if (columnWidth(c) != w) setColumnWidth(c, w);
+        used += w;
+    }
+    if (fitLast_) horizontalScrollBar()->setValue(0);
+}
+
+void StringGrid::resizeEvent(QResizeEvent* event) {
+    QTableWidget::resizeEvent(event);
+    applyWidths();
+}
+
+void StringGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    QTableWidget::scrollTo(index, hint);
+    if (fitLast_) horizontalScrollBar()->setValue(0);
+}
+
 void StringGrid::setColCount(int n) {
     const int old = columnCount();
     setColumnCount(n);
+    applyWidths();
     for (int c = old; c < n; ++c)
         for (int r = 0; r < rowCount(); ++r) itemAt(c, r + fixedRows_, true);
 }
@@ -204,7 +248,9 @@ void StringGrid::setGridRow(int row) {
 void StringGrid::setCurrentCell(int col, int row) {
     const QModelIndex i = indexOf(col, row);
     if (i.isValid()) {
-        selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
+        QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::ClearAndSelect;
+        if (selectionBehavior() == QAbstractItemView::SelectRows) flags |= QItemSelectionModel::Rows;
+        selectionModel()->setCurrentIndex(i, flags);
         scrollTo(i);
     }
     emit clicked();

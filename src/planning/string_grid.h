@@ -35,8 +35,12 @@ public:
     void setColCount(int n);
     int gridRowCount() const { return rowCount() + fixedRows_; }
     void setGridRowCount(int n);
-    void setColWidth(int col, int width) { setColumnWidth(col, width); }
+    // Column widths. With fitLastColumn on, the last column gives up what
+    // the viewport lacks (the room the vertical scroll bar takes), so every
+    // column stays in view and the grid never scrolls sideways.
+    void setColWidth(int col, int width);
     int colWidth(int col) const { return columnWidth(col); }
+    void setFitLastColumn(bool on);
 
     QString cells(int col, int row) const;
     void setCells(int col, int row, const QString& text);
@@ -94,6 +98,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+public:
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
+protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
@@ -107,6 +117,9 @@ private:
     bool editing_ = false;
     bool pressed_ = false;
     DrawCellHook drawHook_;
+    bool fitLast_ = false;
+    QList<int> wanted_;
+    void applyWidths();
 };
 
 }  // namespace ostrel

@@ -14,6 +14,10 @@
 #include "fixture_db.h"
 #include "globals.h"
 #include "planning/day_info.h"
+#include "planning/schedule_window.h"
+#include "base/app_paths.h"
+#include "base/language_texts.h"
+#include "ui/languages.h"
 #include "recording_dialogs.h"
 #include "ui/app_commands.h"
 #include "ui/locale_format.h"
@@ -333,6 +337,47 @@ private slots:
         frm.spTrayIcon1Click();
         QVERIFY(p->isVisible());
         frm.setDayInfoPanel(nullptr);
+    }
+
+    // Both windows in English and Russian on the screen, for a person to look
+    // at: OSTREL_SCREENSHOT_DIR=dir xvfb-run ... tst_day_info screenshots
+    void screenshots() {
+        const QString out = qEnvironmentVariable("OSTREL_SCREENSHOT_DIR");
+        if (out.isEmpty()) QSKIP("set OSTREL_SCREENSHOT_DIR to take screenshots");
+        QFile skin(QStringLiteral(OSTREL_SOURCE_DIR "/skins/ostrel.skn"));
+        skin.open(QIODevice::ReadOnly);
+        qApp->setStyleSheet(QString::fromUtf8(skin.readAll()));
+        setExeDirForTesting(QStringLiteral(OSTREL_SOURCE_DIR));
+        clock->get().setNow(at(kToday, 10, 40));
+        addTaskExact(at(kToday, 9, 0), "Call the bank");
+        addTaskExact(at(kToday, 17, 30), "Pick up the parcel");
+        addHoliday(1990, 12, 10, "Human Rights Day");
+        auto& plans = DataModule1->plans();
+        plans.insertPlan(QStringLiteral("Team meeting"), at(kToday, 10, 0), 3);
+        plans.insertPlan(QStringLiteral("Lunch"), at(kToday, 12, 30), 2);
+        plans.insertPlan(QStringLiteral("Review"), at(kToday - 1, 11, 0), 1);
+        plans.insertPlan(QStringLiteral("Dentist"), at(kToday + 1, 9, 30), 2);
+        frmSchedule = new TfrmSchedule(DataModule1->plans());
+        for (const QString& language : {QStringLiteral("English"), QStringLiteral("Russian")}) {
+            SetCurrentLanguage(language);
+            TranslateForm(p);
+            TranslateForm(frmSchedule);
+            frmSchedule->move(53, 73);
+            frmSchedule->cbSchedule->setCurrentIndex(0);
+            frmSchedule->show();
+            p->showPanel();
+            QTest::qWait(600);
+            QGuiApplication::primaryScreen()->grabWindow(0).save(out + QStringLiteral("/day-%1.png").arg(language));
+            frmSchedule->cbSchedule->setCurrentIndex(1);
+            frmSchedule->sgSchedule->setCurrentCell(4, 21);
+            QTest::qWait(300);
+            QGuiApplication::primaryScreen()->grabWindow(0).save(out + QStringLiteral("/week-%1.png").arg(language));
+            frmSchedule->hide();
+            p->hidePanel();
+        }
+        ostrel::testing::destroyGlobal(frmSchedule);
+        setExeDirForTesting({});
+        SetCurrentLanguage(QStringLiteral("English"));
     }
 
     void aDatabaseErrorIsShown() {
