@@ -53,15 +53,39 @@ struct TDataModule1::RegularRow {
     std::uint8_t ElapseType = 0;
 };
 
+// The present of one pass: read once when the outermost pass begins and
+// handed to every decision of the pass, SQL Now() included, so that a clock
+// step in the middle (an Internet time correction) cannot split a pass in
+// two. The time since system start is still read from the real service.
+class PassPresent final : public ClockService {
+public:
+    explicit PassPresent(ClockService& source) : source_(source), present_(source.now()) {}
+    DateTime now() const override { return present_; }
+    std::uint64_t msSinceBoot() const override { return source_.msSinceBoot(); }
+
+private:
+    ClockService& source_;
+    DateTime present_;
+};
+
 class TDataModule1::PassScope {
 public:
-    explicit PassScope(TDataModule1& dm) : dm_(dm) { ++dm_.passDepth_; }
-    ~PassScope() { --dm_.passDepth_; }
+    explicit PassScope(TDataModule1& dm) : dm_(dm) {
+        if (dm_.passDepth_++ > 0) return;
+        present_ = std::make_unique<PassPresent>(clock());
+        previous_ = setClockService(present_.get());
+    }
+    ~PassScope() {
+        if (present_) setClockService(previous_);
+        --dm_.passDepth_;
+    }
     PassScope(const PassScope&) = delete;
     PassScope& operator=(const PassScope&) = delete;
 
 private:
     TDataModule1& dm_;
+    std::unique_ptr<PassPresent> present_;
+    ClockService* previous_ = nullptr;
 };
 
 // The writes of a pass go to the file together: one commit instead of one
@@ -144,6 +168,19 @@ void TDataModule1::InitReminders() {
     CheckOnceTasks(CascadeIndex);
     CheckRegularTasks(CascadeIndex, true);
     UpdateNextReminderTime();
+}
+
+void TDataModule1::RunTickPass() {
+    const PassScope pass(*this);
+    try {
+        std::uint8_t CascadeIndex = 0;
+        CheckOnceTasks(CascadeIndex);
+        CheckRegularTasks(CascadeIndex, false);
+        UpdateNextReminderTime();
+    } catch (...) {
+        NextReminderTime = clock().now() + 60.0 / kSecondsPerDay;
+        throw;
+    }
 }
 
 void TDataModule1::showReminder(const TTaskParams& params, const QString& caption, std::uint8_t cascadeIndex) {

@@ -61,6 +61,12 @@ public:
     void UpdateNextReminderTime();
     // The reminder engine's start-up pass.
     void InitReminders();
+    // The pass of the clock's tick: the due one-time tasks, the due
+    // repeating tasks and holidays, then NextReminderTime. When a statement
+    // fails, the next attempt waits a minute (NextReminderTime) and the
+    // error passes on. Every decision of a pass, SQL Now() included, sees
+    // the one present read when the pass began.
+    void RunTickPass();
     // Shows and marks the due one-time tasks.
     void CheckOnceTasks(std::uint8_t& CascadeIndex);
     // Shows the due repeating tasks and holidays and moves their ShowDT on.

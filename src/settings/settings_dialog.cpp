@@ -17,6 +17,7 @@
 #include "ui/settings_file.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
+#include "ui/guarded.h"
 #include "ui/help_link.h"
 
 namespace ostrel {
@@ -108,13 +109,13 @@ TfrmSettings::TfrmSettings(TfrmClock* clockWindow) : QDialog(nullptr), clock_(cl
     outer->addLayout(buttons);
 
     connect(lbxSettings, &QListWidget::currentRowChanged, this, [this](int) { lbxSettingsClick(); });
-    connect(btnOK, &QPushButton::clicked, this, &TfrmSettings::btnOKClick);
-    connect(btnCancel, &QPushButton::clicked, this, &TfrmSettings::btnCancelClick);
-    connect(btnHelp, &QPushButton::clicked, this, &TfrmSettings::btnHelpClick);
-    connect(btnSelectFont, &QPushButton::clicked, this, &TfrmSettings::btnSelectFontClick);
-    connect(btnSelectColor, &QPushButton::clicked, this, &TfrmSettings::btnSelectColorClick);
-    connect(btnBgdColor, &QPushButton::clicked, this, &TfrmSettings::btnBgdColorClick);
-    connect(btnPBFontColor, &QPushButton::clicked, this, &TfrmSettings::btnPBFontColorClick);
+    connect(btnOK, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnOKClick));
+    connect(btnCancel, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnCancelClick));
+    connect(btnHelp, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnHelpClick));
+    connect(btnSelectFont, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnSelectFontClick));
+    connect(btnSelectColor, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnSelectColorClick));
+    connect(btnBgdColor, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnBgdColorClick));
+    connect(btnPBFontColor, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnPBFontColorClick));
     connect(seVertSpace, &QSpinBox::valueChanged, this, [this](int) { seVertSpaceChange(); });
     connect(seHorisSpase, &QSpinBox::valueChanged, this, [this](int) { seHorisSpaseChange(); });
     connect(cbLang, &TDropDownComboBox::dropDown, this, &TfrmSettings::cbLangDropDown);
