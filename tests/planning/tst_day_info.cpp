@@ -389,8 +389,6 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    qputenv("TZ", "UTC");
-    qputenv("LC_ALL", "en_GB.UTF-8");
     QApplication app(argc, argv);
     TestDayInfo t;
     return QTest::qExec(&t, argc, argv);
