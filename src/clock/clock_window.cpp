@@ -60,7 +60,7 @@ QIcon clockIcon() {
 
 }  // namespace
 
-void TArrowsBox::paintEvent(QPaintEvent*) {
+void ArrowsBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
     PaintAnalogHands(p, *this);
 }
@@ -78,7 +78,7 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     imgAnalogClock->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     imgAnalogClock->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-    pbArrows = new TArrowsBox(this);
+    pbArrows = new ArrowsBox(this);
     pbArrows->setObjectName(QStringLiteral("pbArrows"));
     pbArrows->setAttribute(Qt::WA_TransparentForMouseEvents);
 

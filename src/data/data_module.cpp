@@ -183,7 +183,7 @@ void TDataModule1::RunTickPass() {
     }
 }
 
-void TDataModule1::showReminder(const TTaskParams& params, const QString& caption, std::uint8_t cascadeIndex) {
+void TDataModule1::openReminderWindow(const TTaskParams& params, const QString& caption, std::uint8_t cascadeIndex) {
     if (ShowReminderHook) ShowReminderHook(params, caption, 20 * cascadeIndex);
 }
 
@@ -220,7 +220,7 @@ void TDataModule1::CheckOnceTasks(std::uint8_t& CascadeIndex) {
             params.TaskTitle = textOf(q, "Title");
             params.TaskComment = textOf(q, "Comment");
             params.TaskTime = showDT;
-            showReminder(params, GetLangMessage(QStringLiteral("OnceTask")), CascadeIndex);
+            openReminderWindow(params, GetLangMessage(QStringLiteral("OnceTask")), CascadeIndex);
             ++CascadeIndex;
         }
         q.edit();
@@ -249,7 +249,7 @@ void TDataModule1::ShowIfActive(const RegularRow& row, DateTime T, bool Always, 
         key = QStringLiteral("RegularTask");
         params.TaskTime = T;
     }
-    showReminder(params, GetLangMessage(key), CascadeIndex);
+    openReminderWindow(params, GetLangMessage(key), CascadeIndex);
     processPendingMessages();
     ++CascadeIndex;
     if (Always) LastShownTime = T;
@@ -296,7 +296,7 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
                 params.TaskTitle = row.Title;
                 params.TaskComment = row.Comment;
                 params.TaskTime = row.ShowDT;
-                showReminder(params, GetLangMessage(QStringLiteral("OnceTask")), CascadeIndex);
+                openReminderWindow(params, GetLangMessage(QStringLiteral("OnceTask")), CascadeIndex);
                 ++CascadeIndex;
             }
             q.edit();
@@ -364,7 +364,7 @@ void TDataModule1::ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, 
 }
 
 void TDataModule1::DeleteTask(std::int32_t TaskID) {
-    tasks_->deleteTask(TaskID);
+    tasks_->removeTask(TaskID);
 }
 
 }  // namespace ostrel

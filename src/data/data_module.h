@@ -76,7 +76,7 @@ public:
     // A reminder window's "Postpone at" answer: a one-time task becomes due
     // again at Count units after BaseTime.
     void ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, std::uint8_t Unit, DateTime BaseTime);
-    // Deletes one ToDo row (tasks().deleteTask). NextReminderTime is left as
+    // Deletes one ToDo row (tasks().removeTask). NextReminderTime is left as
     // it is.
     void DeleteTask(std::int32_t TaskID);
 
@@ -90,7 +90,7 @@ public:
 private:
     struct RegularRow;
     void ShowIfActive(const RegularRow& row, DateTime T, bool Always, std::uint8_t& CascadeIndex);
-    void showReminder(const TTaskParams& params, const QString& caption, std::uint8_t cascadeIndex);
+    void openReminderWindow(const TTaskParams& params, const QString& caption, std::uint8_t cascadeIndex);
     void processPendingMessages();
 
     class PassScope;
