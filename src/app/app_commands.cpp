@@ -5,6 +5,7 @@
 #include "planning/holiday_editor.h"
 #include "planning/holiday_list.h"
 #include "notes/pocket_book.h"
+#include "planning/schedule_window.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "contacts/address_book.h"
@@ -51,6 +52,11 @@ void installAppCommands() {
             showWindow(frmHolidayList);
             break;
         case AppCommand::ShowSchedule:
+            if (frmSchedule) {
+                frmSchedule->show();
+                frmSchedule->raise();
+                frmSchedule->activateWindow();
+            }
             break;
         case AppCommand::ShowAddressBook:
             showWindow(frmAddressBook);

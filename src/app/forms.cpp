@@ -7,14 +7,19 @@
 #include "base/app_paths.h"
 
 #include "clock/clock_window.h"
+#include "clock/day_info_link.h"
 #include "contacts/address_book.h"
 #include "contacts/person_editor.h"
 #include "contacts/person_viewer.h"
 #include "data/contact_store.h"
 #include "data/data_module.h"
+#include "data/holiday_store.h"
+#include "data/plan_store.h"
+#include "notes/pocket_book.h"
+#include "planning/day_info.h"
 #include "planning/holiday_editor.h"
 #include "planning/holiday_list.h"
-#include "notes/pocket_book.h"
+#include "planning/schedule_window.h"
 #include "settings/settings_dialog.h"
 #include "tasks/reminder_window.h"
 #include "tasks/task_editor.h"
@@ -27,17 +32,49 @@ namespace ostrel {
 // settings dialog and frmCreateToDo beside the task editor: their own layer
 // or area reaches them without this file.
 TfrmClock* frmClock = nullptr;
-TfrmToDoList* frmToDoList = nullptr;
+TfrmDayInfo* frmDayInfo = nullptr;
 TfrmAddressBook* frmAddressBook = nullptr;
-TfrmViewPerson* frmViewPerson = nullptr;
 TfrmPersonEdit* frmPersonEdit = nullptr;
+TfrmViewPerson* frmViewPerson = nullptr;
+TfrmToDoList* frmToDoList = nullptr;
+TfrmSchedule* frmSchedule = nullptr;
 TfrmNewHoliday* frmNewHoliday = nullptr;
 TfrmHolidayList* frmHolidayList = nullptr;
 TfrmPocketBook* frmPocketBook = nullptr;
 
-// The address book and its viewer and editor. The end of the desktop
-// session lets an open contact editor close.
-static void createContactForms() {
+namespace {
+// The day-info panel as the clock sees it.
+class DayInfoLink final : public DayInfoPanel {
+public:
+    void showPanel() override {
+        if (frmDayInfo) frmDayInfo->showPanel();
+    }
+    void hidePanel() override {
+        if (frmDayInfo) frmDayInfo->hidePanel();
+    }
+    bool panelVisible() const override { return frmDayInfo && frmDayInfo->panelVisible(); }
+    void startHideTimer(int intervalMs) override {
+        if (frmDayInfo) frmDayInfo->startHideTimer(intervalMs);
+    }
+};
+DayInfoLink g_dayInfoLink;
+
+void createDayInfoForm() {
+    frmDayInfo = new TfrmDayInfo(DataModule1->tasks(), DataModule1->plans(), DataModule1->holidays());
+    registerApplicationForm(frmDayInfo);
+    frmDayInfo->placeMode = [] {
+        return frmClock && (frmClock->ViewMode == vmFreeClock || frmClock->ViewMode == vmAnalogClock)
+                   ? DayInfoPlace::BesideClock
+                   : DayInfoPlace::ScreenCorner;
+    };
+    frmDayInfo->clockFrame = [] { return frmClock ? frmClock->frameGeometry() : QRect(); };
+    frmClock->setDayInfoPanel(&g_dayInfoLink);
+}
+
+// The address book and its viewer and editor (the list is handed the other
+// two, so they come first). The end of the desktop session lets an open
+// contact editor close.
+void createContactForms() {
     frmViewPerson = new TfrmViewPerson(DataModule1->contacts());
     registerApplicationForm(frmViewPerson);
     frmPersonEdit = new TfrmPersonEdit(DataModule1->contacts());
@@ -48,6 +85,21 @@ static void createContactForms() {
         if (frmPersonEdit) frmPersonEdit->AllowClose = true;
     });
 }
+
+void createPocketBookForm() {
+    frmPocketBook = new TfrmPocketBook();
+    registerApplicationForm(frmPocketBook);
+    // The settings dialog changes the pocket book's colours live.
+    if (frmSettings) {
+        frmSettings->applyPocketBookColor = [](const QColor& c) {
+            if (frmPocketBook) frmPocketBook->setEditorColor(c);
+        };
+        frmSettings->applyPocketBookFontColor = [](const QColor& c) {
+            if (frmPocketBook) frmPocketBook->setEditorFontColor(c);
+        };
+    }
+}
+}  // namespace
 
 void createHolidayForms() {
     frmNewHoliday = new TfrmNewHoliday(DataModule1->holidays());
@@ -65,23 +117,16 @@ void createForms() {
     };
     frmClock = new TfrmClock();
     registerApplicationForm(frmClock);
+    createDayInfoForm();
     createContactForms();
     frmCreateToDo = new TfrmCreateToDo();
     registerApplicationForm(frmCreateToDo);
     frmToDoList = new TfrmToDoList();
     registerApplicationForm(frmToDoList);
+    frmSchedule = new TfrmSchedule(DataModule1->plans());
+    registerApplicationForm(frmSchedule);
     createHolidayForms();
-    frmPocketBook = new TfrmPocketBook();
-    registerApplicationForm(frmPocketBook);
-    // The settings dialog changes the pocket book's colours live.
-    if (frmSettings) {
-        frmSettings->applyPocketBookColor = [](const QColor& c) {
-            if (frmPocketBook) frmPocketBook->setEditorColor(c);
-        };
-        frmSettings->applyPocketBookFontColor = [](const QColor& c) {
-            if (frmPocketBook) frmPocketBook->setEditorFontColor(c);
-        };
-    }
+    createPocketBookForm();
     installAppCommands();
     installHelp();
 }
@@ -89,15 +134,18 @@ void createForms() {
 void destroyForms() {
     setCommandHandler({});
     removeHelp();
+    if (frmClock) frmClock->setDayInfoPanel(nullptr);
     // Most recently created first.
     std::vector<QWidget*> forms = applicationForms();
     for (auto it = forms.rbegin(); it != forms.rend(); ++it) delete *it;
     frmClock = nullptr;
+    frmDayInfo = nullptr;
+    frmAddressBook = nullptr;
+    frmPersonEdit = nullptr;
+    frmViewPerson = nullptr;
     frmCreateToDo = nullptr;
     frmToDoList = nullptr;
-    frmAddressBook = nullptr;
-    frmViewPerson = nullptr;
-    frmPersonEdit = nullptr;
+    frmSchedule = nullptr;
     frmNewHoliday = nullptr;
     frmHolidayList = nullptr;
     frmPocketBook = nullptr;

@@ -24,6 +24,8 @@ class TfrmPersonEdit;
 class TfrmNewHoliday;
 class TfrmHolidayList;
 class TfrmPocketBook;
+class TfrmSchedule;
+class TfrmDayInfo;
 
 extern TDataModule1* DataModule1;
 extern TfrmClock* frmClock;
@@ -37,6 +39,8 @@ extern TfrmPersonEdit* frmPersonEdit;
 extern TfrmNewHoliday* frmNewHoliday;
 extern TfrmHolidayList* frmHolidayList;
 extern TfrmPocketBook* frmPocketBook;
+extern TfrmSchedule* frmSchedule;
+extern TfrmDayInfo* frmDayInfo;
 
 // The holidays list and the holiday editor on DataModule1, wired together.
 void createHolidayForms();

@@ -338,9 +338,10 @@ void TfrmClock::miViewToDoListClick() {
     runCommand(AppCommand::ShowToDoList);
 }
 
-// The windows these open come with their own parts of the program, which
-// fill these handlers in.
-void TfrmClock::miScheduleClick() {}
+void TfrmClock::miScheduleClick() {
+    runCommand(AppCommand::ShowSchedule);
+}
+
 void TfrmClock::Holydayslist1Click() {
     runCommand(AppCommand::ShowHolidayList);
 }

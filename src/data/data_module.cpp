@@ -12,6 +12,7 @@
 #include "core/data/reminder_walk.h"
 #include "core/data/sql/transaction.h"
 #include "core/time/clock_service.h"
+#include "data/plan_store.h"
 
 namespace ostrel {
 
@@ -130,6 +131,11 @@ TDataModule1::TDataModule1(const QString& databasePath, QObject* parent) : QObje
 }
 
 TDataModule1::~TDataModule1() = default;
+
+PlanStore& TDataModule1::plans() {
+    if (!plans_) plans_ = std::make_unique<PlanStore>(connTAMO);
+    return *plans_;
+}
 
 DateTime TDataModule1::LoadingTime() {
     // The boot clock is 64-bit: the estimate does not drift after 49.7 days.

@@ -19,6 +19,10 @@
 #include "data/task_store.h"
 
 namespace ostrel {
+class PlanStore;
+}
+
+namespace ostrel {
 
 class TDataModule1 : public QObject {
     Q_OBJECT
@@ -35,6 +39,11 @@ public:
 
     // The connection every query uses. It opens at the first statement.
     sql::Connection connTAMO;
+
+    // The schedule's plans.
+    PlanStore& plans();
+    // TEMPORARY: the day-info panel's holiday query, until the holiday
+    // store takes it over.
 
     // A query object on connTAMO.
     sql::Query newQuery() { return sql::Query(connTAMO); }
@@ -100,6 +109,7 @@ private:
     int passDepth_ = 0;
     int messageDepth_ = 0;
     DateTime LastShownTime = 0.0;
+    std::unique_ptr<PlanStore> plans_;
     std::unique_ptr<TaskStore> tasks_;
     std::unique_ptr<ContactStore> contacts_;
     std::unique_ptr<HolidayStore> holidays_;

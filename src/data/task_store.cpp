@@ -101,4 +101,22 @@ std::unique_ptr<sql::Query> TaskStore::openToDoList() {
     return q;
 }
 
+std::vector<TaskOfDay> TaskStore::tasksOfDay(DateTime day) {
+    sql::Query q(conn_);
+    q.add("SELECT TDID, ShowDT, Title");
+    q.add("FROM ToDo");
+    q.add("WHERE (MesType IN (0, 3, 10, 13)) AND (Int(ShowDT) = Int(:ToDoDate))");
+    // The same day as a range the ShowDT index answers (dialect.h, 7).
+    q.add("  AND (ShowDT > Int(:ToDoDateFrom) - 1) AND (ShowDT < Int(:ToDoDateTo) + 1)");
+    q.add("ORDER BY ShowDT");
+    q.param("ToDoDate", sql::ParamType::DateTime, day);
+    q.param("ToDoDateFrom", sql::ParamType::DateTime, day);
+    q.param("ToDoDateTo", sql::ParamType::DateTime, day);
+    q.open();
+    std::vector<TaskOfDay> out;
+    for (; !q.eof(); q.next())
+        out.push_back({q.asInteger("TDID"), q.asDateTime("ShowDT"), QString::fromStdString(q.asString("Title"))});
+    return out;
+}
+
 }  // namespace ostrel

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "core/data/sql/connection.h"
 #include "core/data/sql/query.h"
@@ -29,6 +30,13 @@ struct TaskRow {
     std::int64_t ElapseType = 0;
 };
 
+// A task of one day, for the day-info panel.
+struct TaskOfDay {
+    std::int64_t id = 0;
+    DateTime showDT = 0.0;
+    QString title;
+};
+
 class TaskStore : public QObject {
     Q_OBJECT
 public:
@@ -48,6 +56,10 @@ public:
     // active time and cycle as text, in ShowDT order. The query is open and
     // reads its rows on demand (fetchMore); the caller owns it.
     std::unique_ptr<sql::Query> openToDoList();
+
+    // The tasks (kinds 0 and 3, shown or not) whose ShowDT falls on the day,
+    // in ShowDT order; found through the ShowDT index.
+    std::vector<TaskOfDay> tasksOfDay(DateTime day);
 
 signals:
     // After every write of this store.

@@ -19,6 +19,11 @@
 //  6. The to-do list's statement names its index (ToDo INDEXED BY
 //     ToDo_ShowDT), so its rows come in ShowDT order without a sort and a
 //     long list shows its first rows at once. The rows are the same.
+//  7. A day-equality test "Int(ShowDT) = Int(:d)" is followed by the range
+//     "AND (ShowDT > Int(:dFrom) - 1) AND (ShowDT < Int(:dTo) + 1)" (same
+//     value under two more names), which every row of that day satisfies, so
+//     the rows are the same while the ShowDT index finds them instead of a
+//     scan of the whole table (the schedule, the day-info panel).
 //
 // Everything else (IN lists, LEFT JOIN nested in parentheses, UNION with
 // ORDER BY a column name, ORDER BY 1, Min() over no rows giving one null row,

@@ -1,0 +1,463 @@
+#include "planning/day_info.h"
+
+#include <QCursor>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLocale>
+#include <QPainter>
+#include <QScreen>
+#include <QMoveEvent>
+#include <QShowEvent>
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/data/plan_layout.h"
+#include "core/time/clock_service.h"
+#include "data/holiday_store.h"
+#include "data/plan_store.h"
+#include "data/task_store.h"
+#include "base/language_texts.h"
+#include "ui/app_commands.h"
+#include "ui/guarded.h"
+#include "ui/grid_style.h"
+#include "ui/locale_format.h"
+#include "ui/tool_icons.h"
+
+namespace ostrel {
+
+namespace {
+
+constexpr int kStrip = 15;
+constexpr int kBottom = 7;
+constexpr int kBevel = 2;
+constexpr int kCollapsed = 16;
+constexpr int kRowStep = 16;  // a row and its grid line
+constexpr int kClientWidth = 195;
+constexpr int kCalendarWidth = 190;
+constexpr int kCalendarHeight = 136;
+
+QString slotTimeText(double timeOfDay) {
+    const long long minutes = std::llround(timeOfDay * 1440.0);
+    return QStringLiteral("%1:%2")
+        .arg(static_cast<int>(minutes / 60 % 24), 2, 10, QLatin1Char('0'))
+        .arg(static_cast<int>(minutes % 60), 2, 10, QLatin1Char('0'));
+}
+
+QTime timeOf(double timeOfDay) {
+    const int secs = static_cast<int>(std::llround(timeOfDay * 86400.0) % 86400);
+    return QTime(0, 0).addSecs(secs);
+}
+
+QDate toQDate(DateTime d) {
+    const CivilDate c = decodeDate(d);
+    return QDate(c.year, c.month, c.day);
+}
+
+StringGrid* makeGrid(QWidget* parent, const char* name, int cols, int rows) {
+    auto* g = new StringGrid(0, 0, parent);
+    g->setObjectName(QLatin1String(name));
+    g->verticalHeader()->setDefaultSectionSize(kRowStep);
+    g->setColCount(cols);
+    g->setGridRowCount(rows);
+    g->setSelectionMode(QAbstractItemView::SingleSelection);
+    g->setSelectionBehavior(QAbstractItemView::SelectRows);
+    g->setFitLastColumn(true);
+    g->setFrameShape(QFrame::NoFrame);
+    // The parent's colour.
+    g->setStyleSheet(QStringLiteral("QTableWidget { background: transparent; border: none; }"));
+    g->viewport()->setAutoFillBackground(false);
+    return g;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- section
+
+DaySection::DaySection(QWidget* parent, const char* name, const char* topName, const char* labelName,
+                       const char* labelText, const char* buttonName, const char* bottomName, const char* bevelName)
+    : QWidget(parent) {
+    setObjectName(QLatin1String(name));
+    top = new QWidget(this);
+    top->setObjectName(QLatin1String(topName));
+    label = new QLabel(QLatin1String(labelText), top);
+    label->setObjectName(QLatin1String(labelName));
+    QFont f = label->font();
+    f.setBold(true);
+    label->setFont(f);
+    label->setStyleSheet(QStringLiteral("color: rgb(0, 64, 0);"));
+    button = new QToolButton(top);
+    button->setObjectName(QLatin1String(buttonName));
+    button->setAutoRaise(true);
+    button->setIcon(toolIcon(9));
+    button->setIconSize(QSize(11, 11));
+    button->setFixedSize(13, 13);
+    bottom = new QWidget(this);
+    bottom->setObjectName(QLatin1String(bottomName));
+    bevel = new QFrame(this);
+    bevel->setObjectName(QLatin1String(bevelName));
+    static_cast<QFrame*>(bevel)->setFrameShape(QFrame::HLine);
+    static_cast<QFrame*>(bevel)->setFrameShadow(QFrame::Sunken);
+}
+
+void DaySection::setGrid(StringGrid* g) {
+    grid = g;
+    layoutChildren();
+}
+
+void DaySection::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layoutChildren();
+}
+
+void DaySection::layoutChildren() {
+    const int w = width(), h = height();
+    top->setGeometry(0, 0, w, kStrip);
+    label->setGeometry(4, 0, w - 4 - 13 - 4, kStrip);
+    button->move(w - 13 - 2, 1);
+    const int gridHeight = h - kStrip - kBottom - kBevel;
+    const bool open = gridHeight > 0;
+    if (grid) {
+        grid->setVisible(open);
+        if (open) grid->setGeometry(0, kStrip, w, gridHeight);
+    }
+    bottom->setVisible(open);
+    bevel->setVisible(open);
+    if (open) {
+        bottom->setGeometry(0, h - kBevel - kBottom, w, kBottom);
+        bevel->setGeometry(0, h - kBevel, w, kBevel);
+    }
+}
+
+// ---------------------------------------------------------------- placement
+
+QPoint dayInfoPosition(DayInfoPlace place, const QRect& screen, const QRect& clock, const QSize& window) {
+    if (place == DayInfoPlace::ScreenCorner)
+        return {screen.x() + screen.width() - window.width(), screen.y() + screen.height() - window.height() - 30};
+    int left = clock.x() + clock.width() - window.width();
+    if (left < 0) left = clock.x();
+    int top = clock.y() - window.height() - 7;
+    if (top < 0) top = clock.y() + clock.height() + 7;
+    return {left, top};
+}
+
+// ---------------------------------------------------------------- window
+
+TfrmDayInfo::TfrmDayInfo(TaskStore& tasks, PlanStore& plans, HolidayStore& holidays, QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      tasks_(tasks),
+      plans_(plans),
+      days_(holidays) {
+    setObjectName(QStringLiteral("frmDayInfo"));
+    setProperty("helpContext", 3);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFont(compactFont(font()));
+    cursorPos = [] { return QCursor::pos(); };
+
+    plToDo = new DaySection(this, "plToDo", "plToDoTop", "lbToDo", "To do...", "sbToDo", "plToDoBottom", "blToDo");
+    plSchedule = new DaySection(this, "plSchedule", "plScheduleTop", "lbSchedule", "Schedule...", "sbSchedule",
+                                "plscheduleBottom", "blSchedule");
+    plHolidays = new DaySection(this, "plHolidays", "plHoldaysTop", "lbHolidays", "Holidays...", "sbHolidays",
+                                "plHolidaysBottom", "bvlHolidays");
+    sbToDo = plToDo->button;
+    sbSchedule = plSchedule->button;
+    sbHolidays = plHolidays->button;
+
+    sgToDo = makeGrid(plToDo, "sgToDo", 2, 1);
+    sgSchedule = makeGrid(plSchedule, "sgSchedule", 2, kSlotsPerDay);
+    sgHolidays = makeGrid(plHolidays, "sgHolidays", 1, 1);
+    {
+        QFont f(QStringLiteral("Arial"), font().pointSize());
+        f.setItalic(true);
+        sgSchedule->setFont(f);
+    }
+    sgSchedule->setDrawCellHook([this](QPainter& p, const QRect& r, int c, int row) { sgScheduleDrawCell(p, r, c, row); });
+    sgToDo->setDrawCellHook([this](QPainter& p, const QRect& r, int c, int row) { sgToDoDrawCell(p, r, c, row); });
+    plToDo->setGrid(sgToDo);
+    plSchedule->setGrid(sgSchedule);
+    plHolidays->setGrid(sgHolidays);
+
+    MonthCalendar = new QCalendarWidget(this);
+    MonthCalendar->setObjectName(QStringLiteral("MonthCalendar"));
+    MonthCalendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    MonthCalendar->setGridVisible(false);
+    MonthCalendar->setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
+    MonthCalendar->setFixedSize(kCalendarWidth, kCalendarHeight);
+
+    tmrHide = new QTimer(this);
+    tmrHide->setObjectName(QStringLiteral("tmrHide"));
+    tmrHide->setSingleShot(true);
+    connect(tmrHide, &QTimer::timeout, this, &TfrmDayInfo::tmrHideTimer);
+
+    // FormCreate: the locale's first day of the week; the column widths.
+    MonthCalendar->setFirstDayOfWeek(QLocale::system().firstDayOfWeek());
+    sgToDo->setColWidth(0, 50);
+    sgToDo->setColWidth(1, 149);
+    sgSchedule->setColWidth(0, 37);
+    sgSchedule->setColWidth(1, 152);
+    sgHolidays->setColWidth(0, 199);
+
+    plToDo->setFixedHeight(61);
+    plSchedule->setFixedHeight(177);
+    plHolidays->setFixedHeight(60);
+
+    for (QToolButton* b : {sbToDo, sbSchedule, sbHolidays})
+        connect(b, &QToolButton::clicked, this, [this, b] { runGuarded([this, b] { sbToDoClick(b); }); });
+    connect(MonthCalendar, &QCalendarWidget::clicked, this,
+            [this](const QDate& d) { runGuarded([this, d] { MonthCalendarNumberClick(d); }); });
+    connect(sgToDo, &QAbstractItemView::doubleClicked, this, [] { runCommand(AppCommand::ShowToDoList); });
+    connect(sgSchedule, &QAbstractItemView::doubleClicked, this, [] { runCommand(AppCommand::ShowSchedule); });
+    connect(sgHolidays, &QAbstractItemView::doubleClicked, this, [] { runCommand(AppCommand::ShowHolidayList); });
+    // sgToDoExit: a grid that loses the focus has no selection.
+    for (StringGrid* g : {sgToDo, sgSchedule, sgHolidays})
+        connect(g, &StringGrid::exited, this, [this, g] {
+            g->setSelectionRect({});
+            if (g == sgSchedule) scheduleSelectionNone_ = true;
+        });
+
+    setFixedWidth(kClientWidth);
+    layoutSections();
+}
+
+int TfrmDayInfo::panelHeight() const {
+    return plToDo->height() + plSchedule->height() + plHolidays->height() + MonthCalendar->height() + 43;
+}
+
+DateTime TfrmDayInfo::calendarDate() const {
+    const QDate d = MonthCalendar->selectedDate();
+    return encodeDate(d.year(), d.month(), d.day());
+}
+
+void TfrmDayInfo::layoutSections() {
+    int y = 0;
+    for (DaySection* s : {plToDo, plSchedule, plHolidays}) {
+        s->setGeometry(0, y, width(), s->height());
+        y += s->height();
+    }
+    // The calendar keeps to the bottom edge.
+    MonthCalendar->move((width() - kCalendarWidth) / 2, std::max(y, height() - kCalendarHeight - 4));
+}
+
+void TfrmDayInfo::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    // The window manager has framed the window (or framed it anew): the
+    // outer height and the position are worked out again with that frame.
+    if (isVisible() && frameGeometry().height() - height() != frameExtra_) runGuarded([this] { PlaceDayInfo(); });
+}
+
+void TfrmDayInfo::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    layoutSections();
+}
+
+void TfrmDayInfo::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) runGuarded([this] { FormShow(); });
+}
+
+void TfrmDayInfo::FormShow() {
+    sgToDo->setSelectionRect({});
+    sgHolidays->setSelectionRect({});
+    {
+        const QSignalBlocker block(sgSchedule);
+        sgSchedule->setSelectionRect({0, 0, 0, 0});
+    }
+    scheduleSelectionNone_ = false;
+    const DateTime today = datePart(clock().now());
+    MonthCalendar->setSelectedDate(toQDate(today));
+    ShownDay = today;
+    ShowDay();
+    // Once the window manager has framed the window its outer size is known.
+    QTimer::singleShot(0, this, [this] { runGuarded([this] { PlaceDayInfo(); }); });
+}
+
+void TfrmDayInfo::ShowDay() {
+    setWindowTitle(QLocale::system().toString(toQDate(calendarDate()), longDateFormat()));
+    FillDayList(true);
+    FillDayList(false);
+    FillDaySchedule();
+    for (DaySection* s : {plToDo, plHolidays}) {
+        s->Tag = s->grid->gridRowCount() * kRowStep + kStrip + kBottom + kBevel + 1;
+        if (s->height() > 24) s->setFixedHeight(s->Tag);
+    }
+    PlaceDayInfo();
+}
+
+void TfrmDayInfo::FillDayList(bool tasks) {
+    StringGrid* g = tasks ? sgToDo : sgHolidays;
+    const QString empty = GetLangMessage(QStringLiteral("ListIsEpmty"));
+    if (tasks) {
+        const auto rows = tasks_.tasksOfDay(calendarDate());
+        g->setGridRowCount(std::max<int>(1, static_cast<int>(rows.size())));
+        if (rows.empty()) {
+            g->setCells(0, 0, QString());
+            g->setCellData(0, 0, {});
+            g->setCells(1, 0, empty);
+        }
+        // The time column keeps its 50 pixels unless the locale's long time
+        // needs more; the title column gives way.
+        int timeWidth = 50;
+        const QFontMetrics fm(g->font());
+        for (int k = 0; k < static_cast<int>(rows.size()); ++k) {
+            const TaskOfDay& t = rows[static_cast<std::size_t>(k)];
+            const QString time = formatLongTime(t.showDT);
+            timeWidth = std::max(timeWidth, fm.horizontalAdvance(time) + 5);
+            g->setCells(0, k, time);
+            g->setCellData(0, k, timePart(t.showDT));
+            g->setCells(1, k, t.title);
+        }
+        g->setColWidth(0, timeWidth);
+        g->setColWidth(1, 199 - timeWidth);
+    } else {
+        const auto rows = days_.holidaysOfDay(calendarDate());
+        g->setGridRowCount(std::max<int>(1, static_cast<int>(rows.size())));
+        if (rows.empty()) g->setCells(0, 0, empty);
+        for (int k = 0; k < static_cast<int>(rows.size()); ++k) g->setCells(0, k, rows[static_cast<std::size_t>(k)].Title);
+    }
+}
+
+void TfrmDayInfo::FillDaySchedule() {
+    const auto cells = layoutDayPlans(plans_.plansOfDay(calendarDate()));
+    const QLocale locale = QLocale::system();
+    for (int i = 0; i < kSlotsPerDay; ++i) {
+        const SlotCell& c = cells[static_cast<std::size_t>(i)];
+        QString time;
+        if (c.hasTime) time = c.stepStart ? locale.toString(timeOf(c.time), QLocale::ShortFormat) : slotTimeText(c.time);
+        sgSchedule->setCells(0, i, time);
+        sgSchedule->setCells(1, i, c.stepStart ? QString::fromStdString(c.title) : QString());
+        SlotMarks[static_cast<std::size_t>(i)] = c.mark;
+    }
+    if (!scheduleSelectionNone_) {
+        // The present half hour selected, with up to five following rows in view.
+        const int s = slotOfTime(timePart(clock().now()));
+        const QSignalBlocker block(sgSchedule);
+        sgSchedule->setCurrentCell(0, 0);
+        sgSchedule->setCurrentCell(0, std::min(kSlotsPerDay - 1, s + 5));
+        sgSchedule->setCurrentCell(0, s);
+    }
+    sgSchedule->viewport()->update();
+}
+
+void TfrmDayInfo::PlaceDayInfo() {
+    // The outer height follows the sections; the client is that less the
+    // frame the window manager adds (none until the window is framed).
+    const QSize frameExtra = frameGeometry().size() - size();
+    frameExtra_ = frameExtra.height();
+    const int outer = panelHeight();
+    setFixedHeight(std::max(1, outer - frameExtra.height()));
+    layoutSections();
+    const QSize window(width() + frameExtra.width(), outer);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect screenRect = screen ? screen->geometry() : QRect(0, 0, 1280, 1024);
+    move(dayInfoPosition(placeMode(), screenRect, clockFrame(), window));
+}
+
+void TfrmDayInfo::sbToDoClick(QToolButton* button) {
+    auto* section = qobject_cast<DaySection*>(button->parentWidget()->parentWidget());
+    if (!section) return;
+    if (section->height() > kCollapsed) {
+        section->Tag = section->height();
+        section->setFixedHeight(kCollapsed);
+        button->setIcon(toolIcon(8));
+    } else {
+        section->setFixedHeight(section->Tag);
+        button->setIcon(toolIcon(9));
+    }
+    PlaceDayInfo();
+}
+
+void TfrmDayInfo::MonthCalendarNumberClick(const QDate& date) {
+    const DateTime day = encodeDate(date.year(), date.month(), date.day());
+    if (day == ShownDay) return;
+    ShownDay = day;
+    ShowDay();
+}
+
+void TfrmDayInfo::tmrHideTimer() {
+    tmrHide->stop();
+    hide();
+}
+
+void TfrmDayInfo::CMMouseEnter() {
+    tmrHide->stop();
+}
+
+void TfrmDayInfo::CMMouseLeave() {
+    const QPoint p = cursorPos();
+    const QRect r = frameGeometry();
+    const bool inside = p.x() >= r.left() && p.x() <= r.left() + r.width() && p.y() >= r.top() &&
+                        p.y() <= r.top() + r.height();
+    if (!inside) {
+        tmrHide->setInterval(170);
+        tmrHide->start();
+    }
+}
+
+void TfrmDayInfo::enterEvent(QEnterEvent* event) {
+    QDialog::enterEvent(event);
+    CMMouseEnter();
+}
+
+void TfrmDayInfo::leaveEvent(QEvent* event) {
+    QDialog::leaveEvent(event);
+    CMMouseLeave();
+}
+
+void TfrmDayInfo::showPanel() {
+    if (isVisible()) {
+        raise();
+        return;
+    }
+    show();
+}
+
+void TfrmDayInfo::hidePanel() {
+    tmrHide->stop();
+    hide();
+}
+
+bool TfrmDayInfo::panelVisible() const {
+    return isVisible();
+}
+
+void TfrmDayInfo::startHideTimer(int intervalMs) {
+    tmrHide->setInterval(intervalMs);
+    tmrHide->start();
+}
+
+void TfrmDayInfo::sgScheduleDrawCell(QPainter& p, const QRect& rect, int col, int row) {
+    if (row < 0 || row >= kSlotsPerDay) return;
+    const int mark = SlotMarks[static_cast<std::size_t>(row)];
+    if (mark < smFirst || mark > smOnly) return;
+    const int L = rect.left(), T = rect.top(), R = rect.left() + rect.width(), B = rect.top() + rect.height();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(QColor(74, 87, 2), 3, Qt::SolidLine, Qt::FlatCap));
+    if (col == 0)
+        p.drawLine(L + 1, T, L + 1, B);
+    else
+        p.drawLine(R - 1, T, R - 1, B);
+    if (mark == smFirst || mark == smOnly) p.drawLine(L, T + 1, R, T + 1);
+    if (mark == smLast || mark == smOnly) p.drawLine(L, B - 1, R, B - 1);
+}
+
+bool TfrmDayInfo::taskPast(int row) const {
+    const QVariant t = sgToDo->cellData(0, row);
+    if (sgToDo->cells(0, row).trimmed().isEmpty() || !t.isValid()) return false;
+    // The task's time of day to the second, as its text shows it.
+    const double secs = std::floor(t.toDouble() * 86400.0 + 1e-6);
+    return clock().now() >= combineDateTime(calendarDate(), secs / 86400.0);
+}
+
+void TfrmDayInfo::sgToDoDrawCell(QPainter& p, const QRect& rect, int col, int row) {
+    if (col != 0 || !taskPast(row)) return;
+    const QString text = sgToDo->cells(0, row);
+    const QFontMetrics fm(sgToDo->font());
+    const int L = rect.left(), B = rect.top() + rect.height();
+    const int y = B - 2 - fm.height() / 2;
+    p.setPen(QPen(sgToDo->palette().color(QPalette::Text), 1));
+    p.drawLine(L + 2, y, L + 4 + fm.horizontalAdvance(text), y);
+}
+
+}  // namespace ostrel

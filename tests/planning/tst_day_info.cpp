@@ -1,0 +1,397 @@
+// The day-info panel through the real window: a fixture database, a fake
+// clock, the real clock window for the hover path.
+
+#include <QtTest>
+
+#include "app/forms.h"
+#include "clock/clock_window.h"
+#include "clock/day_info_link.h"
+#include "clock_env.h"
+#include "data/data_module.h"
+#include "data/holiday_store.h"
+#include "data/plan_store.h"
+#include "fake_clock.h"
+#include "fixture_db.h"
+#include "globals.h"
+#include "planning/day_info.h"
+#include "planning/schedule_window.h"
+#include "base/app_paths.h"
+#include "base/language_texts.h"
+#include "ui/languages.h"
+#include "recording_dialogs.h"
+#include "ui/app_commands.h"
+#include "ui/locale_format.h"
+
+using namespace ostrel;
+using ostrel::testing::RecordingDialogs;
+using ostrel::testing::ScopedFakeClock;
+
+namespace {
+
+// Thursday 10 December 2026.
+const double kToday = encodeDate(2026, 12, 10);
+
+double at(double day, int hour, int minute) {
+    return combineDateTime(day, (hour * 60 + minute) / 1440.0);
+}
+
+}  // namespace
+
+class TestDayInfo : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<ostrel::testing::TempDir> dir;
+    std::unique_ptr<ScopedFakeClock> clock;
+    std::unique_ptr<RecordingDialogs> dialogs;
+    TfrmDayInfo* p = nullptr;
+
+    void sql(const std::string& s) { ostrel::testing::execSql(dir->path() / "Tamo.qdb", s); }
+    void addTask(double showDT, const char* title, int mesType = 0) {
+        sql("INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, PeriodInt, PeriodType, ElapseInt, ElapseType) VALUES (" +
+            std::to_string(mesType) + ", " + std::to_string(showDT) + ", " + std::to_string(showDT) + ", '" + title +
+            "', 0, 0, 1, 2);");
+    }
+    void addTaskExact(double showDT, const char* title) {
+        DataModule1->plans();  // the connection is open
+        sql::Query q(DataModule1->connTAMO);
+        q.add("INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, PeriodInt, PeriodType, ElapseInt, ElapseType)");
+        q.add("VALUES (0, :T, :T2, :Title, 0, 0, 1, 2)");
+        q.param("T", sql::ParamType::DateTime, showDT);
+        q.param("T2", sql::ParamType::DateTime, showDT);
+        q.param("Title", sql::ParamType::Text, std::string(title));
+        q.exec();
+    }
+    void addHoliday(int y, int m, int d, const char* title) {
+        sql::Query q(DataModule1->connTAMO);
+        q.add("INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, PeriodInt, PeriodType, ElapseInt, ElapseType)");
+        q.add("VALUES (2, :F, :F2, :Title, 1, 6, 0, 3)");
+        q.param("F", sql::ParamType::DateTime, encodeDate(y, m, d));
+        q.param("F2", sql::ParamType::DateTime, encodeDate(y, m, d));
+        q.param("Title", sql::ParamType::Text, std::string(title));
+        q.exec();
+    }
+    void pick(int y, int m, int d) {
+        p->MonthCalendar->setSelectedDate(QDate(y, m, d));
+        p->MonthCalendarNumberClick(QDate(y, m, d));
+    }
+    QStringList column(StringGrid* g, int col) {
+        QStringList out;
+        for (int r = 0; r < g->gridRowCount(); ++r) out << g->cells(col, r);
+        return out;
+    }
+    void reshow() {
+        p->hidePanel();
+        p->showPanel();
+    }
+
+private slots:
+    void init() {
+        dir = std::make_unique<ostrel::testing::TempDir>("ostrel dayinfo");
+        ostrel::testing::createOrganizerDatabase(dir->path() / "Tamo.qdb");
+        clock = std::make_unique<ScopedFakeClock>(at(kToday, 8, 0));
+        dialogs = std::make_unique<RecordingDialogs>();
+        DataModule1 = new TDataModule1(QString::fromStdString((dir->path() / "Tamo.qdb").string()));
+        frmDayInfo = new TfrmDayInfo(DataModule1->tasks(), DataModule1->plans(), DataModule1->holidays());
+        p = frmDayInfo;
+    }
+    void cleanup() {
+        p = nullptr;
+        setCommandHandler({});
+        ostrel::testing::destroyGlobal(frmDayInfo);
+        ostrel::testing::destroyGlobal(DataModule1);
+        dialogs.reset();
+        clock.reset();
+        dir.reset();
+    }
+
+    void anEmptyDayAndTheHeightArithmetic() {
+        p->showPanel();
+        QVERIFY(p->isVisible());
+        QCOMPARE(p->property("helpContext").toInt(), 3);
+        QCOMPARE(p->width(), 195);
+        QCOMPARE(column(p->sgToDo, 0), QStringList{QString()});
+        QCOMPARE(column(p->sgToDo, 1), QStringList{QStringLiteral("ListIsEpmty")});
+        QCOMPARE(column(p->sgHolidays, 0), QStringList{QStringLiteral("ListIsEpmty")});
+        QCOMPARE(p->plToDo->height(), 41);
+        QCOMPARE(p->plSchedule->height(), 177);
+        QCOMPARE(p->plHolidays->height(), 41);
+        QCOMPARE(p->MonthCalendar->size(), QSize(190, 136));
+        QCOMPARE(p->frameGeometry().height(), 438);
+        QCOMPARE(p->windowTitle(), QLocale::system().toString(QDate(2026, 12, 10), longDateFormat()));
+
+        addTask(at(kToday, 9, 0), "One");
+        addTask(at(kToday, 11, 0), "Two");
+        addTask(at(kToday, 12, 0), "Three", 10);
+        addTask(at(kToday + 1, 0, 0), "Tomorrow");
+        addTask(at(kToday, 13, 0), "Plan, not a task", 1);
+        reshow();
+        QCOMPARE(column(p->sgToDo, 1), (QStringList{"One", "Two", "Three"}));
+        QCOMPARE(p->sgToDo->cells(0, 0), formatLongTime(at(kToday, 9, 0)));
+        QCOMPARE(p->plToDo->height(), 73);
+        QCOMPARE(p->frameGeometry().height(), 73 + 177 + 41 + 136 + 43);
+    }
+
+    void pastTasksAreStruckThrough() {
+        addTaskExact(at(kToday, 9, 0), "Nine");
+        addTaskExact(at(kToday - 1, 23, 0), "Yesterday");
+        addTaskExact(at(kToday + 1, 1, 0), "Tomorrow");
+        clock->get().setNow(at(kToday, 8, 59) + 59.0 / 86400);
+        p->showPanel();
+        QVERIFY(!p->taskPast(0));
+        clock->get().setNow(at(kToday, 9, 0));
+        QVERIFY(p->taskPast(0));
+        pick(2026, 12, 9);
+        QCOMPARE(p->sgToDo->cells(1, 0), QStringLiteral("Yesterday"));
+        QVERIFY(p->taskPast(0));
+        pick(2026, 12, 11);
+        QCOMPARE(p->sgToDo->cells(1, 0), QStringLiteral("Tomorrow"));
+        QVERIFY(!p->taskPast(0));
+        pick(2026, 12, 12);
+        QVERIFY(!p->taskPast(0));  // "ListIsEpmty" has no time
+
+        // Drawn: a line through the struck time, none through a later one.
+        pick(2026, 12, 10);
+        const QImage img = p->sgToDo->viewport()->grab().toImage();
+        const QRect cell = p->sgToDo->cellRect(0, 0);
+        const int y = cell.bottom() + 1 - 2 - QFontMetrics(p->sgToDo->font()).height() / 2;
+        int dark = 0;
+        for (int x = cell.left() + 2; x < cell.left() + 20; ++x) dark += qGray(img.pixel(x, y)) < 100 ? 1 : 0;
+        QVERIFY(dark >= 15);
+    }
+
+    void holidaysOfTheDayWhateverTheirYear_data() {
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<QStringList>("titles");
+        const QStringList none{QStringLiteral("ListIsEpmty")};
+        QTest::newRow("25 December 2026") << QDate(2026, 12, 25) << QStringList{"Christmas"};
+        QTest::newRow("25 December 2031") << QDate(2031, 12, 25) << QStringList{"Christmas"};
+        QTest::newRow("24 December") << QDate(2026, 12, 24) << none;
+        QTest::newRow("28 February, leap year") << QDate(2028, 2, 28) << QStringList{"End of February"};
+        QTest::newRow("29 February") << QDate(2028, 2, 29) << none;
+        QTest::newRow("1 March") << QDate(2027, 3, 1) << none;
+    }
+    void holidaysOfTheDayWhateverTheirYear() {
+        QFETCH(QDate, day);
+        QFETCH(QStringList, titles);
+        addHoliday(1990, 12, 25, "Christmas");
+        addHoliday(2027, 2, 28, "End of February");
+        p->showPanel();
+        pick(day.year(), day.month(), day.day());
+        QCOMPARE(column(p->sgHolidays, 0), titles);
+    }
+
+    void plansWithTheirBoxesAndTimes() {
+        DataModule1->plans().insertPlan(QStringLiteral("Meeting"), at(kToday, 10, 0), 3);
+        clock->get().setNow(at(kToday, 10, 40));
+        p->showPanel();
+        QCOMPARE(p->SlotMarks[19], std::uint8_t{0});
+        QCOMPARE(p->SlotMarks[20], std::uint8_t{1});
+        QCOMPARE(p->SlotMarks[21], std::uint8_t{2});
+        QCOMPARE(p->SlotMarks[22], std::uint8_t{3});
+        const QLocale l = QLocale::system();
+        QCOMPARE(p->sgSchedule->cells(0, 20), l.toString(QTime(10, 0), QLocale::ShortFormat));
+        QCOMPARE(p->sgSchedule->cells(0, 21), QStringLiteral("10:30"));
+        QCOMPARE(p->sgSchedule->cells(0, 22), QStringLiteral("11:00"));
+        QCOMPARE(p->sgSchedule->cells(0, 23), l.toString(QTime(11, 30), QLocale::ShortFormat));
+        QCOMPARE(p->sgSchedule->cells(1, 20), QStringLiteral("Meeting"));
+        QCOMPARE(p->sgSchedule->cells(1, 21), QString());
+        // The present half hour is current, with rows after it in view.
+        QCOMPARE(p->sgSchedule->gridRow(), 21);
+        QVERIFY(p->sgSchedule->viewport()->rect().contains(p->sgSchedule->cellRect(0, 21)));
+    }
+
+    void clickingTheShownDayDoesNothing() {
+        p->showPanel();
+        const QString caption = p->windowTitle();
+        addTask(at(kToday, 15, 0), "Added later");
+        pick(2026, 12, 10);
+        QCOMPARE(p->windowTitle(), caption);
+        QCOMPARE(p->sgToDo->cells(1, 0), QStringLiteral("ListIsEpmty"));
+        pick(2026, 12, 11);
+        QCOMPARE(p->windowTitle(), QLocale::system().toString(QDate(2026, 12, 11), longDateFormat()));
+        QCOMPARE(p->ShownDay, kToday + 1);
+        pick(2026, 12, 10);
+        QCOMPARE(p->sgToDo->cells(1, 0), QStringLiteral("Added later"));
+        // Every showing starts at today.
+        reshow();
+        QCOMPARE(p->ShownDay, kToday);
+        QCOMPARE(p->MonthCalendar->selectedDate(), QDate(2026, 12, 10));
+    }
+
+    void collapseAndExpandAfterABusierDay() {
+        p->showPanel();
+        const int full = p->frameGeometry().height();
+        QTest::mouseClick(p->sbToDo, Qt::LeftButton);
+        QCOMPARE(p->plToDo->height(), 16);
+        QCOMPARE(p->frameGeometry().height(), full - 25);
+        QVERIFY(!p->sgToDo->isVisible());
+        for (int i = 0; i < 3; ++i) addTask(at(kToday + 1, 9 + i, 0), "Busy");
+        pick(2026, 12, 11);
+        QCOMPARE(p->plToDo->height(), 16);  // stays collapsed
+        QTest::mouseClick(p->sbToDo, Qt::LeftButton);
+        QCOMPARE(p->plToDo->height(), 73);
+        QVERIFY(p->sgToDo->isVisible());
+        // The plans section keeps its own expanded height.
+        QTest::mouseClick(p->sbSchedule, Qt::LeftButton);
+        QCOMPARE(p->plSchedule->height(), 16);
+        reshow();
+        QCOMPARE(p->plSchedule->height(), 16);
+        QTest::mouseClick(p->sbSchedule, Qt::LeftButton);
+        QCOMPARE(p->plSchedule->height(), 177);
+    }
+
+    void placement_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QRect>("clock");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("icon") << int(vmSysTrayIcon) << QRect(0, 0, 1, 1) << QPoint(1280 - 195, 1024 - 438 - 30);
+        QTest::newRow("taskbar") << int(vmSysTrayClock) << QRect(1200, 1000, 80, 24) << QPoint(1085, 556);
+        QTest::newRow("floating, above") << int(vmFreeClock) << QRect(900, 600, 100, 30) << QPoint(805, 155);
+        QTest::newRow("floating at the top, below") << int(vmFreeClock) << QRect(900, 10, 100, 30) << QPoint(805, 47);
+        QTest::newRow("analog at the left") << int(vmAnalogClock) << QRect(20, 700, 97, 97) << QPoint(20, 255);
+    }
+    void placement() {
+        QFETCH(int, mode);
+        QFETCH(QRect, clock);
+        QFETCH(QPoint, expected);
+        p->placeMode = [mode] {
+            return mode == vmFreeClock || mode == vmAnalogClock ? DayInfoPlace::BesideClock : DayInfoPlace::ScreenCorner;
+        };
+        p->clockFrame = [clock] { return clock; };
+        p->showPanel();
+        // Right edges line up: the frame's width counts.
+        if (expected.x() != clock.x()) expected.rx() -= p->frameGeometry().width() - 195;
+        QCOMPARE(p->frameGeometry().topLeft(), expected);
+    }
+
+    void hidingTimers() {
+        p->showPanel();
+        p->startHideTimer(1500);  // the pointer left the clock
+        QVERIFY(p->tmrHide->isActive());
+        QCOMPARE(p->tmrHide->interval(), 1500);
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QApplication::sendEvent(p, &enter);
+        QVERIFY(!p->tmrHide->isActive());
+        // Leaving onto one of its own controls: still over the panel.
+        QPoint cursor = p->frameGeometry().center();
+        p->cursorPos = [&] { return cursor; };
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(p, &leave);
+        QVERIFY(!p->tmrHide->isActive());
+        cursor = p->frameGeometry().topLeft() + QPoint(p->frameGeometry().width(), 0);  // the edge counts as inside
+        QApplication::sendEvent(p, &leave);
+        QVERIFY(!p->tmrHide->isActive());
+        cursor = p->frameGeometry().topLeft() - QPoint(1, 0);
+        QApplication::sendEvent(p, &leave);
+        QVERIFY(p->tmrHide->isActive());
+        QCOMPARE(p->tmrHide->interval(), 170);
+        p->tmrHideTimer();
+        QVERIFY(!p->isVisible());
+        QVERIFY(!p->tmrHide->isActive());
+    }
+
+    void doubleClicksOpenTheWindowsBehind() {
+        std::vector<AppCommand> commands;
+        setCommandHandler([&](AppCommand c) { commands.push_back(c); });
+        p->showPanel();
+        auto dclick = [](StringGrid* g, int col, int row) {
+            const QPoint pos = g->cellRect(col, row).center();
+            QTest::mousePress(g->viewport(), Qt::LeftButton, {}, pos);
+            QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, pos);
+            QMouseEvent dbl(QEvent::MouseButtonDblClick, pos, g->viewport()->mapToGlobal(pos), Qt::LeftButton,
+                            Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(g->viewport(), &dbl);
+            QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, pos);
+        };
+        dclick(p->sgToDo, 1, 0);
+        dclick(p->sgSchedule, 1, p->sgSchedule->gridRow());
+        dclick(p->sgHolidays, 0, 0);
+        QCOMPARE(commands, (std::vector<AppCommand>{AppCommand::ShowToDoList, AppCommand::ShowSchedule,
+                                                    AppCommand::ShowHolidayList}));
+    }
+
+    void theClockShowsAndHidesThePanel() {
+        ostrel::testing::ClockEnv env;
+        TfrmClock frm;
+        struct Link : DayInfoPanel {
+            TfrmDayInfo* p;
+            explicit Link(TfrmDayInfo* panel) : p(panel) {}
+            void showPanel() override { p->showPanel(); }
+            void hidePanel() override { p->hidePanel(); }
+            bool panelVisible() const override { return p->panelVisible(); }
+            void startHideTimer(int ms) override { p->startHideTimer(ms); }
+        } link(p);
+        frm.setDayInfoPanel(&link);
+        frm.leftButtonDown = [] { return false; };
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QApplication::sendEvent(&frm, &enter);
+        frm.tmrDayInfoShowTimer();
+        QVERIFY(p->isVisible());
+        QCOMPARE(p->ShownDay, kToday);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&frm, &leave);
+        QCOMPARE(p->tmrHide->interval(), 1500);
+        QVERIFY(p->tmrHide->isActive());
+        frm.pmClockMenuPopup();
+        QVERIFY(!p->isVisible());
+        frm.spTrayIcon1Click();
+        QVERIFY(p->isVisible());
+        frm.setDayInfoPanel(nullptr);
+    }
+
+    // Both windows in English and Russian on the screen, for a person to look
+    // at: OSTREL_SCREENSHOT_DIR=dir xvfb-run ... tst_day_info screenshots
+    void screenshots() {
+        const QString out = qEnvironmentVariable("OSTREL_SCREENSHOT_DIR");
+        if (out.isEmpty()) QSKIP("set OSTREL_SCREENSHOT_DIR to take screenshots");
+        QFile skin(QStringLiteral(OSTREL_SOURCE_DIR "/skins/ostrel.skn"));
+        skin.open(QIODevice::ReadOnly);
+        qApp->setStyleSheet(QString::fromUtf8(skin.readAll()));
+        setExeDirForTesting(QStringLiteral(OSTREL_SOURCE_DIR));
+        clock->get().setNow(at(kToday, 10, 40));
+        addTaskExact(at(kToday, 9, 0), "Call the bank");
+        addTaskExact(at(kToday, 17, 30), "Pick up the parcel");
+        addHoliday(1990, 12, 10, "Human Rights Day");
+        auto& plans = DataModule1->plans();
+        plans.insertPlan(QStringLiteral("Team meeting"), at(kToday, 10, 0), 3);
+        plans.insertPlan(QStringLiteral("Lunch"), at(kToday, 12, 30), 2);
+        plans.insertPlan(QStringLiteral("Review"), at(kToday - 1, 11, 0), 1);
+        plans.insertPlan(QStringLiteral("Dentist"), at(kToday + 1, 9, 30), 2);
+        frmSchedule = new TfrmSchedule(DataModule1->plans());
+        for (const QString& language : {QStringLiteral("English"), QStringLiteral("Russian")}) {
+            SetCurrentLanguage(language);
+            TranslateForm(p);
+            TranslateForm(frmSchedule);
+            frmSchedule->move(53, 73);
+            frmSchedule->cbSchedule->setCurrentIndex(0);
+            frmSchedule->show();
+            p->showPanel();
+            QTest::qWait(600);
+            QGuiApplication::primaryScreen()->grabWindow(0).save(out + QStringLiteral("/day-%1.png").arg(language));
+            frmSchedule->cbSchedule->setCurrentIndex(1);
+            frmSchedule->sgSchedule->setCurrentCell(4, 21);
+            QTest::qWait(300);
+            QGuiApplication::primaryScreen()->grabWindow(0).save(out + QStringLiteral("/week-%1.png").arg(language));
+            frmSchedule->hide();
+            p->hidePanel();
+        }
+        ostrel::testing::destroyGlobal(frmSchedule);
+        setExeDirForTesting({});
+        SetCurrentLanguage(QStringLiteral("English"));
+    }
+
+    void aDatabaseErrorIsShown() {
+        sql("DROP TABLE Halfhours;");
+        p->showPanel();
+        QCOMPARE(dialogs->messages.size(), std::size_t{1});
+        QVERIFY(dialogs->messages[0].text.contains(QStringLiteral("Halfhours")));
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    TestDayInfo t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_day_info.moc"
