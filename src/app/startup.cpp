@@ -24,12 +24,23 @@ int runOrganizer(int argc, char** argv) {
     // A second copy asks the first to come forward and ends, touching
     // neither the database nor the settings.
     InstanceGuard guard(instanceKey(QCoreApplication::applicationFilePath()));
+    if (guard.lockFailed()) {
+        // Not another copy: the lock cannot be made at all. Said so, and
+        // ended as a failure.
+        installDialogServiceFromEnvironment();
+        showMessage(FormatMessageText(GetLangMessage(QStringLiteral("InstanceLockFailed")),
+                                      {guard.lockFilePath(), guard.failureReason()}),
+                    QStringLiteral("Ostrel Organizer"), MsgIcon::Error, MsgOk);
+        return 1;
+    }
     if (!guard.isFirstInstance()) {
         guard.activatePreviousInstance();
         return 0;
     }
 
     installDialogServiceFromEnvironment();
+    // What saves killed part-way left beside the settings file.
+    removeSettingsLeftovers();
     app.setQuitOnLastWindowClosed(false);
     OstrelApplication::setTitle(QStringLiteral("Ostrel Organizer"));
 

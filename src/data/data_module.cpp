@@ -199,7 +199,7 @@ void TDataModule1::CheckOnceTasks(std::uint8_t& CascadeIndex) {
 }
 
 void TDataModule1::ShowIfActive(const RegularRow& row, DateTime T, bool Always, std::uint8_t& CascadeIndex) {
-    if (clock().now() < T) return;
+    if (!inServiceRange(T) || clock().now() < T) return;
     const DateTime end = AddPeriod(row.ElapseType, row.ElapseInt, T);
     if (clock().now() >= end) return;
     // The occurrence shown for the stored ShowDT is not shown twice (stored
@@ -272,6 +272,9 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
             q.post();
             continue;
         }
+        // A date-time outside the years 100..9999 is never due and never
+        // walked; the row stays as it is.
+        if (!inServiceRange(row.ShowDT)) continue;
         const auto unit = static_cast<std::uint8_t>(row.PeriodType);
         const auto count = static_cast<std::int32_t>(row.PeriodInt);
 
@@ -290,6 +293,7 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
                 T = row.ShowDT;
                 break;
         }
+        if (!inServiceRange(T)) T = row.ShowDT;
         if (AtStartup) {
             // Every occurrence whose active time contains the present is
             // shown; the ones before it are jumped over.

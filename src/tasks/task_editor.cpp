@@ -65,8 +65,8 @@ double roundHalfEven(double x) {
 DelayChoice delayFromDayFraction(double firstDT) {
     const double hour = encodeTime(1, 0, 0);
     const double h = firstDT / hour;
-    if (h >= 0.99 && (h - std::floor(h)) < 0.01) return {static_cast<int>(roundHalfEven(h)), true};
-    return {static_cast<int>(roundHalfEven(firstDT / encodeTime(0, 1, 0))), false};
+    if (h >= 0.99 && (h - std::floor(h)) < 0.01) return {saturatingRoundToInt(roundHalfEven(h)), true};
+    return {saturatingRoundToInt(roundHalfEven(firstDT / encodeTime(0, 1, 0))), false};
 }
 
 TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)

@@ -31,10 +31,11 @@ public:
         if (ini.open(QIODevice::WriteOnly)) ini.write("[General]\r\nLanguage=English\r\n");
     }
 
-    QProcess* start() {
+    QProcess* start(const QProcessEnvironment& extra = {}) {
         auto* p = new QProcess;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        for (const QString& key : extra.keys()) env.insert(key, extra.value(key));
         env.insert(QStringLiteral("OSTREL_DIALOGS"), QStringLiteral("stderr"));
         if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -105,6 +106,26 @@ private slots:
 
         first->kill();
         first->waitForFinished();
+    }
+
+    // No runtime folder and a temporary folder that cannot hold files: the
+    // lock cannot be made, which is said and ends with code 1 (it used to
+    // end with 0 and no word, as if another copy ran).
+    void aLockThatCannotBeCreatedIsReportedWithCode1() {
+        Install app;
+        QFile plain(app.dir.path() + QStringLiteral("/plain-file"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), app.dir.path() + QStringLiteral("/no-such-runtime"));
+        env.insert(QStringLiteral("TMPDIR"), plain.fileName() + QStringLiteral("/tmp"));
+        std::unique_ptr<QProcess> p(app.start(env));
+        QVERIFY(p->waitForFinished(10000));
+        QCOMPARE(p->exitCode(), 1);
+        const QByteArray err = p->readAllStandardError();
+        QVERIFY2(err.contains("Cannot create the lock file " + plain.fileName().toUtf8() + "/tmp/ostrel-") &&
+                     err.contains("Not a directory"),
+                 err.constData());
     }
 
     void missingDatabaseEndsStartupWithTheErrorAndCode1() {

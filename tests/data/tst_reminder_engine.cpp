@@ -323,6 +323,28 @@ private slots:
         QCOMPARE(shown.size(), std::size_t(1));
     }
 
+    // Damaged date-times (outside the years 100..9999) are never due and
+    // never walked: nothing shows, repeating rows keep their values, and a
+    // sound ShowDT is not walked from a damaged FirstDT.
+    void rowsWithDateTimesOutOfRangeAreNeverDue() {
+        const DateTime now = at(2024, 5, 6, 12, 10);
+        ScopedFakeClock clock(now);
+        const int once = insert(0, -1e300, -1e300, 0, 0, 100000, puYears, "once");
+        const int monthly = insert(0, -1e300, -1e300, 1, puMonths, 1000, puYears, "monthly");
+        const int early = insert(0, at(50, 1, 1), at(50, 1, 1), 1, puDays, 1, puDays, "year 50");
+        const int wildFirst = insert(0, -1e300, at(2024, 5, 6, 12), 1, puMonths, 1, puHours, "damaged first");
+        const int holiday = insert(2, -1e300, -1e300, 1, puYears, 3, puDays, "holiday");
+        dm->InitReminders();
+        tickPass();
+        QCOMPARE(shown.size(), std::size_t(1));
+        QCOMPARE(shown[0].params.TaskID, wildFirst);
+        QCOMPARE(shown[0].params.TaskTime, at(2024, 5, 6, 12));
+        QCOMPARE(row(once).MesType, 10);
+        for (int id : {monthly, holiday}) QCOMPARE(row(id).ShowDT, -1e300);
+        QCOMPARE(row(early).ShowDT, at(50, 1, 1));
+        QCOMPARE(row(wildFirst).ShowDT, at(2024, 6, 6, 12));
+    }
+
     void minuteTaskFromFiveYearsBackMovesOnAtOnce() {
         const DateTime first = at(2019, 5, 6, 8, 0, 0);
         const DateTime now = at(2024, 5, 6, 12, 34, 56);
