@@ -7,6 +7,7 @@
 
 #include <cfenv>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
 #include "app/forms.h"
@@ -83,6 +84,9 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     edTitle = new QLineEdit(this);
     edTitle->setObjectName(QStringLiteral("edTitle"));
     edTitle->setGeometry(80, 8, 216, 22);
+    // No limit of the field's own: a stored title of any length is edited
+    // and saved whole (a line edit would cut it to 32,767 characters).
+    edTitle->setMaxLength(std::numeric_limits<int>::max());
     Bevel1 = makeBevel(this, "Bevel1", 9, 38, 292);
 
     rbAtTime = new QRadioButton(QStringLiteral("At exact time"), this);

@@ -108,23 +108,22 @@ private slots:
         first->waitForFinished();
     }
 
-    // No runtime folder and a temporary folder that cannot hold files: the
-    // lock cannot be made, which is said and ends with code 1 (it used to
-    // end with 0 and no word, as if another copy ran).
+    // A runtime folder that cannot hold files (/proc takes no new files,
+    // not even from root): the lock cannot be made, which is said and ends
+    // with code 1 (it used to end with 0 and no word, as if another copy
+    // ran).
     void aLockThatCannotBeCreatedIsReportedWithCode1() {
         Install app;
-        QFile plain(app.dir.path() + QStringLiteral("/plain-file"));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.close();
+        QDir().mkpath(app.root + QStringLiteral("/Languages"));
+        QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/Languages/English.lng"), app.root + QStringLiteral("/Languages/English.lng"));
         QProcessEnvironment env;
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), app.dir.path() + QStringLiteral("/no-such-runtime"));
-        env.insert(QStringLiteral("TMPDIR"), plain.fileName() + QStringLiteral("/tmp"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QStringLiteral("/proc"));
         std::unique_ptr<QProcess> p(app.start(env));
         QVERIFY(p->waitForFinished(10000));
         QCOMPARE(p->exitCode(), 1);
         const QByteArray err = p->readAllStandardError();
-        QVERIFY2(err.contains("Cannot create the lock file " + plain.fileName().toUtf8() + "/tmp/ostrel-") &&
-                     err.contains("Not a directory"),
+        QVERIFY2(err.contains("[Ostrel Organizer] Cannot create the lock file /proc/ostrel-") &&
+                     err.contains(".lock that keeps a second copy of the program from starting: No such file or directory."),
                  err.constData());
     }
 
