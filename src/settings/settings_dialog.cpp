@@ -1,5 +1,8 @@
 #include "settings/settings_dialog.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,6 +15,7 @@
 #include "clock/clock_window.h"
 #include "clock/gradient_paint.h"
 #include "clock/tray_clock.h"
+#include "core/clock/clock_layout.h"
 #include "core/settings/ini_file.h"
 #include "platform/autostart.h"
 #include "settings/languages.h"
@@ -398,13 +402,23 @@ void TfrmSettings::applyClockFont() {
 }
 
 void TfrmSettings::moveToStoredPosition() {
-    int top = 0, left = 0;
+    std::int64_t top = 0, left = 0;
     if (!withSettingsFile([&](IniFile& ini) {
-            top = static_cast<int>(ini.readInteger("Clock", "Top", 0));
-            left = static_cast<int>(ini.readInteger("Clock", "Left", 0));
+            top = ini.readInteger("Clock", "Top", 0);
+            left = ini.readInteger("Clock", "Left", 0);
         }))
         return;
-    clock_->move(left, top);
+    // A stored position off every screen (another monitor once, or a
+    // damaged file) is brought back where the clock can be reached.
+    std::vector<ClockRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect g = screen->geometry();
+        screens.push_back({g.x(), g.y(), g.width(), g.height()});
+    }
+    // The clock may not have its size yet (the first tick gives it).
+    const QSize size = clock_->size().expandedTo(clock_->sizeHint()).expandedTo(QSize(40, 16));
+    const ClockRect placed = KeepOnScreens(left, top, size.width(), size.height(), screens);
+    clock_->move(placed.left, placed.top);
 }
 
 void TfrmSettings::storePosition() {
