@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "app/forms.h"
 #include "clock/clock_window.h"
+#include "core/time/clock_from_environment.h"
 #include "data/data_module.h"
 #include "platform/instance_guard.h"
 #include "platform/quit_signals.h"
@@ -17,6 +18,8 @@
 namespace ostrel {
 
 int runOrganizer(int argc, char** argv) {
+    // Process tests choose the present (clock_from_environment.h).
+    installClockFromEnvironment();
     OstrelApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("ostrel-organizer"));
     app.setApplicationVersion(QStringLiteral("1.1.1"));

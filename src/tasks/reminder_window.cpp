@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QScreen>
 
 #include "app/forms.h"
@@ -13,6 +14,11 @@
 #include "ui/locale_format.h"
 
 namespace ostrel {
+
+// Each reminder window shown, for whoever watches a running program
+// (QT_LOGGING_RULES="ostrel.reminders.info=true").
+Q_LOGGING_CATEGORY(lcReminders, "ostrel.reminders", QtWarningMsg)
+
 namespace {
 
 QPointer<QObject> g_answerReceiver;
@@ -232,6 +238,7 @@ TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Of
     w->move(w->restingLeft(), below);
     w->raise();
     w->tmrShow->start();
+    qCInfo(lcReminders, "reminder shown: task %d", Params.TaskID);
     return w;
 }
 
