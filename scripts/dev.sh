@@ -5,12 +5,15 @@
 #   scripts/dev.sh run     install, build, start the program
 #   scripts/dev.sh test    install, build, run every test
 #   scripts/dev.sh build   build only
+#   scripts/dev.sh sanitize  install, build with ASan+UBSan (build-sanitize/), run every test
+#
+# "test" (what CI runs) treats compiler warnings in our own code as errors.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${OSTREL_BUILD_DIR:-$here/build}"
 
-packages=(build-essential cmake ninja-build pkg-config
+packages=(build-essential cmake ninja-build pkg-config python3
   qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-svg-dev
   libsqlite3-dev libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils trayer imagemagick dbus-daemon dbus-x11
@@ -30,7 +33,7 @@ install_packages() {
 }
 
 build_all() {
-  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_BUILD_TESTS=ON
+  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_BUILD_TESTS=ON "$@"
   cmake --build "$build" -j "$(nproc)"
 }
 
@@ -42,15 +45,23 @@ case "${1:-}" in
     ;;
   test)
     install_packages
-    build_all
+    build_all -DOSTREL_WERROR=ON
     cd "$build"
     ctest --output-on-failure -j "$(nproc)" --timeout 600
+    ;;
+  sanitize)
+    install_packages
+    build="${OSTREL_BUILD_DIR:-$here/build-sanitize}"
+    build_all -DOSTREL_SANITIZE=ON
+    cd "$build"
+    ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+      ctest --output-on-failure -j "$(nproc)" --timeout 900
     ;;
   build)
     build_all
     ;;
   *)
-    echo "usage: $0 run|test|build" >&2
+    echo "usage: $0 run|test|build|sanitize" >&2
     exit 2
     ;;
 esac

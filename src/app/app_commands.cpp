@@ -2,19 +2,30 @@
 
 #include "app/forms.h"
 #include "clock/clock_window.h"
+#include "tasks/task_editor.h"
+#include "tasks/todo_list.h"
 #include "ui/app_commands.h"
 
 namespace ostrel {
 
+namespace {
+// Shows a window that exists from start-up and brings it to the front.
+void showWindow(QWidget* w) {
+    if (!w) return;
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+}  // namespace
+
 void installAppCommands() {
     setCommandHandler([](AppCommand command) {
-        if (!frmClock) return;
         switch (command) {
         case AppCommand::NewTask:
-            frmClock->miToDoClick();
+            if (frmCreateToDo) frmCreateToDo->OpenForNewTask();
             break;
         case AppCommand::ShowToDoList:
-            frmClock->miViewToDoListClick();
+            showWindow(frmToDoList);
             break;
         case AppCommand::NewHoliday:
             break;
@@ -29,7 +40,7 @@ void installAppCommands() {
         case AppCommand::InternetTime:
             break;
         case AppCommand::ShowSettings:
-            frmClock->miSettingClick();
+            if (frmClock) frmClock->miSettingClick();
             break;
         }
     });

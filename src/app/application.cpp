@@ -1,11 +1,11 @@
 #include "app/application.h"
 
+#include "ui/app_commands.h"
 #include "ui/error_display.h"
 
 namespace ostrel {
 namespace {
 QString g_title;
-bool g_terminate = false;
 }
 
 OstrelApplication::OstrelApplication(int& argc, char** argv) : QApplication(argc, argv) {}
@@ -28,12 +28,11 @@ void OstrelApplication::setTitle(const QString& title) {
 }
 
 void OstrelApplication::requestTerminate() {
-    g_terminate = true;
-    if (QCoreApplication::instance()) QCoreApplication::quit();
+    ostrel::requestTerminate();
 }
 
 bool OstrelApplication::terminateRequested() {
-    return g_terminate;
+    return ostrel::terminateRequested();
 }
 
 }  // namespace ostrel

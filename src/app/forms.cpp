@@ -3,38 +3,29 @@
 #include <algorithm>
 
 #include "app/app_commands.h"
+#include "base/app_paths.h"
 
 #include "clock/clock_window.h"
 #include "data/data_module.h"
+#include "tasks/reminder_window.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "ui/app_commands.h"
 
 namespace ostrel {
 
-TDataModule1* DataModule1 = nullptr;
+// DataModule1 is defined beside the data module, frmSettings beside the
+// settings dialog and frmCreateToDo beside the task editor: their own layer
+// or area reaches them without this file.
 TfrmClock* frmClock = nullptr;
-TfrmSettings* frmSettings = nullptr;
-TfrmCreateToDo* frmCreateToDo = nullptr;
 TfrmToDoList* frmToDoList = nullptr;
 
-namespace {
-std::vector<QWidget*> g_forms;
-}
-
-const std::vector<QWidget*>& applicationForms() {
-    return g_forms;
-}
-
-void registerApplicationForm(QWidget* form) {
-    g_forms.push_back(form);
-    QObject::connect(form, &QObject::destroyed, [form] {
-        g_forms.erase(std::remove(g_forms.begin(), g_forms.end(), form), g_forms.end());
-    });
-}
-
 void createForms() {
-    DataModule1 = new TDataModule1();
+    DataModule1 = new TDataModule1(databaseFilePath());
+    // The reminder engine opens its windows through this hook.
+    DataModule1->ShowReminderHook = [](const TTaskParams& params, const QString& caption, int offset) {
+        ShowReminder(params, caption, offset);
+    };
     frmClock = new TfrmClock();
     registerApplicationForm(frmClock);
     frmCreateToDo = new TfrmCreateToDo();
@@ -47,7 +38,7 @@ void createForms() {
 void destroyForms() {
     setCommandHandler({});
     // Most recently created first.
-    std::vector<QWidget*> forms = g_forms;
+    std::vector<QWidget*> forms = applicationForms();
     for (auto it = forms.rbegin(); it != forms.rend(); ++it) delete *it;
     frmClock = nullptr;
     frmCreateToDo = nullptr;

@@ -1,11 +1,15 @@
 #pragma once
 // One global reference per long-lived window and one for the data module.
 // They are set by start-up in the order below and stay valid until the end
-// of the run; every window reaches the others through them.
+// of the run. Only the application (src/app) and tests use this header; a
+// window asks for another one through runCommand (ui/app_commands.h) or a
+// signal the application connects.
 
 #include <QWidget>
 
 #include <vector>
+
+#include "ui/application_forms.h"
 
 namespace ostrel {
 
@@ -21,11 +25,6 @@ extern TfrmClock* frmClock;
 extern TfrmSettings* frmSettings;
 extern TfrmCreateToDo* frmCreateToDo;
 extern TfrmToDoList* frmToDoList;
-
-// Windows owned by the application, in creation order (the ones the
-// language switch translates together).
-const std::vector<QWidget*>& applicationForms();
-void registerApplicationForm(QWidget* form);
 
 // Creates the data module and then every window, in the fixed order.
 void createForms();

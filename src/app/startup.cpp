@@ -10,8 +10,8 @@
 #include "platform/instance_guard.h"
 #include "platform/quit_signals.h"
 #include "settings/settings_dialog.h"
-#include "settings/settings_file.h"
-#include "settings/languages.h"
+#include "ui/settings_file.h"
+#include "ui/languages.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
 

@@ -5,9 +5,9 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "clock/gradient_paint.h"
+#include "ui/gradient_paint.h"
 #include "core/clock/colors.h"
-#include "settings/languages.h"
+#include "ui/languages.h"
 
 namespace ostrel {
 

@@ -12,13 +12,11 @@
 
 #include <cstdlib>
 
-#include "app/app_paths.h"
-#include "app/application.h"
-#include "app/forms.h"
+#include "base/app_paths.h"
 #include "clock/about_box.h"
 #include "clock/analog_face.h"
 #include "clock/day_info_link.h"
-#include "clock/gradient_paint.h"
+#include "ui/gradient_paint.h"
 #include "clock/tray_clock.h"
 #include "core/clock/clock_layout.h"
 #include "core/clock/colors.h"
@@ -26,11 +24,10 @@
 #include "data/data_module.h"
 #include "platform/desktop_tools.h"
 #include "settings/settings_dialog.h"
-#include "tasks/task_editor.h"
-#include "tasks/todo_list.h"
+#include "ui/app_commands.h"
 #include "ui/dialog_service.h"
-#include "tasks/reminder_window.h"
 #include "ui/error_display.h"
+#include "ui/guarded.h"
 #include "ui/help_link.h"
 #include "ui/locale_format.h"
 
@@ -104,7 +101,7 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     tmrTime = new QTimer(this);
     tmrTime->setObjectName(QStringLiteral("tmrTime"));
     tmrTime->setInterval(1000);
-    connect(tmrTime, &QTimer::timeout, this, &TfrmClock::tmrTimeTimer);
+    connect(tmrTime, &QTimer::timeout, this, guarded(this, &TfrmClock::tmrTimeTimer));
     tmrTime->start();
 
     tmrDayInfoShow = new QTimer(this);
@@ -198,7 +195,7 @@ void TfrmClock::loadSkin() {
                                    "time more or reinstall it.")
                         .arg(QStringLiteral("skin")),
                     QStringLiteral("Ostrel Organizer"), MsgIcon::Warning, MsgOk);
-        OstrelApplication::requestTerminate();
+        requestTerminate();
         return;
     }
     if (qApp) qApp->setStyleSheet(QString::fromUtf8(sheet));
@@ -300,7 +297,7 @@ void TfrmClock::buildMenu() {
     auto item = [this](QMenu* menu, const char* name, const char* caption, void (TfrmClock::*handler)()) {
         QAction* a = menu->addAction(QString::fromLatin1(caption));
         a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, handler);
+        connect(a, &QAction::triggered, this, guarded(this, handler));
         return a;
     };
     auto separator = [](QMenu* menu, const char* name) {
@@ -337,22 +334,12 @@ void TfrmClock::buildMenu() {
     miExit = item(pmClockMenu, "miExit", "Exit", &TfrmClock::miExitClick);
 }
 
-namespace {
-// Shows a window that exists from start-up and brings it to the front.
-void showWindow(QWidget* w) {
-    if (!w) return;
-    w->show();
-    w->raise();
-    w->activateWindow();
-}
-}  // namespace
-
 void TfrmClock::miToDoClick() {
-    if (frmCreateToDo) frmCreateToDo->OpenForNewTask();
+    runCommand(AppCommand::NewTask);
 }
 
 void TfrmClock::miViewToDoListClick() {
-    showWindow(frmToDoList);
+    runCommand(AppCommand::ShowToDoList);
 }
 
 // The windows these open come with their own parts of the program, which
@@ -397,14 +384,6 @@ void TfrmClock::miExitClick() {
 void TfrmClock::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (event->isAccepted()) emit closed();
-}
-
-void TfrmClock::customEvent(QEvent* event) {
-    if (event->type() == static_cast<QEvent::Type>(WM_REMINDER_ANSWER)) {
-        HandleReminderAnswer(*static_cast<TReminderAnswerEvent*>(event));
-        return;
-    }
-    QWidget::customEvent(event);
 }
 
 void TfrmClock::contextMenuEvent(QContextMenuEvent* event) {

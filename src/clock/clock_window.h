@@ -142,8 +142,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Answers of reminder windows (WM_REMINDER_ANSWER).
-    void customEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -2,20 +2,20 @@
 
 #include <QCoreApplication>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 
-#include "app/app_paths.h"
+#include "base/language_texts.h"
 #include "core/data/period.h"
 #include "core/data/reminder_walk.h"
+#include "core/data/sql/transaction.h"
 #include "core/time/clock_service.h"
-#include "settings/languages.h"
-#include "tasks/reminder_window.h"
 
 namespace ostrel {
+
+TDataModule1* DataModule1 = nullptr;
 
 using sql::ParamType;
 
@@ -81,42 +81,25 @@ public:
     WriteBatch& operator=(const WriteBatch&) = delete;
 
     void resume() {
-        if (own_ || !sqlite3_get_autocommit(conn_.handle())) return;
-        run("BEGIN");
-        own_ = true;
+        if (open_ || sql::inTransaction(conn_)) return;
+        open_ = std::make_unique<sql::Transaction>(conn_);
     }
     void pause() {
-        if (!own_) return;
-        own_ = false;
-        // An error inside SQLite may already have rolled the transaction back.
-        if (sqlite3_get_autocommit(conn_.handle())) return;
-        try {
-            run("COMMIT");
-        } catch (...) {
-            // Never leave a transaction open behind the program's back.
-            if (!sqlite3_get_autocommit(conn_.handle())) sqlite3_exec(conn_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-            throw;
-        }
+        if (!open_) return;
+        const std::unique_ptr<sql::Transaction> t = std::move(open_);
+        t->commit();
     }
 
 private:
-    void run(const char* statement) {
-        sql::Query q(conn_);
-        q.add(statement);
-        q.exec();
-    }
     sql::Connection& conn_;
-    bool own_ = false;
+    std::unique_ptr<sql::Transaction> open_;
 };
 
 TDataModule1::TDataModule1(const QString& databasePath, QObject* parent) : QObject(parent) {
     setObjectName(QStringLiteral("DataModule1"));
     NextReminderTime = kFarFuture;
-    const QString path = databasePath.isEmpty() ? databaseFilePath() : databasePath;
-    connTAMO.setPath(path.toStdString());
-    ShowReminderHook = [](const TTaskParams& params, const QString& caption, int offset) {
-        ShowReminder(params, caption, offset);
-    };
+    connTAMO.setPath(databasePath.toStdString());
+    tasks_ = std::make_unique<TaskStore>(connTAMO);
 }
 
 TDataModule1::~TDataModule1() = default;
@@ -336,12 +319,7 @@ void TDataModule1::ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, 
 }
 
 void TDataModule1::DeleteTask(std::int32_t TaskID) {
-    sql::Query q(connTAMO);
-    q.add("DELETE");
-    q.add("FROM ToDo");
-    q.add("WHERE TDID = :TDID");
-    q.param("TDID", ParamType::Integer, std::int64_t{TaskID});
-    q.exec();
+    tasks_->deleteTask(TaskID);
 }
 
 }  // namespace ostrel

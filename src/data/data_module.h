@@ -8,19 +8,21 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "core/data/sql/connection.h"
 #include "core/data/sql/query.h"
 #include "core/time/datetime.h"
-#include "tasks/task_params.h"
+#include "data/task_params.h"
+#include "data/task_store.h"
 
 namespace ostrel {
 
 class TDataModule1 : public QObject {
     Q_OBJECT
 public:
-    // databasePath: the organizer database; empty means "Tamo.qdb" beside
-    // the executable.
+    // databasePath: the organizer database (the application passes
+    // "Tamo.qdb" beside the executable).
     explicit TDataModule1(const QString& databasePath = {}, QObject* parent = nullptr);
     ~TDataModule1() override;
 
@@ -35,8 +37,12 @@ public:
     // A query object on connTAMO.
     sql::Query newQuery() { return sql::Query(connTAMO); }
 
-    // Opens one reminder window: ShowReminder of the reminder window unless
-    // replaced (tests record the calls instead).
+    // The ToDo table's statements for the windows.
+    TaskStore& tasks() { return *tasks_; }
+
+    // Opens one reminder window. The application installs the reminder
+    // window's ShowReminder; tests record the calls instead. Unset: nothing
+    // is shown.
     using ShowReminderFn = std::function<void(const TTaskParams& params, const QString& caption, int offset)>;
     ShowReminderFn ShowReminderHook;
 
@@ -53,7 +59,8 @@ public:
     // A reminder window's "Postpone at" answer: a one-time task becomes due
     // again at Count units after BaseTime.
     void ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, std::uint8_t Unit, DateTime BaseTime);
-    // Deletes one ToDo row. NextReminderTime is left as it is.
+    // Deletes one ToDo row (tasks().deleteTask). NextReminderTime is left as
+    // it is.
     void DeleteTask(std::int32_t TaskID);
 
     // True while a reminder pass runs; the clock starts no pass then (window
@@ -75,6 +82,10 @@ private:
     int passDepth_ = 0;
     int messageDepth_ = 0;
     DateTime LastShownTime = 0.0;
+    std::unique_ptr<TaskStore> tasks_;
 };
+
+// The program's data module, created first at start-up by the application.
+extern TDataModule1* DataModule1;
 
 }  // namespace ostrel

@@ -9,22 +9,23 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "app/app_paths.h"
-#include "app/forms.h"
+#include "base/app_paths.h"
 #include "clock/analog_face.h"
 #include "clock/clock_window.h"
-#include "clock/gradient_paint.h"
+#include "ui/gradient_paint.h"
 #include "clock/tray_clock.h"
 #include "core/clock/clock_layout.h"
 #include "core/settings/ini_file.h"
 #include "platform/autostart.h"
-#include "settings/languages.h"
-#include "settings/settings_file.h"
+#include "ui/languages.h"
+#include "ui/settings_file.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
 #include "ui/help_link.h"
 
 namespace ostrel {
+
+TfrmSettings* frmSettings = nullptr;
 
 namespace {
 

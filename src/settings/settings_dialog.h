@@ -138,4 +138,7 @@ private:
     QColor colorDialog_ = Qt::white;  // the colour dialog keeps its last colour
 };
 
+// The settings dialog, created and destroyed by the clock window.
+extern TfrmSettings* frmSettings;
+
 }  // namespace ostrel

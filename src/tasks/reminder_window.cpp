@@ -6,11 +6,10 @@
 #include <QLoggingCategory>
 #include <QScreen>
 
-#include "app/forms.h"
-#include "clock/clock_window.h"
 #include "data/data_module.h"
-#include "settings/languages.h"
+#include "ui/languages.h"
 #include "ui/bevel.h"
+#include "ui/guarded.h"
 #include "ui/locale_format.h"
 
 namespace ostrel {
@@ -100,9 +99,30 @@ void setFittedText(QLabel* label, const QString& text) {
 
 }  // namespace
 
+namespace {
+// Takes the answers posted by reminder windows and applies them.
+class ReminderAnswerSink : public QObject {
+protected:
+    void customEvent(QEvent* event) override {
+        if (event->type() == static_cast<QEvent::Type>(WM_REMINDER_ANSWER)) {
+            const auto& answer = *static_cast<TReminderAnswerEvent*>(event);
+            runGuarded([&] { HandleReminderAnswer(answer); });
+            return;
+        }
+        QObject::customEvent(event);
+    }
+};
+}  // namespace
+
 QObject* reminderAnswerReceiver() {
     if (g_answerReceiver) return g_answerReceiver;
-    return frmClock;
+    static QPointer<ReminderAnswerSink> sink;
+    if (!sink && QCoreApplication::instance()) {
+        sink = new ReminderAnswerSink;
+        sink->setObjectName(QStringLiteral("reminderAnswers"));
+        sink->setParent(QCoreApplication::instance());
+    }
+    return sink;
 }
 
 void setReminderAnswerReceiver(QObject* receiver) {

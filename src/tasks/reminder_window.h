@@ -1,8 +1,8 @@
 #pragma once
 // The reminder window: one small always-on-top window per due task, sliding
 // up at the right edge of the primary screen. The user answers "Done" or
-// "Postpone at" a count of units; OK posts the answer to the clock window,
-// whose handler applies it and destroys the window.
+// "Postpone at" a count of units; OK posts the answer to
+// reminderAnswerReceiver(), which applies it and destroys the window.
 
 #include <QComboBox>
 #include <QEvent>
@@ -17,11 +17,11 @@
 #include <QWidget>
 
 #include "core/time/datetime.h"
-#include "tasks/task_params.h"
+#include "data/task_params.h"
 
 namespace ostrel {
 
-// The event type of a reminder's answer, posted to the clock window.
+// The event type of a reminder's answer, posted to reminderAnswerReceiver().
 inline constexpr int WM_REMINDER_ANSWER = 1104;
 
 class TfrmToDo;
@@ -85,11 +85,13 @@ public:
 // of its pass.
 TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Offset);
 
-// The clock window's handling of a reminder's answer: applies "Postpone at"
-// through the engine, then closes and destroys the window.
+// The handling of a reminder's answer: applies "Postpone at" through the
+// engine, then closes and destroys the window.
 void HandleReminderAnswer(const TReminderAnswerEvent& event);
 
-// Where answers are posted: the clock window, unless a test sets another.
+// Where answers are posted: an object of this area that applies them
+// (HandleReminderAnswer; an error goes to the default error display),
+// unless a test sets another.
 QObject* reminderAnswerReceiver();
 void setReminderAnswerReceiver(QObject* receiver);
 

@@ -10,19 +10,17 @@
 #include <limits>
 #include <stdexcept>
 
-#include "app/forms.h"
 #include "core/time/clock_service.h"
 #include "data/data_module.h"
-#include "settings/languages.h"
+#include "ui/languages.h"
 #include "ui/bevel.h"
-#include "tasks/todo_list.h"
 #include "ui/dialog_service.h"
 #include "ui/grid_style.h"
 #include "ui/locale_format.h"
 
 namespace ostrel {
 
-using sql::ParamType;
+TfrmCreateToDo* frmCreateToDo = nullptr;
 
 namespace {
 
@@ -195,37 +193,28 @@ void TfrmCreateToDo::OpenForTask(int taskId) {
     activateWindow();
     setWindowTitle(GetLangMessage(QStringLiteral("EditTask")) + QStringLiteral("..."));
 
-    sql::Query q(DataModule1->connTAMO);
-    q.add("SELECT *");
-    q.add("FROM ToDo");
-    q.add("WHERE TDID = :TDID");
-    q.param("TDID", ParamType::Integer, std::int64_t{taskId});
-    q.open();
-
-    Tag = static_cast<int>(q.asInteger("TDID"));
-    edTitle->setText(QString::fromStdString(q.asString("Title")));
-    memComment->setPlainText(QString::fromStdString(q.asString("Comment")));
-    const std::int64_t mesType = q.asInteger("MesType");
-    if (mesType == 0 || mesType == 10) {
+    const TaskRow task = DataModule1->tasks().task(taskId);
+    Tag = task.TDID;
+    edTitle->setText(task.Title);
+    memComment->setPlainText(task.Comment);
+    if (task.MesType == 0 || task.MesType == 10) {
         rbAtTime->setChecked(true);
-        const QDateTime due = toQDateTime(q.asDateTime("ShowDT"));
+        const QDateTime due = toQDateTime(task.ShowDT);
         dtpToDoDate->setDate(due.date());
         dtpToDoTime->setText(due.time().toString(QStringLiteral("hh:mm:ss")));
     } else {
         rbAfterWinLoad->setChecked(true);
-        const DelayChoice delay = delayFromDayFraction(q.asDateTime("FirstDT"));
+        const DelayChoice delay = delayFromDayFraction(task.FirstDT);
         spAfterWinLoad->setValue(delay.count);
         cbAfterWinLoading->setCurrentIndex(delay.hours ? 1 : 0);
     }
-    const std::int64_t periodInt = q.asInteger("PeriodInt");
-    chbRepeatEvery->setChecked(periodInt > 0);
-    if (periodInt > 0) {
-        seRepeatEvery->setValue(static_cast<int>(periodInt));
-        cbRepeatEvery->setCurrentIndex(static_cast<int>(q.asInteger("PeriodType")) - 1);
+    chbRepeatEvery->setChecked(task.PeriodInt > 0);
+    if (task.PeriodInt > 0) {
+        seRepeatEvery->setValue(static_cast<int>(task.PeriodInt));
+        cbRepeatEvery->setCurrentIndex(static_cast<int>(task.PeriodType) - 1);
     }
-    seActiveTime->setValue(static_cast<int>(q.asInteger("ElapseInt")));
-    cbActiveTime->setCurrentIndex(static_cast<int>(q.asInteger("ElapseType")) - 1);
-    q.close();
+    seActiveTime->setValue(static_cast<int>(task.ElapseInt));
+    cbActiveTime->setCurrentIndex(static_cast<int>(task.ElapseType) - 1);
     setEnabledStates();
 }
 
@@ -282,46 +271,31 @@ bool TfrmCreateToDo::bbOKClick() {
         }
     }
 
-    sql::Query q(DataModule1->connTAMO);
-    if (Tag == 0) {
-        q.add("INSERT INTO ToDo (FirstDT, ShowDT, MesType, Title, Comment, PeriodInt, PeriodType, ElapseInt, "
-              "ElapseType)");
-        q.add("VALUES (:FirstDT, :ShowDT, :MesType, :Title, :Comment, :PeriodInt, :PeriodType, :ElapseInt, "
-              ":ElapseType)");
-    } else {
-        q.add("UPDATE ToDo");
-        q.add("SET FirstDT = :FirstDT, ShowDT = :ShowDT, MesType = :MesType, Title = :Title, Comment = :Comment, "
-              "PeriodInt = :PeriodInt, PeriodType = :PeriodType, ElapseInt = :ElapseInt, ElapseType = :ElapseType");
-        q.add("WHERE TDID = :TDID");
-        q.param("TDID", ParamType::Integer, std::int64_t{Tag});
-    }
-
-    double firstDT = 0.0;
-    double showDT = 0.0;
-    std::int64_t mesType = 0;
+    TaskRow row;
+    row.TDID = Tag;
     if (atTime) {
-        firstDT = due;
-        showDT = firstDT;
+        row.FirstDT = due;
+        row.ShowDT = row.FirstDT;
     } else {
-        mesType = 3;
-        firstDT = spAfterWinLoad->value() / 24.0;
-        if (cbAfterWinLoading->currentIndex() == 0) firstDT = firstDT / 60.0;
-        showDT = firstDT + clock().bootTime();
+        row.MesType = 3;
+        row.FirstDT = spAfterWinLoad->value() / 24.0;
+        if (cbAfterWinLoading->currentIndex() == 0) row.FirstDT = row.FirstDT / 60.0;
+        row.ShowDT = row.FirstDT + clock().bootTime();
     }
     const bool repeat = chbRepeatEvery->isChecked();
-    q.param("FirstDT", ParamType::DateTime, firstDT);
-    q.param("ShowDT", ParamType::DateTime, showDT);
-    q.param("MesType", ParamType::Integer, mesType);
-    q.param("Title", ParamType::Text, edTitle->text().toStdString());
-    q.param("Comment", ParamType::LongText, memComment->toPlainText().toStdString());
-    q.param("PeriodInt", ParamType::Integer, std::int64_t{repeat ? seRepeatEvery->value() : 0});
-    q.param("PeriodType", ParamType::Integer, std::int64_t{repeat ? cbRepeatEvery->currentIndex() + 1 : 0});
-    q.param("ElapseInt", ParamType::Integer, std::int64_t{seActiveTime->value()});
-    q.param("ElapseType", ParamType::Integer, std::int64_t{cbActiveTime->currentIndex() + 1});
-    q.exec();
+    row.Title = edTitle->text();
+    row.Comment = memComment->toPlainText();
+    row.PeriodInt = repeat ? seRepeatEvery->value() : 0;
+    row.PeriodType = repeat ? cbRepeatEvery->currentIndex() + 1 : 0;
+    row.ElapseInt = seActiveTime->value();
+    row.ElapseType = cbActiveTime->currentIndex() + 1;
+    // The list refreshes itself when the store reports the change.
+    if (Tag == 0)
+        DataModule1->tasks().insertTask(row);
+    else
+        DataModule1->tasks().updateTask(row);
 
     DataModule1->UpdateNextReminderTime();
-    if (frmToDoList) frmToDoList->RefreshToDoList();
     hide();
     return true;
 }

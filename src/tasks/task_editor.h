@@ -81,4 +81,8 @@ struct DelayChoice {
 };
 DelayChoice delayFromDayFraction(double firstDT);
 
+// The one task editor, created by the application; other windows of this
+// area open it through this reference.
+extern TfrmCreateToDo* frmCreateToDo;
+
 }  // namespace ostrel

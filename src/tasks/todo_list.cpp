@@ -8,9 +8,7 @@
 #include <QVBoxLayout>
 #include <QHBoxLayout>
 
-#include "app/forms.h"
-#include "clock/clock_window.h"
-#include "clock/gradient_paint.h"
+#include "ui/gradient_paint.h"
 #include "data/data_module.h"
 #include "tasks/task_editor.h"
 #include "ui/grid_style.h"
@@ -188,6 +186,8 @@ void TfrmToDoList::hideEvent(QHideEvent* event) {
 }
 
 void TfrmToDoList::FormShow() {
+    // A write to the table re-reads the list while it is shown.
+    connect(&DataModule1->tasks(), &TaskStore::changed, this, &TfrmToDoList::RefreshToDoList, Qt::UniqueConnection);
     openList();
     setCurrentRow(1);
 }
@@ -198,23 +198,7 @@ void TfrmToDoList::FormClose() {
 }
 
 void TfrmToDoList::openList() {
-    auto q = std::make_unique<sql::Query>(DataModule1->connTAMO);
-    const char* const from =
-        "FROM (ToDo INDEXED BY ToDo_ShowDT LEFT JOIN TimePeriods ON ToDo.ElapseType = TimePeriods.TPID) LEFT "
-        "JOIN TimePeriods AS TimePeriods1 ON ToDo.PeriodType = TimePeriods1.TPID";
-    q->add("SELECT TDID, ShowDT, Title, Str(ElapseInt) || ' '  || TimePeriods.Descript AS ActiveTime, "
-           "Str(PeriodInt) || ' ' || TimePeriods1.Descript AS Cycle");
-    q->add(from);
-    q->add("WHERE (MesType IN (0, 3, 10, 13)) AND (PeriodInt > 0)");
-    q->add("  UNION");
-    q->add("SELECT TDID, ShowDT, Title, Str(ElapseInt) || ' '  || TimePeriods.Descript, ' --- '");
-    q->add(from);
-    q->add("WHERE (MesType IN (0, 3, 10, 13)) AND (PeriodInt = 0)");
-    q->add("ORDER BY ShowDT");
-    // The rows come in ShowDT order straight from the index, so the first
-    // screenful shows at once and the rest is read while the window idles.
-    q->setFetchOnDemand(true);
-    q->open();
+    auto q = DataModule1->tasks().openToDoList();
     q->fetchMore(256);
     dsToDoList->setQuery(std::move(q));
     if (!dsToDoList->query()->fetchedAll()) fetchTimer_->start();
@@ -254,10 +238,7 @@ void TfrmToDoList::dsToDoListDataChange() {
 }
 
 void TfrmToDoList::tbNewClick() {
-    if (frmClock)
-        frmClock->miToDoClick();
-    else if (frmCreateToDo)
-        frmCreateToDo->OpenForNewTask();
+    if (frmCreateToDo) frmCreateToDo->OpenForNewTask();
 }
 
 void TfrmToDoList::tbEditClick() {
@@ -265,8 +246,7 @@ void TfrmToDoList::tbEditClick() {
 }
 
 void TfrmToDoList::tbDeleteClick() {
-    DataModule1->DeleteTask(currentTaskId());
-    RefreshToDoList();
+    DataModule1->DeleteTask(currentTaskId());  // the store's changed() re-reads the list
 }
 
 void TfrmToDoList::grToDoListDblClick() {

@@ -1,5 +1,7 @@
 #include "ui/app_commands.h"
 
+#include <QCoreApplication>
+
 #include <utility>
 
 namespace ostrel {
@@ -9,6 +11,7 @@ std::function<void(AppCommand)>& handler() {
     static std::function<void(AppCommand)> h;
     return h;
 }
+bool g_terminate = false;
 }  // namespace
 
 void runCommand(AppCommand command) {
@@ -17,6 +20,15 @@ void runCommand(AppCommand command) {
 
 void setCommandHandler(std::function<void(AppCommand)> h) {
     handler() = std::move(h);
+}
+
+void requestTerminate() {
+    g_terminate = true;
+    if (QCoreApplication::instance()) QCoreApplication::quit();
+}
+
+bool terminateRequested() {
+    return g_terminate;
 }
 
 }  // namespace ostrel

@@ -22,4 +22,9 @@ enum class AppCommand {
 void runCommand(AppCommand command);
 void setCommandHandler(std::function<void(AppCommand)> handler);
 
+// Asks the program to end: the run loop ends at once if it runs, or as soon
+// as start-up reaches it (OstrelApplication reads the request).
+void requestTerminate();
+bool terminateRequested();
+
 }  // namespace ostrel

@@ -11,7 +11,7 @@
 #include <QSet>
 #include <QtTest>
 
-#include "app/app_paths.h"
+#include "base/app_paths.h"
 #include "app/application.h"
 #include "app/forms.h"
 #include "clock/analog_face.h"

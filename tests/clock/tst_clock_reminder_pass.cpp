@@ -173,7 +173,7 @@ private slots:
         w->sePostpone->setValue(2);
         w->cbPostpone->setCurrentIndex(1);  // hours
         QTest::mouseClick(w->btnOK, Qt::LeftButton);
-        QCoreApplication::sendPostedEvents(frmClock);
+        QCoreApplication::sendPostedEvents(reminderAnswerReceiver());
         QVERIFY(!guard);
         sql::Query q(DataModule1->connTAMO);
         q.add("SELECT MesType, ShowDT FROM ToDo WHERE TDID = 5");

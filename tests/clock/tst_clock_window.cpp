@@ -5,11 +5,12 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "app/app_commands.h"
 #include "app/application.h"
 #include "app/forms.h"
 #include "clock/clock_window.h"
 #include "clock/day_info_link.h"
-#include "clock/gradient_paint.h"
+#include "ui/gradient_paint.h"
 #include "clock_env.h"
 #include "core/clock/colors.h"
 #include "fake_clock.h"
@@ -20,6 +21,7 @@
 #include "settings/settings_dialog.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
+#include "ui/app_commands.h"
 #include "ui/locale_format.h"
 
 using namespace ostrel;
@@ -296,6 +298,7 @@ private slots:
         DataModule1->NextReminderTime = 0.0;
         frmCreateToDo = new TfrmCreateToDo();
         frmToDoList = new TfrmToDoList();
+        installAppCommands();  // the menu asks the application for the windows
         {
             TfrmClock clock;
             frmCreateToDo->Tag = 17;
@@ -305,6 +308,7 @@ private slots:
             clock.miViewToDoList->trigger();
             QVERIFY(frmToDoList->isVisible());
         }
+        setCommandHandler({});
         ostrel::testing::destroyGlobal(frmToDoList);
         ostrel::testing::destroyGlobal(frmCreateToDo);
         ostrel::testing::destroyGlobal(DataModule1);

@@ -5,7 +5,7 @@
 #include <QTableView>
 #include <QtTest>
 
-#include "clock/gradient_paint.h"
+#include "ui/gradient_paint.h"
 #include "core/clock/colors.h"
 
 using namespace ostrel;

@@ -11,7 +11,7 @@
 
 #include <utility>
 
-#include "app/app_paths.h"
+#include "base/app_paths.h"
 #include "app/application.h"
 #include "app/forms.h"
 #include "clock/clock_window.h"
@@ -22,7 +22,7 @@
 #include "fake_clock.h"
 #include "recording_dialogs.h"
 #include "settings/settings_dialog.h"
-#include "settings/settings_file.h"
+#include "ui/settings_file.h"
 
 using namespace ostrel;
 using ostrel::testing::ClockEnv;

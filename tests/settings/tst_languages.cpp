@@ -28,12 +28,12 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/app_paths.h"
+#include "base/app_paths.h"
 #include "app/forms.h"
 #include "core/settings/ini_file.h"
-#include "settings/control_properties.h"
-#include "settings/languages.h"
-#include "settings/settings_file.h"
+#include "ui/control_properties.h"
+#include "ui/languages.h"
+#include "ui/settings_file.h"
 #include "ui/dialog_service.h"
 
 using namespace ostrel;

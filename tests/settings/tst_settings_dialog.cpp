@@ -4,7 +4,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "app/app_paths.h"
+#include "base/app_paths.h"
 #include "app/forms.h"
 #include "clock/clock_window.h"
 #include "clock_env.h"
@@ -12,9 +12,9 @@
 #include "fake_clock.h"
 #include "platform/autostart.h"
 #include "recording_dialogs.h"
-#include "settings/languages.h"
+#include "ui/languages.h"
 #include "settings/settings_dialog.h"
-#include "settings/settings_file.h"
+#include "ui/settings_file.h"
 
 using namespace ostrel;
 using ostrel::testing::ClockEnv;

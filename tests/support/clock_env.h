@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
-#include "app/app_paths.h"
+#include "base/app_paths.h"
 
 namespace ostrel::testing {
 

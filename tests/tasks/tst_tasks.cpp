@@ -15,8 +15,8 @@
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "tasks/reminder_window.h"
-#include "settings/languages.h"
-#include "app/app_paths.h"
+#include "ui/languages.h"
+#include "base/app_paths.h"
 
 using namespace ostrel;
 using ostrel::testing::RecordingDialogs;

@@ -1,4 +1,4 @@
-#include "settings/control_properties.h"
+#include "ui/control_properties.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>

@@ -1,11 +1,11 @@
-#include "settings/settings_file.h"
+#include "ui/settings_file.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QMetaObject>
 
-#include "app/app_paths.h"
-#include "settings/languages.h"
+#include "base/app_paths.h"
+#include "ui/languages.h"
 #include "ui/dialog_service.h"
 
 namespace ostrel {

@@ -1,4 +1,4 @@
-#include "clock/gradient_paint.h"
+#include "ui/gradient_paint.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,0 +1,52 @@
+#pragma once
+// The texts of the current language: "Languages/<name>.lng" beside the
+// executable. Texts built at run time are looked up by key with
+// GetLangMessage; whole windows are translated by TranslateForm
+// (ui/languages.h). The key forms and the choices made where the format
+// leaves room are described in docs/languages.md. Qt Core only, so the data
+// module may use it too.
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+#include <string>
+
+#include "core/settings/ini_file.h"
+
+namespace ostrel {
+
+// The current language's name; "English" until the settings are read.
+QString CurrentLanguage();
+void SetCurrentLanguage(const QString& name);
+
+// The file the language name stands for: "<exeDir>/Languages/<name>.lng".
+// Empty for a name that is empty or holds a path separator (such a
+// language has no file, so it reads as missing).
+QString LanguageFilePath(const QString& name);
+
+// The value of key in section "Messages" of the current language file; the
+// key itself when the key or the file is missing.
+QString GetLangMessage(const QString& key);
+
+// Formatting for message texts: %s, %d, %u, %x, %f, %g, %e, %n and %m with
+// an optional argument index ("%1:s"), '-' flag, width and precision; "%%"
+// is one percent sign. A specifier without an argument, or one it does not
+// know, is left as written, so a translated text with a stray placeholder
+// never fails.
+QString FormatMessageText(const QString& format, const QVariantList& args);
+
+// Names offered by the settings dialog's language box: for each entry of
+// the languages folder whose name holds ".lng" (that case), the part before
+// the first ".lng"; sorted without regard to case, without repeats or empty
+// names. Empty when the folder cannot be listed.
+QStringList LanguageList();
+
+// Language files are UTF-8; a text that is not valid UTF-8 is taken byte
+// for byte (Latin-1).
+QString decodeLanguageText(const std::string& bytes);
+std::string encodeLanguageText(const QString& text);
+// The current language file; its path is empty when the name cannot have one.
+IniFile currentLanguageFile();
+
+}  // namespace ostrel

@@ -1,0 +1,104 @@
+#include "data/task_store.h"
+
+namespace ostrel {
+
+using sql::ParamType;
+
+namespace {
+
+void bindFields(sql::Query& q, const TaskRow& row) {
+    q.param("FirstDT", ParamType::DateTime, row.FirstDT);
+    q.param("ShowDT", ParamType::DateTime, row.ShowDT);
+    q.param("MesType", ParamType::Integer, row.MesType);
+    q.param("Title", ParamType::Text, row.Title.toStdString());
+    q.param("Comment", ParamType::LongText, row.Comment.toStdString());
+    q.param("PeriodInt", ParamType::Integer, row.PeriodInt);
+    q.param("PeriodType", ParamType::Integer, row.PeriodType);
+    q.param("ElapseInt", ParamType::Integer, row.ElapseInt);
+    q.param("ElapseType", ParamType::Integer, row.ElapseType);
+}
+
+}  // namespace
+
+TaskStore::TaskStore(sql::Connection& conn, QObject* parent) : QObject(parent), conn_(conn) {
+    setObjectName(QStringLiteral("tasks"));
+}
+
+TaskRow TaskStore::task(std::int32_t taskId) {
+    sql::Query q(conn_);
+    q.add("SELECT *");
+    q.add("FROM ToDo");
+    q.add("WHERE TDID = :TDID");
+    q.param("TDID", ParamType::Integer, std::int64_t{taskId});
+    q.open();
+    TaskRow row;
+    row.TDID = static_cast<std::int32_t>(q.asInteger("TDID"));
+    row.FirstDT = q.asDateTime("FirstDT");
+    row.ShowDT = q.asDateTime("ShowDT");
+    row.MesType = q.asInteger("MesType");
+    row.Title = QString::fromStdString(q.asString("Title"));
+    row.Comment = QString::fromStdString(q.asString("Comment"));
+    row.PeriodInt = q.asInteger("PeriodInt");
+    row.PeriodType = q.asInteger("PeriodType");
+    row.ElapseInt = q.asInteger("ElapseInt");
+    row.ElapseType = q.asInteger("ElapseType");
+    return row;
+}
+
+std::int64_t TaskStore::insertTask(const TaskRow& row) {
+    sql::Query q(conn_);
+    q.add("INSERT INTO ToDo (FirstDT, ShowDT, MesType, Title, Comment, PeriodInt, PeriodType, ElapseInt, "
+          "ElapseType)");
+    q.add("VALUES (:FirstDT, :ShowDT, :MesType, :Title, :Comment, :PeriodInt, :PeriodType, :ElapseInt, "
+          ":ElapseType)");
+    bindFields(q, row);
+    q.exec();
+    const std::int64_t id = conn_.lastInsertRowId();
+    emit changed();
+    return id;
+}
+
+void TaskStore::updateTask(const TaskRow& row) {
+    sql::Query q(conn_);
+    q.add("UPDATE ToDo");
+    q.add("SET FirstDT = :FirstDT, ShowDT = :ShowDT, MesType = :MesType, Title = :Title, Comment = :Comment, "
+          "PeriodInt = :PeriodInt, PeriodType = :PeriodType, ElapseInt = :ElapseInt, ElapseType = :ElapseType");
+    q.add("WHERE TDID = :TDID");
+    q.param("TDID", ParamType::Integer, std::int64_t{row.TDID});
+    bindFields(q, row);
+    q.exec();
+    emit changed();
+}
+
+void TaskStore::deleteTask(std::int32_t taskId) {
+    sql::Query q(conn_);
+    q.add("DELETE");
+    q.add("FROM ToDo");
+    q.add("WHERE TDID = :TDID");
+    q.param("TDID", ParamType::Integer, std::int64_t{taskId});
+    q.exec();
+    emit changed();
+}
+
+std::unique_ptr<sql::Query> TaskStore::openToDoList() {
+    auto q = std::make_unique<sql::Query>(conn_);
+    const char* const from =
+        "FROM (ToDo INDEXED BY ToDo_ShowDT LEFT JOIN TimePeriods ON ToDo.ElapseType = TimePeriods.TPID) LEFT "
+        "JOIN TimePeriods AS TimePeriods1 ON ToDo.PeriodType = TimePeriods1.TPID";
+    q->add("SELECT TDID, ShowDT, Title, Str(ElapseInt) || ' '  || TimePeriods.Descript AS ActiveTime, "
+           "Str(PeriodInt) || ' ' || TimePeriods1.Descript AS Cycle");
+    q->add(from);
+    q->add("WHERE (MesType IN (0, 3, 10, 13)) AND (PeriodInt > 0)");
+    q->add("  UNION");
+    q->add("SELECT TDID, ShowDT, Title, Str(ElapseInt) || ' '  || TimePeriods.Descript, ' --- '");
+    q->add(from);
+    q->add("WHERE (MesType IN (0, 3, 10, 13)) AND (PeriodInt = 0)");
+    q->add("ORDER BY ShowDT");
+    // The rows come in ShowDT order straight from the index, so the first
+    // screenful shows at once and the rest is read while the window idles.
+    q->setFetchOnDemand(true);
+    q->open();
+    return q;
+}
+
+}  // namespace ostrel

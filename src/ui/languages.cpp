@@ -1,0 +1,161 @@
+#include "ui/languages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QSignalBlocker>
+#include <QStringDecoder>
+#include <QWidget>
+
+#include <algorithm>
+
+#include "ui/application_forms.h"
+#include "core/settings/ini_file.h"
+#include "ui/control_properties.h"
+#include "ui/settings_file.h"
+
+namespace ostrel {
+namespace {
+
+// The control of that name in the window: any QObject below it (widgets,
+// menu actions, dialogs), matched exactly or else without regard to case.
+// Other windows parented to this one are controls themselves, but their
+// contents belong to them; menus are the exception, their items are ours.
+QObject* findControl(QWidget* form, const QString& name) {
+    QObject* folded = nullptr;
+    QObjectList queue = form->children();
+    for (qsizetype i = 0; i < queue.size(); ++i) {
+        QObject* o = queue[i];
+        const QString own = o->objectName();
+        if (own == name) return o;
+        if (!folded && own.compare(name, Qt::CaseInsensitive) == 0) folded = o;
+        const bool otherWindow =
+            o->isWidgetType() && static_cast<QWidget*>(o)->isWindow() && !qobject_cast<QMenu*>(o);
+        if (!otherWindow) queue += o->children();
+    }
+    return folded;
+}
+
+// The section a window reads: its name less a trailing "_1" .. "_99".
+QString sectionFor(const QWidget* form) {
+    static const QRegularExpression copySuffix(QStringLiteral("_[0-9]{1,2}$"));
+    QString name = form->objectName();
+    name.remove(copySuffix);
+    return name;
+}
+
+// A whole-number index into a list of count items.
+std::optional<int> indexInto(const QString& text, int count) {
+    const auto v = IniFile::parseInteger(encodeLanguageText(text));
+    if (!v || *v < 0 || *v >= count) return std::nullopt;
+    return static_cast<int>(*v);
+}
+
+// Name.Prop(i) and Name(i): item index of list on control := value.
+void setListItem(QObject* control, const StringListAccess& list, const QString& indexText, const QString& value) {
+    const QSignalBlocker blocker(control);
+    const auto index = indexInto(indexText, list.count());
+    if (!index) return;  // outside the list: skipped
+    list.setItem(*index, value);
+}
+
+// Splits "Prop(i)..." into Prop and i; false unless "(" comes before ")".
+bool splitIndexed(const QString& text, QString& prop, QString& index) {
+    const qsizetype open = text.indexOf(QLatin1Char('('));
+    const qsizetype close = text.indexOf(QLatin1Char(')'));
+    if (open < 0 || close < 0 || close < open) return false;
+    prop = text.left(open);
+    index = text.mid(open + 1, close - open - 1);
+    return true;
+}
+
+void applyScalar(QObject* target, const QString& property, const QString& value, bool isForm) {
+    if (auto list = stringListProperty(target, property)) {
+        const QSignalBlocker blocker(target);
+        list->replaceAll(splitCommaText(value));
+        return;
+    }
+    applyPropertyValue(target, scalarProperty(target, property, isForm), value);
+}
+
+void translateKey(QWidget* form, const QString& key, const QString& value) {
+    const qsizetype dot = key.indexOf(QLatin1Char('.'));
+
+    // Name: a control's default text, or a property of the window.
+    if (dot < 0 && isIdentifier(key)) {
+        if (QObject* control = findControl(form, key)) {
+            const QString property = defaultPropertyName(control);
+            if (!property.isEmpty()) applyScalar(control, property, value, false);
+            return;
+        }
+        applyScalar(form, key, value, true);
+        return;
+    }
+
+    const QString left = dot < 0 ? QString() : key.left(dot);
+    const QString right = dot < 0 ? QString() : key.mid(dot + 1);
+
+    // Name.Prop
+    if (isIdentifier(left) && isIdentifier(right)) {
+        if (QObject* control = findControl(form, left)) applyScalar(control, right, value, control == form);
+        return;
+    }
+
+    // Name.Prop(i): item i of a string-list property.
+    if (isIdentifier(left)) {
+        QObject* control = findControl(form, left);
+        QString prop, index;
+        if (!control || !splitIndexed(right, prop, index)) return;
+        if (auto list = stringListProperty(control, prop)) setListItem(control, *list, index, value);
+        return;
+    }
+
+    // Name(i): item i of the control's Items; a leading "." protects blanks.
+    QString name, index;
+    if (!splitIndexed(key, name, index) || !isIdentifier(name)) return;
+    QObject* control = findControl(form, name);
+    if (!control) return;
+    if (auto list = stringListProperty(control, QStringLiteral("Items"))) {
+        const QString item = value.startsWith(QLatin1Char('.')) ? value.mid(1) : value;
+        setListItem(control, *list, index, item);
+    }
+}
+
+}  // namespace
+
+void LoadLanguageSetting(bool translate) {
+    SetCurrentLanguage(QStringLiteral("English"));
+    QString name;
+    const bool ok = withSettingsFile([&](IniFile& ini) { name = decodeLanguageText(ini.readString("General", "Language", "English")); });
+    if (!ok) return;
+    if (!name.isEmpty()) SetCurrentLanguage(name);
+    if (translate) TranslateAllForms();
+}
+
+void TranslateForm(QWidget* form) {
+    if (!form) return;
+    const IniFile file = currentLanguageFile();
+    if (file.path().empty()) return;
+    std::vector<std::pair<std::string, std::string>> lines;
+    try {
+        lines = file.readSection(encodeLanguageText(sectionFor(form)));
+    } catch (const IniError&) {
+        return;  // a language file that cannot be read counts as missing
+    }
+    for (const auto& [key, value] : lines) translateKey(form, decodeLanguageText(key), decodeLanguageText(value));
+}
+
+void TranslateAllForms() {
+    const std::vector<QWidget*> forms = applicationForms();
+    for (QWidget* form : forms) TranslateForm(form);
+    emit languageNotifier().languageApplied();
+}
+
+LanguageNotifier& languageNotifier() {
+    static LanguageNotifier notifier;
+    return notifier;
+}
+
+}  // namespace ostrel

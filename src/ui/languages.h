@@ -1,0 +1,37 @@
+#pragma once
+// Window translation: a window's section of the current language file is
+// applied to its controls by TranslateForm. The texts themselves (current
+// language, GetLangMessage, FormatMessageText, LanguageList) live in
+// base/language_texts.h, included here, so every window area has both.
+
+#include <QObject>
+#include <QString>
+
+#include "base/language_texts.h"
+
+class QWidget;
+
+namespace ostrel {
+
+// Reads "General"/"Language" from the settings file into CurrentLanguage
+// and, when translate is true, translates every application window. An
+// empty stored name counts as "English". A settings file that cannot be
+// read is reported as the settings helper does (settings_file.h).
+void LoadLanguageSetting(bool translate);
+
+// Applies the window's section of the current language file.
+void TranslateForm(QWidget* form);
+// TranslateForm on every window the application owns, in creation order,
+// then languageNotifier().languageApplied().
+void TranslateAllForms();
+
+// Told after TranslateAllForms, so that windows can rebuild the texts they
+// set in code with GetLangMessage.
+class LanguageNotifier : public QObject {
+    Q_OBJECT
+signals:
+    void languageApplied();
+};
+LanguageNotifier& languageNotifier();
+
+}  // namespace ostrel
