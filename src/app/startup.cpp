@@ -56,6 +56,9 @@ int runOrganizer(int argc, char** argv) {
         QObject::connect(&quitSignals, &QuitSignalWatcher::quitRequested, frmClock, &TfrmClock::miExitClick);
         QObject::connect(frmClock, &TfrmClock::closed, &app, &QCoreApplication::quit);
         QObject::connect(&guard, &InstanceGuard::activationRequested, frmClock, &TfrmClock::bringToFront);
+        // A long reminder pass stops at a quit signal; the rows it has not
+        // reached stay due for the next start.
+        DataModule1->StopRequested = [] { return QuitSignalWatcher::received(); };
         LoadLanguageSetting(true);
         DataModule1->InitReminders();
         // The settings dialog is not one of the application's windows.
@@ -67,8 +70,10 @@ int runOrganizer(int argc, char** argv) {
     }
 
     // A missing skin or an unreadable settings file ends the program here,
-    // after the start-up pass; the windows are destroyed the normal way.
-    if (OstrelApplication::terminateRequested() || settingsFileFailed()) {
+    // after the start-up pass; the windows are destroyed the normal way. So
+    // does a quit signal that came during start-up (a quit asked of the
+    // application before its run loop would be forgotten).
+    if (OstrelApplication::terminateRequested() || settingsFileFailed() || QuitSignalWatcher::received()) {
         destroyForms();
         return settingsFileFailed() ? 1 : 0;
     }

@@ -341,6 +341,10 @@ void TfrmSettings::LoadSettings() {
         case 4: rbAnalogClock->setChecked(true); break;
         default: break;
     }
+    // A mode that could not be taken (an unreadable dial) is a fallback for
+    // this run only: the file keeps the stored mode.
+    const std::uint8_t stored = static_cast<std::uint8_t>(view & 0xFF);
+    keptProgramView_ = stored >= 1 && stored <= 4 && clock_->ViewMode + 1 != stored ? view : 0;
     clock_->spTrayIcon1->setVisible(clock_->ViewMode == vmSysTrayIcon);
     clock_->setClockVisible(clock_->ViewMode != vmSysTrayIcon);
 
@@ -373,7 +377,7 @@ void TfrmSettings::LoadSettings() {
 void TfrmSettings::SaveSettings(bool viewOnly) {
     const bool ok = withSettingsFile([&](IniFile& ini) {
         const std::uint8_t mode = clock_->ViewMode;
-        ini.writeInteger("General", "ProgramView", mode + 1);
+        ini.writeInteger("General", "ProgramView", keptProgramView_ ? keptProgramView_ : mode + 1);
         if (mode == vmFreeClock || mode == vmAnalogClock) {
             ini.writeInteger("Clock", "Top", clock_->y());
             ini.writeInteger("Clock", "Left", clock_->x());
@@ -446,6 +450,7 @@ void TfrmSettings::connectSwitch(QRadioButton* button, void (TfrmSettings::*hand
         if (!on) return;
         try {
             (this->*handler)();
+            keptProgramView_ = 0;  // a mode taken: stored as it is
         } catch (...) {
             // The switch stopped before the mode changed (a dial picture that
             // cannot be read): the buttons show the mode the clock is in.

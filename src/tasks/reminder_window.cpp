@@ -268,6 +268,8 @@ void HandleReminderAnswer(const TReminderAnswerEvent& event) {
     if (W->rbPostpone->isChecked() && DataModule1) {
         DataModule1->ApplyReminderAnswer(W->Tag, W->sePostpone->value(),
                                          static_cast<std::uint8_t>(W->cbPostpone->currentIndex() + 1), W->TaskTime);
+    } else if (DataModule1) {
+        DataModule1->MarkReminderDone(W->Tag, W->TaskTime);
     }
     W->close();
     delete W;

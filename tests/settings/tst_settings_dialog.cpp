@@ -296,6 +296,16 @@ private slots:
         QCOMPARE(clock.ViewMode, std::uint8_t(vmSysTrayIcon));
         QVERIFY(clock.spTrayIcon1->isVisible());
         QCOMPARE(dialogs.messages.size(), std::size_t(1));
+        // The fallback is for this run: the stored mode used to be replaced
+        // for good (4 became 1 or 3 after one run).
+        frmSettings->SaveSettings(false);
+        QCOMPARE(ini().readInteger("General", "ProgramView", 0), 4);
+        frmSettings->SaveSettings(true);
+        QCOMPARE(ini().readInteger("General", "ProgramView", 0), 4);
+        // A mode the user picks is stored.
+        frmSettings->rbFreeClock->setChecked(true);
+        frmSettings->SaveSettings(true);
+        QCOMPARE(ini().readInteger("General", "ProgramView", 0), 3);
     }
 
     void spacingChangesResizeTheFreeClock() {
