@@ -13,7 +13,7 @@
 
 namespace ostrel {
 
-QImage loadAnalogDial(const QString& path) {
+QImage readDialImage(const QString& path) {
     const RgbImage rgb = readJpegFile(path.toStdString());
     QImage image(rgb.width, rgb.height, QImage::Format_RGB888);
     for (int y = 0; y < rgb.height; ++y)
@@ -22,10 +22,10 @@ QImage loadAnalogDial(const QString& path) {
 }
 
 QPixmap LoadAnalogFace(const QString& path) {
-    return QPixmap::fromImage(loadAnalogDial(path));
+    return QPixmap::fromImage(readDialImage(path));
 }
 
-void paintAnalogHands(QPainter& painter, int hours, int minutes, int seconds, int cx, int cy) {
+void paintHandsAt(QPainter& painter, int hours, int minutes, int seconds, int cx, int cy) {
     const QColor colour(kHandColor & 0xFF, (kHandColor >> 8) & 0xFF, (kHandColor >> 16) & 0xFF);
     const HandEnds ends = analogHandEnds(hours, minutes, seconds, cx, cy);
     // Second, minute, hour: the hour hand lies on top.
@@ -41,7 +41,7 @@ void PaintAnalogHands(QPainter& painter, const QWidget& paintBox) {
     if (!window || window->ViewMode != vmAnalogClock) return;
     // Milliseconds are not shown.
     const CivilTime t = decodeTime(clock().now());
-    paintAnalogHands(painter, t.hour, t.minute, t.second, window->width() / 2, window->height() / 2);
+    paintHandsAt(painter, t.hour, t.minute, t.second, window->width() / 2, window->height() / 2);
 }
 
 }  // namespace ostrel

@@ -60,7 +60,7 @@ QIcon clockIcon() {
 
 }  // namespace
 
-void TArrowsBox::paintEvent(QPaintEvent*) {
+void ArrowsBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
     PaintAnalogHands(p, *this);
 }
@@ -78,7 +78,7 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     imgAnalogClock->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     imgAnalogClock->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-    pbArrows = new TArrowsBox(this);
+    pbArrows = new ArrowsBox(this);
     pbArrows->setObjectName(QStringLiteral("pbArrows"));
     pbArrows->setAttribute(Qt::WA_TransparentForMouseEvents);
 
@@ -224,17 +224,11 @@ void TfrmClock::tmrTimeTimer() {
     // every second.
     if (DataModule1 && !DataModule1->InReminderPass() && clock().now() > DataModule1->NextReminderTime) {
         tmrTime->stop();
-        try {
-            std::uint8_t CascadeIndex = 0;
-            DataModule1->CheckOnceTasks(CascadeIndex);
-            DataModule1->CheckRegularTasks(CascadeIndex, false);
-            DataModule1->UpdateNextReminderTime();
-        } catch (...) {
-            DataModule1->NextReminderTime = clock().now() + 60.0 / kSecondsPerDay;
-            tmrTime->start();
-            throw;
-        }
-        tmrTime->start();
+        struct Restart {
+            QTimer* timer;
+            ~Restart() { timer->start(); }
+        } restart{tmrTime};
+        DataModule1->RunTickPass();
     }
 }
 

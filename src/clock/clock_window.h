@@ -27,7 +27,7 @@ enum TViewMode : std::uint8_t {
 };
 
 // Paints the analog hands.
-class TArrowsBox : public QWidget {
+class ArrowsBox : public QWidget {
     Q_OBJECT
 public:
     using QWidget::QWidget;
@@ -44,7 +44,7 @@ public:
 
     QLabel* lbClock = nullptr;
     QLabel* imgAnalogClock = nullptr;
-    TArrowsBox* pbArrows = nullptr;
+    ArrowsBox* pbArrows = nullptr;
     QTimer* tmrTime = nullptr;
     QTimer* tmrDayInfoShow = nullptr;
     QSystemTrayIcon* spTrayIcon1 = nullptr;

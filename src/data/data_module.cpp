@@ -51,15 +51,39 @@ struct TDataModule1::RegularRow {
     std::uint8_t ElapseType = 0;
 };
 
+// The present of one pass: read once when the outermost pass begins and
+// handed to every decision of the pass, SQL Now() included, so that a clock
+// step in the middle (an Internet time correction) cannot split a pass in
+// two. The time since system start is still read from the real service.
+class PassPresent final : public ClockService {
+public:
+    explicit PassPresent(ClockService& source) : source_(source), present_(source.now()) {}
+    DateTime now() const override { return present_; }
+    std::uint64_t msSinceBoot() const override { return source_.msSinceBoot(); }
+
+private:
+    ClockService& source_;
+    DateTime present_;
+};
+
 class TDataModule1::PassScope {
 public:
-    explicit PassScope(TDataModule1& dm) : dm_(dm) { ++dm_.passDepth_; }
-    ~PassScope() { --dm_.passDepth_; }
+    explicit PassScope(TDataModule1& dm) : dm_(dm) {
+        if (dm_.passDepth_++ > 0) return;
+        present_ = std::make_unique<PassPresent>(clock());
+        previous_ = setClockService(present_.get());
+    }
+    ~PassScope() {
+        if (present_) setClockService(previous_);
+        --dm_.passDepth_;
+    }
     PassScope(const PassScope&) = delete;
     PassScope& operator=(const PassScope&) = delete;
 
 private:
     TDataModule1& dm_;
+    std::unique_ptr<PassPresent> present_;
+    ClockService* previous_ = nullptr;
 };
 
 // The writes of a pass go to the file together: one commit instead of one
@@ -145,7 +169,20 @@ void TDataModule1::InitReminders() {
     UpdateNextReminderTime();
 }
 
-void TDataModule1::showReminder(const TTaskParams& params, const QString& caption, std::uint8_t cascadeIndex) {
+void TDataModule1::RunTickPass() {
+    const PassScope pass(*this);
+    try {
+        std::uint8_t CascadeIndex = 0;
+        CheckOnceTasks(CascadeIndex);
+        CheckRegularTasks(CascadeIndex, false);
+        UpdateNextReminderTime();
+    } catch (...) {
+        NextReminderTime = clock().now() + 60.0 / kSecondsPerDay;
+        throw;
+    }
+}
+
+void TDataModule1::openReminderWindow(const TTaskParams& params, const QString& caption, std::uint8_t cascadeIndex) {
     if (ShowReminderHook) ShowReminderHook(params, caption, 20 * cascadeIndex);
 }
 
@@ -187,7 +224,7 @@ void TDataModule1::CheckOnceTasks(std::uint8_t& CascadeIndex) {
             params.TaskTitle = textOf(q, "Title");
             params.TaskComment = textOf(q, "Comment");
             params.TaskTime = showDT;
-            showReminder(params, GetLangMessage(QStringLiteral("OnceTask")), CascadeIndex);
+            openReminderWindow(params, GetLangMessage(QStringLiteral("OnceTask")), CascadeIndex);
             shown_.insert({id, showDT});
             ++CascadeIndex;
             continue;
@@ -224,7 +261,7 @@ void TDataModule1::ShowOccurrence(const RegularRow& row, DateTime T, std::int64_
     if (missed > 0)
         caption += QLatin1Char(' ') + FormatMessageText(GetLangMessage(QStringLiteral("MissedOccurrences")),
                                                         {static_cast<qlonglong>(missed)});
-    showReminder(params, caption, CascadeIndex);
+    openReminderWindow(params, caption, CascadeIndex);
     shown_.insert({row.TDID, T});
     processPendingMessages();
     ++CascadeIndex;
@@ -272,7 +309,7 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
                 params.TaskTitle = row.Title;
                 params.TaskComment = row.Comment;
                 params.TaskTime = row.ShowDT;
-                showReminder(params, GetLangMessage(QStringLiteral("OnceTask")), CascadeIndex);
+                openReminderWindow(params, GetLangMessage(QStringLiteral("OnceTask")), CascadeIndex);
                 ++CascadeIndex;
             }
             q.edit();
@@ -371,7 +408,7 @@ void TDataModule1::MarkReminderDone(std::int32_t TaskID, DateTime TaskTime) {
 }
 
 void TDataModule1::DeleteTask(std::int32_t TaskID) {
-    tasks_->deleteTask(TaskID);
+    tasks_->removeTask(TaskID);
 }
 
 }  // namespace ostrel

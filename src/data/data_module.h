@@ -63,6 +63,12 @@ public:
     void UpdateNextReminderTime();
     // The reminder engine's start-up pass.
     void InitReminders();
+    // The pass of the clock's tick: the due one-time tasks, the due
+    // repeating tasks and holidays, then NextReminderTime. When a statement
+    // fails, the next attempt waits a minute (NextReminderTime) and the
+    // error passes on. Every decision of a pass, SQL Now() included, sees
+    // the one present read when the pass began.
+    void RunTickPass();
     // Shows and marks the due one-time tasks.
     void CheckOnceTasks(std::uint8_t& CascadeIndex);
     // Shows the due repeating tasks and holidays and moves their ShowDT on.
@@ -73,7 +79,7 @@ public:
     // A reminder window's "Postpone at" answer: a one-time task becomes due
     // again at Count units after BaseTime.
     void ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, std::uint8_t Unit, DateTime BaseTime);
-    // Deletes one ToDo row (tasks().deleteTask). NextReminderTime is left as
+    // Deletes one ToDo row (tasks().removeTask). NextReminderTime is left as
     // it is.
     void DeleteTask(std::int32_t TaskID);
 
@@ -88,7 +94,7 @@ private:
     struct RegularRow;
     bool IsActiveOccurrence(const RegularRow& row, DateTime T) const;
     void ShowOccurrence(const RegularRow& row, DateTime T, std::int64_t missed, std::uint8_t& CascadeIndex);
-    void showReminder(const TTaskParams& params, const QString& caption, std::uint8_t cascadeIndex);
+    void openReminderWindow(const TTaskParams& params, const QString& caption, std::uint8_t cascadeIndex);
     void processPendingMessages();
 
     class PassScope;

@@ -70,7 +70,7 @@ void TaskStore::updateTask(const TaskRow& row) {
     emit changed();
 }
 
-void TaskStore::deleteTask(std::int32_t taskId) {
+void TaskStore::removeTask(std::int32_t taskId) {
     sql::Query q(conn_);
     q.add("DELETE");
     q.add("FROM ToDo");

@@ -42,7 +42,7 @@ public:
     // Changes every field of the row row.TDID.
     void updateTask(const TaskRow& row);
     // Deletes one row; nothing when there is none.
-    void deleteTask(std::int32_t taskId);
+    void removeTask(std::int32_t taskId);
 
     // The to-do list: every pending task (one-time and repeating) with its
     // active time and cycle as text, in ShowDT order. The query is open and

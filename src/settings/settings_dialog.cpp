@@ -21,6 +21,7 @@
 #include "ui/settings_file.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
+#include "ui/guarded.h"
 #include "ui/help_link.h"
 
 namespace ostrel {
@@ -47,23 +48,23 @@ Color readColor(const IniFile& ini, const char* section, const char* key, Color 
 
 // ---- small controls --------------------------------------------------------
 
-TColorSwatch::TColorSwatch(QWidget* parent) : QFrame(parent) {
+ColorSwatch::ColorSwatch(QWidget* parent) : QFrame(parent) {
     setFixedSize(24, 20);
 }
 
-void TColorSwatch::setColor(const QColor& c) {
+void ColorSwatch::setColor(const QColor& c) {
     color_ = c;
     update();
 }
 
-void TColorSwatch::paintEvent(QPaintEvent*) {
+void ColorSwatch::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), color_);
     p.setPen(palette().color(QPalette::Dark));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-void TDropDownComboBox::showPopup() {
+void DropDownComboBox::showPopup() {
     emit dropDown();
     QComboBox::showPopup();
 }
@@ -112,16 +113,16 @@ TfrmSettings::TfrmSettings(TfrmClock* clockWindow) : QDialog(nullptr), clock_(cl
     outer->addLayout(buttons);
 
     connect(lbxSettings, &QListWidget::currentRowChanged, this, [this](int) { lbxSettingsClick(); });
-    connect(btnOK, &QPushButton::clicked, this, &TfrmSettings::btnOKClick);
-    connect(btnCancel, &QPushButton::clicked, this, &TfrmSettings::btnCancelClick);
-    connect(btnHelp, &QPushButton::clicked, this, &TfrmSettings::btnHelpClick);
-    connect(btnSelectFont, &QPushButton::clicked, this, &TfrmSettings::btnSelectFontClick);
-    connect(btnSelectColor, &QPushButton::clicked, this, &TfrmSettings::btnSelectColorClick);
-    connect(btnBgdColor, &QPushButton::clicked, this, &TfrmSettings::btnBgdColorClick);
-    connect(btnPBFontColor, &QPushButton::clicked, this, &TfrmSettings::btnPBFontColorClick);
+    connect(btnOK, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnOKClick));
+    connect(btnCancel, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnCancelClick));
+    connect(btnHelp, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnHelpClick));
+    connect(btnSelectFont, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnSelectFontClick));
+    connect(btnSelectColor, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnSelectColorClick));
+    connect(btnBgdColor, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnBgdColorClick));
+    connect(btnPBFontColor, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnPBFontColorClick));
     connect(seVertSpace, &QSpinBox::valueChanged, this, [this](int) { seVertSpaceChange(); });
     connect(seHorisSpase, &QSpinBox::valueChanged, this, [this](int) { seHorisSpaseChange(); });
-    connect(cbLang, &TDropDownComboBox::dropDown, this, &TfrmSettings::cbLangDropDown);
+    connect(cbLang, &DropDownComboBox::dropDown, this, &TfrmSettings::cbLangDropDown);
     connect(cbLang, &QComboBox::editTextChanged, this, [this](const QString&) { cbLangChange(); });
     // A switch runs when its button becomes checked, not when it is
     // checked already.
@@ -173,7 +174,7 @@ void TfrmSettings::buildPages() {
         return lb;
     };
     auto swatch = [](const char* name, QWidget* parent) {
-        auto* s = new TColorSwatch(parent);
+        auto* s = new ColorSwatch(parent);
         s->setObjectName(QString::fromLatin1(name));
         return s;
     };
@@ -264,7 +265,7 @@ void TfrmSettings::buildPages() {
 
     // Language
     QGroupBox* langPage = page("gbLanguages", "Languages");
-    cbLang = new TDropDownComboBox(langPage);
+    cbLang = new DropDownComboBox(langPage);
     cbLang->setObjectName(QStringLiteral("cbLang"));
     cbLang->setEditable(true);
     cbLang->setInsertPolicy(QComboBox::NoInsert);
@@ -577,7 +578,7 @@ void TfrmSettings::btnSelectFontClick() {
 
 // Opens the colour dialog on start; a chosen colour goes to both swatches of
 // the button and to apply, and the dialog keeps it for next time.
-void TfrmSettings::pickColor(QColor start, TColorSwatch* left, TColorSwatch* right,
+void TfrmSettings::pickColor(QColor start, ColorSwatch* left, ColorSwatch* right,
                              const std::function<void(const QColor&)>& apply) {
     if (!dialogs().chooseColor(this, start)) return;
     colorDialog_ = start;

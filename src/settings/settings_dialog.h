@@ -26,10 +26,10 @@ class IniFile;
 class TfrmClock;
 
 // A small rectangle filled with a colour.
-class TColorSwatch : public QFrame {
+class ColorSwatch : public QFrame {
     Q_OBJECT
 public:
-    explicit TColorSwatch(QWidget* parent = nullptr);
+    explicit ColorSwatch(QWidget* parent = nullptr);
     QColor color() const { return color_; }
     void setColor(const QColor& c);
 
@@ -41,7 +41,7 @@ private:
 };
 
 // Combo box that reports when its list is about to open.
-class TDropDownComboBox : public QComboBox {
+class DropDownComboBox : public QComboBox {
     Q_OBJECT
 public:
     using QComboBox::QComboBox;
@@ -69,21 +69,21 @@ public:
     QCheckBox* cbAutorun = nullptr;
     // Clock
     QPushButton* btnSelectFont = nullptr;
-    TColorSwatch* shColor1 = nullptr;
+    ColorSwatch* shColor1 = nullptr;
     QPushButton* btnSelectColor = nullptr;
-    TColorSwatch* shColor2 = nullptr;
+    ColorSwatch* shColor2 = nullptr;
     QSpinBox* seVertSpace = nullptr;
     QSpinBox* seHorisSpase = nullptr;
     // Language
-    TDropDownComboBox* cbLang = nullptr;
+    DropDownComboBox* cbLang = nullptr;
     // Pocket book
     QCheckBox* chbAutohidePanel = nullptr;
-    TColorSwatch* shColor3 = nullptr;
+    ColorSwatch* shColor3 = nullptr;
     QPushButton* btnBgdColor = nullptr;
-    TColorSwatch* shColor4 = nullptr;
-    TColorSwatch* shColor5 = nullptr;
+    ColorSwatch* shColor4 = nullptr;
+    ColorSwatch* shColor5 = nullptr;
     QPushButton* btnPBFontColor = nullptr;
-    TColorSwatch* shColor6 = nullptr;
+    ColorSwatch* shColor6 = nullptr;
 
     // The working copy of the clock font and its colour (the font dialog's).
     QFont clockFont() const { return font_; }
@@ -129,7 +129,7 @@ private:
     void applyClockFont();
     void moveToStoredPosition();
     void storePosition();
-    void pickColor(QColor start, TColorSwatch* left, TColorSwatch* right,
+    void pickColor(QColor start, ColorSwatch* left, ColorSwatch* right,
                    const std::function<void(const QColor&)>& apply);
 
     TfrmClock* clock_;

@@ -195,7 +195,7 @@ TfrmToDo::TfrmToDo(QWidget* parent)
     tmrShow->setInterval(40);
 
     connect(rbDone, &QRadioButton::toggled, this, &TfrmToDo::rbPostponeClick);
-    connect(btnOK, &QPushButton::clicked, this, &TfrmToDo::btnOKClick);
+    connect(btnOK, &QPushButton::clicked, this, guarded(this, &TfrmToDo::btnOKClick));
     connect(tmrShow, &QTimer::timeout, this, &TfrmToDo::tmrShowTimer);
 
     FormCreate();

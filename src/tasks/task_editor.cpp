@@ -16,6 +16,7 @@
 #include "ui/bevel.h"
 #include "ui/dialog_service.h"
 #include "ui/grid_style.h"
+#include "ui/guarded.h"
 #include "ui/locale_format.h"
 
 namespace ostrel {
@@ -141,7 +142,7 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     connect(rbAtTime, &QRadioButton::toggled, this, &TfrmCreateToDo::rbAfterWinLoadClick);
     connect(rbAfterWinLoad, &QRadioButton::toggled, this, &TfrmCreateToDo::rbAfterWinLoadClick);
     connect(chbRepeatEvery, &QCheckBox::toggled, this, &TfrmCreateToDo::chbRepeatEveryClick);
-    connect(bbOK, &QPushButton::clicked, this, [this] { bbOKClick(); });
+    connect(bbOK, &QPushButton::clicked, this, guarded([this] { bbOKClick(); }));
     connect(bbCancel, &QPushButton::clicked, this, &TfrmCreateToDo::bbCancelClick);
 
     rbAtTime->setChecked(true);

@@ -12,6 +12,7 @@
 #include "data/data_module.h"
 #include "tasks/task_editor.h"
 #include "ui/grid_style.h"
+#include "ui/guarded.h"
 #include "ui/locale_format.h"
 #include "ui/tool_icons.h"
 
@@ -157,20 +158,20 @@ TfrmToDoList::TfrmToDoList(QWidget* parent)
     layout->addWidget(grToDoList, 1);
     layout->addWidget(plBottom);
 
-    connect(tbEdit, &QToolButton::clicked, this, &TfrmToDoList::tbEditClick);
-    connect(tbNew, &QToolButton::clicked, this, &TfrmToDoList::tbNewClick);
-    connect(tbDelete, &QToolButton::clicked, this, &TfrmToDoList::tbDeleteClick);
-    connect(grToDoList, &QTableView::doubleClicked, this, &TfrmToDoList::grToDoListDblClick);
+    connect(tbEdit, &QToolButton::clicked, this, guarded(this, &TfrmToDoList::tbEditClick));
+    connect(tbNew, &QToolButton::clicked, this, guarded(this, &TfrmToDoList::tbNewClick));
+    connect(tbDelete, &QToolButton::clicked, this, guarded(this, &TfrmToDoList::tbDeleteClick));
+    connect(grToDoList, &QTableView::doubleClicked, this, guarded(this, &TfrmToDoList::grToDoListDblClick));
     connect(grToDoList->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
-            &TfrmToDoList::grToDoListDblClick);
+            guarded(this, &TfrmToDoList::grToDoListDblClick));
     connect(dsToDoList, &QAbstractItemModel::modelReset, this, &TfrmToDoList::dsToDoListDataChange);
     connect(dsToDoList, &QAbstractItemModel::rowsInserted, this, &TfrmToDoList::dsToDoListDataChange);
 
     fetchTimer_ = new QTimer(this);
     fetchTimer_->setInterval(0);
-    connect(fetchTimer_, &QTimer::timeout, this, [this] {
+    connect(fetchTimer_, &QTimer::timeout, this, guarded([this] {
         if (!dsToDoList->showMore(4096)) fetchTimer_->stop();
-    });
+    }));
 
     move(80, 80);
 }

@@ -10,54 +10,15 @@
 #include <QtTest>
 
 #include "fixture_db.h"
+#include "process_install.h"
 
 namespace {
 
-class Install {
-public:
-    explicit Install(bool withDatabase = true) {
-        root = dir.path() + QStringLiteral("/my organizer folder");
-        runtime = dir.path() + QStringLiteral("/runtime");
-        QDir().mkpath(root);
-        QDir().mkpath(runtime);
-        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        exe = root + QStringLiteral("/ostrel-organizer");
-        QFile::copy(QStringLiteral(OSTREL_APP_EXE), exe);
-        QDir().mkpath(root + QStringLiteral("/skins"));
-        QFile::copy(QFileInfo(QStringLiteral(OSTREL_APP_EXE)).absolutePath() + QStringLiteral("/skins/ostrel.skn"),
-                    root + QStringLiteral("/skins/ostrel.skn"));
-        if (withDatabase) ostrel::testing::createOrganizerDatabase((root + QStringLiteral("/Tamo.qdb")).toStdString());
-        QFile ini(root + QStringLiteral("/ostrel-organizer.ini"));
-        if (ini.open(QIODevice::WriteOnly)) ini.write("[General]\r\nLanguage=English\r\n");
-    }
-
-    QProcess* start(const QProcessEnvironment& extra = {}) {
-        auto* p = new QProcess;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-        for (const QString& key : extra.keys()) env.insert(key, extra.value(key));
-        env.insert(QStringLiteral("OSTREL_DIALOGS"), QStringLiteral("stderr"));
-        if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
-            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        p->setProcessEnvironment(env);
-        p->setWorkingDirectory(dir.path());
-        p->start(exe, {});
-        return p;
-    }
-
-    // True once the process has the database open (it is past the guard
-    // and into start-up).
-    static bool hasOpen(qint64 pid, const QString& file) {
-        const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-        for (const QFileInfo& fd : fds.entryInfoList(QDir::NoDotAndDotDot | QDir::System | QDir::Files))
-            if (fd.symLinkTarget() == file) return true;
-        return false;
-    }
-
-    QTemporaryDir dir;
-    QString root;
-    QString runtime;
-    QString exe;
+// The program in a folder of its own, with blanks in its path.
+struct Install : ostrel::testing::ProcessInstall {
+    explicit Install(bool withDatabase = true)
+        : ProcessInstall(Options{QStringLiteral("my organizer folder"), true, withDatabase,
+                                 QByteArray("[General]\r\nLanguage=English\r\n")}) {}
 };
 
 void setOld(const QString& path) {
@@ -90,14 +51,10 @@ private slots:
         const QDateTime dbBefore = mtime(db);
         const QDateTime iniBefore = mtime(ini);
 
-        QElapsedTimer timer;
-        timer.start();
         std::unique_ptr<QProcess> second(app.start());
         QVERIFY(second->waitForFinished(10000));
-        const qint64 took = timer.elapsed();
         QCOMPARE(second->exitStatus(), QProcess::NormalExit);
         QCOMPARE(second->exitCode(), 0);
-        QVERIFY2(took < 5000, qPrintable(QString::number(took)));
         QVERIFY(second->readAllStandardError().indexOf("[Ostrel Organizer]") < 0);  // no message shown
 
         QCOMPARE(mtime(db), dbBefore);

@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(clock.mask(), QRegion(0, 0, 97, 97, QRegion::Ellipse));
         const QImage shot = clock.grab().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(shot.size(), QSize(96, 96));
-        checkHands(shot, loadAnalogDial(kDial).convertToFormat(QImage::Format_RGB32));
+        checkHands(shot, readDialImage(kDial).convertToFormat(QImage::Format_RGB32));
     }
 
     void handsFollowTheClockService() {
@@ -131,13 +131,13 @@ private slots:
     void missingOrDamagedDialIsAnError() {
         ostrel::testing::TempDir dir;
         const QString missing = QString::fromStdString(dir.str()) + QStringLiteral("/Analog_clock.jpg");
-        QVERIFY_THROWS_EXCEPTION(JpegError, loadAnalogDial(missing));
+        QVERIFY_THROWS_EXCEPTION(JpegError, readDialImage(missing));
         QFile f(missing);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("GIF89a not a dial");
         f.close();
         try {
-            loadAnalogDial(missing);
+            readDialImage(missing);
             QFAIL("no error");
         } catch (const JpegError& e) {
             QVERIFY(QString::fromUtf8(e.what()).contains(missing));
@@ -164,9 +164,9 @@ private slots:
             return shot.pixel(48, 70) == kHand;
         };
         QTRY_VERIFY_WITH_TIMEOUT(grab(), 5000);
-        checkHands(shot, loadAnalogDial(kDial).convertToFormat(QImage::Format_RGB32));
+        checkHands(shot, readDialImage(kDial).convertToFormat(QImage::Format_RGB32));
         // Outside the circle the screen behind shows, not the dial's bezel.
-        const QImage dial = loadAnalogDial(kDial).convertToFormat(QImage::Format_RGB32);
+        const QImage dial = readDialImage(kDial).convertToFormat(QImage::Format_RGB32);
         const QImage behind =
             QGuiApplication::primaryScreen()->grabWindow(0, 200 - 20, 150, 10, 10).toImage().convertToFormat(QImage::Format_RGB32);
         for (const QPoint& corner : {QPoint(1, 1), QPoint(94, 1), QPoint(1, 94), QPoint(94, 94)}) {

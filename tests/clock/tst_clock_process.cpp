@@ -12,61 +12,14 @@
 #include <csignal>
 
 #include "fixture_db.h"
+#include "process_install.h"
 
 namespace {
 
-class Install {
-public:
-    explicit Install(bool withSkin = true) {
-        root = dir.path() + QStringLiteral("/organizer");
-        QDir().mkpath(root + QStringLiteral("/runtime"));
-        QFile::setPermissions(root + QStringLiteral("/runtime"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        exe = root + QStringLiteral("/ostrel-organizer");
-        QFile::copy(QStringLiteral(OSTREL_APP_EXE), exe);
-        if (withSkin) {
-            QDir().mkpath(root + QStringLiteral("/skins"));
-            QFile::copy(QFileInfo(QStringLiteral(OSTREL_APP_EXE)).absolutePath() + QStringLiteral("/skins/ostrel.skn"),
-                        root + QStringLiteral("/skins/ostrel.skn"));
-        }
-        ostrel::testing::createOrganizerDatabase((root + QStringLiteral("/Tamo.qdb")).toStdString());
-    }
-    void writeIni(const QByteArray& text) {
-        QFile f(ini());
-        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        f.write(text);
-    }
-    QByteArray readIni() {
-        QFile f(ini());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    QString ini() const { return root + QStringLiteral("/ostrel-organizer.ini"); }
-
-    QProcess* start() {
-        auto* p = new QProcess;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/runtime"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
-        env.insert(QStringLiteral("OSTREL_DIALOGS"), QStringLiteral("stderr"));
-        if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
-            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        p->setProcessEnvironment(env);
-        p->start(exe, {});
-        return p;
-    }
-
-    // The program has reached its run loop once it holds the database open
-    // and has had a moment to show its window.
-    static bool running(QProcess* p, const QString& db) {
-        const QDir fds(QStringLiteral("/proc/%1/fd").arg(p->processId()));
-        for (const QFileInfo& fd : fds.entryInfoList(QDir::NoDotAndDotDot | QDir::System | QDir::Files))
-            if (fd.symLinkTarget() == db) return true;
-        return false;
-    }
-
-    QTemporaryDir dir;
-    QString root;
-    QString exe;
+struct Install : ostrel::testing::ProcessInstall {
+    explicit Install(bool withSkin = true) : ProcessInstall(Options{QStringLiteral("organizer"), withSkin, true, {}}) {}
+    // The program has reached its run loop once it holds the database open.
+    static bool running(QProcess* p, const QString& db) { return hasOpen(p->processId(), db); }
 };
 
 }  // namespace

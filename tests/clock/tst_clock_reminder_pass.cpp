@@ -10,31 +10,19 @@
 #include "core/data/period.h"
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
+#include "dates.h"
 #include "fake_clock.h"
+#include "recording_dialogs.h"
 #include "globals.h"
 #include "fixture_db.h"
 #include "tasks/reminder_window.h"
 #include "ui/dialog_service.h"
 
 using namespace ostrel;
+using ostrel::testing::at;
+using ostrel::testing::RecordingDialogs;
 
 namespace {
-
-DateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-    return encodeDateTime({{y, mo, d}, {h, mi, s, 0}});
-}
-
-class RecordingDialogs : public DialogService {
-public:
-    QStringList texts;
-    MsgButton message(const MessageRequest& r) override {
-        texts << r.text;
-        return MsgOk;
-    }
-    QString openFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    bool chooseFont(QWidget*, QFont&) override { return false; }
-    bool chooseColor(QWidget*, QColor&) override { return false; }
-};
 
 // A date-time as SQL text, every bit kept.
 std::string num(DateTime v) {
@@ -71,7 +59,7 @@ private slots:
         ostrel::testing::createOrganizerDatabase(dir->path() / "Tamo.qdb");
         clock = std::make_unique<ostrel::testing::ScopedFakeClock>(at(2024, 5, 6, 12, 0, 0));
         setDialogService(&dialogs);
-        dialogs.texts.clear();
+        dialogs.messages.clear();
         shown.clear();
         DataModule1 = new TDataModule1(QString::fromStdString((dir->path() / "Tamo.qdb").string()));
         DataModule1->ShowReminderHook = [this](const TTaskParams& p, const QString&, int offset) {
@@ -141,19 +129,19 @@ private slots:
         // Through the event loop, as the timer delivers it.
         QTimerEvent tick(frmClock->tmrTime->timerId());
         QCoreApplication::sendEvent(frmClock->tmrTime, &tick);
-        QCOMPARE(dialogs.texts.size(), 1);
+        QCOMPARE(dialogs.texts().size(), 1);
         QVERIFY(frmClock->tmrTime->isActive());
         // The next ticks do not fail again at once...
         clock->get().advanceMs(1000);
         QCoreApplication::sendEvent(frmClock->tmrTime, &tick);
-        QCOMPARE(dialogs.texts.size(), 1);
+        QCOMPARE(dialogs.texts().size(), 1);
         // ...and a minute later the pass runs again (and succeeds now).
         DataModule1->connTAMO.setPath((dir->path() / "Tamo.qdb").string());
         insert("(1, 0, " + num(at(2024, 5, 6, 12)) + ", " + num(at(2024, 5, 6, 12)) +
                ", 0, 0, 1, 2)");
         clock->get().advanceMs(60000);
         QCoreApplication::sendEvent(frmClock->tmrTime, &tick);
-        QCOMPARE(dialogs.texts.size(), 1);
+        QCOMPARE(dialogs.texts().size(), 1);
         QCOMPARE(shown.size(), std::size_t(1));
         QVERIFY(frmClock->tmrTime->isActive());
     }

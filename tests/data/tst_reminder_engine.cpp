@@ -14,18 +14,16 @@
 #include "core/data/sql/query.h"
 #include "base/language_texts.h"
 #include "data/data_module.h"
+#include "dates.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
 
 using namespace ostrel;
+using ostrel::testing::at;
 using ostrel::testing::ScopedFakeClock;
 using ostrel::testing::TempDir;
 
 namespace {
-
-DateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-    return encodeDateTime({{y, mo, d}, {h, mi, s, 0}});
-}
 
 struct Shown {
     TTaskParams params;
@@ -450,14 +448,11 @@ private slots:
         const DateTime now = at(2024, 5, 6, 12, 34, 56);
         ScopedFakeClock clock(now);
         const int id = insert(0, first, at(2024, 5, 6, 12, 34), 1, puMinutes, 1, puMinutes);
-        const auto t0 = std::chrono::steady_clock::now();
-        tickPass();
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0);
+        tickPass();  // its speed: bench_reminders, BM_WalkMinuteTaskFiveYears
         QCOMPARE(shown.size(), std::size_t(1));
         QCOMPARE(row(id).ShowDT, nextOccurrenceAfterByStepping(first, puMinutes, 1, now));
         qDebug() << "drift of stepping after five years, ms:" << (row(id).ShowDT - at(2024, 5, 6, 12, 35)) * kMsPerDay;
         QVERIFY(std::fabs(row(id).ShowDT - at(2024, 5, 6, 12, 35)) < 1000.0 / kMsPerDay);
-        QVERIFY2(ms.count() < 50, qPrintable(QString::number(ms.count())));
     }
 
     void errorEndsThePassWithEarlierRowsDone() {

@@ -31,26 +31,16 @@
 #include "base/app_paths.h"
 #include "app/forms.h"
 #include "core/settings/ini_file.h"
+#include "recording_dialogs.h"
 #include "ui/control_properties.h"
 #include "ui/languages.h"
 #include "ui/settings_file.h"
 #include "ui/dialog_service.h"
 
 using namespace ostrel;
+using ostrel::testing::RecordingDialogs;
 
 namespace {
-
-class RecordingDialogs : public DialogService {
-public:
-    QList<MessageRequest> messages;
-    MsgButton message(const MessageRequest& r) override {
-        messages << r;
-        return MsgOk;
-    }
-    QString openFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    bool chooseFont(QWidget*, QFont&) override { return false; }
-    bool chooseColor(QWidget*, QColor&) override { return false; }
-};
 
 // Properties of the kinds a language file can set, for one control.
 class Probe : public QObject {
@@ -393,7 +383,7 @@ private slots:
         writeBytes(settingsFilePath(), "[General]\nLanguage=\n");
         LoadLanguageSetting(false);
         QCOMPARE(CurrentLanguage(), QStringLiteral("English"));
-        QVERIFY(dialogs.messages.isEmpty());
+        QVERIFY(dialogs.messages.empty());
     }
 
     void anUnreadableSettingsFileEndsTheProgram() {
@@ -406,7 +396,7 @@ private slots:
             ran = true;
         }));
         QVERIFY(!ran);
-        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.size(), std::size_t(1));
         // The text names the file and what is wrong with it.
         QCOMPARE(dialogs.messages[0].text, QStringLiteral("Cannot load the config file. The program will close.\n\ncannot read ") +
                                                settingsFilePath() + QStringLiteral(": it is a folder"));
@@ -417,7 +407,7 @@ private slots:
 
         // A second failure on the way out is not reported again.
         QVERIFY(!withSettingsFile([](IniFile& ini) { ini.writeInteger("General", "ProgramView", 1); }));
-        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.size(), std::size_t(1));
 
         // The request to end waits for the run loop, then ends it with 1.
         QTimer::singleShot(10000, [] { QCoreApplication::exit(99); });  // safety net only

@@ -10,6 +10,7 @@
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
 #include "app/forms.h"
+#include "dates.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
 #include "globals.h"
@@ -17,12 +18,9 @@
 #include "ui/locale_format.h"
 
 using namespace ostrel;
+using ostrel::testing::at;
 
 namespace {
-
-DateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-    return encodeDateTime({{y, mo, d}, {h, mi, s, 0}});
-}
 
 // Stands in for the clock window: handles answers the way it does.
 class AnswerReceiver : public QObject {

@@ -45,7 +45,7 @@ void Connection::open() {
         sqlite3_close(db);
         throw DbError("Cannot open the database \"" + path_ + "\": " + msg);
     }
-    registerJetFunctions(db);
+    registerSqlFunctions(db);
     db_ = db;
 }
 

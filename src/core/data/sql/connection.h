@@ -39,6 +39,6 @@ private:
 };
 
 // Registers the date-time and text functions of dialect.h on a handle.
-void registerJetFunctions(sqlite3* db);
+void registerSqlFunctions(sqlite3* db);
 
 }  // namespace ostrel::sql

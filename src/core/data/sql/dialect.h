@@ -13,7 +13,7 @@
 //     (-1.25 is 1899-12-29 06:00, its date -1). Plain numbers are never passed
 //     to Int by the program.
 //  4. Now(), Int(), TimeValue(), Month(), Day() and Str() are functions we
-//     register on the connection (jet_functions.cpp); Now() reads the
+//     register on the connection (sql_functions.cpp); Now() reads the
 //     program's clock service, so tests control it.
 //  5. Time values are always bound as doubles, never passed through text.
 //  6. The to-do list's statement names its index (ToDo INDEXED BY

@@ -153,6 +153,34 @@ const Value kNull{};
 
 }  // namespace
 
+namespace {
+
+// Queries that read their rows on demand and have not read them all, per
+// connection. Before a statement writes, each of them reads the rest of its
+// rows: a row the write moves within the order being read (a reminder pass
+// moving a task's ShowDT while the to-do list reads) would otherwise be read
+// twice or not at all. The list then shows the table as it was when its
+// query opened.
+std::vector<std::pair<const Connection*, const Query*>>& pendingReaders() {
+    static std::vector<std::pair<const Connection*, const Query*>> readers;
+    return readers;
+}
+
+void readPendingRows(const Connection& conn, const Query* writer) {
+    std::vector<const Query*> readers;
+    for (const auto& [c, q] : pendingReaders())
+        if (c == &conn && q != writer) readers.push_back(q);
+    for (const Query* reader : readers) {
+        try {
+            reader->fetchMore(-1);
+        } catch (const DbError&) {
+            // The reader keeps the rows it has read; the write goes on.
+        }
+    }
+}
+
+}  // namespace
+
 Query::Query(Connection& connection) : conn_(connection) {}
 
 Query::~Query() {
@@ -285,7 +313,9 @@ void Query::open() {
     withRowId_ = withRowId;
     width_ = n;
     current_ = 0;
+    if (!sqlite3_stmt_readonly(stmt.get())) readPendingRows(conn_, this);
     pending_stmt_ = stmt.release();
+    pendingReaders().emplace_back(&conn_, this);
     active_ = true;
     if (!fetchOnDemand_) fetchAll();
 }
@@ -323,6 +353,9 @@ void Query::finishFetching() const {
     if (pending_stmt_) {
         sqlite3_finalize(pending_stmt_);
         pending_stmt_ = nullptr;
+        auto& readers = pendingReaders();
+        const std::pair<const Connection*, const Query*> self(&conn_, this);
+        readers.erase(std::remove(readers.begin(), readers.end(), self), readers.end());
     }
 }
 
@@ -331,6 +364,7 @@ int Query::exec() {
     sqlite3* db = conn_.handle();
     StmtPtr stmt = prepare(db, text());
     bindAll(stmt.get());
+    if (!sqlite3_stmt_readonly(stmt.get())) readPendingRows(conn_, this);
     for (;;) {
         const int rc = sqlite3_step(stmt.get());
         if (rc == SQLITE_DONE) break;
@@ -503,6 +537,7 @@ void Query::post() {
         ++i;
     }
     sqlite3_bind_int64(stmt.get(), i, rowIds_[static_cast<std::size_t>(current_)]);
+    readPendingRows(conn_, this);
     if (sqlite3_step(stmt.get()) != SQLITE_DONE) fail(db);
     auto& row = rows_[static_cast<std::size_t>(current_)];
     for (std::size_t c : changed) row[c] = *pending_[c];
@@ -520,6 +555,7 @@ void Query::deleteRow() {
     sqlite3* db = conn_.handle();
     StmtPtr stmt = prepare(db, "DELETE FROM " + quoteName(table_) + " WHERE _rowid_ = ?");
     sqlite3_bind_int64(stmt.get(), 1, rowIds_[static_cast<std::size_t>(current_)]);
+    readPendingRows(conn_, this);
     if (sqlite3_step(stmt.get()) != SQLITE_DONE) fail(db);
     const auto at = static_cast<std::ptrdiff_t>(current_);
     rows_.erase(rows_.begin() + at);

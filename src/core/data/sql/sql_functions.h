@@ -7,11 +7,11 @@
 namespace ostrel::sql {
 
 // Date of a date-time (truncation toward zero).
-double jetInt(double dateTime);
+double dateOf(double dateTime);
 // Time of day rounded to whole seconds, as seconds / 86400.0.
-double jetTimeValue(double dateTime);
+double timeOfDayToSecond(double dateTime);
 // A number as text, with a leading blank when not negative.
-std::string jetStr(std::int64_t value);
-std::string jetStr(double value);
+std::string numberText(std::int64_t value);
+std::string numberText(double value);
 
 }  // namespace ostrel::sql

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "core/data/sql/connection.h"
-#include "core/data/sql/jet_functions.h"
+#include "core/data/sql/sql_functions.h"
 #include "core/time/clock_service.h"
 #include "core/time/datetime.h"
 
@@ -50,12 +50,12 @@ void fnInt(sqlite3_context* ctx, int, sqlite3_value** argv) {
         return;
     }
     double x = 0;
-    if (numericArg(ctx, argv[0], x)) sqlite3_result_double(ctx, jetInt(x));
+    if (numericArg(ctx, argv[0], x)) sqlite3_result_double(ctx, dateOf(x));
 }
 
 void fnTimeValue(sqlite3_context* ctx, int, sqlite3_value** argv) {
     double x = 0;
-    if (numericArg(ctx, argv[0], x)) sqlite3_result_double(ctx, jetTimeValue(x));
+    if (numericArg(ctx, argv[0], x)) sqlite3_result_double(ctx, timeOfDayToSecond(x));
 }
 
 void fnMonth(sqlite3_context* ctx, int, sqlite3_value** argv) {
@@ -71,22 +71,22 @@ void fnDay(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void fnStr(sqlite3_context* ctx, int, sqlite3_value** argv) {
     std::string s;
     if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) {
-        s = jetStr(static_cast<std::int64_t>(sqlite3_value_int64(argv[0])));
+        s = numberText(static_cast<std::int64_t>(sqlite3_value_int64(argv[0])));
     } else {
         double x = 0;
         if (!numericArg(ctx, argv[0], x)) return;
-        s = jetStr(x);
+        s = numberText(x);
     }
     sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
 }
 
 }  // namespace
 
-double jetInt(double dateTime) {
+double dateOf(double dateTime) {
     return datePart(dateTime);
 }
 
-double jetTimeValue(double dateTime) {
+double timeOfDayToSecond(double dateTime) {
     // NaN has no time of day; every other value's fraction is below one.
     const long long secs = saturatingRound(timePart(dateTime) * kSecondsPerDay) % kSecondsPerDay;
     // A division, not a multiplication by the reciprocal, so that the result
@@ -94,14 +94,14 @@ double jetTimeValue(double dateTime) {
     return static_cast<double>(secs) / 86400.0;
 }
 
-std::string jetStr(std::int64_t value) {
+std::string numberText(std::int64_t value) {
     std::string s = std::to_string(value);
     return value >= 0 ? " " + s : s;
 }
 
-std::string jetStr(double value) {
+std::string numberText(double value) {
     if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 1e15) {
-        return jetStr(static_cast<std::int64_t>(value));
+        return numberText(static_cast<std::int64_t>(value));
     }
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", value);
@@ -109,7 +109,7 @@ std::string jetStr(double value) {
     return value >= 0 ? " " + s : s;
 }
 
-void registerJetFunctions(sqlite3* db) {
+void registerSqlFunctions(sqlite3* db) {
     const int det = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function(db, "Now", 0, SQLITE_UTF8, nullptr, fnNow, nullptr, nullptr);
     sqlite3_create_function(db, "Int", 1, det, nullptr, fnInt, nullptr, nullptr);

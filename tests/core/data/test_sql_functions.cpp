@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "core/data/sql/connection.h"
-#include "core/data/sql/jet_functions.h"
+#include "core/data/sql/sql_functions.h"
 #include "core/data/sql/query.h"
 #include "core/time/datetime.h"
 #include "fake_clock.h"
@@ -44,7 +44,7 @@ TEST_F(SqlFunctions, IntIsTheDateOfADateTime) {
     } cases[] = {{0.0, 0.0}, {0.75, 0.0}, {45000.99999, 45000.0}, {-1.25, -1.0}, {-0.5, 0.0}, {-700.9, -700.0}};
     for (const auto& c : cases) {
         EXPECT_DOUBLE_EQ(toDouble(eval("Int(:X)", c.in)), c.out) << c.in;
-        EXPECT_DOUBLE_EQ(jetInt(c.in), c.out) << c.in;
+        EXPECT_DOUBLE_EQ(dateOf(c.in), c.out) << c.in;
     }
     EXPECT_EQ(toInteger(eval("Int(7)")), 7);
     EXPECT_TRUE(isNull(eval("Int(NULL)")));
@@ -62,7 +62,7 @@ TEST_F(SqlFunctions, TimeValueEqualsEveryStoredHalfHourOnManyDays) {
         for (int day : {0, 1, 366, 36526, 45291, 46000, 73050, -3}) {
             // The slot time as the windows build it: a date plus h:m:s.
             const double dt = combineDateTime(day, encodeTime(k / 2, (k % 2) * 30, 0));
-            EXPECT_EQ(jetTimeValue(dt), stored) << "slot " << k << " day " << day;
+            EXPECT_EQ(timeOfDayToSecond(dt), stored) << "slot " << k << " day " << day;
             // And through SQL: the join condition the schedule uses.
             Query q(conn);
             q.add("SELECT Count(*) AS N FROM Halfhours WHERE Time = TimeValue(:X)");
@@ -72,8 +72,8 @@ TEST_F(SqlFunctions, TimeValueEqualsEveryStoredHalfHourOnManyDays) {
         }
     }
     // Seconds are kept, milliseconds rounded away.
-    EXPECT_EQ(jetTimeValue(encodeTime(10, 30, 15, 400)), (10 * 3600 + 30 * 60 + 15) / 86400.0);
-    EXPECT_EQ(jetTimeValue(encodeTime(23, 59, 59, 700)), 0.0);
+    EXPECT_EQ(timeOfDayToSecond(encodeTime(10, 30, 15, 400)), (10 * 3600 + 30 * 60 + 15) / 86400.0);
+    EXPECT_EQ(timeOfDayToSecond(encodeTime(23, 59, 59, 700)), 0.0);
 }
 
 TEST_F(SqlFunctions, MonthAndDayOfDates) {
