@@ -161,7 +161,18 @@ void TDataModule1::ReminderTimeSet(DateTime showDT) {
 
 void TDataModule1::InitReminders() {
     const PassScope pass(*this);
+    bool afterStart = false;
     {
+        // Read first: a read-only database with nothing to write starts.
+        sql::Query q(connTAMO);
+        q.add("SELECT TDID");
+        q.add("FROM ToDo");
+        q.add("WHERE MesType IN (3, 13)");
+        q.add("LIMIT 1");
+        q.open();
+        afterStart = !q.eof();
+    }
+    if (afterStart) {
         sql::Query q(connTAMO);
         q.add("UPDATE ToDo");
         q.add("SET ShowDT = FirstDT + :LoadingTime, MesType = 3");
@@ -218,16 +229,24 @@ void TDataModule1::CheckOnceTasks(std::uint8_t& CascadeIndex) {
     if (q.eof()) return;
     WriteBatch batch(connTAMO);
     for (; !q.eof(); q.next()) {
+        if (stopRequested()) break;
         const DateTime showDT = q.asDateTime("ShowDT");
         if (onceTaskActive(clock().now(), showDT, unitOf(q.asInteger("ElapseType")), countOf(q.asInteger("ElapseInt")))) {
+            // Shown once in a run and left due until it is answered, so that
+            // a reminder the user never answered comes back at the next start.
+            const std::int32_t id = countOf(q.asInteger("TDID"));
+            if (shown_.count({id, showDT})) continue;
             TTaskParams params;
-            params.TaskID = countOf(q.asInteger("TDID"));
+            params.TaskID = id;
             params.TaskTitle = textOf(q, "Title");
             params.TaskComment = textOf(q, "Comment");
             params.TaskTime = showDT;
             openReminderWindow(params, GetLangMessage(QStringLiteral("OnceTask")), CascadeIndex);
+            shown_.insert({id, showDT});
             ++CascadeIndex;
+            continue;
         }
+        // Its active time is over: dealt with, shown or not.
         q.edit();
         q.setField("MesType", q.asInteger("MesType") + mtDealtWith);
         q.post();
@@ -235,29 +254,34 @@ void TDataModule1::CheckOnceTasks(std::uint8_t& CascadeIndex) {
     batch.pause();
 }
 
-void TDataModule1::ShowIfActive(const RegularRow& row, DateTime T, bool Always, std::uint8_t& CascadeIndex) {
-    if (clock().now() < T) return;
-    const DateTime end = AddPeriod(row.ElapseType, row.ElapseInt, T);
-    if (clock().now() >= end) return;
-    // The occurrence shown for the stored ShowDT is not shown twice (stored
-    // and walked times of one occurrence may differ in their last bits).
-    if (!Always && std::fabs(T - LastShownTime) < 0.5 / kMsPerDay) return;
+bool TDataModule1::IsActiveOccurrence(const RegularRow& row, DateTime T) const {
+    if (!inServiceRange(T) || clock().now() < T) return false;
+    return clock().now() < AddPeriod(row.ElapseType, row.ElapseInt, T);
+}
+
+void TDataModule1::ShowOccurrence(const RegularRow& row, DateTime T, std::int64_t missed, std::uint8_t& CascadeIndex) {
+    // Once per run, also when its row could not be moved on (a locked
+    // database): the next pass finds the same ShowDT.
+    if (shown_.count({row.TDID, T})) return;
     TTaskParams params;
     params.TaskID = row.TDID;
     params.TaskTitle = row.Title;
     params.TaskComment = row.Comment;
-    QString key;
+    QString caption;
     if (row.MesType == mtHoliday) {
-        key = QStringLiteral("Holidays");
+        caption = GetLangMessage(QStringLiteral("Holidays"));
         params.TaskTime = row.FirstDT;
     } else {
-        key = QStringLiteral("RegularTask");
+        caption = GetLangMessage(QStringLiteral("RegularTask"));
         params.TaskTime = T;
     }
-    openReminderWindow(params, GetLangMessage(key), CascadeIndex);
+    if (missed > 0)
+        caption += QLatin1Char(' ') + FormatMessageText(GetLangMessage(QStringLiteral("MissedOccurrences")),
+                                                        {static_cast<qlonglong>(missed)});
+    openReminderWindow(params, caption, CascadeIndex);
+    shown_.insert({row.TDID, T});
     processPendingMessages();
     ++CascadeIndex;
-    if (Always) LastShownTime = T;
 }
 
 void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup) {
@@ -279,6 +303,7 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
         ~Restore() { slot = value; }
     } restore{batch_, outer};
     for (; !q.eof(); q.next()) {
+        if (stopRequested()) break;
         RegularRow row;
         row.TDID = countOf(q.asInteger("TDID"));
         row.MesType = static_cast<int>(q.asInteger("MesType"));
@@ -311,13 +336,26 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
             q.post();
             continue;
         }
+        // A date-time outside the years 100..9999 is never due and never
+        // walked; the row stays as it is.
+        if (!inServiceRange(row.ShowDT)) continue;
         const auto unit = static_cast<std::uint8_t>(row.PeriodType);
         const auto count = static_cast<std::int32_t>(row.PeriodInt);
 
-        LastShownTime = 0.0;
-        DateTime T = row.ShowDT;
-        ShowIfActive(row, T, true, CascadeIndex);
-
+        // The occurrences active now: the stored one and, at start-up,
+        // every one walked over whose active time contains the present. One
+        // window per task and pass shows the latest of them and names how
+        // many earlier ones were missed (a task every minute after three
+        // days off used to open a window for each).
+        std::int64_t active = 0;
+        DateTime latest = 0.0;
+        const DateTime stored = row.ShowDT;
+        const bool storedActive = IsActiveOccurrence(row, stored);
+        if (storedActive) {
+            active = 1;
+            latest = stored;
+        }
+        DateTime T = stored;
         switch (row.MesType) {
             case mtOnceAtTime:
                 T = row.FirstDT;
@@ -329,18 +367,24 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
                 T = row.ShowDT;
                 break;
         }
+        if (!inServiceRange(T)) T = row.ShowDT;
         if (AtStartup) {
-            // Every occurrence whose active time contains the present is
-            // shown; the ones before it are jumped over.
             T = firstPossiblyActive(T, unit, count, row.ElapseType, row.ElapseInt, clock().now());
-            while (true) {
-                ShowIfActive(row, T, false, CascadeIndex);
+            while (!stopRequested()) {
+                // The stored occurrence is not counted twice (stored and
+                // walked times of one occurrence may differ in their last
+                // bits).
+                if (IsActiveOccurrence(row, T) && !(storedActive && std::fabs(T - stored) < 0.5 / kMsPerDay)) {
+                    ++active;
+                    if (T > latest || active == 1) latest = T;
+                }
                 if (!(clock().now() >= T)) break;
                 const DateTime next = AddPeriod(unit, count, T);
                 if (!(next > T)) break;
                 T = next;
             }
         }
+        if (active > 0) ShowOccurrence(row, latest, active - 1, CascadeIndex);
         T = nextOccurrenceAfter(T, unit, count, clock().now());
         q.edit();
         q.setField("ShowDT", T);
@@ -368,6 +412,18 @@ void TDataModule1::ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, 
         q.setField("MesType", mesType - mtDealtWith);
     q.post();
     UpdateNextReminderTime();
+}
+
+void TDataModule1::MarkReminderDone(std::int32_t TaskID, DateTime TaskTime) {
+    // Only the occurrence that was shown: a task saved again meanwhile (a
+    // new time) stays due.
+    sql::Query q(connTAMO);
+    q.add("UPDATE ToDo");
+    q.add("SET MesType = MesType + 10");
+    q.add("WHERE (TDID = :TDID) AND (ShowDT = :ShowDT) AND (MesType IN (0, 3)) AND (PeriodInt = 0)");
+    q.param("TDID", ParamType::Integer, std::int64_t{TaskID});
+    q.param("ShowDT", ParamType::DateTime, TaskTime);
+    q.exec();
 }
 
 void TDataModule1::DeleteTask(std::int32_t TaskID) {

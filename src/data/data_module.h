@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
+#include <utility>
 
 #include "core/data/sql/connection.h"
 #include "core/data/sql/query.h"
@@ -59,6 +61,17 @@ public:
     using ShowReminderFn = std::function<void(const TTaskParams& params, const QString& caption, int offset)>;
     ShowReminderFn ShowReminderHook;
 
+    // Asked between the rows of a pass: when it says so, the pass ends
+    // there (what it has written is kept; the rows it has not reached stay
+    // due). The application asks its quit-signal watcher.
+    std::function<bool()> StopRequested;
+
+    // The "Done" answer to a one-time task's reminder. Showing a one-time
+    // task leaves it due (an unanswered reminder comes back at the next
+    // start); this marks it dealt with, if it is still due at TaskTime.
+    // Nothing for other rows.
+    void MarkReminderDone(std::int32_t TaskID, DateTime TaskTime);
+
     // Recomputes NextReminderTime.
     void UpdateNextReminderTime();
     // The reminder engine's start-up pass.
@@ -72,8 +85,9 @@ public:
     // Shows and marks the due one-time tasks.
     void CheckOnceTasks(std::uint8_t& CascadeIndex);
     // Shows the due repeating tasks and holidays and moves their ShowDT on.
-    // AtStartup also shows every occurrence walked over whose active time
-    // contains the present.
+    // AtStartup also counts every occurrence walked over whose active time
+    // contains the present; one window per task shows the latest and names
+    // how many earlier ones were missed.
     void CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup);
     // A reminder window's "Postpone at" answer: a one-time task becomes due
     // again at Count units after BaseTime.
@@ -96,10 +110,10 @@ public:
     // The moment the operating system started.
     static DateTime LoadingTime();
 
-
 private:
     struct RegularRow;
-    void ShowIfActive(const RegularRow& row, DateTime T, bool Always, std::uint8_t& CascadeIndex);
+    bool IsActiveOccurrence(const RegularRow& row, DateTime T) const;
+    void ShowOccurrence(const RegularRow& row, DateTime T, std::int64_t missed, std::uint8_t& CascadeIndex);
     void openReminderWindow(const TTaskParams& params, const QString& caption, std::uint8_t cascadeIndex);
     void processPendingMessages();
 
@@ -108,7 +122,10 @@ private:
     WriteBatch* batch_ = nullptr;
     int passDepth_ = 0;
     int messageDepth_ = 0;
-    DateTime LastShownTime = 0.0;
+    bool stopRequested() const { return StopRequested && StopRequested(); }
+    // Occurrences shown in this run (task, due time): each shows once,
+    // whether or not its row could be written (a locked database).
+    std::set<std::pair<std::int32_t, DateTime>> shown_;
     std::unique_ptr<PlanStore> plans_;
     std::unique_ptr<TaskStore> tasks_;
     std::unique_ptr<ContactStore> contacts_;

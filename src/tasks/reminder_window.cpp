@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QScreen>
 
 #include "data/data_module.h"
@@ -12,6 +13,11 @@
 #include "ui/locale_format.h"
 
 namespace ostrel {
+
+// Each reminder window shown, for whoever watches a running program
+// (QT_LOGGING_RULES="ostrel.reminders.info=true").
+Q_LOGGING_CATEGORY(lcReminders, "ostrel.reminders", QtWarningMsg)
+
 namespace {
 
 QPointer<QObject> g_answerReceiver;
@@ -33,43 +39,62 @@ QLabel* valueLabel(QWidget* parent, const char* name, int left, int top) {
     return l;
 }
 
+// Characters of a text that are fitted into a label. Two rows of a label
+// narrower than the window never show more (even at 7 points a character is
+// wider than a pixel), and measuring a longer text costs time in proportion
+// to its length for every size tried: a title of a megabyte would keep the
+// reminder from showing for seconds.
+constexpr qsizetype kMaxFittedChars = 512;
+// Characters of the text kept in the tooltip.
+constexpr qsizetype kMaxTooltipChars = 4000;
+
 // Shows text in a label of fixed width on one row of the window (24 pixels
 // to the next row). A text too long for the row is set in a smaller font
 // (down to 7 points), on one line if it fits or else broken at a blank into
-// two lines; only if that fails too is it cut with an ellipsis. The whole text
-// is always in the tooltip. The locale's long date and time are wider than
-// the window in most languages, and a cut-off time would hide the very thing
-// the reminder is about.
+// two lines; only if that fails too is it cut with an ellipsis. The text is
+// in the tooltip (the first few thousand characters of a longer one). The
+// locale's long date and time are wider than the window in most languages,
+// and a cut-off time would hide the very thing the reminder is about. The
+// work done is bounded whatever the text's length.
 void setFittedText(QLabel* label, const QString& text) {
     constexpr int kRowHeight = 24;
     const int width = label->width();
+    const bool cut = text.size() > kMaxFittedChars;
+    const QString head = cut ? text.left(kMaxFittedChars) : text;
     QFont font = label->parentWidget()->font();
     const double base = font.pointSizeF();
     QString shown;
-    for (double size = base; !(size < 7.0) && shown.isEmpty(); size -= 0.5) {
+    // A cut text is shown cut, in the smallest size, as any text too long.
+    if (cut && !(base < 7.0)) font.setPointSizeF(7.0);
+    for (double size = base; !cut && !(size < 7.0) && shown.isEmpty(); size -= 0.5) {
         font.setPointSizeF(size);
         const QFontMetrics fm(font);
-        if (fm.horizontalAdvance(text) <= width) {
-            shown = text;
+        if (fm.horizontalAdvance(head) <= width) {
+            shown = head;
         } else if (fm.lineSpacing() + fm.ascent() <= kRowHeight) {
-            // The last blank that leaves a first line that fits.
-            for (qsizetype at = text.lastIndexOf(QLatin1Char(' ')); at > 0;
-                 at = text.lastIndexOf(QLatin1Char(' '), at - 1)) {
-                const QString first = text.left(at);
-                const QString second = text.mid(at + 1);
-                if (fm.horizontalAdvance(first) <= width) {
-                    if (fm.horizontalAdvance(second) <= width) shown = first + QLatin1Char('\n') + second;
-                    break;
-                }
+            // The last blank that leaves a first line that fits: blanks are
+            // tried from the front until the first line gets too wide, so
+            // only the blanks within one row are measured.
+            qsizetype split = -1;
+            for (qsizetype at = head.indexOf(QLatin1Char(' ')); at > 0; at = head.indexOf(QLatin1Char(' '), at + 1)) {
+                if (fm.horizontalAdvance(head.left(at)) > width) break;
+                split = at;
             }
+            if (split > 0 && fm.horizontalAdvance(head.mid(split + 1)) <= width)
+                shown = head.left(split) + QLatin1Char('\n') + head.mid(split + 1);
         }
     }
-    if (shown.isEmpty()) shown = QFontMetrics(font).elidedText(text, Qt::ElideRight, width);
+    if (shown.isEmpty()) {
+        const QFontMetrics fm(font);
+        shown = fm.elidedText(head, Qt::ElideRight, width);
+        // A cut text always ends in the ellipsis.
+        if (cut && !shown.endsWith(QChar(0x2026))) shown = head.left(head.size() - 1) + QChar(0x2026);
+    }
     label->setFont(font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setText(shown);
     label->resize(width, shown.contains(QLatin1Char('\n')) ? kRowHeight : label->sizeHint().height());
-    label->setToolTip(text);
+    label->setToolTip(text.size() > kMaxTooltipChars ? text.left(kMaxTooltipChars) + QChar(0x2026) : text);
 }
 
 }  // namespace
@@ -233,6 +258,7 @@ TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Of
     w->move(w->restingLeft(), below);
     w->raise();
     w->tmrShow->start();
+    qCInfo(lcReminders, "reminder shown: task %d", Params.TaskID);
     return w;
 }
 
@@ -242,6 +268,8 @@ void HandleReminderAnswer(const TReminderAnswerEvent& event) {
     if (W->rbPostpone->isChecked() && DataModule1) {
         DataModule1->ApplyReminderAnswer(W->Tag, W->sePostpone->value(),
                                          static_cast<std::uint8_t>(W->cbPostpone->currentIndex() + 1), W->TaskTime);
+    } else if (DataModule1) {
+        DataModule1->MarkReminderDone(W->Tag, W->TaskTime);
     }
     W->close();
     delete W;

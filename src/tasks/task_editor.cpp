@@ -7,6 +7,7 @@
 
 #include <cfenv>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
 #include "core/time/clock_service.h"
@@ -64,8 +65,8 @@ double roundHalfEven(double x) {
 DelayChoice delayFromDayFraction(double firstDT) {
     const double hour = encodeTime(1, 0, 0);
     const double h = firstDT / hour;
-    if (h >= 0.99 && (h - std::floor(h)) < 0.01) return {static_cast<int>(roundHalfEven(h)), true};
-    return {static_cast<int>(roundHalfEven(firstDT / encodeTime(0, 1, 0))), false};
+    if (h >= 0.99 && (h - std::floor(h)) < 0.01) return {saturatingRoundToInt(roundHalfEven(h)), true};
+    return {saturatingRoundToInt(roundHalfEven(firstDT / encodeTime(0, 1, 0))), false};
 }
 
 TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
@@ -83,6 +84,9 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     edTitle = new QLineEdit(this);
     edTitle->setObjectName(QStringLiteral("edTitle"));
     edTitle->setGeometry(80, 8, 216, 22);
+    // No limit of the field's own: a stored title of any length is edited
+    // and saved whole (a line edit would cut it to 32,767 characters).
+    edTitle->setMaxLength(std::numeric_limits<int>::max());
     Bevel1 = makeBevel(this, "Bevel1", 9, 38, 292);
 
     rbAtTime = new QRadioButton(QStringLiteral("At exact time"), this);

@@ -58,12 +58,14 @@ public:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    // Starts the installed program; the caller owns the process.
-    QProcess* start() const {
+    // Starts the installed program; the caller owns the process. extra
+    // adds to (or overrides) the environment.
+    QProcess* start(const QProcessEnvironment& extra = {}) const {
         auto* p = new QProcess;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        for (const QString& key : extra.keys()) env.insert(key, extra.value(key));
         env.insert(QStringLiteral("OSTREL_DIALOGS"), QStringLiteral("stderr"));
         if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

@@ -123,6 +123,38 @@ private slots:
         delete w;
     }
 
+    // Fitting a long title used to measure the whole text once per blank
+    // and font size (5,000 characters: 2.7 s; a megabyte never finished).
+    // Only a bounded head of the text is measured now; the time is in
+    // bench_reminder_window.
+    void longTitlesAreCutWithAnEllipsisAndAShortTooltip_data() {
+        QTest::addColumn<QString>("title");
+        QTest::newRow("editor's limit, blanks") << QStringLiteral("word ").repeated(32767 / 5);
+        QTest::newRow("a megabyte, blanks") << QStringLiteral("a b ").repeated(256 * 1024);
+        QTest::newRow("a megabyte, no blank") << QString(1024 * 1024, QLatin1Char('x'));
+        QTest::newRow("two lines' worth") << QStringLiteral("Call the plumber about the kitchen tap tomorrow");
+    }
+    void longTitlesAreCutWithAnEllipsisAndAShortTooltip() {
+        QFETCH(QString, title);
+        TTaskParams p = params();
+        p.TaskTitle = title;
+        QPointer<TfrmToDo> w = ShowReminder(p, QStringLiteral("Reminder"), 0);
+        const QString shown = w->lblTitle->text();
+        const QFontMetrics fm(w->lblTitle->font());
+        for (const QString& line : shown.split(QLatin1Char('\n'))) QVERIFY(fm.horizontalAdvance(line) <= w->lblTitle->width());
+        QVERIFY(w->lblTitle->geometry().bottom() < 40);
+        if (title.size() < 100) {
+            QCOMPARE(QString(shown).replace(QLatin1Char('\n'), QLatin1Char(' ')), title);
+            QCOMPARE(w->lblTitle->toolTip(), title);
+        } else {
+            QVERIFY(shown.endsWith(QChar(0x2026)));
+            QVERIFY(title.startsWith(shown.chopped(1)));
+            QCOMPARE(w->lblTitle->toolTip().size(), 4001);
+            QVERIFY(title.startsWith(w->lblTitle->toolTip().chopped(1)));
+        }
+        delete w;
+    }
+
     void slidesUpAndStacksPerOffset() {
         const int offsets[] = {0, 20, 40};
         std::vector<QPointer<TfrmToDo>> windows;

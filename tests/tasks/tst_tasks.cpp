@@ -217,6 +217,22 @@ private slots:
         QCOMPARE(rows().at(0).mesType, std::int64_t{0});
     }
 
+    // A line edit cuts its text to 32,767 characters unless told otherwise:
+    // opening and saving a task with a longer title cut it without a word.
+    void editingKeepsATitleOfAnyLength() {
+        const std::string title = "Long " + std::string(40000, 'x') + " end";
+        insert(("(0, 46500.5, 46500.5, '" + title + "', 'c', 0, 0, 1, 2)").c_str());
+        frmToDoList->show();
+        frmToDoList->tbEditClick();
+        QCOMPARE(editor()->edTitle->text().size(), qsizetype(title.size()));
+        QVERIFY(editor()->bbOKClick());
+        QCOMPARE(rows().at(0).title, title);
+        // Typed or pasted: the same.
+        newTask(QString::fromStdString(title) + QStringLiteral(" two"), QStringLiteral("12:30:00"));
+        QVERIFY(editor()->bbOKClick());
+        QCOMPARE(rows().at(1).title, title + " two");
+    }
+
     void toDoCommandOnAnOpenEditorSwitchesToNewWithoutResettingFields() {
         insert("(0, 46500.5, 46500.5, 'existing', 'c', 2, 3, 1, 2)");
         frmToDoList->show();
