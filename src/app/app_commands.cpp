@@ -2,6 +2,7 @@
 
 #include "app/forms.h"
 #include "clock/clock_window.h"
+#include "settings/settings_dialog.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "ui/app_commands.h"
@@ -40,7 +41,7 @@ void installAppCommands() {
         case AppCommand::InternetTime:
             break;
         case AppCommand::ShowSettings:
-            if (frmClock) frmClock->miSettingClick();
+            if (frmSettings) frmSettings->execDialog();
             break;
         }
     });

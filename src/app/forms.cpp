@@ -7,10 +7,12 @@
 
 #include "clock/clock_window.h"
 #include "data/data_module.h"
+#include "settings/settings_dialog.h"
 #include "tasks/reminder_window.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "ui/app_commands.h"
+#include "ui/guarded.h"
 
 namespace ostrel {
 
@@ -20,6 +22,13 @@ namespace ostrel {
 TfrmClock* frmClock = nullptr;
 TfrmToDoList* frmToDoList = nullptr;
 
+TfrmSettings* createSettingsDialog(TfrmClock* clock) {
+    auto* dialog = new TfrmSettings(clock);
+    frmSettings = dialog;
+    QObject::connect(clock, &TfrmClock::settingsRequested, dialog, guarded(dialog, &TfrmSettings::execDialog));
+    return dialog;
+}
+
 void createForms() {
     DataModule1 = new TDataModule1(databaseFilePath());
     // The reminder engine opens its windows through this hook.
@@ -28,6 +37,7 @@ void createForms() {
     };
     frmClock = new TfrmClock();
     registerApplicationForm(frmClock);
+    createSettingsDialog(frmClock);
     frmCreateToDo = new TfrmCreateToDo();
     registerApplicationForm(frmCreateToDo);
     frmToDoList = new TfrmToDoList();
@@ -37,6 +47,7 @@ void createForms() {
 
 void destroyForms() {
     setCommandHandler({});
+    delete frmSettings;  // clears frmSettings
     // Most recently created first.
     std::vector<QWidget*> forms = applicationForms();
     for (auto it = forms.rbegin(); it != forms.rend(); ++it) delete *it;

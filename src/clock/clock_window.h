@@ -13,18 +13,11 @@
 #include <cstdint>
 #include <functional>
 
+#include "ui/clock_view.h"
+
 namespace ostrel {
 
 class DayInfoPanel;
-class TfrmSettings;
-
-// The clock's view modes; the settings file stores the mode plus one.
-enum TViewMode : std::uint8_t {
-    vmSysTrayIcon = 0,   // hidden window, notification-area icon
-    vmSysTrayClock = 1,  // digital clock over the panel's clock corner
-    vmFreeClock = 2,     // floating digital clock, stays on top
-    vmAnalogClock = 3,   // floating round analog clock, stays on top
-};
 
 // Paints the analog hands.
 class ArrowsBox : public QWidget {
@@ -36,7 +29,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-class TfrmClock : public QWidget {
+// The clock window owns its view modes: the four switches and their
+// position rules are here (ClockView), and it shows the clock settings of
+// the settings model as they change.
+class TfrmClock : public QWidget, public ClockView {
     Q_OBJECT
 public:
     explicit TfrmClock(QWidget* parent = nullptr);
@@ -71,16 +67,19 @@ public:
     QAction* miEmpty = nullptr;
     QAction* miExit = nullptr;
 
-    std::uint8_t ViewMode = vmSysTrayIcon;
-    // Extra pixels added to the time text's height and width.
-    int VertSpace = 3;
-    int HorisSpace = 7;
+    // ClockView: the view mode and the four switches.
+    TViewMode viewMode() const override { return viewMode_; }
+    void setViewMode(TViewMode mode) override;
+    ClockViewState viewState() const override;
+    void restoreViewState(const ClockViewState& state) override;
+    void saveView() override;
 
-    // The window colour (background of the digital modes).
-    QColor color() const { return color_; }
-    void setColor(const QColor& c);
-    // The clock font and its colour, for the window and its label.
-    void setClockFont(const QFont& font, const QColor& fontColor);
+    // Extra pixels added to the time text's height and width
+    // (settings "Clock/VertSpace" and "Clock/HorisSpace").
+    int vertSpace() const;
+    int horisSpace() const;
+    // The window colour (background of the digital modes; "Clock/Color").
+    QColor color() const;
 
     // Whether the window is shown when the run loop starts (decided by the
     // settings while the window is being created).
@@ -139,6 +138,8 @@ public:
 
 signals:
     void closed();
+    // The Setting command of the menu.
+    void settingsRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -155,8 +156,19 @@ private:
     void buildMenu();
     void loadSkin();
     void trayIconActivated(QSystemTrayIcon::ActivationReason reason);
+    void loadSettings();
+    void settingChanged(const QString& section, const QString& key);
+    void applyClockFont();
+    // The digital clock's text and the tick's size rule.
+    void layoutDigital();
+    void switchToTrayIcon();
+    void switchToTrayClock();
+    void switchToFreeClock();
+    void switchToAnalogClock();
+    void moveToStoredPosition();
+    void storePosition();
 
-    QColor color_;
+    TViewMode viewMode_ = vmSysTrayIcon;
     QPoint dragOffset_;
     bool dragging_ = false;
     bool creating_ = true;
