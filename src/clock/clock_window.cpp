@@ -240,8 +240,9 @@ void TfrmClock::moveToStoredPosition() {
 }
 
 void TfrmClock::storePosition() {
-    settings().setValue(kClock, QStringLiteral("Top"), y());
-    settings().setValue(kClock, QStringLiteral("Left"), x());
+    const QPoint where = hiddenAfterShow_ ? shownPos_ : pos();
+    settings().setValue(kClock, QStringLiteral("Top"), where.y());
+    settings().setValue(kClock, QStringLiteral("Left"), where.x());
     settings().saveKeys(kClock, {QStringLiteral("Top"), QStringLiteral("Left")});
 }
 
@@ -619,6 +620,22 @@ void TfrmClock::resizeEvent(QResizeEvent* event) {
 void TfrmClock::enterEvent(QEnterEvent* event) {
     tmrDayInfoShow->start();
     QWidget::enterEvent(event);
+}
+
+void TfrmClock::moveEvent(QMoveEvent* event) {
+    if (isVisible() && isWindow()) shownPos_ = pos();
+    QWidget::moveEvent(event);
+}
+
+void TfrmClock::showEvent(QShowEvent* event) {
+    hiddenAfterShow_ = false;
+    if (isWindow()) shownPos_ = pos();
+    QWidget::showEvent(event);
+}
+
+void TfrmClock::hideEvent(QHideEvent* event) {
+    hiddenAfterShow_ = isWindow();
+    QWidget::hideEvent(event);
 }
 
 void TfrmClock::leaveEvent(QEvent* event) {

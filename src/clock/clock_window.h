@@ -150,6 +150,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
@@ -169,6 +172,11 @@ private:
     void storePosition();
 
     TViewMode viewMode_ = vmSysTrayIcon;
+    // Where the window was last seen on the screen. Once it has been hidden
+    // a window manager may report other places for it (taking its frame
+    // away), so the stored position comes from here then.
+    QPoint shownPos_;
+    bool hiddenAfterShow_ = false;
     QPoint dragOffset_;
     bool dragging_ = false;
     bool creating_ = true;
