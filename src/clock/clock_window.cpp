@@ -153,7 +153,7 @@ void TfrmClock::checkNotificationArea() {
 }
 
 TfrmClock::~TfrmClock() {
-    runGuarded([this] { saveView(); });
+    if (!viewSavedOnClose_) runGuarded([this] { saveView(); });
     if (hClockWindow == this) RemoveTrayClock();
 }
 
@@ -240,7 +240,7 @@ void TfrmClock::moveToStoredPosition() {
 }
 
 void TfrmClock::storePosition() {
-    const QPoint where = hiddenAfterShow_ ? shownPos_ : pos();
+    const QPoint where = place();
     settings().setValue(kClock, QStringLiteral("Top"), where.y());
     settings().setValue(kClock, QStringLiteral("Left"), where.x());
     settings().saveKeys(kClock, {QStringLiteral("Top"), QStringLiteral("Left")});
@@ -261,7 +261,7 @@ void TfrmClock::setViewMode(TViewMode mode) {
 }
 
 ClockViewState TfrmClock::viewState() const {
-    return {viewMode_, geometry()};
+    return {viewMode_, QRect(place(), size())};
 }
 
 void TfrmClock::restoreViewState(const ClockViewState& state) {
@@ -379,7 +379,7 @@ void TfrmClock::layoutDigital() {
     const QFontMetrics fm(lbClock->font());
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect full = screen ? screen->geometry() : QRect(0, 0, 1280, 1024);
-    const QRect g = geometry();
+    const QRect g(place(), size());
     if (const auto r = TickGeometry({g.x(), g.y(), g.width(), g.height()}, fm.horizontalAdvance(text), fm.height(),
                                     horisSpace(), vertSpace(), full.width(), full.height()))
         setGeometry(r->left, r->top, r->width, r->height);
@@ -550,6 +550,11 @@ void TfrmClock::miExitClick() {
 // ---- window events ---------------------------------------------------------
 
 void TfrmClock::closeEvent(QCloseEvent* event) {
+    // Stored while the window is still where the user sees it.
+    if (isVisible()) {
+        runGuarded([this] { saveView(); });
+        viewSavedOnClose_ = true;
+    }
     QWidget::closeEvent(event);
     if (event->isAccepted()) emit closed();
 }
@@ -562,7 +567,7 @@ void TfrmClock::mousePressEvent(QMouseEvent* event) {
     // Any point of a floating clock drags it; the panel clock stays put.
     if (event->button() == Qt::LeftButton && viewMode_ != vmSysTrayClock) {
         dragging_ = true;
-        dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+        dragOffset_ = event->globalPosition().toPoint() - place();
     }
     QWidget::mousePressEvent(event);
 }
@@ -623,19 +628,17 @@ void TfrmClock::enterEvent(QEnterEvent* event) {
 }
 
 void TfrmClock::moveEvent(QMoveEvent* event) {
-    if (isVisible() && isWindow()) shownPos_ = pos();
+    // Moves the program makes; not what the window system reports.
+    if (!event->spontaneous() && isWindow()) {
+        place_ = pos();
+        placeKnown_ = true;
+    }
     QWidget::moveEvent(event);
 }
 
 void TfrmClock::showEvent(QShowEvent* event) {
-    hiddenAfterShow_ = false;
-    if (isWindow()) shownPos_ = pos();
+    viewSavedOnClose_ = false;
     QWidget::showEvent(event);
-}
-
-void TfrmClock::hideEvent(QHideEvent* event) {
-    hiddenAfterShow_ = isWindow();
-    QWidget::hideEvent(event);
 }
 
 void TfrmClock::leaveEvent(QEvent* event) {

@@ -150,9 +150,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
@@ -172,11 +171,15 @@ private:
     void storePosition();
 
     TViewMode viewMode_ = vmSysTrayIcon;
-    // Where the window was last seen on the screen. Once it has been hidden
-    // a window manager may report other places for it (taking its frame
-    // away), so the stored position comes from here then.
-    QPoint shownPos_;
-    bool hiddenAfterShow_ = false;
+    // Set when closing stored the view while the window was still on the
+    // screen: afterwards a window manager may report other places for it.
+    bool viewSavedOnClose_ = false;
+    // Where the program last placed the window. A window manager may report
+    // another place for a window it has framed (its frame's inside), so
+    // while the window is shown this is its place.
+    QPoint place_;
+    bool placeKnown_ = false;
+    QPoint place() const { return placeKnown_ && isWindow() && isVisible() ? place_ : pos(); }
     QPoint dragOffset_;
     bool dragging_ = false;
     bool creating_ = true;

@@ -76,7 +76,7 @@ run_once() {
     if kill -0 "$app_pid" 2>/dev/null; then echo "FAIL ($how): the program did not end"; exit 1; fi
     wait "$app_pid" || true
     app_pid=""
-    grep -q '^Left=300' "$ini" && grep -q '^Top=250' "$ini" || { echo "FAIL ($how): position lost"; cat "$ini"; exit 1; }
+    grep -q "^Left=300" "$ini" && grep -q '^Top=250' "$ini" || { echo "FAIL ($how): position lost"; cat "$ini"; exit 1; }
     echo "ok ($how): position kept"
 }
 
