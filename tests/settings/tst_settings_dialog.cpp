@@ -262,6 +262,62 @@ private slots:
         QVERIFY(clock.width() > 20);
     }
 
+    // Cancel (and Esc) put back everything previewed: a floating clock at
+    // 300,250 switched to another mode with the spacing changed comes back
+    // exactly as it was, and the stored position is the one from before.
+    void cancelPutsTheClockBackExactly_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("analog, Cancel") << int(vmAnalogClock) << false;
+        QTest::newRow("analog, Esc") << int(vmAnalogClock) << true;
+        QTest::newRow("panel, Cancel") << int(vmSysTrayClock) << false;
+        QTest::newRow("icon, Esc") << int(vmSysTrayIcon) << true;
+    }
+    void cancelPutsTheClockBackExactly() {
+        QFETCH(int, mode);
+        QFETCH(bool, escape);
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        ScopedFakeClock fake;
+        env.writeDial();
+        env.writeSettings("[General]\nProgramView=3\n[Clock]\nLeft=100\nTop=200\n");
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
+        clock.show();
+        clock.move(300, 250);
+        clock.tmrTimeTimer();
+        const QRect before = clock.geometry();
+        frmSettings->prepareToShow();
+
+        frmSettings->findChild<QRadioButton*>(mode == vmAnalogClock    ? "rbAnalogClock"
+                                              : mode == vmSysTrayClock ? "rbSysTrayClock"
+                                                                       : "rbSysTrayIcon")
+            ->setChecked(true);
+        QCOMPARE(int(clock.viewMode()), mode);
+        frmSettings->findChild<QSpinBox*>("seHorisSpase")->setValue(20);
+        frmSettings->findChild<QSpinBox*>("seVertSpace")->setValue(15);
+        if (escape)
+            QTest::keyClick(frmSettings, Qt::Key_Escape);
+        else
+            frmSettings->findChild<QPushButton*>("btnCancel")->click();
+
+        QVERIFY(dialogs.messages.empty());
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
+        QVERIFY(frmSettings->findChild<QRadioButton*>("rbFreeClock")->isChecked());
+        QVERIFY(clock.isVisible());
+        QVERIFY(clock.isWindow());
+        QVERIFY(clock.mask().isEmpty());
+        QCOMPARE(clock.geometry(), before);
+        QCOMPARE(clock.horisSpace(), 7);
+        QCOMPARE(clock.vertSpace(), 3);
+        QCOMPARE(ini().readInteger("Clock", "Left", 0), 100);
+        QCOMPARE(ini().readInteger("Clock", "Top", 0), 200);
+        QVERIFY(!env.readSettings().contains("HorisSpace"));
+        // The ticks after it change nothing.
+        clock.tmrTimeTimer();
+        QCOMPARE(clock.geometry(), before);
+    }
+
     void missingDialStopsTheSwitchBeforeTheModeChanges() {
         ClockEnv env;
         RecordingDialogs dialogs;
