@@ -326,6 +326,33 @@ private slots:
         ostrel::testing::destroyGlobal(DataModule1);
     }
 
+    // The user's clock colours show under the skin, and the analog face
+    // carries no digital time left over from the floating clock.
+    void userColoursShowAndTheDialCarriesNoDigitalTime() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        ScopedFakeClock fake(46000.5 + 8.0 / 24);
+        env.writeDial();
+        // Magenta numerals (0x00BBGGRR), a large font, a red window.
+        env.writeSettings("[General]\nProgramView=3\n[Clock]\nFontColor=16711935\nFontSize=28\nColor=255\n");
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
+        clock.show();
+        auto count = [&](QRgb colour) {
+            const QImage shot = clock.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            int n = 0;
+            for (int y = 0; y < shot.height(); ++y)
+                for (int x = 0; x < shot.width(); ++x) n += shot.pixel(x, y) == colour;
+            return n;
+        };
+        QVERIFY(count(qRgb(255, 0, 255)) > 20);
+        QVERIFY(count(qRgb(255, 0, 0)) > 100);
+        frmSettings->findChild<QRadioButton*>("rbAnalogClock")->setChecked(true);
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmAnalogClock));
+        clock.tmrTimeTimer();
+        QCOMPARE(count(qRgb(255, 0, 255)), 0);
+    }
+
     void destructionSavesViewModeAndPosition() {
         ClockEnv env;
         RecordingDialogs dialogs;
