@@ -6,6 +6,7 @@
 #include "planning/holiday_list.h"
 #include "notes/pocket_book.h"
 #include "planning/schedule_window.h"
+#include "settings/settings_dialog.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "contacts/address_book.h"
@@ -68,7 +69,7 @@ void installAppCommands() {
             if (timeCorrection) timeCorrection->start();
             break;
         case AppCommand::ShowSettings:
-            if (frmClock) frmClock->miSettingClick();
+            if (frmSettings) frmSettings->execDialog();
             break;
         }
     });

@@ -25,6 +25,7 @@
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "ui/app_commands.h"
+#include "ui/guarded.h"
 
 namespace ostrel {
 
@@ -63,7 +64,7 @@ void createDayInfoForm() {
     frmDayInfo = new TfrmDayInfo(DataModule1->tasks(), DataModule1->plans(), DataModule1->holidays());
     registerApplicationForm(frmDayInfo);
     frmDayInfo->placeMode = [] {
-        return frmClock && (frmClock->ViewMode == vmFreeClock || frmClock->ViewMode == vmAnalogClock)
+        return frmClock && (frmClock->viewMode() == vmFreeClock || frmClock->viewMode() == vmAnalogClock)
                    ? DayInfoPlace::BesideClock
                    : DayInfoPlace::ScreenCorner;
     };
@@ -109,6 +110,13 @@ void createHolidayForms() {
     QObject::connect(frmHolidayList, &TfrmHolidayList::editHoliday, frmNewHoliday, &TfrmNewHoliday::OpenForHoliday);
 }
 
+TfrmSettings* createSettingsDialog(TfrmClock* clock) {
+    auto* dialog = new TfrmSettings(clock);
+    frmSettings = dialog;
+    QObject::connect(clock, &TfrmClock::settingsRequested, dialog, guarded(dialog, &TfrmSettings::execDialog));
+    return dialog;
+}
+
 void createForms() {
     DataModule1 = new TDataModule1(databaseFilePath());
     // The reminder engine opens its windows through this hook.
@@ -117,6 +125,7 @@ void createForms() {
     };
     frmClock = new TfrmClock();
     registerApplicationForm(frmClock);
+    createSettingsDialog(frmClock);
     createDayInfoForm();
     createContactForms();
     frmCreateToDo = new TfrmCreateToDo();
@@ -135,6 +144,7 @@ void destroyForms() {
     setCommandHandler({});
     removeHelp();
     if (frmClock) frmClock->setDayInfoPanel(nullptr);
+    delete frmSettings;  // clears frmSettings
     // Most recently created first.
     std::vector<QWidget*> forms = applicationForms();
     for (auto it = forms.rbegin(); it != forms.rend(); ++it) delete *it;

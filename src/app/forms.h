@@ -29,7 +29,7 @@ class TfrmDayInfo;
 
 extern TDataModule1* DataModule1;
 extern TfrmClock* frmClock;
-// Created and destroyed by the clock window.
+// Made right after the clock window, destroyed before it.
 extern TfrmSettings* frmSettings;
 extern TfrmCreateToDo* frmCreateToDo;
 extern TfrmToDoList* frmToDoList;
@@ -44,6 +44,10 @@ extern TfrmDayInfo* frmDayInfo;
 
 // The holidays list and the holiday editor on DataModule1, wired together.
 void createHolidayForms();
+// Makes the settings dialog for the clock window and wires the two (the
+// clock's Setting command runs the dialog); sets frmSettings.
+TfrmSettings* createSettingsDialog(TfrmClock* clock);
+
 // Creates the data module and then every window, in the fixed order.
 void createForms();
 // Destroys the windows, the most recently created first, then the data

@@ -38,7 +38,7 @@ void paintHandsAt(QPainter& painter, int hours, int minutes, int seconds, int cx
 
 void PaintAnalogHands(QPainter& painter, const QWidget& paintBox) {
     const auto* window = qobject_cast<const TfrmClock*>(paintBox.parentWidget());
-    if (!window || window->ViewMode != vmAnalogClock) return;
+    if (!window || window->viewMode() != vmAnalogClock) return;
     // Milliseconds are not shown.
     const CivilTime t = decodeTime(clock().now());
     paintHandsAt(painter, t.hour, t.minute, t.second, window->width() / 2, window->height() / 2);

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "base/app_paths.h"
@@ -23,13 +24,13 @@
 #include "core/time/clock_service.h"
 #include "data/data_module.h"
 #include "platform/desktop_tools.h"
-#include "settings/settings_dialog.h"
 #include "ui/app_commands.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
 #include "ui/guarded.h"
 #include "ui/help_link.h"
 #include "ui/locale_format.h"
+#include "ui/settings_model.h"
 
 namespace ostrel {
 
@@ -56,6 +57,17 @@ QIcon clockIcon() {
         icon.addPixmap(pm);
     }
     return icon;
+}
+
+const QString kGeneral = QStringLiteral("General");
+const QString kClock = QStringLiteral("Clock");
+
+QVariant clockValue(const char* key) {
+    return settings().value(kClock, QLatin1String(key));
+}
+
+Color clockColorValue(const char* key) {
+    return static_cast<Color>(clockValue(key).toLongLong());
 }
 
 }  // namespace
@@ -93,11 +105,13 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
 
     spTrayIcon1 = new QSystemTrayIcon(clockIcon(), this);
     spTrayIcon1->setObjectName(QStringLiteral("spTrayIcon1"));
-    connect(spTrayIcon1, &QSystemTrayIcon::activated, this, &TfrmClock::trayIconActivated);
+    connect(spTrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        runGuarded([&] { trayIconActivated(reason); });
+    });
     // A single left click counts once the double-click time has passed.
     trayClickTimer_ = new QTimer(this);
     trayClickTimer_->setSingleShot(true);
-    connect(trayClickTimer_, &QTimer::timeout, this, &TfrmClock::spTrayIcon1Click);
+    connect(trayClickTimer_, &QTimer::timeout, this, guarded(this, &TfrmClock::spTrayIcon1Click));
 
     tmrTime = new QTimer(this);
     tmrTime->setObjectName(QStringLiteral("tmrTime"));
@@ -109,69 +123,243 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     tmrDayInfoShow->setObjectName(QStringLiteral("tmrDayInfoShow"));
     tmrDayInfoShow->setInterval(1000);
     tmrDayInfoShow->setSingleShot(false);
-    connect(tmrDayInfoShow, &QTimer::timeout, this, &TfrmClock::tmrDayInfoShowTimer);
+    connect(tmrDayInfoShow, &QTimer::timeout, this, guarded(this, &TfrmClock::tmrDayInfoShowTimer));
 
     leftButtonDown = [] { return (QGuiApplication::mouseButtons() & Qt::LeftButton) != 0; };
     notificationAreaAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
     tmrTrayWait = new QTimer(this);
     tmrTrayWait->setSingleShot(true);
     tmrTrayWait->setInterval(10000);  // a panel may start after us at login
-    connect(tmrTrayWait, &QTimer::timeout, this, &TfrmClock::checkNotificationArea);
+    connect(tmrTrayWait, &QTimer::timeout, this, guarded(this, &TfrmClock::checkNotificationArea));
 
     // The session manager asks the program to save before the session ends.
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        connect(gui, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { endSession(); });
+        connect(gui, &QGuiApplication::commitDataRequest, this, guarded(this, &TfrmClock::endSession));
 
-    // The settings dialog lives as long as the program; loading the settings
-    // switches into the stored view mode and applies font, colour and spacing.
-    frmSettings = new TfrmSettings(this);
-    frmSettings->LoadSettings();
+    // The stored view mode, font, colour and spacing; afterwards the clock
+    // follows every change of its settings.
+    loadSettings();
+    connect(&settings(), &SettingsModel::changed, this,
+            [this](const QString& section, const QString& key) { runGuarded([&] { settingChanged(section, key); }); });
 
     tmrTimeTimer();
     loadSkin();
     creating_ = false;
-    if (ViewMode == vmSysTrayIcon) tmrTrayWait->start();
+    if (viewMode_ == vmSysTrayIcon) tmrTrayWait->start();
 }
 
 void TfrmClock::checkNotificationArea() {
-    if (ViewMode != vmSysTrayIcon || notificationAreaAvailable()) return;
-    if (frmSettings && frmSettings->rbFreeClock) frmSettings->rbFreeClock->setChecked(true);
+    if (viewMode_ != vmSysTrayIcon || notificationAreaAvailable()) return;
+    setViewMode(vmFreeClock);
 }
 
 TfrmClock::~TfrmClock() {
-    if (frmSettings) {
-        try {
-            frmSettings->SaveSettings(true);
-        } catch (...) {
-            showCurrentError();
-        }
-        delete frmSettings;
-        frmSettings = nullptr;
-    }
+    if (!viewSavedOnClose_) runGuarded([this] { saveView(); });
     if (hClockWindow == this) RemoveTrayClock();
+}
+
+// ---- the clock's settings --------------------------------------------------
+
+void TfrmClock::loadSettings() {
+    declareClockSettings();
+    SettingsModel& s = settings();
+    if (!s.load(kGeneral) || !s.load(kClock)) return;
+    // The spin boxes' ranges and a readable font size.
+    s.setValue(kClock, QStringLiteral("VertSpace"), std::clamp<qlonglong>(clockValue("VertSpace").toLongLong(), 0, 15));
+    s.setValue(kClock, QStringLiteral("HorisSpace"), std::clamp<qlonglong>(clockValue("HorisSpace").toLongLong(), 0, 25));
+    s.setValue(kClock, QStringLiteral("FontSize"), std::clamp<qlonglong>(clockValue("FontSize").toLongLong(), 1, 400));
+
+    // The font first, so that a digital clock is sized to its text at once.
+    applyClockFont();
+    TViewMode stored = vmSysTrayIcon;
+    if (viewModeFromStored(s.value(kGeneral, QStringLiteral("ProgramView")).toLongLong(), stored) &&
+        stored != vmSysTrayIcon)
+        runGuarded([&] { setViewMode(stored); });
+    // A mode that could not be taken (an unreadable dial) is a fallback for
+    // this run only: the file keeps the stored mode until the user picks one.
+    const qlonglong storedView = s.value(kGeneral, QStringLiteral("ProgramView")).toLongLong();
+    keptProgramView_ = viewModeFromStored(storedView, stored) && stored != viewMode_ ? storedView : 0;
+    s.setValue(kGeneral, QStringLiteral("ProgramView"), keptProgramView_ ? keptProgramView_ : int(viewMode_) + 1);
+    spTrayIcon1->setVisible(viewMode_ == vmSysTrayIcon);
+    setClockVisible(viewMode_ != vmSysTrayIcon);
+    update();
+}
+
+void TfrmClock::settingChanged(const QString& section, const QString& key) {
+    if (section != kClock) return;
+    if (key.startsWith(QLatin1String("Font"))) {
+        applyClockFont();
+    } else if (key == QLatin1String("Color")) {
+        update();
+    } else if (key == QLatin1String("VertSpace")) {
+        if (viewMode_ == vmFreeClock) {
+            const QFontMetrics fm(lbClock->font());
+            resize(width(), fm.height() + vertSpace() + 1);
+        }
+    } else if (key == QLatin1String("HorisSpace")) {
+        if (viewMode_ == vmFreeClock) {
+            const QFontMetrics fm(lbClock->font());
+            resize(fm.horizontalAdvance(lbClock->text()) + horisSpace() + 1, height());
+        }
+    }
+}
+
+int TfrmClock::vertSpace() const {
+    return clockValue("VertSpace").toInt();
+}
+
+int TfrmClock::horisSpace() const {
+    return clockValue("HorisSpace").toInt();
+}
+
+QColor TfrmClock::color() const {
+    return toQColor(clockColorValue("Color"));
+}
+
+void TfrmClock::applyClockFont() {
+    QFont f = font();
+    f.setFamily(clockValue("FontName").toString());
+    f.setPointSize(clockValue("FontSize").toInt());
+    f.setStyleHint(QFont::AnyStyle);
+    f.setBold(clockValue("FontBold").toBool());
+    f.setItalic(clockValue("FontItalic").toBool());
+    setFont(f);
+    lbClock->setFont(f);
+    const QColor fontColor = toQColor(clockColorValue("FontColor"));
+    QPalette pal = lbClock->palette();
+    pal.setColor(QPalette::WindowText, fontColor);
+    lbClock->setPalette(pal);
+    // The skin colours every label; the user's colour wins over it.
+    lbClock->setStyleSheet(QStringLiteral("QLabel#lbClock { color: %1; }").arg(fontColor.name()));
+}
+
+void TfrmClock::saveView() {
+    SettingsModel& s = settings();
+    s.setValue(kGeneral, QStringLiteral("ProgramView"), keptProgramView_ ? keptProgramView_ : int(viewMode_) + 1);
+    if (!s.saveKeys(kGeneral, {QStringLiteral("ProgramView")})) return;
+    if (viewMode_ == vmFreeClock || viewMode_ == vmAnalogClock) storePosition();
+}
+
+void TfrmClock::moveToStoredPosition() {
+    // A stored position off every screen (another monitor once, or a
+    // damaged file) is brought back where the clock can be reached.
+    std::vector<ClockRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect g = screen->geometry();
+        screens.push_back({g.x(), g.y(), g.width(), g.height()});
+    }
+    // The clock may not have its size yet (the first tick gives it).
+    const QSize size = this->size().expandedTo(sizeHint()).expandedTo(QSize(40, 16));
+    const ClockRect placed = KeepOnScreens(clockValue("Left").toLongLong(), clockValue("Top").toLongLong(), size.width(),
+                                           size.height(), screens);
+    move(placed.left, placed.top);
+}
+
+void TfrmClock::storePosition() {
+    const QPoint where = place();
+    settings().setValue(kClock, QStringLiteral("Top"), where.y());
+    settings().setValue(kClock, QStringLiteral("Left"), where.x());
+    settings().saveKeys(kClock, {QStringLiteral("Top"), QStringLiteral("Left")});
+}
+
+// ---- the view-mode switches ------------------------------------------------
+
+void TfrmClock::setViewMode(TViewMode mode) {
+    if (mode == viewMode_) return;
+    switch (mode) {
+        case vmSysTrayIcon: switchToTrayIcon(); break;
+        case vmSysTrayClock: switchToTrayClock(); break;
+        case vmFreeClock: switchToFreeClock(); break;
+        case vmAnalogClock: switchToAnalogClock(); break;
+        default: return;
+    }
+    keptProgramView_ = 0;  // a mode taken: stored as it is
+    settings().setValue(kGeneral, QStringLiteral("ProgramView"), int(viewMode_) + 1);
+}
+
+ClockViewState TfrmClock::viewState() const {
+    return {viewMode_, QRect(place(), size())};
+}
+
+void TfrmClock::restoreViewState(const ClockViewState& state) {
+    setViewMode(state.mode);
+    if (viewMode_ == vmFreeClock || viewMode_ == vmAnalogClock) setGeometry(state.geometry);
+}
+
+void TfrmClock::switchToTrayIcon() {
+    if (viewMode_ == vmSysTrayClock) RemoveTrayClock();
+    setClockVisible(false);
+    spTrayIcon1->show();
+    viewMode_ = vmSysTrayIcon;
+    applyWindowFlags();
+}
+
+void TfrmClock::switchToTrayClock() {
+    if (viewMode_ == vmSysTrayIcon) {
+        spTrayIcon1->hide();
+        setClockVisible(true);
+    }
+    if (viewMode_ == vmFreeClock || viewMode_ == vmAnalogClock) storePosition();
+    if (viewMode_ != vmSysTrayClock) {
+        imgAnalogClock->clear();
+        clearMask();
+        resize(50, 50);
+    }
+    CreateTrayClock();
+    viewMode_ = vmSysTrayClock;
+    applyWindowFlags();
+    EmbedClockWindow(this);
+    resize(width() - 1, height() - 1);
+    raise();
+    spTrayIcon1->hide();
+    setClockVisible(true);
+}
+
+void TfrmClock::switchToFreeClock() {
+    const TViewMode from = viewMode_;
+    setClockVisible(false);
+    if (from == vmSysTrayClock) RemoveTrayClock();
+    if (from == vmSysTrayIcon) spTrayIcon1->hide();
+    if (from == vmSysTrayIcon || from == vmAnalogClock) imgAnalogClock->clear();
+    resize(0, 0);
+    clearMask();
+    moveToStoredPosition();
+    viewMode_ = vmFreeClock;
+    applyWindowFlags();
+    // Sized to its text at once, not only by the next tick.
+    layoutDigital();
+    setClockVisible(true);
+}
+
+void TfrmClock::switchToAnalogClock() {
+    // The dial is read before anything changes: a picture that cannot be
+    // read stops the switch with the clock still whole in its present mode
+    // (the icon still there, the panel clock still in its corner).
+    const QPixmap dial = LoadAnalogFace(analogDialPath());
+    const TViewMode from = viewMode_;
+    setClockVisible(false);
+    if (from == vmSysTrayClock) RemoveTrayClock();
+    spTrayIcon1->hide();
+    // The digital time is not drawn over the dial.
+    lbClock->clear();
+    setClockVisible(true);
+    imgAnalogClock->setPixmap(dial);
+    resize(96, 96);
+    setMask(QRegion(0, 0, 97, 97, QRegion::Ellipse));
+    moveToStoredPosition();
+    viewMode_ = vmAnalogClock;
+    applyWindowFlags();
+    setClockVisible(true);
 }
 
 void TfrmClock::applyWindowFlags() {
     Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint;
-    if (ViewMode == vmFreeClock || ViewMode == vmAnalogClock || ViewMode == vmSysTrayClock)
+    if (viewMode_ == vmFreeClock || viewMode_ == vmAnalogClock || viewMode_ == vmSysTrayClock)
         flags |= Qt::WindowStaysOnTopHint;
     if (windowFlags() == flags) return;
     const bool wasVisible = isVisible();
     setWindowFlags(flags);
     if (wasVisible) show();
-}
-
-void TfrmClock::setColor(const QColor& c) {
-    color_ = c;
-    update();
-}
-
-void TfrmClock::setClockFont(const QFont& font, const QColor& fontColor) {
-    setFont(font);
-    lbClock->setFont(font);
-    QPalette pal = lbClock->palette();
-    pal.setColor(QPalette::WindowText, fontColor);
-    lbClock->setPalette(pal);
 }
 
 void TfrmClock::setClockVisible(bool visible) {
@@ -202,20 +390,24 @@ void TfrmClock::loadSkin() {
     if (qApp) qApp->setStyleSheet(QString::fromUtf8(sheet));
 }
 
+void TfrmClock::layoutDigital() {
+    const QString text = formatLongTime(clock().now());
+    lbClock->setText(text);
+    const QFontMetrics fm(lbClock->font());
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect full = screen ? screen->geometry() : QRect(0, 0, 1280, 1024);
+    const QRect g(place(), size());
+    if (const auto r = TickGeometry({g.x(), g.y(), g.width(), g.height()}, fm.horizontalAdvance(text), fm.height(),
+                                    horisSpace(), vertSpace(), full.width(), full.height()))
+        setGeometry(r->left, r->top, r->width, r->height);
+}
+
 void TfrmClock::tmrTimeTimer() {
-    if (ViewMode == vmSysTrayClock || ViewMode == vmFreeClock) {
-        const QString text = formatLongTime(clock().now());
-        lbClock->setText(text);
-        const QFontMetrics fm(lbClock->font());
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        const QRect full = screen ? screen->geometry() : QRect(0, 0, 1280, 1024);
-        const QRect g = geometry();
-        if (const auto r = TickGeometry({g.x(), g.y(), g.width(), g.height()}, fm.horizontalAdvance(text),
-                                        fm.height(), HorisSpace, VertSpace, full.width(), full.height()))
-            setGeometry(r->left, r->top, r->width, r->height);
-        if (ViewMode == vmSysTrayClock) UpdateTrayClock();
+    if (viewMode_ == vmSysTrayClock || viewMode_ == vmFreeClock) {
+        layoutDigital();
+        if (viewMode_ == vmSysTrayClock) UpdateTrayClock();
         QCoreApplication::processEvents();
-    } else if (ViewMode == vmAnalogClock) {
+    } else if (viewMode_ == vmAnalogClock) {
         pbArrows->repaint();
     }
 
@@ -280,7 +472,7 @@ void TfrmClock::endSession() {
     // An open contact editor must not refuse to close now (also when the
     // settings cannot be saved).
     emit sessionEnding();
-    if (frmSettings) frmSettings->SaveSettings(true);
+    saveView();
 }
 
 // ---- the clock menu --------------------------------------------------------
@@ -288,7 +480,7 @@ void TfrmClock::endSession() {
 void TfrmClock::buildMenu() {
     pmClockMenu = new QMenu(this);
     pmClockMenu->setObjectName(QStringLiteral("pmClockMenu"));
-    connect(pmClockMenu, &QMenu::aboutToShow, this, &TfrmClock::pmClockMenuPopup);
+    connect(pmClockMenu, &QMenu::aboutToShow, this, guarded(this, &TfrmClock::pmClockMenuPopup));
 
     auto item = [this](QMenu* menu, const char* name, const char* caption, void (TfrmClock::*handler)()) {
         QAction* a = menu->addAction(QString::fromLatin1(caption));
@@ -372,10 +564,8 @@ void TfrmClock::miManualTimeCorrClick() {
 }
 
 void TfrmClock::miSettingClick() {
-    // The dialog is a top-level window of its own, so the program has a
-    // taskbar entry while it is open.
-    frmSettings->prepareToShow();
-    frmSettings->exec();
+    // The application runs the settings dialog.
+    emit settingsRequested();
 }
 
 void TfrmClock::miHelpClick() {
@@ -394,6 +584,11 @@ void TfrmClock::miExitClick() {
 // ---- window events ---------------------------------------------------------
 
 void TfrmClock::closeEvent(QCloseEvent* event) {
+    // Stored while the window is still where the user sees it.
+    if (isVisible()) {
+        runGuarded([this] { saveView(); });
+        viewSavedOnClose_ = true;
+    }
     QWidget::closeEvent(event);
     if (event->isAccepted()) emit closed();
 }
@@ -404,9 +599,9 @@ void TfrmClock::contextMenuEvent(QContextMenuEvent* event) {
 
 void TfrmClock::mousePressEvent(QMouseEvent* event) {
     // Any point of a floating clock drags it; the panel clock stays put.
-    if (event->button() == Qt::LeftButton && ViewMode != vmSysTrayClock) {
+    if (event->button() == Qt::LeftButton && viewMode_ != vmSysTrayClock) {
         dragging_ = true;
-        dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+        dragOffset_ = event->globalPosition().toPoint() - place();
     }
     QWidget::mousePressEvent(event);
 }
@@ -434,11 +629,12 @@ void TfrmClock::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TfrmClock::paintEvent(QPaintEvent*) {
-    if (ViewMode != vmSysTrayClock && ViewMode != vmFreeClock) return;
+    if (viewMode_ != vmSysTrayClock && viewMode_ != vmFreeClock) return;
     QPainter p(this);
     const QRect r = rect();
-    p.fillRect(r, color_);
-    const Color base = fromQColor(color_);
+    const QColor colour = color();
+    p.fillRect(r, colour);
+    const Color base = fromQColor(colour);
     const QColor light = toQColor(LightenColor(base, 60));
     const QColor dark = toQColor(DarkenColor(base, 60));
     // Two rings, each one pixel inside the one before: top and left light,
@@ -463,6 +659,20 @@ void TfrmClock::resizeEvent(QResizeEvent* event) {
 void TfrmClock::enterEvent(QEnterEvent* event) {
     tmrDayInfoShow->start();
     QWidget::enterEvent(event);
+}
+
+void TfrmClock::moveEvent(QMoveEvent* event) {
+    // Moves the program makes; not what the window system reports.
+    if (!event->spontaneous() && isWindow()) {
+        place_ = pos();
+        placeKnown_ = true;
+    }
+    QWidget::moveEvent(event);
+}
+
+void TfrmClock::showEvent(QShowEvent* event) {
+    viewSavedOnClose_ = false;
+    QWidget::showEvent(event);
 }
 
 void TfrmClock::leaveEvent(QEvent* event) {

@@ -13,18 +13,11 @@
 #include <cstdint>
 #include <functional>
 
+#include "ui/clock_view.h"
+
 namespace ostrel {
 
 class DayInfoPanel;
-class TfrmSettings;
-
-// The clock's view modes; the settings file stores the mode plus one.
-enum TViewMode : std::uint8_t {
-    vmSysTrayIcon = 0,   // hidden window, notification-area icon
-    vmSysTrayClock = 1,  // digital clock over the panel's clock corner
-    vmFreeClock = 2,     // floating digital clock, stays on top
-    vmAnalogClock = 3,   // floating round analog clock, stays on top
-};
 
 // Paints the analog hands.
 class ArrowsBox : public QWidget {
@@ -36,7 +29,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-class TfrmClock : public QWidget {
+// The clock window owns its view modes: the four switches and their
+// position rules are here (ClockView), and it shows the clock settings of
+// the settings model as they change.
+class TfrmClock : public QWidget, public ClockView {
     Q_OBJECT
 public:
     explicit TfrmClock(QWidget* parent = nullptr);
@@ -71,16 +67,19 @@ public:
     QAction* miEmpty = nullptr;
     QAction* miExit = nullptr;
 
-    std::uint8_t ViewMode = vmSysTrayIcon;
-    // Extra pixels added to the time text's height and width.
-    int VertSpace = 3;
-    int HorisSpace = 7;
+    // ClockView: the view mode and the four switches.
+    TViewMode viewMode() const override { return viewMode_; }
+    void setViewMode(TViewMode mode) override;
+    ClockViewState viewState() const override;
+    void restoreViewState(const ClockViewState& state) override;
+    void saveView() override;
 
-    // The window colour (background of the digital modes).
-    QColor color() const { return color_; }
-    void setColor(const QColor& c);
-    // The clock font and its colour, for the window and its label.
-    void setClockFont(const QFont& font, const QColor& fontColor);
+    // Extra pixels added to the time text's height and width
+    // (settings "Clock/VertSpace" and "Clock/HorisSpace").
+    int vertSpace() const;
+    int horisSpace() const;
+    // The window colour (background of the digital modes; "Clock/Color").
+    QColor color() const;
 
     // Whether the window is shown when the run loop starts (decided by the
     // settings while the window is being created).
@@ -142,6 +141,8 @@ signals:
     // The desktop session is ending: open
     // editors must not refuse to close.
     void sessionEnding();
+    // The Setting command of the menu.
+    void settingsRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -152,14 +153,38 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
     void buildMenu();
     void loadSkin();
     void trayIconActivated(QSystemTrayIcon::ActivationReason reason);
+    void loadSettings();
+    void settingChanged(const QString& section, const QString& key);
+    void applyClockFont();
+    // The digital clock's text and the tick's size rule.
+    void layoutDigital();
+    void switchToTrayIcon();
+    void switchToTrayClock();
+    void switchToFreeClock();
+    void switchToAnalogClock();
+    void moveToStoredPosition();
+    // The stored ProgramView kept while this run shows a fallback mode.
+    qlonglong keptProgramView_ = 0;
+    void storePosition();
 
-    QColor color_;
+    TViewMode viewMode_ = vmSysTrayIcon;
+    // Set when closing stored the view while the window was still on the
+    // screen: afterwards a window manager may report other places for it.
+    bool viewSavedOnClose_ = false;
+    // Where the program last placed the window. A window manager may report
+    // another place for a window it has framed (its frame's inside), so
+    // while the window is shown this is its place.
+    QPoint place_;
+    bool placeKnown_ = false;
+    QPoint place() const { return placeKnown_ && isWindow() && isVisible() ? place_ : pos(); }
     QPoint dragOffset_;
     bool dragging_ = false;
     bool creating_ = true;

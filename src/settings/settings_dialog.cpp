@@ -1,8 +1,5 @@
 #include "settings/settings_dialog.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -10,19 +7,14 @@
 #include <QVBoxLayout>
 
 #include "base/app_paths.h"
-#include "clock/analog_face.h"
-#include "clock/clock_window.h"
-#include "ui/gradient_paint.h"
-#include "clock/tray_clock.h"
-#include "core/clock/clock_layout.h"
-#include "core/settings/ini_file.h"
 #include "platform/autostart.h"
-#include "ui/languages.h"
-#include "ui/settings_file.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
+#include "ui/gradient_paint.h"
 #include "ui/guarded.h"
 #include "ui/help_link.h"
+#include "ui/languages.h"
+#include "ui/settings_model.h"
 
 namespace ostrel {
 
@@ -32,16 +24,38 @@ namespace {
 
 constexpr int kHelpContext = 8;
 
-// Defaults of the settings file.
-constexpr Color kDefaultClockColor = 12582074;  // light green
-constexpr Color kDefaultFontColor = 0x800000;   // navy
-constexpr Color kDefaultPocketColor = 0xFFFFFF;
-constexpr Color kDefaultPocketFontColor = 0;
+const QString kGeneral = QStringLiteral("General");
+const QString kClock = QStringLiteral("Clock");
+const QString kPocketBook = QStringLiteral("PocketBook");
 
-std::string str(const QString& s) { return s.toStdString(); }
+// The keys the dialog shows and changes live, which Cancel returns to their
+// values from when the dialog opened.
+const std::pair<const char*, const char*> kPreviewed[] = {
+    {"Clock", "Color"},      {"Clock", "VertSpace"},  {"Clock", "HorisSpace"},    {"Clock", "FontName"},
+    {"Clock", "FontSize"},   {"Clock", "FontColor"},  {"Clock", "FontBold"},      {"Clock", "FontItalic"},
+    {"Clock", "Top"},        {"Clock", "Left"},       {"PocketBook", "AutohidePanel"},
+};
 
-Color readColor(const IniFile& ini, const char* section, const char* key, Color def) {
-    return static_cast<Color>(ini.readInteger(section, key, def));
+QVariant value(const QString& section, const char* key) {
+    return settings().value(section, QLatin1String(key));
+}
+
+QColor colorValue(const QString& section, const char* key) {
+    return toQColor(static_cast<Color>(value(section, key).toLongLong()));
+}
+
+void setValue(const QString& section, const char* key, const QVariant& v) {
+    settings().setValue(section, QLatin1String(key), v);
+}
+
+// The pocket book's keys this dialog shows; the language, which the
+// dialog stores on OK.
+void declareDialogSettings() {
+    SettingsModel& s = settings();
+    s.declare(kPocketBook, QStringLiteral("AutohidePanel"), 0);
+    s.declare(kPocketBook, QStringLiteral("Color"), 0xFFFFFF);
+    s.declare(kPocketBook, QStringLiteral("FontColor"), 0);
+    s.declare(kGeneral, QStringLiteral("Language"), QStringLiteral("English"));
 }
 
 }  // namespace
@@ -71,9 +85,8 @@ void DropDownComboBox::showPopup() {
 
 // ---- construction ----------------------------------------------------------
 
-TfrmSettings::TfrmSettings(TfrmClock* clockWindow) : QDialog(nullptr), clock_(clockWindow) {
+TfrmSettings::TfrmSettings(ClockView* clock) : QDialog(nullptr), clock_(clock) {
     setObjectName(QStringLiteral("frmSettings"));
-    setProperty("helpContext", kHelpContext);
     setWindowTitle(QStringLiteral("Settings"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setModal(true);
@@ -113,7 +126,7 @@ TfrmSettings::TfrmSettings(TfrmClock* clockWindow) : QDialog(nullptr), clock_(cl
     outer->addLayout(body, 1);
     outer->addLayout(buttons);
 
-    connect(lbxSettings, &QListWidget::currentRowChanged, this, [this](int) { lbxSettingsClick(); });
+    connect(lbxSettings, &QListWidget::currentRowChanged, this, guarded(this, &TfrmSettings::lbxSettingsClick));
     connect(btnOK, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnOKClick));
     connect(btnCancel, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnCancelClick));
     connect(btnHelp, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnHelpClick));
@@ -121,19 +134,30 @@ TfrmSettings::TfrmSettings(TfrmClock* clockWindow) : QDialog(nullptr), clock_(cl
     connect(btnSelectColor, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnSelectColorClick));
     connect(btnBgdColor, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnBgdColorClick));
     connect(btnPBFontColor, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnPBFontColorClick));
-    connect(seVertSpace, &QSpinBox::valueChanged, this, [this](int) { seVertSpaceChange(); });
-    connect(seHorisSpase, &QSpinBox::valueChanged, this, [this](int) { seHorisSpaseChange(); });
-    connect(cbLang, &DropDownComboBox::dropDown, this, &TfrmSettings::cbLangDropDown);
-    connect(cbLang, &QComboBox::editTextChanged, this, [this](const QString&) { cbLangChange(); });
+    connect(seVertSpace, &QSpinBox::valueChanged, this, guarded(this, &TfrmSettings::seVertSpaceChange));
+    connect(seHorisSpase, &QSpinBox::valueChanged, this, guarded(this, &TfrmSettings::seHorisSpaseChange));
+    connect(chbAutohidePanel, &QCheckBox::toggled, this, guarded([this] {
+                setValue(kPocketBook, "AutohidePanel", chbAutohidePanel->isChecked() ? 1 : 0);
+            }));
+    connect(cbLang, &DropDownComboBox::dropDown, this, guarded(this, &TfrmSettings::cbLangDropDown));
+    connect(cbLang, &QComboBox::editTextChanged, this, guarded(this, &TfrmSettings::cbLangChange));
     // A switch runs when its button becomes checked, not when it is
     // checked already.
-    connectSwitch(rbSysTrayIcon, &TfrmSettings::rbSysTrayIconClick);
-    connectSwitch(rbSysTrayClock, &TfrmSettings::rbSysTrayClockClick);
-    connectSwitch(rbFreeClock, &TfrmSettings::rbFreeClockClick);
-    connectSwitch(rbAnalogClock, &TfrmSettings::rbAnalogClockClick);
+    connectSwitch(rbSysTrayIcon, vmSysTrayIcon);
+    connectSwitch(rbSysTrayClock, vmSysTrayClock);
+    connectSwitch(rbFreeClock, vmFreeClock);
+    connectSwitch(rbAnalogClock, vmAnalogClock);
+    // The controls follow the model, whoever changes it.
+    connect(&settings(), &SettingsModel::changed, this,
+            [this](const QString& section, const QString& key) { runGuarded([&] { showValue(section, key); }); });
 
     lbxSettings->setCurrentRow(0);
+    LoadSettings();
     fitSize();
+}
+
+TfrmSettings::~TfrmSettings() {
+    if (frmSettings == this) frmSettings = nullptr;
 }
 
 void TfrmSettings::fitSize() {
@@ -308,131 +332,105 @@ void TfrmSettings::buildPages() {
     }
 }
 
-// ---- the settings file -----------------------------------------------------
+// ---- the settings -----------------------------------------------------------
 
 void TfrmSettings::LoadSettings() {
     cbAutorun->setChecked(autostartEnabledFor(exePath()));
-
-    std::int64_t view = 0;
-    int vert = 3, horis = 7, fontSize = 8;
-    QString fontName;
-    Color fontColor = kDefaultFontColor, clockColor = kDefaultClockColor;
-    Color pbColor = kDefaultPocketColor, pbFontColor = kDefaultPocketFontColor;
-    bool bold = true, italic = false, autohide = false;
-    const bool ok = withSettingsFile([&](IniFile& ini) {
-        view = ini.readInteger("General", "ProgramView", 0);
-        vert = static_cast<int>(std::clamp<std::int64_t>(ini.readInteger("Clock", "VertSpace", 3), INT32_MIN, INT32_MAX));
-        horis = static_cast<int>(std::clamp<std::int64_t>(ini.readInteger("Clock", "HorisSpace", 7), INT32_MIN, INT32_MAX));
-        fontName = QString::fromStdString(ini.readString("Clock", "FontName", "MS Sans Serif"));
-        fontSize = static_cast<int>(std::clamp<std::int64_t>(ini.readInteger("Clock", "FontSize", 8), 1, 400));
-        fontColor = readColor(ini, "Clock", "FontColor", kDefaultFontColor);
-        bold = ini.readBool("Clock", "FontBold", true);
-        italic = ini.readBool("Clock", "FontItalic", false);
-        clockColor = readColor(ini, "Clock", "Color", kDefaultClockColor);
-        autohide = ini.readInteger("PocketBook", "AutohidePanel", 0) == 1;
-        pbColor = readColor(ini, "PocketBook", "Color", kDefaultPocketColor);
-        pbFontColor = readColor(ini, "PocketBook", "FontColor", kDefaultPocketFontColor);
-    });
-    if (!ok) return;
-
-    // The stored mode first; the font, colour and spacing follow.
-    switch (static_cast<std::uint8_t>(view & 0xFF)) {
-        case 1: rbSysTrayIcon->setChecked(true); break;
-        case 2: rbSysTrayClock->setChecked(true); break;
-        case 3: rbFreeClock->setChecked(true); break;
-        case 4: rbAnalogClock->setChecked(true); break;
-        default: break;
-    }
-    // A mode that could not be taken (an unreadable dial) is a fallback for
-    // this run only: the file keeps the stored mode.
-    const std::uint8_t stored = static_cast<std::uint8_t>(view & 0xFF);
-    keptProgramView_ = stored >= 1 && stored <= 4 && clock_->ViewMode + 1 != stored ? view : 0;
-    clock_->spTrayIcon1->setVisible(clock_->ViewMode == vmSysTrayIcon);
-    clock_->setClockVisible(clock_->ViewMode != vmSysTrayIcon);
-
-    seVertSpace->setValue(vert);
-    clock_->VertSpace = seVertSpace->value();
-    seHorisSpase->setValue(horis);
-    clock_->HorisSpace = seHorisSpase->value();
-
-    QFont f = font_;
-    f.setFamily(fontName);
-    f.setPointSize(fontSize);
-    f.setStyleHint(QFont::AnyStyle);
-    f.setBold(bold);
-    f.setItalic(italic);
-    font_ = f;
-    fontColor_ = toQColor(fontColor);
-    applyClockFont();
-
-    shColor1->setColor(toQColor(clockColor));
-    shColor2->setColor(toQColor(clockColor));
-    clock_->setColor(toQColor(clockColor));
-
-    chbAutohidePanel->setChecked(autohide);
-    shColor3->setColor(toQColor(pbColor));
-    shColor4->setColor(toQColor(pbColor));
-    shColor5->setColor(toQColor(pbFontColor));
-    shColor6->setColor(toQColor(pbFontColor));
+    declareDialogSettings();
+    settings().load(kPocketBook);
+    showValue({}, {});
+    takeSnapshot();
 }
 
-void TfrmSettings::SaveSettings(bool viewOnly) {
-    const bool ok = withSettingsFile([&](IniFile& ini) {
-        const std::uint8_t mode = clock_->ViewMode;
-        ini.writeInteger("General", "ProgramView", keptProgramView_ ? keptProgramView_ : mode + 1);
-        if (mode == vmFreeClock || mode == vmAnalogClock) {
-            ini.writeInteger("Clock", "Top", clock_->y());
-            ini.writeInteger("Clock", "Left", clock_->x());
-        }
-        if (viewOnly) return;
-        ini.writeString("General", "Language", str(CurrentLanguage()));
-        ini.writeInteger("Clock", "Color", fromQColor(clock_->color()));
-        ini.writeInteger("Clock", "VertSpace", seVertSpace->value());
-        ini.writeInteger("Clock", "HorisSpace", seHorisSpase->value());
-        ini.writeString("Clock", "FontName", str(font_.family()));
-        ini.writeInteger("Clock", "FontSize", font_.pointSize() > 0 ? font_.pointSize() : 8);
-        ini.writeInteger("Clock", "FontColor", fromQColor(fontColor_));
-        ini.writeBool("Clock", "FontBold", font_.bold());
-        ini.writeBool("Clock", "FontItalic", font_.italic());
-        ini.writeInteger("PocketBook", "AutohidePanel", chbAutohidePanel->isChecked() ? 1 : 0);
-    });
-    if (!ok || viewOnly) return;
+void TfrmSettings::SaveSettings() {
+    clock_->saveView();
+    setValue(kGeneral, "Language", CurrentLanguage());
+    SettingsModel& s = settings();
+    const bool ok = s.saveKeys(kGeneral, {QStringLiteral("Language")}) &&
+                    s.saveKeys(kClock, {QStringLiteral("Color"), QStringLiteral("VertSpace"),
+                                        QStringLiteral("HorisSpace"), QStringLiteral("FontName"),
+                                        QStringLiteral("FontSize"), QStringLiteral("FontColor"),
+                                        QStringLiteral("FontBold"), QStringLiteral("FontItalic")}) &&
+                    s.saveKeys(kPocketBook, {QStringLiteral("AutohidePanel")});
+    if (!ok) return;
     if (cbAutorun->isChecked())
         setAutostart(exePath());
     else
         removeAutostart();
+    takeSnapshot();
 }
 
-void TfrmSettings::applyClockFont() {
-    btnSelectFont->setFont(font_);
-    clock_->setClockFont(font_, fontColor_);
+QFont TfrmSettings::clockFont() const {
+    QFont f = font();
+    f.setFamily(value(kClock, "FontName").toString());
+    f.setPointSize(qMax(1, value(kClock, "FontSize").toInt()));
+    f.setStyleHint(QFont::AnyStyle);
+    f.setBold(value(kClock, "FontBold").toBool());
+    f.setItalic(value(kClock, "FontItalic").toBool());
+    return f;
 }
 
-void TfrmSettings::moveToStoredPosition() {
-    std::int64_t top = 0, left = 0;
-    if (!withSettingsFile([&](IniFile& ini) {
-            top = ini.readInteger("Clock", "Top", 0);
-            left = ini.readInteger("Clock", "Left", 0);
-        }))
-        return;
-    // A stored position off every screen (another monitor once, or a
-    // damaged file) is brought back where the clock can be reached.
-    std::vector<ClockRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect g = screen->geometry();
-        screens.push_back({g.x(), g.y(), g.width(), g.height()});
+void TfrmSettings::showValue(const QString& section, const QString& key) {
+    const bool all = key.isEmpty();
+    auto is = [&](const QString& sec, const char* k) { return all || (section == sec && key == QLatin1String(k)); };
+    if (is(kGeneral, "ProgramView")) showViewMode();
+    if (is(kClock, "VertSpace")) {
+        const QSignalBlocker block(seVertSpace);
+        seVertSpace->setValue(value(kClock, "VertSpace").toInt());
     }
-    // The clock may not have its size yet (the first tick gives it).
-    const QSize size = clock_->size().expandedTo(clock_->sizeHint()).expandedTo(QSize(40, 16));
-    const ClockRect placed = KeepOnScreens(left, top, size.width(), size.height(), screens);
-    clock_->move(placed.left, placed.top);
+    if (is(kClock, "HorisSpace")) {
+        const QSignalBlocker block(seHorisSpase);
+        seHorisSpase->setValue(value(kClock, "HorisSpace").toInt());
+    }
+    if (all || (section == kClock && key.startsWith(QLatin1String("Font")))) btnSelectFont->setFont(clockFont());
+    if (is(kClock, "Color")) {
+        shColor1->setColor(colorValue(kClock, "Color"));
+        shColor2->setColor(colorValue(kClock, "Color"));
+    }
+    if (is(kPocketBook, "AutohidePanel")) {
+        const QSignalBlocker block(chbAutohidePanel);
+        chbAutohidePanel->setChecked(value(kPocketBook, "AutohidePanel").toLongLong() == 1);
+    }
+    if (is(kPocketBook, "Color")) {
+        shColor3->setColor(colorValue(kPocketBook, "Color"));
+        shColor4->setColor(colorValue(kPocketBook, "Color"));
+    }
+    if (is(kPocketBook, "FontColor")) {
+        shColor5->setColor(colorValue(kPocketBook, "FontColor"));
+        shColor6->setColor(colorValue(kPocketBook, "FontColor"));
+    }
 }
 
-void TfrmSettings::storePosition() {
-    withSettingsFile([&](IniFile& ini) {
-        ini.writeInteger("Clock", "Top", clock_->y());
-        ini.writeInteger("Clock", "Left", clock_->x());
-    });
+void TfrmSettings::takeSnapshot() {
+    snapshot_.values.clear();
+    for (const auto& [section, key] : kPreviewed) {
+        const QString sec = QLatin1String(section), k = QLatin1String(key);
+        snapshot_.values.push_back({{sec, k}, settings().value(sec, k)});
+    }
+    snapshot_.view = clock_->viewState();
+}
+
+void TfrmSettings::restoreSnapshot() {
+    auto positionDiffers = [this] {
+        for (const auto& [name, v] : snapshot_.values)
+            if (name.first == kClock && (name.second == QLatin1String("Left") || name.second == QLatin1String("Top")) &&
+                settings().value(name.first, name.second) != v)
+                return true;
+        return false;
+    };
+    auto restoreValues = [this] {
+        for (const auto& [name, v] : snapshot_.values) settings().setValue(name.first, name.second, v);
+    };
+    bool storePosition = positionDiffers();
+    restoreValues();
+    runGuarded([this] { clock_->restoreViewState(snapshot_.view); });
+    // A switch into the panel clock stores the position of the floating
+    // clock; the stored position goes back as well.
+    storePosition = positionDiffers() || storePosition;
+    restoreValues();
+    if (storePosition) settings().saveKeys(kClock, {QStringLiteral("Top"), QStringLiteral("Left")});
+    // The pocket book's swatches show its stored colours again.
+    showValue({}, {});
 }
 
 // ---- the view-mode switches ------------------------------------------------
@@ -447,92 +445,27 @@ QRadioButton* TfrmSettings::modeButton(std::uint8_t mode) const {
     }
 }
 
-void TfrmSettings::connectSwitch(QRadioButton* button, void (TfrmSettings::*handler)()) {
-    connect(button, &QRadioButton::toggled, this, [this, button, handler](bool on) {
+void TfrmSettings::showViewMode() {
+    QRadioButton* current = modeButton(clock_->viewMode());
+    if (!current || current->isChecked()) return;
+    const QSignalBlocker block(current);
+    current->setChecked(true);
+}
+
+void TfrmSettings::connectSwitch(QRadioButton* button, TViewMode mode) {
+    connect(button, &QRadioButton::toggled, this, [this, mode](bool on) {
         if (!on) return;
-        try {
-            (this->*handler)();
-            keptProgramView_ = 0;  // a mode taken: stored as it is
-        } catch (...) {
-            // The switch stopped before the mode changed (a dial picture that
-            // cannot be read): the buttons show the mode the clock is in.
-            QRadioButton* current = modeButton(clock_->ViewMode);
-            if (current && current != button) {
-                const QSignalBlocker block(current);
-                current->setChecked(true);
-            }
-            showCurrentError();
-        }
+        // A switch that stopped before the mode changed (a dial picture
+        // that cannot be read) has shown its error; the buttons show the
+        // mode the clock is in.
+        if (!runGuarded([&] { clock_->setViewMode(mode); })) showViewMode();
     });
 }
 
-namespace {
-// The window's visible shape: the whole window for the digital modes.
-void clearShape(TfrmClock* c) { c->clearMask(); }
-}  // namespace
-
-void TfrmSettings::rbSysTrayIconClick() {
-    if (clock_->ViewMode == vmSysTrayClock) RemoveTrayClock();
-    clock_->setClockVisible(false);
-    clock_->spTrayIcon1->show();
-    clock_->ViewMode = vmSysTrayIcon;
-    clock_->applyWindowFlags();
-}
-
-void TfrmSettings::rbSysTrayClockClick() {
-    if (clock_->ViewMode == vmSysTrayIcon) {
-        clock_->spTrayIcon1->hide();
-        clock_->setClockVisible(true);
-    }
-    if (clock_->ViewMode == vmFreeClock || clock_->ViewMode == vmAnalogClock) storePosition();
-    if (clock_->ViewMode != vmSysTrayClock) {
-        clock_->imgAnalogClock->clear();
-        clearShape(clock_);
-        clock_->resize(50, 50);
-    }
-    CreateTrayClock();
-    clock_->ViewMode = vmSysTrayClock;
-    clock_->applyWindowFlags();
-    EmbedClockWindow(clock_);
-    clock_->resize(clock_->width() - 1, clock_->height() - 1);
-    clock_->raise();
-    clock_->spTrayIcon1->hide();
-    clock_->setClockVisible(true);
-}
-
-void TfrmSettings::rbFreeClockClick() {
-    const std::uint8_t from = clock_->ViewMode;
-    clock_->setClockVisible(false);
-    if (from == vmSysTrayClock) RemoveTrayClock();
-    if (from == vmSysTrayIcon) clock_->spTrayIcon1->hide();
-    if (from == vmSysTrayIcon || from == vmAnalogClock) clock_->imgAnalogClock->clear();
-    // The next tick sizes the window to its text.
-    clock_->resize(0, 0);
-    clearShape(clock_);
-    moveToStoredPosition();
-    clock_->ViewMode = vmFreeClock;
-    clock_->applyWindowFlags();
-    clock_->setClockVisible(true);
-}
-
-void TfrmSettings::rbAnalogClockClick() {
-    // The dial is read before anything changes: a picture that cannot be
-    // read stops the switch with the clock still whole in its present mode
-    // (the icon still there, the panel clock still in its corner).
-    const QPixmap dial = LoadAnalogFace(analogDialPath());
-    const std::uint8_t from = clock_->ViewMode;
-    clock_->setClockVisible(false);
-    if (from == vmSysTrayClock) RemoveTrayClock();
-    clock_->spTrayIcon1->hide();
-    clock_->setClockVisible(true);
-    clock_->imgAnalogClock->setPixmap(dial);
-    clock_->resize(96, 96);
-    clock_->setMask(QRegion(0, 0, 97, 97, QRegion::Ellipse));
-    moveToStoredPosition();
-    clock_->ViewMode = vmAnalogClock;
-    clock_->applyWindowFlags();
-    clock_->setClockVisible(true);
-}
+void TfrmSettings::rbSysTrayIconClick() { clock_->setViewMode(vmSysTrayIcon); }
+void TfrmSettings::rbSysTrayClockClick() { clock_->setViewMode(vmSysTrayClock); }
+void TfrmSettings::rbFreeClockClick() { clock_->setViewMode(vmFreeClock); }
+void TfrmSettings::rbAnalogClockClick() { clock_->setViewMode(vmAnalogClock); }
 
 // ---- the dialog's own controls ---------------------------------------------
 
@@ -543,6 +476,16 @@ void TfrmSettings::prepareToShow() {
     }
     lbxSettings->setCurrentRow(0);
     Notebook1->setCurrentIndex(0);
+    cbAutorun->setChecked(autostartEnabledFor(exePath()));
+    showValue({}, {});
+    takeSnapshot();
+}
+
+void TfrmSettings::execDialog() {
+    // The dialog is a top-level window of its own, so the program has a
+    // taskbar entry while it is open.
+    prepareToShow();
+    exec();
 }
 
 void TfrmSettings::lbxSettingsClick() {
@@ -551,16 +494,25 @@ void TfrmSettings::lbxSettingsClick() {
 }
 
 void TfrmSettings::btnOKClick() {
-    SaveSettings(false);
+    SaveSettings();
     accept();
 }
 
 void TfrmSettings::btnCancelClick() {
-    LoadSettings();
-    LoadLanguageSetting(true);
-    TranslateForm(this);
-    clock_->tmrTimeTimer();
     reject();
+}
+
+void TfrmSettings::reject() {
+    if (restoring_) return;
+    restoring_ = true;
+    runGuarded([this] {
+        restoreSnapshot();
+        cbAutorun->setChecked(autostartEnabledFor(exePath()));
+        LoadLanguageSetting(true);
+        TranslateForm(this);
+    });
+    restoring_ = false;
+    QDialog::reject();
 }
 
 void TfrmSettings::btnHelpClick() {
@@ -570,11 +522,12 @@ void TfrmSettings::btnHelpClick() {
 // The font and colour dialogs open over the settings dialog. (Hiding a
 // modal dialog would end its run loop, so it stays visible meanwhile.)
 void TfrmSettings::btnSelectFontClick() {
-    QFont f = btnSelectFont->font();
-    if (dialogs().chooseFont(this, f)) {
-        font_ = f;
-        applyClockFont();
-    }
+    QFont f = clockFont();
+    if (!dialogs().chooseFont(this, f)) return;
+    setValue(kClock, "FontName", f.family());
+    setValue(kClock, "FontSize", f.pointSize() > 0 ? f.pointSize() : 8);
+    setValue(kClock, "FontBold", f.bold());
+    setValue(kClock, "FontItalic", f.italic());
 }
 
 // Opens the colour dialog on start; a chosen colour goes to both swatches of
@@ -589,7 +542,8 @@ void TfrmSettings::pickColor(QColor start, ColorSwatch* left, ColorSwatch* right
 }
 
 void TfrmSettings::btnSelectColorClick() {
-    pickColor(shColor1->color(), shColor1, shColor2, [this](const QColor& c) { clock_->setColor(c); });
+    pickColor(shColor1->color(), shColor1, shColor2,
+              [](const QColor& c) { setValue(kClock, "Color", qlonglong(fromQColor(c))); });
 }
 
 void TfrmSettings::btnBgdColorClick() {
@@ -600,20 +554,13 @@ void TfrmSettings::btnPBFontColorClick() {
     pickColor(colorDialog_, shColor5, shColor6, applyPocketBookFontColor);
 }
 
+// The clock resizes itself when the model changes.
 void TfrmSettings::seVertSpaceChange() {
-    clock_->VertSpace = seVertSpace->value();
-    if (clock_->ViewMode == vmFreeClock) {
-        const QFontMetrics fm(clock_->lbClock->font());
-        clock_->resize(clock_->width(), fm.height() + clock_->VertSpace + 1);
-    }
+    setValue(kClock, "VertSpace", seVertSpace->value());
 }
 
 void TfrmSettings::seHorisSpaseChange() {
-    clock_->HorisSpace = seHorisSpase->value();
-    if (clock_->ViewMode == vmFreeClock) {
-        const QFontMetrics fm(clock_->lbClock->font());
-        clock_->resize(fm.horizontalAdvance(clock_->lbClock->text()) + clock_->HorisSpace + 1, clock_->height());
-    }
+    setValue(kClock, "HorisSpace", seHorisSpase->value());
 }
 
 void TfrmSettings::cbLangDropDown() {

@@ -1,7 +1,8 @@
 #pragma once
-// The settings dialog: loads the settings file into the clock at start-up,
-// holds the four view-mode switches, shows changes live and stores them on
-// OK.
+// The settings dialog: shows the values of the settings model
+// (ui/settings_model.h) and hands changes back to it, so the clock shows
+// them live; asks the clock (ui/clock_view.h) to switch its view mode;
+// stores everything on OK and returns everything to how it was on Cancel.
 
 #include <QCheckBox>
 #include <QColor>
@@ -17,13 +18,15 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 
+#include <QVariant>
+
 #include <cstdint>
 #include <functional>
+#include <vector>
+
+#include "ui/clock_view.h"
 
 namespace ostrel {
-
-class IniFile;
-class TfrmClock;
 
 // A small rectangle filled with a colour.
 class ColorSwatch : public QFrame {
@@ -53,8 +56,10 @@ signals:
 class TfrmSettings : public QDialog {
     Q_OBJECT
 public:
-    // The dialog belongs to the clock window but is a window of its own.
-    explicit TfrmSettings(TfrmClock* clockWindow);
+    // A window of its own; the clock's view modes are switched through
+    // clock, which outlives the dialog.
+    explicit TfrmSettings(ClockView* clock);
+    ~TfrmSettings() override;
 
     QListWidget* lbxSettings = nullptr;
     QStackedWidget* Notebook1 = nullptr;
@@ -85,20 +90,26 @@ public:
     QPushButton* btnPBFontColor = nullptr;
     ColorSwatch* shColor6 = nullptr;
 
-    // The working copy of the clock font and its colour (the font dialog's).
-    QFont clockFont() const { return font_; }
-    QColor clockFontColor() const { return fontColor_; }
-
     // The pocket book's editor colours change live through these (set by
     // the pocket book).
     std::function<void(const QColor&)> applyPocketBookColor;
     std::function<void(const QColor&)> applyPocketBookFontColor;
 
+    // Reads the dialog's own keys and the autorun entry and shows every
+    // value; what Cancel returns to is taken afresh.
     void LoadSettings();
-    void SaveSettings(bool viewOnly);
+    // Stores the view, the clock's settings, the dialog's own keys, the
+    // language and the autorun entry.
+    void SaveSettings();
 
-    // The Setting command's preparation: language text, first page.
+    // The Setting command's preparation: language text, first page, what
+    // Cancel returns to.
     void prepareToShow();
+    // The Setting command: prepares and runs the dialog modally.
+    void execDialog();
+    // Esc, the title bar's close button and Cancel: everything previewed
+    // goes back to how it was when the dialog opened.
+    void reject() override;
 
     void rbSysTrayIconClick();
     void rbSysTrayClockClick();
@@ -122,27 +133,35 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    struct Snapshot {
+        std::vector<std::pair<std::pair<QString, QString>, QVariant>> values;
+        ClockViewState view;
+    };
+
     void fitSize();
     void buildPages();
-    void connectSwitch(QRadioButton* button, void (TfrmSettings::*handler)());
+    void connectSwitch(QRadioButton* button, TViewMode mode);
     QRadioButton* modeButton(std::uint8_t mode) const;
-    void applyClockFont();
-    void moveToStoredPosition();
-    void storePosition();
+    // Checks the button of the clock's present mode.
+    void showViewMode();
+    // Shows one value of the settings model (every value when key is empty).
+    void showValue(const QString& section, const QString& key);
+    QFont clockFont() const;
+    void takeSnapshot();
+    void restoreSnapshot();
     void pickColor(QColor start, ColorSwatch* left, ColorSwatch* right,
                    const std::function<void(const QColor&)>& apply);
 
-    TfrmClock* clock_;
-    QFont font_;
-    QColor fontColor_;
+    ClockView* clock_;
+    Snapshot snapshot_;
+    bool restoring_ = false;
     QColor colorDialog_ = Qt::white;  // the colour dialog keeps its last colour
     // The stored ProgramView while the clock shows another mode only for
     // this run (its dial could not be read): saved back unchanged unless the
     // user picks a mode.
-    std::int64_t keptProgramView_ = 0;
 };
 
-// The settings dialog, created and destroyed by the clock window.
+// The settings dialog, created by the application after the clock window.
 extern TfrmSettings* frmSettings;
 
 }  // namespace ostrel

@@ -87,19 +87,32 @@ bool SettingsModel::load(const QString& section) {
     return true;
 }
 
+void SettingsModel::write(IniFile& ini, const Name& name, const Entry& entry) {
+    const std::string s = encodeLanguageText(name.first);
+    const std::string k = encodeLanguageText(name.second);
+    const QVariant& v = entry.value;
+    if (entry.defaultValue.typeId() == QMetaType::Bool)
+        ini.writeBool(s, k, v.toBool());
+    else if (isInteger(entry.defaultValue))
+        ini.writeInteger(s, k, v.toLongLong());
+    else
+        ini.writeString(s, k, encodeLanguageText(v.toString()));
+}
+
 bool SettingsModel::save(const QString& section) {
     return withSettingsFile([&](IniFile& ini) {
         for (const auto& [name, entry] : entries_) {
             if (!section.isEmpty() && name.first != section) continue;
-            const std::string s = encodeLanguageText(name.first);
-            const std::string k = encodeLanguageText(name.second);
-            const QVariant& v = entry.value;
-            if (entry.defaultValue.typeId() == QMetaType::Bool)
-                ini.writeBool(s, k, v.toBool());
-            else if (isInteger(entry.defaultValue))
-                ini.writeInteger(s, k, v.toLongLong());
-            else
-                ini.writeString(s, k, encodeLanguageText(v.toString()));
+            write(ini, name, entry);
+        }
+    });
+}
+
+bool SettingsModel::saveKeys(const QString& section, const QStringList& keys) {
+    return withSettingsFile([&](IniFile& ini) {
+        for (const QString& key : keys) {
+            const auto it = entries_.find({section, key});
+            if (it != entries_.end()) write(ini, it->first, it->second);
         }
     });
 }

@@ -17,6 +17,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <map>
@@ -24,6 +25,8 @@
 #include <vector>
 
 namespace ostrel {
+
+class IniFile;
 
 class SettingsModel : public QObject {
     Q_OBJECT
@@ -47,16 +50,21 @@ public:
     bool load(const QString& section = {});
     // Writes the declared keys of one section (every section when empty).
     bool save(const QString& section = {});
+    // Writes only these declared keys of a section, in this order.
+    bool saveKeys(const QString& section, const QStringList& keys);
 
 signals:
     void changed(const QString& section, const QString& key);
 
 private:
+    struct Entry;
+    using Name = std::pair<QString, QString>;
+    static void write(IniFile& ini, const Name& name, const Entry& entry);
+
     struct Entry {
         QVariant defaultValue;
         QVariant value;
     };
-    using Name = std::pair<QString, QString>;
     std::map<Name, Entry> entries_;
 };
 

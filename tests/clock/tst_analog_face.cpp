@@ -17,6 +17,7 @@
 #include "clock/analog_face.h"
 #include "clock/clock_window.h"
 #include "clock_env.h"
+#include "clock_window.h"
 #include "core/clock/analog_hands.h"
 #include "core/image/jpeg_reader.h"
 #include "core/time/datetime.h"
@@ -87,9 +88,10 @@ private slots:
         AnalogEnv env;
         RecordingDialogs dialogs;
         ScopedFakeClock fake(at(10, 10, 30));
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         QVERIFY(dialogs.messages.empty());
-        QCOMPARE(clock.ViewMode, std::uint8_t(vmAnalogClock));
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmAnalogClock));
         QCOMPARE(clock.size(), QSize(96, 96));
         QCOMPARE(clock.mask(), QRegion(0, 0, 97, 97, QRegion::Ellipse));
         const QImage shot = clock.grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -101,7 +103,8 @@ private slots:
         AnalogEnv env;
         RecordingDialogs dialogs;
         ScopedFakeClock fake(at(15, 0, 0));
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         QImage shot = clock.grab().toImage();
         // Afternoon three o'clock ends one pixel short of the morning one.
         QCOMPARE(shot.pixel(74, 48), kHand);
@@ -117,7 +120,8 @@ private slots:
         AnalogEnv env;
         RecordingDialogs dialogs;
         ScopedFakeClock fake(at(10, 10, 30));
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         frmSettings->rbFreeClock->setChecked(true);
         QVERIFY(clock.imgAnalogClock->pixmap().isNull());
         clock.resize(96, 96);
@@ -152,7 +156,8 @@ private slots:
         AnalogEnv env;
         RecordingDialogs dialogs;
         ScopedFakeClock fake(at(10, 10, 30));
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         QCOMPARE(clock.pos(), QPoint(200, 150));
         clock.show();
         QVERIFY(QTest::qWaitForWindowExposed(&clock));

@@ -12,6 +12,7 @@
 #include "clock/day_info_link.h"
 #include "ui/gradient_paint.h"
 #include "clock_env.h"
+#include "clock_window.h"
 #include "core/clock/colors.h"
 #include "fake_clock.h"
 #include "globals.h"
@@ -50,8 +51,9 @@ private slots:
     void firstStartComesUpAsTrayIconWithDefaults() {
         ClockEnv env;
         RecordingDialogs dialogs;
-        TfrmClock clock;
-        QCOMPARE(clock.ViewMode, std::uint8_t(vmSysTrayIcon));
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayIcon));
         QVERIFY(clock.spTrayIcon1->isVisible());
         QVERIFY(!clock.showOnStart());
         QVERIFY(!clock.isVisible());
@@ -63,8 +65,8 @@ private slots:
         QVERIFY(!f.italic());
         QCOMPARE(clock.lbClock->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
         QCOMPARE(clock.color(), QColor(186, 252, 191));
-        QCOMPARE(clock.VertSpace, 3);
-        QCOMPARE(clock.HorisSpace, 7);
+        QCOMPARE(clock.vertSpace(), 3);
+        QCOMPARE(clock.horisSpace(), 7);
         QVERIFY(dialogs.messages.empty());
         QVERIFY(!clock.skinFailed());
         QVERIFY(!QFile::exists(settingsFilePath()));  // nothing written at start
@@ -73,15 +75,16 @@ private slots:
     void withoutANotificationAreaTheFloatingClockShows() {
         ClockEnv env;
         RecordingDialogs dialogs;
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         QVERIFY(clock.tmrTrayWait->isActive());
         bool available = true;
         clock.notificationAreaAvailable = [&] { return available; };
         clock.checkNotificationArea();  // a tray came up: the icon stays
-        QCOMPARE(clock.ViewMode, std::uint8_t(vmSysTrayIcon));
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayIcon));
         available = false;
         clock.checkNotificationArea();
-        QCOMPARE(clock.ViewMode, std::uint8_t(vmFreeClock));
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
         QVERIFY(clock.isVisible());
         QVERIFY(!clock.spTrayIcon1->isVisible());
         QVERIFY(frmSettings->rbFreeClock->isChecked());
@@ -90,7 +93,8 @@ private slots:
     void missingSkinWarnsAndEndsTheProgram() {
         ClockEnv env(false);
         RecordingDialogs dialogs;
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         QVERIFY(clock.skinFailed());
         QVERIFY(OstrelApplication::terminateRequested());
         QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Erron on load application. Cannot find skin file\r\n"
@@ -113,8 +117,9 @@ private slots:
                               .arg(1280 - w - 9)
                               .arg(1024 - h + 6)
                               .toLatin1());
-        TfrmClock clock;
-        QCOMPARE(clock.ViewMode, std::uint8_t(vmFreeClock));
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
         QVERIFY(clock.showOnStart());
         QCOMPARE(clock.lbClock->text(), text);
         QCOMPARE(clock.geometry(), QRect(1280 - w, 1024 - h, w, h));
@@ -135,7 +140,8 @@ private slots:
     void tickLeavesTheSizeAloneInIconAndAnalogModes() {
         ClockEnv env;
         RecordingDialogs dialogs;
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         clock.setGeometry(10, 10, 77, 33);
         clock.tmrTimeTimer();
         QCOMPARE(clock.geometry(), QRect(10, 10, 77, 33));
@@ -146,7 +152,8 @@ private slots:
         ClockEnv env;
         RecordingDialogs dialogs;
         env.writeSettings("[General]\nProgramView=3\n");
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         clock.resize(60, 24);
         clock.lbClock->clear();
         const QImage img = clock.grab().toImage();
@@ -172,7 +179,8 @@ private slots:
         ClockEnv env;
         RecordingDialogs dialogs;
         env.writeSettings("[General]\nProgramView=3\n[Clock]\nLeft=300\nTop=300\n");
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         clock.show();
         QVERIFY(QTest::qWaitForWindowExposed(&clock));
         QVERIFY(clock.windowFlags() & Qt::WindowStaysOnTopHint);
@@ -201,7 +209,8 @@ private slots:
     void hoverShowsTheDayInfoPanelUnlessTheButtonIsDown() {
         ClockEnv env;
         RecordingDialogs dialogs;
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         FakePanel panel;
         clock.setDayInfoPanel(&panel);
         bool buttonDown = false;
@@ -245,7 +254,8 @@ private slots:
     void menuHasEveryItemInOrder() {
         ClockEnv env;
         RecordingDialogs dialogs;
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         auto describe = [](QMenu* menu) {
             QStringList out;
             for (QAction* a : menu->actions())
@@ -269,7 +279,8 @@ private slots:
         ClockEnv env;
         RecordingDialogs dialogs;
         env.writeSettings("[General]\nProgramView=3\n[Clock]\nLeft=500\nTop=400\n");
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         clock.show();
         QVERIFY(QTest::qWaitForWindowExposed(&clock));
         QSignalSpy closed(&clock, &TfrmClock::closed);
@@ -300,7 +311,8 @@ private slots:
         frmToDoList = new TfrmToDoList();
         installAppCommands();  // the menu asks the application for the windows
         {
-            TfrmClock clock;
+            ostrel::testing::ClockWindow clockWindow;
+            TfrmClock& clock = clockWindow.clock;
             frmCreateToDo->Tag = 17;
             clock.miToDo->trigger();
             QVERIFY(frmCreateToDo->isVisible());
@@ -314,12 +326,40 @@ private slots:
         ostrel::testing::destroyGlobal(DataModule1);
     }
 
+    // The user's clock colours show under the skin, and the analog face
+    // carries no digital time left over from the floating clock.
+    void userColoursShowAndTheDialCarriesNoDigitalTime() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        ScopedFakeClock fake(46000.5 + 8.0 / 24);
+        env.writeDial();
+        // Magenta numerals (0x00BBGGRR), a large font, a red window.
+        env.writeSettings("[General]\nProgramView=3\n[Clock]\nFontColor=16711935\nFontSize=28\nColor=255\n");
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
+        clock.show();
+        auto count = [&](QRgb colour) {
+            const QImage shot = clock.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            int n = 0;
+            for (int y = 0; y < shot.height(); ++y)
+                for (int x = 0; x < shot.width(); ++x) n += shot.pixel(x, y) == colour;
+            return n;
+        };
+        QVERIFY(count(qRgb(255, 0, 255)) > 20);
+        QVERIFY(count(qRgb(255, 0, 0)) > 100);
+        frmSettings->findChild<QRadioButton*>("rbAnalogClock")->setChecked(true);
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmAnalogClock));
+        clock.tmrTimeTimer();
+        QCOMPARE(count(qRgb(255, 0, 255)), 0);
+    }
+
     void destructionSavesViewModeAndPosition() {
         ClockEnv env;
         RecordingDialogs dialogs;
         env.writeSettings("[General]\nProgramView=3\nLanguage=English\n[Clock]\nVertSpace=9\n");
         {
-            TfrmClock clock;
+            ostrel::testing::ClockWindow clockWindow;
+            TfrmClock& clock = clockWindow.clock;
             clock.move(321, 123);
         }
         const QByteArray ini = env.readSettings();
@@ -331,7 +371,8 @@ private slots:
 
         // The end of the desktop session saves the same.
         {
-            TfrmClock clock;
+            ostrel::testing::ClockWindow clockWindow;
+            TfrmClock& clock = clockWindow.clock;
             clock.move(11, 22);
             clock.endSession();
             QVERIFY(env.readSettings().contains("Left=11"));

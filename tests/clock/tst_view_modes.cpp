@@ -18,6 +18,7 @@
 #include "clock/taskbar_host.h"
 #include "clock/tray_clock.h"
 #include "clock_env.h"
+#include "clock_window.h"
 #include "core/settings/ini_file.h"
 #include "fake_clock.h"
 #include "recording_dialogs.h"
@@ -79,7 +80,7 @@ QRadioButton* button(std::uint8_t mode) {
 
 // Everything that must hold while the clock is in `mode`.
 void checkMode(TfrmClock& clock, std::uint8_t mode) {
-    QCOMPARE(clock.ViewMode, mode);
+    QCOMPARE(std::uint8_t(clock.viewMode()), mode);
     for (std::uint8_t m = 0; m < 4; ++m) QCOMPARE(button(m)->isChecked(), m == mode);
     QCOMPARE(clock.spTrayIcon1->isVisible(), mode == vmSysTrayIcon);
     // The hidden window of the icon mode may keep the last dial; every
@@ -135,7 +136,8 @@ private slots:
         ScopedFakeClock fake;
         putDial(shippedDial());
         env.writeSettings("[General]\nProgramView=1\n[Clock]\nLeft=100\nTop=200\n");
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         checkMode(clock, vmSysTrayIcon);
 
         const std::uint8_t order[] = {1, 0, 2, 0, 3, 1, 2, 1, 3, 2, 3, 0};
@@ -195,7 +197,8 @@ private slots:
         env.writeSettings(QByteArray("[General]\nProgramView=") + QByteArray::number(mode + 1) +
                           "\n[Clock]\nLeft=100\nTop=200\n");
         putDial(dial);
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         if (clock.showOnStart()) clock.show();  // as start-up does
         clock.tmrTimeTimer();
         const QRect before = mode == vmSysTrayClock ? taskbarEmbedding().host()->geometry() : clock.geometry();
@@ -218,7 +221,8 @@ private slots:
         RecordingDialogs dialogs;
         env.writeSettings("[General]\nProgramView=2\n");
         {
-            TfrmClock clock;
+            ostrel::testing::ClockWindow clockWindow;
+            TfrmClock& clock = clockWindow.clock;
             clock.show();
             QCOMPARE(hostWindows(), 1);
         }

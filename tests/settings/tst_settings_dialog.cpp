@@ -8,6 +8,7 @@
 #include "app/forms.h"
 #include "clock/clock_window.h"
 #include "clock_env.h"
+#include "clock_window.h"
 #include "core/settings/ini_file.h"
 #include "fake_clock.h"
 #include "platform/autostart.h"
@@ -41,9 +42,11 @@ private slots:
         QTest::newRow("3") << "3" << int(vmFreeClock) << "rbFreeClock";
         QTest::newRow("258") << "258" << int(vmSysTrayClock) << "rbSysTrayClock";
         QTest::newRow("hex 0x103") << "0x103" << int(vmFreeClock) << "rbFreeClock";
-        QTest::newRow("0") << "0" << int(vmSysTrayIcon) << "";
-        QTest::newRow("5") << "5" << int(vmSysTrayIcon) << "";
-        QTest::newRow("text") << "free" << int(vmSysTrayIcon) << "";
+        // A value that names no mode starts the icon, and its button shows it.
+        QTest::newRow("0") << "0" << int(vmSysTrayIcon) << "rbSysTrayIcon";
+        QTest::newRow("5") << "5" << int(vmSysTrayIcon) << "rbSysTrayIcon";
+        QTest::newRow("text") << "free" << int(vmSysTrayIcon) << "rbSysTrayIcon";
+        QTest::newRow("empty") << "" << int(vmSysTrayIcon) << "rbSysTrayIcon";
     }
     void storedModeIsChosenByItsLowEightBits() {
         QFETCH(QString, stored);
@@ -52,8 +55,9 @@ private slots:
         ClockEnv env;
         RecordingDialogs dialogs;
         env.writeSettings("[General]\nProgramView=" + stored.toLatin1() + "\n");
-        TfrmClock clock;
-        QCOMPARE(int(clock.ViewMode), mode);
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
+        QCOMPARE(int(clock.viewMode()), mode);
         QCOMPARE(clock.spTrayIcon1->isVisible(), mode == vmSysTrayIcon);
         QCOMPARE(clock.showOnStart(), mode != vmSysTrayIcon);
         for (QRadioButton* rb : {frmSettings->rbSysTrayIcon, frmSettings->rbSysTrayClock, frmSettings->rbFreeClock,
@@ -65,10 +69,11 @@ private slots:
         ClockEnv env;
         RecordingDialogs dialogs;
         env.writeSettings("[Clock]\nVertSpace=40\nHorisSpace=-3\n");
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         QCOMPARE(frmSettings->seVertSpace->value(), 15);
-        QCOMPARE(clock.VertSpace, 15);
-        QCOMPARE(clock.HorisSpace, 0);
+        QCOMPARE(clock.vertSpace(), 15);
+        QCOMPARE(clock.horisSpace(), 0);
         frmSettings->btnOKClick();
         QCOMPARE(ini().readInteger("Clock", "VertSpace", -1), 15);
         QCOMPARE(ini().readInteger("Clock", "HorisSpace", -1), 0);
@@ -80,7 +85,8 @@ private slots:
         RecordingDialogs dialogs;
         env.writeSettings("; kept\n[General]\nProgramView=1\n[Foreign]\nKey=1\n");
         {
-            TfrmClock clock;
+            ostrel::testing::ClockWindow clockWindow;
+            TfrmClock& clock = clockWindow.clock;
             frmSettings->rbFreeClock->setChecked(true);
             clock.move(40, 50);
             frmSettings->seVertSpace->setValue(5);
@@ -112,11 +118,12 @@ private slots:
         QVERIFY(env.readSettings().startsWith("; kept"));
         QVERIFY(autostartEnabledFor(exePath()));
 
-        TfrmClock clock;
-        QCOMPARE(clock.ViewMode, std::uint8_t(vmFreeClock));
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
         QCOMPARE(clock.pos(), QPoint(40, 50));
-        QCOMPARE(clock.VertSpace, 5);
-        QCOMPARE(clock.HorisSpace, 11);
+        QCOMPARE(clock.vertSpace(), 5);
+        QCOMPARE(clock.horisSpace(), 11);
         QCOMPARE(clock.lbClock->font().family(), QStringLiteral("DejaVu Serif"));
         QCOMPARE(clock.lbClock->font().pointSize(), 14);
         QVERIFY(clock.lbClock->font().italic());
@@ -132,7 +139,8 @@ private slots:
     void settingCommandRunsTheDialog() {
         ClockEnv env;
         RecordingDialogs dialogs;
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         frmSettings->lbxSettings->setCurrentRow(2);
         dialogs.fontAnswer = QFont(QStringLiteral("DejaVu Sans"), 12);
         bool modal = false, visibleAfterFont = false;
@@ -161,7 +169,7 @@ private slots:
         ClockEnv env;
         RecordingDialogs dialogs;
         setAutostart(QStringLiteral("/opt/other copy/ostrel-organizer"));
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
         QVERIFY(!frmSettings->cbAutorun->isChecked());
         frmSettings->btnOKClick();
         QVERIFY(!QFile::exists(autostartEntryPath()));
@@ -175,7 +183,8 @@ private slots:
         ClockEnv env;
         RecordingDialogs dialogs;
         env.writeSettings("[General]\nProgramView=3\n[Clock]\nColor=255\nVertSpace=4\n[PocketBook]\nColor=65280\n");
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         QColor pocketBook;
         int pocketBookCalls = 0;
         frmSettings->applyPocketBookColor = [&](const QColor& c) { pocketBook = c, ++pocketBookCalls; };
@@ -187,14 +196,14 @@ private slots:
         frmSettings->btnSelectColorClick();
         QCOMPARE(clock.color(), QColor(1, 2, 3));
         frmSettings->seVertSpace->setValue(12);
-        QCOMPARE(clock.VertSpace, 12);
+        QCOMPARE(clock.vertSpace(), 12);
         frmSettings->rbSysTrayIcon->setChecked(true);
-        QCOMPARE(clock.ViewMode, std::uint8_t(vmSysTrayIcon));
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayIcon));
 
         frmSettings->btnCancelClick();
         QCOMPARE(clock.color(), QColor(255, 0, 0));
-        QCOMPARE(clock.VertSpace, 4);
-        QCOMPARE(clock.ViewMode, std::uint8_t(vmFreeClock));
+        QCOMPARE(clock.vertSpace(), 4);
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
         QCOMPARE(frmSettings->shColor3->color(), QColor(0, 255, 0));
         QCOMPARE(frmSettings->shColor4->color(), QColor(0, 255, 0));
         QCOMPARE(pocketBook, QColor(1, 2, 3));  // the pocket book keeps it
@@ -232,13 +241,14 @@ private slots:
         RecordingDialogs dialogs;
         env.writeDial();
         env.writeSettings("[General]\nProgramView=3\n[Clock]\nLeft=100\nTop=200\n");
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         QCOMPARE(clock.pos(), QPoint(100, 200));
 
         clock.move(400, 300);
         frmSettings->rbAnalogClock->setChecked(true);
         QVERIFY(dialogs.messages.empty());
-        QCOMPARE(clock.ViewMode, std::uint8_t(vmAnalogClock));
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmAnalogClock));
         QCOMPARE(clock.pos(), QPoint(100, 200));
         QCOMPARE(clock.size(), QSize(96, 96));
         QVERIFY(!clock.mask().isEmpty());
@@ -248,7 +258,7 @@ private slots:
 
         clock.move(500, 500);
         frmSettings->rbFreeClock->setChecked(true);
-        QCOMPARE(clock.ViewMode, std::uint8_t(vmFreeClock));
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
         QCOMPARE(clock.pos(), QPoint(100, 200));
         QVERIFY(clock.mask().isEmpty());
         QVERIFY(clock.imgAnalogClock->pixmap().isNull());
@@ -256,13 +266,13 @@ private slots:
 
         clock.move(640, 480);
         frmSettings->rbSysTrayClock->setChecked(true);
-        QCOMPARE(clock.ViewMode, std::uint8_t(vmSysTrayClock));
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayClock));
         QCOMPARE(ini().readInteger("Clock", "Left", 0), 640);
         QCOMPARE(ini().readInteger("Clock", "Top", 0), 480);
         QVERIFY(clock.isVisible());
 
         frmSettings->rbSysTrayIcon->setChecked(true);
-        QCOMPARE(clock.ViewMode, std::uint8_t(vmSysTrayIcon));
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayIcon));
         QVERIFY(!clock.isVisible());
         QVERIFY(clock.spTrayIcon1->isVisible());
 
@@ -275,13 +285,70 @@ private slots:
         QVERIFY(clock.width() > 20);
     }
 
+    // Cancel (and Esc) put back everything previewed: a floating clock at
+    // 300,250 switched to another mode with the spacing changed comes back
+    // exactly as it was, and the stored position is the one from before.
+    void cancelPutsTheClockBackExactly_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("analog, Cancel") << int(vmAnalogClock) << false;
+        QTest::newRow("analog, Esc") << int(vmAnalogClock) << true;
+        QTest::newRow("panel, Cancel") << int(vmSysTrayClock) << false;
+        QTest::newRow("icon, Esc") << int(vmSysTrayIcon) << true;
+    }
+    void cancelPutsTheClockBackExactly() {
+        QFETCH(int, mode);
+        QFETCH(bool, escape);
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        ScopedFakeClock fake;
+        env.writeDial();
+        env.writeSettings("[General]\nProgramView=3\n[Clock]\nLeft=100\nTop=200\n");
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
+        clock.show();
+        clock.move(300, 250);
+        clock.tmrTimeTimer();
+        const QRect before = clock.geometry();
+        frmSettings->prepareToShow();
+
+        frmSettings->findChild<QRadioButton*>(mode == vmAnalogClock    ? "rbAnalogClock"
+                                              : mode == vmSysTrayClock ? "rbSysTrayClock"
+                                                                       : "rbSysTrayIcon")
+            ->setChecked(true);
+        QCOMPARE(int(clock.viewMode()), mode);
+        frmSettings->findChild<QSpinBox*>("seHorisSpase")->setValue(20);
+        frmSettings->findChild<QSpinBox*>("seVertSpace")->setValue(15);
+        if (escape)
+            QTest::keyClick(frmSettings, Qt::Key_Escape);
+        else
+            frmSettings->findChild<QPushButton*>("btnCancel")->click();
+
+        QVERIFY(dialogs.messages.empty());
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
+        QVERIFY(frmSettings->findChild<QRadioButton*>("rbFreeClock")->isChecked());
+        QVERIFY(clock.isVisible());
+        QVERIFY(clock.isWindow());
+        QVERIFY(clock.mask().isEmpty());
+        QCOMPARE(clock.geometry(), before);
+        QCOMPARE(clock.horisSpace(), 7);
+        QCOMPARE(clock.vertSpace(), 3);
+        QCOMPARE(ini().readInteger("Clock", "Left", 0), 100);
+        QCOMPARE(ini().readInteger("Clock", "Top", 0), 200);
+        QVERIFY(!env.readSettings().contains("HorisSpace"));
+        // The ticks after it change nothing.
+        clock.tmrTimeTimer();
+        QCOMPARE(clock.geometry(), before);
+    }
+
     void missingDialStopsTheSwitchBeforeTheModeChanges() {
         ClockEnv env;
         RecordingDialogs dialogs;
         env.writeSettings("[General]\nProgramView=3\n");
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         frmSettings->rbAnalogClock->setChecked(true);
-        QCOMPARE(clock.ViewMode, std::uint8_t(vmFreeClock));
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
         QVERIFY(frmSettings->rbFreeClock->isChecked());
         QVERIFY(!frmSettings->rbAnalogClock->isChecked());
         QCOMPARE(dialogs.messages.size(), std::size_t(1));
@@ -292,19 +359,20 @@ private slots:
         ClockEnv env;
         RecordingDialogs dialogs;
         env.writeSettings("[General]\nProgramView=4\n");
-        TfrmClock clock;
-        QCOMPARE(clock.ViewMode, std::uint8_t(vmSysTrayIcon));
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayIcon));
         QVERIFY(clock.spTrayIcon1->isVisible());
         QCOMPARE(dialogs.messages.size(), std::size_t(1));
         // The fallback is for this run: the stored mode used to be replaced
         // for good (4 became 1 or 3 after one run).
-        frmSettings->SaveSettings(false);
+        frmSettings->SaveSettings();
         QCOMPARE(ini().readInteger("General", "ProgramView", 0), 4);
-        frmSettings->SaveSettings(true);
+        clock.saveView();
         QCOMPARE(ini().readInteger("General", "ProgramView", 0), 4);
         // A mode the user picks is stored.
         frmSettings->rbFreeClock->setChecked(true);
-        frmSettings->SaveSettings(true);
+        clock.saveView();
         QCOMPARE(ini().readInteger("General", "ProgramView", 0), 3);
     }
 
@@ -313,7 +381,8 @@ private slots:
         RecordingDialogs dialogs;
         ScopedFakeClock fake;
         env.writeSettings("[General]\nProgramView=3\n");
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         const QFontMetrics fm(clock.lbClock->font());
         frmSettings->seVertSpace->setValue(10);
         QCOMPARE(clock.height(), fm.height() + 10 + 1);
@@ -325,9 +394,10 @@ private slots:
         ClockEnv env;
         RecordingDialogs dialogs;
         QDir().mkpath(settingsFilePath());  // a folder where the file should be
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         QCOMPARE(dialogs.texts().size(), 1);
-        QCOMPARE(clock.ViewMode, std::uint8_t(vmSysTrayIcon));
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayIcon));
         QVERIFY(settingsFileFailed());
     }
 
@@ -339,7 +409,7 @@ private slots:
             QFile f(languagesDir() + QLatin1Char('/') + QLatin1String(name));
             f.open(QIODevice::WriteOnly);
         }
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
         SetCurrentLanguage(QStringLiteral("English"));
         frmSettings->prepareToShow();
         QCOMPARE(frmSettings->cbLang->currentText(), QStringLiteral("English"));
