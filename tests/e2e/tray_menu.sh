@@ -43,9 +43,10 @@ start_trayer() {
     trayer_pid=$!
 }
 
-# Waits until the condition command succeeds (up to about 10 seconds).
+# Waits until the condition command succeeds (up to about 30 seconds: a
+# loaded machine starts the tray slowly).
 wait_for() {
-    for _ in $(seq 1 50); do
+    for _ in $(seq 1 150); do
         if "$@"; then return 0; fi
         sleep 0.2
     done
