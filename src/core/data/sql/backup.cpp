@@ -1,0 +1,64 @@
+#include "core/data/sql/backup.h"
+
+#include <sqlite3.h>
+
+#include "core/data/sql/sql_value.h"
+
+namespace ostrel::sql {
+namespace {
+
+// A handle closed on every way out.
+struct Handle {
+    sqlite3* db = nullptr;
+    ~Handle() { sqlite3_close_v2(db); }
+    std::string error() const { return db ? sqlite3_errmsg(db) : "out of memory"; }
+};
+
+}  // namespace
+
+void backupDatabase(const std::string& sourcePath, const std::string& destPath) {
+    Handle src;
+    if (sqlite3_open_v2(sourcePath.c_str(), &src.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        throw DbError("Cannot open the database \"" + sourcePath + "\": " + src.error());
+    // A writer holding its lock for a moment makes the copy wait, not fail.
+    sqlite3_busy_timeout(src.db, 5000);
+    Handle dst;
+    if (sqlite3_open_v2(destPath.c_str(), &dst.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK)
+        throw DbError("Cannot create the copy \"" + destPath + "\": " + dst.error());
+    sqlite3_backup* backup = sqlite3_backup_init(dst.db, "main", src.db, "main");
+    if (!backup) throw DbError("Cannot copy the database \"" + sourcePath + "\": " + dst.error());
+    // All pages in one step, under one read transaction on the source: the
+    // copy is the state of one moment. Busy or locked: try again a few times.
+    int rc = SQLITE_OK;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        rc = sqlite3_backup_step(backup, -1);
+        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED) break;
+        sqlite3_sleep(100);
+    }
+    const int finish = sqlite3_backup_finish(backup);
+    if (rc != SQLITE_DONE)
+        throw DbError("Cannot copy the database \"" + sourcePath + "\": " + sqlite3_errstr(rc));
+    if (finish != SQLITE_OK) throw DbError("Cannot copy the database \"" + sourcePath + "\": " + dst.error());
+}
+
+std::vector<std::string> checkDatabase(const std::string& path, bool full) {
+    Handle h;
+    if (sqlite3_open_v2(path.c_str(), &h.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return {h.error()};
+    sqlite3_busy_timeout(h.db, 2000);
+    sqlite3_stmt* stmt = nullptr;
+    const char* sql = full ? "PRAGMA integrity_check" : "PRAGMA quick_check";
+    if (sqlite3_prepare_v2(h.db, sql, -1, &stmt, nullptr) != SQLITE_OK) return {h.error()};
+    std::vector<std::string> problems;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        const std::string line = text ? text : "";
+        if (line != "ok") problems.push_back(line);
+    }
+    if (rc != SQLITE_DONE) problems.push_back(h.error());
+    sqlite3_finalize(stmt);
+    return problems;
+}
+
+}  // namespace ostrel::sql
