@@ -43,7 +43,10 @@ bool checkDatabaseAtStart() {
     if (!QFileInfo::exists(db)) return false;  // a missing database is reported where it is opened
     const QStringList problems = BackupStore::checkDatabaseFile(db);
     if (problems.isEmpty()) return false;
-    const QString what = problems.mid(0, 3).join(QStringLiteral("; "));
+    QStringList shown;  // the first few findings, without the engine's headings
+    for (const QString& p : problems)
+        if (!p.startsWith(QStringLiteral("***")) && shown.size() < 3) shown << p;
+    const QString what = shown.join(QStringLiteral("; "));
 
     sql::Connection unopened(db.toStdString());
     BackupStore store(unopened);

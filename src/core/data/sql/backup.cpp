@@ -26,17 +26,20 @@ void backupDatabase(const std::string& sourcePath, const std::string& destPath) 
     if (sqlite3_open_v2(destPath.c_str(), &dst.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
         SQLITE_OK)
         throw DbError("Cannot create the copy \"" + destPath + "\": " + dst.error());
+    // One read transaction on the source around the whole copy: the copy is
+    // the state of one moment, and writers wait for it (not the other way
+    // round). The busy timeout lets a writer's commit finish first.
+    char* err = nullptr;
+    if (sqlite3_exec(src.db, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, &err) != SQLITE_OK) {
+        const std::string msg = err ? err : src.error();
+        sqlite3_free(err);
+        throw DbError("Cannot read the database \"" + sourcePath + "\": " + msg);
+    }
     sqlite3_backup* backup = sqlite3_backup_init(dst.db, "main", src.db, "main");
     if (!backup) throw DbError("Cannot copy the database \"" + sourcePath + "\": " + dst.error());
-    // All pages in one step, under one read transaction on the source: the
-    // copy is the state of one moment. Busy or locked: try again a few times.
-    int rc = SQLITE_OK;
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        rc = sqlite3_backup_step(backup, -1);
-        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED) break;
-        sqlite3_sleep(100);
-    }
+    const int rc = sqlite3_backup_step(backup, -1);
     const int finish = sqlite3_backup_finish(backup);
+    sqlite3_exec(src.db, "COMMIT", nullptr, nullptr, nullptr);
     if (rc != SQLITE_DONE)
         throw DbError("Cannot copy the database \"" + sourcePath + "\": " + sqlite3_errstr(rc));
     if (finish != SQLITE_OK) throw DbError("Cannot copy the database \"" + sourcePath + "\": " + dst.error());
