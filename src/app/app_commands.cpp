@@ -1,5 +1,6 @@
 #include "app/app_commands.h"
 
+#include "app/backups.h"
 #include "app/forms.h"
 #include "clock/clock_window.h"
 #include "planning/holiday_editor.h"
@@ -70,6 +71,12 @@ void installAppCommands() {
             break;
         case AppCommand::ShowSettings:
             if (frmSettings) frmSettings->execDialog();
+            break;
+        case AppCommand::BackUpNow:
+            backUpNow();
+            break;
+        case AppCommand::RestoreFromBackup:
+            restoreFromBackup();
             break;
         }
     });

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "app/application.h"
+#include "app/backups.h"
 #include "app/forms.h"
 #include "clock/clock_window.h"
 #include "core/time/clock_from_environment.h"
@@ -52,6 +53,10 @@ int runOrganizer(int argc, char** argv) {
     QuitSignalWatcher quitSignals;
 
     try {
+        // The database is checked before anything opens it; the check's
+        // messages are in the chosen language.
+        LoadLanguageSetting(false);
+        checkDatabaseAtStart();
         createForms();
         QObject::connect(&quitSignals, &QuitSignalWatcher::quitRequested, frmClock, &TfrmClock::miExitClick);
         QObject::connect(frmClock, &TfrmClock::closed, &app, &QCoreApplication::quit);
@@ -61,6 +66,7 @@ int runOrganizer(int argc, char** argv) {
         DataModule1->StopRequested = [] { return QuitSignalWatcher::received(); };
         LoadLanguageSetting(true);
         DataModule1->InitReminders();
+        installDailyBackup(frmClock);
         // The settings dialog is not one of the application's windows.
         TranslateForm(frmSettings);
     } catch (...) {

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "base/app_paths.h"
 #include "clock/about_box.h"
@@ -518,6 +519,20 @@ void TfrmClock::buildMenu() {
     miSetting = item(pmClockMenu, "miSetting", "Setting", &TfrmClock::miSettingClick);
     miHelp = item(pmClockMenu, "miHelp", "Help", &TfrmClock::miHelpClick);
     miAbout = item(pmClockMenu, "miAbout", "About...", &TfrmClock::miAboutClick);
+    miExchange = submenu(pmClockMenu, "miExchange", "Exchange");
+    // Calendar and contact exchange are not built yet: their items show, disabled.
+    const std::pair<const char*, const char*> exchangeItems[] = {{"miImportCalendar", "Import calendar..."},
+                                                                 {"miExportCalendar", "Export calendar..."},
+                                                                 {"miImportContacts", "Import contacts..."},
+                                                                 {"miExportContacts", "Export contacts..."}};
+    for (const auto& [name, caption] : exchangeItems) {
+        QAction* a = miExchange->addAction(QString::fromLatin1(caption));
+        a->setObjectName(QString::fromLatin1(name));
+        a->setEnabled(false);
+    }
+    miExchange->addSeparator();
+    miBackupNow = item(miExchange, "miBackupNow", "Back up now", &TfrmClock::miBackupNowClick);
+    miRestoreBackup = item(miExchange, "miRestoreBackup", "Restore from backup...", &TfrmClock::miRestoreBackupClick);
     miEmpty = separator(pmClockMenu, "miEmpty");
     miExit = item(pmClockMenu, "miExit", "Exit", &TfrmClock::miExitClick);
 }
@@ -575,6 +590,14 @@ void TfrmClock::miHelpClick() {
 void TfrmClock::miAboutClick() {
     TfrmAbout about;
     about.exec();
+}
+
+void TfrmClock::miBackupNowClick() {
+    runCommand(AppCommand::BackUpNow);
+}
+
+void TfrmClock::miRestoreBackupClick() {
+    runCommand(AppCommand::RestoreFromBackup);
 }
 
 void TfrmClock::miExitClick() {

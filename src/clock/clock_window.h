@@ -64,6 +64,9 @@ public:
     QAction* miSetting = nullptr;
     QAction* miHelp = nullptr;
     QAction* miAbout = nullptr;
+    QMenu* miExchange = nullptr;
+    QAction* miBackupNow = nullptr;
+    QAction* miRestoreBackup = nullptr;
     QAction* miEmpty = nullptr;
     QAction* miExit = nullptr;
 
@@ -131,6 +134,8 @@ public:
     void miSettingClick();
     void miHelpClick();
     void miAboutClick();
+    void miBackupNowClick();
+    void miRestoreBackupClick();
     void miExitClick();
 
     // Window flags for the present view mode (floating modes stay on top).

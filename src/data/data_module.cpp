@@ -12,6 +12,7 @@
 #include "core/data/reminder_walk.h"
 #include "core/data/sql/transaction.h"
 #include "core/time/clock_service.h"
+#include "data/backup_store.h"
 #include "data/plan_store.h"
 
 namespace ostrel {
@@ -131,6 +132,11 @@ TDataModule1::TDataModule1(const QString& databasePath, QObject* parent) : QObje
 }
 
 TDataModule1::~TDataModule1() = default;
+
+BackupStore& TDataModule1::backups() {
+    if (!backups_) backups_ = std::make_unique<BackupStore>(connTAMO);
+    return *backups_;
+}
 
 PlanStore& TDataModule1::plans() {
     if (!plans_) plans_ = std::make_unique<PlanStore>(connTAMO);

@@ -22,6 +22,7 @@
 
 namespace ostrel {
 class PlanStore;
+class BackupStore;
 }
 
 namespace ostrel {
@@ -44,6 +45,8 @@ public:
 
     // The schedule's plans.
     PlanStore& plans();
+    // Backup copies of the database, notes and settings (backup_store.h).
+    BackupStore& backups();
     // TEMPORARY: the day-info panel's holiday query, until the holiday
     // store takes it over.
 
@@ -127,6 +130,7 @@ private:
     // whether or not its row could be written (a locked database).
     std::set<std::pair<std::int32_t, DateTime>> shown_;
     std::unique_ptr<PlanStore> plans_;
+    std::unique_ptr<BackupStore> backups_;
     std::unique_ptr<TaskStore> tasks_;
     std::unique_ptr<ContactStore> contacts_;
     std::unique_ptr<HolidayStore> holidays_;

@@ -17,6 +17,8 @@ enum class AppCommand {
     ShowPocketBook,   // the pocket book
     InternetTime,     // Internet time correction
     ShowSettings,     // the settings dialog
+    BackUpNow,          // a backup copy now
+    RestoreFromBackup,  // choose a backup copy and restore it
 };
 
 void runCommand(AppCommand command);

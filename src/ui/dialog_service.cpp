@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -48,6 +49,14 @@ MsgButton QtDialogService::message(const MessageRequest& r) {
         case QMessageBox::Ok: return MsgOk;
         default: return (r.buttons & MsgCancel) ? MsgCancel : firstButton(r.buttons);
     }
+}
+
+int QtDialogService::chooseItem(QWidget* parent, const QString& caption, const QString& label,
+                                const QStringList& items) {
+    if (items.isEmpty()) return -1;
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent, caption, label, items, 0, false, &ok);
+    return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
 }
 
 QString QtDialogService::openFile(QWidget* parent, const QString& caption, const QString& folder,

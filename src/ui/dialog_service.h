@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -41,6 +42,12 @@ public:
     virtual bool chooseFont(QWidget* parent, QFont& font) = 0;
     // Colour dialog; returns false when cancelled.
     virtual bool chooseColor(QWidget* parent, QColor& color) = 0;
+    // Lets the user pick one of items; the index chosen, -1 when cancelled
+    // (also the answer of services that show nothing).
+    virtual int chooseItem(QWidget* /*parent*/, const QString& /*caption*/, const QString& /*label*/,
+                           const QStringList& /*items*/) {
+        return -1;
+    }
 };
 
 // The real dialogs.
@@ -50,6 +57,7 @@ public:
     QString openFile(QWidget* parent, const QString& caption, const QString& folder, const QString& filter) override;
     bool chooseFont(QWidget* parent, QFont& font) override;
     bool chooseColor(QWidget* parent, QColor& color) override;
+    int chooseItem(QWidget* parent, const QString& caption, const QString& label, const QStringList& items) override;
 };
 
 // Writes messages to standard error and answers with the first button

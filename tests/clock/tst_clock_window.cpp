@@ -265,12 +265,17 @@ private slots:
         QCOMPARE(describe(clock.pmClockMenu),
                  (QStringList{"miCreate=Create", "miView=View", "N1=-", "miCalculator=Calculator",
                               "miPocketBook=Pocket-book", "miTimeCorrection=Time correction", "N2=-",
-                              "miSetting=Setting", "miHelp=Help", "miAbout=About...", "miEmpty=-", "miExit=Exit"}));
+                              "miSetting=Setting", "miHelp=Help", "miAbout=About...", "miExchange=Exchange",
+                              "miEmpty=-", "miExit=Exit"}));
         QCOMPARE(describe(clock.miCreate), (QStringList{"miToDo=To do", "miHoliday=Holiday"}));
         QCOMPARE(describe(clock.miView), (QStringList{"miViewToDoList=To do list", "miSchedule=Schedule",
                                                       "Holydayslist1=Holidays list", "miAddresBook=Address book"}));
         QCOMPARE(describe(clock.miTimeCorrection),
                  (QStringList{"miManualTimeCorr=Manual", "miSMTPClockCorr=Internet"}));
+        QCOMPARE(describe(clock.miExchange),
+                 (QStringList{"miImportCalendar=Import calendar...", "miExportCalendar=Export calendar...",
+                              "miImportContacts=Import contacts...", "miExportContacts=Export contacts...", "=-",
+                              "miBackupNow=Back up now", "miRestoreBackup=Restore from backup..."}));
     }
 
     // The menu opens with its right edge at the pointer; Exit closes the

@@ -44,6 +44,11 @@ public:
         return true;
     }
 
+    int chooseItem(QWidget*, const QString& caption, const QString&, const QStringList& items) override {
+        choices.push_back({caption, items});
+        return itemAnswer < items.size() ? itemAnswer : -1;
+    }
+
     QStringList texts() const {
         QStringList out;
         for (const auto& m : messages) out << m.text;
@@ -55,6 +60,12 @@ public:
     QString fileAnswer;
     std::optional<QFont> fontAnswer;
     QColor colorAnswer;
+    struct Choice {
+        QString caption;
+        QStringList items;
+    };
+    std::vector<Choice> choices;  // every chooseItem request
+    int itemAnswer = -1;          // index chooseItem answers (-1: cancel)
 
 private:
     DialogService* previous_ = nullptr;

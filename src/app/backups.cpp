@@ -1,0 +1,127 @@
+#include "app/backups.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QTimer>
+
+#include <cmath>
+
+#include "base/app_paths.h"
+#include "base/language_texts.h"
+#include "core/data/sql/connection.h"
+#include "core/time/clock_service.h"
+#include "data/backup_store.h"
+#include "data/data_module.h"
+#include "data/plan_store.h"
+#include "ui/dialog_service.h"
+#include "ui/guarded.h"
+
+namespace ostrel {
+namespace {
+
+const QString kCaption = QStringLiteral("Ostrel Organizer");
+
+QString shownTime(DateTime t) {
+    const CivilDateTime c = decodeDateTime(t);
+    const QDateTime q(QDate(c.date.year, c.date.month, c.date.day), QTime(c.time.hour, c.time.minute, c.time.second));
+    return QLocale().toString(q, QLocale::ShortFormat);
+}
+
+QString nativePath(const QString& p) {
+    return QDir::toNativeSeparators(p);
+}
+
+double g_failedDay = std::nan("");
+
+}  // namespace
+
+bool checkDatabaseAtStart() {
+    const QString db = databaseFilePath();
+    if (!QFileInfo::exists(db)) return false;  // a missing database is reported where it is opened
+    const QStringList problems = BackupStore::checkDatabaseFile(db);
+    if (problems.isEmpty()) return false;
+    QStringList shown;  // the first few findings, without the engine's headings
+    for (const QString& p : problems)
+        if (!p.startsWith(QStringLiteral("***")) && shown.size() < 3) shown << p;
+    const QString what = shown.join(QStringLiteral("; "));
+
+    sql::Connection unopened(db.toStdString());
+    BackupStore store(unopened);
+    const BackupCopy good = store.newestGoodCopy();
+    if (good.folder.isEmpty()) {
+        showMessage(FormatMessageText(GetLangMessage(QStringLiteral("DatabaseDamagedNoBackup")),
+                                      {nativePath(db), what}),
+                    kCaption, MsgIcon::Error, MsgOk);
+        return false;
+    }
+    const MsgButton answer = showMessage(
+        FormatMessageText(GetLangMessage(QStringLiteral("DatabaseDamaged")), {nativePath(db), what, shownTime(good.made)}),
+        kCaption, MsgIcon::Error, MsgYes | MsgNo);
+    if (answer != MsgYes) return false;
+    const QString aside = store.restoreDatabase(good);
+    showMessage(FormatMessageText(GetLangMessage(QStringLiteral("DatabaseRestored")),
+                                  {shownTime(good.made), nativePath(aside)}),
+                kCaption, MsgIcon::Information, MsgOk);
+    return true;
+}
+
+void backUpNow() {
+    if (!DataModule1) return;
+    const QString folder = DataModule1->backups().backUpNow();
+    showMessage(FormatMessageText(GetLangMessage(QStringLiteral("BackupMade")), {nativePath(folder)}), kCaption,
+                MsgIcon::Information, MsgOk);
+}
+
+void restoreFromBackup() {
+    if (!DataModule1) return;
+    BackupStore& store = DataModule1->backups();
+    const QList<BackupCopy> copies = store.copies();
+    if (copies.isEmpty()) {
+        showMessage(GetLangMessage(QStringLiteral("BackupNone")), kCaption, MsgIcon::Information, MsgOk);
+        return;
+    }
+    QStringList items;
+    for (const BackupCopy& c : copies) items << shownTime(c.made);
+    const int index = dialogs().chooseItem(QApplication::activeWindow(), GetLangMessage(QStringLiteral("BackupChooseCaption")),
+                                           GetLangMessage(QStringLiteral("BackupChooseLabel")), items);
+    if (index < 0 || index >= copies.size()) return;
+    const BackupCopy& copy = copies[index];
+    if (showMessage(FormatMessageText(GetLangMessage(QStringLiteral("BackupRestoreConfirm")), {items[index]}), kCaption,
+                    MsgIcon::Question, MsgYes | MsgNo) != MsgYes)
+        return;
+    const QString aside = store.restoreDatabase(copy);
+    // Views re-read what they show; the reminder gate follows the restored rows.
+    emit DataModule1->tasks().changed();
+    emit DataModule1->holidays().changed();
+    emit DataModule1->contacts().changed();
+    emit DataModule1->plans().changed();
+    DataModule1->UpdateNextReminderTime();
+    showMessage(FormatMessageText(GetLangMessage(QStringLiteral("BackupRestored")),
+                                  {items[index], nativePath(aside), nativePath(copy.folder)}),
+                kCaption, MsgIcon::Information, MsgOk);
+}
+
+bool runDailyBackupIfDue() {
+    if (!DataModule1) return false;
+    const DateTime now = clock().now();
+    if (std::floor(now) == g_failedDay) return false;
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || DataModule1->InReminderPass())
+        return false;
+    BackupStore& store = DataModule1->backups();
+    if (!store.isDue(now)) return false;
+    const bool ok = runGuarded([&] { store.backUpNow(); });
+    if (!ok) g_failedDay = std::floor(now);
+    return ok;
+}
+
+void installDailyBackup(QObject* parent) {
+    auto* timer = new QTimer(parent);
+    timer->setInterval(60 * 1000);
+    QObject::connect(timer, &QTimer::timeout, parent, guarded([] { runDailyBackupIfDue(); }));
+    timer->start();
+}
+
+}  // namespace ostrel

@@ -1,0 +1,67 @@
+#include "core/data/sql/backup.h"
+
+#include <sqlite3.h>
+
+#include "core/data/sql/sql_value.h"
+
+namespace ostrel::sql {
+namespace {
+
+// A handle closed on every way out.
+struct Handle {
+    sqlite3* db = nullptr;
+    ~Handle() { sqlite3_close_v2(db); }
+    std::string error() const { return db ? sqlite3_errmsg(db) : "out of memory"; }
+};
+
+}  // namespace
+
+void backupDatabase(const std::string& sourcePath, const std::string& destPath) {
+    Handle src;
+    if (sqlite3_open_v2(sourcePath.c_str(), &src.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        throw DbError("Cannot open the database \"" + sourcePath + "\": " + src.error());
+    // A writer holding its lock for a moment makes the copy wait, not fail.
+    sqlite3_busy_timeout(src.db, 5000);
+    Handle dst;
+    if (sqlite3_open_v2(destPath.c_str(), &dst.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK)
+        throw DbError("Cannot create the copy \"" + destPath + "\": " + dst.error());
+    // One read transaction on the source around the whole copy: the copy is
+    // the state of one moment, and writers wait for it (not the other way
+    // round). The busy timeout lets a writer's commit finish first.
+    char* err = nullptr;
+    if (sqlite3_exec(src.db, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, &err) != SQLITE_OK) {
+        const std::string msg = err ? err : src.error();
+        sqlite3_free(err);
+        throw DbError("Cannot read the database \"" + sourcePath + "\": " + msg);
+    }
+    sqlite3_backup* backup = sqlite3_backup_init(dst.db, "main", src.db, "main");
+    if (!backup) throw DbError("Cannot copy the database \"" + sourcePath + "\": " + dst.error());
+    const int rc = sqlite3_backup_step(backup, -1);
+    const int finish = sqlite3_backup_finish(backup);
+    sqlite3_exec(src.db, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_DONE)
+        throw DbError("Cannot copy the database \"" + sourcePath + "\": " + sqlite3_errstr(rc));
+    if (finish != SQLITE_OK) throw DbError("Cannot copy the database \"" + sourcePath + "\": " + dst.error());
+}
+
+std::vector<std::string> checkDatabase(const std::string& path, bool full) {
+    Handle h;
+    if (sqlite3_open_v2(path.c_str(), &h.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return {h.error()};
+    sqlite3_busy_timeout(h.db, 2000);
+    sqlite3_stmt* stmt = nullptr;
+    const char* sql = full ? "PRAGMA integrity_check" : "PRAGMA quick_check";
+    if (sqlite3_prepare_v2(h.db, sql, -1, &stmt, nullptr) != SQLITE_OK) return {h.error()};
+    std::vector<std::string> problems;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        const std::string line = text ? text : "";
+        if (line != "ok") problems.push_back(line);
+    }
+    if (rc != SQLITE_DONE) problems.push_back(h.error());
+    sqlite3_finalize(stmt);
+    return problems;
+}
+
+}  // namespace ostrel::sql
