@@ -18,7 +18,8 @@ packages=(build-essential cmake ninja-build pkg-config python3
   qt6-documentation-tools libqt6help6 libqt6sql6-sqlite sqlite3
   libsqlite3-dev libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils trayer imagemagick dbus-daemon dbus-x11
-  fonts-dejavu-core)
+  fonts-dejavu-core
+  openbox)
 
 install_packages() {
   local missing=()
