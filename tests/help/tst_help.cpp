@@ -1,6 +1,7 @@
 // The help: every help context number has its page in the compiled manuals,
 // F1 asks for the context of the window it is pressed in, the menu opens the
-// contents, the help file rule (".qch" in any case, a bare name beside the
+// contents, F1 in every window of the organizer reaches its page in the real
+// help window, the help file rule (".qch" in any case, a bare name beside the
 // program, the translated manual) and a missing or damaged file.
 
 #include <QHelpEngine>
@@ -22,9 +23,21 @@
 #include "clock/about_box.h"
 #include "clock/clock_window.h"
 #include "clock_env.h"
+#include "clock_window.h"
+#include "contacts/address_book.h"
+#include "contacts/person_editor.h"
+#include "contacts/person_viewer.h"
+#include "data/data_module.h"
+#include "fake_clock.h"
+#include "fixture_db.h"
 #include "help/help_file.h"
 #include "help/help_window.h"
 #include "recording_dialogs.h"
+#include "notes/pocket_book.h"
+#include "planning/day_info.h"
+#include "planning/holiday_editor.h"
+#include "planning/holiday_list.h"
+#include "planning/schedule_window.h"
 #include "settings/settings_dialog.h"
 #include "ui/help_key.h"
 #include "ui/help_link.h"
@@ -116,7 +129,8 @@ private slots:
         RecordingDialogs dialogs;
         RecordedHelp help;
         AppHelpKey key;
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         clock.show();
         QTest::keyClick(&clock, Qt::Key_F1);
         QCOMPARE(help.contexts, QList<int>{1});
@@ -168,12 +182,71 @@ private slots:
         QCOMPARE(helpContextOf(&book), 7);
     }
 
+    // F1 pressed on a control inside each window (the control has the key)
+    // opens that window's page in the program's one help window, whatever
+    // window asked before. The address book and the pocket book first.
+    void f1InEveryWindowOpensItsPage() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        ostrel::testing::ScopedFakeClock now(encodeDateTime({{2026, 12, 10}, {10, 0, 0, 0}}));
+        const QString db = env.dir.filePath("Tamo.qdb");
+        ostrel::testing::createOrganizerDatabase(db.toStdString());
+        QDir().mkpath(env.dir.filePath("help"));
+        QVERIFY(QFile::copy(kEnglishManual, helpFilePath()));
+        installHelp();
+        struct Removed {
+            ~Removed() { removeHelp(); }
+        } removed;
+        HelpWindow* help = helpWindow();
+        QVERIFY(help);
+
+        TDataModule1 dm(db);
+        TfrmViewPerson viewer(dm.contacts());
+        TfrmPersonEdit editor(dm.contacts());
+        TfrmAddressBook book(dm.contacts(), &viewer, &editor);
+        TfrmPocketBook pocket;
+        TfrmSchedule schedule(dm.plans());
+        TfrmDayInfo panel(dm.tasks(), dm.plans(), dm.holidays());
+        TfrmHolidayList holidays(dm.holidays());
+        TfrmNewHoliday holiday(dm.holidays());
+        struct Case {
+            const char* name;
+            QWidget* window;
+            QWidget* control;
+            const char* page;
+        };
+        const Case cases[] = {
+            {"address book", &book, book.dgContactList, "address-book.html"},
+            {"pocket book", &pocket, pocket.Editor, "pocket-book.html"},
+            {"contact card", &viewer, viewer.sgPersonInfo, "address-book.html"},
+            {"contact editor", &editor, editor.edFirstName, "address-book.html"},
+            {"schedule", &schedule, schedule.sgSchedule, "schedule.html"},
+            {"day panel", &panel, panel.MonthCalendar, "day-panel.html"},
+            {"holidays list", &holidays, holidays.grToDoList, "holidays.html"},
+            {"holiday editor", &holiday, holiday.edTitle, "holidays.html"},
+            // The same window again after another page was shown.
+            {"address book again", &book, book.edSearch, "address-book.html"},
+        };
+        for (const Case& c : cases) {
+            c.window->show();
+            c.control->setFocus();
+            QTest::keyClick(c.control, Qt::Key_F1);
+            QVERIFY2(help->isVisible(), c.name);
+            QVERIFY2(!help->showsMessage(), qPrintable(help->pageText().left(200)));
+            QCOMPARE(pageName(help->currentPage()), QString::fromLatin1(c.page));
+            c.window->hide();
+            help->hide();
+        }
+        QVERIFY(dialogs.messages.empty());
+    }
+
     void menuOpensTheContentsAndTheSettingsButtonItsPage() {
         ClockEnv env;
         RecordingDialogs dialogs;
         QDir().mkpath(env.dir.filePath("help"));
         QVERIFY(QFile::copy(kEnglishManual, helpFilePath()));
-        TfrmClock clock;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
         installHelp();
         HelpWindow* help = helpWindow();
         QVERIFY(help);
