@@ -3,6 +3,9 @@
 # for a given time over its seed corpus.
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET ...]     default: 60 s, every target
+#
+# OSTREL_FUZZ_RUNS=N also ends each target after N executions (whichever
+# comes first). The targets run one after another on one core.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -24,15 +27,21 @@ fi
 
 # The whole tree is built with the sanitizers so that the code under test is
 # instrumented too (libFuzzer's coverage comes from -fsanitize=fuzzer-no-link).
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DOSTREL_BUILD_TESTS=OFF -DOSTREL_BUILD_FUZZERS=ON \
+  -DOSTREL_BUILD_TESTS=OFF -DOSTREL_BUILD_FUZZERS=ON "${launcher[@]}" \
   "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer"
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   for f in "$here"/fuzz/fuzz_*.cpp; do targets+=("$(basename "$f" .cpp)"); done
 fi
-cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
+jobs="$(nproc)"; [ "$jobs" -gt 2 ] && jobs=2
+cmake --build "$build" -j "$jobs" --target "${targets[@]}"
+
+runs=()
+[ -n "${OSTREL_FUZZ_RUNS:-}" ] && runs=(-runs="$OSTREL_FUZZ_RUNS")
 
 status=0
 for t in "${targets[@]}"; do
@@ -43,7 +52,7 @@ for t in "${targets[@]}"; do
   [ -d "$seeds" ] || seeds=""
   echo "== $t for ${seconds}s"
   # The working corpus grows in the build folder; the seeds stay untouched.
-  if ! "$build/fuzz/$t" -max_total_time="$seconds" -print_final_stats=1 \
+  if ! "$build/fuzz/$t" -max_total_time="$seconds" "${runs[@]}" -print_final_stats=1 -timeout=20 \
         -artifact_prefix="$build/fuzz/$t-" "$corpus" $seeds 2>"$build/fuzz/$t.log"; then
     status=1
     echo "!! $t found a fault; see $build/fuzz/$t.log"

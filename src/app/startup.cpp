@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "app/forms.h"
 #include "clock/clock_window.h"
+#include "core/time/clock_from_environment.h"
 #include "data/data_module.h"
 #include "platform/instance_guard.h"
 #include "platform/quit_signals.h"
@@ -17,6 +18,8 @@
 namespace ostrel {
 
 int runOrganizer(int argc, char** argv) {
+    // Process tests choose the present (clock_from_environment.h).
+    installClockFromEnvironment();
     OstrelApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("ostrel-organizer"));
     app.setApplicationVersion(QStringLiteral("1.1.1"));
@@ -24,12 +27,23 @@ int runOrganizer(int argc, char** argv) {
     // A second copy asks the first to come forward and ends, touching
     // neither the database nor the settings.
     InstanceGuard guard(instanceKey(QCoreApplication::applicationFilePath()));
+    if (guard.lockFailed()) {
+        // Not another copy: the lock cannot be made at all. Said so, and
+        // ended as a failure.
+        installDialogServiceFromEnvironment();
+        showMessage(FormatMessageText(GetLangMessage(QStringLiteral("InstanceLockFailed")),
+                                      {guard.lockFilePath(), guard.failureReason()}),
+                    QStringLiteral("Ostrel Organizer"), MsgIcon::Error, MsgOk);
+        return 1;
+    }
     if (!guard.isFirstInstance()) {
         guard.activatePreviousInstance();
         return 0;
     }
 
     installDialogServiceFromEnvironment();
+    // What saves killed part-way left beside the settings file.
+    removeSettingsLeftovers();
     app.setQuitOnLastWindowClosed(false);
     OstrelApplication::setTitle(QStringLiteral("Ostrel Organizer"));
 
@@ -42,6 +56,9 @@ int runOrganizer(int argc, char** argv) {
         QObject::connect(&quitSignals, &QuitSignalWatcher::quitRequested, frmClock, &TfrmClock::miExitClick);
         QObject::connect(frmClock, &TfrmClock::closed, &app, &QCoreApplication::quit);
         QObject::connect(&guard, &InstanceGuard::activationRequested, frmClock, &TfrmClock::bringToFront);
+        // A long reminder pass stops at a quit signal; the rows it has not
+        // reached stay due for the next start.
+        DataModule1->StopRequested = [] { return QuitSignalWatcher::received(); };
         LoadLanguageSetting(true);
         DataModule1->InitReminders();
         // The settings dialog is not one of the application's windows.
@@ -53,8 +70,10 @@ int runOrganizer(int argc, char** argv) {
     }
 
     // A missing skin or an unreadable settings file ends the program here,
-    // after the start-up pass; the windows are destroyed the normal way.
-    if (OstrelApplication::terminateRequested() || settingsFileFailed()) {
+    // after the start-up pass; the windows are destroyed the normal way. So
+    // does a quit signal that came during start-up (a quit asked of the
+    // application before its run loop would be forgotten).
+    if (OstrelApplication::terminateRequested() || settingsFileFailed() || QuitSignalWatcher::received()) {
         destroyForms();
         return settingsFileFailed() ? 1 : 0;
     }

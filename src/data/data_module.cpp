@@ -134,17 +134,117 @@ DateTime TDataModule1::LoadingTime() {
 }
 
 void TDataModule1::UpdateNextReminderTime() {
+    const PassScope pass(*this);
     sql::Query q(connTAMO);
     q.add("SELECT Min(ShowDT) AS FirstShowDT");
     q.add("FROM ToDo");
     q.add("WHERE ShowDT > Now()");
     q.open();
-    NextReminderTime = q.recNo() > 0 ? q.asDateTime("FirstShowDT") : kFarFuture;
+    if (q.recNo() <= 0) {
+        NextReminderTime = kFarFuture;
+        return;
+    }
+    DateTime next = q.asDateTime("FirstShowDT");
+    if (HasPostponedColumn()) {
+        sql::Query p(connTAMO);
+        p.add("SELECT Min(PostponedDT) AS FirstPostponedDT");
+        p.add("FROM ToDo");
+        p.add("WHERE PostponedDT > Now()");
+        p.open();
+        const DateTime postponed = p.recNo() > 0 ? p.asDateTime("FirstPostponedDT") : 0.0;
+        if (postponed > 0.0 && (next == 0.0 || postponed < next)) next = postponed;
+    }
+    // A row whose time has come but that no pass has dealt with yet (it was
+    // postponed or edited into the past after the last pass): the next tick
+    // runs a pass, not the one at the next future time. With no future time
+    // at all the gate is 0.0 already and every tick runs a pass.
+    if (next != 0.0 && WaitingRowIsDue()) next = clock().now();
+    NextReminderTime = next;
+}
+
+bool TDataModule1::WaitingRowIsDue() {
+    {
+        sql::Query q(connTAMO);
+        q.add("SELECT TDID, ShowDT");
+        q.add("FROM ToDo");
+        q.add("WHERE (ShowDT <= Now()) AND (MesType In (0, 3)) AND (PeriodInt = 0)");
+        q.open();
+        for (; !q.eof(); q.next())
+            if (!shown_.count({countOf(q.asInteger("TDID")), q.asDateTime("ShowDT")})) return true;
+    }
+    {
+        sql::Query q(connTAMO);
+        q.add("SELECT MesType, ShowDT, PeriodInt, PeriodType");
+        q.add("FROM ToDo");
+        q.add("WHERE (MesType In (0, 2, 3)) AND (PeriodInt > 0) AND (ShowDT <= Now())");
+        q.open();
+        for (; !q.eof(); q.next()) {
+            // Rows a pass leaves as they are (out of range, a holiday without
+            // its yearly unit) do not count.
+            if (!inServiceRange(q.asDateTime("ShowDT"))) continue;
+            if (q.asInteger("MesType") == mtHoliday && !isRepeating(q.asInteger("PeriodType"), q.asInteger("PeriodInt")))
+                continue;
+            return true;
+        }
+    }
+    if (HasPostponedColumn()) {
+        sql::Query q(connTAMO);
+        q.add("SELECT TDID, PostponedDT");
+        q.add("FROM ToDo");
+        q.add("WHERE (PostponedDT <= Now()) AND (PeriodInt > 0)");
+        q.open();
+        for (; !q.eof(); q.next())
+            if (!postponedShown_.count({countOf(q.asInteger("TDID")), q.asDateTime("PostponedDT")})) return true;
+    }
+    return false;
+}
+
+bool TDataModule1::HasPostponedColumn() {
+    if (postponedColumn_ >= 0) return postponedColumn_ == 1;
+    {
+        sql::Query q(connTAMO);
+        q.add("SELECT COUNT(*) AS N");
+        q.add("FROM pragma_table_info('ToDo')");
+        q.add("WHERE name = 'PostponedDT'");
+        q.open();
+        if (!q.eof() && q.asInteger("N") > 0) {
+            postponedColumn_ = 1;
+            return true;
+        }
+    }
+    try {
+        // A nullable column and its index: files made before keep working,
+        // and a program that does not know the column ignores it.
+        sql::Transaction t(connTAMO);
+        sql::Query a(connTAMO);
+        a.add("ALTER TABLE ToDo ADD COLUMN PostponedDT REAL");
+        a.exec();
+        sql::Query i(connTAMO);
+        i.add("CREATE INDEX IF NOT EXISTS ToDo_PostponedDT ON ToDo (PostponedDT)");
+        i.exec();
+        t.commit();
+        postponedColumn_ = 1;
+    } catch (const std::exception&) {
+        // A read-only or locked file: tried again at the next start.
+        postponedColumn_ = 0;
+    }
+    return postponedColumn_ == 1;
 }
 
 void TDataModule1::InitReminders() {
     const PassScope pass(*this);
+    bool afterStart = false;
     {
+        // Read first: a read-only database with nothing to write starts.
+        sql::Query q(connTAMO);
+        q.add("SELECT TDID");
+        q.add("FROM ToDo");
+        q.add("WHERE MesType IN (3, 13)");
+        q.add("LIMIT 1");
+        q.open();
+        afterStart = !q.eof();
+    }
+    if (afterStart) {
         sql::Query q(connTAMO);
         q.add("UPDATE ToDo");
         q.add("SET ShowDT = FirstDT + :LoadingTime, MesType = 3");
@@ -201,16 +301,24 @@ void TDataModule1::CheckOnceTasks(std::uint8_t& CascadeIndex) {
     if (q.eof()) return;
     WriteBatch batch(connTAMO);
     for (; !q.eof(); q.next()) {
+        if (stopRequested()) break;
         const DateTime showDT = q.asDateTime("ShowDT");
         if (onceTaskActive(clock().now(), showDT, unitOf(q.asInteger("ElapseType")), countOf(q.asInteger("ElapseInt")))) {
+            // Shown once in a run and left due until it is answered, so that
+            // a reminder the user never answered comes back at the next start.
+            const std::int32_t id = countOf(q.asInteger("TDID"));
+            if (shown_.count({id, showDT})) continue;
             TTaskParams params;
-            params.TaskID = countOf(q.asInteger("TDID"));
+            params.TaskID = id;
             params.TaskTitle = textOf(q, "Title");
             params.TaskComment = textOf(q, "Comment");
             params.TaskTime = showDT;
             openReminderWindow(params, GetLangMessage(QStringLiteral("OnceTask")), CascadeIndex);
+            shown_.insert({id, showDT});
             ++CascadeIndex;
+            continue;
         }
+        // Its active time is over: dealt with, shown or not.
         q.edit();
         q.setField("MesType", q.asInteger("MesType") + mtDealtWith);
         q.post();
@@ -218,33 +326,76 @@ void TDataModule1::CheckOnceTasks(std::uint8_t& CascadeIndex) {
     batch.pause();
 }
 
-void TDataModule1::ShowIfActive(const RegularRow& row, DateTime T, bool Always, std::uint8_t& CascadeIndex) {
-    if (clock().now() < T) return;
-    const DateTime end = AddPeriod(row.ElapseType, row.ElapseInt, T);
-    if (clock().now() >= end) return;
-    // The occurrence shown for the stored ShowDT is not shown twice (stored
-    // and walked times of one occurrence may differ in their last bits).
-    if (!Always && std::fabs(T - LastShownTime) < 0.5 / kMsPerDay) return;
+bool TDataModule1::IsActiveOccurrence(const RegularRow& row, DateTime T) const {
+    if (!inServiceRange(T) || clock().now() < T) return false;
+    return clock().now() < AddPeriod(row.ElapseType, row.ElapseInt, T);
+}
+
+void TDataModule1::ShowOccurrence(const RegularRow& row, DateTime T, std::int64_t missed, std::uint8_t& CascadeIndex) {
+    // Once per run, also when its row could not be moved on (a locked
+    // database): the next pass finds the same ShowDT.
+    if (shown_.count({row.TDID, T})) return;
     TTaskParams params;
     params.TaskID = row.TDID;
     params.TaskTitle = row.Title;
     params.TaskComment = row.Comment;
-    QString key;
+    QString caption;
     if (row.MesType == mtHoliday) {
-        key = QStringLiteral("Holidays");
+        caption = GetLangMessage(QStringLiteral("Holidays"));
         params.TaskTime = row.FirstDT;
     } else {
-        key = QStringLiteral("RegularTask");
+        caption = GetLangMessage(QStringLiteral("RegularTask"));
         params.TaskTime = T;
     }
-    openReminderWindow(params, GetLangMessage(key), CascadeIndex);
+    if (missed > 0)
+        caption += QLatin1Char(' ') + FormatMessageText(GetLangMessage(QStringLiteral("MissedOccurrences")),
+                                                        {static_cast<qlonglong>(missed)});
+    openReminderWindow(params, caption, CascadeIndex);
+    shown_.insert({row.TDID, T});
     processPendingMessages();
     ++CascadeIndex;
-    if (Always) LastShownTime = T;
+}
+
+void TDataModule1::CheckPostponedOccurrences(std::uint8_t& CascadeIndex) {
+    if (!HasPostponedColumn()) return;
+    sql::Query q(connTAMO);
+    q.add("SELECT TDID, MesType, PostponedDT, Title, Comment, ElapseInt, ElapseType");
+    q.add("FROM ToDo");
+    q.add("WHERE (PostponedDT <= Now()) AND (PeriodInt > 0)");
+    q.open();
+    if (q.eof()) return;
+    WriteBatch batch(connTAMO);
+    for (; !q.eof(); q.next()) {
+        if (stopRequested()) break;
+        const std::int32_t id = countOf(q.asInteger("TDID"));
+        const DateTime at = q.asDateTime("PostponedDT");
+        if (inServiceRange(at) &&
+            onceTaskActive(clock().now(), at, unitOf(q.asInteger("ElapseType")), countOf(q.asInteger("ElapseInt")))) {
+            // Like a one-time task: shown once a run, kept until answered.
+            if (postponedShown_.count({id, at})) continue;
+            TTaskParams params;
+            params.TaskID = id;
+            params.TaskTitle = textOf(q, "Title");
+            params.TaskComment = textOf(q, "Comment");
+            params.TaskTime = at;
+            const bool holiday = q.asInteger("MesType") == mtHoliday;
+            openReminderWindow(params, GetLangMessage(holiday ? QStringLiteral("Holidays") : QStringLiteral("RegularTask")),
+                               CascadeIndex);
+            postponedShown_.insert({id, at});
+            ++CascadeIndex;
+            continue;
+        }
+        // Its active time is over: the postponement is dealt with.
+        q.edit();
+        q.setField("PostponedDT", sql::Value{});
+        q.post();
+    }
+    batch.pause();
 }
 
 void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup) {
     const PassScope pass(*this);
+    CheckPostponedOccurrences(CascadeIndex);
     sql::Query q(connTAMO);
     q.add("SELECT *");
     q.add("FROM ToDo");
@@ -260,6 +411,7 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
         ~Restore() { slot = value; }
     } restore{batch_, outer};
     for (; !q.eof(); q.next()) {
+        if (stopRequested()) break;
         RegularRow row;
         row.TDID = countOf(q.asInteger("TDID"));
         row.MesType = static_cast<int>(q.asInteger("MesType"));
@@ -292,13 +444,26 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
             q.post();
             continue;
         }
+        // A date-time outside the years 100..9999 is never due and never
+        // walked; the row stays as it is.
+        if (!inServiceRange(row.ShowDT)) continue;
         const auto unit = static_cast<std::uint8_t>(row.PeriodType);
         const auto count = static_cast<std::int32_t>(row.PeriodInt);
 
-        LastShownTime = 0.0;
-        DateTime T = row.ShowDT;
-        ShowIfActive(row, T, true, CascadeIndex);
-
+        // The occurrences active now: the stored one and, at start-up,
+        // every one walked over whose active time contains the present. One
+        // window per task and pass shows the latest of them and names how
+        // many earlier ones were missed (a task every minute after three
+        // days off used to open a window for each).
+        std::int64_t active = 0;
+        DateTime latest = 0.0;
+        const DateTime stored = row.ShowDT;
+        const bool storedActive = IsActiveOccurrence(row, stored);
+        if (storedActive) {
+            active = 1;
+            latest = stored;
+        }
+        DateTime T = stored;
         switch (row.MesType) {
             case mtOnceAtTime:
                 T = row.FirstDT;
@@ -310,18 +475,24 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
                 T = row.ShowDT;
                 break;
         }
+        if (!inServiceRange(T)) T = row.ShowDT;
         if (AtStartup) {
-            // Every occurrence whose active time contains the present is
-            // shown; the ones before it are jumped over.
             T = firstPossiblyActive(T, unit, count, row.ElapseType, row.ElapseInt, clock().now());
-            while (true) {
-                ShowIfActive(row, T, false, CascadeIndex);
+            while (!stopRequested()) {
+                // The stored occurrence is not counted twice (stored and
+                // walked times of one occurrence may differ in their last
+                // bits).
+                if (IsActiveOccurrence(row, T) && !(storedActive && std::fabs(T - stored) < 0.5 / kMsPerDay)) {
+                    ++active;
+                    if (T > latest || active == 1) latest = T;
+                }
                 if (!(clock().now() >= T)) break;
                 const DateTime next = AddPeriod(unit, count, T);
                 if (!(next > T)) break;
                 T = next;
             }
         }
+        if (active > 0) ShowOccurrence(row, latest, active - 1, CascadeIndex);
         T = nextOccurrenceAfter(T, unit, count, clock().now());
         q.edit();
         q.setField("ShowDT", T);
@@ -331,15 +502,33 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
 }
 
 void TDataModule1::ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, std::uint8_t Unit, DateTime BaseTime) {
-    const DateTime NewTime = AddPeriod(Unit, Count, BaseTime);
+    const PassScope pass(*this);
     sql::Query q(connTAMO);
     q.add("SELECT ShowDT, MesType, PeriodInt");
     q.add("FROM ToDo");
     q.add("WHERE TDID = :ToDoID");
     q.param("ToDoID", ParamType::Integer, std::int64_t{TaskID});
     q.open();
-    if (q.eof() || q.asInteger("PeriodInt") != 0) return;
+    if (q.eof()) return;
     const std::int64_t mesType = q.asInteger("MesType");
+    if (q.asInteger("PeriodInt") != 0) {
+        // A repeating task or a holiday: one occurrence comes back at the
+        // chosen time; the series (ShowDT) is not moved.
+        if (!HasPostponedColumn()) return;
+        const DateTime base = mesType == mtHoliday ? clock().now() : BaseTime;
+        const DateTime NewTime = AddPeriod(Unit, Count, base);
+        sql::Query u(connTAMO);
+        u.add("UPDATE ToDo");
+        u.add("SET PostponedDT = :PostponedDT");
+        u.add("WHERE TDID = :TDID");
+        u.param("PostponedDT", ParamType::DateTime, NewTime);
+        u.param("TDID", ParamType::Integer, std::int64_t{TaskID});
+        u.exec();
+        postponedShown_.erase({TaskID, NewTime});
+        UpdateNextReminderTime();
+        return;
+    }
+    const DateTime NewTime = AddPeriod(Unit, Count, BaseTime);
     q.edit();
     q.setField("ShowDT", NewTime);
     // Only a task the engine has dealt with goes back to pending; one that is
@@ -348,7 +537,31 @@ void TDataModule1::ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, 
     if (mesType == mtOnceAtTime + mtDealtWith || mesType == mtOnceAfterStart + mtDealtWith)
         q.setField("MesType", mesType - mtDealtWith);
     q.post();
+    // Postponed to the very time that was shown (by 0): it shows again.
+    shown_.erase({TaskID, NewTime});
     UpdateNextReminderTime();
+}
+
+void TDataModule1::MarkReminderDone(std::int32_t TaskID, DateTime TaskTime) {
+    // Only the occurrence that was shown: a task saved again meanwhile (a
+    // new time) stays due.
+    sql::Query q(connTAMO);
+    q.add("UPDATE ToDo");
+    q.add("SET MesType = MesType + 10");
+    q.add("WHERE (TDID = :TDID) AND (ShowDT = :ShowDT) AND (MesType IN (0, 3)) AND (PeriodInt = 0)");
+    q.param("TDID", ParamType::Integer, std::int64_t{TaskID});
+    q.param("ShowDT", ParamType::DateTime, TaskTime);
+    q.exec();
+    // A postponed occurrence of a repeating task or holiday: answered.
+    if (HasPostponedColumn()) {
+        sql::Query p(connTAMO);
+        p.add("UPDATE ToDo");
+        p.add("SET PostponedDT = NULL");
+        p.add("WHERE (TDID = :TDID) AND (PostponedDT = :PostponedDT)");
+        p.param("TDID", ParamType::Integer, std::int64_t{TaskID});
+        p.param("PostponedDT", ParamType::DateTime, TaskTime);
+        p.exec();
+    }
 }
 
 void TDataModule1::DeleteTask(std::int32_t TaskID) {

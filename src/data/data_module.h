@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
+#include <utility>
 
 #include "core/data/sql/connection.h"
 #include "core/data/sql/query.h"
@@ -46,7 +48,22 @@ public:
     using ShowReminderFn = std::function<void(const TTaskParams& params, const QString& caption, int offset)>;
     ShowReminderFn ShowReminderHook;
 
-    // Recomputes NextReminderTime.
+    // Asked between the rows of a pass: when it says so, the pass ends
+    // there (what it has written is kept; the rows it has not reached stay
+    // due). The application asks its quit-signal watcher.
+    std::function<bool()> StopRequested;
+
+    // The "Done" answer to a one-time task's reminder. Showing a one-time
+    // task leaves it due (an unanswered reminder comes back at the next
+    // start); this marks it dealt with, if it is still due at TaskTime.
+    // Nothing for other rows.
+    void MarkReminderDone(std::int32_t TaskID, DateTime TaskTime);
+
+    // Recomputes NextReminderTime: the earliest due time after the present
+    // (ShowDT or a postponed occurrence). When a row is waiting with its time
+    // already come (a postponement into the past, a task edited into the
+    // past), the present itself, so that the next tick runs a pass whatever
+    // other future times exist.
     void UpdateNextReminderTime();
     // The reminder engine's start-up pass.
     void InitReminders();
@@ -59,11 +76,16 @@ public:
     // Shows and marks the due one-time tasks.
     void CheckOnceTasks(std::uint8_t& CascadeIndex);
     // Shows the due repeating tasks and holidays and moves their ShowDT on.
-    // AtStartup also shows every occurrence walked over whose active time
-    // contains the present.
+    // AtStartup also counts every occurrence walked over whose active time
+    // contains the present; one window per task shows the latest and names
+    // how many earlier ones were missed.
     void CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup);
     // A reminder window's "Postpone at" answer: a one-time task becomes due
-    // again at Count units after BaseTime.
+    // again at Count units after BaseTime. A repeating task (or a holiday)
+    // keeps its series and gets one postponed occurrence at that time
+    // (PostponedDT; a holiday counts from the moment of the answer, since its
+    // TaskTime is the holiday's date); a later postponement replaces an
+    // earlier one still waiting.
     void ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, std::uint8_t Unit, DateTime BaseTime);
     // Deletes one ToDo row (tasks().removeTask). NextReminderTime is left as
     // it is.
@@ -78,7 +100,18 @@ public:
 
 private:
     struct RegularRow;
-    void ShowIfActive(const RegularRow& row, DateTime T, bool Always, std::uint8_t& CascadeIndex);
+    bool IsActiveOccurrence(const RegularRow& row, DateTime T) const;
+    // Shows the postponed occurrences of repeating tasks and holidays whose
+    // time has come; clears the ones whose active time is over.
+    void CheckPostponedOccurrences(std::uint8_t& CascadeIndex);
+    // True when ToDo has the PostponedDT column; adds it (nullable, with an
+    // index) to a database made before it existed. False when that cannot
+    // be done (a read-only file): repeating postponements are then not kept.
+    bool HasPostponedColumn();
+    // A row due now that no pass has handled (see UpdateNextReminderTime).
+    bool WaitingRowIsDue();
+    int postponedColumn_ = -1;  // unknown, 0 no, 1 yes
+    void ShowOccurrence(const RegularRow& row, DateTime T, std::int64_t missed, std::uint8_t& CascadeIndex);
     void openReminderWindow(const TTaskParams& params, const QString& caption, std::uint8_t cascadeIndex);
     void processPendingMessages();
 
@@ -87,7 +120,12 @@ private:
     WriteBatch* batch_ = nullptr;
     int passDepth_ = 0;
     int messageDepth_ = 0;
-    DateTime LastShownTime = 0.0;
+    bool stopRequested() const { return StopRequested && StopRequested(); }
+    // Occurrences shown in this run (task, due time): each shows once,
+    // whether or not its row could be written (a locked database).
+    std::set<std::pair<std::int32_t, DateTime>> shown_;
+    // The same for postponed occurrences of repeating rows (task, PostponedDT).
+    std::set<std::pair<std::int32_t, DateTime>> postponedShown_;
     std::unique_ptr<TaskStore> tasks_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -51,7 +52,21 @@ InstanceGuard::InstanceGuard(const QString& key, const QString& folder, QObject*
     lock_ = std::make_unique<QLockFile>(lockPath_);
     lock_->setStaleLockTime(0);  // stale only when its process is gone
     first_ = lock_->tryLock(0);
-    if (!first_) return;
+    if (!first_) {
+        if (lock_->error() == QLockFile::LockFailedError) return;  // another copy holds it
+        failed_ = true;
+        // QLockFile keeps no reason; creating a file beside it tells it.
+        QFile probe(lockPath_ + QStringLiteral(".probe"));
+        if (probe.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            const bool full = probe.write("x") != 1 || !probe.flush();
+            failureReason_ = full ? probe.errorString() : QStringLiteral("unknown error");
+            probe.close();
+            probe.remove();
+        } else {
+            failureReason_ = probe.errorString();
+        }
+        return;
+    }
 
     server_ = new QLocalServer(this);
     QLocalServer::removeServer(serverName_);

@@ -28,6 +28,10 @@ public:
     ~InstanceGuard() override;
 
     bool isFirstInstance() const { return first_; }
+    // The lock could not be created at all (a full or unwritable folder):
+    // not a sign of another copy. failureReason() says why.
+    bool lockFailed() const { return failed_; }
+    QString failureReason() const { return failureReason_; }
     // In a later copy: asks the first copy to come forward (waits at most a
     // second). In the first copy: emits activationRequested.
     void activatePreviousInstance();
@@ -46,6 +50,8 @@ private:
     std::unique_ptr<QLockFile> lock_;
     QLocalServer* server_ = nullptr;
     bool first_ = false;
+    bool failed_ = false;
+    QString failureReason_;
 };
 
 }  // namespace ostrel

@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,10 +13,12 @@ namespace ostrel {
 namespace {
 
 int g_pipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_received = 0;
 const int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 void onSignal(int sig) {
     const unsigned char byte = static_cast<unsigned char>(sig);
+    g_received = 1;
     const int saved = errno;
     [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
     errno = saved;
@@ -44,6 +47,10 @@ QuitSignalWatcher::~QuitSignalWatcher() {
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);
     g_pipe[0] = g_pipe[1] = -1;
+}
+
+bool QuitSignalWatcher::received() {
+    return g_received != 0;
 }
 
 void QuitSignalWatcher::readSignal() {

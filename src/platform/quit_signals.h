@@ -15,6 +15,11 @@ public:
     explicit QuitSignalWatcher(QObject* parent = nullptr);
     ~QuitSignalWatcher() override;
 
+    // Whether a quit signal has arrived since the watcher was made. Set by
+    // the signal handler itself, so a long piece of work that processes no
+    // events can ask it and stop early.
+    static bool received();
+
 signals:
     void quitRequested(int signalNumber);
 

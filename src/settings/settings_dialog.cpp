@@ -1,5 +1,8 @@
 #include "settings/settings_dialog.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -11,6 +14,7 @@
 #include "clock/clock_window.h"
 #include "ui/gradient_paint.h"
 #include "clock/tray_clock.h"
+#include "core/clock/clock_layout.h"
 #include "core/settings/ini_file.h"
 #include "platform/autostart.h"
 #include "ui/languages.h"
@@ -339,6 +343,10 @@ void TfrmSettings::LoadSettings() {
         case 4: rbAnalogClock->setChecked(true); break;
         default: break;
     }
+    // A mode that could not be taken (an unreadable dial) is a fallback for
+    // this run only: the file keeps the stored mode.
+    const std::uint8_t stored = static_cast<std::uint8_t>(view & 0xFF);
+    keptProgramView_ = stored >= 1 && stored <= 4 && clock_->ViewMode + 1 != stored ? view : 0;
     clock_->spTrayIcon1->setVisible(clock_->ViewMode == vmSysTrayIcon);
     clock_->setClockVisible(clock_->ViewMode != vmSysTrayIcon);
 
@@ -371,7 +379,7 @@ void TfrmSettings::LoadSettings() {
 void TfrmSettings::SaveSettings(bool viewOnly) {
     const bool ok = withSettingsFile([&](IniFile& ini) {
         const std::uint8_t mode = clock_->ViewMode;
-        ini.writeInteger("General", "ProgramView", mode + 1);
+        ini.writeInteger("General", "ProgramView", keptProgramView_ ? keptProgramView_ : mode + 1);
         if (mode == vmFreeClock || mode == vmAnalogClock) {
             ini.writeInteger("Clock", "Top", clock_->y());
             ini.writeInteger("Clock", "Left", clock_->x());
@@ -401,13 +409,23 @@ void TfrmSettings::applyClockFont() {
 }
 
 void TfrmSettings::moveToStoredPosition() {
-    int top = 0, left = 0;
+    std::int64_t top = 0, left = 0;
     if (!withSettingsFile([&](IniFile& ini) {
-            top = static_cast<int>(ini.readInteger("Clock", "Top", 0));
-            left = static_cast<int>(ini.readInteger("Clock", "Left", 0));
+            top = ini.readInteger("Clock", "Top", 0);
+            left = ini.readInteger("Clock", "Left", 0);
         }))
         return;
-    clock_->move(left, top);
+    // A stored position off every screen (another monitor once, or a
+    // damaged file) is brought back where the clock can be reached.
+    std::vector<ClockRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect g = screen->geometry();
+        screens.push_back({g.x(), g.y(), g.width(), g.height()});
+    }
+    // The clock may not have its size yet (the first tick gives it).
+    const QSize size = clock_->size().expandedTo(clock_->sizeHint()).expandedTo(QSize(40, 16));
+    const ClockRect placed = KeepOnScreens(left, top, size.width(), size.height(), screens);
+    clock_->move(placed.left, placed.top);
 }
 
 void TfrmSettings::storePosition() {
@@ -434,6 +452,7 @@ void TfrmSettings::connectSwitch(QRadioButton* button, void (TfrmSettings::*hand
         if (!on) return;
         try {
             (this->*handler)();
+            keptProgramView_ = 0;  // a mode taken: stored as it is
         } catch (...) {
             // The switch stopped before the mode changed (a dial picture that
             // cannot be read): the buttons show the mode the clock is in.

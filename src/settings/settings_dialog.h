@@ -136,6 +136,10 @@ private:
     QFont font_;
     QColor fontColor_;
     QColor colorDialog_ = Qt::white;  // the colour dialog keeps its last colour
+    // The stored ProgramView while the clock shows another mode only for
+    // this run (its dial could not be read): saved back unchanged unless the
+    // user picks a mode.
+    std::int64_t keptProgramView_ = 0;
 };
 
 // The settings dialog, created and destroyed by the clock window.

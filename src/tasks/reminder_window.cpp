@@ -1,9 +1,15 @@
 #include "tasks/reminder_window.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QScreen>
+
+#include <algorithm>
+#include <vector>
 
 #include "data/data_module.h"
 #include "ui/languages.h"
@@ -12,9 +18,33 @@
 #include "ui/locale_format.h"
 
 namespace ostrel {
+
+// Each reminder window shown, for whoever watches a running program
+// (QT_LOGGING_RULES="ostrel.reminders.info=true").
+Q_LOGGING_CATEGORY(lcReminders, "ostrel.reminders", QtWarningMsg)
+
 namespace {
 
 QPointer<QObject> g_answerReceiver;
+
+// The reminder windows open now, for the places they take.
+std::vector<QPointer<TfrmToDo>>& openReminders() {
+    static std::vector<QPointer<TfrmToDo>> windows;
+    return windows;
+}
+
+// The lowest place of the stack that no open reminder window takes.
+int lowestFreePlace() {
+    auto& windows = openReminders();
+    windows.erase(std::remove_if(windows.begin(), windows.end(), [](const QPointer<TfrmToDo>& w) { return !w; }),
+                  windows.end());
+    std::vector<int> taken;
+    for (const auto& w : windows)
+        if (w->isVisible()) taken.push_back(w->Offset / 20);
+    int place = 0;
+    while (std::find(taken.begin(), taken.end(), place) != taken.end()) ++place;
+    return place;
+}
 
 QLabel* captionLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
     auto* l = new QLabel(text, parent);
@@ -33,43 +63,62 @@ QLabel* valueLabel(QWidget* parent, const char* name, int left, int top) {
     return l;
 }
 
+// Characters of a text that are fitted into a label. Two rows of a label
+// narrower than the window never show more (even at 7 points a character is
+// wider than a pixel), and measuring a longer text costs time in proportion
+// to its length for every size tried: a title of a megabyte would keep the
+// reminder from showing for seconds.
+constexpr qsizetype kMaxFittedChars = 512;
+// Characters of the text kept in the tooltip.
+constexpr qsizetype kMaxTooltipChars = 4000;
+
 // Shows text in a label of fixed width on one row of the window (24 pixels
 // to the next row). A text too long for the row is set in a smaller font
 // (down to 7 points), on one line if it fits or else broken at a blank into
-// two lines; only if that fails too is it cut with an ellipsis. The whole text
-// is always in the tooltip. The locale's long date and time are wider than
-// the window in most languages, and a cut-off time would hide the very thing
-// the reminder is about.
+// two lines; only if that fails too is it cut with an ellipsis. The text is
+// in the tooltip (the first few thousand characters of a longer one). The
+// locale's long date and time are wider than the window in most languages,
+// and a cut-off time would hide the very thing the reminder is about. The
+// work done is bounded whatever the text's length.
 void setFittedText(QLabel* label, const QString& text) {
     constexpr int kRowHeight = 24;
     const int width = label->width();
+    const bool cut = text.size() > kMaxFittedChars;
+    const QString head = cut ? text.left(kMaxFittedChars) : text;
     QFont font = label->parentWidget()->font();
     const double base = font.pointSizeF();
     QString shown;
-    for (double size = base; !(size < 7.0) && shown.isEmpty(); size -= 0.5) {
+    // A cut text is shown cut, in the smallest size, as any text too long.
+    if (cut && !(base < 7.0)) font.setPointSizeF(7.0);
+    for (double size = base; !cut && !(size < 7.0) && shown.isEmpty(); size -= 0.5) {
         font.setPointSizeF(size);
         const QFontMetrics fm(font);
-        if (fm.horizontalAdvance(text) <= width) {
-            shown = text;
+        if (fm.horizontalAdvance(head) <= width) {
+            shown = head;
         } else if (fm.lineSpacing() + fm.ascent() <= kRowHeight) {
-            // The last blank that leaves a first line that fits.
-            for (qsizetype at = text.lastIndexOf(QLatin1Char(' ')); at > 0;
-                 at = text.lastIndexOf(QLatin1Char(' '), at - 1)) {
-                const QString first = text.left(at);
-                const QString second = text.mid(at + 1);
-                if (fm.horizontalAdvance(first) <= width) {
-                    if (fm.horizontalAdvance(second) <= width) shown = first + QLatin1Char('\n') + second;
-                    break;
-                }
+            // The last blank that leaves a first line that fits: blanks are
+            // tried from the front until the first line gets too wide, so
+            // only the blanks within one row are measured.
+            qsizetype split = -1;
+            for (qsizetype at = head.indexOf(QLatin1Char(' ')); at > 0; at = head.indexOf(QLatin1Char(' '), at + 1)) {
+                if (fm.horizontalAdvance(head.left(at)) > width) break;
+                split = at;
             }
+            if (split > 0 && fm.horizontalAdvance(head.mid(split + 1)) <= width)
+                shown = head.left(split) + QLatin1Char('\n') + head.mid(split + 1);
         }
     }
-    if (shown.isEmpty()) shown = QFontMetrics(font).elidedText(text, Qt::ElideRight, width);
+    if (shown.isEmpty()) {
+        const QFontMetrics fm(font);
+        shown = fm.elidedText(head, Qt::ElideRight, width);
+        // A cut text always ends in the ellipsis.
+        if (cut && !shown.endsWith(QChar(0x2026))) shown = head.left(head.size() - 1) + QChar(0x2026);
+    }
     label->setFont(font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setText(shown);
     label->resize(width, shown.contains(QLatin1Char('\n')) ? kRowHeight : label->sizeHint().height());
-    label->setToolTip(text);
+    label->setToolTip(text.size() > kMaxTooltipChars ? text.left(kMaxTooltipChars) + QChar(0x2026) : text);
 }
 
 }  // namespace
@@ -112,7 +161,7 @@ TfrmToDo::TfrmToDo(QWidget* parent)
     // Always on top, but appearing does not take the focus from what the
     // user is typing into.
     setAttribute(Qt::WA_ShowWithoutActivating);
-    // Closed by the window manager: gone without an answer.
+    // Destroyed once closed after its answer (see closeEvent).
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(239, 299);
 
@@ -192,8 +241,43 @@ void TfrmToDo::rbPostponeClick() {
 }
 
 void TfrmToDo::btnOKClick() {
-    if (QObject* receiver = reminderAnswerReceiver())
+    if (AnswerPosted) return;
+    if (QObject* receiver = reminderAnswerReceiver()) {
+        AnswerPosted = true;
         QCoreApplication::postEvent(receiver, new TReminderAnswerEvent(Tag, this));
+    }
+}
+
+void TfrmToDo::postponeAsShown() {
+    if (AnswerPosted) return;
+    rbPostpone->setChecked(true);
+    btnOKClick();
+}
+
+void TfrmToDo::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            runGuarded([this] { btnOKClick(); });
+            return;
+        case Qt::Key_Escape:
+            runGuarded([this] { postponeAsShown(); });
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+void TfrmToDo::closeEvent(QCloseEvent* event) {
+    if (Answered || QCoreApplication::closingDown()) {
+        event->accept();
+        return;
+    }
+    // Not gone without an answer: it goes away now and comes back by the
+    // amount shown; the answer's handler destroys it.
+    event->ignore();
+    hide();
+    runGuarded([this] { postponeAsShown(); });
 }
 
 int TfrmToDo::restingLeft() {
@@ -224,7 +308,9 @@ TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Of
     setFittedText(w->lbTaskTime, formatLongDateTime(Params.TaskTime));
     w->memDescript->setPlainText(Params.TaskComment);
     w->Tag = Params.TaskID;
-    w->Offset = Offset;
+    Q_UNUSED(Offset);
+    w->Offset = 20 * lowestFreePlace();
+    openReminders().emplace_back(w);
 
     // Just below the bottom edge of the screen, at its right side.
     const int below = QGuiApplication::primaryScreen()->geometry().bottom() + 1;
@@ -233,16 +319,29 @@ TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Of
     w->move(w->restingLeft(), below);
     w->raise();
     w->tmrShow->start();
+    qCInfo(lcReminders, "reminder shown: task %d", Params.TaskID);
     return w;
 }
 
 void HandleReminderAnswer(const TReminderAnswerEvent& event) {
     TfrmToDo* W = event.lParam;
     if (!W) return;
-    if (W->rbPostpone->isChecked() && DataModule1) {
-        DataModule1->ApplyReminderAnswer(W->Tag, W->sePostpone->value(),
-                                         static_cast<std::uint8_t>(W->cbPostpone->currentIndex() + 1), W->TaskTime);
+    try {
+        if (W->rbPostpone->isChecked() && DataModule1) {
+            DataModule1->ApplyReminderAnswer(W->Tag, W->sePostpone->value(),
+                                             static_cast<std::uint8_t>(W->cbPostpone->currentIndex() + 1),
+                                             W->TaskTime);
+        } else if (DataModule1) {
+            DataModule1->MarkReminderDone(W->Tag, W->TaskTime);
+        }
+    } catch (...) {
+        // Not applied (a locked database): the reminder stays on the screen
+        // to be answered again.
+        W->AnswerPosted = false;
+        if (!W->isVisible()) W->show();
+        throw;
     }
+    W->Answered = true;
     W->close();
     delete W;
 }

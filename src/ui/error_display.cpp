@@ -1,6 +1,7 @@
 #include "ui/error_display.h"
 
 #include <QCoreApplication>
+#include <QSet>
 
 #include "ui/dialog_service.h"
 
@@ -17,6 +18,16 @@ QString errorText(const std::exception_ptr& error) {
 }
 
 void showError(const QString& text) {
+    // One box per fault at a time: the same error raised again while its
+    // box is open (a pass failing each minute on a locked database) adds
+    // no second box.
+    static QSet<QString> open;
+    if (open.contains(text)) return;
+    open.insert(text);
+    struct Closed {
+        const QString& text;
+        ~Closed() { open.remove(text); }
+    } closed{text};
     showMessage(text, QStringLiteral("Ostrel Organizer"), MsgIcon::Error);
 }
 

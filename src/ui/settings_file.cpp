@@ -20,19 +20,26 @@ IniFile settingsFile() {
 bool withSettingsFile(const std::function<void(IniFile&)>& operation) {
     IniFile ini = settingsFile();
     try {
+        ini.beginBatch();
         operation(ini);
+        ini.commitBatch();
         return true;
-    } catch (const IniError&) {
-        reportSettingsFileFailure();
+    } catch (const IniError& e) {
+        reportSettingsFileFailure(QString::fromLocal8Bit(e.what()));
         return false;
     }
 }
 
-void reportSettingsFileFailure() {
+void removeSettingsLeftovers() {
+    IniFile::removeLeftoverTemporaries(QFile::encodeName(settingsFilePath()).toStdString());
+}
+
+void reportSettingsFileFailure(const QString& reason) {
     if (g_failed) return;
     g_failed = true;
-    showMessage(FormatMessageText(GetLangMessage(QStringLiteral("ErrorOnLoad")), {QStringLiteral("config")}),
-                QStringLiteral("Ostrel Organizer"), MsgIcon::Warning, MsgOk);
+    QString text = FormatMessageText(GetLangMessage(QStringLiteral("ErrorOnLoad")), {QStringLiteral("config")});
+    if (!reason.isEmpty()) text += QStringLiteral("\n\n") + reason;
+    showMessage(text, QStringLiteral("Ostrel Organizer"), MsgIcon::Warning, MsgOk);
     if (QCoreApplication* app = QCoreApplication::instance()) {
         // Queued: QCoreApplication::exit() before exec() would be forgotten.
         QMetaObject::invokeMethod(app, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);

@@ -65,6 +65,25 @@ private slots:
         first->waitForFinished();
     }
 
+    // A runtime folder that cannot hold files (/proc takes no new files,
+    // not even from root): the lock cannot be made, which is said and ends
+    // with code 1 (it used to end with 0 and no word, as if another copy
+    // ran).
+    void aLockThatCannotBeCreatedIsReportedWithCode1() {
+        Install app;
+        QDir().mkpath(app.root + QStringLiteral("/Languages"));
+        QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/Languages/English.lng"), app.root + QStringLiteral("/Languages/English.lng"));
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QStringLiteral("/proc"));
+        std::unique_ptr<QProcess> p(app.start(env));
+        QVERIFY(p->waitForFinished(10000));
+        QCOMPARE(p->exitCode(), 1);
+        const QByteArray err = p->readAllStandardError();
+        QVERIFY2(err.contains("[Ostrel Organizer] Cannot create the lock file /proc/ostrel-") &&
+                     err.contains(".lock that keeps a second copy of the program from starting: No such file or directory."),
+                 err.constData());
+    }
+
     void missingDatabaseEndsStartupWithTheErrorAndCode1() {
         Install app(false);
         std::unique_ptr<QProcess> p(app.start());

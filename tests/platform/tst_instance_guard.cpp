@@ -49,6 +49,23 @@ private slots:
         QVERIFY(raised.wait(3000));
     }
 
+    // A lock that cannot be created is not another copy holding it.
+    void aLockThatCannotBeCreatedIsAFailureNotASecondCopy() {
+        QTemporaryDir dir;
+        QFile plain(dir.path() + QStringLiteral("/not-a-folder"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        InstanceGuard guard(QStringLiteral("PREVINST:nowhere"), plain.fileName() + QStringLiteral("/runtime"));
+        QVERIFY(!guard.isFirstInstance());
+        QVERIFY(guard.lockFailed());
+        QVERIFY2(guard.failureReason().contains(QStringLiteral("Not a directory")), qPrintable(guard.failureReason()));
+
+        InstanceGuard first(QStringLiteral("PREVINST:held"), dir.path());
+        InstanceGuard second(QStringLiteral("PREVINST:held"), dir.path());
+        QVERIFY(first.isFirstInstance() && !first.lockFailed());
+        QVERIFY(!second.isFirstInstance() && !second.lockFailed());
+    }
+
     void aReleasedGuardCanBeTakenAgain() {
         QTemporaryDir dir;
         {

@@ -397,7 +397,9 @@ private slots:
         }));
         QVERIFY(!ran);
         QCOMPARE(dialogs.messages.size(), std::size_t(1));
-        QCOMPARE(dialogs.messages[0].text, QStringLiteral("Cannot load the config file. The program will close."));
+        // The text names the file and what is wrong with it.
+        QCOMPARE(dialogs.messages[0].text, QStringLiteral("Cannot load the config file. The program will close.\n\ncannot read ") +
+                                               settingsFilePath() + QStringLiteral(": it is a folder"));
         QCOMPARE(dialogs.messages[0].caption, QStringLiteral("Ostrel Organizer"));
         QCOMPARE(dialogs.messages[0].icon, MsgIcon::Warning);
         QCOMPARE(dialogs.messages[0].buttons, unsigned(MsgOk));

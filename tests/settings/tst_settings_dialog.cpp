@@ -202,6 +202,29 @@ private slots:
         QVERIFY(!env.readSettings().contains("VertSpace=12"));
     }
 
+    // A stored position off the screen (Top=5000, values beyond the 16-bit
+    // range or the int range) used to place the floating clock where it
+    // could never be reached again.
+    void aStoredPositionOffTheScreenIsBroughtBack_data() {
+        QTest::addColumn<QByteArray>("position");
+        QTest::newRow("Top=5000") << QByteArray("Left=100\nTop=5000");
+        QTest::newRow("beyond 32767") << QByteArray("Left=40000\nTop=-40000");
+        QTest::newRow("beyond the int range") << QByteArray("Left=9000000000\nTop=-9223372036854775808");
+    }
+    void aStoredPositionOffTheScreenIsBroughtBack() {
+        QFETCH(QByteArray, position);
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        env.writeSettings("[General]\nProgramView=3\n[Clock]\n" + position + "\n");
+        TfrmClock clock;
+        // Before its first tick the clock has no size of its own; at least
+        // a part large enough to grab lies on the screen.
+        const QRect visible = QRect(0, 0, 1280, 1024).intersected(clock.geometry());
+        QVERIFY2(visible.width() >= 40 && visible.height() >= 16,
+                 qPrintable(QStringLiteral("%1,%2 %3x%4").arg(clock.x()).arg(clock.y()).arg(clock.width()).arg(clock.height())));
+        if (position.startsWith("Left=100")) QCOMPARE(clock.x(), 100);
+    }
+
     // The floating modes start at the stored position; it is stored on the
     // way into the panel clock only.
     void switchesFollowThePositionRules() {
@@ -273,6 +296,16 @@ private slots:
         QCOMPARE(clock.ViewMode, std::uint8_t(vmSysTrayIcon));
         QVERIFY(clock.spTrayIcon1->isVisible());
         QCOMPARE(dialogs.messages.size(), std::size_t(1));
+        // The fallback is for this run: the stored mode used to be replaced
+        // for good (4 became 1 or 3 after one run).
+        frmSettings->SaveSettings(false);
+        QCOMPARE(ini().readInteger("General", "ProgramView", 0), 4);
+        frmSettings->SaveSettings(true);
+        QCOMPARE(ini().readInteger("General", "ProgramView", 0), 4);
+        // A mode the user picks is stored.
+        frmSettings->rbFreeClock->setChecked(true);
+        frmSettings->SaveSettings(true);
+        QCOMPARE(ini().readInteger("General", "ProgramView", 0), 3);
     }
 
     void spacingChangesResizeTheFreeClock() {

@@ -59,11 +59,13 @@ public:
     }
 
     // Starts the installed program; the caller owns the process.
-    QProcess* start() const {
+    // Variables in `extra` are added to (or replace) the inherited ones.
+    QProcess* start(const QProcessEnvironment& extra = {}) const {
         auto* p = new QProcess;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        for (const QString& key : extra.keys()) env.insert(key, extra.value(key));
         env.insert(QStringLiteral("OSTREL_DIALOGS"), QStringLiteral("stderr"));
         if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

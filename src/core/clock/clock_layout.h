@@ -1,7 +1,9 @@
 #pragma once
 // Geometry rules of the digital clock window, free of any toolkit.
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace ostrel {
 
@@ -27,5 +29,14 @@ std::optional<ClockRect> TickGeometry(const ClockRect& window, int textWidth, in
 // Snapping while the window is dragged: each edge within the magnetic
 // distance of the matching edge of the work area moves onto it.
 ClockRect SnapToArea(const ClockRect& window, const ClockRect& area);
+
+// A stored window position made reachable: the window, at (left, top) with
+// its size, is moved wholly onto the screen it overlaps most, or onto the
+// nearest screen when it overlaps none (a window larger than the screen
+// keeps its top left corner on it). Coordinates may be anything a settings
+// file holds; screens are rectangles of the virtual desktop. Without screens
+// the position is only brought into the int range.
+ClockRect KeepOnScreens(std::int64_t left, std::int64_t top, int width, int height,
+                        const std::vector<ClockRect>& screens);
 
 }  // namespace ostrel

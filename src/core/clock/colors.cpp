@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 namespace ostrel {
@@ -51,6 +52,8 @@ int mulDiv(int a, int b, int c) {
 long long roundHalfEven(double v) {
     const double fl = std::floor(v);
     const double diff = v - fl;
+    // Saturated: the argument may come from a settings file.
+    if (!(std::fabs(fl) < 9.2e18)) return std::isnan(v) ? 0 : (v > 0 ? INT64_MAX : INT64_MIN);
     long long result = static_cast<long long>(fl);
     if (diff > 0.5 || (diff == 0.5 && (result % 2 != 0))) ++result;
     return result;

@@ -101,16 +101,20 @@ private:
 }  // namespace
 
 bool onceTaskActive(DateTime now, DateTime showDT, std::uint8_t elapseType, std::int32_t elapseInt) {
+    if (!inServiceRange(showDT)) return false;
     return !(now > activeEnd(showDT, elapseType, elapseInt));
 }
 
 bool occurrenceActive(DateTime now, DateTime t, std::uint8_t elapseType, std::int32_t elapseInt) {
-    if (now < t) return false;
+    if (!inServiceRange(t) || now < t) return false;
     return now < activeEnd(t, elapseType, elapseInt);
 }
 
 DateTime skipOccurrences(DateTime t, std::uint8_t unit, std::int32_t count,
-                         const std::function<bool(DateTime)>& keepGoing) {
+                         const std::function<bool(DateTime)>& keepGoingInside) {
+    // Nothing outside the years the engine works with is walked: the walk
+    // stops at the first occurrence beyond them (or at t itself).
+    const auto keepGoing = [&keepGoingInside](DateTime x) { return inServiceRange(x) && keepGoingInside(x); };
     while (keepGoing(t)) {
         const Run run = unit == puMonths || unit == puYears ? Run::calendar(t, unit, count)
                                                             : Run::fixed(t, unit, count);
@@ -151,7 +155,7 @@ DateTime firstPossiblyActive(DateTime t, std::uint8_t unit, std::int32_t count, 
 }
 
 DateTime nextOccurrenceAfterByStepping(DateTime t, std::uint8_t unit, std::int32_t count, DateTime now) {
-    while (now >= t) {
+    while (inServiceRange(t) && now >= t) {
         const DateTime next = AddPeriod(unit, count, t);
         if (!(next > t)) return t;
         t = next;

@@ -34,7 +34,8 @@ inline DateTime activeEnd(DateTime t, std::uint8_t elapseType, std::int32_t elap
 }
 
 // One-time task found at now, due at showDT: shown while now is not later
-// than the end of its active window (the end itself included).
+// than the end of its active window (the end itself included). Nothing
+// outside inServiceRange() is ever active.
 bool onceTaskActive(DateTime now, DateTime showDT, std::uint8_t elapseType, std::int32_t elapseInt);
 
 // Occurrence of a repeating task or holiday at t: shown while t <= now and
@@ -52,7 +53,8 @@ inline bool isRepeating(std::int64_t periodType, std::int64_t periodInt) {
 // the occurrences and fail for all after (a monotone test such as
 // "occurrence <= now"). Requires isRepeating(unit, count). If the walk stops
 // advancing (a date-time so large that a step no longer changes it), the
-// last occurrence is returned.
+// last occurrence is returned. An occurrence outside inServiceRange() ends
+// the walk: it is returned as it is (t itself when t lies outside).
 DateTime skipOccurrences(DateTime t, std::uint8_t unit, std::int32_t count,
                          const std::function<bool(DateTime)>& keepGoing);
 

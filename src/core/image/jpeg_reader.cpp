@@ -1,12 +1,16 @@
 #include "core/image/jpeg_reader.h"
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <new>
+#include <system_error>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace ostrel {
 namespace {
@@ -39,7 +43,8 @@ extern "C" void recordMessage(j_common_ptr cinfo, int level) {
 
 // The part that may be jumped out of holds only plain C data, so that no
 // destructor is skipped; the result goes straight into *out.
-bool decodeInto(const std::uint8_t* data, std::size_t size, RgbImage* out, char* reason, std::size_t reasonSize) {
+bool decodeInto(const std::uint8_t* data, std::size_t size, const JpegLimits& limits, RgbImage* out, char* reason,
+                std::size_t reasonSize) {
     jpeg_decompress_struct cinfo;
     JumpingErrorManager err;
     cinfo.err = jpeg_std_error(&err.pub);
@@ -50,19 +55,35 @@ bool decodeInto(const std::uint8_t* data, std::size_t size, RgbImage* out, char*
     err.firstWarning[0] = '\0';
 
     if (setjmp(err.jump)) {
-        std::snprintf(reason, reasonSize, "%s", err.message);
+        // libjpeg runs out of its allowance (or would need a temporary file)
+        // only for pictures too large for us.
+        if (err.pub.msg_code == JERR_OUT_OF_MEMORY || err.pub.msg_code == JERR_NO_BACKING_STORE)
+            std::snprintf(reason, reasonSize, "picture too large: decoding it needs more than %ld %s",
+                          limits.maxDecoderMemory >= 1024 * 1024 ? limits.maxDecoderMemory / (1024 * 1024)
+                                                                 : limits.maxDecoderMemory / 1024,
+                          limits.maxDecoderMemory >= 1024 * 1024 ? "MB" : "KB");
+        else
+            std::snprintf(reason, reasonSize, "%s", err.message);
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
 
     jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = limits.maxDecoderMemory;
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
+
+    // Checked before jpeg_start_decompress, which for progressive and
+    // multi-scan files allocates the whole picture at once.
+    if (static_cast<std::uint64_t>(cinfo.image_width) * cinfo.image_height > limits.maxPixels) {
+        std::snprintf(reason, reasonSize, "picture too large (%ux%u pixels)", cinfo.image_width, cinfo.image_height);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
     cinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&cinfo);
 
-    if (cinfo.output_components != 3 ||
-        static_cast<std::uint64_t>(cinfo.output_width) * cinfo.output_height > kMaxJpegPixels) {
+    if (cinfo.output_components != 3) {
         std::snprintf(reason, reasonSize, "unsupported picture (%ux%u, %d components)", cinfo.output_width,
                       cinfo.output_height, cinfo.output_components);
         jpeg_destroy_decompress(&cinfo);
@@ -95,21 +116,32 @@ bool decodeInto(const std::uint8_t* data, std::size_t size, RgbImage* out, char*
 
 }  // namespace
 
-RgbImage decodeJpeg(const std::uint8_t* data, std::size_t size) {
+RgbImage decodeJpeg(const std::uint8_t* data, std::size_t size, const JpegLimits& limits) {
     if (size == 0) throw JpegError("empty file");
     RgbImage image;
-    char reason[JMSG_LENGTH_MAX + 64] = {};
-    if (!decodeInto(data, size, &image, reason, sizeof reason)) throw JpegError(reason);
+    char reason[JMSG_LENGTH_MAX + 96] = {};
+    if (!decodeInto(data, size, limits, &image, reason, sizeof reason)) throw JpegError(reason);
     return image;
 }
 
-RgbImage readJpegFile(const std::string& path) {
+RgbImage readJpegFile(const std::string& path, const JpegLimits& limits) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status)) throw JpegError("Cannot open picture \"" + path + "\": no such file");
+    if (fs::is_directory(status)) throw JpegError("Cannot open picture \"" + path + "\": it is a folder");
+    if (!fs::is_regular_file(status)) throw JpegError("Cannot open picture \"" + path + "\": not a regular file");
+    const std::uintmax_t fileSize = fs::file_size(path, ec);
+    if (!ec && fileSize > limits.maxFileBytes)
+        throw JpegError("Cannot load picture \"" + path + "\": the file is larger than " +
+                        (limits.maxFileBytes >= 1024 * 1024 ? std::to_string(limits.maxFileBytes / (1024 * 1024)) + " MB"
+                                                             : std::to_string(limits.maxFileBytes) + " bytes"));
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw JpegError("Cannot open picture \"" + path + "\"");
+    if (!in) throw JpegError("Cannot open picture \"" + path + "\": " + std::generic_category().message(errno));
     const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw JpegError("Cannot read picture \"" + path + "\"");
     try {
-        return decodeJpeg(bytes.data(), bytes.size());
+        return decodeJpeg(bytes.data(), bytes.size(), limits);
     } catch (const JpegError& e) {
         throw JpegError("Cannot load picture \"" + path + "\": " + e.what());
     }

@@ -27,16 +27,26 @@ struct RgbImage {
     }
 };
 
-// Pictures larger than this many pixels are refused rather than allocated.
-inline constexpr std::uint64_t kMaxJpegPixels = 64ull * 1024 * 1024;
+// What a picture may cost. The size in the header is checked before libjpeg
+// allocates anything for the picture, and libjpeg itself is held to
+// maxDecoderMemory (progressive and multi-scan files keep the whole picture's
+// coefficients while decoding). Pictures beyond either are refused.
+struct JpegLimits {
+    std::uint64_t maxPixels = 64ull * 1024 * 1024;
+    long maxDecoderMemory = 256l * 1024 * 1024;
+    std::uint64_t maxFileBytes = 64ull * 1024 * 1024;
+};
+
+inline constexpr std::uint64_t kMaxJpegPixels = JpegLimits{}.maxPixels;
 
 // Decodes a whole JPEG held in memory. Throws JpegError with libjpeg's
 // reason when the data is not a complete, sound JPEG (a file cut short is
-// damaged even though libjpeg could pad it).
-RgbImage decodeJpeg(const std::uint8_t* data, std::size_t size);
+// damaged even though libjpeg could pad it), or when it exceeds the limits.
+RgbImage decodeJpeg(const std::uint8_t* data, std::size_t size, const JpegLimits& limits = {});
 
 // Reads and decodes a JPEG file. Throws JpegError naming the file when it
-// cannot be read or decoded.
-RgbImage readJpegFile(const std::string& path);
+// cannot be read or decoded; a folder, a device or a file larger than
+// limits.maxFileBytes is refused without being read.
+RgbImage readJpegFile(const std::string& path, const JpegLimits& limits = {});
 
 }  // namespace ostrel

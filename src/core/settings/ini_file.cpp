@@ -4,9 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <random>
 
 namespace ostrel {
@@ -57,7 +61,9 @@ std::string systemError(const std::string& what, const std::string& path, int er
     return what + " " + path + ": " + std::strerror(err);
 }
 
-struct Line {
+}  // namespace
+
+struct IniLine {
     enum Kind { Other, Section, Key };
     std::string text;  // without its line ending
     std::string ending;  // "\r\n", "\n", or empty: a new line, or a last line without one
@@ -65,15 +71,20 @@ struct Line {
     std::string name;   // section or key name, trimmed
     std::string value;  // key lines: the value, trimmed
 
-    Line() = default;
-    explicit Line(std::string t) : text(std::move(t)) {}
+    IniLine() = default;
+    explicit IniLine(std::string t) : text(std::move(t)) {}
 };
 
-struct Document {
+struct IniDocument {
     bool bom = false;
     std::string eol = "\n";  // for new lines: the first line's ending
-    std::vector<Line> lines;
+    std::vector<IniLine> lines;
 };
+
+namespace {
+
+using Line = IniLine;
+using Document = IniDocument;
 
 void classify(Line& line) {
     line.kind = Line::Other;
@@ -99,33 +110,81 @@ void classify(Line& line) {
     line.value = trim(t.substr(eq + 1));
 }
 
-// Reads the whole file; a missing file is empty.
-std::string readFileBytes(const std::string& path, bool* existed = nullptr) {
-    if (existed) *existed = false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+std::string tooLarge(const std::string& path) {
+    return "cannot read " + path + ": the file is larger than " + std::to_string(IniFile::kMaxFileBytes / (1024 * 1024)) +
+           " MB";
+}
+
+// What tells one version of a file from another.
+struct Stamp {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime{};
+    timespec ctime{};
+    bool operator==(const Stamp& o) const {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+               mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
+    }
+};
+
+Stamp stampOf(const struct stat& st) {
+    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+// Refuses what must not be read: anything but a regular file, or a file
+// larger than the limit.
+void checkReadable(const std::string& path, const struct stat& st) {
+    if (S_ISDIR(st.st_mode)) throw IniError("cannot read " + path + ": it is a folder");
+    if (!S_ISREG(st.st_mode)) throw IniError("cannot read " + path + ": not a regular file");
+    if (static_cast<std::uint64_t>(st.st_size) > IniFile::kMaxFileBytes) throw IniError(tooLarge(path));
+}
+
+// Reads the whole file; a missing file is empty (*existed false). The stamp
+// is the one of the bytes read.
+std::string readFileBytes(const std::string& path, bool* existed, Stamp* stamp) {
+    *existed = false;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return {};
+        throw IniError(systemError("cannot read", path, errno));
+    }
+    checkReadable(path, st);
+    // Not blocking, should the file have become a FIFO meanwhile.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR) return {};
         throw IniError(systemError("cannot read", path, errno));
     }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    if (::fstat(fd, &st) != 0) throw IniError(systemError("cannot read", path, errno));
+    checkReadable(path, st);
+    *stamp = stampOf(st);
     std::string data;
+    data.reserve(static_cast<std::size_t>(st.st_size));
     char buf[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            throw IniError(systemError("cannot read", path, err));
+            throw IniError(systemError("cannot read", path, errno));
         }
         if (n == 0) break;
         data.append(buf, static_cast<std::size_t>(n));
+        // Grown while being read.
+        if (data.size() > IniFile::kMaxFileBytes) throw IniError(tooLarge(path));
     }
-    ::close(fd);
-    if (existed) *existed = true;
+    *existed = true;
     return data;
 }
 
+std::atomic<std::uint64_t> g_parses{0};
+
 Document parse(std::string data) {
+    ++g_parses;
     Document doc;
     std::string_view rest = data;
     if (rest.substr(0, kBom.size()) == kBom) {
@@ -157,8 +216,85 @@ Document parse(std::string data) {
     return doc;
 }
 
-Document load(const std::string& path) {
-    return parse(readFileBytes(path));
+// The parsed files, shared by every IniFile of the process.
+struct CacheEntry {
+    Stamp stamp;
+    timespec readAt{};  // real time just before the bytes were read
+    std::shared_ptr<const Document> doc;
+};
+
+std::mutex& cacheMutex() {
+    static std::mutex m;
+    return m;
+}
+
+std::map<std::string, CacheEntry>& cache() {
+    static std::map<std::string, CacheEntry> c;
+    return c;
+}
+
+constexpr std::size_t kMaxCachedFiles = 32;
+
+timespec realNow() {
+    // File times are real time, so this compares with the real clock.
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}
+
+// The kept text is the file's as long as the stamp is the same, unless the
+// file was changed shortly before it was read: file systems keep times to a
+// few milliseconds at best, so a second change within the same timestamp
+// (and of the same size) would go unseen. Such a text is read again until a
+// read comes well after the last change.
+bool trustworthy(const CacheEntry& e) {
+    const auto before = [&](const timespec& t) { return t.tv_sec + 1 < e.readAt.tv_sec; };
+    return before(e.stamp.mtime) && before(e.stamp.ctime);
+}
+
+const std::shared_ptr<const Document>& emptyDocument() {
+    static const std::shared_ptr<const Document> empty = std::make_shared<const Document>();
+    return empty;
+}
+
+void remember(const std::string& path, CacheEntry entry) {
+    const std::lock_guard lock(cacheMutex());
+    auto& c = cache();
+    if (c.size() >= kMaxCachedFiles && c.find(path) == c.end()) c.erase(c.begin());
+    c[path] = std::move(entry);
+}
+
+void forget(const std::string& path) {
+    const std::lock_guard lock(cacheMutex());
+    cache().erase(path);
+}
+
+std::shared_ptr<const Document> load(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            forget(path);
+            return emptyDocument();
+        }
+        throw IniError(systemError("cannot read", path, errno));
+    }
+    checkReadable(path, st);
+    {
+        const std::lock_guard lock(cacheMutex());
+        const auto it = cache().find(path);
+        if (it != cache().end() && it->second.stamp == stampOf(st) && trustworthy(it->second)) return it->second.doc;
+    }
+    const timespec readAt = realNow();
+    bool existed = false;
+    Stamp stamp;
+    std::string bytes = readFileBytes(path, &existed, &stamp);
+    if (!existed) {
+        forget(path);
+        return emptyDocument();
+    }
+    auto doc = std::make_shared<const Document>(parse(std::move(bytes)));
+    remember(path, {stamp, readAt, doc});
+    return doc;
 }
 
 // Index of the first section line named section, or npos.
@@ -216,6 +352,9 @@ void writeAll(int fd, const std::string& data, const std::string& path) {
 // is written, flushed and renamed over it, so the file is always either the
 // old one or the new one.
 void replaceFile(const std::string& path, const std::string& data) {
+    if (data.size() > IniFile::kMaxFileBytes)
+        throw IniError("cannot write " + path + ": the file would be larger than " +
+                       std::to_string(IniFile::kMaxFileBytes / (1024 * 1024)) + " MB");
     std::string target = path;
     std::error_code ec;
     if (fs::is_symlink(path, ec)) {
@@ -262,6 +401,20 @@ void replaceFile(const std::string& path, const std::string& data) {
         (void)::fsync(dirFd);
         ::close(dirFd);
     }
+    forget(path);
+}
+
+// A file whose text would stay the same is not written at all (nothing to
+// do, and a read-only place is then no obstacle).
+void writeIfChanged(const std::string& path, const Document& doc) {
+    const std::string text = serialize(doc);
+    try {
+        std::error_code ec;
+        if (fs::exists(path, ec) && serialize(*load(path)) == text) return;
+    } catch (const IniError&) {
+        // Unreadable: written over below, or the write fails with its reason.
+    }
+    replaceFile(path, text);
 }
 
 void checkSectionName(std::string_view section) {
@@ -286,7 +439,8 @@ bool IniFile::exists() const {
 }
 
 std::string IniFile::readString(std::string_view section, std::string_view key, std::string_view def) const {
-    const Document doc = load(path_);
+    const std::shared_ptr<const Document> current = document();
+    const Document& doc = *current;
     const Line* line = findKey(doc, section, key);
     return truncateValue(line ? std::string_view(line->value) : def);
 }
@@ -325,7 +479,8 @@ std::optional<std::int64_t> IniFile::parseInteger(std::string_view text) {
 }
 
 std::int64_t IniFile::readInteger(std::string_view section, std::string_view key, std::int64_t def) const {
-    const Document doc = load(path_);
+    const std::shared_ptr<const Document> current = document();
+    const Document& doc = *current;
     const Line* line = findKey(doc, section, key);
     if (!line) return def;
     return parseInteger(line->value).value_or(def);
@@ -337,7 +492,8 @@ bool IniFile::readBool(std::string_view section, std::string_view key, bool def)
 
 std::vector<std::pair<std::string, std::string>> IniFile::readSection(std::string_view section) const {
     std::vector<std::pair<std::string, std::string>> result;
-    const Document doc = load(path_);
+    const std::shared_ptr<const Document> current = document();
+    const Document& doc = *current;
     const std::size_t s = findSection(doc, section);
     if (s == std::string::npos) return result;
     const std::size_t end = sectionEnd(doc, s);
@@ -349,12 +505,14 @@ std::vector<std::pair<std::string, std::string>> IniFile::readSection(std::strin
 }
 
 bool IniFile::hasKey(std::string_view section, std::string_view key) const {
-    const Document doc = load(path_);
+    const std::shared_ptr<const Document> current = document();
+    const Document& doc = *current;
     return findKey(doc, section, key) != nullptr;
 }
 
 std::optional<std::string> IniFile::findValue(std::string_view section, std::string_view key) const {
-    const Document doc = load(path_);
+    const std::shared_ptr<const Document> current = document();
+    const Document& doc = *current;
     const Line* line = findKey(doc, section, key);
     if (!line) return std::nullopt;
     return truncateValue(line->value);
@@ -367,7 +525,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     for (char& c : flat)
         if (c == '\r' || c == '\n') c = ' ';
 
-    Document doc = load(path_);
+    Document doc = editable();
     std::size_t index = 0;
     if (const Line* line = findKey(doc, section, key, &index)) {
         Line& target = doc.lines[index];
@@ -385,7 +543,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
         doc.lines.emplace_back("[" + std::string(trim(section)) + "]");
         doc.lines.push_back(Line(std::string(trim(key)) + "=" + flat));
     }
-    replaceFile(path_, serialize(doc));
+    store(std::move(doc));
 }
 
 void IniFile::writeInteger(std::string_view section, std::string_view key, std::int64_t value) {
@@ -397,11 +555,80 @@ void IniFile::writeBool(std::string_view section, std::string_view key, bool val
 }
 
 void IniFile::deleteKey(std::string_view section, std::string_view key) {
-    Document doc = load(path_);
+    Document doc = editable();
     std::size_t index = 0;
     if (!findKey(doc, section, key, &index)) return;
     doc.lines.erase(doc.lines.begin() + static_cast<std::ptrdiff_t>(index));
-    replaceFile(path_, serialize(doc));
+    store(std::move(doc));
+}
+
+std::shared_ptr<const IniDocument> IniFile::document() const {
+    if (pending_) return pending_;
+    return load(path_);
+}
+
+IniDocument IniFile::editable() {
+    if (pending_) return *pending_;
+    return *load(path_);
+}
+
+void IniFile::store(IniDocument doc) {
+    if (batching_) {
+        // Lines are classified again, so that reads within the batch see
+        // what a read of the written file would.
+        for (Line& line : doc.lines) classify(line);
+        pending_ = std::make_shared<IniDocument>(std::move(doc));
+        dirty_ = true;
+        return;
+    }
+    writeIfChanged(path_, doc);
+}
+
+void IniFile::beginBatch() {
+    batching_ = true;
+    dirty_ = false;
+    pending_.reset();
+}
+
+void IniFile::commitBatch() {
+    if (!batching_) return;
+    const bool write = dirty_ && pending_;
+    std::shared_ptr<IniDocument> doc = std::move(pending_);
+    batching_ = false;
+    dirty_ = false;
+    pending_.reset();
+    if (write) writeIfChanged(path_, *doc);
+}
+
+void IniFile::discardBatch() {
+    batching_ = false;
+    dirty_ = false;
+    pending_.reset();
+}
+
+int IniFile::removeLeftoverTemporaries(const std::string& path) {
+    std::error_code ec;
+    fs::path target = path;
+    if (fs::is_symlink(target, ec)) {
+        const fs::path resolved = fs::weakly_canonical(target, ec);
+        if (!ec) target = resolved;
+    }
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const std::string prefix = target.filename().string() + ".tmp-";
+    int removed = 0;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        if (name.find_first_not_of("0123456789", prefix.size()) != std::string::npos) continue;
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError)) continue;
+        if (fs::remove(it->path(), typeError)) ++removed;
+    }
+    return removed;
+}
+
+std::uint64_t IniFile::parseCountForTesting() {
+    return g_parses.load();
 }
 
 void IniFile::setBeforeReplaceHookForTesting(std::function<void(const std::string& tempPath)> hook) {

@@ -1,7 +1,15 @@
 #pragma once
 // Profile-style INI files (the settings file and the language files).
 //
-// Every call reads the file afresh; nothing is cached. Section and key names
+// A file is read and parsed once per change of it: the parsed lines are kept
+// (for all IniFile objects of the process) together with the file's
+// identity, size and times, and read again when any of them differs or
+// when the kept text was read within a second or two of the file's last
+// change (a second change within the timestamps' granularity would go
+// unseen). Files larger
+// than kMaxFileBytes and anything but a regular file (a folder, a FIFO, a
+// device) are refused with an IniError naming the file, without reading
+// them. Section and key names
 // are matched without regard to case (ASCII letters) and the first match
 // wins: the first section of a name is the one read and written, and within
 // it the first line with the key. A missing file, section or key reads as
@@ -16,9 +24,17 @@
 // start is skipped. Lines starting with ';' or '#', lines without '=' and
 // lines before the first section are kept on write but never read as keys.
 // Values are bytes; the file's encoding is the caller's business.
+//
+// Several writes become one replace of the file inside a batch
+// (beginBatch .. commitBatch): the changes are kept in memory, reads in
+// between see them, and commitBatch writes the file once (not at all when
+// nothing changed). A process killed before the rename leaves the old file
+// and possibly a temporary file "<name>.tmp-<digits>" beside it, which
+// removeLeftoverTemporaries deletes.
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -34,10 +50,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+struct IniDocument;
+
 class IniFile {
 public:
     // Longest text value read, in characters (UTF-8 sequences are never cut).
     static constexpr std::size_t kMaxValueLength = 2047;
+    // Largest file read or written.
+    static constexpr std::size_t kMaxFileBytes = 4 * 1024 * 1024;
 
     explicit IniFile(std::string path);
     const std::string& path() const { return path_; }
@@ -69,6 +89,17 @@ public:
     // Removes the key's line; nothing is written when there is no such key.
     void deleteKey(std::string_view section, std::string_view key);
 
+    // See the batch notes above. A batch not committed (the object is
+    // destroyed, or discardBatch) writes nothing.
+    void beginBatch();
+    void commitBatch();
+    void discardBatch();
+    bool inBatch() const { return batching_; }
+
+    // Deletes the temporary files that writes of the file at path left
+    // behind when the process was killed. Returns how many were removed.
+    static int removeLeftoverTemporaries(const std::string& path);
+
     // An optional sign, then decimal digits or hexadecimal digits after 0x,
     // 0X or $; outer blanks allowed. Empty when the text is not such a
     // number or does not fit 64 bits.
@@ -79,9 +110,19 @@ public:
     // write at that point by throwing; the temporary file is then removed
     // and the old file stays as it was. Empty function removes the hook.
     static void setBeforeReplaceHookForTesting(std::function<void(const std::string& tempPath)> hook);
+    // How many times a file's text has been parsed in this process.
+    static std::uint64_t parseCountForTesting();
 
 private:
+    std::shared_ptr<const IniDocument> document() const;
+    // The document a write changes: the batch's, or a copy of the file's.
+    IniDocument editable();
+    void store(IniDocument doc);
+
     std::string path_;
+    bool batching_ = false;
+    bool dirty_ = false;
+    std::shared_ptr<IniDocument> pending_;
 };
 
 }  // namespace ostrel

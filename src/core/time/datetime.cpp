@@ -3,6 +3,7 @@
 #include <cmath>
 #include <ctime>
 #include <algorithm>
+#include <cstdint>
 
 namespace ostrel {
 namespace {
@@ -32,7 +33,29 @@ CivilDate civilFromDays(std::int64_t z) {
 
 constexpr std::int64_t kEpochOffsetDays = 25569;  // 1899-12-30 .. 1970-01-01
 
+// Serial days decoded at most: about a million years either side, so that
+// every year fits an int and every day count an int64.
+constexpr double kDecodeLimit = 4e8;
+
+DateTime decodable(DateTime dt) {
+    if (std::isnan(dt)) return 0.0;
+    return std::clamp(dt, -kDecodeLimit, kDecodeLimit);
+}
+
 }  // namespace
+
+std::int64_t saturatingRound(double x) {
+    if (std::isnan(x)) return 0;
+    // 2^63 is a double; every double below it converts.
+    constexpr double kTop = 9223372036854775808.0;
+    if (x >= kTop) return INT64_MAX;
+    if (x <= -kTop) return INT64_MIN;
+    return std::llround(x);
+}
+
+int saturatingRoundToInt(double x) {
+    return static_cast<int>(std::clamp<std::int64_t>(saturatingRound(x), INT32_MIN, INT32_MAX));
+}
 
 bool isLeapYear(int year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -93,6 +116,7 @@ CivilTime decodeTime(DateTime dt) {
 }
 
 CivilDateTime decodeDateTime(DateTime dt) {
+    dt = decodable(dt);
     double date = datePart(dt);
     auto ms = static_cast<std::int64_t>(std::llround(timePart(dt) * kMsPerDay));
     if (ms >= static_cast<std::int64_t>(kMsPerDay)) {
@@ -113,12 +137,16 @@ CivilDateTime decodeDateTime(DateTime dt) {
 
 int dayOfWeek(DateTime dt) {
     // 1899-12-30 was a Saturday (7).
-    const auto days = static_cast<std::int64_t>(datePart(dt));
+    const auto days = static_cast<std::int64_t>(datePart(decodable(dt)));
     const auto r = ((days + 6) % 7 + 7) % 7;  // 0 = Sunday
     return static_cast<int>(r) + 1;
 }
 
 DateTime fromUnixSecondsLocal(double unixSeconds) {
+    // Beyond the decodable range nothing is local time any more.
+    constexpr double kLimit = kDecodeLimit * kSecondsPerDay;
+    if (std::isnan(unixSeconds)) unixSeconds = 0.0;
+    unixSeconds = std::clamp(unixSeconds, -kLimit, kLimit);
     const double whole = std::floor(unixSeconds);
     const std::time_t t = static_cast<std::time_t>(whole);
     std::tm tm{};

@@ -15,6 +15,21 @@ using DateTime = double;
 inline constexpr DateTime kFarFuture = 65535.0;
 
 inline constexpr double kMsPerDay = 86400000.0;
+
+// The date-times the reminder engine works with: 0100-01-01 00:00 up to,
+// not including, 10000-01-01. A stored value outside (a damaged row, an
+// infinite or absurd number) is never due and never walked.
+inline constexpr double kFirstServiceDate = -657434.0;   // 0100-01-01
+inline constexpr double kEndServiceDate = 2958466.0;     // 10000-01-01
+inline bool inServiceRange(DateTime dt) {
+    // Dates before the epoch count down: 0100-01-01 12:00 is -657434.5.
+    return dt > kFirstServiceDate - 1.0 && dt < kEndServiceDate;  // false for NaN
+}
+
+// Whole number nearest to x (halves away from zero), saturated to the range
+// of the result type; NaN gives 0. For every double that becomes an integer.
+std::int64_t saturatingRound(double x);
+int saturatingRoundToInt(double x);
 inline constexpr int kSecondsPerDay = 86400;
 
 struct CivilDate {
@@ -60,6 +75,8 @@ double datePart(DateTime dt);
 // Time of day as a non-negative fraction of a day.
 double timePart(DateTime dt);
 
+// Decoding is defined for every double: a value beyond about a million
+// years either side is decoded as that limit, NaN as 0 (1899-12-30).
 CivilDate decodeDate(DateTime dt);
 // Time of day rounded to the nearest millisecond.
 CivilTime decodeTime(DateTime dt);

@@ -213,7 +213,9 @@ TEST_F(QueryTest, ExecReportsChangesAndEngineErrorsCarryTheEngineText) {
         bad.open();
         FAIL() << "no error";
     } catch (const DbError& e) {
-        EXPECT_NE(std::string(e.what()).find("no such table: NoSuchTable"), std::string::npos) << e.what();
+        // The engine's text, and which file it concerns.
+        EXPECT_EQ(std::string(e.what()), "no such table: NoSuchTable (database \"" +
+                                             std::filesystem::canonical(conn.path()).string() + "\")");
     }
 }
 

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -133,4 +135,39 @@ TEST(ReminderWalk, StartupSeesEveryActiveOccurrence) {
         EXPECT_EQ(jumped, stepped) << c.what;
         EXPECT_EQ(jumped.size(), c.expected) << c.what;
     }
+}
+
+// A row whose date-time lies outside the years 100..9999 (a damaged value,
+// -1e300, infinity) is never due and never walked: the walk returns it as
+// it is, and a walk from a sound start stops at the first occurrence past
+// the year 9999.
+TEST(ReminderWalk, DateTimesOutsideTheServiceRangeAreNeverDueNorWalked) {
+    const DateTime now = at(2024, 5, 4, 9);
+    const double inf = std::numeric_limits<double>::infinity();
+    const DateTime outside[] = {-1e300, 1e300, -inf, inf, at(99, 12, 31, 23, 59), at(10000, 1, 1), -1e15, 4e15};
+    for (DateTime t : outside) {
+        SCOPED_TRACE(t);
+        EXPECT_FALSE(onceTaskActive(now, t, puYears, 100000));
+        EXPECT_FALSE(occurrenceActive(now, t, puYears, 100000));
+        for (std::uint8_t unit : {puMinutes, puDays, puMonths, puYears}) {
+            EXPECT_EQ(nextOccurrenceAfter(t, unit, 1, now), t);
+            EXPECT_EQ(firstPossiblyActive(t, unit, 1, puDays, 1, now), t);
+            EXPECT_EQ(nextOccurrenceAfterByStepping(t, unit, 1, now), t);
+        }
+    }
+    const DateTime nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_FALSE(onceTaskActive(now, nan, puDays, 1));
+    EXPECT_TRUE(std::isnan(nextOccurrenceAfter(nan, puMonths, 1, now)));
+
+    // Huge counts from a sound start: one step past the range, then stop.
+    const DateTime start = at(2020, 1, 15, 8);
+    for (std::uint8_t unit : {puWeeks, puMonths, puYears}) {
+        const DateTime next = nextOccurrenceAfter(start, unit, INT32_MAX, now);
+        EXPECT_GT(next, now);
+        EXPECT_FALSE(inServiceRange(next));
+    }
+    // A present past the range does not drag the walk beyond it.
+    const DateTime far = nextOccurrenceAfter(at(9999, 1, 1), puMonths, 1, 1e300);
+    EXPECT_FALSE(inServiceRange(far));
+    EXPECT_LT(far, kEndServiceDate + 40);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -18,7 +19,7 @@ using namespace ostrel;
 namespace {
 
 // A w x h picture: left half red, right half blue (colour), or a grey ramp.
-std::vector<std::uint8_t> encodeJpeg(int w, int h, bool grey) {
+std::vector<std::uint8_t> encodeJpeg(int w, int h, bool grey, bool progressive = false) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr jerr;
     cinfo.err = jpeg_std_error(&jerr);
@@ -32,6 +33,7 @@ std::vector<std::uint8_t> encodeJpeg(int w, int h, bool grey) {
     cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 95, TRUE);
+    if (progressive) jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<std::uint8_t> row(static_cast<std::size_t>(w) * cinfo.input_components);
     while (cinfo.next_scanline < cinfo.image_height) {
@@ -54,6 +56,30 @@ std::vector<std::uint8_t> encodeJpeg(int w, int h, bool grey) {
     jpeg_destroy_compress(&cinfo);
     std::free(buffer);
     return out;
+}
+
+// The same file claiming another size in its frame header.
+std::vector<std::uint8_t> withDeclaredSize(std::vector<std::uint8_t> bytes, unsigned w, unsigned h) {
+    for (std::size_t i = 0; i + 8 < bytes.size(); ++i) {
+        if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2)) {
+            bytes[i + 5] = static_cast<std::uint8_t>(h >> 8);
+            bytes[i + 6] = static_cast<std::uint8_t>(h);
+            bytes[i + 7] = static_cast<std::uint8_t>(w >> 8);
+            bytes[i + 8] = static_cast<std::uint8_t>(w);
+            return bytes;
+        }
+    }
+    ADD_FAILURE() << "no frame header";
+    return bytes;
+}
+
+std::string decodeError(const std::vector<std::uint8_t>& bytes, const JpegLimits& limits = {}) {
+    try {
+        decodeJpeg(bytes.data(), bytes.size(), limits);
+    } catch (const JpegError& e) {
+        return e.what();
+    }
+    return "(decoded)";
 }
 
 std::string writeFile(const ostrel::testing::TempDir& dir, const std::string& name, const std::vector<std::uint8_t>& bytes) {
@@ -146,4 +172,56 @@ TEST(JpegReader, ShippedDialIsAFaceCentredOnTheHandsPivot) {
     EXPECT_LT(lum(48, 48), 90);
     for (const auto& [x, y] : {std::pair{48, 28 + 10}, {48, 68 - 10}, {38, 48 + 10}, {58, 48 - 10}})
         EXPECT_GT(lum(x, y), 200) << x << "," << y;
+}
+
+// A few hundred bytes may declare a picture of billions of pixels; a
+// progressive or multi-scan one made libjpeg allocate all of it before the
+// size was looked at. The size is checked straight after the header, and
+// libjpeg's own allowance is bounded.
+TEST(JpegReader, PicturesBeyondTheLimitsAreRefusedBeforeTheyAreAllocated) {
+    const std::vector<std::uint8_t> progressive = encodeJpeg(64, 64, false, true);
+    const std::vector<std::uint8_t> baseline = encodeJpeg(64, 64, false, false);
+    ASSERT_LT(progressive.size(), 20000u);
+    EXPECT_EQ(decodeJpeg(progressive.data(), progressive.size()).width, 64);
+
+    for (const auto& bytes : {progressive, baseline}) {
+        for (const auto& [w, h] : {std::pair{60000u, 60000u}, std::pair{65000u, 1100u}}) {
+            SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+            const std::string error = decodeError(withDeclaredSize(bytes, w, h));
+            EXPECT_NE(error.find("picture too large (" + std::to_string(w) + "x" + std::to_string(h)), std::string::npos)
+                << error;
+        }
+    }
+
+    // Within the pixel limit but beyond libjpeg's allowance.
+    JpegLimits tight;
+    tight.maxDecoderMemory = 256 * 1024;
+    const std::vector<std::uint8_t> big = encodeJpeg(512, 512, false, true);
+    EXPECT_EQ(decodeError(big, tight), "picture too large: decoding it needs more than 256 KB");
+    EXPECT_EQ(decodeJpeg(big.data(), big.size()).height, 512);
+    tight = {};
+    tight.maxPixels = 512 * 511;
+    EXPECT_EQ(decodeError(big, tight), "picture too large (512x512 pixels)");
+}
+
+TEST(JpegReader, FoldersAndOversizedFilesAreRefusedWithoutReading) {
+    ostrel::testing::TempDir dir;
+    const std::string folder = dir.str() + "/dial.jpg";
+    std::filesystem::create_directory(folder);
+    const std::string big = writeFile(dir, "big.jpg", encodeJpeg(64, 64, false));
+    JpegLimits small;
+    small.maxFileBytes = 100;
+    const std::pair<std::string, std::string> cases[] = {
+        {folder, "Cannot open picture \"" + folder + "\": it is a folder"},
+        {"/dev/null", "Cannot open picture \"/dev/null\": not a regular file"},
+        {big, "Cannot load picture \"" + big + "\": the file is larger than 100 bytes"},
+    };
+    for (const auto& [path, message] : cases) {
+        try {
+            readJpegFile(path, small);
+            ADD_FAILURE() << path << " decoded";
+        } catch (const JpegError& e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+    }
 }

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <ctime>
 #include <filesystem>
+#include <random>
 #include <fstream>
 #include <sstream>
 
@@ -301,4 +307,160 @@ TEST(IniParseInteger, AcceptsOnlyWholeNumbers) {
     EXPECT_FALSE(IniFile::parseInteger("--1"));
     EXPECT_FALSE(IniFile::parseInteger("$10000000000000000"));
     EXPECT_FALSE(IniFile::parseInteger(""));
+}
+
+namespace {
+
+// Sets a file's times well into the past, as for a file not touched today.
+void makeOld(const fs::path& p, long secondsAgo = 3600) {
+    timespec times[2];
+    ::clock_gettime(CLOCK_REALTIME, &times[0]);
+    times[0].tv_sec -= secondsAgo;
+    times[1] = times[0];
+    ASSERT_EQ(::utimensat(AT_FDCWD, p.c_str(), times, 0), 0);
+}
+
+}  // namespace
+
+// Every key read used to read and parse the whole file again: a 100 MB
+// settings file took 27 s to start. A file is parsed once per change.
+TEST_F(IniFileTest, AFileIsParsedOncePerChange) {
+    // A file whose times all lie well in the past (a ctime cannot be set
+    // back, so a file written here would not do): the shipped language file.
+    const std::string shipped = std::string(OSTREL_SOURCE_DIR) + "/Languages/English.lng";
+    const auto keys = IniFile(shipped).readSection("Messages");
+    ASSERT_GT(keys.size(), 20u);
+    const auto before = IniFile::parseCountForTesting();
+    for (int round = 0; round < 50; ++round)
+        for (const auto& [key, value] : keys) ASSERT_EQ(IniFile(shipped).readString("Messages", key, ""), value);
+    EXPECT_LE(IniFile::parseCountForTesting() - before, 1u);
+
+    // A change is seen at once, whatever its timestamps say.
+    writeFile(file, "[General]\nKey0=zero\n");
+    makeOld(file);
+    EXPECT_EQ(ini.readString("General", "Key0", ""), "zero");
+    writeFile(file, "[General]\nKey0=nul\n");  // same size, same timestamps
+    makeOld(file);
+    EXPECT_EQ(ini.readString("General", "Key0", ""), "nul");
+}
+
+TEST_F(IniFileTest, OversizedFilesAndNonRegularFilesAreRefusedUnread) {
+    writeFile(file, "[General]\nLanguage=Russian\n" + std::string(IniFile::kMaxFileBytes, ';'));
+    try {
+        ini.readString("General", "Language", "English");
+        FAIL() << "read";
+    } catch (const IniError& e) {
+        EXPECT_EQ(std::string(e.what()), "cannot read " + file.string() + ": the file is larger than 4 MB");
+    }
+    EXPECT_THROW(ini.writeString("General", "Language", "English"), IniError);
+    fs::remove(file);
+
+    // A FIFO would block the reader until someone writes into it.
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    try {
+        ini.readInteger("Clock", "Top", 0);
+        FAIL() << "read";
+    } catch (const IniError& e) {
+        EXPECT_EQ(std::string(e.what()), "cannot read " + file.string() + ": not a regular file");
+    }
+    fs::remove(file);
+    fs::create_directory(file);
+    try {
+        ini.hasKey("Clock", "Top");
+        FAIL() << "read";
+    } catch (const IniError& e) {
+        EXPECT_EQ(std::string(e.what()), "cannot read " + file.string() + ": it is a folder");
+    }
+}
+
+// A save of several keys used to replace the file once per key, so a kill
+// in between left Top new and Left old. In a batch the keys reach the file
+// in one replace; an unchanged text is not written at all.
+TEST_F(IniFileTest, ABatchWritesEveryKeyInOneReplace) {
+    writeFile(file, "[Clock]\nTop=1\nLeft=1\n");
+    int replaces = 0;
+    IniFile::setBeforeReplaceHookForTesting([&](const std::string& temp) {
+        ++replaces;
+        EXPECT_EQ(readFile(temp), "[Clock]\nTop=2\nLeft=3\n\n[General]\nProgramView=4\n");
+    });
+    ini.beginBatch();
+    ini.writeInteger("Clock", "Top", 2);
+    ini.writeInteger("Clock", "Left", 3);
+    ini.writeInteger("General", "ProgramView", 4);
+    EXPECT_EQ(ini.readInteger("Clock", "Left", 0), 3);  // the batch reads its own writes
+    EXPECT_EQ(readFile(file), "[Clock]\nTop=1\nLeft=1\n");
+    EXPECT_EQ(replaces, 0);
+    ini.commitBatch();
+    EXPECT_EQ(replaces, 1);
+    IniFile::setBeforeReplaceHookForTesting({});
+    EXPECT_EQ(IniFile(file.string()).readInteger("Clock", "Left", 0), 3);
+
+    int writes = 0;
+    IniFile::setBeforeReplaceHookForTesting([&](const std::string&) { ++writes; });
+    ini.beginBatch();
+    ini.writeInteger("Clock", "Top", 99);
+    ini.discardBatch();
+    {
+        IniFile other(file.string());
+        other.beginBatch();
+        other.writeInteger("Clock", "Top", 98);
+    }  // never committed
+    ini.writeInteger("Clock", "Top", 2);  // the same text
+    ini.beginBatch();
+    ini.writeInteger("Clock", "Left", 3);
+    ini.commitBatch();
+    EXPECT_EQ(writes, 0);
+    IniFile::setBeforeReplaceHookForTesting({});
+    EXPECT_EQ(ini.readInteger("Clock", "Top", 0), 2);
+}
+
+TEST_F(IniFileTest, LeftoversOfKilledWritesAreRemoved) {
+    writeFile(file, "[A]\nx=1\n");
+    for (const char* name : {"ostrel-organizer.ini.tmp-12345", "ostrel-organizer.ini.tmp-9", "ostrel-organizer.ini.tmp-x1",
+                             "other.ini.tmp-77", "ostrel-organizer.ini.bak"})
+        writeFile(dir.path() / name, "junk");
+    EXPECT_EQ(IniFile::removeLeftoverTemporaries(file.string()), 2);
+    auto entries = folderEntries(dir.path());
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"ostrel-organizer.ini", "ostrel-organizer.ini.bak",
+                                                 "ostrel-organizer.ini.tmp-x1", "other.ini.tmp-77"}));
+}
+
+// Saves of two keys killed at random moments: the file always holds both
+// keys of one save, and what the kills leave is removed afterwards.
+TEST_F(IniFileTest, KilledSavesNeverLeaveHalfASave) {
+    writeFile(file, "[Clock]\nTop=0\nLeft=0\n");
+    std::mt19937 rng(7);
+    for (int trial = 0; trial < 40; ++trial) {
+        int progress[2];
+        ASSERT_EQ(::pipe(progress), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(progress[0]);
+            for (int i = 1;; ++i) {
+                IniFile f(file.string());
+                f.beginBatch();
+                f.writeInteger("Clock", "Top", trial * 100000 + i);
+                f.writeInteger("Clock", "Left", trial * 100000 + i);
+                f.commitBatch();
+                if (::write(progress[1], "s", 1) != 1) ::_exit(1);
+            }
+        }
+        ::close(progress[1]);
+        // Killed after a random number of saves, somewhere inside the next.
+        const int saves = static_cast<int>(rng() % 5);
+        char c;
+        for (int i = 0; i < saves; ++i) ASSERT_EQ(::read(progress[0], &c, 1), 1);
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(progress[0]);
+        IniFile f(file.string());
+        const auto top = f.readInteger("Clock", "Top", -1);
+        EXPECT_EQ(top, f.readInteger("Clock", "Left", -2)) << "trial " << trial;
+        EXPECT_GE(top, 0);
+        IniFile::removeLeftoverTemporaries(file.string());
+        EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"ostrel-organizer.ini"});
+    }
 }

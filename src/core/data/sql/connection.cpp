@@ -32,7 +32,10 @@ void Connection::open() {
         throw DbError("Cannot open the database \"" + path_ + "\": " + msg);
     }
     sqlite3_extended_result_codes(db, 0);
-    sqlite3_busy_timeout(db, 5000);
+    // Another program holding a write lock makes a statement wait at most
+    // this long and then fail with "database is locked"; the reminder pass
+    // tries again at its next round rather than freezing the windows.
+    sqlite3_busy_timeout(db, 250);
     // Read the header now so that a file that is not a database is reported
     // at the first statement, not at some later write.
     char* err = nullptr;

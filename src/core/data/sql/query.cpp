@@ -26,8 +26,17 @@ struct StmtDeleter {
 };
 using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
 
+// The engine's reason and the database it concerns ("no such table: ToDo"
+// alone does not say which file lacks it).
+std::string errorText(sqlite3* db) {
+    std::string text = sqlite3_errmsg(db);
+    const char* file = sqlite3_db_filename(db, "main");
+    if (file && *file) text += std::string(" (database \"") + file + "\")";
+    return text;
+}
+
 [[noreturn]] void fail(sqlite3* db) {
-    throw DbError(sqlite3_errmsg(db));
+    throw DbError(errorText(db));
 }
 
 StmtPtr prepare(sqlite3* db, const std::string& sql) {
@@ -321,7 +330,7 @@ bool Query::fetchMore(int count) const {
             return false;
         }
         if (rc != SQLITE_ROW) {
-            const std::string message = sqlite3_errmsg(sqlite3_db_handle(stmt));
+            const std::string message = errorText(sqlite3_db_handle(stmt));
             finishFetching();
             throw DbError(message);
         }

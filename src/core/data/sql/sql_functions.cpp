@@ -87,7 +87,8 @@ double dateOf(double dateTime) {
 }
 
 double timeOfDayToSecond(double dateTime) {
-    const long long secs = std::llround(timePart(dateTime) * kSecondsPerDay) % kSecondsPerDay;
+    // NaN has no time of day; every other value's fraction is below one.
+    const long long secs = saturatingRound(timePart(dateTime) * kSecondsPerDay) % kSecondsPerDay;
     // A division, not a multiplication by the reciprocal, so that the result
     // equals the stored half-hour values k * 1800 / 86400.0 bit for bit.
     return static_cast<double>(secs) / 86400.0;

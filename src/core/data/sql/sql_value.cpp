@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/time/datetime.h"
+
 namespace ostrel::sql {
 
 std::int64_t toInteger(const Value& v) {
     if (auto* i = std::get_if<std::int64_t>(&v)) return *i;
-    if (auto* d = std::get_if<double>(&v)) return std::isfinite(*d) ? std::llround(*d) : 0;
+    if (auto* d = std::get_if<double>(&v)) return std::isfinite(*d) ? saturatingRound(*d) : 0;
     if (auto* s = std::get_if<std::string>(&v)) return std::strtoll(s->c_str(), nullptr, 10);
     return 0;
 }
