@@ -10,7 +10,7 @@
 
 #include "core/data/period.h"
 #include "core/data/sql/connection.h"
-#include "core/data/sql/jet_functions.h"
+#include "core/data/sql/sql_functions.h"
 #include "core/data/sql/query.h"
 #include "core/time/datetime.h"
 
@@ -53,9 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)AddPeriod(unit, count, x);
     (void)encodeDate(static_cast<int>(i % 20000), static_cast<int>(unit % 12) + 1, 1);
     (void)serialDay(i % 4000000000LL, unit % 12 + 1, count % 40);
-    (void)sql::jetStr(x);
-    (void)sql::jetStr(i);
-    const double tv = sql::jetTimeValue(x);
+    (void)sql::numberText(x);
+    (void)sql::numberText(i);
+    const double tv = sql::timeOfDayToSecond(x);
     if (!(tv >= 0.0 && tv < 1.0)) __builtin_trap();
     (void)saturatingRound(x);
     (void)toUnixSecondsLocal(x);

@@ -58,8 +58,8 @@ public:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    // Starts the installed program; the caller owns the process.
-    // Variables in `extra` are added to (or replace) the inherited ones.
+    // Starts the installed program; the caller owns the process. extra
+    // adds to (or overrides) the environment.
     QProcess* start(const QProcessEnvironment& extra = {}) const {
         auto* p = new QProcess;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
