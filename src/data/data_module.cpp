@@ -200,21 +200,24 @@ bool TDataModule1::WaitingRowIsDue() {
 }
 
 bool TDataModule1::HasPostponedColumn() {
-    if (postponedColumn_ >= 0) return postponedColumn_ == 1;
-    {
-        sql::Query q(connTAMO);
-        q.add("SELECT COUNT(*) AS N");
-        q.add("FROM pragma_table_info('ToDo')");
-        q.add("WHERE name = 'PostponedDT'");
-        q.open();
-        if (!q.eof() && q.asInteger("N") > 0) {
-            postponedColumn_ = 1;
-            return true;
-        }
-    }
+    if (postponedColumn_ == 1) return true;
+    // Asked again until it exists: another copy of the program may add it.
+    sql::Query q(connTAMO);
+    q.add("SELECT COUNT(*) AS N");
+    q.add("FROM pragma_table_info('ToDo')");
+    q.add("WHERE name = 'PostponedDT'");
+    q.open();
+    postponedColumn_ = (!q.eof() && q.asInteger("N") > 0) ? 1 : 0;
+    return postponedColumn_ == 1;
+}
+
+bool TDataModule1::EnsurePostponedColumn() {
+    if (HasPostponedColumn()) return true;
     try {
-        // A nullable column and its index: files made before keep working,
-        // and a program that does not know the column ignores it.
+        // A nullable column and its index, added when the first postponement
+        // of a repeating entry is stored (a file is not written just by
+        // starting): files made before keep working, and a program that
+        // does not know the column ignores it.
         sql::Transaction t(connTAMO);
         sql::Query a(connTAMO);
         a.add("ALTER TABLE ToDo ADD COLUMN PostponedDT REAL");
@@ -225,7 +228,7 @@ bool TDataModule1::HasPostponedColumn() {
         t.commit();
         postponedColumn_ = 1;
     } catch (const std::exception&) {
-        // A read-only or locked file: tried again at the next start.
+        // A read-only or locked file: the postponement is not kept.
         postponedColumn_ = 0;
     }
     return postponedColumn_ == 1;
@@ -514,7 +517,7 @@ void TDataModule1::ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, 
     if (q.asInteger("PeriodInt") != 0) {
         // A repeating task or a holiday: one occurrence comes back at the
         // chosen time; the series (ShowDT) is not moved.
-        if (!HasPostponedColumn()) return;
+        if (!EnsurePostponedColumn()) return;
         const DateTime base = mesType == mtHoliday ? clock().now() : BaseTime;
         const DateTime NewTime = AddPeriod(Unit, Count, base);
         sql::Query u(connTAMO);

@@ -104,10 +104,12 @@ private:
     // Shows the postponed occurrences of repeating tasks and holidays whose
     // time has come; clears the ones whose active time is over.
     void CheckPostponedOccurrences(std::uint8_t& CascadeIndex);
-    // True when ToDo has the PostponedDT column; adds it (nullable, with an
-    // index) to a database made before it existed. False when that cannot
-    // be done (a read-only file): repeating postponements are then not kept.
+    // True when ToDo has the PostponedDT column.
     bool HasPostponedColumn();
+    // Adds the column (nullable, with an index) to a database made before it
+    // existed. False when that cannot be done (a read-only file): repeating
+    // postponements are then not kept.
+    bool EnsurePostponedColumn();
     // A row due now that no pass has handled (see UpdateNextReminderTime).
     bool WaitingRowIsDue();
     int postponedColumn_ = -1;  // unknown, 0 no, 1 yes

@@ -51,8 +51,10 @@ QLabel* captionLabel(QWidget* parent, const char* name, const QString& text, int
     l->setObjectName(QLatin1String(name));
     // A style sheet of its own, so the application's skin keeps the colour.
     l->setStyleSheet(QStringLiteral("QLabel { color: rgb(0, 111, 0); font-weight: bold; }"));
-    // The room up to the value column, whatever the language's text.
-    l->setGeometry(left, top, 79 - left - 2, l->sizeHint().height());
+    // The room up to the value column, whatever the language's text; a
+    // text too wide for it is set a little smaller (down to 7 points).
+    Q_UNUSED(left);
+    l->setGeometry(4, top, 79 - 4 - 1, l->sizeHint().height());
     return l;
 }
 
@@ -187,15 +189,15 @@ TfrmToDo::TfrmToDo(QWidget* parent)
 
     rbDone = new QRadioButton(QStringLiteral("Done"), this);
     rbDone->setObjectName(QStringLiteral("rbDone"));
-    rbDone->setGeometry(8, 190, 73, 17);
+    rbDone->setGeometry(8, 190, 100, 17);
     rbPostpone = new QRadioButton(QStringLiteral("Postpone at"), this);
     rbPostpone->setObjectName(QStringLiteral("rbPostpone"));
-    rbPostpone->setGeometry(8, 214, 97, 17);
+    rbPostpone->setGeometry(8, 214, 112, 17);
     rbDone->setChecked(true);
 
     sePostpone = new QSpinBox(this);
     sePostpone->setObjectName(QStringLiteral("sePostpone"));
-    sePostpone->setGeometry(102, 210, 48, 20);
+    sePostpone->setGeometry(120, 210, 44, 20);
     sePostpone->setRange(0, kMaxPostpone);
     sePostpone->setSingleStep(1);
     sePostpone->setValue(10);
@@ -203,7 +205,7 @@ TfrmToDo::TfrmToDo(QWidget* parent)
 
     cbPostpone = new QComboBox(this);
     cbPostpone->setObjectName(QStringLiteral("cbPostpone"));
-    cbPostpone->setGeometry(153, 210, 79, 21);
+    cbPostpone->setGeometry(166, 210, 68, 21);
     cbPostpone->addItems({QStringLiteral("Minutes"), QStringLiteral("Hours"), QStringLiteral("Days"),
                           QStringLiteral("Weeks"), QStringLiteral("Months"), QStringLiteral("Years")});
     cbPostpone->setEnabled(false);

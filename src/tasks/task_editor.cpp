@@ -111,23 +111,27 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
 
     rbAfterWinLoad = new QRadioButton(QStringLiteral("In "), this);
     rbAfterWinLoad->setObjectName(QStringLiteral("rbAfterWinLoad"));
-    rbAfterWinLoad->setGeometry(9, 86, 52, 22);
-    spAfterWinLoad = countEdit(this, "spAfterWinLoad", 61, 86, 44, 22, 0);
-    cbAfterWinLoading = unitList(this, "cbAfterWinLoading", units.mid(0, 2), 108, 86, 74);
-    lbAfterWinLoading = label(this, "lbAfterWinLoading", QStringLiteral("after windows loading"), 186, 89, 121);
+    rbAfterWinLoad->setGeometry(9, 86, 60, 22);
+    spAfterWinLoad = countEdit(this, "spAfterWinLoad", 69, 86, 44, 22, 0);
+    cbAfterWinLoading = unitList(this, "cbAfterWinLoading", units.mid(0, 2), 116, 86, 74);
+    // Two rows when a language needs them (room down to the divider).
+    lbAfterWinLoading = label(this, "lbAfterWinLoading", QStringLiteral("after windows loading"), 194, 89, 113);
+    lbAfterWinLoading->setWordWrap(true);
+    lbAfterWinLoading->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lbAfterWinLoading->setGeometry(194, 84, 113, 38);
     Bevel3 = makeBevel(this, "Bevel3", 10, 126, 291);
 
     chbRepeatEvery = new QCheckBox(QStringLiteral("Repeat every"), this);
     chbRepeatEvery->setObjectName(QStringLiteral("chbRepeatEvery"));
-    chbRepeatEvery->setGeometry(9, 139, 124, 22);
-    seRepeatEvery = countEdit(this, "seRepeatEvery", 133, 139, 50, 22, 1);
-    cbRepeatEvery = unitList(this, "cbRepeatEvery", units, 187, 139, 85);
+    chbRepeatEvery->setGeometry(9, 139, 140, 22);
+    seRepeatEvery = countEdit(this, "seRepeatEvery", 149, 139, 50, 22, 1);
+    cbRepeatEvery = unitList(this, "cbRepeatEvery", units, 203, 139, 85);
     Bevel2 = makeBevel(this, "Bevel2", 10, 176, 291);
 
     lbIfMess = label(this, "lbIfMess", QStringLiteral("If message can`t shown for any reason "), 13, 184, 292);
-    lbDontShow = label(this, "lbDontShow", QStringLiteral("don`t show one after"), 13, 206, 139);
-    seActiveTime = countEdit(this, "seActiveTime", 154, 202, 50, 22, 0);
-    cbActiveTime = unitList(this, "cbActiveTime", units.mid(0, 3), 208, 202, 85);
+    lbDontShow = label(this, "lbDontShow", QStringLiteral("don`t show one after"), 13, 206, 153);
+    seActiveTime = countEdit(this, "seActiveTime", 168, 202, 46, 22, 0);
+    cbActiveTime = unitList(this, "cbActiveTime", units.mid(0, 3), 217, 202, 85);
 
     lbDescription = label(this, "lbDescription", QStringLiteral("Description"), 14, 238, 200);
     memComment = new QPlainTextEdit(this);

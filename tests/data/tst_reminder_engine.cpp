@@ -616,7 +616,10 @@ private slots:
             "SELECT Min(PostponedDT) AS FirstPostponedDT FROM ToDo WHERE PostponedDT > Now()",
             "SELECT TDID, PostponedDT FROM ToDo WHERE (PostponedDT <= Now()) AND (PeriodInt > 0)",
         };
-        dm->UpdateNextReminderTime();  // adds the postponement column
+        {
+            const int id = insert(0, at(2024, 5, 1, 14), at(2024, 5, 7, 14), 1, puDays, 1, puHours);
+            dm->ApplyReminderAnswer(id, 1, puMinutes, at(2024, 5, 6, 14));  // adds the postponement column
+        }
         for (const char* s : statements) {
             sql::Query q(dm->connTAMO);
             q.add(std::string("EXPLAIN QUERY PLAN ") + s);

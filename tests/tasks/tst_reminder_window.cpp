@@ -109,7 +109,9 @@ private slots:
         QVERIFY(w->lbTitle->font().bold());
         QCOMPARE(w->memDescript->geometry(), QRect(79, 64, 156, 103));
         QCOMPARE(w->btnOK->geometry(), QRect(153, 257, 75, 25));
-        QCOMPARE(w->sePostpone->geometry(), QRect(102, 210, 48, 20));
+        QCOMPARE(w->sePostpone->geometry(), QRect(120, 210, 44, 20));
+        // The postpone row makes room for "Postpone by" in every language.
+        QCOMPARE(w->cbPostpone->geometry(), QRect(166, 210, 68, 21));
         QCOMPARE(w->cbPostpone->count(), 6);
         QCOMPARE(w->cbPostpone->itemText(5), QStringLiteral("Years"));
         QCOMPARE(w->cbPostpone->currentIndex(), 0);
@@ -197,11 +199,11 @@ private slots:
         QVERIFY(w->rbPostpone->isChecked());
         QVERIFY(w->sePostpone->isEnabled());
         QVERIFY(w->cbPostpone->isEnabled());
-        QTest::mouseClick(w->rbDone, Qt::LeftButton);
+        QTest::mouseClick(w->rbDone, Qt::LeftButton, {}, QPoint(8, 8));
         QVERIFY(!w->sePostpone->isEnabled());
         QVERIFY(!w->cbPostpone->isEnabled());
         // A second click on the choice already made changes nothing.
-        QTest::mouseClick(w->rbDone, Qt::LeftButton);
+        QTest::mouseClick(w->rbDone, Qt::LeftButton, {}, QPoint(8, 8));
         QVERIFY(!w->sePostpone->isEnabled());
         delete w;
     }
