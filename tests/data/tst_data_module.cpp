@@ -38,7 +38,13 @@ private slots:
                              "45000.6), (10, 45000.4, 45000.4), (2, 0, NULL)");
         dm.UpdateNextReminderTime();
         QCOMPARE(dm.NextReminderTime, 45000.6);
-        clock->setNow(45000.6);  // equal is not "after"
+        clock->setNow(45000.6);  // equal is not "after"...
+        dm.UpdateNextReminderTime();
+        // ...but that task is due and no pass has shown it: the next tick
+        // runs one.
+        QCOMPARE(dm.NextReminderTime, 45000.6);
+        std::uint8_t cascade = 0;
+        dm.CheckOnceTasks(cascade);
         dm.UpdateNextReminderTime();
         QCOMPARE(dm.NextReminderTime, 45000.7);
     }
