@@ -92,6 +92,33 @@ QString GetLangMessage(const QString& key) {
     return key;
 }
 
+QString GetLangCaption(const QString& key, const QString& englishDefault) {
+    const IniFile file = currentLanguageFile();
+    if (file.path().empty()) return englishDefault;
+    try {
+        if (const auto value = file.findValue("Captions", encodeLanguageText(key))) return decodeLanguageText(*value);
+    } catch (const IniError&) {
+    }
+    return englishDefault;
+}
+
+QString FormatCountWithUnit(qint64 count, int unitId) {
+    static const char* const english[] = {"minute|minutes", "hour|hours", "day|days",
+                                          "week|weeks",     "month|months", "year|years"};
+    if (unitId < 1 || unitId > 6) return QString::number(count);
+    const QStringList forms = GetLangCaption(QStringLiteral("Unit%1").arg(unitId), QLatin1String(english[unitId - 1]))
+                                  .split(QLatin1Char('|'));
+    const qint64 n = count < 0 ? -count : count;
+    qsizetype form = 0;
+    if (forms.size() >= 3) {
+        const qint64 last = n % 10, lastTwo = n % 100;
+        form = (last == 1 && lastTwo != 11) ? 0 : (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14)) ? 1 : 2;
+    } else {
+        form = n == 1 ? 0 : 1;
+    }
+    return QString::number(count) + QLatin1Char(' ') + forms.value(std::min(form, forms.size() - 1)).trimmed();
+}
+
 QString FormatMessageText(const QString& format, const QVariantList& args) {
     QString out;
     qsizetype next = 0;  // the argument a specifier without index takes

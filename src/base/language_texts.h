@@ -29,6 +29,18 @@ QString LanguageFilePath(const QString& name);
 // key itself when the key or the file is missing.
 QString GetLangMessage(const QString& key);
 
+// A fixed caption (a message box's title and the like): the value of key in
+// the optional section "Captions" of the current language file, else
+// englishDefault.
+QString GetLangCaption(const QString& key, const QString& englishDefault);
+
+// "<count> <unit>" with the unit (a period id 1..6) in the plural form the
+// count takes in the current language: the language file's "Captions" key
+// Unit<id> holds the forms separated by '|' (two forms: one / other; three:
+// the one / few / many forms of Russian and its neighbours). English forms
+// are the default. Another unit id gives the count alone.
+QString FormatCountWithUnit(qint64 count, int unitId);
+
 // Formatting for message texts: %s, %d, %u, %x, %f, %g, %e, %n and %m with
 // an optional argument index ("%1:s"), '-' flag, width and precision; "%%"
 // is one percent sign. A specifier without an argument, or one it does not

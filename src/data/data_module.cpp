@@ -143,20 +143,108 @@ DateTime TDataModule1::LoadingTime() {
 }
 
 void TDataModule1::UpdateNextReminderTime() {
+    const PassScope pass(*this);
     sql::Query q(connTAMO);
     q.add("SELECT Min(ShowDT) AS FirstShowDT");
     q.add("FROM ToDo");
     q.add("WHERE ShowDT > Now()");
     q.open();
-    NextReminderTime = q.recNo() > 0 ? q.asDateTime("FirstShowDT") : kFarFuture;
+    if (q.recNo() <= 0) {
+        NextReminderTime = dueSinceLastPass_;
+        return;
+    }
+    DateTime next = q.asDateTime("FirstShowDT");
+    if (HasPostponedColumn()) {
+        sql::Query p(connTAMO);
+        p.add("SELECT Min(PostponedDT) AS FirstPostponedDT");
+        p.add("FROM ToDo");
+        p.add("WHERE PostponedDT > Now()");
+        p.open();
+        const DateTime postponed = p.recNo() > 0 ? p.asDateTime("FirstPostponedDT") : 0.0;
+        if (postponed > 0.0 && (next == 0.0 || postponed < next)) next = postponed;
+    }
+    // A row whose time has come but that no pass has dealt with yet (it was
+    // postponed or edited into the past after the last pass): the next tick
+    // runs a pass, not the one at the next future time. With no future time
+    // at all the gate is 0.0 already and every tick runs a pass.
+    if (next != 0.0 && WaitingRowIsDue()) next = clock().now();
     // A reminder made due by a save and not yet read by a pass keeps the
     // gate open.
-    NextReminderTime = std::min(NextReminderTime, dueSinceLastPass_);
+    NextReminderTime = next == 0.0 ? next : std::min(next, dueSinceLastPass_);
 }
 
 void TDataModule1::ReminderTimeSet(DateTime showDT) {
     if (showDT <= clock().now()) dueSinceLastPass_ = std::min(dueSinceLastPass_, showDT);
     UpdateNextReminderTime();
+}
+
+bool TDataModule1::WaitingRowIsDue() {
+    {
+        sql::Query q(connTAMO);
+        q.add("SELECT TDID, ShowDT");
+        q.add("FROM ToDo");
+        q.add("WHERE (ShowDT <= Now()) AND (MesType In (0, 3)) AND (PeriodInt = 0)");
+        q.open();
+        for (; !q.eof(); q.next())
+            if (!shown_.count({countOf(q.asInteger("TDID")), q.asDateTime("ShowDT")})) return true;
+    }
+    {
+        sql::Query q(connTAMO);
+        q.add("SELECT MesType, ShowDT, PeriodInt, PeriodType");
+        q.add("FROM ToDo");
+        q.add("WHERE (MesType In (0, 2, 3)) AND (PeriodInt > 0) AND (ShowDT <= Now())");
+        q.open();
+        for (; !q.eof(); q.next()) {
+            // Rows a pass leaves as they are (out of range, a holiday without
+            // its yearly unit) do not count.
+            if (!inServiceRange(q.asDateTime("ShowDT"))) continue;
+            if (q.asInteger("MesType") == mtHoliday && !isRepeating(q.asInteger("PeriodType"), q.asInteger("PeriodInt")))
+                continue;
+            return true;
+        }
+    }
+    if (HasPostponedColumn()) {
+        sql::Query q(connTAMO);
+        q.add("SELECT TDID, PostponedDT");
+        q.add("FROM ToDo");
+        q.add("WHERE (PostponedDT <= Now()) AND (PeriodInt > 0)");
+        q.open();
+        for (; !q.eof(); q.next())
+            if (!postponedShown_.count({countOf(q.asInteger("TDID")), q.asDateTime("PostponedDT")})) return true;
+    }
+    return false;
+}
+
+bool TDataModule1::HasPostponedColumn() {
+    if (postponedColumn_ >= 0) return postponedColumn_ == 1;
+    {
+        sql::Query q(connTAMO);
+        q.add("SELECT COUNT(*) AS N");
+        q.add("FROM pragma_table_info('ToDo')");
+        q.add("WHERE name = 'PostponedDT'");
+        q.open();
+        if (!q.eof() && q.asInteger("N") > 0) {
+            postponedColumn_ = 1;
+            return true;
+        }
+    }
+    try {
+        // A nullable column and its index: files made before keep working,
+        // and a program that does not know the column ignores it.
+        sql::Transaction t(connTAMO);
+        sql::Query a(connTAMO);
+        a.add("ALTER TABLE ToDo ADD COLUMN PostponedDT REAL");
+        a.exec();
+        sql::Query i(connTAMO);
+        i.add("CREATE INDEX IF NOT EXISTS ToDo_PostponedDT ON ToDo (PostponedDT)");
+        i.exec();
+        t.commit();
+        postponedColumn_ = 1;
+    } catch (const std::exception&) {
+        // A read-only or locked file: tried again at the next start.
+        postponedColumn_ = 0;
+    }
+    return postponedColumn_ == 1;
 }
 
 void TDataModule1::InitReminders() {
@@ -284,10 +372,48 @@ void TDataModule1::ShowOccurrence(const RegularRow& row, DateTime T, std::int64_
     ++CascadeIndex;
 }
 
+void TDataModule1::CheckPostponedOccurrences(std::uint8_t& CascadeIndex) {
+    if (!HasPostponedColumn()) return;
+    sql::Query q(connTAMO);
+    q.add("SELECT TDID, MesType, PostponedDT, Title, Comment, ElapseInt, ElapseType");
+    q.add("FROM ToDo");
+    q.add("WHERE (PostponedDT <= Now()) AND (PeriodInt > 0)");
+    q.open();
+    if (q.eof()) return;
+    WriteBatch batch(connTAMO);
+    for (; !q.eof(); q.next()) {
+        if (stopRequested()) break;
+        const std::int32_t id = countOf(q.asInteger("TDID"));
+        const DateTime at = q.asDateTime("PostponedDT");
+        if (inServiceRange(at) &&
+            onceTaskActive(clock().now(), at, unitOf(q.asInteger("ElapseType")), countOf(q.asInteger("ElapseInt")))) {
+            // Like a one-time task: shown once a run, kept until answered.
+            if (postponedShown_.count({id, at})) continue;
+            TTaskParams params;
+            params.TaskID = id;
+            params.TaskTitle = textOf(q, "Title");
+            params.TaskComment = textOf(q, "Comment");
+            params.TaskTime = at;
+            const bool holiday = q.asInteger("MesType") == mtHoliday;
+            openReminderWindow(params, GetLangMessage(holiday ? QStringLiteral("Holidays") : QStringLiteral("RegularTask")),
+                               CascadeIndex);
+            postponedShown_.insert({id, at});
+            ++CascadeIndex;
+            continue;
+        }
+        // Its active time is over: the postponement is dealt with.
+        q.edit();
+        q.setField("PostponedDT", sql::Value{});
+        q.post();
+    }
+    batch.pause();
+}
+
 void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup) {
     const PassScope pass(*this);
     // Every row made due by a save so far is read now.
     dueSinceLastPass_ = kFarFuture;
+    CheckPostponedOccurrences(CascadeIndex);
     sql::Query q(connTAMO);
     q.add("SELECT *");
     q.add("FROM ToDo");
@@ -394,15 +520,33 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
 }
 
 void TDataModule1::ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, std::uint8_t Unit, DateTime BaseTime) {
-    const DateTime NewTime = AddPeriod(Unit, Count, BaseTime);
+    const PassScope pass(*this);
     sql::Query q(connTAMO);
     q.add("SELECT ShowDT, MesType, PeriodInt");
     q.add("FROM ToDo");
     q.add("WHERE TDID = :ToDoID");
     q.param("ToDoID", ParamType::Integer, std::int64_t{TaskID});
     q.open();
-    if (q.eof() || q.asInteger("PeriodInt") != 0) return;
+    if (q.eof()) return;
     const std::int64_t mesType = q.asInteger("MesType");
+    if (q.asInteger("PeriodInt") != 0) {
+        // A repeating task or a holiday: one occurrence comes back at the
+        // chosen time; the series (ShowDT) is not moved.
+        if (!HasPostponedColumn()) return;
+        const DateTime base = mesType == mtHoliday ? clock().now() : BaseTime;
+        const DateTime NewTime = AddPeriod(Unit, Count, base);
+        sql::Query u(connTAMO);
+        u.add("UPDATE ToDo");
+        u.add("SET PostponedDT = :PostponedDT");
+        u.add("WHERE TDID = :TDID");
+        u.param("PostponedDT", ParamType::DateTime, NewTime);
+        u.param("TDID", ParamType::Integer, std::int64_t{TaskID});
+        u.exec();
+        postponedShown_.erase({TaskID, NewTime});
+        UpdateNextReminderTime();
+        return;
+    }
+    const DateTime NewTime = AddPeriod(Unit, Count, BaseTime);
     q.edit();
     q.setField("ShowDT", NewTime);
     // Only a task the engine has dealt with goes back to pending; one that is
@@ -411,6 +555,8 @@ void TDataModule1::ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, 
     if (mesType == mtOnceAtTime + mtDealtWith || mesType == mtOnceAfterStart + mtDealtWith)
         q.setField("MesType", mesType - mtDealtWith);
     q.post();
+    // Postponed to the very time that was shown (by 0): it shows again.
+    shown_.erase({TaskID, NewTime});
     UpdateNextReminderTime();
 }
 
@@ -424,6 +570,16 @@ void TDataModule1::MarkReminderDone(std::int32_t TaskID, DateTime TaskTime) {
     q.param("TDID", ParamType::Integer, std::int64_t{TaskID});
     q.param("ShowDT", ParamType::DateTime, TaskTime);
     q.exec();
+    // A postponed occurrence of a repeating task or holiday: answered.
+    if (HasPostponedColumn()) {
+        sql::Query p(connTAMO);
+        p.add("UPDATE ToDo");
+        p.add("SET PostponedDT = NULL");
+        p.add("WHERE (TDID = :TDID) AND (PostponedDT = :PostponedDT)");
+        p.param("TDID", ParamType::Integer, std::int64_t{TaskID});
+        p.param("PostponedDT", ParamType::DateTime, TaskTime);
+        p.exec();
+    }
 }
 
 void TDataModule1::DeleteTask(std::int32_t TaskID) {

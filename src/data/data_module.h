@@ -72,7 +72,11 @@ public:
     // Nothing for other rows.
     void MarkReminderDone(std::int32_t TaskID, DateTime TaskTime);
 
-    // Recomputes NextReminderTime.
+    // Recomputes NextReminderTime: the earliest due time after the present
+    // (ShowDT or a postponed occurrence). When a row is waiting with its time
+    // already come (a postponement into the past, a task edited into the
+    // past), the present itself, so that the next tick runs a pass whatever
+    // other future times exist.
     void UpdateNextReminderTime();
     // The reminder engine's start-up pass.
     void InitReminders();
@@ -90,7 +94,11 @@ public:
     // how many earlier ones were missed.
     void CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup);
     // A reminder window's "Postpone at" answer: a one-time task becomes due
-    // again at Count units after BaseTime.
+    // again at Count units after BaseTime. A repeating task (or a holiday)
+    // keeps its series and gets one postponed occurrence at that time
+    // (PostponedDT; a holiday counts from the moment of the answer, since its
+    // TaskTime is the holiday's date); a later postponement replaces an
+    // earlier one still waiting.
     void ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, std::uint8_t Unit, DateTime BaseTime);
     // Deletes one ToDo row (tasks().removeTask). NextReminderTime is left as
     // it is.
@@ -113,6 +121,16 @@ public:
 private:
     struct RegularRow;
     bool IsActiveOccurrence(const RegularRow& row, DateTime T) const;
+    // Shows the postponed occurrences of repeating tasks and holidays whose
+    // time has come; clears the ones whose active time is over.
+    void CheckPostponedOccurrences(std::uint8_t& CascadeIndex);
+    // True when ToDo has the PostponedDT column; adds it (nullable, with an
+    // index) to a database made before it existed. False when that cannot
+    // be done (a read-only file): repeating postponements are then not kept.
+    bool HasPostponedColumn();
+    // A row due now that no pass has handled (see UpdateNextReminderTime).
+    bool WaitingRowIsDue();
+    int postponedColumn_ = -1;  // unknown, 0 no, 1 yes
     void ShowOccurrence(const RegularRow& row, DateTime T, std::int64_t missed, std::uint8_t& CascadeIndex);
     void openReminderWindow(const TTaskParams& params, const QString& caption, std::uint8_t cascadeIndex);
     void processPendingMessages();
@@ -127,6 +145,8 @@ private:
     // whether or not its row could be written (a locked database).
     std::set<std::pair<std::int32_t, DateTime>> shown_;
     std::unique_ptr<PlanStore> plans_;
+    // The same for postponed occurrences of repeating rows (task, PostponedDT).
+    std::set<std::pair<std::int32_t, DateTime>> postponedShown_;
     std::unique_ptr<TaskStore> tasks_;
     std::unique_ptr<ContactStore> contacts_;
     std::unique_ptr<HolidayStore> holidays_;

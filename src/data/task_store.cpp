@@ -85,12 +85,16 @@ std::unique_ptr<sql::Query> TaskStore::openToDoList() {
     const char* const from =
         "FROM (ToDo INDEXED BY ToDo_ShowDT LEFT JOIN TimePeriods ON ToDo.ElapseType = TimePeriods.TPID) LEFT "
         "JOIN TimePeriods AS TimePeriods1 ON ToDo.PeriodType = TimePeriods1.TPID";
+    // The counts and unit ids come too, so the window can put the unit in
+    // the language's plural form and tell pending tasks from finished ones.
     q->add("SELECT TDID, ShowDT, Title, Str(ElapseInt) || ' '  || TimePeriods.Descript AS ActiveTime, "
-           "Str(PeriodInt) || ' ' || TimePeriods1.Descript AS Cycle");
+           "Str(PeriodInt) || ' ' || TimePeriods1.Descript AS Cycle, MesType, ElapseInt, ElapseType, PeriodInt, "
+           "PeriodType");
     q->add(from);
     q->add("WHERE (MesType IN (0, 3, 10, 13)) AND (PeriodInt > 0)");
     q->add("  UNION");
-    q->add("SELECT TDID, ShowDT, Title, Str(ElapseInt) || ' '  || TimePeriods.Descript, ' --- '");
+    q->add("SELECT TDID, ShowDT, Title, Str(ElapseInt) || ' '  || TimePeriods.Descript, ' --- ', MesType, ElapseInt, "
+           "ElapseType, PeriodInt, PeriodType");
     q->add(from);
     q->add("WHERE (MesType IN (0, 3, 10, 13)) AND (PeriodInt = 0)");
     q->add("ORDER BY ShowDT");

@@ -1,10 +1,15 @@
 #include "tasks/reminder_window.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QScreen>
+
+#include <algorithm>
+#include <vector>
 
 #include "data/data_module.h"
 #include "ui/languages.h"
@@ -21,6 +26,25 @@ Q_LOGGING_CATEGORY(lcReminders, "ostrel.reminders", QtWarningMsg)
 namespace {
 
 QPointer<QObject> g_answerReceiver;
+
+// The reminder windows open now, for the places they take.
+std::vector<QPointer<TfrmToDo>>& openReminders() {
+    static std::vector<QPointer<TfrmToDo>> windows;
+    return windows;
+}
+
+// The lowest place of the stack that no open reminder window takes.
+int lowestFreePlace() {
+    auto& windows = openReminders();
+    windows.erase(std::remove_if(windows.begin(), windows.end(), [](const QPointer<TfrmToDo>& w) { return !w; }),
+                  windows.end());
+    std::vector<int> taken;
+    for (const auto& w : windows)
+        if (w->isVisible()) taken.push_back(w->Offset / 20);
+    int place = 0;
+    while (std::find(taken.begin(), taken.end(), place) != taken.end()) ++place;
+    return place;
+}
 
 QLabel* captionLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
     auto* l = new QLabel(text, parent);
@@ -137,7 +161,7 @@ TfrmToDo::TfrmToDo(QWidget* parent)
     // Always on top, but appearing does not take the focus from what the
     // user is typing into.
     setAttribute(Qt::WA_ShowWithoutActivating);
-    // Closed by the window manager: gone without an answer.
+    // Destroyed once closed after its answer (see closeEvent).
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(239, 299);
 
@@ -217,8 +241,43 @@ void TfrmToDo::rbPostponeClick() {
 }
 
 void TfrmToDo::btnOKClick() {
-    if (QObject* receiver = reminderAnswerReceiver())
+    if (AnswerPosted) return;
+    if (QObject* receiver = reminderAnswerReceiver()) {
+        AnswerPosted = true;
         QCoreApplication::postEvent(receiver, new TReminderAnswerEvent(Tag, this));
+    }
+}
+
+void TfrmToDo::postponeAsShown() {
+    if (AnswerPosted) return;
+    rbPostpone->setChecked(true);
+    btnOKClick();
+}
+
+void TfrmToDo::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            runGuarded([this] { btnOKClick(); });
+            return;
+        case Qt::Key_Escape:
+            runGuarded([this] { postponeAsShown(); });
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+void TfrmToDo::closeEvent(QCloseEvent* event) {
+    if (Answered || QCoreApplication::closingDown()) {
+        event->accept();
+        return;
+    }
+    // Not gone without an answer: it goes away now and comes back by the
+    // amount shown; the answer's handler destroys it.
+    event->ignore();
+    hide();
+    runGuarded([this] { postponeAsShown(); });
 }
 
 int TfrmToDo::restingLeft() {
@@ -249,7 +308,9 @@ TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Of
     setFittedText(w->lbTaskTime, formatLongDateTime(Params.TaskTime));
     w->memDescript->setPlainText(Params.TaskComment);
     w->Tag = Params.TaskID;
-    w->Offset = Offset;
+    Q_UNUSED(Offset);
+    w->Offset = 20 * lowestFreePlace();
+    openReminders().emplace_back(w);
 
     // Just below the bottom edge of the screen, at its right side.
     const int below = QGuiApplication::primaryScreen()->geometry().bottom() + 1;
@@ -265,12 +326,22 @@ TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Of
 void HandleReminderAnswer(const TReminderAnswerEvent& event) {
     TfrmToDo* W = event.lParam;
     if (!W) return;
-    if (W->rbPostpone->isChecked() && DataModule1) {
-        DataModule1->ApplyReminderAnswer(W->Tag, W->sePostpone->value(),
-                                         static_cast<std::uint8_t>(W->cbPostpone->currentIndex() + 1), W->TaskTime);
-    } else if (DataModule1) {
-        DataModule1->MarkReminderDone(W->Tag, W->TaskTime);
+    try {
+        if (W->rbPostpone->isChecked() && DataModule1) {
+            DataModule1->ApplyReminderAnswer(W->Tag, W->sePostpone->value(),
+                                             static_cast<std::uint8_t>(W->cbPostpone->currentIndex() + 1),
+                                             W->TaskTime);
+        } else if (DataModule1) {
+            DataModule1->MarkReminderDone(W->Tag, W->TaskTime);
+        }
+    } catch (...) {
+        // Not applied (a locked database): the reminder stays on the screen
+        // to be answered again.
+        W->AnswerPosted = false;
+        if (!W->isVisible()) W->show();
+        throw;
     }
+    W->Answered = true;
     W->close();
     delete W;
 }

@@ -63,8 +63,13 @@ public:
     int FinalTop = 0;
     // The task id.
     int Tag = 0;
-    // Pixels above the first window of the pass.
+    // Pixels above the lowest place of the stack (20 per place).
     int Offset = 0;
+    // True once an answer has been posted (OK, Enter, Esc or the title
+    // bar's close button); a second one is not posted.
+    bool AnswerPosted = false;
+    // True once the answer has been applied: closing then ends the window.
+    bool Answered = false;
 
     // The largest postpone count offered.
     static constexpr int kMaxPostpone = 9999;
@@ -73,16 +78,30 @@ public:
     void rbPostponeClick();
     // Posts the answer; the window stays until the answer is handled.
     void btnOKClick();
+    // Chooses "Postpone at" (by the amount shown) and posts the answer.
+    void postponeAsShown();
     // One slide step.
     void tmrShowTimer();
 
     // Sets FinalTop for the window's present frame and returns the left
     // edge of its place at the right side of the primary screen.
     int restingLeft();
+
+protected:
+    // Enter answers with the choice made; Esc postpones.
+    void keyPressEvent(QKeyEvent* event) override;
+    // Closed without an answer (the title bar's close button, the window
+    // manager): postponed by the amount shown, as Esc does. While the
+    // application is ending it stays unanswered (and comes back at the next
+    // start).
+    void closeEvent(QCloseEvent* event) override;
 };
 
-// Creates and shows one reminder window, Offset pixels higher than the first
-// of its pass.
+// Creates and shows one reminder window. It takes the lowest free place of
+// the stack at the right side of the screen (places 20 pixels apart), so it
+// never covers a reminder window still open, whatever pass opened that one.
+// The engine's Offset (20 x its cascade index) is not needed for that and
+// is not used.
 TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Offset);
 
 // The handling of a reminder's answer: applies "Postpone at" through the

@@ -10,6 +10,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "base/language_texts.h"
+#include "core/data/period.h"
 #include "core/time/clock_service.h"
 #include "data/data_module.h"
 #include "ui/languages.h"
@@ -25,7 +27,9 @@ TfrmCreateToDo* frmCreateToDo = nullptr;
 
 namespace {
 
-const char* const kRefusalCaption = "Addition of new task";
+QString refusalCaption() {
+    return GetLangCaption(QStringLiteral("AdditionOfNewTask"), QStringLiteral("Addition of new task"));
+}
 
 // Labels get the room up to the next control, so a longer translated text
 // still shows whole.
@@ -92,9 +96,10 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     rbAtTime = new QRadioButton(QStringLiteral("At exact time"), this);
     rbAtTime->setObjectName(QStringLiteral("rbAtTime"));
     rbAtTime->setGeometry(9, 52, 102, 22);
-    dtpToDoTime = new QLineEdit(this);
+    // A time input, not a masked text: 99:99:99 cannot be typed.
+    dtpToDoTime = new QTimeEdit(this);
     dtpToDoTime->setObjectName(QStringLiteral("dtpToDoTime"));
-    dtpToDoTime->setInputMask(QStringLiteral("99:99:99"));
+    dtpToDoTime->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     dtpToDoTime->setGeometry(111, 52, 72, 22);
     dtpToDoDate = new QDateEdit(this);
     dtpToDoDate->setObjectName(QStringLiteral("dtpToDoDate"));
@@ -163,12 +168,15 @@ void TfrmCreateToDo::showEvent(QShowEvent* event) {
 }
 
 void TfrmCreateToDo::FormShow() {
-    edTitle->setText(GetLangMessage(QStringLiteral("InputTitleOfAction")) + QStringLiteral("..."));
+    // The prompt is a placeholder: it shows in the empty field and is never
+    // taken for a title.
+    edTitle->clear();
+    edTitle->setPlaceholderText(GetLangMessage(QStringLiteral("InputTitleOfAction")) + QStringLiteral("..."));
     edTitle->setFocus();
-    edTitle->selectAll();
     const QDateTime now = toQDateTime(clock().now());
-    dtpToDoTime->setText(now.time().toString(QStringLiteral("hh:mm:ss")));
+    dtpToDoTime->setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
     dtpToDoDate->setDate(now.date());
+    shownDefaultDue_ = fieldsDue();
     spAfterWinLoad->setValue(30);
     cbAfterWinLoading->setCurrentIndex(0);
     cbRepeatEvery->setCurrentIndex(0);
@@ -203,7 +211,7 @@ void TfrmCreateToDo::OpenForTask(int taskId) {
         rbAtTime->setChecked(true);
         const QDateTime due = toQDateTime(task.ShowDT);
         dtpToDoDate->setDate(due.date());
-        dtpToDoTime->setText(due.time().toString(QStringLiteral("hh:mm:ss")));
+        dtpToDoTime->setTime(QTime(due.time().hour(), due.time().minute(), due.time().second()));
     } else {
         rbAfterWinLoad->setChecked(true);
         const DelayChoice delay = delayFromDayFraction(task.FirstDT);
@@ -240,34 +248,31 @@ void TfrmCreateToDo::chbRepeatEveryClick() {
 }
 
 double TfrmCreateToDo::timeFieldValue() const {
-    static const QRegularExpression pattern(QStringLiteral("^\\s*(\\d{1,2})\\s*:\\s*(\\d{1,2})\\s*:\\s*(\\d{1,2})\\s*$"));
-    const QString text = dtpToDoTime->text();
-    const auto m = pattern.match(text);
-    const int h = m.hasMatch() ? m.captured(1).toInt() : -1;
-    const int mi = m.hasMatch() ? m.captured(2).toInt() : -1;
-    const int s = m.hasMatch() ? m.captured(3).toInt() : -1;
-    if (!isValidTime(h, mi, s)) {
-        throw std::runtime_error(("'" + text + "' is not a valid time of day.").toStdString());
-    }
-    return encodeTime(h, mi, s);
+    const QTime t = dtpToDoTime->time();
+    return encodeTime(t.hour(), t.minute(), t.second());
+}
+
+double TfrmCreateToDo::fieldsDue() const {
+    const QDate d = dtpToDoDate->date();
+    return encodeDate(d.year(), d.month(), d.day()) + timeFieldValue();
 }
 
 bool TfrmCreateToDo::bbOKClick() {
     if (edTitle->text().trimmed().isEmpty()) {
-        showMessage(GetLangMessage(QStringLiteral("InputTaskTitle")), QLatin1String(kRefusalCaption), MsgIcon::Warning,
+        showMessage(GetLangMessage(QStringLiteral("InputTaskTitle")), refusalCaption(), MsgIcon::Warning,
                     MsgOk, this);
         return false;
     }
     const bool atTime = rbAtTime->isChecked();
     double due = 0.0;
     if (atTime) {
-        const QDate d = dtpToDoDate->date();
-        due = encodeDate(d.year(), d.month(), d.day()) + timeFieldValue();
+        due = fieldsDue();
         // The time field has whole seconds: a task at the present second
-        // is not in the past.
+        // is not in the past. The time the window opened with, untouched,
+        // passes too (it is due at once).
         const double present = std::floor(clock().now() * kSecondsPerDay + 1e-6) / kSecondsPerDay;
-        if (Tag == 0 && due < present) {
-            showMessage(GetLangMessage(QStringLiteral("TimeOfTaskIsLessThanNow")), QLatin1String(kRefusalCaption),
+        if (Tag == 0 && due < present && due != shownDefaultDue_) {
+            showMessage(GetLangMessage(QStringLiteral("TimeOfTaskIsLessThanNow")), refusalCaption(),
                         MsgIcon::Warning, MsgOk, this);
             return false;
         }
@@ -283,6 +288,16 @@ bool TfrmCreateToDo::bbOKClick() {
         row.FirstDT = spAfterWinLoad->value() / 24.0;
         if (cbAfterWinLoading->currentIndex() == 0) row.FirstDT = row.FirstDT / 60.0;
         row.ShowDT = row.FirstDT + clock().bootTime();
+        // That moment of this session is over, and so is the active time
+        // after it: no reminder until the system starts again. Said before
+        // saving, so the user can choose a shorter delay or an exact time.
+        const double end = AddPeriod(static_cast<std::uint8_t>(cbActiveTime->currentIndex() + 1),
+                                     seActiveTime->value(), row.ShowDT);
+        if (end < clock().now() &&
+            showMessage(FormatMessageText(GetLangMessage(QStringLiteral("AfterStartPassed")),
+                                          {formatShortDateTime(clock().bootTime())}),
+                        windowTitle(), MsgIcon::Question, MsgYes | MsgNo, this) != MsgYes)
+            return false;
     }
     const bool repeat = chbRepeatEvery->isChecked();
     row.Title = edTitle->text();

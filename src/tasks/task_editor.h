@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTimeEdit>
 
 #include "core/time/datetime.h"
 
@@ -29,7 +30,7 @@ public:
     QLineEdit* edTitle;
     QFrame* Bevel1;
     QRadioButton* rbAtTime;
-    QLineEdit* dtpToDoTime;  // hh:mm:ss
+    QTimeEdit* dtpToDoTime;  // HH:mm:ss
     QDateEdit* dtpToDoDate;
     QRadioButton* rbAfterWinLoad;
     QSpinBox* spAfterWinLoad;
@@ -61,8 +62,7 @@ public:
     bool bbOKClick();
     void bbCancelClick();
 
-    // The time field's value as a day fraction; throws when the text is
-    // not a valid time of day.
+    // The time field's value as a day fraction (always a valid time).
     double timeFieldValue() const;
 
 protected:
@@ -72,6 +72,11 @@ protected:
 private:
     void FormShow();
     void setEnabledStates();
+    // The date and time the fields showed when the window opened; a new
+    // task saved with them untouched is not refused for lying in the past
+    // (a second after opening it does).
+    double shownDefaultDue_ = -1.0;
+    double fieldsDue() const;
 };
 
 // Minutes or hours for a stored after-start-up delay (a day fraction).

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <QHideEvent>
+#include <QKeyEvent>
 #include <QShowEvent>
 #include <QVBoxLayout>
 #include <QHBoxLayout>
@@ -12,6 +13,8 @@
 #include "data/data_module.h"
 #include "tasks/task_editor.h"
 #include "ui/grid_style.h"
+#include "base/language_texts.h"
+#include "ui/dialog_service.h"
 #include "ui/guarded.h"
 #include "ui/locale_format.h"
 #include "ui/tool_icons.h"
@@ -30,6 +33,9 @@ void ToDoListModel::setQuery(std::unique_ptr<sql::Query> query) {
     static const char* const names[ColumnCount] = {"ShowDT", "Title", "ActiveTime", "Cycle"};
     for (int c = 0; c < ColumnCount; ++c) resultColumns_[c] = query_ ? query_->fieldIndex(names[c]) : -1;
     idColumn_ = query_ ? query_->fieldIndex("TDID") : -1;
+    mesTypeColumn_ = query_ ? query_->fieldIndex("MesType") : -1;
+    static const char* const counts[4] = {"ElapseInt", "ElapseType", "PeriodInt", "PeriodType"};
+    for (int c = 0; c < 4; ++c) countColumns_[c] = query_ ? query_->fieldIndex(counts[c]) : -1;
     shown_ = query_ ? query_->fetchedCount() : 0;
     endResetModel();
 }
@@ -69,7 +75,19 @@ int ToDoListModel::columnCount(const QModelIndex& parent) const {
 QVariant ToDoListModel::data(const QModelIndex& index, int role) const {
     if (!query_ || !index.isValid() || index.row() >= shown_) return {};
     if (role == Qt::UserRole) return qlonglong(sql::toInteger(query_->valueAt(index.row(), idColumn_)));
+    if (role == Qt::UserRole + 1) {
+        // True for a task the engine has dealt with (shown or expired).
+        return mesTypeColumn_ >= 0 && sql::toInteger(query_->valueAt(index.row(), mesTypeColumn_)) >= 10;
+    }
     if (role != Qt::DisplayRole) return {};
+    // Counts with their unit in the language's plural form ("1 hour").
+    if ((index.column() == ColActiveTime || index.column() == ColCycle) && countColumns_[0] >= 0) {
+        const int base = index.column() == ColActiveTime ? 0 : 2;
+        const qint64 count = sql::toInteger(query_->valueAt(index.row(), countColumns_[base]));
+        const int unit = static_cast<int>(sql::toInteger(query_->valueAt(index.row(), countColumns_[base + 1])));
+        if (index.column() == ColCycle && count <= 0) return QStringLiteral(" --- ");
+        return FormatCountWithUnit(count, unit);
+    }
     const int col = resultColumns_[index.column()];
     if (col < 0) return {};
     const sql::Value& v = query_->valueAt(index.row(), col);
@@ -165,6 +183,7 @@ TfrmToDoList::TfrmToDoList(QWidget* parent)
     connect(grToDoList, &QTableView::doubleClicked, this, guarded(this, &TfrmToDoList::grToDoListDblClick));
     connect(grToDoList->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
             guarded(this, &TfrmToDoList::grToDoListDblClick));
+    grToDoList->installEventFilter(this);
     connect(dsToDoList, &QAbstractItemModel::modelReset, this, &TfrmToDoList::dsToDoListDataChange);
     connect(dsToDoList, &QAbstractItemModel::rowsInserted, this, &TfrmToDoList::dsToDoListDataChange);
 
@@ -228,11 +247,40 @@ int TfrmToDoList::currentTaskId() const {
     return dsToDoList->index(row - 1, 0).data(Qt::UserRole).toInt();
 }
 
+int TfrmToDoList::rowOfTask(int taskId) {
+    if (taskId == 0) return 0;
+    for (int row = 0;; ++row) {
+        if (row >= dsToDoList->rowCount() && !dsToDoList->showMore(4096)) {
+            if (row >= dsToDoList->rowCount()) return 0;
+        }
+        if (dsToDoList->index(row, 0).data(Qt::UserRole).toInt() == taskId) return row + 1;
+    }
+}
+
 void TfrmToDoList::RefreshToDoList() {
     if (!isVisible()) return;
-    const int remembered = currentRow();
+    // The task, not the row number: an edited task may move in the sorted
+    // list, and the next Delete must not hit its neighbour.
+    const int rememberedRow = currentRow();
+    const int rememberedTask = currentTaskId();
     openList();
-    setCurrentRow(remembered);  // clamped to the new last row
+    const int row = rowOfTask(rememberedTask);
+    setCurrentRow(row > 0 ? row : rememberedRow);  // clamped to the new last row
+}
+
+bool TfrmToDoList::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grToDoList && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Delete) {
+            runGuarded([this] { tbDeleteClick(); });
+            return true;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            runGuarded([this] { tbEditClick(); });
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmToDoList::dsToDoListDataChange() {
@@ -244,11 +292,18 @@ void TfrmToDoList::tbNewClick() {
 }
 
 void TfrmToDoList::tbEditClick() {
-    if (frmCreateToDo) frmCreateToDo->OpenForTask(currentTaskId());
+    const int id = currentTaskId();
+    if (id == 0) return;  // an empty list: nothing to edit
+    if (frmCreateToDo) frmCreateToDo->OpenForTask(id);
 }
 
 void TfrmToDoList::tbDeleteClick() {
-    DataModule1->DeleteTask(currentTaskId());  // the store's changed() re-reads the list
+    const int id = currentTaskId();
+    if (id == 0) return;
+    if (showMessage(GetLangMessage(QStringLiteral("WantDeleteTask")), windowTitle(), MsgIcon::Question,
+                    MsgYes | MsgNo, this) != MsgYes)
+        return;
+    DataModule1->DeleteTask(id);  // the store's changed() re-reads the list
 }
 
 void TfrmToDoList::grToDoListDblClick() {

@@ -47,6 +47,8 @@ private:
     int shown_ = 0;
     int resultColumns_[ColumnCount] = {-1, -1, -1, -1};
     int idColumn_ = -1;
+    int mesTypeColumn_ = -1;
+    int countColumns_[4] = {-1, -1, -1, -1};  // ElapseInt, ElapseType, PeriodInt, PeriodType
 };
 
 class TfrmToDoList : public QDialog {
@@ -65,8 +67,11 @@ public:
     // The list query while the window is shown; null while it is hidden.
     sql::Query* qrToDoList() const { return dsToDoList->query(); }
 
-    // Re-reads the list keeping the current row; nothing while hidden.
+    // Re-reads the list keeping the same task current (by its id; the same
+    // row number only when that task is gone); nothing while hidden.
     void RefreshToDoList();
+    // The row (1-based) of the task with that id; 0 when it is not listed.
+    int rowOfTask(int taskId);
     // Current row, 1-based; 0 when the list is empty.
     int currentRow() const;
     void setCurrentRow(int row);
@@ -79,6 +84,8 @@ public:
     void dsToDoListDataChange();
 
 protected:
+    // The grid's keys: Delete deletes, Enter edits.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 

@@ -239,12 +239,114 @@ private slots:
         QCOMPARE(row(a).ShowDT, at(2024, 5, 7, 14));
     }
 
-    void repeatingEntriesIgnorePostponement() {
-        ScopedFakeClock clock(at(2024, 5, 6, 14, 20));
-        const int id = insert(0, at(2024, 5, 1, 14), at(2024, 5, 7, 14), 1, puDays, 1, puHours);
-        dm->ApplyReminderAnswer(id, 10, puMinutes, at(2024, 5, 6, 14));
+    // Postponing a repeating task brings that occurrence back once at the
+    // chosen time; the series keeps its next time; an unanswered comeback
+    // shows again after a restart, an answered one does not. A holiday
+    // counts from the moment of the answer (its TaskTime is its date).
+    void repeatingPostponementComesBackOnceWithoutMovingTheSeries() {
+        ScopedFakeClock clock(at(2024, 5, 6, 14, 0, 30));
+        const int id = insert(0, at(2024, 5, 1, 14), at(2024, 5, 6, 14), 1, puDays, 1, puHours, "daily");
+        tickPass();
+        QCOMPARE(shown.size(), std::size_t(1));
         QCOMPARE(row(id).ShowDT, at(2024, 5, 7, 14));
+        clock->setNow(at(2024, 5, 6, 14, 2));
+        dm->ApplyReminderAnswer(id, 10, puMinutes, shown[0].params.TaskTime);
+        QCOMPARE(row(id).ShowDT, at(2024, 5, 7, 14));  // the series is not moved
         QCOMPARE(row(id).MesType, 0);
+        QVERIFY(std::fabs(dm->NextReminderTime - at(2024, 5, 6, 14, 10)) < 1e-9);
+        clock->setNow(at(2024, 5, 6, 14, 9));
+        tickPass();
+        QCOMPARE(shown.size(), std::size_t(1));
+        clock->setNow(at(2024, 5, 6, 14, 10, 1));
+        tickPass();
+        tickPass();
+        QCOMPARE(shown.size(), std::size_t(2));  // once
+        QCOMPARE(shown[1].caption, GetLangMessage(QStringLiteral("RegularTask")));
+        QVERIFY(std::fabs(shown[1].params.TaskTime - at(2024, 5, 6, 14, 10)) < 1e-9);
+        QCOMPARE(row(id).ShowDT, at(2024, 5, 7, 14));
+        // Not answered, the program ends: it is back at the next start.
+        restart();
+        clock->setNow(at(2024, 5, 6, 14, 20));
+        dm->InitReminders();
+        QCOMPARE(shown.size(), std::size_t(3));
+        QCOMPARE(shown[2].params.TaskTime, shown[1].params.TaskTime);
+        // Done: gone for good; the series goes on.
+        dm->MarkReminderDone(id, shown[2].params.TaskTime);
+        restart();
+        dm->InitReminders();
+        QCOMPARE(shown.size(), std::size_t(3));
+        clock->setNow(at(2024, 5, 7, 14, 0, 1));
+        tickPass();
+        QCOMPARE(shown.size(), std::size_t(4));
+        QCOMPARE(shown[3].params.TaskTime, at(2024, 5, 7, 14));
+
+        // A holiday (9 May, 3 days ahead) postponed by 2 hours at 15:00.
+        const int h = insert(2, at(1945, 5, 9), 0.0, 1, puYears, 3, puDays, "victory");
+        clock->setNow(at(2024, 5, 7, 15));
+        restart();
+        dm->InitReminders();
+        QCOMPARE(shown.back().params.TaskTitle, QStringLiteral("victory"));
+        const DateTime next = row(h).ShowDT;
+        dm->ApplyReminderAnswer(h, 2, puHours, shown.back().params.TaskTime);
+        QCOMPARE(row(h).ShowDT, next);
+        const std::size_t before = shown.size();
+        clock->setNow(at(2024, 5, 7, 17, 0, 1));
+        tickPass();
+        QCOMPARE(shown.size(), before + 1);
+        QCOMPARE(shown.back().caption, GetLangMessage(QStringLiteral("Holidays")));
+        QVERIFY(std::fabs(shown.back().params.TaskTime - at(2024, 5, 7, 17)) < 1e-9);
+    }
+
+    // A postponed occurrence found after its active time (the computer was
+    // off) is dropped without a window.
+    void postponedOccurrencePastItsActiveTimeIsDropped() {
+        ScopedFakeClock clock(at(2024, 5, 6, 14, 0, 30));
+        const int id = insert(0, at(2024, 5, 1, 14), at(2024, 5, 6, 14), 1, puDays, 1, puHours);
+        tickPass();
+        dm->ApplyReminderAnswer(id, 10, puMinutes, at(2024, 5, 6, 14));
+        restart();
+        clock->setNow(at(2024, 5, 6, 16));
+        dm->InitReminders();
+        QCOMPARE(shown.size(), std::size_t(1));
+        sql::Query q(dm->connTAMO);
+        q.add("SELECT PostponedDT FROM ToDo WHERE TDID = :ID");
+        q.param("ID", sql::ParamType::Integer, std::int64_t{id});
+        q.open();
+        QVERIFY(q.isNull("PostponedDT"));
+    }
+
+    // Two reminders shown; the first postponed by 2 hours, the second by 10
+    // minutes into the past: the next tick shows the second, not the first's
+    // time two hours later. A task edited into the past is no different.
+    void aDueRowIsPickedUpByTheNextTickWhateverFutureTimesExist() {
+        ScopedFakeClock clock(at(2024, 5, 6, 12, 0, 1));
+        const int a = insert(0, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 0, 0, 1, puHours, "a");
+        const int b = insert(0, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 0, 0, 1, puHours, "b");
+        tickPass();
+        QCOMPARE(shown.size(), std::size_t(2));
+        clock->setNow(at(2024, 5, 6, 12, 30));
+        dm->ApplyReminderAnswer(a, 2, puHours, at(2024, 5, 6, 12));
+        dm->ApplyReminderAnswer(b, 10, puMinutes, at(2024, 5, 6, 12));
+        // The clock's gate: a pass runs when the present is later.
+        clock->advanceMs(1000);
+        QVERIFY(clock->now() > dm->NextReminderTime);
+        tickPass();
+        QCOMPARE(shown.size(), std::size_t(3));
+        QCOMPARE(shown[2].params.TaskTitle, QStringLiteral("b"));
+        // Shown and waiting for its answer: the gate is the future time again.
+        QVERIFY(std::fabs(dm->NextReminderTime - at(2024, 5, 6, 14)) < 1e-9);
+
+        // Edited into the past (the editor saves it pending at its new time).
+        const int c = insert(0, at(2024, 5, 6, 18), at(2024, 5, 6, 18), 0, 0, 1, puHours, "c");
+        TaskRow edited = dm->tasks().task(c);
+        edited.FirstDT = edited.ShowDT = at(2024, 5, 6, 12, 20);
+        dm->tasks().updateTask(edited);
+        dm->UpdateNextReminderTime();
+        clock->advanceMs(1000);
+        QVERIFY(clock->now() > dm->NextReminderTime);
+        tickPass();
+        QCOMPARE(shown.size(), std::size_t(4));
+        QCOMPARE(shown[3].params.TaskTitle, QStringLiteral("c"));
     }
 
     void deletedTaskAnsweredLater() {
@@ -491,6 +593,9 @@ private slots:
         insert(1, 0, at(2024, 5, 6, 15), 0, 0, 2, 0);                           // a plan counts too
         insert(0, at(2024, 5, 6, 13), at(2024, 5, 6, 13, 30), 0, 0, 1, puHours);
         dm->UpdateNextReminderTime();
+        // The task due now has not been shown yet: the next tick runs a pass.
+        QCOMPARE(dm->NextReminderTime, at(2024, 5, 6, 12));
+        tickPass();
         QCOMPARE(dm->NextReminderTime, at(2024, 5, 6, 13, 30));
         // With nothing in the future every pass finds nothing.
         clock->setNow(at(2024, 5, 7));
@@ -508,7 +613,10 @@ private slots:
             "SELECT Min(ShowDT) AS FirstShowDT FROM ToDo WHERE ShowDT > Now()",
             "SELECT ShowDT, MesType, PeriodInt FROM ToDo WHERE TDID = 1",
             "UPDATE ToDo SET ShowDT = FirstDT + 1.5, MesType = 3 WHERE MesType IN (3, 13)",
+            "SELECT Min(PostponedDT) AS FirstPostponedDT FROM ToDo WHERE PostponedDT > Now()",
+            "SELECT TDID, PostponedDT FROM ToDo WHERE (PostponedDT <= Now()) AND (PeriodInt > 0)",
         };
+        dm->UpdateNextReminderTime();  // adds the postponement column
         for (const char* s : statements) {
             sql::Query q(dm->connTAMO);
             q.add(std::string("EXPLAIN QUERY PLAN ") + s);

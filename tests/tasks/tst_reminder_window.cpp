@@ -250,15 +250,106 @@ private slots:
         delete w2;
     }
 
-    void closedByTheWindowManagerGivesNoAnswer() {
+    QString taskState(int id) {
+        sql::Query q(DataModule1->connTAMO);
+        q.add("SELECT MesType, ShowDT FROM ToDo WHERE TDID = :ID");
+        q.param("ID", sql::ParamType::Integer, std::int64_t{id});
+        q.open();
+        return QStringLiteral("%1 %2").arg(q.asInteger("MesType")).arg(formatShortDateTime(q.asDateTime("ShowDT")));
+    }
+
+    // Closing a reminder with the title bar's close button is no "Done": it
+    // comes back by the amount shown, as Esc does. Enter answers with the
+    // choice made.
+    void closeAndEscPostponeEnterAnswers_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("expected");
+        const QString due = formatShortDateTime(at(2024, 5, 6, 14));
+        QTest::newRow("close, 10 minutes shown") << "close" << "0 " + formatShortDateTime(at(2024, 5, 6, 14, 10));
+        QTest::newRow("close, 2 hours shown") << "close 2h" << "0 " + formatShortDateTime(at(2024, 5, 6, 16));
+        QTest::newRow("Esc") << "esc" << "0 " + formatShortDateTime(at(2024, 5, 6, 14, 10));
+        QTest::newRow("Enter, Done chosen") << "enter" << "10 " + due;
+        QTest::newRow("Enter, postpone chosen") << "enter postpone" << "0 " + formatShortDateTime(at(2024, 5, 6, 14, 10));
+    }
+    void closeAndEscPostponeEnterAnswers() {
+        QFETCH(QString, how);
+        QFETCH(QString, expected);
+        ostrel::testing::ScopedFakeClock clock(at(2024, 5, 6, 14, 30));
+        const std::string due = QString::number(at(2024, 5, 6, 14), 'g', 17).toStdString();
+        ostrel::testing::execSql(dir->path() / "Tamo.qdb",
+                                 "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, PeriodInt, ElapseInt, ElapseType) "
+                                 "VALUES (7, 0, " + due + ", " + due + ", 0, 1, 2)");
         QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"), 0);
-        QTest::mouseClick(w->rbPostpone, Qt::LeftButton);
+        if (how == QLatin1String("close 2h")) {
+            w->sePostpone->setValue(2);
+            w->cbPostpone->setCurrentIndex(1);
+        }
+        if (how.startsWith(QLatin1String("close"))) {
+            w->close();
+        } else if (how == QLatin1String("esc")) {
+            QTest::keyClick(w, Qt::Key_Escape);
+        } else {
+            if (how.endsWith(QLatin1String("postpone"))) QTest::mouseClick(w->rbPostpone, Qt::LeftButton);
+            QTest::keyClick(w, Qt::Key_Return);
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::sendPostedEvents(&receiver);
+        QCOMPARE(receiver.answers, 1);
+        QVERIFY(!w);
+        QCOMPARE(taskState(7), expected);
+    }
+
+    // A window closed while the application ends stays unanswered (it comes
+    // back at the next start).
+    void closedWhileQuittingGivesNoAnswer() {
+        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"), 0);
+        w->Answered = true;  // what the answer handler sets before closing
         w->close();
-        QVERIFY(!w || !w->isVisible());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::sendPostedEvents(&receiver);
         QCOMPARE(receiver.answers, 0);
         QVERIFY(!w);
+    }
+
+    // Reminders of different passes never cover each other: each new one
+    // takes the lowest place no open reminder takes, also the next
+    // occurrence of a repeating task.
+    void windowsOfDifferentPassesTakeDistinctPlaces() {
+        ostrel::testing::ScopedFakeClock clock(at(2024, 5, 6, 12, 0, 30));
+        std::vector<QPointer<TfrmToDo>> windows;
+        DataModule1->ShowReminderHook = [&](const TTaskParams& p, const QString& c, int offset) {
+            windows.emplace_back(ShowReminder(p, c, offset));
+        };
+        const DateTime noon = at(2024, 5, 6, 12);
+        ostrel::testing::execSql(dir->path() / "Tamo.qdb",
+                                 "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, Title, PeriodInt, PeriodType, "
+                                 "ElapseInt, ElapseType) VALUES "
+                                 "(1, 0, " + std::to_string(noon) + ", " + std::to_string(noon) + ", 'every minute', 1, 1, 1, 2), "
+                                 "(2, 0, " + std::to_string(noon + 1.0 / 1440) + ", " + std::to_string(noon + 1.0 / 1440) + ", 'once', 0, 0, 1, 2)");
+        DataModule1->RunTickPass();  // 12:00 of the repeating task
+        clock->setNow(at(2024, 5, 6, 12, 1, 30));
+        DataModule1->RunTickPass();  // 12:01 of it and the one-time task
+        QCOMPARE(windows.size(), std::size_t(3));
+        for (auto& w : windows) slideToRest(w);
+        QCOMPARE(windows[0]->Offset, 0);
+        QCOMPARE(windows[1]->Offset, 20);
+        QCOMPARE(windows[2]->Offset, 40);
+        QVERIFY(windows[1]->geometry().bottom() < windows[0]->geometry().bottom());
+        QVERIFY(windows[2]->geometry().bottom() < windows[1]->geometry().bottom());
+        // The lowest is answered: the next reminder takes its place, the one
+        // after that the first place above the others.
+        QTest::mouseClick(windows[0]->btnOK, Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(&receiver);
+        QVERIFY(!windows[0]);
+        clock->setNow(at(2024, 5, 6, 12, 2, 30));
+        DataModule1->RunTickPass();
+        clock->setNow(at(2024, 5, 6, 12, 3, 30));
+        DataModule1->RunTickPass();
+        QCOMPARE(windows.size(), std::size_t(5));
+        QCOMPARE(windows[3]->Offset, 0);
+        QCOMPARE(windows[4]->Offset, 60);
+        DataModule1->ShowReminderHook = nullptr;
+        for (auto& w : windows) delete w.data();
     }
 
     void answerForAWindowAlreadyGone() {

@@ -64,7 +64,7 @@ private:
     void newTask(const QString& title, const QString& time) {
         editor()->OpenForNewTask();
         editor()->edTitle->setText(title);
-        editor()->dtpToDoTime->setText(time);
+        editor()->dtpToDoTime->setTime(QTime::fromString(time, QStringLiteral("HH:mm:ss")));
     }
 
 private slots:
@@ -89,7 +89,9 @@ private slots:
     void newTaskOpensWithItsDefaults() {
         editor()->OpenForNewTask();
         QCOMPARE(editor()->windowTitle(), QStringLiteral("NewToDo..."));  // no language file: the bare key
-        QCOMPARE(editor()->edTitle->text(), QStringLiteral("InputTitleOfAction..."));
+        // The prompt is a placeholder, never a title.
+        QVERIFY(editor()->edTitle->text().isEmpty());
+        QCOMPARE(editor()->edTitle->placeholderText(), QStringLiteral("InputTitleOfAction..."));
         QCOMPARE(editor()->dtpToDoTime->text(), QStringLiteral("10:00:00"));
         QCOMPARE(editor()->dtpToDoDate->date(), QDate(2026, 12, 10));
         QCOMPARE(editor()->seActiveTime->value(), 1);
@@ -113,7 +115,7 @@ private slots:
         QVERIFY(editor()->isVisible());
         QVERIFY(rows().empty());
 
-        editor()->dtpToDoTime->setText(QStringLiteral("10:00:00"));
+        editor()->dtpToDoTime->setTime(QTime(10, 0, 0));
         QVERIFY(editor()->bbOKClick());
         QVERIFY(!editor()->isVisible());
         const auto r = rows();
@@ -137,13 +139,31 @@ private slots:
         QCOMPARE(DataModule1->NextReminderTime, encodeDateTime({{2026, 12, 10}, {11, 0, 0, 0}}));
     }
 
-    void anInvalidTimeSavesNothing() {
-        newTask(QStringLiteral("Bad"), QStringLiteral("25:61:00"));
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, editor()->bbOKClick());
-        editor()->dtpToDoTime->setText(QStringLiteral("  :  :  "));
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, editor()->bbOKClick());
+    // OK pressed on the untouched window: the prompt is refused as a title,
+    // and the time the window opened with passes even seconds later (it is
+    // due at once).
+    void untouchedPromptIsNoTitleAndUntouchedTimePasses() {
+        editor()->OpenForNewTask();
+        (*clock)->advanceMs(5000);
+        QVERIFY(!editor()->bbOKClick());
+        QCOMPARE(dialogs->texts(), QStringList{QStringLiteral("InputTaskTitle")});
         QVERIFY(rows().empty());
-        QVERIFY(editor()->isVisible());
+        QTest::keyClicks(editor()->edTitle, QStringLiteral("Call"));
+        QVERIFY(editor()->bbOKClick());
+        QCOMPARE(dialogs->messages.size(), std::size_t{1});
+        QCOMPARE(rows().at(0).title, std::string("Call"));
+        QCOMPARE(rows().at(0).showDT, encodeDateTime({{2026, 12, 10}, {10, 0, 0, 0}}));
+    }
+
+    // The time box is a time input: 99:99:99 cannot be typed into it.
+    void theTimeBoxHoldsOnlyTimesOfDay() {
+        editor()->OpenForNewTask();
+        editor()->dtpToDoTime->setFocus();
+        editor()->dtpToDoTime->setSelectedSection(QDateTimeEdit::HourSection);
+        QTest::keyClicks(editor()->dtpToDoTime, QStringLiteral("99"));
+        QVERIFY(editor()->dtpToDoTime->time().isValid());
+        QVERIFY(editor()->dtpToDoTime->time().hour() < 24);
+        QVERIFY(editor()->timeFieldValue() >= 0.0 && editor()->timeFieldValue() < 1.0);
     }
 
     void delaysAfterStartUpAndTheirRoundTrip_data() {
@@ -260,8 +280,8 @@ private slots:
         auto* m = frmToDoList->dsToDoList;
         QCOMPARE(m->rowCount(), 2);  // plans and holidays are not listed
         QCOMPARE(m->index(0, 1).data().toString(), QStringLiteral("every two days"));
-        QCOMPARE(m->index(0, 2).data().toString(), QStringLiteral(" 30 minutes"));
-        QCOMPARE(m->index(0, 3).data().toString(), QStringLiteral(" 2 days"));
+        QCOMPARE(m->index(0, 2).data().toString(), QStringLiteral("30 minutes"));
+        QCOMPARE(m->index(0, 3).data().toString(), QStringLiteral("2 days"));
         QCOMPARE(m->index(1, 3).data().toString(), QStringLiteral(" --- "));
         QCOMPARE(m->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Date - Time"));
         QCOMPARE(frmToDoList->grToDoList->columnWidth(0), 128);
@@ -298,7 +318,7 @@ private slots:
         QCOMPARE(frmToDoList->grToDoList->columnWidth(3), 71);
         QTRY_COMPARE(m->rowCount(), 3000);
         QCOMPARE(m->index(2999, 1).data().toString(), QStringLiteral("task 1"));
-        QCOMPARE(m->index(1, 3).data().toString(), QStringLiteral(" 2 days"));  // task 2999
+        QCOMPARE(m->index(1, 3).data().toString(), QStringLiteral("2 days"));  // task 2999
         QCOMPARE(m->index(3, 3).data().toString(), QStringLiteral(" --- "));    // task 2997
 
         // Far down the list, a refresh keeps the row even before it is read again.
@@ -318,10 +338,59 @@ private slots:
         frmToDoList->show();
         frmToDoList->setCurrentRow(2);
         newTask(QStringLiteral("b"), QStringLiteral("12:00:00"));
-        editor()->dtpToDoDate->setDate(QDate(2027, 5, 25));  // between a and c
+        editor()->dtpToDoDate->setDate(QDate(2027, 4, 25));  // between a and c
         QVERIFY(editor()->bbOKClick());
         QCOMPARE(frmToDoList->dsToDoList->rowCount(), 3);
-        QCOMPARE(frmToDoList->currentRow(), 2);
+        // The same task stays current ("c", now the third row).
+        QCOMPARE(frmToDoList->currentRow(), 3);
+        QCOMPARE(frmToDoList->currentTaskId(), 2);
+    }
+
+    // An edited task that moves in the sorted list stays the current one, so
+    // the next Delete removes it and not its new neighbour; Delete asks
+    // first; the Delete key deletes and Enter edits; on an empty list Edit
+    // and Delete do nothing.
+    void theEditedTaskStaysSelectedAndDeleteAsksFirst() {
+        insert("(0, 46501, 46501, 'a', '', 0, 0, 1, 2), (0, 46502, 46502, 'b', '', 0, 0, 1, 2),"
+               "(0, 46503, 46503, 'c', '', 0, 0, 1, 2)");
+        frmToDoList->show();
+        frmToDoList->setCurrentRow(1);
+        frmToDoList->tbEditClick();
+        QCOMPARE(editor()->Tag, 1);
+        editor()->dtpToDoDate->setDate(QDate(2027, 12, 31));  // after "c"
+        QVERIFY(editor()->bbOKClick());
+        QCOMPARE(frmToDoList->currentRow(), 3);
+        QCOMPARE(frmToDoList->currentTaskId(), 1);
+
+        // Asked; "No" keeps it.
+        dialogs->answers.push_back(MsgNo);
+        QTest::keyClick(frmToDoList->grToDoList, Qt::Key_Delete);
+        QCOMPARE(dialogs->messages.size(), std::size_t{1});
+        QCOMPARE(dialogs->messages[0].text, QStringLiteral("WantDeleteTask"));
+        QCOMPARE(dialogs->messages[0].icon, MsgIcon::Question);
+        QCOMPARE(dialogs->messages[0].buttons, unsigned(MsgYes | MsgNo));
+        QCOMPARE(rows().size(), std::size_t{3});
+        // "Yes" deletes the edited task itself.
+        QTest::keyClick(frmToDoList->grToDoList, Qt::Key_Delete);
+        QCOMPARE(rows().size(), std::size_t{2});
+        QCOMPARE(rows().at(0).title, std::string("b"));
+        QCOMPARE(rows().at(1).title, std::string("c"));
+
+        editor()->hide();
+        frmToDoList->setCurrentRow(1);
+        QTest::keyClick(frmToDoList->grToDoList, Qt::Key_Return);
+        QVERIFY(editor()->isVisible());
+        QCOMPARE(editor()->Tag, 2);
+        editor()->hide();
+
+        ostrel::testing::execSql(dir->path() / "Tamo.qdb", "DELETE FROM ToDo");
+        frmToDoList->RefreshToDoList();
+        QCOMPARE(frmToDoList->dsToDoList->rowCount(), 0);
+        const std::size_t asked = dialogs->messages.size();
+        frmToDoList->tbEditClick();
+        QVERIFY(!editor()->isVisible());  // no editor dated 30.12.1899
+        frmToDoList->tbDeleteClick();
+        QCOMPARE(dialogs->messages.size(), asked);
     }
 
     void deletingATaskLeavesItsReminderAndALaterAnswerChangesNothing() {
@@ -344,6 +413,33 @@ private slots:
         QCOMPARE(r[0].title, std::string("keep"));
         QCOMPARE(r[0].mesType, std::int64_t{10});
         QCOMPARE(r[0].showDT, 46366.4);
+    }
+
+    // Counts in the list take the plural form of the language ("1 hour",
+    // "21 час", "3 часа", "5 часов"), and the fixed caption of the editor's
+    // refusals comes from the language file's optional "Captions" section.
+    void unitsFollowThePluralFormsOfTheLanguage() {
+        insert("(0, 46501, 46501, 'a', '', 1, 2, 1, 2), (0, 46502, 46502, 'b', '', 21, 2, 3, 2),"
+               "(0, 46503, 46503, 'c', '', 0, 0, 5, 2), (0, 46504, 46504, 'd', '', 12, 3, 11, 1)");
+        frmToDoList->show();
+        auto* m = frmToDoList->dsToDoList;
+        const auto cells = [m] {
+            QStringList out;
+            for (int r = 0; r < m->rowCount(); ++r)
+                out << m->index(r, 2).data().toString() + QLatin1Char('/') + m->index(r, 3).data().toString();
+            return out;
+        };
+        QCOMPARE(cells(), (QStringList{"1 hour/1 hour", "3 hours/21 hours", "5 hours/ --- ", "11 minutes/12 days"}));
+        setExeDirForTesting(QStringLiteral(OSTREL_SOURCE_DIR));
+        SetCurrentLanguage(QStringLiteral("Russian"));
+        const QStringList russian = cells();
+        newTask(QStringLiteral("   "), QStringLiteral("11:00:00"));
+        QVERIFY(!editor()->bbOKClick());
+        SetCurrentLanguage(QStringLiteral("English"));
+        setExeDirForTesting(QString());
+        QCOMPARE(russian, (QStringList{QStringLiteral("1 час/1 час"), QStringLiteral("3 часа/21 час"),
+                                       QStringLiteral("5 часов/ --- "), QStringLiteral("11 минут/12 дней")}));
+        QCOMPARE(dialogs->messages.back().caption, QStringLiteral("Новая задача"));
     }
 
     void columnTitlesFollowTheLanguage() {
