@@ -20,6 +20,12 @@ using ostrel::testing::at;
 
 namespace {
 
+std::string num(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.17g", v);
+    return buf;
+}
+
 QList<TfrmToDo*> reminderWindows() {
     QList<TfrmToDo*> list;
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -40,8 +46,8 @@ class TestReminderList : public QObject {
         ostrel::testing::execSql(
             db(), "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(n) +
                       ") INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, PeriodType, "
-                      "ElapseInt, ElapseType) SELECT i, 0, " + std::to_string(at(2024, 5, 6, 14)) + ", " +
-                      std::to_string(at(2024, 5, 6, 14)) + ", 'task ' || i, 'c', 0, 0, 1, 3 FROM n");
+                      "ElapseInt, ElapseType) SELECT i, 0, " + num(at(2024, 5, 6, 14)) + ", " +
+                      num(at(2024, 5, 6, 14)) + ", 'task ' || i, 'c', 0, 0, 1, 3 FROM n");
     }
     std::pair<std::int64_t, DateTime> row(int id) {
         sql::Query q = DataModule1->newQuery();
@@ -145,11 +151,13 @@ private slots:
         ShowReminderOrList(p, QStringLiteral("Reminder"), 0);
         QCOMPARE(reminderWindows().size(), 20);
         QCOMPARE(reminderListWindow()->reminderCount(), 1);
-        // A huge title is cut in the list's cell.
-        ShowReminderOrList(p, QStringLiteral("Reminder"), 0);
+        // Full again: to the list, once per task and time; a huge title is
+        // cut in the list's cell.
         p.TaskTime = at(2024, 5, 7, 14);
         ShowReminderOrList(p, QStringLiteral("Reminder"), 0);
+        ShowReminderOrList(p, QStringLiteral("Reminder"), 0);
         QCOMPARE(reminderListWindow()->reminderCount(), 2);
+        QCOMPARE(reminderListWindow()->taskIdAt(1), 99);
         QVERIFY(reminderListWindow()->grReminders->item(1, 0)->text().size() < 1000);
     }
 };
