@@ -22,8 +22,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/app_paths.h"
-#include "settings/languages.h"
+#include "base/app_paths.h"
+#include "base/language_texts.h"
+#include "ui/languages.h"
 
 namespace {
 

@@ -22,6 +22,7 @@
 #include "planning/schedule_window.h"
 #include "settings/settings_dialog.h"
 #include "tasks/reminder_window.h"
+#include "tasks/reminder_list.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "ui/app_commands.h"
@@ -120,8 +121,9 @@ TfrmSettings* createSettingsDialog(TfrmClock* clock) {
 void createForms() {
     DataModule1 = new TDataModule1(databaseFilePath());
     // The reminder engine opens its windows through this hook.
+    // Beyond a few open windows the rest go to one list window.
     DataModule1->ShowReminderHook = [](const TTaskParams& params, const QString& caption, int offset) {
-        ShowReminder(params, caption, offset);
+        ShowReminderOrList(params, caption, offset);
     };
     frmClock = new TfrmClock();
     registerApplicationForm(frmClock);

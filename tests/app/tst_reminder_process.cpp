@@ -3,6 +3,7 @@
 // OSTREL_CLOCK_START. The reminder windows it shows are read from its log.
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -65,7 +66,7 @@ public:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
         env.insert(QStringLiteral("OSTREL_DIALOGS"), QStringLiteral("stderr"));
         env.insert(QStringLiteral("OSTREL_CLOCK_START"), QString::fromStdString(num(present)));
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("ostrel.reminders.info=true"));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("ostrel.reminders.info=true\nostrel.startup.info=true"));
         env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
         if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -81,6 +82,7 @@ public:
         return err;
     }
     int shown(QProcess* p) { return static_cast<int>(log(p).count("reminder shown: task ")); }
+    int listed(QProcess* p) { return static_cast<int>(log(p).count("reminder listed: task ")); }
 
     QTemporaryDir dir;
     QString root;
@@ -142,6 +144,46 @@ private slots:
         QVERIFY2(QTest::qWaitFor([&] { return app.shown(p.get()) >= 1; }, 20000), app.log(p.get()).constData());
         QVERIFY2(endsOnSignal(p.get()), app.log(p.get()).constData());
         QVERIFY(app.shown(p.get()) < 3000);
+    }
+
+    // A thousand tasks due at one start used to open a thousand windows
+    // (hundreds of MB, no menu for half a minute). Twenty windows open, the
+    // other 980 wait in one list window, and the clock shows at once. The
+    // time from start to the clock is reported, not asserted (the machine's
+    // load decides it).
+    void aThousandDueTasksOpenTwentyWindowsAndOneList() {
+        Install app;
+        app.sql("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
+                "INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, PeriodType, ElapseInt, "
+                "ElapseType) SELECT 0, " + num(at(2024, 5, 6, 9)) + ", " + num(at(2024, 5, 6, 9)) +
+                ", 'task ' || i, 'c', 0, 0, 1, 2 FROM n");
+        QElapsedTimer wall;
+        wall.start();
+        std::unique_ptr<QProcess> p(app.start(at(2024, 5, 6, 9, 1)));
+        QVERIFY(p->waitForStarted());
+        QVERIFY2(QTest::qWaitFor([&] { return app.log(p.get()).contains("clock shown "); }, 60000),
+                 app.log(p.get()).constData());
+        const qint64 seen = wall.elapsed();
+        QCOMPARE(app.shown(p.get()), 20);
+        QCOMPARE(app.listed(p.get()), 980);
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("clock shown (\\d+) ms")).match(QString::fromUtf8(app.log(p.get())));
+        QVERIFY(m.hasMatch());
+        qInfo("1,000 due tasks: clock shown %s ms after start inside the program, %lld ms after launch",
+              qPrintable(m.captured(1)), static_cast<long long>(seen));
+        QFile status(QStringLiteral("/proc/%1/status").arg(p->processId()));
+        if (status.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : status.readAll().split('\n'))
+                if (line.startsWith("VmRSS:")) qInfo("1,000 due tasks: %s", line.simplified().constData());
+        const bool ended = endsOnSignal(p.get());
+        if (!ended) p->kill();
+        // Open fault: with more than one reminder window open, SIGTERM in the
+        // run loop is not honoured (seen after the reminder-answer changes;
+        // one window ends in about a second).
+        QEXPECT_FAIL("", "SIGTERM with several reminder windows open is not honoured yet", Continue);
+        QVERIFY2(ended, qPrintable(QStringLiteral("state %1 status %2 code %3: %4")
+                                       .arg(p->state()).arg(p->exitStatus()).arg(p->exitCode())
+                                       .arg(QString::fromUtf8(app.log(p.get()).right(600)))));
     }
 };
 
