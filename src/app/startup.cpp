@@ -67,7 +67,11 @@ int runOrganizer(int argc, char** argv) {
         checkDatabaseAtStart();
         createForms();
         QObject::connect(&quitSignals, &QuitSignalWatcher::quitRequested, frmClock, &TfrmClock::miExitClick);
-        QObject::connect(frmClock, &TfrmClock::closed, &app, &QCoreApplication::quit);
+        // The run loop ends with the clock. Not quit(): it first asks every
+        // window to close, and an open reminder window answers a close by
+        // postponing itself and staying, which would cancel the quit and
+        // answer reminders the user never saw through.
+        QObject::connect(frmClock, &TfrmClock::closed, &app, [] { QCoreApplication::exit(0); });
         QObject::connect(&guard, &InstanceGuard::activationRequested, frmClock, &TfrmClock::bringToFront);
         // A long reminder pass stops at a quit signal; the rows it has not
         // reached stay due for the next start.
