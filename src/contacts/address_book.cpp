@@ -17,6 +17,7 @@
 #include "ui/error_display.h"
 #include "ui/guarded.h"
 #include "ui/grid_style.h"
+#include "ui/tool_bar.h"
 #include "ui/tool_icons.h"
 
 namespace ostrel {
@@ -112,22 +113,10 @@ TfrmAddressBook::TfrmAddressBook(ContactStore& store, TfrmViewPerson* viewer, Tf
     setModal(false);
     setFont(compactFont(font()));
 
-    ToolBar1 = new QWidget(this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setFixedHeight(29);
-    auto* bar = new QHBoxLayout(ToolBar1);
-    bar->setContentsMargins(2, 0, 2, 0);
-    bar->setSpacing(0);
-    auto tool = [this, bar](const char* name, const char* hint, int image) {
-        auto* b = new QToolButton(ToolBar1);
-        b->setObjectName(QLatin1String(name));
-        b->setToolTip(QLatin1String(hint));
-        b->setIcon(toolIcon(image));
-        b->setAutoRaise(true);
-        b->setFixedSize(25, 27);
-        bar->addWidget(b);
-        return b;
-    };
+    auto* toolBar = new ToolBar(this, QSize(25, 27), QMargins(2, 1, 2, 1));
+    ToolBar1 = toolBar;
+    auto* bar = toolBar->row();
+    auto tool = [toolBar](const char* name, const char* hint, int image) { return toolBar->addTool(name, hint, image); };
     tbView = tool("tbView", "View contact", 4);
     tbEdit = tool("tbEdit", "Edit contact", 5);
     tbAdd = tool("tbAdd", "Add contact", 6);

@@ -28,6 +28,7 @@
 #include "ui/guarded.h"
 #include "ui/grid_style.h"
 #include "ui/languages.h"
+#include "ui/tool_bar.h"
 #include "ui/tool_icons.h"
 
 namespace ostrel {
@@ -77,22 +78,10 @@ TfrmSchedule::TfrmSchedule(PlanStore& plans, QWidget* parent)
     setFont(compactFont(font()));
     setFixedSize(440, 333);
 
-    ToolBar1 = new QWidget(this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setFixedHeight(22);
-    auto* bar = new QHBoxLayout(ToolBar1);
-    bar->setContentsMargins(0, 0, 0, 0);
-    bar->setSpacing(0);
-    auto tool = [this, bar](const char* name, const char* hint, int image) {
-        auto* b = new QToolButton(ToolBar1);
-        b->setObjectName(QLatin1String(name));
-        b->setToolTip(QLatin1String(hint));
-        b->setIcon(toolIcon(image));
-        b->setAutoRaise(true);
-        b->setFixedSize(23, 22);
-        bar->addWidget(b);
-        return b;
-    };
+    auto* toolBar = new ToolBar(this, QSize(23, 22));
+    ToolBar1 = toolBar;
+    auto* bar = toolBar->row();
+    auto tool = [toolBar](const char* name, const char* hint, int image) { return toolBar->addTool(name, hint, image); };
     tbEdit = tool("tbEdit", "Edit", 5);
     tbNew = tool("tbNew", "New", 6);
     tbDelete = tool("tbDelete", "Delete", 7);

@@ -87,6 +87,7 @@ void DropDownComboBox::showPopup() {
 
 TfrmSettings::TfrmSettings(ClockView* clock) : QDialog(nullptr), clock_(clock) {
     setObjectName(QStringLiteral("frmSettings"));
+    setProperty("helpContext", kHelpContext);
     setWindowTitle(QStringLiteral("Settings"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setModal(true);

@@ -17,6 +17,7 @@
 #include "ui/dialog_service.h"
 #include "ui/guarded.h"
 #include "ui/locale_format.h"
+#include "ui/tool_bar.h"
 #include "ui/tool_icons.h"
 
 namespace ostrel {
@@ -122,22 +123,10 @@ TfrmToDoList::TfrmToDoList(QWidget* parent)
     setModal(false);
     setFont(compactFont(font()));
 
-    ToolBar1 = new QWidget(this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setFixedHeight(29);
-    auto* bar = new QHBoxLayout(ToolBar1);
-    bar->setContentsMargins(0, 0, 0, 0);
-    bar->setSpacing(0);
-    auto tool = [this, bar](const char* name, const char* hint, int image) {
-        auto* b = new QToolButton(ToolBar1);
-        b->setObjectName(QLatin1String(name));
-        b->setToolTip(QLatin1String(hint));
-        b->setIcon(toolIcon(image));
-        b->setAutoRaise(true);
-        b->setFixedSize(25, 29);
-        bar->addWidget(b);
-        return b;
-    };
+    auto* toolBar = new ToolBar(this, QSize(25, 29));
+    ToolBar1 = toolBar;
+    auto* bar = toolBar->row();
+    auto tool = [toolBar](const char* name, const char* hint, int image) { return toolBar->addTool(name, hint, image); };
     tbEdit = tool("tbEdit", "Edit", 5);
     tbNew = tool("tbNew", "New task", 6);
     tbDelete = tool("tbDelete", "Delete task", 7);
