@@ -84,7 +84,7 @@ private slots:
         QCOMPARE(frmClock->tmrTime->timerType(), Qt::PreciseTimer);
         // A late tick (a busy machine) catches up with the second it shows
         // instead of drifting: the next one still comes at the boundary.
-        fake->advanceMs(700 + 35);
+        fake->get().advanceMs(700 + 35);
         frmClock->tmrTimeTimer();
         QCOMPARE(frmClock->tmrTime->interval(), 1000 - 35 + 2);
         QVERIFY(frmClock->lbClock->text().contains(QStringLiteral("12:00:01")));
@@ -133,11 +133,11 @@ private slots:
         QVERIFY(gate()->isSingleShot());
         QCOMPARE(gate()->interval(), 89700 + 1);
         // The tick does not run the pass early...
-        fake->advanceMs(60000);
+        fake->get().advanceMs(60000);
         frmClock->tmrTimeTimer();
         QVERIFY(shown.empty());
         // ...the gate's timer runs it once the present is past the gate.
-        fake->advanceMs(29701);
+        fake->get().advanceMs(29701);
         QTimerEvent fire(gate()->timerId());
         QCoreApplication::sendEvent(gate(), &fire);
         QCOMPARE(shown, std::vector<int>{1});
@@ -145,7 +145,7 @@ private slots:
         QCOMPARE(DataModule1->NextReminderTime, 0.0);
         QVERIFY(!gate()->isActive());
         QVERIFY(!DataModule1->ReminderPassDue());
-        fake->advanceMs(5000);
+        fake->get().advanceMs(5000);
         frmClock->tmrTimeTimer();
         QCOMPARE(shown, std::vector<int>{1});
     }
@@ -159,7 +159,7 @@ private slots:
         insert("(2, 0, " + num(later) + ", " + num(later) + ", 0, 0, 1, 2)");
         DataModule1->UpdateNextReminderTime();
         QCOMPARE(gate()->interval(), 3600000);
-        fake->advanceMs(3600000);
+        fake->get().advanceMs(3600000);
         QTimerEvent fire(gate()->timerId());
         QCoreApplication::sendEvent(gate(), &fire);
         QVERIFY(shown.empty());
@@ -175,7 +175,7 @@ private slots:
         QCOMPARE(gate()->interval(), 30 * 60000 - 300 + 1);
         // The clock is set forward past the reminder: the clock catches up
         // at once and the pass runs without waiting for the old delay.
-        fake->advanceMs(31 * 60000);
+        fake->get().advanceMs(31 * 60000);
         frmClock->clockChanged();
         QVERIFY(frmClock->lbClock->text().contains(QStringLiteral("12:31:00")));
         QVERIFY(gate()->isActive());
