@@ -113,9 +113,10 @@ run_all() {
   done
 }
 
-export -f run_all measure wait_window thread_stat mem now_ms
+declare -f run_all measure wait_window thread_stat mem now_ms >"$work/funcs.sh"
 export work app secs hz
-xvfb-run -a -s '-screen 0 1280x1024x24' bash -c '(trayer >/dev/null 2>&1 &); run_all "$work/results"'
+# (xvfb-run runs under sh, which drops exported bash functions.)
+xvfb-run -a -s '-screen 0 1280x1024x24' bash -c 'source "$work/funcs.sh"; (trayer >/dev/null 2>&1 &); run_all "$work/results"'
 
 awk -v secs="$secs" '
   $1 == "bare" { bs=$2; br=$3; bp=$4; bc=$5; bw=$6 }
@@ -131,8 +132,9 @@ awk -v secs="$secs" '
     for (i = 1; i <= NR; ++i) {
       split(line[i], f, " ")
       if (f[1] == "bare") continue
-      printf "%-9s start %s  RSS %.2f  PSS %.2f  CPU %s  wake-ups %.2f\n", f[1],
-        (f[2] == "-" || bs <= 0) ? "-" : sprintf("%.2f", f[2] / bs), f[3] / br, f[4] / bp,
-        bc > 0 ? sprintf("%.2f", f[5] / bc) : "-", bw > 0 ? f[6] / bw : 0
+      st = "-"; if (f[2] != "-" && bs > 0) st = sprintf("%.2f", f[2] / bs)
+      cp = "-"; if (bc > 0) cp = sprintf("%.2f", f[5] / bc)
+      wk = "-"; if (bw > 0) wk = sprintf("%.2f", f[6] / bw)
+      printf "%-9s start %s  RSS %.2f  PSS %.2f  CPU %s  wake-ups %s\n", f[1], st, f[3] / br, f[4] / bp, cp, wk
     }
   }' "$work/results"

@@ -201,7 +201,8 @@ void TDataModule1::gateTimeout() {
 }
 
 void TDataModule1::settleGate() {
-    gateSettled_ = !(NextReminderTime > clock().now());
+    // A save in the middle of the pass made something due: not settled.
+    gateSettled_ = !(NextReminderTime > clock().now()) && dueSinceLastPass_ >= kFarFuture;
     ArmReminderGate();
 }
 
