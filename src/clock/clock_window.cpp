@@ -11,6 +11,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <utility>
 
@@ -24,6 +25,7 @@
 #include "core/clock/colors.h"
 #include "core/time/clock_service.h"
 #include "data/data_module.h"
+#include "platform/clock_change_watcher.h"
 #include "platform/desktop_tools.h"
 #include "ui/app_commands.h"
 #include "ui/dialog_service.h"
@@ -71,6 +73,40 @@ Color clockColorValue(const char* key) {
     return static_cast<Color>(clockValue(key).toLongLong());
 }
 
+// Whether a time format shows seconds (an "s" outside quoted text).
+bool formatShowsSeconds(const QString& format) {
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\'')) quoted = !quoted;
+        else if (!quoted && c == QLatin1Char('s')) return true;
+    }
+    return false;
+}
+
+// Milliseconds past midnight of a date-time (never negative).
+qint64 msOfDay(DateTime dt) {
+    const double ms = std::floor(timePart(dt) * kMsPerDay + 0.5);
+    return std::clamp<qint64>(static_cast<qint64>(ms), 0, qint64(kMsPerDay) - 1);
+}
+
+// The tick comes this long after the boundary, so that the clock service
+// surely reads the new second.
+constexpr int kTickLateMs = 2;
+
+// Re-arms the tick when the clock window is shown or hidden.
+class TickVisibilityFilter : public QObject {
+public:
+    TickVisibilityFilter(TfrmClock* clock) : QObject(clock), clock_(clock) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == clock_ && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+            runGuarded([this] { clock_->scheduleTick(); });
+        return false;
+    }
+
+private:
+    TfrmClock* clock_;
+};
+
 }  // namespace
 
 void ArrowsBox::paintEvent(QPaintEvent*) {
@@ -114,11 +150,21 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     trayClickTimer_->setSingleShot(true);
     connect(trayClickTimer_, &QTimer::timeout, this, guarded(this, &TfrmClock::spTrayIcon1Click));
 
+    // The tick: single-shot, armed again by each tick for just after the
+    // next change the clock shows.
     tmrTime = new QTimer(this);
     tmrTime->setObjectName(QStringLiteral("tmrTime"));
+    tmrTime->setSingleShot(true);
+    tmrTime->setTimerType(Qt::PreciseTimer);
     tmrTime->setInterval(1000);
     connect(tmrTime, &QTimer::timeout, this, guarded(this, &TfrmClock::tmrTimeTimer));
     tmrTime->start();
+    installEventFilter(new TickVisibilityFilter(this));
+    // The reminder gate waits on its own timer; a clock jump re-checks both.
+    if (DataModule1)
+        connect(DataModule1, &TDataModule1::reminderPassDue, this, guarded(this, &TfrmClock::runReminderPassIfDue));
+    clockWatcher = new ClockChangeWatcher(this);
+    connect(clockWatcher, &ClockChangeWatcher::clockChanged, this, guarded(this, &TfrmClock::clockChanged));
 
     tmrDayInfoShow = new QTimer(this);
     tmrDayInfoShow->setObjectName(QStringLiteral("tmrDayInfoShow"));
@@ -412,18 +458,57 @@ void TfrmClock::tmrTimeTimer() {
         pbArrows->repaint();
     }
 
-    // Reminder pass, when one is due. The timer is off for the pass; if a
-    // statement fails the timer runs again, the error goes to the default
+    if (viewMode_ == vmSysTrayIcon) {
+        // The icon shows no time; its tooltip names the day and the minute
+        // (so the tick comes once a minute in this mode).
+        const QDateTime now = toQDateTime(clock().now());
+        const QString tip = QStringLiteral("Ostrel Organizer\n") +
+                            QLocale::system().toString(now.date(), longDateFormat()) + QLatin1Char(' ') +
+                            QLocale::system().toString(now.time(), QLocale::ShortFormat);
+        if (spTrayIcon1->toolTip() != tip) spTrayIcon1->setToolTip(tip);
+    }
+    scheduleTick();
+    runReminderPassIfDue();
+}
+
+int TfrmClock::scheduleTick() {
+    int period = 0;
+    if (viewMode_ == vmSysTrayIcon)
+        period = 60000;  // the icon's tooltip
+    else if (!isVisible())
+        period = 0;
+    else if (viewMode_ == vmAnalogClock || formatShowsSeconds(longTimeFormat()))
+        period = 1000;
+    else
+        period = 60000;
+    if (period == 0) {
+        tmrTime->stop();
+        return -1;
+    }
+    const qint64 ms = msOfDay(clock().now());
+    const int delay = static_cast<int>(period - ms % period) + kTickLateMs;
+    tmrTime->start(delay);
+    return delay;
+}
+
+void TfrmClock::runReminderPassIfDue() {
+    // Reminder pass, when one is due. The tick is off for the pass; if a
+    // statement fails the tick runs again, the error goes to the default
     // error display, and the next attempt waits a minute rather than failing
     // every second.
-    if (DataModule1 && !DataModule1->InReminderPass() && clock().now() > DataModule1->NextReminderTime) {
+    if (DataModule1 && DataModule1->ReminderPassDue()) {
         tmrTime->stop();
         struct Restart {
-            QTimer* timer;
-            ~Restart() { timer->start(); }
-        } restart{tmrTime};
+            TfrmClock* clock;
+            ~Restart() { clock->scheduleTick(); }
+        } restart{this};
         DataModule1->RunTickPass();
     }
+}
+
+void TfrmClock::clockChanged() {
+    tmrTimeTimer();
+    if (DataModule1) DataModule1->ClockChanged();
 }
 
 void TfrmClock::bringToFront() {

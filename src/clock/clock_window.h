@@ -17,6 +17,7 @@
 
 namespace ostrel {
 
+class ClockChangeWatcher;
 class DayInfoPanel;
 
 // Paints the analog hands.
@@ -110,6 +111,19 @@ public:
 
     // The tick: redraws the time and runs a reminder pass when one is due.
     void tmrTimeTimer();
+    // Arms the single-shot tick for just after the next change the clock
+    // shows (the next second of the clock service, the next minute for a
+    // format without seconds and for the icon's tooltip); stops it while
+    // the window is hidden. Returns the delay in ms, or -1 when stopped.
+    int scheduleTick();
+    // Runs a reminder pass when the gate is open (the tick and the gate's
+    // own timer); the tick is off during the pass.
+    void runReminderPassIfDue();
+    // The system clock jumped or the machine resumed: redraw and re-check
+    // the reminder gate at once.
+    void clockChanged();
+    // Reports jumps of the system clock.
+    ClockChangeWatcher* clockWatcher = nullptr;
     // Brings the window forward (a second copy of the program asked for it).
     void bringToFront();
     // Opens the clock menu with its right edge at the point.

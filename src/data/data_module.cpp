@@ -129,6 +129,11 @@ TDataModule1::TDataModule1(const QString& databasePath, QObject* parent) : QObje
     contacts_ = std::make_unique<ContactStore>(connTAMO);
     holidays_ = std::make_unique<HolidayStore>(connTAMO);
     connect(holidays_.get(), &HolidayStore::reminderTimeChanged, this, &TDataModule1::ReminderTimeSet);
+    gateTimer_ = new QTimer(this);
+    gateTimer_->setObjectName(QStringLiteral("tmrReminderGate"));
+    gateTimer_->setSingleShot(true);
+    gateTimer_->setTimerType(Qt::PreciseTimer);
+    connect(gateTimer_, &QTimer::timeout, this, &TDataModule1::gateTimeout);
 }
 
 TDataModule1::~TDataModule1() = default;
@@ -157,6 +162,8 @@ void TDataModule1::UpdateNextReminderTime() {
     q.open();
     if (q.recNo() <= 0) {
         NextReminderTime = std::min(kFarFuture, dueSinceLastPass_);
+        gateSettled_ = false;
+        ArmReminderGate();
         return;
     }
     DateTime next = q.asDateTime("FirstShowDT");
@@ -177,6 +184,53 @@ void TDataModule1::UpdateNextReminderTime() {
     // A reminder made due by a save and not yet read by a pass keeps the
     // gate open.
     NextReminderTime = std::min(next, dueSinceLastPass_);
+    gateSettled_ = false;
+    ArmReminderGate();
+}
+
+bool TDataModule1::ReminderPassDue() const {
+    return !InReminderPass() && !gateSettled_ && clock().now() > NextReminderTime;
+}
+
+void TDataModule1::ArmReminderGate() {
+    if (!gateTimer_) return;
+    if (NextReminderTime >= kFarFuture || !(NextReminderTime == NextReminderTime)) {
+        gateTimer_->stop();  // before the start-up pass (or no time at all)
+        return;
+    }
+    const DateTime now = clock().now();
+    if (now > NextReminderTime) {
+        // Due already: once, at once; nothing while settled.
+        if (gateSettled_)
+            gateTimer_->stop();
+        else
+            gateTimer_->start(0);
+        return;
+    }
+    // Just past the gate (the gate opens when the present is later); at
+    // most an hour at a time, so that a slowly drifting clock is followed.
+    constexpr double kMaxWaitMs = 3600000.0;
+    const double ms = std::min(std::ceil((NextReminderTime - now) * kMsPerDay - 0.001) + 1.0, kMaxWaitMs);
+    gateTimer_->start(static_cast<int>(std::max(ms, 0.0)));
+}
+
+void TDataModule1::ClockChanged() {
+    gateSettled_ = false;
+    if (NextReminderTime >= kFarFuture || InReminderPass()) return;
+    UpdateNextReminderTime();
+}
+
+void TDataModule1::gateTimeout() {
+    if (ReminderPassDue())
+        emit reminderPassDue();
+    else if (!InReminderPass())
+        ArmReminderGate();  // woke early (a capped wait) or the gate moved
+}
+
+void TDataModule1::settleGate() {
+    // A save in the middle of the pass made something due: not settled.
+    gateSettled_ = !(NextReminderTime > clock().now()) && dueSinceLastPass_ >= kFarFuture;
+    ArmReminderGate();
 }
 
 void TDataModule1::ReminderTimeSet(DateTime showDT) {
@@ -281,6 +335,7 @@ void TDataModule1::InitReminders() {
     CheckOnceTasks(CascadeIndex);
     CheckRegularTasks(CascadeIndex, true);
     UpdateNextReminderTime();
+    settleGate();
 }
 
 void TDataModule1::RunTickPass() {
@@ -290,8 +345,11 @@ void TDataModule1::RunTickPass() {
         CheckOnceTasks(CascadeIndex);
         CheckRegularTasks(CascadeIndex, false);
         UpdateNextReminderTime();
+        settleGate();
     } catch (...) {
         NextReminderTime = clock().now() + 60.0 / kSecondsPerDay;
+        gateSettled_ = false;
+        ArmReminderGate();
         throw;
     }
 }

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <cstdint>
 #include <functional>
@@ -121,6 +122,28 @@ public:
     // The moment the operating system started.
     static DateTime LoadingTime();
 
+    // ---- the reminder gate's timer ----
+    // Whether the tick or the gate's timer should run a pass now: the
+    // present is later than NextReminderTime, no pass runs, and the gate has
+    // not settled (a pass left nothing ahead of the present and nothing has
+    // moved NextReminderTime since: passes run once, not every second).
+    bool ReminderPassDue() const;
+    // Arms the gate's timer for the moment NextReminderTime is passed (the
+    // delay through the clock service, at most an hour at a time). Called
+    // whenever NextReminderTime is recomputed; a direct write of
+    // NextReminderTime is followed by a call of this.
+    void ArmReminderGate();
+    // The system clock was set or the machine resumed: NextReminderTime is
+    // recomputed from the new present and the gate armed again (nothing
+    // before the start-up pass).
+    void ClockChanged();
+    // The gate's single-shot timer (tests read its interval).
+    QTimer* reminderGateTimer() const { return gateTimer_; }
+
+signals:
+    // The gate's timer found a pass due; the clock runs it (guarded).
+    void reminderPassDue();
+
 private:
     struct RegularRow;
     bool IsActiveOccurrence(const RegularRow& row, DateTime T) const;
@@ -159,6 +182,11 @@ private:
     // The earliest due reminder time set by a save since the last pass
     // started reading its rows; kFarFuture when none.
     DateTime dueSinceLastPass_ = kFarFuture;
+    QTimer* gateTimer_ = nullptr;
+    bool gateSettled_ = false;
+    void gateTimeout();
+    // Marks the gate settled when the pass just ended left nothing ahead.
+    void settleGate();
 };
 
 // The program's data module, created first at start-up by the application.

@@ -126,21 +126,25 @@ private slots:
     void failingPassKeepsTheClockTicking() {
         DataModule1->NextReminderTime = 0.0;
         DataModule1->connTAMO.setPath((dir->path() / "missing" / "Tamo.qdb").string());
-        // Through the event loop, as the timer delivers it.
-        QTimerEvent tick(frmClock->tmrTime->timerId());
-        QCoreApplication::sendEvent(frmClock->tmrTime, &tick);
+        // Through the event loop, as the timer delivers it (each tick arms
+        // the single-shot timer anew, under a new id).
+        const auto tick = [] {
+            QTimerEvent e(frmClock->tmrTime->timerId());
+            QCoreApplication::sendEvent(frmClock->tmrTime, &e);
+        };
+        tick();
         QCOMPARE(dialogs.texts().size(), 1);
         QVERIFY(frmClock->tmrTime->isActive());
         // The next ticks do not fail again at once...
         clock->get().advanceMs(1000);
-        QCoreApplication::sendEvent(frmClock->tmrTime, &tick);
+        tick();
         QCOMPARE(dialogs.texts().size(), 1);
         // ...and a minute later the pass runs again (and succeeds now).
         DataModule1->connTAMO.setPath((dir->path() / "Tamo.qdb").string());
         insert("(1, 0, " + num(at(2024, 5, 6, 12)) + ", " + num(at(2024, 5, 6, 12)) +
                ", 0, 0, 1, 2)");
         clock->get().advanceMs(60000);
-        QCoreApplication::sendEvent(frmClock->tmrTime, &tick);
+        tick();
         QCOMPARE(dialogs.texts().size(), 1);
         QCOMPARE(shown.size(), std::size_t(1));
         QVERIFY(frmClock->tmrTime->isActive());

@@ -1,0 +1,140 @@
+#!/bin/bash
+# Idle cost of the organizer beside a bare clock (bare_clock.cpp), measured in
+# one run under Xvfb: start time (a 100,000-row database for ours), RSS and
+# PSS, and CPU time and voluntary context switches of the main thread over
+# a window of SECONDS (default 60), in each view mode. Prints the ratios
+# (ours / bare). Not part of the tests: it takes minutes.
+#
+#   bench/idle/run.sh [SECONDS]
+#   OSTREL_BIN=/path/to/ostrel-organizer bench/idle/run.sh   (a built program)
+# Without OSTREL_BIN the program is built in Release into build-idle/.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+secs="${1:-60}"
+work="$(mktemp -d /tmp/ostrel-idle.XXXXXX)"
+trap 'rm -rf "$work"' EXIT
+
+# --- build ---------------------------------------------------------------
+if [[ -z "${OSTREL_BIN:-}" ]]; then
+  cmake -S "$root" -B "$root/build-idle" -G Ninja -DCMAKE_BUILD_TYPE=Release -DOSTREL_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$root/build-idle" -j2 --target ostrel-organizer >/dev/null
+  OSTREL_BIN="$root/build-idle/ostrel-organizer"
+fi
+g++ -std=c++20 -O2 -DNDEBUG -fPIC "$here/bare_clock.cpp" -o "$work/bare_clock" $(pkg-config --cflags --libs Qt6Widgets)
+
+# --- the program's folder with a 100,000-row database -------------------
+app="$work/app"
+mkdir -p "$app"
+src="$(dirname "$OSTREL_BIN")"
+cp "$OSTREL_BIN" "$app/"
+for f in skins Languages Images help Tamo.qdb; do
+  [[ -e "$src/$f" ]] && cp -r "$src/$f" "$app/"
+done
+[[ -e "$app/Tamo.qdb" ]] || sqlite3 "$app/Tamo.qdb" < "$root/schema/tamo.sql"
+python3 - "$app/Tamo.qdb" <<'PY'
+import sqlite3, sys, time, random
+con = sqlite3.connect(sys.argv[1])
+now = time.time() / 86400.0 + 25569.0  # days since 1899-12-30 (UTC is close enough)
+rows = []
+for i in range(100000):
+    t = now + random.uniform(-400, 400)
+    periodic = i % 5 == 0
+    rows.append((0, t, t, "Task %d" % i, "Comment of task %d" % i,
+                 1 if periodic else 0, 4 if periodic else 0, 1, 2))
+con.executemany("INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, PeriodType, ElapseInt, ElapseType) VALUES (?,?,?,?,?,?,?,?,?)", rows)
+con.commit()
+PY
+export XDG_CONFIG_HOME="$work/config" OSTREL_DIALOGS=stderr
+
+# --- measuring ----------------------------------------------------------
+now_ms() { date +%s%3N; }
+# Waits for a visible window with the title; prints the milliseconds taken.
+wait_window() {  # start_ms title
+  local start=$1 title=$2
+  for _ in $(seq 1 2000); do
+    if xdotool search --onlyvisible --name "$title" >/dev/null 2>&1; then
+      echo $(( $(now_ms) - start )); return
+    fi
+    sleep 0.01
+  done
+  echo -1
+}
+# Main-thread CPU ticks (utime+stime) and voluntary switches.
+thread_stat() {  # pid
+  local pid=$1
+  local cpu sw
+  cpu=$(awk '{print $14 + $15}' "/proc/$pid/task/$pid/stat")
+  sw=$(awk '/^voluntary_ctxt_switches/ {print $2}' "/proc/$pid/task/$pid/status")
+  echo "$cpu $sw"
+}
+mem() {  # pid -> "rss_kb pss_kb"
+  local pid=$1
+  local rss pss
+  rss=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")
+  pss=$(awk '/^Pss:/ {print $2}' "/proc/$pid/smaps_rollup")
+  echo "$rss $pss"
+}
+hz=$(getconf CLK_TCK)
+
+# measure NAME PID START_MS TITLE: prints one result line
+measure() {
+  local name=$1 pid=$2 start=$3 title=$4
+  local startup=-
+  [[ -n "$title" ]] && startup=$(wait_window "$start" "$title")
+  sleep 5  # settle after start-up
+  read -r c0 s0 < <(thread_stat "$pid")
+  sleep "$secs"
+  read -r c1 s1 < <(thread_stat "$pid")
+  read -r rss pss < <(mem "$pid")
+  local cpu_ms=$(( (c1 - c0) * 1000 / hz ))
+  printf '%s %s %s %s %s %s\n' "$name" "$startup" "$rss" "$pss" "$cpu_ms" "$(( s1 - s0 ))"
+}
+
+run_all() {
+  local out=$1
+  : >"$out"
+  # The bare clock.
+  local start pid
+  start=$(now_ms)
+  "$work/bare_clock" & pid=$!
+  measure bare "$pid" "$start" "bare clock" >>"$out"
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+  # Ours in each view mode (ProgramView = mode + 1).
+  for mode in 3:floating 4:analog 2:panel 1:icon; do
+    local view=${mode%%:*} label=${mode#*:}
+    printf '[General]\nProgramView=%s\nLanguage=English\n[Clock]\nLeft=200\nTop=200\n' "$view" >"$app/ostrel-organizer.ini"
+    start=$(now_ms)
+    "$app/ostrel-organizer" 2>>"$work/ostrel.log" & pid=$!
+    local title="Ostrel Organizer"
+    [[ $label == icon || $label == panel ]] && title=""
+    measure "$label" "$pid" "$start" "$title" >>"$out"
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+  done
+}
+
+declare -f run_all measure wait_window thread_stat mem now_ms >"$work/funcs.sh"
+export work app secs hz
+# (xvfb-run runs under sh, which drops exported bash functions.)
+xvfb-run -a -s '-screen 0 1280x1024x24' bash -c 'source "$work/funcs.sh"; (trayer >/dev/null 2>&1 &); run_all "$work/results"'
+
+awk -v secs="$secs" '
+  $1 == "bare" { bs=$2; br=$3; bp=$4; bc=$5; bw=$6 }
+  { line[NR]=$0 }
+  END {
+    printf "%-9s %9s %9s %9s %11s %12s\n", "mode", "start ms", "RSS kB", "PSS kB", "CPU ms/min", "wakeups/s"
+    for (i = 1; i <= NR; ++i) {
+      split(line[i], f, " ")
+      printf "%-9s %9s %9s %9s %11.0f %12.2f\n", f[1], f[2], f[3], f[4], f[5] * 60 / secs, f[6] / secs
+    }
+    print ""
+    print "ratios, ours / bare:"
+    for (i = 1; i <= NR; ++i) {
+      split(line[i], f, " ")
+      if (f[1] == "bare") continue
+      st = "-"; if (f[2] != "-" && bs > 0) st = sprintf("%.2f", f[2] / bs)
+      cp = "-"; if (bc > 0) cp = sprintf("%.2f", f[5] / bc)
+      wk = "-"; if (bw > 0) wk = sprintf("%.2f", f[6] / bw)
+      printf "%-9s start %s  RSS %.2f  PSS %.2f  CPU %s  wake-ups %s\n", f[1], st, f[3] / br, f[4] / bp, cp, wk
+    }
+  }' "$work/results"

@@ -1,0 +1,202 @@
+// The clock's tick and the reminder gate's timer: each tick is armed for
+// just after the next second of the clock service (the next minute when
+// nothing shows seconds), stops while the window is hidden, and the gate
+// waits on its own timer for NextReminderTime instead of being polled.
+
+#include <QtTest>
+
+#include "app/application.h"
+#include "app/forms.h"
+#include "clock/clock_window.h"
+#include "core/data/sql/query.h"
+#include "data/data_module.h"
+#include "clock_env.h"
+#include "dates.h"
+#include "fake_clock.h"
+#include "fixture_db.h"
+#include "globals.h"
+#include "recording_dialogs.h"
+#include "ui/dialog_service.h"
+
+using namespace ostrel;
+using ostrel::testing::at;
+
+namespace {
+
+std::string num(DateTime v) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.17g", v);
+    return buf;
+}
+
+constexpr double kMs = 1.0 / kMsPerDay;
+
+}  // namespace
+
+class TestClockTick : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ostrel::testing::TempDir> dir;
+    std::unique_ptr<ostrel::testing::ClockEnv> env;
+    std::unique_ptr<ostrel::testing::ScopedFakeClock> fake;
+    ostrel::testing::RecordingDialogs dialogs;
+    std::vector<int> shown;
+
+    void insert(const std::string& values) {
+        ostrel::testing::execSql(dir->path() / "Tamo.qdb",
+                                 "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, PeriodInt, PeriodType, ElapseInt, "
+                                 "ElapseType) VALUES " + values);
+    }
+    void makeClock(int programView) {
+        env->writeSettings(QByteArray("[General]\nProgramView=") + QByteArray::number(programView) +
+                           "\nLanguage=English\n");
+        frmClock = new TfrmClock();
+        if (frmClock->showOnStart()) frmClock->show();
+    }
+    QTimer* gate() { return DataModule1->reminderGateTimer(); }
+
+private slots:
+    void init() {
+        dir = std::make_unique<ostrel::testing::TempDir>("ostrel tick test");
+        env = std::make_unique<ostrel::testing::ClockEnv>();
+        ostrel::testing::createOrganizerDatabase(dir->path() / "Tamo.qdb");
+        fake = std::make_unique<ostrel::testing::ScopedFakeClock>(at(2024, 5, 6, 12, 0, 0) + 300 * kMs);
+        setDialogService(&dialogs);
+        dialogs.messages.clear();
+        shown.clear();
+        DataModule1 = new TDataModule1(QString::fromStdString((dir->path() / "Tamo.qdb").string()));
+        DataModule1->ShowReminderHook = [this](const TTaskParams& p, const QString&, int) { shown.push_back(p.TaskID); };
+    }
+    void cleanup() {
+        ostrel::testing::destroyGlobal(frmClock);
+        ostrel::testing::destroyGlobal(DataModule1);
+        setDialogService(nullptr);
+        fake.reset();
+        env.reset();
+        dir.reset();
+    }
+
+    void tickComesJustAfterTheNextSecond() {
+        makeClock(3);  // floating digital clock, seconds shown
+        QVERIFY(frmClock->isVisible());
+        QCOMPARE(frmClock->scheduleTick(), 700 + 2);
+        QVERIFY(frmClock->tmrTime->isSingleShot());
+        QCOMPARE(frmClock->tmrTime->timerType(), Qt::PreciseTimer);
+        // A late tick (a busy machine) catches up with the second it shows
+        // instead of drifting: the next one still comes at the boundary.
+        fake->get().advanceMs(700 + 35);
+        frmClock->tmrTimeTimer();
+        QCOMPARE(frmClock->tmrTime->interval(), 1000 - 35 + 2);
+        QVERIFY(frmClock->lbClock->text().contains(QStringLiteral("12:00:01")));
+        // One millisecond before the boundary.
+        fake->get().setNow(at(2024, 5, 6, 12, 0, 0) + 999 * kMs);
+        QCOMPARE(frmClock->scheduleTick(), 1 + 2);
+    }
+
+    void nothingTicksWhileTheClockIsHidden_data() {
+        QTest::addColumn<int>("programView");
+        QTest::addColumn<int>("hiddenDelay");  // -1: no tick at all
+        QTest::newRow("panel clock") << 2 << -1;
+        QTest::newRow("floating clock") << 3 << -1;
+        // The icon's tooltip names the minute: one tick a minute.
+        QTest::newRow("icon") << 1 << 60000 - 300 + 2;
+    }
+    void nothingTicksWhileTheClockIsHidden() {
+        QFETCH(int, programView);
+        QFETCH(int, hiddenDelay);
+        makeClock(programView);
+        if (programView == 1) {
+            QVERIFY(!frmClock->isVisible());
+            QCOMPARE(frmClock->scheduleTick(), hiddenDelay);
+            QVERIFY(frmClock->tmrTime->isActive());
+            frmClock->tmrTimeTimer();
+            QVERIFY(frmClock->spTrayIcon1->toolTip().contains(QStringLiteral("12:00")));
+            return;
+        }
+        QVERIFY(frmClock->tmrTime->isActive());
+        frmClock->hide();
+        QVERIFY(!frmClock->tmrTime->isActive());
+        QCOMPARE(frmClock->scheduleTick(), hiddenDelay);
+        frmClock->show();  // showing re-arms it at once
+        QVERIFY(frmClock->tmrTime->isActive());
+        QCOMPARE(frmClock->tmrTime->interval(), 702);
+    }
+
+    void gateWaitsOnItsOwnTimerForTheNextReminder() {
+        const DateTime due = at(2024, 5, 6, 12, 1, 30);
+        insert("(1, 0, " + num(due) + ", " + num(due) + ", 0, 0, 1, 2)");
+        makeClock(1);
+        QVERIFY(!gate()->isActive());  // nothing before the start-up pass
+        DataModule1->InitReminders();
+        QCOMPARE(DataModule1->NextReminderTime, due);
+        QVERIFY(gate()->isActive());
+        QVERIFY(gate()->isSingleShot());
+        QCOMPARE(gate()->interval(), 89700 + 1);
+        // The tick does not run the pass early...
+        fake->get().advanceMs(60000);
+        frmClock->tmrTimeTimer();
+        QVERIFY(shown.empty());
+        // ...the gate's timer runs it once the present is past the gate.
+        fake->get().advanceMs(29701);
+        QTimerEvent fire(gate()->timerId());
+        QCoreApplication::sendEvent(gate(), &fire);
+        QCOMPARE(shown, std::vector<int>{1});
+        // Nothing lies ahead now: the gate settles and nothing polls it.
+        QCOMPARE(DataModule1->NextReminderTime, 0.0);
+        QVERIFY(!gate()->isActive());
+        QVERIFY(!DataModule1->ReminderPassDue());
+        fake->get().advanceMs(5000);
+        frmClock->tmrTimeTimer();
+        QCOMPARE(shown, std::vector<int>{1});
+    }
+
+    void gateFollowsSavesAndLongWaitsAreCapped() {
+        makeClock(1);
+        DataModule1->InitReminders();
+        QVERIFY(!gate()->isActive());
+        // A save far ahead: the gate wakes after an hour and looks again.
+        const DateTime later = at(2024, 5, 9, 8, 0, 0);
+        insert("(2, 0, " + num(later) + ", " + num(later) + ", 0, 0, 1, 2)");
+        DataModule1->UpdateNextReminderTime();
+        QCOMPARE(gate()->interval(), 3600000);
+        fake->get().advanceMs(3600000);
+        QTimerEvent fire(gate()->timerId());
+        QCoreApplication::sendEvent(gate(), &fire);
+        QVERIFY(shown.empty());
+        QVERIFY(gate()->isActive());
+        QCOMPARE(gate()->interval(), 3600000);
+    }
+
+    void clockStepReevaluatesTheGate() {
+        const DateTime due = at(2024, 5, 6, 12, 30, 0);
+        insert("(3, 0, " + num(due) + ", " + num(due) + ", 0, 0, 1, 2)");
+        makeClock(3);
+        DataModule1->InitReminders();
+        QCOMPARE(gate()->interval(), 30 * 60000 - 300 + 1);
+        // The clock is set forward past the reminder: the clock catches up
+        // at once and the pass runs without waiting for the old delay.
+        fake->get().advanceMs(31 * 60000);
+        frmClock->clockChanged();
+        QVERIFY(frmClock->lbClock->text().contains(QStringLiteral("12:31:00")));
+        QVERIFY(gate()->isActive());
+        QCOMPARE(gate()->interval(), 0);
+        QTimerEvent fire(gate()->timerId());
+        QCoreApplication::sendEvent(gate(), &fire);
+        QCOMPARE(shown, std::vector<int>{3});
+        // Set back before another reminder: the gate finds it ahead again.
+        const DateTime next = at(2024, 5, 6, 12, 10, 0);
+        insert("(4, 0, " + num(next) + ", " + num(next) + ", 0, 0, 1, 2)");
+        fake->get().setNow(at(2024, 5, 6, 12, 5, 0));
+        frmClock->clockChanged();
+        QCOMPARE(DataModule1->NextReminderTime, next);
+        QCOMPARE(gate()->interval(), 5 * 60000 + 1);
+    }
+};
+
+int main(int argc, char** argv) {
+    OstrelApplication app(argc, argv);
+    TestClockTick test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_clock_tick.moc"
