@@ -19,7 +19,8 @@ if [ -z "${OSTREL_E2E_INNER:-}" ]; then
     exec xvfb-run -a -s '-screen 0 1280x1024x24' bash "$0" "$@"
 fi
 
-work="$(mktemp -d)"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+e2e_private_copy "$exe"
 app_pid=""
 cleanup() {
     [ -n "$app_pid" ] && kill -9 "$app_pid" 2>/dev/null || true
@@ -27,18 +28,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p "$work/bin" "$work/config" "$work/runtime"
+mkdir -p "$work/runtime"
 chmod 700 "$work/runtime"
-cp "$exe" "$work/bin/"
-cp -r "$(dirname "$exe")/skins" "$work/bin/"
 cp -r "$(dirname "$exe")/Languages" "$work/bin/" 2>/dev/null || true
-[ -f "$(dirname "$exe")/Tamo.qdb" ] && cp "$(dirname "$exe")/Tamo.qdb" "$work/bin/"
-prog="$work/bin/$(basename "$exe")"
-ini="$work/bin/$(basename "$exe").ini"
 notes="$work/bin/pockerbook.rtf"
-export XDG_CONFIG_HOME="$work/config"
 export XDG_RUNTIME_DIR="$work/runtime"
-export OSTREL_DIALOGS=stderr
 export QT_QPA_PLATFORM=xcb
 
 cat >"$ini" <<INI
@@ -54,13 +48,6 @@ Top=130
 INI
 
 # Waits until the condition command succeeds (up to about 10 seconds).
-wait_for() {
-    for _ in $(seq 1 100); do
-        if "$@"; then return 0; fi
-        sleep 0.1
-    done
-    return 1
-}
 visible_windows() { xdotool search --onlyvisible --classname '^ostrel-organizer$' 2>/dev/null || true; }
 clock_shown() { [ -n "$(visible_windows)" ]; }
 pocket_book() { xdotool search --onlyvisible --name "${OSTREL_E2E_TITLE:-^Pocket-Book$}" 2>/dev/null | head -1; }

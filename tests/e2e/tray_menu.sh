@@ -16,7 +16,8 @@ if [ -z "${OSTREL_E2E_INNER:-}" ]; then
     exec dbus-run-session -- xvfb-run -a -s '-screen 0 1280x1024x24' bash "$0" "$@"
 fi
 
-work="$(mktemp -d)"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+e2e_private_copy "$exe"
 trayer_pid=""
 app_pid=""
 cleanup() {
@@ -26,16 +27,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A private copy of the program and its files, so no settings file exists
-# and nothing beside the build's program changes.
-mkdir -p "$work/bin" "$work/config"
-cp "$exe" "$work/bin/"
-cp -r "$(dirname "$exe")/skins" "$work/bin/"
-[ -f "$(dirname "$exe")/Tamo.qdb" ] && cp "$(dirname "$exe")/Tamo.qdb" "$work/bin/"
-prog="$work/bin/$(basename "$exe")"
-ini="$work/bin/$(basename "$exe").ini"
-export XDG_CONFIG_HOME="$work/config"
-export OSTREL_DIALOGS=stderr
 
 start_trayer() {
     trayer --edge bottom --align right --widthtype pixel --width 120 --height 28 \
@@ -43,15 +34,6 @@ start_trayer() {
     trayer_pid=$!
 }
 
-# Waits until the condition command succeeds (up to about 30 seconds: a
-# loaded machine starts the tray slowly).
-wait_for() {
-    for _ in $(seq 1 150); do
-        if "$@"; then return 0; fi
-        sleep 0.2
-    done
-    return 1
-}
 
 # The program's icon window docked in the tray: one of its windows whose
 # parent is not the root window.

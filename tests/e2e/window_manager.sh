@@ -16,7 +16,8 @@ if [ -z "${OSTREL_E2E_INNER:-}" ]; then
     exec dbus-run-session -- xvfb-run -a -s '-screen 0 1280x1024x24' bash "$0" "$@"
 fi
 
-work="$(mktemp -d)"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+e2e_private_copy "$exe"
 wm_pid=""
 app_pid=""
 cleanup() {
@@ -26,22 +27,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p "$work/bin" "$work/config"
-cp "$exe" "$work/bin/"
-cp -r "$(dirname "$exe")/skins" "$work/bin/"
-[ -f "$(dirname "$exe")/Tamo.qdb" ] && cp "$(dirname "$exe")/Tamo.qdb" "$work/bin/"
-prog="$work/bin/$(basename "$exe")"
-ini="$work/bin/$(basename "$exe").ini"
-export XDG_CONFIG_HOME="$work/config"
-export OSTREL_DIALOGS=stderr
-
-wait_for() {
-    for _ in $(seq 1 50); do
-        if "$@"; then return 0; fi
-        sleep 0.2
-    done
-    return 1
-}
 
 openbox >/dev/null 2>&1 &
 wm_pid=$!

@@ -1,0 +1,27 @@
+# Shared by the end-to-end scripts (sourced, not run).
+
+# Waits until the condition command succeeds (up to about 30 seconds: a
+# loaded machine starts X clients slowly).
+wait_for() {
+    for _ in $(seq 1 150); do
+        if "$@"; then return 0; fi
+        sleep 0.2
+    done
+    return 1
+}
+
+# A private copy of the program and its files in a new folder, so no
+# settings file exists and nothing beside the build's program changes.
+# Sets work, prog and ini, and points the user's configuration there.
+e2e_private_copy() {
+    local exe="$1"
+    work="$(mktemp -d)"
+    mkdir -p "$work/bin" "$work/config"
+    cp "$exe" "$work/bin/"
+    cp -r "$(dirname "$exe")/skins" "$work/bin/"
+    if [ -f "$(dirname "$exe")/Tamo.qdb" ]; then cp "$(dirname "$exe")/Tamo.qdb" "$work/bin/"; fi
+    prog="$work/bin/$(basename "$exe")"
+    ini="$work/bin/$(basename "$exe").ini"
+    export XDG_CONFIG_HOME="$work/config"
+    export OSTREL_DIALOGS=stderr
+}
