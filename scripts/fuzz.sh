@@ -44,6 +44,8 @@ cmake --build "$build" -j "$jobs" --target "${targets[@]}"
 runs=()
 [ -n "${OSTREL_FUZZ_RUNS:-}" ] && runs=(-runs="$OSTREL_FUZZ_RUNS")
 
+export LSAN_OPTIONS="suppressions=$here/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+
 status=0
 for t in "${targets[@]}"; do
   name="${t#fuzz_}"

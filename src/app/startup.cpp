@@ -8,6 +8,7 @@
 #include "app/backups.h"
 #include "app/forms.h"
 #include "clock/clock_window.h"
+#include "core/data/sql/sql_value.h"
 #include "core/time/clock_from_environment.h"
 #include "data/data_module.h"
 #include "platform/instance_guard.h"
@@ -77,7 +78,14 @@ int runOrganizer(int argc, char** argv) {
         // reached stay due for the next start.
         DataModule1->StopRequested = [] { return QuitSignalWatcher::received(); };
         LoadLanguageSetting(true);
-        DataModule1->InitReminders();
+        try {
+            DataModule1->InitReminders();
+        } catch (const sql::DbError& e) {
+            if (!e.busy()) throw;
+            // Another process holds the database's lock: the clock starts,
+            // the fault is told, and the pass is tried again in a minute.
+            showError(e);
+        }
         installDailyBackup(frmClock);
         // The settings dialog is not one of the application's windows.
         TranslateForm(frmSettings);

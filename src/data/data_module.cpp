@@ -312,6 +312,21 @@ bool TDataModule1::EnsurePostponedColumn() {
 
 void TDataModule1::InitReminders() {
     const PassScope pass(*this);
+    try {
+        RunStartupPass();
+        startupPassPending_ = false;
+    } catch (...) {
+        // Tried again in a minute, as the start-up pass (the times of tasks
+        // after system start are set by it); what it showed stays shown.
+        startupPassPending_ = true;
+        NextReminderTime = clock().now() + 60.0 / kSecondsPerDay;
+        gateSettled_ = false;
+        ArmReminderGate();
+        throw;
+    }
+}
+
+void TDataModule1::RunStartupPass() {
     bool afterStart = false;
     {
         // Read first: a read-only database with nothing to write starts.
@@ -339,6 +354,10 @@ void TDataModule1::InitReminders() {
 }
 
 void TDataModule1::RunTickPass() {
+    if (startupPassPending_) {
+        InitReminders();
+        return;
+    }
     const PassScope pass(*this);
     try {
         std::uint8_t CascadeIndex = 0;

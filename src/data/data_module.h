@@ -165,6 +165,10 @@ private:
 
     class PassScope;
     class WriteBatch;
+    void RunStartupPass();
+    // The start-up pass failed (a database locked by another process): the
+    // next pass due is the start-up pass again.
+    bool startupPassPending_ = false;
     WriteBatch* batch_ = nullptr;
     int passDepth_ = 0;
     int messageDepth_ = 0;

@@ -183,6 +183,54 @@ private slots:
                                        .arg(p->state()).arg(p->exitStatus()).arg(p->exitCode())
                                        .arg(QString::fromUtf8(app.log(p.get()).right(600)))));
     }
+
+    // Another process holds the database's write lock for the whole run (a
+    // second program, a backup tool, the sqlite3 shell). Every write of the
+    // reminder pass fails; the due reminder still shows once per occurrence
+    // (it used to open again each minute), the failure is told at most once,
+    // and a busy wait never holds the program for seconds.
+    void aDatabaseLockedByAnotherProcessShowsEachOccurrenceOnce() {
+        Install app;
+        // Every minute, active for an hour: due, and moved on by the pass.
+        app.insertTask(0, at(2024, 5, 6, 8), at(2024, 5, 6, 9, 3), "stand up", 1, 1, 1, 2);
+        app.insertTask(0, at(2024, 5, 6, 9), at(2024, 5, 6, 9), "dentist");
+        QProcess holder;
+        holder.setProcessChannelMode(QProcess::MergedChannels);
+        holder.start(QStringLiteral("sqlite3"), {app.db()});
+        QVERIFY2(holder.waitForStarted(), "the sqlite3 shell is needed for this test");
+        holder.write("BEGIN IMMEDIATE;\nUPDATE ToDo SET Comment = Comment;\nSELECT 'locked';\n");
+        QByteArray said;
+        QVERIFY2(QTest::qWaitFor([&] { return (said += holder.readAll()).contains("locked"); }, 10000), said.constData());
+
+        QElapsedTimer wall;
+        wall.start();
+        // Just before a minute boundary, so that the clock's minute change
+        // and any retry fall inside the run.
+        std::unique_ptr<QProcess> p(app.start(at(2024, 5, 6, 9, 3, 58)));
+        QVERIFY(p->waitForStarted());
+        QVERIFY2(QTest::qWaitFor([&] { return app.log(p.get()).contains("clock shown "); }, 20000),
+                 app.log(p.get()).constData());
+        qInfo("locked database: clock shown %lld ms after launch", static_cast<long long>(wall.elapsed()));
+        QVERIFY2(QTest::qWaitFor([&] { return app.shown(p.get()) == 2; }, 20000), app.log(p.get()).constData());
+        // Past the minute boundary: nothing opens a second time.
+        QVERIFY(!QTest::qWaitFor([&] { return app.shown(p.get()) > 2; }, 3000));
+        QCOMPARE(app.log(p.get()).count("reminder shown: task 1"), 1);
+        QCOMPARE(app.log(p.get()).count("reminder shown: task 2"), 1);
+        const QByteArray log = app.log(p.get());
+        QVERIFY2(log.count("database is locked") <= 1, log.constData());
+        QVERIFY2(endsOnSignal(p.get()), app.log(p.get()).constData());
+
+        holder.closeWriteChannel();
+        QVERIFY(holder.waitForFinished(10000));
+        // The rows are as the lock holder left them (its change rolled back)
+        // and the program starts normally once the lock is gone.
+        app.err.clear();
+        std::unique_ptr<QProcess> again(app.start(at(2024, 5, 6, 9, 4, 30)));
+        QVERIFY(again->waitForStarted());
+        QVERIFY2(QTest::qWaitFor([&] { return app.shown(again.get()) == 2; }, 20000), app.log(again.get()).constData());
+        QVERIFY2(!app.log(again.get()).contains("locked"), app.log(again.get()).constData());
+        QVERIFY2(endsOnSignal(again.get()), app.log(again.get()).constData());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestReminderProcess)

@@ -1,6 +1,7 @@
 // The reminder engine on a fixture database with a fake clock; reminder
 // windows are recorded instead of shown.
 
+#include <algorithm>
 #include <QtTest>
 
 #include <chrono>
@@ -525,6 +526,40 @@ private slots:
         tickPass();
         QCOMPARE(shown.size(), std::size_t(2));
         QCOMPARE(row(daily).ShowDT, at(2024, 5, 7, 12));
+    }
+
+    // The lock is already held when the program starts: the start-up pass
+    // fails as "busy" (the program goes on and says so once), what it showed
+    // stays shown, and the pass tried a minute later is the start-up pass
+    // again, so tasks after system start get their times.
+    void aStartupPassOnALockedDatabaseIsTriedAgainAsTheStartupPass() {
+        ScopedFakeClock clock(at(2024, 5, 6, 12, 0, 30), 3600000);  // up for an hour
+        const DateTime boot = at(2024, 5, 6, 11, 0, 30);
+        const int once = insert(0, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 0, 0, 1, puHours, "once");
+        const int afterStart = insert(13, 2.0 / 24, at(2020, 1, 1), 0, 0, 1, puHours, "two hours up");
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open((dir->path() / "Tamo.qdb").c_str(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE; UPDATE ToDo SET Comment = Comment", nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        bool busy = false;
+        try {
+            dm->InitReminders();
+        } catch (const sql::DbError& e) {
+            busy = e.busy();
+        }
+        QVERIFY(busy);
+        QCOMPARE(row(afterStart).MesType, 13);
+        QVERIFY(!dm->ReminderPassDue());  // not every tick: a minute later
+        clock->advanceMs(30000);
+        QVERIFY(!dm->ReminderPassDue());
+        QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(other);
+        clock->advanceMs(31000);
+        QVERIFY(dm->ReminderPassDue());
+        dm->RunTickPass();
+        QCOMPARE(row(afterStart).MesType, 3);
+        QVERIFY(std::fabs(row(afterStart).ShowDT - (boot + 2.0 / 24)) < 1e-6);
+        QCOMPARE(std::count_if(shown.begin(), shown.end(), [&](const auto& s) { return s.params.TaskID == once; }), 1);
     }
 
     // A quit signal during a long pass ends it between two rows; the rows

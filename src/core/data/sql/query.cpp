@@ -35,8 +35,13 @@ std::string errorText(sqlite3* db) {
     return text;
 }
 
+bool isBusy(sqlite3* db) {
+    const int code = sqlite3_errcode(db) & 0xff;
+    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+}
+
 [[noreturn]] void fail(sqlite3* db) {
-    throw DbError(errorText(db));
+    throw DbError(errorText(db), isBusy(db));
 }
 
 StmtPtr prepare(sqlite3* db, const std::string& sql) {
@@ -330,9 +335,10 @@ bool Query::fetchMore(int count) const {
             return false;
         }
         if (rc != SQLITE_ROW) {
-            const std::string message = errorText(sqlite3_db_handle(stmt));
+            sqlite3* const db = sqlite3_db_handle(stmt);
+            DbError error(errorText(db), isBusy(db));
             finishFetching();
-            throw DbError(message);
+            throw error;
         }
         if (withRowId_)
             rowIds_.push_back(sqlite3_column_type(stmt, width_) == SQLITE_NULL ? -1

@@ -11,7 +11,13 @@ namespace ostrel::sql {
 // engine's own text.
 class DbError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit DbError(const std::string& what, bool busy = false) : std::runtime_error(what), busy_(busy) {}
+    // Another connection held the lock the statement needed (the engine's
+    // "database is locked"): the same work may succeed later.
+    bool busy() const noexcept { return busy_; }
+
+private:
+    bool busy_;
 };
 
 // Declared kind of a named parameter.
