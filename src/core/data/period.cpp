@@ -7,16 +7,6 @@
 namespace ostrel {
 namespace {
 
-bool leapYear(std::int64_t y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-int monthLength(std::int64_t y, std::int64_t m) {
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && leapYear(y) ? 29 : kDays[m - 1];
-}
-
-
 DateTime addMonths(std::int64_t months, DateTime start) {
     const double date = std::trunc(start);
     const double tod = std::fabs(start - date);
@@ -31,7 +21,7 @@ DateTime addMonths(std::int64_t months, DateTime start) {
         ++year;
     }
     std::int64_t day = c.day;
-    const int len = monthLength(year, month);
+    const int len = daysInMonth(year, static_cast<int>(month));
     if (day > len) day = len;
     return combineDateTime(serialDay(year, month, day), tod);
 }

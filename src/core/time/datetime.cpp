@@ -57,11 +57,11 @@ int saturatingRoundToInt(double x) {
     return static_cast<int>(std::clamp<std::int64_t>(saturatingRound(x), INT32_MIN, INT32_MAX));
 }
 
-bool isLeapYear(int year) {
+bool isLeapYear(std::int64_t year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
-int daysInMonth(int year, int month) {
+int daysInMonth(std::int64_t year, int month) {
     static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12) return 0;
     return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];

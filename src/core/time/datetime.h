@@ -53,8 +53,8 @@ struct CivilDateTime {
     friend bool operator==(const CivilDateTime&, const CivilDateTime&) = default;
 };
 
-bool isLeapYear(int year);
-int daysInMonth(int year, int month);
+bool isLeapYear(std::int64_t year);
+int daysInMonth(std::int64_t year, int month);
 bool isValidDate(int year, int month, int day);
 bool isValidTime(int hour, int minute, int second, int msec = 0);
 
