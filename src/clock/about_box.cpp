@@ -20,11 +20,11 @@ QPixmap facePixmap(int size) {
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF face(2, 2, size - 4, size - 4);
-    p.setPen(QPen(toQColor(DarkenColor(0xBFFCBA, 60)), 3));
-    p.setBrush(toQColor(0xBFFCBA));
+    p.setPen(QPen(toQColor(DarkenColor(Color(0xBFFCBA), 60)), 3));
+    p.setBrush(toQColor(Color(0xBFFCBA)));
     p.drawEllipse(face);
     const QPointF c = face.center();
-    p.setPen(QPen(toQColor(DarkenColor(0xBFFCBA, 60)), 2));
+    p.setPen(QPen(toQColor(DarkenColor(Color(0xBFFCBA), 60)), 2));
     for (int i = 0; i < 12; ++i) {
         p.save();
         p.translate(c);
@@ -32,7 +32,7 @@ QPixmap facePixmap(int size) {
         p.drawLine(QPointF(0, -size * 0.40), QPointF(0, -size * 0.34));
         p.restore();
     }
-    p.setPen(QPen(toQColor(0x800000), 4, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(toQColor(Color(0x800000)), 4, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(c, QPointF(c.x(), c.y() - size * 0.30));
     p.drawLine(c, QPointF(c.x() + size * 0.20, c.y() + size * 0.06));
     return pm;

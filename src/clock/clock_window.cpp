@@ -49,11 +49,11 @@ QIcon clockIcon() {
         p.setRenderHint(QPainter::Antialiasing);
         const qreal s = size;
         const QRectF face(s * 0.06, s * 0.06, s * 0.88, s * 0.88);
-        p.setPen(QPen(toQColor(DarkenColor(0xBFFCBA, 60)), qMax(1.0, s / 16)));
-        p.setBrush(toQColor(0xBFFCBA));
+        p.setPen(QPen(toQColor(DarkenColor(Color(0xBFFCBA), 60)), qMax(1.0, s / 16)));
+        p.setBrush(toQColor(Color(0xBFFCBA)));
         p.drawEllipse(face);
         const QPointF c = face.center();
-        p.setPen(QPen(toQColor(0x800000), qMax(1.5, s / 10), Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(toQColor(Color(0x800000)), qMax(1.5, s / 10), Qt::SolidLine, Qt::RoundCap));
         p.drawLine(c, QPointF(c.x(), c.y() - s * 0.30));
         p.drawLine(c, QPointF(c.x() + s * 0.22, c.y() + s * 0.05));
         p.end();
@@ -70,7 +70,7 @@ QVariant clockValue(const char* key) {
 }
 
 Color clockColorValue(const char* key) {
-    return static_cast<Color>(clockValue(key).toLongLong());
+    return Color(static_cast<std::int32_t>(clockValue(key).toLongLong()));
 }
 
 // Whether a time format shows seconds (an "s" outside quoted text).

@@ -251,8 +251,8 @@ void TfrmPocketBook::ReadSettings() {
     resize(std::clamp(settingInt("Width"), minimumWidth(), 16000),
            std::clamp(settingInt("Height"), minimumHeight(), 16000));
     AutohideToolbar = autohide == 1;
-    setEditorColor(toQColor(static_cast<Color>(settingInt("Color"))));
-    setEditorFontColor(toQColor(static_cast<Color>(settingInt("FontColor"))));
+    setEditorColor(toQColor(Color(static_cast<std::int32_t>(settingInt("Color")))));
+    setEditorFontColor(toQColor(Color(static_cast<std::int32_t>(settingInt("FontColor")))));
 }
 
 void TfrmPocketBook::FormDestroy() {
@@ -268,8 +268,8 @@ void TfrmPocketBook::WriteSettings() {
     s.setValue(kSection, QStringLiteral("Left"), pos().x());
     s.setValue(kSection, QStringLiteral("Width"), width());
     s.setValue(kSection, QStringLiteral("Height"), height());
-    s.setValue(kSection, QStringLiteral("Color"), fromQColor(editorColor()));
-    s.setValue(kSection, QStringLiteral("FontColor"), fromQColor(editorFontColor()));
+    s.setValue(kSection, QStringLiteral("Color"), fromQColor(editorColor()).value());
+    s.setValue(kSection, QStringLiteral("FontColor"), fromQColor(editorFontColor()).value());
     s.save(kSection);
 }
 

@@ -41,7 +41,7 @@ QVariant value(const QString& section, const char* key) {
 }
 
 QColor colorValue(const QString& section, const char* key) {
-    return toQColor(static_cast<Color>(value(section, key).toLongLong()));
+    return toQColor(Color(static_cast<std::int32_t>(value(section, key).toLongLong())));
 }
 
 void setValue(const QString& section, const char* key, const QVariant& v) {
@@ -544,7 +544,7 @@ void TfrmSettings::pickColor(QColor start, ColorSwatch* left, ColorSwatch* right
 
 void TfrmSettings::btnSelectColorClick() {
     pickColor(shColor1->color(), shColor1, shColor2,
-              [](const QColor& c) { setValue(kClock, "Color", qlonglong(fromQColor(c))); });
+              [](const QColor& c) { setValue(kClock, "Color", qlonglong(fromQColor(c).value())); });
 }
 
 void TfrmSettings::btnBgdColorClick() {

@@ -72,8 +72,8 @@ void DrawGradientCell(QPainter& painter, const QRect& cell, const QString& text,
                       const QColor& textColor, bool selected) {
     if (!selected) return;
     painter.save();
-    GradientFillRect(painter, cell, false, {0x44EED5, 0x0F9F83});
-    painter.setPen(QPen(toQColor(0x947C7C), 1));
+    GradientFillRect(painter, cell, false, {Color(0x44EED5), Color(0x0F9F83)});
+    painter.setPen(QPen(toQColor(Color(0x947C7C)), 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(cell.adjusted(0, 0, -1, -1));
     QFont bold = font;

@@ -157,8 +157,8 @@ private slots:
         clock.resize(60, 24);
         clock.lbClock->clear();
         const QImage img = clock.grab().toImage();
-        const QColor light = toQColor(LightenColor(0xBFFCBA, 60));
-        const QColor dark = toQColor(DarkenColor(0xBFFCBA, 60));
+        const QColor light = toQColor(LightenColor(Color(0xBFFCBA), 60));
+        const QColor dark = toQColor(DarkenColor(Color(0xBFFCBA), 60));
         QCOMPARE(light, QColor(227, 254, 229));
         QCOMPARE(dark, QColor(74, 101, 76));
         QCOMPARE(img.pixelColor(0, 0), light);

@@ -31,7 +31,8 @@ private slots:
         // rectangle's leading edge).
         QTest::addColumn<QList<QColor>>("expected");
 
-        const int black = makeColor(0, 0, 0), white = makeColor(255, 255, 255), mid = makeColor(100, 200, 50);
+        const int black = makeColor(0, 0, 0).value(), white = makeColor(255, 255, 255).value(),
+                  mid = makeColor(100, 200, 50).value();
         QList<QColor> twenty;
         for (int i = 0; i < 20; ++i) {
             const int v = static_cast<int>(255.0 * i / 19);
@@ -56,7 +57,9 @@ private slots:
         QPainter p(&img);
         const QPen pen(QColor(9, 8, 7), 3, Qt::DashLine);
         p.setPen(pen);
-        GradientFillRect(p, rect, leftToRight, std::vector<Color>(colors.begin(), colors.end()));
+        std::vector<Color> stops;
+        for (int c : colors) stops.push_back(Color(c));
+        GradientFillRect(p, rect, leftToRight, stops);
         QCOMPARE(p.pen(), pen);
         p.end();
         for (int y = 0; y < img.height(); ++y) {
@@ -77,10 +80,10 @@ private slots:
         QPainter p(&img);
         const QPen pen(QColor(9, 8, 7), 2);
         p.setPen(pen);
-        GradientFillRect(p, QRect(2, 2, 0, 5), true, {0, 0xFFFFFF});
+        GradientFillRect(p, QRect(2, 2, 0, 5), true, {Color(0), Color(0xFFFFFF)});
         QCOMPARE(p.pen(), pen);
         try {
-            GradientFillRect(p, QRect(0, 0, 10, 10), false, {0xFFFFFF});
+            GradientFillRect(p, QRect(0, 0, 10, 10), false, {Color(0xFFFFFF)});
             QFAIL("no error");
         } catch (const EMathError& e) {
             QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Es mussen mindestens zwei Farben angegeben werden."));
@@ -120,7 +123,7 @@ private slots:
             const QRect cell = view.visualRect(model.index(1, c));
             QCOMPARE(img.pixelColor(cell.topLeft()), QColor(124, 124, 148));
             QCOMPARE(img.pixelColor(cell.bottomRight()), QColor(124, 124, 148));
-            const auto lines = GradientLines(cell.height(), {0x44EED5, 0x0F9F83});
+            const auto lines = GradientLines(cell.height(), {Color(0x44EED5), Color(0x0F9F83)});
             QCOMPARE(lines.front().color, makeColor(213, 238, 68));
             QCOMPARE(lines.back().color, makeColor(131, 159, 15));
             for (int y : {1, cell.height() / 2, cell.height() - 2})

@@ -32,10 +32,10 @@ int clampChannel(int v) { return std::clamp(v, 0, 255); }
 void setSystemColorResolver(SystemColorResolver resolver) { g_resolver = resolver; }
 
 Color resolveColor(Color c) {
-    if (!isSystemColor(c)) return c & 0x00FFFFFF;
-    const int index = static_cast<int>(static_cast<std::uint32_t>(c) & 0xFF);
+    if (!isSystemColor(c)) return Color(c.value() & 0x00FFFFFF);
+    const int index = static_cast<int>(static_cast<std::uint32_t>(c.value()) & 0xFF);
     const Color rgb = g_resolver ? g_resolver(index) : defaultSystemColor(index);
-    return rgb & 0x00FFFFFF;
+    return Color(rgb.value() & 0x00FFFFFF);
 }
 
 int mulDiv(int a, int b, int c) {

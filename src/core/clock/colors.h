@@ -11,21 +11,35 @@
 
 namespace ostrel {
 
-using Color = std::int32_t;
+// A colour as the settings files store it: 0x00BBGGRR, or a system colour
+// when negative. A type of its own, so that a count or a size cannot be
+// passed where a colour is meant (or the other way round) by mistake.
+class Color {
+public:
+    constexpr Color() = default;
+    constexpr explicit Color(std::int32_t value) : value_(value) {}
+    // The stored form (settings files, the colour keys of the windows).
+    constexpr std::int32_t value() const { return value_; }
+    friend constexpr bool operator==(Color, Color) = default;
+
+private:
+    std::int32_t value_ = 0;
+};
 
 constexpr Color makeColor(int r, int g, int b) {
-    return static_cast<Color>((static_cast<std::uint32_t>(b & 0xFF) << 16) |
-                              (static_cast<std::uint32_t>(g & 0xFF) << 8) | static_cast<std::uint32_t>(r & 0xFF));
+    return Color(static_cast<std::int32_t>((static_cast<std::uint32_t>(b & 0xFF) << 16) |
+                                           (static_cast<std::uint32_t>(g & 0xFF) << 8) |
+                                           static_cast<std::uint32_t>(r & 0xFF)));
 }
-constexpr int colorRed(Color c) { return static_cast<int>(static_cast<std::uint32_t>(c) & 0xFF); }
-constexpr int colorGreen(Color c) { return static_cast<int>((static_cast<std::uint32_t>(c) >> 8) & 0xFF); }
-constexpr int colorBlue(Color c) { return static_cast<int>((static_cast<std::uint32_t>(c) >> 16) & 0xFF); }
+constexpr int colorRed(Color c) { return static_cast<int>(static_cast<std::uint32_t>(c.value()) & 0xFF); }
+constexpr int colorGreen(Color c) { return static_cast<int>((static_cast<std::uint32_t>(c.value()) >> 8) & 0xFF); }
+constexpr int colorBlue(Color c) { return static_cast<int>((static_cast<std::uint32_t>(c.value()) >> 16) & 0xFF); }
 
 // A system colour value for the element with this index (button face is 15).
 constexpr Color systemColor(int index) {
-    return static_cast<Color>(0x80000000u | 0x7F000000u | static_cast<std::uint32_t>(index & 0xFF));
+    return Color(static_cast<std::int32_t>(0x80000000u | 0x7F000000u | static_cast<std::uint32_t>(index & 0xFF)));
 }
-constexpr bool isSystemColor(Color c) { return c < 0; }
+constexpr bool isSystemColor(Color c) { return c.value() < 0; }
 
 // Indices of the system colour elements the program names.
 enum SystemColorIndex : int {

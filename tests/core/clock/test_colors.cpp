@@ -4,10 +4,14 @@
 #include "core/clock/colors.h"
 
 namespace ostrel {
+
+// How a colour reads in a failure message.
+void PrintTo(Color c, std::ostream* os) { *os << "Color(0x" << std::hex << c.value() << std::dec << ")"; }
+
 namespace {
 
 TEST(Colors, ShadesOfTheDefaultClockColour) {
-    const Color clockGreen = 0xBFFCBA;
+    const Color clockGreen(0xBFFCBA);
     EXPECT_EQ(DarkenColor(clockGreen, 60), makeColor(74, 101, 76));
     EXPECT_EQ(LightenColor(clockGreen, 60), makeColor(227, 254, 229));
 }
@@ -20,20 +24,20 @@ TEST(Colors, PercentEdgeCases) {
         Color out;
     };
     const Case cases[] = {
-        {0x123456, 0, true, 0x123456},   {0x123456, 0, false, 0x123456},
-        {0x123456, 100, true, 0x000000}, {0x123456, 100, false, 0xFFFFFF},
-        {0xFFFFFF, 50, true, makeColor(127, 127, 127)},  // 255 - MulDiv(255,50,100)=255-128
-        {0x000000, 50, false, makeColor(128, 128, 128)},
-        {0x123456, 255, true, 0x000000},  // beyond 100 percent stays in range
-        {0x123456, 255, false, 0xFFFFFF},
+        {Color(0x123456), 0, true, Color(0x123456)},   {Color(0x123456), 0, false, Color(0x123456)},
+        {Color(0x123456), 100, true, Color(0x000000)}, {Color(0x123456), 100, false, Color(0xFFFFFF)},
+        {Color(0xFFFFFF), 50, true, makeColor(127, 127, 127)},  // 255 - MulDiv(255,50,100)=255-128
+        {Color(0x000000), 50, false, makeColor(128, 128, 128)},
+        {Color(0x123456), 255, true, Color(0x000000)},  // beyond 100 percent stays in range
+        {Color(0x123456), 255, false, Color(0xFFFFFF)},
     };
     for (const Case& c : cases) {
         const Color got = c.darken ? DarkenColor(c.in, c.percent) : LightenColor(c.in, c.percent);
-        EXPECT_EQ(got, c.out) << std::hex << c.in << " " << std::dec << c.percent << (c.darken ? " darken" : " lighten");
+        EXPECT_EQ(got, c.out) << std::hex << c.in.value() << " " << std::dec << c.percent << (c.darken ? " darken" : " lighten");
     }
 }
 
-Color testResolver(int index) { return index == kColorBtnFace ? makeColor(200, 100, 50) : 0; }
+Color testResolver(int index) { return index == kColorBtnFace ? makeColor(200, 100, 50) : Color(0); }
 
 TEST(Colors, SystemColourIsResolvedBeforeShading) {
     setSystemColorResolver(&testResolver);
@@ -57,7 +61,7 @@ TEST(Colors, MulDivAndEvenRounding) {
 
 TEST(Gradient, FewerThanTwoColoursRaise) {
     try {
-        GradientLines(10, {0xFF});
+        GradientLines(10, {Color(0xFF)});
         FAIL() << "no error";
     } catch (const EMathError& e) {
         EXPECT_STREQ(e.what(), "Es mussen mindestens zwei Farben angegeben werden.");
@@ -79,17 +83,17 @@ TEST(Gradient, TwoColoursCoverTheSpanExactly) {
     EXPECT_EQ(lines.front(), (GradientLine{0, makeColor(10, 20, 30)}));
     EXPECT_EQ(lines.back(), (GradientLine{19, makeColor(200, 210, 220)}));
     // Rounded segment lengths still end on the last position.
-    const auto seven = GradientLines(7, {0, 0xFFFFFF, 0, 0xFFFFFF});  // 7/3 -> 2
+    const auto seven = GradientLines(7, {Color(0), Color(0xFFFFFF), Color(0), Color(0xFFFFFF)});  // 7/3 -> 2
     EXPECT_EQ(seven.back().pos, 6);
-    EXPECT_EQ(seven.back().color, 0xFFFFFF);
+    EXPECT_EQ(seven.back().color, Color(0xFFFFFF));
 }
 
 TEST(Gradient, DegenerateSpans) {
-    EXPECT_TRUE(GradientLines(0, {0, 0xFFFFFF}).empty());
-    EXPECT_TRUE(GradientLines(-4, {0, 0xFFFFFF}).empty());
-    const auto one = GradientLines(1, {0x0000FF, 0xFF0000});  // 0/0: start colour
+    EXPECT_TRUE(GradientLines(0, {Color(0), Color(0xFFFFFF)}).empty());
+    EXPECT_TRUE(GradientLines(-4, {Color(0), Color(0xFFFFFF)}).empty());
+    const auto one = GradientLines(1, {Color(0x0000FF), Color(0xFF0000)});  // 0/0: start colour
     ASSERT_EQ(one.size(), 1u);
-    EXPECT_EQ(one[0], (GradientLine{0, 0x0000FF}));
+    EXPECT_EQ(one[0], (GradientLine{0, Color(0x0000FF)}));
 }
 
 TEST(ClockLayout, ResizeOnlyBeyondFivePixels) {
