@@ -786,6 +786,9 @@ private slots:
     void screenshots() {
         const QString out = qEnvironmentVariable("OSTREL_SCREENSHOT_DIR");
         if (out.isEmpty()) QSKIP("set OSTREL_SCREENSHOT_DIR to take screenshots");
+        QFile skin(QStringLiteral(OSTREL_SOURCE_DIR "/skins/ostrel.skn"));
+        skin.open(QIODevice::ReadOnly);
+        qApp->setStyleSheet(QString::fromUtf8(skin.readAll()));
         writePicture("photos/ok.png", "PNG", {60, 80});
         const std::string all = ", Birthday, HomePhone, JobPhone, MobilePhone, Address, Mail, ICQ, Web_site, Comment, Photo";
         const std::string values = ", " + std::to_string(encodeDate(1981, 3, 15)) +
@@ -793,25 +796,29 @@ private slots:
                                    "'anna.petrova.long-department@example-corporation.com', '123456789', "
                                    "'https://www.example-corporation.com/people/anna-petrova', 'Met at the conference' || "
                                    "char(13,10) || 'Likes tea'";
+        writePicture("photos/ok.jpg", "JPG", {90, 60});
         add("Anna", "Petrova", 1, all, values + ", 'photos/ok.png'");
         add("Boris", "Ivanov", 2, all, values + ", NULL");
+        add("Clara", "Jpeg", 2, ", Mail, Photo", ", 'c@example.com', 'photos/ok.jpg'");
+        add("Dmitri", "Sparse", 2, ", Mail", ", 'd@example.com'");
         for (const QString& language : {QStringLiteral("English"), QStringLiteral("Russian")}) {
             QDir().mkpath(dir->path() + QStringLiteral("/Languages"));
             QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/Languages/") + language + QStringLiteral(".lng"),
                         dir->path() + QStringLiteral("/Languages/") + language + QStringLiteral(".lng"));
             SetCurrentLanguage(language);
             showBook();
-            for (int row : {1, 2}) {
+            for (int row : {1, 2, 3, 4}) {
                 book->setCurrentRow(row);
                 book->tbViewClick();
                 QTest::qWait(400);
                 QGuiApplication::primaryScreen()->grabWindow(0).save(
-                    out + QStringLiteral("/card-%1-%2.png").arg(language).arg(row == 1 ? "photo" : "nophoto"));
+                    out + QStringLiteral("/card-%1-%2.png").arg(language).arg(row));
             }
             viewer->hide();
             book->hide();
         }
         SetCurrentLanguage(QStringLiteral("English"));
+        qApp->setStyleSheet({});
     }
 
     // ---------------------------------------------------------------- program
