@@ -318,8 +318,12 @@ void TfrmDayInfo::fitScheduleTimeColumn() {
     // gives way, so the panel keeps its width.
     const QFontMetrics fm(sgSchedule->font());
     int widest = 0;
-    for (int i = 0; i < kSlotsPerDay; ++i)
-        widest = std::max(widest, fm.horizontalAdvance(formatShortTime(i / 48.0)));
+    for (int i = 0; i < kSlotsPerDay; ++i) {
+        // Italic letters lean past their advance.
+        const QString t = formatShortTime(i / 48.0);
+        widest = std::max({widest, fm.horizontalAdvance(t), fm.boundingRect(t).right() + 1});
+    }
+    widest += 2;
     const int time = std::max(kScheduleTimeWidth, widest + kScheduleTextLeft + kScheduleTextRight);
     sgSchedule->setColWidth(0, time);
     sgSchedule->setColWidth(1, kScheduleTimeWidth + kScheduleTitleWidth - time);

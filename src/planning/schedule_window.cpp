@@ -184,7 +184,7 @@ void TfrmSchedule::fitTimeColumn() {
     for (int i = 0; i < kSlotsPerDay; ++i)
         widest = std::max(widest, cellMetrics.horizontalAdvance(formatShortTime(i / 48.0)) + 2 + 3);
     const QFontMetrics headerMetrics(sgSchedule->horizontalHeader()->font());
-    widest = std::max(widest, headerMetrics.horizontalAdvance(sgSchedule->cells(0, 0)) + 2 + 4);
+    widest = std::max(widest, headerMetrics.horizontalAdvance(sgSchedule->cells(0, 0)) + 2 + 6);
     sgSchedule->setColWidth(0, std::max(kTimeWidth, widest));
 }
 

@@ -355,7 +355,8 @@ private slots:
         for (int r = 0; r < 48; ++r) {
             const QString t = g->cells(0, r);
             QCOMPARE(t, QLocale::system().toString(QTime(r / 2, r % 2 * 30), shortTimeFormat()));
-            QVERIFY2(fm.horizontalAdvance(t) + g->textLeftInset() + g->textRightInset() <= g->colWidth(0), qPrintable(t));
+            const int inked = std::max(fm.horizontalAdvance(t), fm.boundingRect(t).right() + 1);
+            QVERIFY2(inked + g->textLeftInset() + g->textRightInset() <= g->colWidth(0), qPrintable(t));
         }
         // The frame's 3-pixel line lies left of the text.
         QVERIFY(g->textLeftInset() >= 4);
@@ -402,6 +403,7 @@ private slots:
             SetCurrentLanguage(language);
             TranslateForm(p);
             TranslateForm(frmSchedule);
+            emit languageNotifier().languageApplied();
             frmSchedule->move(53, 73);
             frmSchedule->cbSchedule->setCurrentIndex(0);
             frmSchedule->show();
