@@ -271,7 +271,7 @@ void TfrmAddressBook::tbViewClick() {
     // An empty list has no contact to show.
     if (currentRow() == 0 || !viewer_) return;
     viewer_->move(0, 0);
-    viewer_->setWindowTitle(QStringLiteral("View contact - ") + currentContactName());
+    viewer_->setWindowTitle(GetLangCaption(QStringLiteral("ViewContact"), QStringLiteral("View contact")) + QStringLiteral(" - ") + currentContactName());
     viewer_->Tag = currentABID();
     viewer_->show();
     viewer_->raise();

@@ -4,7 +4,9 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QHelpEvent>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 #include <array>
 
@@ -49,10 +51,30 @@ public:
         painter->setFont(font);
         painter->setPen(index.column() == 0 ? kLabelColour : QColor(Qt::black));
         painter->setClipRect(cell);
-        const QRect text = cell.adjusted(2, 2, 0, 0);
-        painter->drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, index.data().toString());
+        const QRect text = textRect(cell);
+        // A value longer than its cell (a long e-mail or web address) ends
+        // in an ellipsis; its hint shows it whole.
+        painter->drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                          QFontMetrics(font).elidedText(index.data().toString(), Qt::ElideRight, text.width()));
         painter->restore();
     }
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() != QEvent::ToolTip || !index.isValid())
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        const QString value = index.data().toString();
+        QFont font = option.font;
+        font.setBold(index.column() == 0);
+        if (!value.isEmpty() && QFontMetrics(font).horizontalAdvance(value) > textRect(option.rect).width())
+            QToolTip::showText(event->globalPos(), value, view->viewport(), option.rect);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+
+private:
+    static QRect textRect(const QRect& cell) { return cell.adjusted(2, 2, -2, 0); }
 };
 
 QTableWidget* makeGrid(QWidget* parent, const char* name, int rows, QRect geometry) {

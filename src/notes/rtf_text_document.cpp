@@ -5,7 +5,10 @@
 #include <QTextCursor>
 #include <QTextList>
 
+#include <algorithm>
 #include <cmath>
+#include <deque>
+#include <string_view>
 
 #include "core/notes/rtf_writer.h"
 
@@ -184,6 +187,22 @@ rtf::Document RtfSnapshot::document() const {
     return out;
 }
 
+namespace {
+
+// The UTF-16 length of UTF-8 text: one unit per character, two for one
+// beyond the basic plane.
+int utf16Length(std::string_view utf8) {
+    int n = 0;
+    for (const char ch : utf8) {
+        const auto b = static_cast<unsigned char>(ch);
+        if ((b & 0xC0) != 0x80) ++n;
+        if (b >= 0xF0) ++n;
+    }
+    return n;
+}
+
+}  // namespace
+
 void setRtfModel(QTextDocument& document, const rtf::Document& model) {
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
@@ -191,8 +210,9 @@ void setRtfModel(QTextDocument& document, const rtf::Document& model) {
     QTextCursor c(&document);
     // One change for the layout and the views, not one per run.
     c.beginEditBlock();
-    // Notes use few formats; each is converted once.
-    std::vector<std::pair<const rtf::CharFormat*, QTextCharFormat>> formats;
+    // Notes use few formats; each is converted once (a deque keeps the
+    // converted formats where they are as more are added).
+    std::deque<std::pair<const rtf::CharFormat*, QTextCharFormat>> formats;
     auto formatOf = [&](const rtf::CharFormat& m) -> const QTextCharFormat& {
         for (auto it = formats.rbegin(); it != formats.rend() && it - formats.rbegin() < 16; ++it)
             if (*it->first == m) return it->second;
@@ -202,6 +222,8 @@ void setRtfModel(QTextDocument& document, const rtf::Document& model) {
     QTextList* list = nullptr;
     rtf::ListStyle listStyle = rtf::ListStyle::None;
     bool first = true;
+    std::string text;
+    std::vector<int> lengths;
     for (const rtf::Paragraph& p : model.paragraphs) {
         QTextBlockFormat bf;
         bf.setAlignment(qtAlign(p.align));
@@ -209,7 +231,7 @@ void setRtfModel(QTextDocument& document, const rtf::Document& model) {
             bf.setLeftMargin(p.leftIndent / kTwipsPerPixel);
             bf.setTextIndent(p.firstIndent / kTwipsPerPixel);
         }
-        const QTextCharFormat mark = formatOf(p.markFormat);
+        const QTextCharFormat& mark = formatOf(p.markFormat);
         if (first) {
             c.setBlockFormat(bf);
             c.setBlockCharFormat(mark);
@@ -217,7 +239,43 @@ void setRtfModel(QTextDocument& document, const rtf::Document& model) {
         } else {
             c.insertBlock(bf, mark);
         }
-        for (const rtf::Run& r : p.runs) c.insertText(QString::fromStdString(r.text), formatOf(r.format));
+        // Each insertion and each format change costs the document about
+        // the same: the paragraph's text goes in at once in the format most
+        // of its runs have, and only the other runs get their format after.
+        if (p.runs.size() == 1) {
+            c.insertText(QString::fromStdString(p.runs.front().text), formatOf(p.runs.front().format));
+        } else if (!p.runs.empty()) {
+            text.clear();
+            lengths.clear();
+            for (const rtf::Run& r : p.runs) {
+                text += r.text;
+                lengths.push_back(utf16Length(r.text));
+            }
+            // The format most runs have (the first of equals).
+            const rtf::CharFormat* base = nullptr;
+            std::ptrdiff_t most = 0;
+            for (const rtf::Run& r : p.runs) {
+                const auto n = std::count_if(p.runs.begin(), p.runs.end(),
+                                             [&](const rtf::Run& o) { return o.format == r.format; });
+                if (n > most) {
+                    most = n;
+                    base = &r.format;
+                }
+            }
+            const int start = c.position();
+            c.insertText(QString::fromStdString(text), formatOf(*base));
+            const int end = c.position();
+            int pos = start;
+            for (std::size_t i = 0; i < p.runs.size(); ++i) {
+                if (!(p.runs[i].format == *base) && lengths[i] > 0) {
+                    c.setPosition(pos);
+                    c.setPosition(pos + lengths[i], QTextCursor::KeepAnchor);
+                    c.setCharFormat(formatOf(p.runs[i].format));
+                }
+                pos += lengths[i];
+            }
+            c.setPosition(end);
+        }
         if (p.list == rtf::ListStyle::None) {
             list = nullptr;
         } else if (list && listStyle == p.list) {

@@ -38,17 +38,11 @@ constexpr int kClientWidth = 195;
 constexpr int kCalendarWidth = 190;
 constexpr int kCalendarHeight = 136;
 
-QString slotTimeText(double timeOfDay) {
-    const long long minutes = std::llround(timeOfDay * 1440.0);
-    return QStringLiteral("%1:%2")
-        .arg(static_cast<int>(minutes / 60 % 24), 2, 10, QLatin1Char('0'))
-        .arg(static_cast<int>(minutes % 60), 2, 10, QLatin1Char('0'));
-}
-
-QTime timeOf(double timeOfDay) {
-    const int secs = static_cast<int>(std::llround(timeOfDay * 86400.0) % 86400);
-    return QTime(0, 0).addSecs(secs);
-}
+// The schedule's text keeps clear of a plan's 3-pixel frame lines.
+constexpr int kScheduleTextLeft = 5;
+constexpr int kScheduleTextRight = 3;
+constexpr int kScheduleTimeWidth = 37;
+constexpr int kScheduleTitleWidth = 152;
 
 QDate toQDate(DateTime d) {
     const CivilDate c = decodeDate(d);
@@ -195,8 +189,8 @@ TfrmDayInfo::TfrmDayInfo(TaskStore& tasks, PlanStore& plans, HolidayStore& holid
     MonthCalendar->setFirstDayOfWeek(QLocale::system().firstDayOfWeek());
     sgToDo->setColWidth(0, 50);
     sgToDo->setColWidth(1, 149);
-    sgSchedule->setColWidth(0, 37);
-    sgSchedule->setColWidth(1, 152);
+    sgSchedule->setTextInsets(kScheduleTextLeft, kScheduleTextRight);
+    fitScheduleTimeColumn();
     sgHolidays->setColWidth(0, 199);
 
     plToDo->setFixedHeight(61);
@@ -318,14 +312,29 @@ void TfrmDayInfo::FillDayList(bool tasks) {
     }
 }
 
+void TfrmDayInfo::fitScheduleTimeColumn() {
+    // Every slot's time in the locale's short format ("14:30", "2:30 PM"):
+    // the time column is as wide as the widest of them and the title column
+    // gives way, so the panel keeps its width.
+    const QFontMetrics fm(sgSchedule->font());
+    int widest = 0;
+    for (int i = 0; i < kSlotsPerDay; ++i) {
+        // Italic letters lean past their advance.
+        const QString t = formatShortTime(i / 48.0);
+        widest = std::max({widest, fm.horizontalAdvance(t), fm.boundingRect(t).right() + 1});
+    }
+    widest += 2;
+    const int time = std::max(kScheduleTimeWidth, widest + kScheduleTextLeft + kScheduleTextRight);
+    sgSchedule->setColWidth(0, time);
+    sgSchedule->setColWidth(1, kScheduleTimeWidth + kScheduleTitleWidth - time);
+}
+
 void TfrmDayInfo::FillDaySchedule() {
     const auto cells = layoutDayPlans(plans_.plansOfDay(calendarDate()));
-    const QLocale locale = QLocale::system();
+    fitScheduleTimeColumn();
     for (int i = 0; i < kSlotsPerDay; ++i) {
         const SlotCell& c = cells[static_cast<std::size_t>(i)];
-        QString time;
-        if (c.hasTime) time = c.stepStart ? locale.toString(timeOf(c.time), QLocale::ShortFormat) : slotTimeText(c.time);
-        sgSchedule->setCells(0, i, time);
+        sgSchedule->setCells(0, i, c.hasTime ? formatShortTime(c.time) : QString());
         sgSchedule->setCells(1, i, c.stepStart ? QString::fromStdString(c.title) : QString());
         SlotMarks[static_cast<std::size_t>(i)] = c.mark;
     }

@@ -92,6 +92,7 @@ public:
     void ShowDay();
     void FillDayList(bool tasks);
     void FillDaySchedule();
+    void fitScheduleTimeColumn();
     void PlaceDayInfo();
     void sbToDoClick(QToolButton* button);
     void MonthCalendarNumberClick(const QDate& date);

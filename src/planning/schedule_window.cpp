@@ -28,6 +28,7 @@
 #include "ui/guarded.h"
 #include "ui/grid_style.h"
 #include "ui/languages.h"
+#include "ui/locale_format.h"
 #include "ui/tool_bar.h"
 #include "ui/tool_icons.h"
 
@@ -36,13 +37,11 @@ namespace ostrel {
 namespace {
 
 constexpr int kRows = kSlotsPerDay + 1;
-
-QString slotTimeText(double timeOfDay) {
-    const long long minutes = std::llround(timeOfDay * 1440.0);
-    return QStringLiteral("%1:%2")
-        .arg(static_cast<int>(minutes / 60 % 24), 2, 10, QLatin1Char('0'))
-        .arg(static_cast<int>(minutes % 60), 2, 10, QLatin1Char('0'));
-}
+constexpr int kTimeWidth = 39;
+constexpr int kDayWidth = 56;
+// A plan's title keeps clear of its box's 3-pixel frame lines.
+constexpr int kTextLeft = 6;
+constexpr int kTextRight = 3;
 
 QDate toQDate(DateTime d) {
     const CivilDate c = decodeDate(d);
@@ -123,6 +122,7 @@ TfrmSchedule::TfrmSchedule(PlanStore& plans, QWidget* parent)
     sgSchedule->setFitLastColumn(true);
     sgSchedule->setDrawCellHook([this](QPainter& p, const QRect& r, int c, int row) { sgScheduleDrawCell(p, r, c, row); });
     sgSchedule->hintForCell = [this](int c, int r) { return hintFor(c, r); };
+    sgSchedule->setTextInsets(kTextLeft, kTextRight);
 
     plBottom = new QWidget(this);
     plBottom->setObjectName(QStringLiteral("plBottom"));
@@ -143,8 +143,8 @@ TfrmSchedule::TfrmSchedule(PlanStore& plans, QWidget* parent)
         const QSignalBlocker block(dtpSchedule);
         setScheduleDate(datePart(clock().now()));
     }
-    sgSchedule->setColWidth(0, 39);
     sgSchedule->setCells(0, 0, GetLangMessage(QStringLiteral("Time")));
+    fitTimeColumn();
     EntryState = esIdle;
     {
         const QSignalBlocker block(cbSchedule);
@@ -163,9 +163,29 @@ TfrmSchedule::TfrmSchedule(PlanStore& plans, QWidget* parent)
     connect(tbEdit, &QToolButton::clicked, this, [this] { runGuarded([this] { tbEditClick(); }); });
     connect(tbDelete, &QToolButton::clicked, this, [this] { runGuarded([this] { tbDeleteClick(); }); });
     connect(&languageNotifier(), &LanguageNotifier::languageApplied, this,
-            [this] { sgSchedule->setCells(0, 0, GetLangMessage(QStringLiteral("Time"))); });
+            [this] {
+                sgSchedule->setCells(0, 0, GetLangMessage(QStringLiteral("Time")));
+                if (!weekView()) sgSchedule->setCells(1, 0, planHeader());
+                fitTimeColumn();
+            });
 
     move(53, 73);
+}
+
+QString TfrmSchedule::planHeader() {
+    return GetLangCaption(QStringLiteral("SchedulePlan"), QStringLiteral("Plan"));
+}
+
+void TfrmSchedule::fitTimeColumn() {
+    // The slot times in the locale's short format and the column's title,
+    // each whole; the last column gives way.
+    const QFontMetrics cellMetrics(sgSchedule->font());
+    int widest = 0;
+    for (int i = 0; i < kSlotsPerDay; ++i)
+        widest = std::max(widest, cellMetrics.horizontalAdvance(formatShortTime(i / 48.0)) + 2 + 3);
+    const QFontMetrics headerMetrics(sgSchedule->horizontalHeader()->font());
+    widest = std::max(widest, headerMetrics.horizontalAdvance(sgSchedule->cells(0, 0)) + 2 + 6);
+    sgSchedule->setColWidth(0, std::max(kTimeWidth, widest));
 }
 
 DateTime TfrmSchedule::scheduleDate() const {
@@ -228,14 +248,14 @@ void TfrmSchedule::rebuild() {
     if (!weekView()) {
         sgSchedule->setColCount(2);
         sgSchedule->setColWidth(1, 397);
-        sgSchedule->setCells(1, 0, QStringLiteral("Plan"));
+        sgSchedule->setCells(1, 0, planHeader());
         FillScheduleColumn(1, date);
     } else {
         WeekStart = weekOf(date);
         sgSchedule->setColCount(8);
         for (int i = 1; i <= 7; ++i) {
             const DateTime day = WeekStart + i - 1;
-            sgSchedule->setColWidth(i, 56);
+            sgSchedule->setColWidth(i, kDayWidth);
             sgSchedule->setCells(i, 0, QLatin1Char(' ') + QLocale::system().toString(toQDate(day), QStringLiteral("dd MMM")));
             FillScheduleColumn(i, day);
         }
@@ -255,7 +275,7 @@ void TfrmSchedule::FillScheduleColumn(int col, DateTime day) {
     for (int i = 0; i < kSlotsPerDay; ++i) {
         const SlotCell& cell = cells[static_cast<std::size_t>(i)];
         const int r = i + 1;
-        if (cell.hasTime) sgSchedule->setCells(0, r, slotTimeText(cell.time));
+        if (cell.hasTime) sgSchedule->setCells(0, r, formatShortTime(cell.time));
         if (cell.stepStart) sgSchedule->setCells(col, r, QString::fromStdString(cell.title));
         sgSchedule->setObjects(col, r, cell.mark);
     }
@@ -281,7 +301,7 @@ void TfrmSchedule::sgScheduleDrawCell(QPainter& p, const QRect& rect, int col, i
         p.fillRect(fill, EntryState == esIdle ? QColor(213, 245, 150) : QColor(128, 128, 128));
         if (firstOrOnly) {
             p.setPen(Qt::black);
-            p.drawText(QRect(L + 5, T + 3, R - L - 5, B - T), Qt::AlignLeft | Qt::AlignTop,
+            p.drawText(QRect(L + kTextLeft, T + 3, R - L - kTextLeft - kTextRight, B - T), Qt::AlignLeft | Qt::AlignTop,
                        sgSchedule->cells(col, SelStartRow));
         }
     }

@@ -65,6 +65,8 @@ public:
     void tbEditClick();
     void tbDeleteClick();
     void FillScheduleColumn(int col, DateTime day);
+    static QString planHeader();
+    void fitTimeColumn();
     void SaveSchedulePlan(bool insert, const QString& title);
 
     // The grid's hint for a cell: the title of the plan that covers it.

@@ -34,16 +34,18 @@ public:
             painter->restore();
         } else {
             // Selected cells, and the focused cell, in the selection colours;
-            // the text two pixels in, cut at the cell's edge rather than
-            // shortened with an ellipsis.
+            // the text a few pixels in (two unless the window asks for
+            // more), cut at the cell's edge rather than shortened with an
+            // ellipsis.
             const bool selected = (option.state & QStyle::State_Selected) ||
                                   (index == grid_->currentIndex() && grid_->hasFocus());
             painter->save();
             if (selected) painter->fillRect(option.rect, QColor(0x9f, 0xd0, 0x96));
-            painter->setClipRect(option.rect);
+            const QRect textRect = option.rect.adjusted(grid_->textLeft_, 0, -grid_->textRight_, 0);
+            painter->setClipRect(textRect);
             painter->setFont(option.font);
             painter->setPen(selected ? QColor(0x15, 0x30, 0x1a) : option.palette.color(QPalette::Text));
-            painter->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
+            painter->drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
                               index.data(Qt::DisplayRole).toString());
             painter->restore();
         }

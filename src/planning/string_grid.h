@@ -41,6 +41,15 @@ public:
     void setColWidth(int col, int width);
     int colWidth(int col) const { return columnWidth(col); }
     void setFitLastColumn(bool on);
+    // Room kept free either side of a cell's text (2 and 0 by default), so
+    // a window that frames cells can keep the text off its lines.
+    void setTextInsets(int left, int right) {
+        textLeft_ = left;
+        textRight_ = right;
+        viewport()->update();
+    }
+    int textLeftInset() const { return textLeft_; }
+    int textRightInset() const { return textRight_; }
 
     QString cells(int col, int row) const;
     void setCells(int col, int row, const QString& text);
@@ -118,6 +127,8 @@ private:
     bool pressed_ = false;
     DrawCellHook drawHook_;
     bool fitLast_ = false;
+    int textLeft_ = 2;
+    int textRight_ = 0;
     QList<int> wanted_;
     void applyWidths();
 };

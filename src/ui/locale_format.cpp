@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <cmath>
+
 namespace ostrel {
 
 QString longTimeFormat() {
@@ -17,6 +19,25 @@ QString longTimeFormat() {
         QString c = f;
         c.remove(zone);
         if (!c.contains(QLatin1Char('s'))) c = QStringLiteral("HH:mm:ss");
+        raw = f;
+        cleaned = c.trimmed();
+    }
+    return cleaned;
+}
+
+QString shortTimeFormat() {
+    static QString raw;
+    static QString cleaned;
+    const QString f = QLocale::system().timeFormat(QLocale::ShortFormat);
+    if (f != raw || cleaned.isEmpty()) {
+        static const QRegularExpression zone(QStringLiteral("\\s*\\(?t+\\)?\\s*"));
+        // Times of the short form are to the minute: seconds (and what
+        // separates them) go too, as in the C locale's "HH:mm:ss".
+        static const QRegularExpression seconds(QStringLiteral("[^a-zA-Z']*s+(\\.z+)?"));
+        QString c = f;
+        c.remove(zone);
+        c.remove(seconds);
+        if (!c.contains(QLatin1Char('m'))) c = QStringLiteral("HH:mm");
         raw = f;
         cleaned = c.trimmed();
     }
@@ -45,6 +66,12 @@ DateTime fromQDateTime(const QDateTime& dt) {
 
 QString formatLongTime(DateTime dt) {
     return QLocale::system().toString(toQDateTime(dt).time(), longTimeFormat());
+}
+
+QString formatShortTime(double timeOfDay) {
+    const long long minutes = std::llround(timeOfDay * 1440.0);
+    const QTime t(static_cast<int>(minutes / 60 % 24), static_cast<int>(minutes % 60));
+    return QLocale::system().toString(t, shortTimeFormat());
 }
 
 QString formatShortDateTime(DateTime dt) {

@@ -12,12 +12,17 @@ namespace ostrel {
 // zone name.
 QString longTimeFormat();
 QString longDateFormat();
+// The locale's short time format (hours and minutes) without a time zone
+// name.
+QString shortTimeFormat();
 QString shortDateFormat();
 
 QDateTime toQDateTime(DateTime dt);
 DateTime fromQDateTime(const QDateTime& dt);
 
 QString formatLongTime(DateTime dt);
+// A time of day (a fraction of a day) in the short time format.
+QString formatShortTime(double timeOfDay);
 // Short date, one blank, long time (how lists show a date-time).
 QString formatShortDateTime(DateTime dt);
 // Long date, one blank, long time.

@@ -2,6 +2,8 @@
 // real windows, on a fixture database with a fake clock.
 
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
@@ -729,6 +731,94 @@ private slots:
         QVERIFY(!viewer->sgPersonInfo->currentIndex().isValid());
         viewer->BitBtn1->click();
         QVERIFY(!viewer->isVisible());
+    }
+
+    // A value wider than its cell ends in an ellipsis and its hint shows it
+    // whole; a short one is drawn as it stands and has no hint. The card is
+    // painted everywhere (no dark box over any row), with and without a
+    // photo.
+    void longAddressesAreElidedWithTheWholeTextAsHint() {
+        writePicture("photos/ok.png", "PNG");
+        const QString mail = QStringLiteral("anna.petrova.long-department-name@example-corporation.com");
+        const QString web = QStringLiteral("https://www.example-corporation.com/people/anna-petrova/index.html");
+        for (const char* photo : {"NULL", "'photos/ok.png'"})
+            add("Anna", "Petrova", 1, ", Mail, Web_site, HomePhone, Photo",
+                ", '" + mail.toStdString() + "', '" + web.toStdString() + "', 'h1', " + photo);
+        showBook();
+        for (int row : {1, 2}) {
+            book->setCurrentRow(row);
+            book->tbViewClick();
+            QTest::qWait(50);
+            QTableWidget* grid = viewer->sgPersonInfo;
+            QCOMPARE(cells(grid, 1).mid(0, 5), (QStringList{"Anna", "Petrova", "h1", mail, web}));
+            auto hintAt = [&](int r, int c) {
+                QToolTip::hideText();
+                QDeadlineTimer gone(2000);
+                while (QToolTip::isVisible() && !gone.hasExpired()) QTest::qWait(20);
+                QHelpEvent help(QEvent::ToolTip, grid->visualRect(grid->model()->index(r, c)).center(),
+                                grid->viewport()->mapToGlobal(grid->visualRect(grid->model()->index(r, c)).center()));
+                QApplication::sendEvent(grid->viewport(), &help);
+                return QToolTip::isVisible() ? QToolTip::text() : QString();
+            };
+            QCOMPARE(hintAt(3, 1), mail);
+            QCOMPARE(hintAt(4, 1), web);
+            QCOMPARE(hintAt(0, 1), QString());
+
+            // The ellipsis is drawn: the mail cell's last text pixels end
+            // before the cell's right edge, and no row is a dark box.
+            const QImage image = viewer->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            for (int y = 0; y < image.height(); ++y) {
+                int run = 0, longest = 0;
+                for (int x = 0; x < image.width(); ++x) {
+                    run = qGray(image.pixel(x, y)) < 60 ? run + 1 : 0;
+                    longest = std::max(longest, run);
+                }
+                QVERIFY2(longest < 40, qPrintable(QStringLiteral("dark run of %1 pixels at y=%2, photo row %3")
+                                                      .arg(longest)
+                                                      .arg(y)
+                                                      .arg(row)));
+            }
+        }
+    }
+
+    // The card in English and Russian on the screen, for a person to look
+    // at: OSTREL_SCREENSHOT_DIR=dir xvfb-run ... tst_contacts screenshots
+    void screenshots() {
+        const QString out = qEnvironmentVariable("OSTREL_SCREENSHOT_DIR");
+        if (out.isEmpty()) QSKIP("set OSTREL_SCREENSHOT_DIR to take screenshots");
+        QFile skin(QStringLiteral(OSTREL_SOURCE_DIR "/skins/ostrel.skn"));
+        skin.open(QIODevice::ReadOnly);
+        qApp->setStyleSheet(QString::fromUtf8(skin.readAll()));
+        writePicture("photos/ok.png", "PNG", {60, 80});
+        const std::string all = ", Birthday, HomePhone, JobPhone, MobilePhone, Address, Mail, ICQ, Web_site, Comment, Photo";
+        const std::string values = ", " + std::to_string(encodeDate(1981, 3, 15)) +
+                                   ", '+7 495 123-45-67', '+7 495 765-43-21', '+7 916 000-11-22', 'Tverskaya 1, Moscow', "
+                                   "'anna.petrova.long-department@example-corporation.com', '123456789', "
+                                   "'https://www.example-corporation.com/people/anna-petrova', 'Met at the conference' || "
+                                   "char(13,10) || 'Likes tea'";
+        writePicture("photos/ok.jpg", "JPG", {90, 60});
+        add("Anna", "Petrova", 1, all, values + ", 'photos/ok.png'");
+        add("Boris", "Ivanov", 2, all, values + ", NULL");
+        add("Clara", "Jpeg", 2, ", Mail, Photo", ", 'c@example.com', 'photos/ok.jpg'");
+        add("Dmitri", "Sparse", 2, ", Mail", ", 'd@example.com'");
+        for (const QString& language : {QStringLiteral("English"), QStringLiteral("Russian")}) {
+            QDir().mkpath(dir->path() + QStringLiteral("/Languages"));
+            QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/Languages/") + language + QStringLiteral(".lng"),
+                        dir->path() + QStringLiteral("/Languages/") + language + QStringLiteral(".lng"));
+            SetCurrentLanguage(language);
+            showBook();
+            for (int row : {1, 2, 3, 4}) {
+                book->setCurrentRow(row);
+                book->tbViewClick();
+                QTest::qWait(400);
+                QGuiApplication::primaryScreen()->grabWindow(0).save(
+                    out + QStringLiteral("/card-%1-%2.png").arg(language).arg(row));
+            }
+            viewer->hide();
+            book->hide();
+        }
+        SetCurrentLanguage(QStringLiteral("English"));
+        qApp->setStyleSheet({});
     }
 
     // ---------------------------------------------------------------- program

@@ -387,6 +387,58 @@ private slots:
         pb.close();
     }
 
+    // The model into a document and back: every run keeps its text and
+    // format however the paragraph's formats are mixed (the commonest one
+    // first, the others later on their ranges), including characters
+    // outside the basic plane, Cyrillic, tabs and line breaks.
+    void aModelComesBackFromTheDocumentUnchanged() {
+        using rtf::CharFormat;
+        CharFormat plain;
+        plain.font = "DejaVu Sans";
+        plain.halfPoints = 20;
+        CharFormat bold = plain;
+        bold.bold = true;
+        CharFormat red = plain;
+        red.italic = true;
+        red.color = rtf::Rgb{255, 0, 0};
+        CharFormat big = plain;
+        big.font = "DejaVu Serif";
+        big.halfPoints = 32;
+        big.underline = true;
+        auto para = [](std::vector<rtf::Run> runs, CharFormat mark, rtf::ListStyle list = rtf::ListStyle::None) {
+            rtf::Paragraph p;
+            p.runs = std::move(runs);
+            p.markFormat = mark;
+            p.list = list;
+            if (list != rtf::ListStyle::None) {
+                p.leftIndent = 720;
+                p.firstIndent = -360;
+            }
+            return p;
+        };
+        rtf::Document model;
+        model.paragraphs = {
+            para({{plain, "Hello "}, {bold, "w\xc3\xb6rld"}, {plain, " \xf0\x9f\x98\x80 x"},
+                  {red, "\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82"}, {plain, "\tend"}},
+                 plain),
+            para({{big, "one run"}}, big),
+            para({{bold, "\xf0\x9f\x98\x80"}, {red, "two"}}, red),
+            para({}, big),
+            para({{bold, "a"}, {plain, "b\xe2\x80\xa8" "c"}, {bold, "d"}, {big, "e"}, {bold, "f"}}, bold,
+                 rtf::ListStyle::Bullet),
+            para({{plain, "after the list"}}, plain),
+        };
+        QTextDocument doc;
+        setRtfModel(doc, model);
+        QCOMPARE(doc.blockCount(), 6);
+        const rtf::Document back = rtfModelOf(doc);
+        QCOMPARE(back.paragraphs.size(), model.paragraphs.size());
+        for (std::size_t i = 0; i < model.paragraphs.size(); ++i)
+            QVERIFY2(back.paragraphs[i] == model.paragraphs[i], qPrintable(QStringLiteral("paragraph %1").arg(i)));
+        QVERIFY(!doc.isUndoAvailable());
+        QVERIFY(!doc.isModified());
+    }
+
     // A snapshot converts only changed paragraphs; whatever the edit, it
     // must equal a full conversion.
     void snapshotsFollowEveryKindOfEdit() {

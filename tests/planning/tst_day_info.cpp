@@ -1,6 +1,7 @@
 // The day-info panel through the real window: a fixture database, a fake
 // clock, the real clock window for the hover path.
 
+#include <QHeaderView>
 #include <QtTest>
 
 #include "app/forms.h"
@@ -188,11 +189,12 @@ private slots:
         QCOMPARE(p->SlotMarks[20], std::uint8_t{1});
         QCOMPARE(p->SlotMarks[21], std::uint8_t{2});
         QCOMPARE(p->SlotMarks[22], std::uint8_t{3});
+        // Every slot's time in one form, the locale's short one.
         const QLocale l = QLocale::system();
-        QCOMPARE(p->sgSchedule->cells(0, 20), l.toString(QTime(10, 0), QLocale::ShortFormat));
-        QCOMPARE(p->sgSchedule->cells(0, 21), QStringLiteral("10:30"));
-        QCOMPARE(p->sgSchedule->cells(0, 22), QStringLiteral("11:00"));
-        QCOMPARE(p->sgSchedule->cells(0, 23), l.toString(QTime(11, 30), QLocale::ShortFormat));
+        QCOMPARE(p->sgSchedule->cells(0, 20), l.toString(QTime(10, 0), shortTimeFormat()));
+        QCOMPARE(p->sgSchedule->cells(0, 21), l.toString(QTime(10, 30), shortTimeFormat()));
+        QCOMPARE(p->sgSchedule->cells(0, 22), l.toString(QTime(11, 0), shortTimeFormat()));
+        QCOMPARE(p->sgSchedule->cells(0, 23), l.toString(QTime(11, 30), shortTimeFormat()));
         QCOMPARE(p->sgSchedule->cells(1, 20), QStringLiteral("Meeting"));
         QCOMPARE(p->sgSchedule->cells(1, 21), QString());
         // The present half hour is current, with rows after it in view.
@@ -339,6 +341,45 @@ private slots:
         frm.setDayInfoPanel(nullptr);
     }
 
+    // Run again by ctest in a 12-hour (en_US) and a Russian locale: the
+    // panel's and the schedule's time columns hold every slot's time whole
+    // and next to the plan frame's line, the column titles whole, and the
+    // panel keeps its width.
+    void timeColumnsFitTheirTimes() {
+        DataModule1->plans().insertPlan(QStringLiteral("Meeting"), at(kToday, 22, 30), 3);
+        p->showPanel();
+        StringGrid* g = p->sgSchedule;
+        QCOMPARE(p->width(), 195);
+        QCOMPARE(g->colWidth(0) + g->colWidth(1), std::min(189, g->viewport()->width()));
+        const QFontMetrics fm(g->font());
+        for (int r = 0; r < 48; ++r) {
+            const QString t = g->cells(0, r);
+            QCOMPARE(t, QLocale::system().toString(QTime(r / 2, r % 2 * 30), shortTimeFormat()));
+            const int inked = std::max(fm.horizontalAdvance(t), fm.boundingRect(t).right() + 1);
+            QVERIFY2(inked + g->textLeftInset() + g->textRightInset() <= g->colWidth(0), qPrintable(t));
+        }
+        // The frame's 3-pixel line lies left of the text.
+        QVERIFY(g->textLeftInset() >= 4);
+
+        TfrmSchedule schedule(DataModule1->plans());
+        for (const QString& language : {QStringLiteral("English"), QStringLiteral("Russian")}) {
+            setExeDirForTesting(QStringLiteral(OSTREL_SOURCE_DIR));
+            SetCurrentLanguage(language);
+            TranslateForm(&schedule);
+            emit languageNotifier().languageApplied();
+            StringGrid* s = schedule.sgSchedule;
+            QCOMPARE(s->cells(1, 0), language == QLatin1String("English") ? QStringLiteral("Plan") : QStringLiteral("План"));
+            const QFontMetrics header(s->horizontalHeader()->font());
+            QVERIFY2(header.horizontalAdvance(s->cells(0, 0)) + 4 <= s->colWidth(0), qPrintable(s->cells(0, 0)));
+            const QFontMetrics cell(s->font());
+            for (int r = 1; r <= 48; ++r)
+                QVERIFY2(cell.horizontalAdvance(s->cells(0, r)) + 4 <= s->colWidth(0), qPrintable(s->cells(0, r)));
+            QVERIFY(s->textLeftInset() >= 4);
+        }
+        SetCurrentLanguage(QStringLiteral("English"));
+        setExeDirForTesting({});
+    }
+
     // Both windows in English and Russian on the screen, for a person to look
     // at: OSTREL_SCREENSHOT_DIR=dir xvfb-run ... tst_day_info screenshots
     void screenshots() {
@@ -362,6 +403,7 @@ private slots:
             SetCurrentLanguage(language);
             TranslateForm(p);
             TranslateForm(frmSchedule);
+            emit languageNotifier().languageApplied();
             frmSchedule->move(53, 73);
             frmSchedule->cbSchedule->setCurrentIndex(0);
             frmSchedule->show();

@@ -10,8 +10,12 @@ namespace {
 struct FixedEnvironment {
     FixedEnvironment() {
         setenv("TZ", "Europe/Berlin", 1);
-        setenv("LANG", "C.UTF-8", 1);
-        setenv("LC_ALL", "C.UTF-8", 1);
+        // OSTREL_TEST_LOCALE runs a test in one regional format on purpose
+        // (12-hour times, Russian names).
+        const char* wanted = std::getenv("OSTREL_TEST_LOCALE");
+        const char* locale = wanted && *wanted ? wanted : "C.UTF-8";
+        setenv("LANG", locale, 1);
+        setenv("LC_ALL", locale, 1);
         unsetenv("LANGUAGE");
         tzset();
     }
