@@ -1,12 +1,15 @@
 #include "settings/settings_dialog.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
 
 #include "base/app_paths.h"
+#include "base/language_texts.h"
 #include "platform/autostart.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
@@ -112,6 +115,9 @@ TfrmSettings::TfrmSettings(ClockView* clock) : QDialog(nullptr), clock_(clock) {
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
     for (QPushButton* b : {btnHelp, btnCancel, btnOK}) b->setMinimumWidth(80);
+    // Tab follows the buttons as they stand: Help, OK, Cancel.
+    setTabOrder(btnHelp, btnOK);
+    setTabOrder(btnOK, btnCancel);
 
     auto* body = new QHBoxLayout;
     body->setSpacing(8);
@@ -176,7 +182,15 @@ void TfrmSettings::fitSize() {
 
 void TfrmSettings::showEvent(QShowEvent* event) {
     fitSize();
+    centreOnDesktop();
     QDialog::showEvent(event);
+}
+
+void TfrmSettings::centreOnDesktop() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect desktop = screen->geometry();
+    move(desktop.x() + (desktop.width() - width()) / 2, desktop.y() + (desktop.height() - height()) / 2);
 }
 
 void TfrmSettings::buildPages() {
@@ -473,7 +487,7 @@ void TfrmSettings::rbAnalogClockClick() { clock_->setViewMode(vmAnalogClock); }
 void TfrmSettings::prepareToShow() {
     {
         const QSignalBlocker block(cbLang);
-        cbLang->setEditText(CurrentLanguage());
+        cbLang->setEditText(LanguageDisplayName(CurrentLanguage()));
     }
     lbxSettings->setCurrentRow(0);
     Notebook1->setCurrentIndex(0);
@@ -564,16 +578,28 @@ void TfrmSettings::seHorisSpaseChange() {
     setValue(kClock, "HorisSpace", seHorisSpase->value());
 }
 
+// Each language is listed by its own name; the file's name is kept with
+// it, and that is what the settings store.
 void TfrmSettings::cbLangDropDown() {
     const QSignalBlocker block(cbLang);
     const QString text = cbLang->currentText();
     cbLang->clear();
-    cbLang->addItems(LanguageList());
+    for (const QString& name : LanguageList()) cbLang->addItem(LanguageDisplayName(name), name);
     cbLang->setEditText(text);
 }
 
+QString TfrmSettings::languageOfText(const QString& text) const {
+    // A name from the list stands for its file; anything typed is a file
+    // name.
+    for (int i = 0; i < cbLang->count(); ++i)
+        if (cbLang->itemText(i) == text) return cbLang->itemData(i).toString();
+    for (const QString& name : LanguageList())
+        if (name != text && LanguageDisplayName(name) == text) return name;
+    return text;
+}
+
 void TfrmSettings::cbLangChange() {
-    SetCurrentLanguage(cbLang->currentText());
+    SetCurrentLanguage(languageOfText(cbLang->currentText()));
     TranslateForm(this);
     TranslateAllForms();
 }

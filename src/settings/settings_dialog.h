@@ -139,6 +139,10 @@ private:
     };
 
     void fitSize();
+    // Centres the dialog on the desktop.
+    void centreOnDesktop();
+    // The language file a text of the language box stands for.
+    QString languageOfText(const QString& text) const;
     void buildPages();
     void connectSwitch(QRadioButton* button, TViewMode mode);
     QRadioButton* modeButton(std::uint8_t mode) const;

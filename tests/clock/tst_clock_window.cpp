@@ -97,8 +97,12 @@ private slots:
         TfrmClock& clock = clockWindow.clock;
         QVERIFY(clock.skinFailed());
         QVERIFY(OstrelApplication::terminateRequested());
-        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Erron on load application. Cannot find skin file\r\n"
-                                                             "Try to run application one time more or reinstall it.")});
+        // In plain words, naming the file (the English text: this program
+        // folder has no language files).
+        QCOMPARE(dialogs.texts(),
+                 QStringList{QStringLiteral("Ostrel Organizer cannot start: the file %1, which gives its windows their "
+                                            "look, is missing or cannot be read. Reinstalling the program puts it back.")
+                                 .arg(QDir::toNativeSeparators(skinFilePath()))});
         QCOMPARE(dialogs.messages[0].icon, MsgIcon::Warning);
     }
 
