@@ -26,6 +26,9 @@ TfrmSettings* frmSettings = nullptr;
 namespace {
 
 constexpr int kHelpContext = 8;
+// Inside a page's frame (the skin pads the frame itself), so that the widest
+// page fits the dialog's 434 pixels in every language.
+const QMargins kPageMargins(4, 4, 4, 4);
 
 const QString kGeneral = QStringLiteral("General");
 const QString kClock = QStringLiteral("Clock");
@@ -120,7 +123,7 @@ TfrmSettings::TfrmSettings(ClockView* clock) : QDialog(nullptr), clock_(clock) {
     setTabOrder(btnOK, btnCancel);
 
     auto* body = new QHBoxLayout;
-    body->setSpacing(8);
+    body->setSpacing(6);
     body->addWidget(lbxSettings);
     body->addWidget(Notebook1, 1);
     auto* buttons = new QHBoxLayout;
@@ -177,7 +180,9 @@ void TfrmSettings::fitSize() {
         w->updateGeometry();
     }
     for (QLayout* l : findChildren<QLayout*>()) l->invalidate();
-    setFixedSize(sizeHint().expandedTo(QSize(434, 325)));
+    // The page labels wrap, so the smallest size that shows everything is
+    // what counts.
+    setFixedSize(minimumSizeHint().expandedTo(QSize(434, 325)));
 }
 
 void TfrmSettings::showEvent(QShowEvent* event) {
@@ -223,10 +228,17 @@ void TfrmSettings::buildPages() {
         b->setObjectName(QString::fromLatin1(name));
         return b;
     };
+    // A label before its control; a long one (in some languages) wraps.
+    auto rowLabel = [](const char* name, const char* text, QWidget* parent) {
+        auto* lb = new QLabel(QString::fromLatin1(text), parent);
+        lb->setObjectName(QString::fromLatin1(name));
+        lb->setWordWrap(true);
+        return lb;
+    };
     auto colorRow = [](QGridLayout* grid, int row, QWidget* label, QWidget* a, QWidget* b, QWidget* c) {
         grid->addWidget(label, row, 0);
         auto* h = new QHBoxLayout;
-        h->setSpacing(6);
+        h->setSpacing(4);
         h->addWidget(a);
         h->addWidget(b);
         h->addWidget(c);
@@ -248,6 +260,7 @@ void TfrmSettings::buildPages() {
     cbAutorun->setObjectName(QStringLiteral("cbAutorun"));
     {
         auto* l = new QVBoxLayout(general);
+        l->setContentsMargins(kPageMargins);
         l->addWidget(heading("lbView", "View", general));
         for (QWidget* w : {static_cast<QWidget*>(rbFreeClock), static_cast<QWidget*>(rbSysTrayIcon),
                            static_cast<QWidget*>(rbAnalogClock), static_cast<QWidget*>(rbSysTrayClock)}) {
@@ -280,24 +293,21 @@ void TfrmSettings::buildPages() {
     for (QSpinBox* s : {seVertSpace, seHorisSpase}) s->setMinimumWidth(64);
     {
         auto* grid = new QGridLayout(clockPage);
+        grid->setContentsMargins(kPageMargins);
         grid->setVerticalSpacing(10);
         grid->setColumnStretch(1, 1);
-        auto* lbFont = new QLabel(QStringLiteral("Numerals font"), clockPage);
-        lbFont->setObjectName(QStringLiteral("lbNumeralsFont"));
+        auto* lbFont = rowLabel("lbNumeralsFont", "Numerals font", clockPage);
         grid->addWidget(lbFont, 0, 0);
         auto* h = new QHBoxLayout;
         h->addWidget(btnSelectFont);
         h->addStretch(1);
         grid->addLayout(h, 0, 1);
-        auto* lbBg = new QLabel(QStringLiteral("Background color"), clockPage);
-        lbBg->setObjectName(QStringLiteral("lbBackgroundColor"));
+        auto* lbBg = rowLabel("lbBackgroundColor", "Background color", clockPage);
         colorRow(grid, 1, lbBg, shColor1, btnSelectColor, shColor2);
-        auto* lbV = new QLabel(QStringLiteral("Vertical stretch"), clockPage);
-        lbV->setObjectName(QStringLiteral("lbVertSpace"));
+        auto* lbV = rowLabel("lbVertSpace", "Vertical stretch", clockPage);
         grid->addWidget(lbV, 2, 0);
         grid->addWidget(seVertSpace, 2, 1, Qt::AlignLeft);
-        auto* lbH = new QLabel(QStringLiteral("Horisontal stretch"), clockPage);
-        lbH->setObjectName(QStringLiteral("lbHorisSpace"));
+        auto* lbH = rowLabel("lbHorisSpace", "Horisontal stretch", clockPage);
         grid->addWidget(lbH, 3, 0);
         grid->addWidget(seHorisSpase, 3, 1, Qt::AlignLeft);
         grid->setRowStretch(4, 1);
@@ -312,6 +322,7 @@ void TfrmSettings::buildPages() {
     cbLang->setMinimumWidth(160);
     {
         auto* l = new QVBoxLayout(langPage);
+        l->setContentsMargins(kPageMargins);
         auto* lb = new QLabel(QStringLiteral("Select language"), langPage);
         lb->setObjectName(QStringLiteral("lbSelectLanguage"));
         l->addWidget(lb);
@@ -334,14 +345,13 @@ void TfrmSettings::buildPages() {
     shColor6 = swatch("shColor6", pbPage);
     {
         auto* grid = new QGridLayout(pbPage);
+        grid->setContentsMargins(kPageMargins);
         grid->setVerticalSpacing(10);
         grid->setColumnStretch(1, 1);
         grid->addWidget(chbAutohidePanel, 0, 0, 1, 2);
-        auto* lbBg = new QLabel(QStringLiteral("Background color"), pbPage);
-        lbBg->setObjectName(QStringLiteral("lbPBBackgroundColor"));
+        auto* lbBg = rowLabel("lbPBBackgroundColor", "Background color", pbPage);
         colorRow(grid, 1, lbBg, shColor3, btnBgdColor, shColor4);
-        auto* lbFc = new QLabel(QStringLiteral("Font color"), pbPage);
-        lbFc->setObjectName(QStringLiteral("lbPBFontColor"));
+        auto* lbFc = rowLabel("lbPBFontColor", "Font color", pbPage);
         colorRow(grid, 2, lbFc, shColor5, btnPBFontColor, shColor6);
         grid->setRowStretch(3, 1);
     }
