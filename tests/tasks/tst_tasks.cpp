@@ -222,6 +222,63 @@ private slots:
         QCOMPARE(rows().at(1).periodType, std::int64_t{4});
     }
 
+    // "After system start": a moment of this session that is over (with its
+    // active time) is said before saving; the user decides. The system
+    // started at 09:00, it is 10:00.
+    void afterStartMomentAlreadyOverIsSaid_data() {
+        QTest::addColumn<int>("delayMinutes");
+        QTest::addColumn<int>("activeCount");
+        QTest::addColumn<int>("activeUnit");  // 0 minutes, 1 hours, 2 days
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("09:30 + 10 minutes: over") << 30 << 10 << 0 << true;
+        QTest::newRow("09:30 + 1 hour: still on") << 30 << 1 << 1 << false;
+        QTest::newRow("09:59 + 0 minutes: over") << 59 << 0 << 0 << true;
+        QTest::newRow("10:30: to come") << 90 << 0 << 0 << false;
+    }
+    void afterStartMomentAlreadyOverIsSaid() {
+        QFETCH(int, delayMinutes);
+        QFETCH(int, activeCount);
+        QFETCH(int, activeUnit);
+        QFETCH(bool, asked);
+        for (const MsgButton answer : {MsgNo, MsgYes}) {
+            dialogs->messages.clear();
+            dialogs->answers = {answer};
+            newTask(QStringLiteral("After start"), QStringLiteral("00:00:00"));
+            editor()->rbAfterWinLoad->setChecked(true);
+            editor()->spAfterWinLoad->setValue(delayMinutes);
+            editor()->cbAfterWinLoading->setCurrentIndex(0);
+            editor()->seActiveTime->setValue(activeCount);
+            editor()->cbActiveTime->setCurrentIndex(activeUnit);
+            const bool saved = editor()->bbOKClick();
+            if (!asked) {
+                QVERIFY(dialogs->messages.empty());
+                QVERIFY(saved);
+                QCOMPARE(rows().size(), std::size_t{1});
+                return;
+            }
+            QCOMPARE(dialogs->messages.size(), std::size_t{1});
+            QCOMPARE(dialogs->messages[0].text, QStringLiteral("AfterStartPassed"));
+            QCOMPARE(dialogs->messages[0].buttons, unsigned(MsgYes | MsgNo));
+            QCOMPARE(saved, answer == MsgYes);
+            QCOMPARE(editor()->isVisible(), answer == MsgNo);
+            QCOMPARE(rows().size(), std::size_t{answer == MsgYes ? 1u : 0u});
+        }
+        QCOMPARE(rows().at(0).mesType, std::int64_t{3});
+    }
+
+    // Tab in the description box goes on to the next control.
+    void tabLeavesTheDescriptionBox() {
+        editor()->OpenForNewTask();
+        QApplication::setActiveWindow(editor());
+        QVERIFY(QTest::qWaitForWindowActive(editor()));
+        editor()->memComment->setFocus();
+        QTest::keyClicks(editor()->memComment, QStringLiteral("a"));
+        QTest::keyClick(editor()->memComment, Qt::Key_Tab);
+        QCOMPARE(editor()->memComment->toPlainText(), QStringLiteral("a"));
+        QVERIFY(QApplication::focusWidget() != editor()->memComment);
+        editor()->bbCancelClick();
+    }
+
     void editingMovesIntoThePastAndMakesThePendingAgain() {
         insert("(10, 46000.5, 46000.5, 'old', 'c', 0, 0, 1, 2)");
         frmToDoList->show();
