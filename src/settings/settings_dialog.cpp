@@ -1,6 +1,8 @@
 #include "settings/settings_dialog.h"
 
 #include <QFontMetrics>
+
+#include <algorithm>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QGridLayout>
@@ -385,6 +387,14 @@ void TfrmSettings::SaveSettings() {
     takeSnapshot();
 }
 
+QFont TfrmSettings::fontPreview() const {
+    // The clock's font on the button, at most a little larger than the
+    // dialog's own: a large clock font must not push the dialog wider.
+    QFont f = clockFont();
+    f.setPointSizeF(std::min(f.pointSizeF(), font().pointSizeF() + 2));
+    return f;
+}
+
 QFont TfrmSettings::clockFont() const {
     QFont f = font();
     f.setFamily(value(kClock, "FontName").toString());
@@ -407,7 +417,7 @@ void TfrmSettings::showValue(const QString& section, const QString& key) {
         const QSignalBlocker block(seHorisSpase);
         seHorisSpase->setValue(value(kClock, "HorisSpace").toInt());
     }
-    if (all || (section == kClock && key.startsWith(QLatin1String("Font")))) btnSelectFont->setFont(clockFont());
+    if (all || (section == kClock && key.startsWith(QLatin1String("Font")))) btnSelectFont->setFont(fontPreview());
     if (is(kClock, "Color")) {
         shColor1->setColor(colorValue(kClock, "Color"));
         shColor2->setColor(colorValue(kClock, "Color"));

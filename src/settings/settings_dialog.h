@@ -151,6 +151,8 @@ private:
     // Shows one value of the settings model (every value when key is empty).
     void showValue(const QString& section, const QString& key);
     QFont clockFont() const;
+    // The clock's font as the font button shows it.
+    QFont fontPreview() const;
     void takeSnapshot();
     void restoreSnapshot();
     void pickColor(QColor start, ColorSwatch* left, ColorSwatch* right,
