@@ -3,7 +3,6 @@
 #include <QHeaderView>
 #include <QBrush>
 #include <QFontMetrics>
-#include <QScrollBar>
 
 #include <algorithm>
 #include <QHideEvent>
