@@ -3,7 +3,7 @@
 # floating clock staying on top of other windows, the settings dialog opened
 # from the clock's menu and the to-do list open above the clock (in the
 # window manager's stacking order and under the pointer where they overlap
-# it), not beneath it.
+# it), not beneath it; the settings dialog is 434 x 325 and centred.
 #
 #   window_stacking.sh PROGRAM     (wraps itself in dbus-run-session and xvfb-run)
 set -euo pipefail
@@ -82,6 +82,14 @@ xdotool key Up Up Up Up Up Return
 wait_for named_shown Settings || { echo "FAIL: the settings dialog did not open"; cat "$work/stderr.txt"; exit 1; }
 sleep 1
 check_above Settings
+# Centred on the desktop: the window is placed at ((1280 - 434) / 2,
+# (1024 - 325) / 2) = (423, 349), its inside a border and a title bar lower.
+eval "$(xdotool getwindowgeometry --shell "$(named_window Settings)")"
+if [ "$WIDTH" -ne 434 ] || [ "$HEIGHT" -ne 325 ] || [ "$X" -lt 423 ] || [ "$X" -gt 431 ] || [ "$Y" -lt 349 ] ||
+    [ "$Y" -gt 385 ]; then
+    echo "FAIL: the settings dialog ($WIDTH x $HEIGHT at $X,$Y) is not centred on the desktop"; exit 1
+fi
+echo "ok: the settings dialog is centred ($WIDTH x $HEIGHT at $X,$Y)"
 # Where the two overlap, the pointer is over the dialog.
 xdotool mousemove $((cx + 5)) $((cy + 5))
 sleep 0.3
