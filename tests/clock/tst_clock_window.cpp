@@ -212,6 +212,24 @@ private slots:
         QTest::mouseRelease(&clock, Qt::LeftButton, {}, QPoint(4, 4));
     }
 
+    // A left click on the notification-area icon shows the day panel once
+    // the double-click time has passed.
+    void leftClickOnTheIconShowsTheDayPanel() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
+        FakePanel panel;
+        clock.setDayInfoPanel(&panel);
+        const int interval = QApplication::doubleClickInterval();
+        QApplication::setDoubleClickInterval(1);
+        emit clock.spTrayIcon1->activated(QSystemTrayIcon::Trigger);
+        QCOMPARE(panel.shown, 0);  // not before the double-click time
+        QTRY_COMPARE(panel.shown, 1);
+        QApplication::setDoubleClickInterval(interval);
+        clock.setDayInfoPanel(nullptr);
+    }
+
     void hoverShowsTheDayInfoPanelUnlessTheButtonIsDown() {
         ClockEnv env;
         RecordingDialogs dialogs;
