@@ -30,7 +30,8 @@ trap cleanup EXIT
 
 openbox >/dev/null 2>&1 &
 wm_pid=$!
-wait_for xdotool search --name '^$' >/dev/null || true
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+wait_for wm_ready || { echo "FAIL: the window manager did not start"; exit 1; }
 sleep 1
 
 # The clock where the centred settings dialog (434 x 325 at 423,349) will
@@ -66,6 +67,9 @@ check_above() {
     local name="$1" win
     win="$(named_window "$name")"
     local wi ci
+    # The window manager lists a new window a moment after mapping it.
+    listed() { [ "$(stack_index "$win")" -ge 0 ] && [ "$(stack_index "$clock")" -ge 0 ]; }
+    wait_for listed || true
     wi="$(stack_index "$win")"
     ci="$(stack_index "$clock")"
     if [ "$wi" -lt 0 ] || [ "$ci" -lt 0 ]; then
