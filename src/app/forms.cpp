@@ -4,6 +4,7 @@
 
 #include "app/app_commands.h"
 #include "app/help_setup.h"
+#include "app/window_rules.h"
 #include "base/app_paths.h"
 
 #include "clock/clock_window.h"
@@ -140,10 +141,12 @@ void createForms() {
     createPocketBookForm();
     installAppCommands();
     installHelp();
+    installWindowRules([]() -> QWidget* { return frmClock; });
 }
 
 void destroyForms() {
     setCommandHandler({});
+    removeWindowRules();
     removeHelp();
     if (frmClock) frmClock->setDayInfoPanel(nullptr);
     delete frmSettings;  // clears frmSettings

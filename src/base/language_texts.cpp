@@ -92,6 +92,11 @@ QString GetLangMessage(const QString& key) {
     return key;
 }
 
+QString GetLangMessageOr(const QString& key, const QString& englishDefault) {
+    const QString text = GetLangMessage(key);
+    return text == key ? englishDefault : text;
+}
+
 QString GetLangCaption(const QString& key, const QString& englishDefault) {
     const IniFile file = currentLanguageFile();
     if (file.path().empty()) return englishDefault;
@@ -100,6 +105,20 @@ QString GetLangCaption(const QString& key, const QString& englishDefault) {
     } catch (const IniError&) {
     }
     return englishDefault;
+}
+
+QString LanguageDisplayName(const QString& name) {
+    const QString path = LanguageFilePath(name);
+    if (path.isEmpty()) return name;
+    try {
+        const IniFile file(QFile::encodeName(path).toStdString());
+        if (const auto value = file.findValue("Captions", "LanguageName")) {
+            const QString own = decodeLanguageText(*value).trimmed();
+            if (!own.isEmpty()) return own;
+        }
+    } catch (const IniError&) {
+    }
+    return name;
 }
 
 QString FormatCountWithUnit(qint64 count, int unitId) {

@@ -29,6 +29,11 @@ QString LanguageFilePath(const QString& name);
 // key itself when the key or the file is missing.
 QString GetLangMessage(const QString& key);
 
+// The message as GetLangMessage gives it, or englishDefault when the
+// language file lacks it (for messages about a damaged installation, whose
+// language files may be gone too).
+QString GetLangMessageOr(const QString& key, const QString& englishDefault);
+
 // A fixed caption (a message box's title and the like): the value of key in
 // the optional section "Captions" of the current language file, else
 // englishDefault.
@@ -53,6 +58,11 @@ QString FormatMessageText(const QString& format, const QVariantList& args);
 // the first ".lng"; sorted without regard to case, without repeats or empty
 // names. Empty when the folder cannot be listed.
 QStringList LanguageList();
+
+// The name a language gives itself ("Russian.lng" says "Русский"): the
+// value of "LanguageName" in the "Captions" section of its file, else the
+// file's name. The settings store the file's name, never this one.
+QString LanguageDisplayName(const QString& name);
 
 // Language files are UTF-8; a text that is not valid UTF-8 is taken byte
 // for byte (Latin-1).

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -13,9 +14,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <stdexcept>
 #include <utility>
 
 #include "base/app_paths.h"
+#include "base/language_texts.h"
+#include "core/image/jpeg_reader.h"
 #include "clock/about_box.h"
 #include "clock/analog_face.h"
 #include "clock/day_info_link.h"
@@ -82,6 +86,15 @@ bool formatShowsSeconds(const QString& format) {
     }
     return false;
 }
+
+// The English texts of messages about a damaged installation, for when the
+// language files are gone as well.
+const QString kSkinMissing = QStringLiteral(
+    "Ostrel Organizer cannot start: the file %s, which gives its windows their look, is missing or cannot be "
+    "read. Reinstalling the program puts it back.");
+const QString kDialUnreadable = QStringLiteral(
+    "The clock face picture %s is missing or damaged, so the analog clock cannot be shown. The clock stays as it "
+    "was; reinstalling the program puts the picture back.");
 
 // Milliseconds past midnight of a date-time (never negative).
 qint64 msOfDay(DateTime dt) {
@@ -161,8 +174,14 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     tmrTime->start();
     installEventFilter(new TickVisibilityFilter(this));
     // The reminder gate waits on its own timer; a clock jump re-checks both.
-    if (DataModule1)
+    if (DataModule1) {
         connect(DataModule1, &TDataModule1::reminderPassDue, this, guarded(this, &TfrmClock::runReminderPassIfDue));
+        // The icon's tooltip names the next reminder: a new or changed task
+        // shows there at once.
+        connect(&DataModule1->tasks(), &TaskStore::changed, this, guarded([this] {
+                    if (viewMode_ == vmSysTrayIcon) updateTrayToolTip();
+                }));
+    }
     clockWatcher = new ClockChangeWatcher(this);
     connect(clockWatcher, &ClockChangeWatcher::clockChanged, this, guarded(this, &TfrmClock::clockChanged));
 
@@ -382,7 +401,16 @@ void TfrmClock::switchToAnalogClock() {
     // The dial is read before anything changes: a picture that cannot be
     // read stops the switch with the clock still whole in its present mode
     // (the icon still there, the panel clock still in its corner).
-    const QPixmap dial = LoadAnalogFace(analogDialPath());
+    QPixmap dial;
+    try {
+        dial = LoadAnalogFace(analogDialPath());
+    } catch (const JpegError&) {
+        // Said in the user's language; whether the file is missing or
+        // damaged, the remedy is the same.
+        throw std::runtime_error(FormatMessageText(GetLangMessageOr(QStringLiteral("DialUnreadable"), kDialUnreadable),
+                                                   {QDir::toNativeSeparators(analogDialPath())})
+                                     .toStdString());
+    }
     const TViewMode from = viewMode_;
     setClockVisible(false);
     if (from == vmSysTrayClock) RemoveTrayClock();
@@ -427,9 +455,8 @@ void TfrmClock::loadSkin() {
     }
     if (!ok) {
         skinFailed_ = true;
-        showMessage(QStringLiteral("Erron on load application. Cannot find %1 file\r\nTry to run application one "
-                                   "time more or reinstall it.")
-                        .arg(QStringLiteral("skin")),
+        showMessage(FormatMessageText(GetLangMessageOr(QStringLiteral("SkinMissing"), kSkinMissing),
+                                      {QDir::toNativeSeparators(skinFilePath())}),
                     QStringLiteral("Ostrel Organizer"), MsgIcon::Warning, MsgOk);
         requestTerminate();
         return;
@@ -458,17 +485,48 @@ void TfrmClock::tmrTimeTimer() {
         pbArrows->repaint();
     }
 
-    if (viewMode_ == vmSysTrayIcon) {
-        // The icon shows no time; its tooltip names the day and the minute
-        // (so the tick comes once a minute in this mode).
-        const QDateTime now = toQDateTime(clock().now());
-        const QString tip = QStringLiteral("Ostrel Organizer\n") +
-                            QLocale::system().toString(now.date(), longDateFormat()) + QLatin1Char(' ') +
-                            QLocale::system().toString(now.time(), QLocale::ShortFormat);
-        if (spTrayIcon1->toolTip() != tip) spTrayIcon1->setToolTip(tip);
-    }
+    if (viewMode_ == vmSysTrayIcon) updateTrayToolTip();
     scheduleTick();
     runReminderPassIfDue();
+}
+
+QString TfrmClock::trayToolTip() const {
+    // The icon shows no time; its tooltip names the day and the minute (so
+    // the tick comes once a minute in this mode) and the next reminder of
+    // the day.
+    const DateTime present = clock().now();
+    const QDateTime now = toQDateTime(present);
+    QString tip = QStringLiteral("Ostrel Organizer\n") + QLocale::system().toString(now.date(), longDateFormat()) +
+                  QLatin1Char(' ') + QLocale::system().toString(now.time(), QLocale::ShortFormat);
+    if (!DataModule1) return tip;
+    // Whole minutes: a task due in this minute is still "next".
+    const DateTime minute = std::floor(present * 1440.0 + 1e-9) / 1440.0;
+    std::vector<TaskOfDay> today;
+    try {
+        today = DataModule1->tasks().tasksOfDay(std::floor(present));
+    } catch (const std::exception&) {
+        // A database that cannot be read now: the tooltip is not the place
+        // to say so (the reminder pass does), and it must not say it every
+        // minute.
+        return tip;
+    }
+    for (const TaskOfDay& task : today) {
+        if (task.showDT < minute) continue;
+        constexpr qsizetype kMaxTitle = 60;  // a tooltip is a line or two, not the whole title
+        QString title = task.title.simplified();
+        if (title.size() > kMaxTitle) title = title.left(kMaxTitle - 1) + QChar(0x2026);
+        tip += QLatin1Char('\n') +
+               FormatMessageText(GetLangMessageOr(QStringLiteral("TrayNextReminder"), QStringLiteral("Next reminder: %s %s")),
+                                 {QLocale::system().toString(toQDateTime(task.showDT).time(), QLocale::ShortFormat),
+                                  title});
+        break;
+    }
+    return tip;
+}
+
+void TfrmClock::updateTrayToolTip() {
+    const QString tip = trayToolTip();
+    if (spTrayIcon1->toolTip() != tip) spTrayIcon1->setToolTip(tip);
 }
 
 int TfrmClock::scheduleTick() {
@@ -651,7 +709,9 @@ void TfrmClock::miPocketBookClick() {
 }
 
 void TfrmClock::miCalculatorClick() {
-    startCalculator();
+    if (!startCalculator())
+        showMessage(FormatMessageText(GetLangMessage(QStringLiteral("NoCalculator")), {toolNames(calculatorCandidates())}),
+                    QStringLiteral("Ostrel Organizer"), MsgIcon::Information, MsgOk);
 }
 
 void TfrmClock::miSMTPClockCorrClick() {
@@ -660,7 +720,10 @@ void TfrmClock::miSMTPClockCorrClick() {
 }
 
 void TfrmClock::miManualTimeCorrClick() {
-    startDateTimeSettings();
+    if (!startDateTimeSettings())
+        showMessage(FormatMessageText(GetLangMessage(QStringLiteral("NoDateTimeTool")),
+                                      {toolNames(dateTimeSettingsCandidates())}),
+                    QStringLiteral("Ostrel Organizer"), MsgIcon::Information, MsgOk);
 }
 
 void TfrmClock::miSettingClick() {
@@ -726,7 +789,15 @@ void TfrmClock::mouseMoveEvent(QMouseEvent* event) {
                                            {a.x(), a.y(), a.width(), a.height()});
             target.moveTo(r.left, r.top);
         }
-        move(target.topLeft());
+        // Never so far off the screens that it could not be grabbed again:
+        // the whole clock stays on the screen it is dragged over.
+        std::vector<ClockRect> screens;
+        for (const QScreen* s : QGuiApplication::screens()) {
+            const QRect g = s->geometry();
+            screens.push_back({g.x(), g.y(), g.width(), g.height()});
+        }
+        const ClockRect kept = KeepOnScreens(target.x(), target.y(), width(), height(), screens);
+        move(kept.left, kept.top);
     }
     QWidget::mouseMoveEvent(event);
 }

@@ -111,6 +111,10 @@ public:
 
     // The tick: redraws the time and runs a reminder pass when one is due.
     void tmrTimeTimer();
+    // The notification-area icon's tooltip: the program, the date and the
+    // minute, and the next reminder of the day (its time and title).
+    QString trayToolTip() const;
+    void updateTrayToolTip();
     // Arms the single-shot tick for just after the next change the clock
     // shows (the next second of the clock service, the next minute for a
     // format without seconds and for the icon's tooltip); stops it while

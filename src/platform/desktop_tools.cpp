@@ -37,6 +37,12 @@ const std::vector<ToolCandidate>& dateTimeSettingsCandidates() {
     return list;
 }
 
+QString toolNames(const std::vector<ToolCandidate>& candidates) {
+    QStringList names;
+    for (const ToolCandidate& c : candidates) names << c.program;
+    return names.join(QStringLiteral(", "));
+}
+
 bool startCalculator() { return startFirstAvailable(calculatorCandidates()); }
 bool startDateTimeSettings() { return startFirstAvailable(dateTimeSettingsCandidates()); }
 

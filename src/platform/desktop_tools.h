@@ -1,6 +1,7 @@
 #pragma once
 // Starting the desktop's own tools: the first of the usual programs found on
-// PATH is started detached. Nothing is reported when none starts.
+// PATH is started detached. When none starts, the caller tells the user what
+// was looked for (toolNames).
 
 #include <QString>
 #include <QStringList>
@@ -18,6 +19,9 @@ bool startFirstAvailable(const std::vector<ToolCandidate>& candidates);
 
 const std::vector<ToolCandidate>& calculatorCandidates();
 const std::vector<ToolCandidate>& dateTimeSettingsCandidates();
+
+// The programs of a list, as the user reads them: "a, b, c".
+QString toolNames(const std::vector<ToolCandidate>& candidates);
 
 bool startCalculator();
 bool startDateTimeSettings();

@@ -1,12 +1,17 @@
 #include "settings/settings_dialog.h"
 
 #include <QFontMetrics>
+
+#include <algorithm>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
 
 #include "base/app_paths.h"
+#include "base/language_texts.h"
 #include "platform/autostart.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
@@ -23,6 +28,9 @@ TfrmSettings* frmSettings = nullptr;
 namespace {
 
 constexpr int kHelpContext = 8;
+// Inside a page's frame (the skin pads the frame itself), so that the widest
+// page fits the dialog's 434 pixels in every language.
+const QMargins kPageMargins(4, 4, 4, 4);
 
 const QString kGeneral = QStringLiteral("General");
 const QString kClock = QStringLiteral("Clock");
@@ -112,9 +120,12 @@ TfrmSettings::TfrmSettings(ClockView* clock) : QDialog(nullptr), clock_(clock) {
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
     for (QPushButton* b : {btnHelp, btnCancel, btnOK}) b->setMinimumWidth(80);
+    // Tab follows the buttons as they stand: Help, OK, Cancel.
+    setTabOrder(btnHelp, btnOK);
+    setTabOrder(btnOK, btnCancel);
 
     auto* body = new QHBoxLayout;
-    body->setSpacing(8);
+    body->setSpacing(6);
     body->addWidget(lbxSettings);
     body->addWidget(Notebook1, 1);
     auto* buttons = new QHBoxLayout;
@@ -171,12 +182,22 @@ void TfrmSettings::fitSize() {
         w->updateGeometry();
     }
     for (QLayout* l : findChildren<QLayout*>()) l->invalidate();
-    setFixedSize(sizeHint().expandedTo(QSize(434, 325)));
+    // The page labels wrap, so the smallest size that shows everything is
+    // what counts.
+    setFixedSize(minimumSizeHint().expandedTo(QSize(434, 325)));
 }
 
 void TfrmSettings::showEvent(QShowEvent* event) {
     fitSize();
+    centreOnDesktop();
     QDialog::showEvent(event);
+}
+
+void TfrmSettings::centreOnDesktop() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect desktop = screen->geometry();
+    move(desktop.x() + (desktop.width() - width()) / 2, desktop.y() + (desktop.height() - height()) / 2);
 }
 
 void TfrmSettings::buildPages() {
@@ -209,10 +230,17 @@ void TfrmSettings::buildPages() {
         b->setObjectName(QString::fromLatin1(name));
         return b;
     };
+    // A label before its control; a long one (in some languages) wraps.
+    auto rowLabel = [](const char* name, const char* text, QWidget* parent) {
+        auto* lb = new QLabel(QString::fromLatin1(text), parent);
+        lb->setObjectName(QString::fromLatin1(name));
+        lb->setWordWrap(true);
+        return lb;
+    };
     auto colorRow = [](QGridLayout* grid, int row, QWidget* label, QWidget* a, QWidget* b, QWidget* c) {
         grid->addWidget(label, row, 0);
         auto* h = new QHBoxLayout;
-        h->setSpacing(6);
+        h->setSpacing(4);
         h->addWidget(a);
         h->addWidget(b);
         h->addWidget(c);
@@ -234,6 +262,7 @@ void TfrmSettings::buildPages() {
     cbAutorun->setObjectName(QStringLiteral("cbAutorun"));
     {
         auto* l = new QVBoxLayout(general);
+        l->setContentsMargins(kPageMargins);
         l->addWidget(heading("lbView", "View", general));
         for (QWidget* w : {static_cast<QWidget*>(rbFreeClock), static_cast<QWidget*>(rbSysTrayIcon),
                            static_cast<QWidget*>(rbAnalogClock), static_cast<QWidget*>(rbSysTrayClock)}) {
@@ -266,24 +295,21 @@ void TfrmSettings::buildPages() {
     for (QSpinBox* s : {seVertSpace, seHorisSpase}) s->setMinimumWidth(64);
     {
         auto* grid = new QGridLayout(clockPage);
+        grid->setContentsMargins(kPageMargins);
         grid->setVerticalSpacing(10);
         grid->setColumnStretch(1, 1);
-        auto* lbFont = new QLabel(QStringLiteral("Numerals font"), clockPage);
-        lbFont->setObjectName(QStringLiteral("lbNumeralsFont"));
+        auto* lbFont = rowLabel("lbNumeralsFont", "Numerals font", clockPage);
         grid->addWidget(lbFont, 0, 0);
         auto* h = new QHBoxLayout;
         h->addWidget(btnSelectFont);
         h->addStretch(1);
         grid->addLayout(h, 0, 1);
-        auto* lbBg = new QLabel(QStringLiteral("Background color"), clockPage);
-        lbBg->setObjectName(QStringLiteral("lbBackgroundColor"));
+        auto* lbBg = rowLabel("lbBackgroundColor", "Background color", clockPage);
         colorRow(grid, 1, lbBg, shColor1, btnSelectColor, shColor2);
-        auto* lbV = new QLabel(QStringLiteral("Vertical stretch"), clockPage);
-        lbV->setObjectName(QStringLiteral("lbVertSpace"));
+        auto* lbV = rowLabel("lbVertSpace", "Vertical stretch", clockPage);
         grid->addWidget(lbV, 2, 0);
         grid->addWidget(seVertSpace, 2, 1, Qt::AlignLeft);
-        auto* lbH = new QLabel(QStringLiteral("Horisontal stretch"), clockPage);
-        lbH->setObjectName(QStringLiteral("lbHorisSpace"));
+        auto* lbH = rowLabel("lbHorisSpace", "Horisontal stretch", clockPage);
         grid->addWidget(lbH, 3, 0);
         grid->addWidget(seHorisSpase, 3, 1, Qt::AlignLeft);
         grid->setRowStretch(4, 1);
@@ -298,6 +324,7 @@ void TfrmSettings::buildPages() {
     cbLang->setMinimumWidth(160);
     {
         auto* l = new QVBoxLayout(langPage);
+        l->setContentsMargins(kPageMargins);
         auto* lb = new QLabel(QStringLiteral("Select language"), langPage);
         lb->setObjectName(QStringLiteral("lbSelectLanguage"));
         l->addWidget(lb);
@@ -320,14 +347,13 @@ void TfrmSettings::buildPages() {
     shColor6 = swatch("shColor6", pbPage);
     {
         auto* grid = new QGridLayout(pbPage);
+        grid->setContentsMargins(kPageMargins);
         grid->setVerticalSpacing(10);
         grid->setColumnStretch(1, 1);
         grid->addWidget(chbAutohidePanel, 0, 0, 1, 2);
-        auto* lbBg = new QLabel(QStringLiteral("Background color"), pbPage);
-        lbBg->setObjectName(QStringLiteral("lbPBBackgroundColor"));
+        auto* lbBg = rowLabel("lbPBBackgroundColor", "Background color", pbPage);
         colorRow(grid, 1, lbBg, shColor3, btnBgdColor, shColor4);
-        auto* lbFc = new QLabel(QStringLiteral("Font color"), pbPage);
-        lbFc->setObjectName(QStringLiteral("lbPBFontColor"));
+        auto* lbFc = rowLabel("lbPBFontColor", "Font color", pbPage);
         colorRow(grid, 2, lbFc, shColor5, btnPBFontColor, shColor6);
         grid->setRowStretch(3, 1);
     }
@@ -361,6 +387,14 @@ void TfrmSettings::SaveSettings() {
     takeSnapshot();
 }
 
+QFont TfrmSettings::fontPreview() const {
+    // The clock's font on the button, at most a little larger than the
+    // dialog's own: a large clock font must not push the dialog wider.
+    QFont f = clockFont();
+    f.setPointSizeF(std::min(f.pointSizeF(), font().pointSizeF() + 2));
+    return f;
+}
+
 QFont TfrmSettings::clockFont() const {
     QFont f = font();
     f.setFamily(value(kClock, "FontName").toString());
@@ -383,7 +417,7 @@ void TfrmSettings::showValue(const QString& section, const QString& key) {
         const QSignalBlocker block(seHorisSpase);
         seHorisSpase->setValue(value(kClock, "HorisSpace").toInt());
     }
-    if (all || (section == kClock && key.startsWith(QLatin1String("Font")))) btnSelectFont->setFont(clockFont());
+    if (all || (section == kClock && key.startsWith(QLatin1String("Font")))) btnSelectFont->setFont(fontPreview());
     if (is(kClock, "Color")) {
         shColor1->setColor(colorValue(kClock, "Color"));
         shColor2->setColor(colorValue(kClock, "Color"));
@@ -473,7 +507,7 @@ void TfrmSettings::rbAnalogClockClick() { clock_->setViewMode(vmAnalogClock); }
 void TfrmSettings::prepareToShow() {
     {
         const QSignalBlocker block(cbLang);
-        cbLang->setEditText(CurrentLanguage());
+        cbLang->setEditText(LanguageDisplayName(CurrentLanguage()));
     }
     lbxSettings->setCurrentRow(0);
     Notebook1->setCurrentIndex(0);
@@ -564,16 +598,28 @@ void TfrmSettings::seHorisSpaseChange() {
     setValue(kClock, "HorisSpace", seHorisSpase->value());
 }
 
+// Each language is listed by its own name; the file's name is kept with
+// it, and that is what the settings store.
 void TfrmSettings::cbLangDropDown() {
     const QSignalBlocker block(cbLang);
     const QString text = cbLang->currentText();
     cbLang->clear();
-    cbLang->addItems(LanguageList());
+    for (const QString& name : LanguageList()) cbLang->addItem(LanguageDisplayName(name), name);
     cbLang->setEditText(text);
 }
 
+QString TfrmSettings::languageOfText(const QString& text) const {
+    // A name from the list stands for its file; anything typed is a file
+    // name.
+    for (int i = 0; i < cbLang->count(); ++i)
+        if (cbLang->itemText(i) == text) return cbLang->itemData(i).toString();
+    for (const QString& name : LanguageList())
+        if (name != text && LanguageDisplayName(name) == text) return name;
+    return text;
+}
+
 void TfrmSettings::cbLangChange() {
-    SetCurrentLanguage(cbLang->currentText());
+    SetCurrentLanguage(languageOfText(cbLang->currentText()));
     TranslateForm(this);
     TranslateAllForms();
 }

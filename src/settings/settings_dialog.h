@@ -139,6 +139,10 @@ private:
     };
 
     void fitSize();
+    // Centres the dialog on the desktop.
+    void centreOnDesktop();
+    // The language file a text of the language box stands for.
+    QString languageOfText(const QString& text) const;
     void buildPages();
     void connectSwitch(QRadioButton* button, TViewMode mode);
     QRadioButton* modeButton(std::uint8_t mode) const;
@@ -147,6 +151,8 @@ private:
     // Shows one value of the settings model (every value when key is empty).
     void showValue(const QString& section, const QString& key);
     QFont clockFont() const;
+    // The clock's font as the font button shows it.
+    QFont fontPreview() const;
     void takeSnapshot();
     void restoreSnapshot();
     void pickColor(QColor start, ColorSwatch* left, ColorSwatch* right,

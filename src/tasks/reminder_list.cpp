@@ -39,6 +39,8 @@ QString cut(const QString& text, qsizetype max) {
 ReminderListWindow::ReminderListWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("frmReminderList"));
+    // The skin's window background, as every other window has.
+    setAttribute(Qt::WA_StyledBackground, true);
     setWindowTitle(QStringLiteral("More reminders"));
     setProperty("helpContext", 4);
     // Like a reminder window: on top, without taking the focus.

@@ -50,12 +50,33 @@ QLabel* captionLabel(QWidget* parent, const char* name, const QString& text, int
     auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
     // A style sheet of its own, so the application's skin keeps the colour.
-    l->setStyleSheet(QStringLiteral("QLabel { color: rgb(0, 111, 0); font-weight: bold; }"));
-    // The room up to the value column, whatever the language's text; a
-    // text too wide for it is set a little smaller (down to 7 points).
+    l->setStyleSheet(QStringLiteral("QLabel { color: rgb(0, 111, 0); }"));
+    QFont bold = l->font();
+    bold.setBold(true);
+    l->setFont(bold);
+    // The room up to the value column, with a small gap before it, whatever
+    // the language's text (fitCaption).
     Q_UNUSED(left);
-    l->setGeometry(4, top, 79 - 4 - 1, l->sizeHint().height());
+    l->setGeometry(4, top, 79 - 4 - 4, l->sizeHint().height());
     return l;
+}
+
+// A caption too wide for its room is set a little smaller (down to 7
+// points); still too wide, it is cut with an ellipsis and whole in the
+// tooltip.
+void fitCaption(QLabel* label, const QString& text) {
+    QFont font = label->parentWidget()->font();
+    font.setBold(true);
+    const double base = font.pointSizeF();
+    for (double size = base; !(size < 7.0); size -= 0.5) {
+        font.setPointSizeF(size);
+        if (QFontMetrics(font).horizontalAdvance(text) <= label->width()) break;
+    }
+    label->setFont(font);
+    const QFontMetrics fm(font);
+    const bool fits = fm.horizontalAdvance(text) <= label->width();
+    label->setText(fits ? text : fm.elidedText(text, Qt::ElideRight, label->width()));
+    label->setToolTip(fits ? QString() : text);
 }
 
 QLabel* valueLabel(QWidget* parent, const char* name, int left, int top) {
@@ -166,6 +187,8 @@ TfrmToDo::TfrmToDo(QWidget* parent)
     // Destroyed once closed after its answer (see closeEvent).
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(239, 299);
+    // The skin's window background, as every other window has.
+    setAttribute(Qt::WA_StyledBackground, true);
 
     lbTitle = captionLabel(this, "lbTitle", QStringLiteral("Title"), 10, 16);
     lblTitle = valueLabel(this, "lblTitle", 79, 16);
@@ -178,12 +201,18 @@ TfrmToDo::TfrmToDo(QWidget* parent)
     memDescript->setGeometry(79, 64, 156, 103);
     memDescript->setReadOnly(true);
     memDescript->setFrameShape(QFrame::NoFrame);
+    // Text to read, not a box to type into: grey, no border, the window's
+    // own font (not larger than the title), no text cursor and no stop for
+    // Tab (a click still selects, to copy).
+    memDescript->setStyleSheet(QStringLiteral(
+        "QPlainTextEdit { background-color: rgb(232, 232, 232); border: none; padding: 2px; }"
+        "QPlainTextEdit:focus { border: 1px dotted rgb(92, 154, 83); padding: 1px; }"));
     QPalette mp = memDescript->palette();
     mp.setColor(QPalette::Base, QColor(232, 232, 232));
     memDescript->setPalette(mp);
-    QFont mf(QStringLiteral("Arial"));
-    mf.setPixelSize(14);
-    memDescript->setFont(mf);
+    memDescript->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    memDescript->setFocusPolicy(Qt::ClickFocus);
+    memDescript->setTabChangesFocus(true);
 
     Bevel1 = makeBevel(this, "Bevel1", 5, 174, 227, 3);
 
@@ -231,6 +260,7 @@ TfrmToDo::~TfrmToDo() = default;
 
 void TfrmToDo::FormCreate() {
     TranslateForm(this);
+    for (QLabel* caption : {lbTitle, lblTaskTime, lbDescript}) fitCaption(caption, caption->text());
     cbPostpone->setCurrentIndex(0);
 }
 

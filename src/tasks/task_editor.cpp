@@ -140,6 +140,8 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     memComment->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memComment->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A short description: Tab goes on to the buttons.
+    memComment->setTabChangesFocus(true);
 
     bbOK = new QPushButton(QStringLiteral("OK"), this);
     bbOK->setObjectName(QStringLiteral("bbOK"));

@@ -1,6 +1,8 @@
 #include "tasks/todo_list.h"
 
 #include <QHeaderView>
+#include <QBrush>
+#include <QFontMetrics>
 
 #include <algorithm>
 #include <QHideEvent>
@@ -10,6 +12,7 @@
 #include <QHBoxLayout>
 
 #include "ui/gradient_paint.h"
+#include "core/time/datetime.h"
 #include "data/data_module.h"
 #include "tasks/task_editor.h"
 #include "ui/grid_style.h"
@@ -79,6 +82,13 @@ QVariant ToDoListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::UserRole + 1) {
         // True for a task the engine has dealt with (shown or expired).
         return mesTypeColumn_ >= 0 && sql::toInteger(query_->valueAt(index.row(), mesTypeColumn_)) >= 10;
+    }
+    if (role == Qt::ForegroundRole) {
+        // Finished tasks (shown and answered, or past their time) in grey,
+        // pending ones in the grid's own colour.
+        if (mesTypeColumn_ >= 0 && sql::toInteger(query_->valueAt(index.row(), mesTypeColumn_)) >= 10)
+            return QBrush(QColor(128, 128, 128));
+        return {};
     }
     if (role != Qt::DisplayRole) return {};
     // Counts with their unit in the language's plural form ("1 hour").
@@ -173,6 +183,9 @@ TfrmToDoList::TfrmToDoList(QWidget* parent)
     connect(grToDoList->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
             guarded(this, &TfrmToDoList::grToDoListDblClick));
     grToDoList->installEventFilter(this);
+    // A scroll bar coming or going changes the room for the columns.
+    grToDoList->viewport()->installEventFilter(this);
+    connect(dsToDoList, &QAbstractItemModel::headerDataChanged, this, guarded(this, &TfrmToDoList::fitColumns));
     connect(dsToDoList, &QAbstractItemModel::modelReset, this, &TfrmToDoList::dsToDoListDataChange);
     connect(dsToDoList, &QAbstractItemModel::rowsInserted, this, &TfrmToDoList::dsToDoListDataChange);
 
@@ -195,7 +208,50 @@ void TfrmToDoList::hideEvent(QHideEvent* event) {
     if (!event->spontaneous()) FormClose();
 }
 
+void TfrmToDoList::fitColumns() {
+    // The designed widths at least; wider where a language's titles or the
+    // locale's dates need it, measured in bold (the titles and the selected
+    // row are bold).
+    QFont bold = grToDoList->font();
+    bold.setBold(true);
+    const QFontMetrics fm(bold);
+    constexpr int kCellPadding = 10;   // the text's inset and the grid line
+    constexpr int kTitlePadding = 14;  // the title's padding and border
+    auto title = [&](int column) { return fm.horizontalAdvance(dsToDoList->titles.value(column)) + kTitlePadding; };
+    auto widest = [&](const QStringList& texts) {
+        int w = 0;
+        for (const QString& t : texts) w = std::max(w, fm.horizontalAdvance(t) + kCellPadding);
+        return w;
+    };
+    // Two-digit day, month and hours, before and after noon.
+    needDate_ = std::max({128, title(ToDoListModel::ColShowDT),
+                          widest({formatShortDateTime(encodeDateTime({{2026, 12, 28}, {10, 58, 58, 0}})),
+                                  formatShortDateTime(encodeDateTime({{2026, 12, 28}, {22, 58, 58, 0}}))})});
+    QStringList activeTexts, cycleTexts;
+    for (int unit = 1; unit <= 6; ++unit) {
+        const QString text = FormatCountWithUnit(88, unit);
+        cycleTexts << text;
+        if (unit <= 3) activeTexts << text;
+    }
+    needActive_ = std::max({73, title(ToDoListModel::ColActiveTime), widest(activeTexts)});
+    needCycle_ = std::max({71, title(ToDoListModel::ColCycle), widest(cycleTexts)});
+    layoutColumns();
+}
+
+void TfrmToDoList::layoutColumns() {
+    // The last column takes what the others leave (no empty strip); the
+    // title gives way when the others need more room than the grid has.
+    const int room = grToDoList->viewport()->width();
+    const int title = std::clamp(room - needDate_ - needActive_ - needCycle_, 100, 221);
+    grToDoList->setColumnWidth(ToDoListModel::ColShowDT, needDate_);
+    grToDoList->setColumnWidth(ToDoListModel::ColTitle, title);
+    grToDoList->setColumnWidth(ToDoListModel::ColActiveTime, needActive_);
+    grToDoList->setColumnWidth(ToDoListModel::ColCycle,
+                               std::max(needCycle_, room - needDate_ - title - needActive_));
+}
+
 void TfrmToDoList::FormShow() {
+    fitColumns();
     // A write to the table re-reads the list while it is shown.
     connect(&DataModule1->tasks(), &TaskStore::changed, this, &TfrmToDoList::RefreshToDoList, Qt::UniqueConnection);
     openList();
@@ -258,6 +314,10 @@ void TfrmToDoList::RefreshToDoList() {
 }
 
 bool TfrmToDoList::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grToDoList->viewport() && event->type() == QEvent::Resize) {
+        layoutColumns();
+        return false;
+    }
     if (watched == grToDoList && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Delete) {
@@ -273,7 +333,8 @@ bool TfrmToDoList::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfrmToDoList::dsToDoListDataChange() {
-    grToDoList->setColumnWidth(ToDoListModel::ColCycle, dsToDoList->rowCount() >= 2 ? 71 : 87);
+    // The last column stretches over the rest of the grid, with or without
+    // a scroll bar: nothing to do for its width here.
 }
 
 void TfrmToDoList::tbNewClick() {

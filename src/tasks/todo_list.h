@@ -82,6 +82,11 @@ public:
     void tbDeleteClick();
     void grToDoListDblClick();
     void dsToDoListDataChange();
+    // Column widths for the language and the locale: the designed widths at
+    // least, the last column over the rest of the grid.
+    void fitColumns();
+    // Sets the widths for the room the grid has now.
+    void layoutColumns();
 
 protected:
     // The grid's keys: Delete deletes, Enter edits.
@@ -95,6 +100,10 @@ private:
     void openList();
     // Reads the rest of the list a slice at a time while the window is idle.
     QTimer* fetchTimer_;
+    // Widths the columns need (fitColumns).
+    int needDate_ = 128;
+    int needActive_ = 73;
+    int needCycle_ = 71;
 };
 
 }  // namespace ostrel

@@ -61,8 +61,8 @@ private slots:
         QVERIFY(p->waitForFinished(10000));
         QCOMPARE(p->exitStatus(), QProcess::NormalExit);
         const QByteArray err = p->readAllStandardError();
-        QVERIFY2(err.contains("[Ostrel Organizer] Erron on load application. Cannot find skin file\r\n"
-                              "Try to run application one time more or reinstall it."),
+        QVERIFY2(err.contains("[Ostrel Organizer] Ostrel Organizer cannot start: the file ") &&
+                     err.contains("ostrel.skn, which gives its windows their look, is missing or cannot be read."),
                  err.constData());
         // The windows were destroyed the normal way: the view mode was saved.
         QVERIFY(app.readIni().contains("ProgramView=3"));

@@ -122,6 +122,43 @@ private slots:
         QCOMPARE(frmClock->tmrTime->interval(), 702);
     }
 
+    // The icon's tooltip: the date and minute and the next reminder of the
+    // day (its time and title); a new task shows there at once.
+    void trayTooltipNamesTheNextReminderOfTheDay() {
+        auto task = [this](int id, double when, const char* title) {
+            ostrel::testing::execSql(dir->path() / "Tamo.qdb",
+                                     "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, Title, PeriodInt, PeriodType, "
+                                     "ElapseInt, ElapseType) VALUES (" + std::to_string(id) + ", 0, " + num(when) +
+                                         ", " + num(when) + ", '" + title + "', 0, 0, 1, 2)");
+        };
+        task(1, at(2024, 5, 6, 11, 0, 0), "Earlier");
+        task(2, at(2024, 5, 6, 15, 0, 0), "Later");
+        task(3, at(2024, 5, 6, 12, 30, 0), "Call Anna");
+        task(4, at(2024, 5, 7, 9, 0, 0), "Tomorrow");
+        makeClock(1);
+        frmClock->tmrTimeTimer();
+        QString tip = frmClock->spTrayIcon1->toolTip();
+        QVERIFY2(tip.contains(QStringLiteral("Next reminder: 12:30")) && tip.contains(QStringLiteral("Call Anna")),
+                 qPrintable(tip));
+        QVERIFY(!tip.contains(QStringLiteral("Later")) && !tip.contains(QStringLiteral("Earlier")));
+
+        // Nothing more today: the date and time only.
+        fake->get().setNow(at(2024, 5, 6, 16, 0, 0));
+        frmClock->tmrTimeTimer();
+        tip = frmClock->spTrayIcon1->toolTip();
+        QVERIFY2(tip.contains(QStringLiteral("16:00")) && !tip.contains(QStringLiteral("Next reminder")), qPrintable(tip));
+
+        TaskRow row;
+        row.FirstDT = row.ShowDT = at(2024, 5, 6, 17, 15, 0);
+        row.Title = QStringLiteral("Just added");
+        row.ElapseInt = 1;
+        row.ElapseType = 2;
+        DataModule1->tasks().insertTask(row);
+        tip = frmClock->spTrayIcon1->toolTip();
+        QVERIFY2(tip.contains(QStringLiteral("Next reminder: 17:15")) && tip.endsWith(QStringLiteral(" Just added")),
+                 qPrintable(tip));
+    }
+
     void gateWaitsOnItsOwnTimerForTheNextReminder() {
         const DateTime due = at(2024, 5, 6, 12, 1, 30);
         insert("(1, 0, " + num(due) + ", " + num(due) + ", 0, 0, 1, 2)");

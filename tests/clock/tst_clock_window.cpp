@@ -24,6 +24,8 @@
 #include "tasks/todo_list.h"
 #include "ui/app_commands.h"
 #include "ui/locale_format.h"
+#include "base/language_texts.h"
+#include "platform/desktop_tools.h"
 
 using namespace ostrel;
 using ostrel::testing::ClockEnv;
@@ -97,8 +99,12 @@ private slots:
         TfrmClock& clock = clockWindow.clock;
         QVERIFY(clock.skinFailed());
         QVERIFY(OstrelApplication::terminateRequested());
-        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Erron on load application. Cannot find skin file\r\n"
-                                                             "Try to run application one time more or reinstall it.")});
+        // In plain words, naming the file (the English text: this program
+        // folder has no language files).
+        QCOMPARE(dialogs.texts(),
+                 QStringList{QStringLiteral("Ostrel Organizer cannot start: the file %1, which gives its windows their "
+                                            "look, is missing or cannot be read. Reinstalling the program puts it back.")
+                                 .arg(QDir::toNativeSeparators(skinFilePath()))});
         QCOMPARE(dialogs.messages[0].icon, MsgIcon::Warning);
     }
 
@@ -206,6 +212,24 @@ private slots:
         QTest::mouseRelease(&clock, Qt::LeftButton, {}, QPoint(4, 4));
     }
 
+    // A left click on the notification-area icon shows the day panel once
+    // the double-click time has passed.
+    void leftClickOnTheIconShowsTheDayPanel() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
+        FakePanel panel;
+        clock.setDayInfoPanel(&panel);
+        const int interval = QApplication::doubleClickInterval();
+        QApplication::setDoubleClickInterval(1);
+        emit clock.spTrayIcon1->activated(QSystemTrayIcon::Trigger);
+        QCOMPARE(panel.shown, 0);  // not before the double-click time
+        QTRY_COMPARE(panel.shown, 1);
+        QApplication::setDoubleClickInterval(interval);
+        clock.setDayInfoPanel(nullptr);
+    }
+
     void hoverShowsTheDayInfoPanelUnlessTheButtonIsDown() {
         ClockEnv env;
         RecordingDialogs dialogs;
@@ -249,6 +273,73 @@ private slots:
 
         clock.spTrayIcon1Click();
         QCOMPARE(panel.shown, 2);
+    }
+
+    // A dragged clock stays wholly on the screen, so it can always be
+    // grabbed again; inside the screen it follows the pointer.
+    void draggedClockStaysOnTheScreen_data() {
+        QTest::addColumn<QPoint>("pointer");  // where the pointer is moved to
+        QTest::addColumn<QPoint>("expected");
+        // The press is 10,5 inside the clock.
+        QTest::newRow("inside") << QPoint(410, 305) << QPoint(400, 300);
+        QTest::newRow("far left") << QPoint(-500, 305) << QPoint(0, 300);
+        QTest::newRow("above the top") << QPoint(410, -300) << QPoint(400, 0);
+        QTest::newRow("beyond the bottom right") << QPoint(5000, 5000) << QPoint(-1, -1);
+    }
+    void draggedClockStaysOnTheScreen() {
+        QFETCH(QPoint, pointer);
+        QFETCH(QPoint, expected);
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        env.writeSettings("[General]\nProgramView=3\n[Clock]\nLeft=200\nTop=200\n");
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
+        clock.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&clock));
+        const QPoint grab(10, 5);
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(grab), QPointF(clock.pos() + grab), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&clock, &press);
+        QMouseEvent move(QEvent::MouseMove, QPointF(pointer - clock.pos()), QPointF(pointer), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&clock, &move);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(pointer - clock.pos()), QPointF(pointer),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&clock, &release);
+        if (expected == QPoint(-1, -1)) expected = QPoint(1280 - clock.width(), 1024 - clock.height());
+        QCOMPARE(clock.pos(), expected);
+        const QRect screen(0, 0, 1280, 1024);
+        QVERIFY(screen.contains(clock.geometry()));
+    }
+
+    // Without a desktop calculator or date-time program the commands say
+    // so in the user's language, naming what was looked for.
+    void missingDesktopToolsAreNamed() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        QDir().mkpath(languagesDir());
+        for (const char* name : {"English.lng", "Russian.lng"})
+            QVERIFY(QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/Languages/") + QLatin1String(name),
+                                languagesDir() + QLatin1Char('/') + QLatin1String(name)));
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", env.dir.path().toLocal8Bit());  // a folder without programs
+        SetCurrentLanguage(QStringLiteral("English"));
+        clock.miCalculatorClick();
+        clock.miManualTimeCorrClick();
+        SetCurrentLanguage(QStringLiteral("Russian"));
+        clock.miCalculatorClick();
+        SetCurrentLanguage(QStringLiteral("English"));
+        qputenv("PATH", path);
+        QCOMPARE(dialogs.texts(),
+                 (QStringList{QStringLiteral("No calculator program is installed. Looked for: %1.")
+                                  .arg(toolNames(calculatorCandidates())),
+                              QStringLiteral("No program for setting the date and time is installed. Looked for: %1.")
+                                  .arg(toolNames(dateTimeSettingsCandidates())),
+                              QStringLiteral("Не установлена ни одна программа-калькулятор. Искали: %1.")
+                                  .arg(toolNames(calculatorCandidates()))}));
+        QVERIFY(dialogs.texts().at(0).contains(QStringLiteral("gnome-calculator, kcalc")));
     }
 
     void menuHasEveryItemInOrder() {

@@ -207,6 +207,11 @@ private slots:
         frmSettings->rbAnalogClock->setChecked(true);
         QCOMPARE(dialogs.messages.size(), std::size_t(1));
         QVERIFY(dialogs.messages[0].text.contains(QStringLiteral("Analog_clock.jpg")));
+        // In plain words (the English text: no language files here), the
+        // same whatever the damage.
+        QVERIFY2(dialogs.messages[0].text.startsWith(QStringLiteral("The clock face picture ")) &&
+                     dialogs.messages[0].text.endsWith(QStringLiteral("reinstalling the program puts the picture back.")),
+                 qPrintable(dialogs.messages[0].text));
         checkMode(clock, std::uint8_t(mode));
         QCOMPARE(mode == vmSysTrayClock ? taskbarEmbedding().host()->geometry() : clock.geometry(), before);
 

@@ -117,5 +117,5 @@ wait "$app_pid"; rc=$?; app_pid=""
 [ "$rc" -eq 0 ] || { echo "FAIL: exit code $rc"; cat "$work/stderr.txt"; exit 1; }
 grep -q '^ProgramView=1' "$ini" || { echo "FAIL: view mode not saved"; cat "$ini"; exit 1; }
 echo "ok: Exit ended the program and saved the view mode"
-if grep -q 'Erron on load' "$work/stderr.txt"; then echo "FAIL: skin warning"; exit 1; fi
+if grep -q 'cannot start: the file' "$work/stderr.txt"; then echo "FAIL: skin warning"; exit 1; fi
 echo "1 passed, 0 failed"

@@ -434,7 +434,7 @@ private slots:
         for (const auto& c : cases) QCOMPARE(FormatMessageText(QLatin1String(c.format), c.args), QLatin1String(c.expected));
     }
 
-    // Every key the code asks GetLangMessage for is in English.lng; every
+    // Every key the code asks GetLangMessage(Or) for is in English.lng; every
     // other language has the same sections and keys; the build lays the
     // files out beside the executable.
     void shippedLanguageFilesAreComplete() {
@@ -444,7 +444,7 @@ private slots:
         const IniFile englishIni(QFile::encodeName(english).toStdString());
 
         static const QRegularExpression call(
-            QStringLiteral("GetLangMessage\\(\\s*(?:QStringLiteral\\(|QLatin1String\\(|QString\\()?\\s*\"([^\"]+)\""));
+            QStringLiteral("GetLangMessage(?:Or)?\\(\\s*(?:QStringLiteral\\(|QLatin1String\\(|QString\\()?\\s*\"([^\"]+)\""));
         QStringList used;
         QDirIterator it(source + QStringLiteral("/src"), {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
                         QDirIterator::Subdirectories);

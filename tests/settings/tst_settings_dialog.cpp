@@ -26,6 +26,14 @@ namespace {
 
 IniFile ini() { return IniFile(settingsFilePath().toStdString()); }
 
+// The language files the program ships, in the test's program folder.
+void copyShippedLanguages() {
+    QDir().mkpath(languagesDir());
+    for (const char* name : {"English.lng", "Russian.lng"})
+        QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/Languages/") + QLatin1String(name),
+                    languagesDir() + QLatin1Char('/') + QLatin1String(name));
+}
+
 }  // namespace
 
 class TestSettingsDialog : public QObject {
@@ -426,6 +434,78 @@ private slots:
 
         frmSettings->lbxSettings->setCurrentRow(3);
         QCOMPARE(frmSettings->Notebook1->currentIndex(), 3);
+    }
+
+    // Each language by the name it gives itself; the settings keep the
+    // file's name.
+    void languagesAreListedByTheirOwnNames() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        copyShippedLanguages();
+        ostrel::testing::ClockWindow clockWindow;
+        SetCurrentLanguage(QStringLiteral("Russian"));
+        frmSettings->prepareToShow();
+        QCOMPARE(frmSettings->cbLang->currentText(), QStringLiteral("Русский"));
+        frmSettings->cbLangDropDown();
+        QCOMPARE(frmSettings->cbLang->count(), 2);
+        QCOMPARE(frmSettings->cbLang->itemText(0), QStringLiteral("English"));
+        QCOMPARE(frmSettings->cbLang->itemData(0).toString(), QStringLiteral("English"));
+        QCOMPARE(frmSettings->cbLang->itemText(1), QStringLiteral("Русский"));
+        QCOMPARE(frmSettings->cbLang->itemData(1).toString(), QStringLiteral("Russian"));
+        frmSettings->cbLang->setCurrentIndex(0);
+        QCOMPARE(CurrentLanguage(), QStringLiteral("English"));
+        frmSettings->cbLang->setCurrentIndex(1);
+        QCOMPARE(CurrentLanguage(), QStringLiteral("Russian"));
+        // A file name typed in still names its language.
+        frmSettings->cbLang->setEditText(QStringLiteral("English"));
+        QCOMPARE(CurrentLanguage(), QStringLiteral("English"));
+        frmSettings->cbLang->setEditText(QStringLiteral("Русский"));
+        QCOMPARE(CurrentLanguage(), QStringLiteral("Russian"));
+        frmSettings->btnOKClick();
+        QCOMPARE(ini().readString("General", "Language", ""), std::string("Russian"));
+        SetCurrentLanguage(QStringLiteral("English"));
+    }
+
+    // 434 x 325 inside, centred on the 1280 x 1024 desktop, in both
+    // languages.
+    void dialogHasItsSizeAndIsCentred() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        copyShippedLanguages();
+        ostrel::testing::ClockWindow clockWindow;
+        for (const QString& language : {QStringLiteral("English"), QStringLiteral("Russian")}) {
+            SetCurrentLanguage(language);
+            TranslateForm(frmSettings);
+            frmSettings->prepareToShow();
+            frmSettings->move(0, 0);
+            frmSettings->show();
+            QVERIFY(QTest::qWaitForWindowExposed(frmSettings));
+            QCOMPARE(frmSettings->size(), QSize(434, 325));
+            QCOMPARE(frmSettings->pos(), QPoint((1280 - 434) / 2, (1024 - 325) / 2));
+            frmSettings->reject();
+        }
+        SetCurrentLanguage(QStringLiteral("English"));
+    }
+
+    // Tab runs through the buttons as they stand: Help, OK, Cancel.
+    void buttonsTabInTheirVisualOrder() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        ostrel::testing::ClockWindow clockWindow;
+        frmSettings->prepareToShow();
+        frmSettings->show();
+        QApplication::setActiveWindow(frmSettings);
+        QVERIFY(QTest::qWaitForWindowActive(frmSettings));
+        QVERIFY(frmSettings->btnHelp->x() < frmSettings->btnOK->x());
+        QVERIFY(frmSettings->btnOK->x() < frmSettings->btnCancel->x());
+        frmSettings->btnHelp->setFocus();
+        QTest::keyClick(frmSettings->btnHelp, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), frmSettings->btnOK);
+        QTest::keyClick(frmSettings->btnOK, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), frmSettings->btnCancel);
+        QTest::keyClick(frmSettings->btnCancel, Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), frmSettings->btnOK);
+        frmSettings->reject();
     }
 };
 
