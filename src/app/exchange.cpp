@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
 
 #include <cstdio>
 #include <cstring>
@@ -18,6 +19,11 @@
 #include "ui/dialog_service.h"
 
 namespace ostrel {
+
+// What the exchange did, for whoever watches a running program
+// (QT_LOGGING_RULES="ostrel.exchange.info=true").
+Q_LOGGING_CATEGORY(lcExchange, "ostrel.exchange", QtWarningMsg)
+
 namespace {
 
 const QString kCaption = QStringLiteral("Ostrel Organizer");
@@ -104,6 +110,7 @@ void exportContactsCommand() {
 
 void refreshAfterExternalChange() {
     if (!DataModule1) return;
+    qCInfo(lcExchange, "the database was changed by another process: views refreshed");
     emit DataModule1->tasks().changed();
     emit DataModule1->holidays().changed();
     emit DataModule1->plans().changed();

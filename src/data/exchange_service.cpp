@@ -398,7 +398,7 @@ ExchangeResult ExchangeService::exportContacts(const QString& file) {
         if (it != known.end()) {
             card.uid = it->second;
         } else {
-            card.uid = "urn:uuid:" + exchange::newUid();
+            card.uid = "urn:uuid:" + exchange::newUuid();
             fresh.push_back(i);
         }
         const QByteArray photo = readPhoto(rows[i].Photo);
@@ -441,7 +441,7 @@ ExchangeResult ExchangeService::importContacts(const QString& file) {
     {
         sql::Transaction tx(data_.connTAMO);
         for (Card& card : read.cards) {
-            if (card.uid.empty()) card.uid = "urn:uuid:" + exchange::newUid();
+            if (card.uid.empty()) card.uid = "urn:uuid:" + exchange::newUuid();
             std::optional<ContactRow> existing;
             if (const auto id = ids.rowOf(ExchangeStore::kAddressBook, card.uid))
                 existing = data_.contacts().person(*id);

@@ -106,9 +106,28 @@ icaltimetype dateOnly(DateTime dt) {
     return t;
 }
 
+// The local zone's name while a file is read: a time in that zone is taken
+// as written (also one in the hour a spring clock change skips, which the
+// editor lets the user enter).
+thread_local std::string g_localZone;
+
+bool isLocalZone(const icaltimezone* zone) {
+    if (!zone || g_localZone.empty()) return false;
+    auto* z = const_cast<icaltimezone*>(zone);
+    const char* tzid = icaltimezone_get_tzid(z);
+    const char* location = icaltimezone_get_location(z);
+    return (tzid && g_localZone == tzid) || (location && g_localZone == location);
+}
+
 // A time read from a file as a local date-time value.
 DateTime toLocal(icaltimetype t) {
     if (t.is_date) return encodeDate(t.year, t.month, t.day);
+    if (t.zone && !icaltime_is_utc(t) && isLocalZone(t.zone)) {
+        CivilDateTime c;
+        c.date = {t.year, t.month, t.day};
+        c.time = {t.hour, t.minute, std::min(t.second, 59), 0};
+        return encodeDateTime(c);
+    }
     if (t.zone) {
         const time_t unix = icaltime_as_timet_with_zone(t, t.zone);
         return fromUnixSecondsLocal(static_cast<double>(unix));
@@ -495,6 +514,26 @@ std::string newUid() {
     return s + "@ostrel-organizer";
 }
 
+std::string newUuid() {
+    static std::mt19937_64 rng{std::random_device{}()};
+    static const char* hex = "0123456789abcdef";
+    std::uint64_t a = rng();
+    std::uint64_t b = rng();
+    a = (a & 0xFFFFFFFFFFFF0FFFull) | 0x4000ull;              // version 4
+    b = (b & 0x3FFFFFFFFFFFFFFFull) | 0x8000000000000000ull;  // variant 1
+    std::string s;
+    for (int i = 15; i >= 0; --i) {
+        s += hex[(a >> (i * 4)) & 15];
+        if (i == 8 || i == 4) s += '-';
+    }
+    s += '-';
+    for (int i = 15; i >= 0; --i) {
+        s += hex[(b >> (i * 4)) & 15];
+        if (i == 12) s += '-';
+    }
+    return s;
+}
+
 std::string writeCalendar(const std::vector<CalendarEntry>& entries, const std::string& tzid) {
     icaltimezone* zone = zoneNamed(tzid);
     ComponentPtr cal(icalcomponent_new_vcalendar());
@@ -519,13 +558,13 @@ std::string writeCalendar(const std::vector<CalendarEntry>& entries, const std::
 }
 
 CalendarRead readCalendar(std::string_view text, const std::string& tzid, DateTime now) {
-    (void)tzid;  // times convert through the machine's local zone
+    g_localZone = tzid;
     const std::string_view body = trimmedStart(text);
     if (!startsWithNoCase(body, "BEGIN:VCALENDAR"))
-        throw ExchangeError("not an iCalendar file (it does not begin with BEGIN:VCALENDAR)");
+        throw ExchangeError("it does not begin with BEGIN:VCALENDAR");
     const std::string copy(body);
     ComponentPtr root(icalparser_parse_string(copy.c_str()));
-    if (!root) throw ExchangeError("not an iCalendar file");
+    if (!root) throw ExchangeError("libical cannot parse it");
     // Several calendars in one file come wrapped in an XROOT.
     std::vector<icalcomponent*> calendars;
     if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
@@ -535,7 +574,7 @@ CalendarRead readCalendar(std::string_view text, const std::string& tzid, DateTi
              c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
             calendars.push_back(c);
     }
-    if (calendars.empty()) throw ExchangeError("not an iCalendar file");
+    if (calendars.empty()) throw ExchangeError("it holds no VCALENDAR");
 
     CalendarRead out;
     for (icalcomponent* cal : calendars) {

@@ -76,5 +76,7 @@ CalendarRead readCalendar(std::string_view text, const std::string& tzid, DateTi
 
 // A new unique identifier ("<random hex>@ostrel-organizer").
 std::string newUid();
+// A random (version 4) UUID, "xxxxxxxx-xxxx-4xxx-yxxx-xxxxxxxxxxxx".
+std::string newUuid();
 
 }  // namespace ostrel::exchange

@@ -293,11 +293,26 @@ Property parseLine(std::string_view line) {
     return p;
 }
 
+// Line ends as the program keeps them: CRLF and CR become LF.
+std::string unixLineEnds(std::string s) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\r') {
+            out += '\n';
+            if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
 // The value's bytes after its transfer encoding, as UTF-8 text.
 std::string textValue(const Property& p) {
     const std::string enc = upper(p.param("ENCODING"));
     std::string bytes = enc == "QUOTED-PRINTABLE" ? decodeQuotedPrintable(p.value) : p.value;
-    return toUtf8(bytes, p.param("CHARSET"));
+    return unixLineEnds(toUtf8(bytes, p.param("CHARSET")));
 }
 
 std::optional<DateTime> parseDate(std::string_view v) {
@@ -608,7 +623,7 @@ CardRead readCards(std::string_view text) {
             continue;
         }
         if (!inCard) {
-            if (!anyCard && !p.name.empty()) throw ExchangeError("not a vCard file (it does not begin with BEGIN:VCARD)");
+            if (!anyCard && !p.name.empty()) throw ExchangeError("it does not begin with BEGIN:VCARD");
             continue;
         }
         if (p.name == "END" && value == "VCARD") {
@@ -621,7 +636,7 @@ CardRead readCards(std::string_view text) {
         if (p.name == "VERSION") v21 = trim(p.value) == "2.1";
         props.push_back(p);
     }
-    if (!anyCard) throw ExchangeError("not a vCard file (it holds no BEGIN:VCARD)");
+    if (!anyCard) throw ExchangeError("it holds no BEGIN:VCARD");
     if (inCard) throw ExchangeError("the last vCard does not end (END:VCARD is missing)");
     return out;
 }
