@@ -324,7 +324,6 @@ ExchangeResult ExchangeService::importCalendar(const QString& file) {
     {
         sql::Transaction tx(data_.connTAMO);
         for (CalendarEntry& e : read.entries) {
-            if (e.uid.empty()) e.uid = exchange::newUid();
             std::optional<TaskRow> existing;
             if (const auto id = ids.rowOf(ExchangeStore::kToDo, e.uid)) {
                 TaskRow row = data_.tasks().task(static_cast<std::int32_t>(*id));
@@ -441,7 +440,6 @@ ExchangeResult ExchangeService::importContacts(const QString& file) {
     {
         sql::Transaction tx(data_.connTAMO);
         for (Card& card : read.cards) {
-            if (card.uid.empty()) card.uid = "urn:uuid:" + exchange::newUuid();
             std::optional<ContactRow> existing;
             if (const auto id = ids.rowOf(ExchangeStore::kAddressBook, card.uid))
                 existing = data_.contacts().person(*id);

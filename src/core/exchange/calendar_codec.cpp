@@ -478,6 +478,27 @@ bool readForeign(icalcomponent* c, DateTime now, CalendarEntry& e, CalendarRead&
     return true;
 }
 
+// An identifier for a component that has none, made from its text (without
+// its time stamp): the same event read again gets the same one.
+std::string contentUid(icalcomponent* c) {
+    ComponentPtr copy(icalcomponent_new_clone(c));
+    while (icalproperty* p = icalcomponent_get_first_property(copy.get(), ICAL_DTSTAMP_PROPERTY)) {
+        icalcomponent_remove_property(copy.get(), p);
+        icalproperty_free(p);
+    }
+    char* text = icalcomponent_as_ical_string_r(copy.get());
+    std::uint64_t h = 1469598103934665603ull;  // FNV-1a
+    for (const char* p = text; p && *p; ++p) {
+        h ^= static_cast<std::uint8_t>(*p);
+        h *= 1099511628211ull;
+    }
+    std::free(text);
+    static const char* hex = "0123456789abcdef";
+    std::string s = "event-";
+    for (int i = 15; i >= 0; --i) s += hex[(h >> (i * 4)) & 15];
+    return s;
+}
+
 std::string_view trimmedStart(std::string_view text) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r' ||
@@ -495,8 +516,22 @@ bool startsWithNoCase(std::string_view s, std::string_view prefix) {
 
 }  // namespace
 
+namespace {
+
+// Blanks and line ends at either end of a text value do not survive every
+// reader (libical drops trailing ones), so they do not tell rows apart.
+std::string_view trimBlanks(std::string_view s) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
 bool sameEntry(const CalendarEntry& a, const CalendarEntry& b) {
-    return a.kind == b.kind && a.title == b.title && a.comment == b.comment &&
+    return a.kind == b.kind && trimBlanks(a.title) == trimBlanks(b.title) &&
+           trimBlanks(a.comment) == trimBlanks(b.comment) &&
            std::fabs(a.start - b.start) < kHalfSecond && a.periodInt == b.periodInt &&
            a.periodType == b.periodType && a.elapseInt == b.elapseInt &&
            (a.kind == EntryKind::Holiday || a.kind == EntryKind::Plan || a.elapseType == b.elapseType) &&
@@ -592,6 +627,7 @@ CalendarRead readCalendar(std::string_view text, const std::string& tzid, DateTi
             CalendarEntry e;
             if (icalproperty* u = icalcomponent_get_first_property(c, ICAL_UID_PROPERTY))
                 if (const char* s = icalproperty_get_uid(u)) e.uid = s;
+            if (e.uid.empty()) e.uid = contentUid(c);
             e.title = textOf(c, ICAL_SUMMARY_PROPERTY);
             e.comment = textOf(c, ICAL_DESCRIPTION_PROPERTY);
             const char* kindText = xValue(c, kKind);

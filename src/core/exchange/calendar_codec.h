@@ -51,8 +51,9 @@ struct CalendarEntry {
     DateTime dueAt = 0.0;
 };
 
-// Whether two entries hold the same row (times within half a second; the
-// uid and dueAt are not compared).
+// Whether two entries hold the same row (times within half a second, blanks
+// around the title and comment ignored; the uid and dueAt are not
+// compared).
 bool sameEntry(const CalendarEntry& a, const CalendarEntry& b);
 
 struct CalendarRead {
@@ -69,7 +70,8 @@ struct CalendarRead {
 // octets.
 std::string writeCalendar(const std::vector<CalendarEntry>& entries, const std::string& tzid);
 
-// Reads the events and to-dos of a calendar. now: the present, for the
+// Reads the events and to-dos of a calendar. One without a UID gets one
+// made from its text ("event-<hash>"), the same each time it is read. now: the present, for the
 // next occurrence of a rule not kept and for a holiday's stored year.
 // Throws ExchangeError when the text is not an iCalendar object.
 CalendarRead readCalendar(std::string_view text, const std::string& tzid, DateTime now);

@@ -490,6 +490,24 @@ Card readCard(const std::vector<Property>& props, bool v21) {
     return card;
 }
 
+// An identifier for a card that has none, made from its text: the same card
+// read again gets the same one, so importing a file twice adds nothing.
+std::string contentUid(const std::vector<std::string>& lines) {
+    std::uint64_t h = 1469598103934665603ull;  // FNV-1a
+    for (const std::string& line : lines) {
+        for (const char c : line) {
+            h ^= static_cast<std::uint8_t>(c);
+            h *= 1099511628211ull;
+        }
+        h ^= '\n';
+        h *= 1099511628211ull;
+    }
+    static const char* hex = "0123456789abcdef";
+    std::string s = "card-";
+    for (int i = 15; i >= 0; --i) s += hex[(h >> (i * 4)) & 15];
+    return s;
+}
+
 // ---- writing ----
 
 void foldLine(std::string& out, std::string_view line) {
@@ -607,6 +625,7 @@ CardRead readCards(std::string_view text) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     CardRead out;
     std::vector<Property> props;
+    std::vector<std::string> rawLines;
     bool inCard = false;
     bool v21 = false;
     bool anyCard = false;
@@ -620,6 +639,7 @@ CardRead readCards(std::string_view text) {
             anyCard = true;
             v21 = false;
             props.clear();
+            rawLines.clear();
             continue;
         }
         if (!inCard) {
@@ -629,11 +649,13 @@ CardRead readCards(std::string_view text) {
         if (p.name == "END" && value == "VCARD") {
             inCard = false;
             Card card = readCard(props, v21);
+            if (card.uid.empty()) card.uid = contentUid(rawLines);
             if (card.lastName.empty() && card.firstName.empty()) ++out.skipped;
             else out.cards.push_back(std::move(card));
             continue;
         }
         if (p.name == "VERSION") v21 = trim(p.value) == "2.1";
+        rawLines.push_back(line);
         props.push_back(p);
     }
     if (!anyCard) throw ExchangeError("it holds no BEGIN:VCARD");

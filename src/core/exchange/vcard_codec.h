@@ -51,7 +51,8 @@ struct CardRead {
     int skipped = 0;  // cards without any name
 };
 
-// Reads every card of a file. Throws ExchangeError when the text holds no
+// Reads every card of a file. A card without a UID gets one made from its
+// text ("card-<hash>"), the same each time the card is read. Throws ExchangeError when the text holds no
 // vCard at all, or a card does not end.
 CardRead readCards(std::string_view text);
 
