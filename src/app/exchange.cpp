@@ -17,6 +17,7 @@
 #include "data/plan_store.h"
 #include "platform/instance_guard.h"
 #include "ui/dialog_service.h"
+#include "ui/languages.h"
 
 namespace ostrel {
 
@@ -158,6 +159,8 @@ std::optional<int> runExchangeCommandLine(int argc, char** argv) {
                    stderr);
         return 2;
     }
+    // Messages in the language the user chose (English without the files).
+    LoadLanguageSetting(false);
     // Relative to the caller's working folder.
     const QString file = QFileInfo(request->file).absoluteFilePath();
     try {
@@ -174,7 +177,7 @@ std::optional<int> runExchangeCommandLine(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", e.text().toLocal8Bit().constData());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n",
-                     FormatMessageText(GetLangMessage(QStringLiteral("ExchangeFailed")), {QString::fromUtf8(e.what())})
+                     FormatMessageText(ExchangeService::message(QStringLiteral("ExchangeFailed")), {QString::fromUtf8(e.what())})
                          .toLocal8Bit()
                          .constData());
     }

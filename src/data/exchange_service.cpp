@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QSignalBlocker>
 #include <QTimeZone>
@@ -36,14 +37,40 @@ namespace {
 constexpr qint64 kMaxFileBytes = 256ll * 1024 * 1024;
 constexpr qint64 kMaxPhotoBytes = 16ll * 1024 * 1024;
 
+QString englishOr(const QString& key) {
+    static const QHash<QString, QString> english{
+        {QStringLiteral("CalendarExported"), QStringLiteral("%d entries (tasks, holidays and plans) were written to %s.")},
+        {QStringLiteral("ContactsExported"), QStringLiteral("%d contacts were written to %s.")},
+        {QStringLiteral("ExchangeImported"),
+         QStringLiteral("Imported from %s: %d added, %d updated, %d unchanged, %d left out.")},
+        {QStringLiteral("ExchangeRuleNotKept"),
+         QStringLiteral("Repeating rules a task cannot follow were taken as their next occurrence: %s.")},
+        {QStringLiteral("NotCalendarFile"),
+         QStringLiteral("The file %s is not an iCalendar file (%s). Nothing was imported.")},
+        {QStringLiteral("NotVCardFile"), QStringLiteral("The file %s is not a vCard file (%s). Nothing was imported.")},
+        {QStringLiteral("ExchangeReadFailed"), QStringLiteral("The file %s cannot be read: %s. Nothing was imported.")},
+        {QStringLiteral("ExchangeFileTooBig"), QStringLiteral("the file is too big")},
+        {QStringLiteral("ExchangeWriteFailed"), QStringLiteral("The file %s cannot be written: %s")},
+        {QStringLiteral("ExchangeDatabaseReadOnly"),
+         QStringLiteral("The database cannot be written to (it is read-only). Nothing was imported.")},
+        {QStringLiteral("ExchangeFailed"), QStringLiteral("The exchange failed: %s")},
+    };
+    const QString text = GetLangMessage(key);
+    return text == key ? english.value(key, key) : text;
+}
+
+QString message(const QString& key) {
+    return englishOr(key);
+}
+
 [[noreturn]] void fail(const QString& key, const QVariantList& args) {
-    throw ExchangeFailure(FormatMessageText(GetLangMessage(key), args).toStdString());
+    throw ExchangeFailure(FormatMessageText(message(key), args).toStdString());
 }
 
 std::string readWhole(const QString& file) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) fail(QStringLiteral("ExchangeReadFailed"), {file, f.errorString()});
-    if (f.size() > kMaxFileBytes) fail(QStringLiteral("ExchangeReadFailed"), {file, GetLangMessage(QStringLiteral("ExchangeFileTooBig"))});
+    if (f.size() > kMaxFileBytes) fail(QStringLiteral("ExchangeReadFailed"), {file, message(QStringLiteral("ExchangeFileTooBig"))});
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError) fail(QStringLiteral("ExchangeReadFailed"), {file, f.errorString()});
     return bytes.toStdString();
@@ -473,19 +500,23 @@ ExchangeResult ExchangeService::importContacts(const QString& file) {
     return r;
 }
 
+QString ExchangeService::message(const QString& key) {
+    return englishOr(key);
+}
+
 QString ExchangeService::calendarExportSummary(const ExchangeResult& r, const QString& file) {
-    return FormatMessageText(GetLangMessage(QStringLiteral("CalendarExported")), {r.written, file});
+    return FormatMessageText(message(QStringLiteral("CalendarExported")), {r.written, file});
 }
 
 QString ExchangeService::contactExportSummary(const ExchangeResult& r, const QString& file) {
-    return FormatMessageText(GetLangMessage(QStringLiteral("ContactsExported")), {r.written, file});
+    return FormatMessageText(message(QStringLiteral("ContactsExported")), {r.written, file});
 }
 
 QString ExchangeService::importSummary(const ExchangeResult& r, const QString& file) {
-    QString s = FormatMessageText(GetLangMessage(QStringLiteral("ExchangeImported")),
+    QString s = FormatMessageText(message(QStringLiteral("ExchangeImported")),
                                   {file, r.added, r.updated, r.unchanged, r.skipped});
     if (!r.ruleNotKept.isEmpty())
-        s += QLatin1Char(' ') + FormatMessageText(GetLangMessage(QStringLiteral("ExchangeRuleNotKept")),
+        s += QLatin1Char(' ') + FormatMessageText(message(QStringLiteral("ExchangeRuleNotKept")),
                                                   {r.ruleNotKept.join(QStringLiteral("; "))});
     return s;
 }

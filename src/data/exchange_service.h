@@ -46,6 +46,9 @@ public:
     static QString calendarExportSummary(const ExchangeResult& r, const QString& file);
     static QString contactExportSummary(const ExchangeResult& r, const QString& file);
     static QString importSummary(const ExchangeResult& r, const QString& file);
+    // A message text of the current language; the English text when the
+    // language file lacks it (the command line works without the files).
+    static QString message(const QString& key);
 
 private:
     TDataModule1& data_;
