@@ -70,13 +70,20 @@ std::optional<std::int64_t> ExchangeStore::rowOf(const char* table, const std::s
 }
 
 void ExchangeStore::setUid(const char* table, const std::string& uid, std::int64_t rowId) {
-    sql::Query d(conn_);
-    d.add("DELETE FROM ExchangeUid");
-    d.add("WHERE (TableName = :TableName) AND ((RowID = :RowID) OR (UID = :UID))");
-    d.param("TableName", ParamType::Text, std::string(table));
-    d.param("RowID", ParamType::Integer, rowId);
-    d.param("UID", ParamType::Text, uid);
-    d.exec();
+    // Two statements, each found through its own index (an OR of the two
+    // made every call read the whole table).
+    sql::Query byRow(conn_);
+    byRow.add("DELETE FROM ExchangeUid");
+    byRow.add("WHERE (TableName = :TableName) AND (RowID = :RowID)");
+    byRow.param("TableName", ParamType::Text, std::string(table));
+    byRow.param("RowID", ParamType::Integer, rowId);
+    byRow.exec();
+    sql::Query byUid(conn_);
+    byUid.add("DELETE FROM ExchangeUid");
+    byUid.add("WHERE (TableName = :TableName) AND (UID = :UID)");
+    byUid.param("TableName", ParamType::Text, std::string(table));
+    byUid.param("UID", ParamType::Text, uid);
+    byUid.exec();
     sql::Query q(conn_);
     q.add("INSERT INTO ExchangeUid (TableName, UID, RowID)");
     q.add("VALUES (:TableName, :UID, :RowID)");
