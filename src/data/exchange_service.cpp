@@ -515,9 +515,14 @@ QString ExchangeService::contactExportSummary(const ExchangeResult& r, const QSt
 QString ExchangeService::importSummary(const ExchangeResult& r, const QString& file) {
     QString s = FormatMessageText(message(QStringLiteral("ExchangeImported")),
                                   {file, r.added, r.updated, r.unchanged, r.skipped});
-    if (!r.ruleNotKept.isEmpty())
-        s += QLatin1Char(' ') + FormatMessageText(message(QStringLiteral("ExchangeRuleNotKept")),
-                                                  {r.ruleNotKept.join(QStringLiteral("; "))});
+    if (!r.ruleNotKept.isEmpty()) {
+        // At most ten titles, so the message stays readable.
+        constexpr int kShown = 10;
+        QString titles = r.ruleNotKept.mid(0, kShown).join(QStringLiteral("; "));
+        if (r.ruleNotKept.size() > kShown)
+            titles += QStringLiteral("; … (+%1)").arg(r.ruleNotKept.size() - kShown);
+        s += QLatin1Char(' ') + FormatMessageText(message(QStringLiteral("ExchangeRuleNotKept")), {titles});
+    }
     return s;
 }
 

@@ -304,6 +304,17 @@ private slots:
             QCOMPARE(readAll(o.root + QStringLiteral("/Photos/") + p), readAll(fixture("small.jpg")));
     }
 
+    void summaryNamesAtMostTenRules() {
+        Organizer o;
+        ExchangeResult r;
+        r.added = 12;
+        for (int i = 1; i <= 12; ++i) r.ruleNotKept << QStringLiteral("E%1").arg(i);
+        QCOMPARE(ExchangeService::importSummary(r, QStringLiteral("f.ics")),
+                 QStringLiteral("Imported from f.ics: 12 added, 0 updated, 0 unchanged, 0 left out. Repeating rules a "
+                                "task cannot follow were taken as their next occurrence: E1; E2; E3; E4; E5; E6; E7; "
+                                "E8; E9; E10; … (+2)."));
+    }
+
     void fileThatCannotBeTakenWholeChangesNothing_data() {
         QTest::addColumn<bool>("calendar");
         QTest::addColumn<QByteArray>("text");
