@@ -10,6 +10,7 @@
 #include <QTimeZone>
 
 #include <cmath>
+#include <exception>
 #include <unordered_map>
 
 #include "base/app_paths.h"
@@ -254,20 +255,24 @@ QString storePhoto(const std::string& uid, const QByteArray& bytes, const QStrin
 }
 
 // Holds a store's signals for a scope and sends changed() once at its end
-// when asked to.
+// when asked to; not while an error leaves the scope (the transaction was
+// undone, nothing changed, and a view's slot must not run then).
 template <typename Store>
 class HeldSignals {
 public:
-    explicit HeldSignals(Store& s) : store_(s), blocker_(&s) {}
+    explicit HeldSignals(Store& s) : store_(s), blocker_(&s), exceptions_(std::uncaught_exceptions()) {}
     ~HeldSignals() {
         blocker_.unblock();
-        if (touched) emit store_.changed();
+        if (touched && std::uncaught_exceptions() == exceptions_) emit store_.changed();
     }
+    HeldSignals(const HeldSignals&) = delete;
+    HeldSignals& operator=(const HeldSignals&) = delete;
     bool touched = false;
 
 private:
     Store& store_;
     QSignalBlocker blocker_;
+    int exceptions_;
 };
 
 }  // namespace

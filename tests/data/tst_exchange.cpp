@@ -360,7 +360,9 @@ private slots:
         testing::execSql(databaseFilePath().toStdString(),
                          "CREATE TRIGGER refuse BEFORE INSERT ON ToDo WHEN NEW.Title = 'Team meeting' "
                          "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        QSignalSpy tasksChanged(&o.data->tasks(), &TaskStore::changed);
         QVERIFY_THROWS_EXCEPTION(std::exception, o.service().importCalendar(fixture("calendar_programs.ics")));
+        QCOMPARE(tasksChanged.count(), 0);
         QCOMPARE(count(o.data->connTAMO, "ToDo"), std::int64_t{0});
         QCOMPARE(count(o.data->connTAMO, "ExchangeUid"), std::int64_t{0});
     }
