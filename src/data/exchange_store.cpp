@@ -11,7 +11,9 @@ ExchangeStore::ExchangeStore(sql::Connection& connection, QObject* parent) : QOb
 }
 
 bool ExchangeStore::hasTable() {
-    if (hasTable_ < 0) {
+    // Only a found table is remembered: another process (an import from
+    // the command line) may make it while this one runs.
+    if (hasTable_ != 1) {
         sql::Query q(conn_);
         q.add("SELECT name FROM sqlite_master");
         q.add("WHERE (type = 'table') AND (name = 'ExchangeUid')");

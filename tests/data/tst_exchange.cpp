@@ -304,6 +304,19 @@ private slots:
             QCOMPARE(readAll(o.root + QStringLiteral("/Photos/") + p), readAll(fixture("small.jpg")));
     }
 
+    // The running program and an import from the command line share the
+    // file: identifiers the other process stored are the ones exported.
+    void identifiersStoredByAnotherProcessAreUsed() {
+        testing::ScopedFakeClock clock{at(2026, 12, 10, 15, 0)};
+        Organizer running;
+        QCOMPARE(running.service().exportCalendar(running.file("empty.ics")).written, 0);
+        TDataModule1 commandLine(databaseFilePath());
+        QCOMPARE(ExchangeService(commandLine).importCalendar(fixture("calendar_programs.ics")).added, 12);
+        QCOMPARE(running.service().exportCalendar(running.file("all.ics")).written, 12);
+        QVERIFY(readAll(running.file("all.ics")).contains("UID:tz-event@example.com"));
+        QCOMPARE(running.service().importCalendar(fixture("calendar_programs.ics")).unchanged, 12);
+    }
+
     void summaryNamesAtMostTenRules() {
         Organizer o;
         ExchangeResult r;
