@@ -28,8 +28,6 @@ Q_LOGGING_CATEGORY(lcExchange, "ostrel.exchange", QtWarningMsg)
 namespace {
 
 const QString kCaption = QStringLiteral("Ostrel Organizer");
-const QString kCalendarFilter = QStringLiteral("iCalendar (*.ics *.ical *.ifb);;All files (*)");
-const QString kCardFilter = QStringLiteral("vCard (*.vcf *.vcard);;All files (*)");
 
 enum class Action { ExportCalendar, ImportCalendar, ExportContacts, ImportContacts };
 
@@ -64,7 +62,8 @@ void runFromMenu(Action action) {
     if (!DataModule1) return;
     const bool calendar = action == Action::ExportCalendar || action == Action::ImportCalendar;
     const bool import = action == Action::ImportCalendar || action == Action::ImportContacts;
-    const QString filter = calendar ? kCalendarFilter : kCardFilter;
+    const QString filter = ExchangeService::message(calendar ? QStringLiteral("CalendarFileFilter")
+                                                             : QStringLiteral("ContactFileFilter"));
     QString file;
     if (import) {
         const QString caption =

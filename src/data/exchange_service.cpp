@@ -55,6 +55,8 @@ QString englishOr(const QString& key) {
         {QStringLiteral("ExchangeDatabaseReadOnly"),
          QStringLiteral("The database cannot be written to (it is read-only). Nothing was imported.")},
         {QStringLiteral("ExchangeFailed"), QStringLiteral("The exchange failed: %s")},
+        {QStringLiteral("CalendarFileFilter"), QStringLiteral("iCalendar (*.ics *.ical *.ifb);;All files (*)")},
+        {QStringLiteral("ContactFileFilter"), QStringLiteral("vCard (*.vcf *.vcard);;All files (*)")},
     };
     const QString text = GetLangMessage(key);
     return text == key ? english.value(key, key) : text;
