@@ -1,6 +1,7 @@
 #include "app/app_commands.h"
 
 #include "app/backups.h"
+#include "app/exchange.h"
 #include "app/forms.h"
 #include "clock/clock_window.h"
 #include "planning/holiday_editor.h"
@@ -77,6 +78,18 @@ void installAppCommands() {
             break;
         case AppCommand::RestoreFromBackup:
             restoreFromBackup();
+            break;
+        case AppCommand::ImportCalendar:
+            importCalendarCommand();
+            break;
+        case AppCommand::ExportCalendar:
+            exportCalendarCommand();
+            break;
+        case AppCommand::ImportContacts:
+            importContactsCommand();
+            break;
+        case AppCommand::ExportContacts:
+            exportContactsCommand();
             break;
         }
     });

@@ -6,6 +6,7 @@
 
 #include "app/application.h"
 #include "app/backups.h"
+#include "app/exchange.h"
 #include "app/forms.h"
 #include "clock/clock_window.h"
 #include "core/data/sql/sql_value.h"
@@ -18,6 +19,7 @@
 #include "ui/languages.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
+#include "ui/guarded.h"
 
 namespace ostrel {
 
@@ -30,6 +32,9 @@ int runOrganizer(int argc, char** argv) {
     started.start();
     // Process tests choose the present (clock_from_environment.h).
     installClockFromEnvironment();
+    // An exchange asked on the command line runs without a window, whether
+    // or not a copy of the program runs.
+    if (const auto rc = runExchangeCommandLine(argc, argv)) return *rc;
     OstrelApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("ostrel-organizer"));
     app.setApplicationVersion(QStringLiteral("1.1.1"));
@@ -74,6 +79,7 @@ int runOrganizer(int argc, char** argv) {
         // answer reminders the user never saw through.
         QObject::connect(frmClock, &TfrmClock::closed, &app, [] { QCoreApplication::exit(0); });
         QObject::connect(&guard, &InstanceGuard::activationRequested, frmClock, &TfrmClock::bringToFront);
+        QObject::connect(&guard, &InstanceGuard::refreshRequested, frmClock, guarded(refreshAfterExternalChange));
         // A long reminder pass stops at a quit signal; the rows it has not
         // reached stay due for the next start.
         DataModule1->StopRequested = [] { return QuitSignalWatcher::received(); };

@@ -1,6 +1,7 @@
 #include "base/app_paths.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 namespace ostrel {
@@ -41,5 +42,26 @@ QString skinFilePath() { return besideExe("skins/ostrel.skn"); }
 QString analogDialPath() { return besideExe("Images/Analog_clock.jpg"); }
 QString helpFilePath() { return besideExe("help/ostrel_organizer.qch"); }
 QString notesFilePath() { return besideExe("pockerbook.rtf"); }
+
+QString photosDir() {
+    return exeDir() + QStringLiteral("/Photos");
+}
+
+QString resolvePhotoPath(const QString& stored) {
+    if (stored.isEmpty()) return {};
+    if (QDir::isAbsolutePath(stored)) return QDir::cleanPath(stored);
+    QString relative = stored;
+    relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (relative.startsWith(QLatin1Char('/'))) relative.remove(0, 1);
+    return QDir::cleanPath(exeDir() + QLatin1Char('/') + relative);
+}
+
+QString storablePhotoPath(const QString& chosenFile) {
+    const QString file = QFileInfo(chosenFile).absoluteFilePath();
+    const QString relative = QDir(exeDir()).relativeFilePath(file);
+    if (!relative.isEmpty() && !relative.startsWith(QLatin1String("..")) && !QDir::isAbsolutePath(relative))
+        return relative;
+    return QDir::cleanPath(file);
+}
 
 }  // namespace ostrel

@@ -663,16 +663,10 @@ void TfrmClock::buildMenu() {
     miHelp = item(pmClockMenu, "miHelp", "Help", &TfrmClock::miHelpClick);
     miAbout = item(pmClockMenu, "miAbout", "About...", &TfrmClock::miAboutClick);
     miExchange = submenu(pmClockMenu, "miExchange", "Exchange");
-    // Calendar and contact exchange are not built yet: their items show, disabled.
-    const std::pair<const char*, const char*> exchangeItems[] = {{"miImportCalendar", "Import calendar..."},
-                                                                 {"miExportCalendar", "Export calendar..."},
-                                                                 {"miImportContacts", "Import contacts..."},
-                                                                 {"miExportContacts", "Export contacts..."}};
-    for (const auto& [name, caption] : exchangeItems) {
-        QAction* a = miExchange->addAction(QString::fromLatin1(caption));
-        a->setObjectName(QString::fromLatin1(name));
-        a->setEnabled(false);
-    }
+    miImportCalendar = item(miExchange, "miImportCalendar", "Import calendar...", &TfrmClock::miImportCalendarClick);
+    miExportCalendar = item(miExchange, "miExportCalendar", "Export calendar...", &TfrmClock::miExportCalendarClick);
+    miImportContacts = item(miExchange, "miImportContacts", "Import contacts...", &TfrmClock::miImportContactsClick);
+    miExportContacts = item(miExchange, "miExportContacts", "Export contacts...", &TfrmClock::miExportContactsClick);
     miExchange->addSeparator();
     miBackupNow = item(miExchange, "miBackupNow", "Back up now", &TfrmClock::miBackupNowClick);
     miRestoreBackup = item(miExchange, "miRestoreBackup", "Restore from backup...", &TfrmClock::miRestoreBackupClick);
@@ -738,6 +732,22 @@ void TfrmClock::miHelpClick() {
 void TfrmClock::miAboutClick() {
     TfrmAbout about;
     about.exec();
+}
+
+void TfrmClock::miImportCalendarClick() {
+    runCommand(AppCommand::ImportCalendar);
+}
+
+void TfrmClock::miExportCalendarClick() {
+    runCommand(AppCommand::ExportCalendar);
+}
+
+void TfrmClock::miImportContactsClick() {
+    runCommand(AppCommand::ImportContacts);
+}
+
+void TfrmClock::miExportContactsClick() {
+    runCommand(AppCommand::ExportContacts);
 }
 
 void TfrmClock::miBackupNowClick() {

@@ -66,6 +66,10 @@ public:
     QAction* miHelp = nullptr;
     QAction* miAbout = nullptr;
     QMenu* miExchange = nullptr;
+    QAction* miImportCalendar = nullptr;
+    QAction* miExportCalendar = nullptr;
+    QAction* miImportContacts = nullptr;
+    QAction* miExportContacts = nullptr;
     QAction* miBackupNow = nullptr;
     QAction* miRestoreBackup = nullptr;
     QAction* miEmpty = nullptr;
@@ -152,6 +156,10 @@ public:
     void miSettingClick();
     void miHelpClick();
     void miAboutClick();
+    void miImportCalendarClick();
+    void miExportCalendarClick();
+    void miImportContactsClick();
+    void miExportContactsClick();
     void miBackupNowClick();
     void miRestoreBackupClick();
     void miExitClick();

@@ -40,23 +40,6 @@ QImage readJpeg(const QString& path) {
 
 }  // namespace
 
-QString resolvePhotoPath(const QString& stored) {
-    if (stored.isEmpty()) return {};
-    if (QDir::isAbsolutePath(stored)) return QDir::cleanPath(stored);
-    QString relative = stored;
-    relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    while (relative.startsWith(QLatin1Char('/'))) relative.remove(0, 1);
-    return QDir::cleanPath(exeDir() + QLatin1Char('/') + relative);
-}
-
-QString storablePhotoPath(const QString& chosenFile) {
-    const QString file = QFileInfo(chosenFile).absoluteFilePath();
-    const QString relative = QDir(exeDir()).relativeFilePath(file);
-    if (!relative.isEmpty() && !relative.startsWith(QLatin1String("..")) && !QDir::isAbsolutePath(relative))
-        return relative;
-    return QDir::cleanPath(file);
-}
-
 QImage loadPicture(const QString& path) {
     if (path.isEmpty()) return {};
     QFile file(path);

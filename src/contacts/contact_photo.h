@@ -11,12 +11,10 @@
 #include <QImage>
 #include <QString>
 
+#include "base/app_paths.h"  // resolvePhotoPath, storablePhotoPath
+
 namespace ostrel {
 
-// The file a stored photo path names; empty for an empty path.
-QString resolvePhotoPath(const QString& stored);
-// The text to store for a file the user chose.
-QString storablePhotoPath(const QString& chosenFile);
 
 // Reads a picture: JPEG through libjpeg, BMP, ICO and PNG through Qt's
 // readers. A missing, damaged, oversized or foreign file gives a null image.

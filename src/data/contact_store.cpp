@@ -66,14 +66,9 @@ void ContactStore::deleteListRow(sql::Query& contactList) {
     emit changed();
 }
 
-std::optional<ContactRow> ContactStore::person(std::int64_t personId) {
-    sql::Query q(conn_);
-    q.add("SELECT AddressBook.*");
-    q.add("FROM AddressBook");
-    q.add("WHERE AddressBook.ABID=:PersonID");
-    q.param("PersonID", ParamType::Integer, personId);
-    q.open();
-    if (q.recordCount() != 1) return std::nullopt;
+namespace {
+
+ContactRow contactOf(const sql::Query& q) {
     ContactRow c;
     c.ABID = q.asInteger("ABID");
     c.LastName = QString::fromStdString(q.asString("LastName"));
@@ -92,7 +87,32 @@ std::optional<ContactRow> ContactStore::person(std::int64_t personId) {
     return c;
 }
 
-void ContactStore::insertContact(const ContactRow& contact) {
+}  // namespace
+
+std::optional<ContactRow> ContactStore::person(std::int64_t personId) {
+    sql::Query q(conn_);
+    q.add("SELECT AddressBook.*");
+    q.add("FROM AddressBook");
+    q.add("WHERE AddressBook.ABID=:PersonID");
+    q.param("PersonID", ParamType::Integer, personId);
+    q.open();
+    if (q.recordCount() != 1) return std::nullopt;
+    return contactOf(q);
+}
+
+std::vector<ContactRow> ContactStore::allContacts() {
+    sql::Query q(conn_);
+    q.add("SELECT AddressBook.*");
+    q.add("FROM AddressBook");
+    q.add("ORDER BY ABID");
+    q.open();
+    std::vector<ContactRow> rows;
+    rows.reserve(static_cast<std::size_t>(q.recordCount()));
+    for (q.first(); !q.eof(); q.next()) rows.push_back(contactOf(q));
+    return rows;
+}
+
+std::int64_t ContactStore::insertContact(const ContactRow& contact) {
     sql::Query q(conn_);
     q.add("INSERT INTO AddressBook (LastName, FirstName, Photo, Birthday, HomePhone, JobPhone, MobilePhone, "
           "Address, Mail, ICQ, Web_site, Comment, [Group])");
@@ -100,7 +120,9 @@ void ContactStore::insertContact(const ContactRow& contact) {
           ":Mail, :ICQ, :Web_site, :Comment, :Group)");
     bindContact(q, contact);
     q.exec();
+    const std::int64_t id = conn_.lastInsertRowId();
     emit changed();
+    return id;
 }
 
 void ContactStore::updateContact(std::int64_t personId, const ContactRow& contact) {

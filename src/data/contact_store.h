@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "core/data/sql/connection.h"
 #include "core/data/sql/query.h"
@@ -66,8 +67,10 @@ public:
 
     // One contact; nothing unless exactly one row has that ABID.
     std::optional<ContactRow> person(std::int64_t personId);
-    // Adds a contact (ABID is assigned by the database).
-    void insertContact(const ContactRow& contact);
+    // Every contact, in ABID order.
+    std::vector<ContactRow> allContacts();
+    // Adds a contact (ABID is assigned by the database) and returns its ABID.
+    std::int64_t insertContact(const ContactRow& contact);
     // Writes every column of the contact personId.
     void updateContact(std::int64_t personId, const ContactRow& contact);
 

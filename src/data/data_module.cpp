@@ -13,6 +13,7 @@
 #include "core/data/sql/transaction.h"
 #include "core/time/clock_service.h"
 #include "data/backup_store.h"
+#include "data/exchange_store.h"
 #include "data/plan_store.h"
 
 namespace ostrel {
@@ -141,6 +142,11 @@ TDataModule1::~TDataModule1() = default;
 BackupStore& TDataModule1::backups() {
     if (!backups_) backups_ = std::make_unique<BackupStore>(connTAMO);
     return *backups_;
+}
+
+ExchangeStore& TDataModule1::exchange() {
+    if (!exchange_) exchange_ = std::make_unique<ExchangeStore>(connTAMO);
+    return *exchange_;
 }
 
 PlanStore& TDataModule1::plans() {

@@ -24,6 +24,7 @@
 namespace ostrel {
 class PlanStore;
 class BackupStore;
+class ExchangeStore;
 }
 
 namespace ostrel {
@@ -48,6 +49,8 @@ public:
     PlanStore& plans();
     // Backup copies of the database, notes and settings (backup_store.h).
     BackupStore& backups();
+    // The identifiers of exchanged rows (exchange_store.h).
+    ExchangeStore& exchange();
     // TEMPORARY: the day-info panel's holiday query, until the holiday
     // store takes it over.
 
@@ -178,6 +181,7 @@ private:
     std::set<std::pair<std::int32_t, DateTime>> shown_;
     std::unique_ptr<PlanStore> plans_;
     std::unique_ptr<BackupStore> backups_;
+    std::unique_ptr<ExchangeStore> exchange_;
     // The same for postponed occurrences of repeating rows (task, PostponedDT).
     std::set<std::pair<std::int32_t, DateTime>> postponedShown_;
     std::unique_ptr<TaskStore> tasks_;

@@ -43,7 +43,60 @@ std::vector<SlotQueryRow> PlanStore::plansOfDay(DateTime day) {
     return rows;
 }
 
-void PlanStore::insertPlan(const QString& title, DateTime start, int slotCount) {
+namespace {
+
+PlanRow planOf(const sql::Query& q) {
+    PlanRow row;
+    row.TDID = q.asInteger("TDID");
+    row.ShowDT = q.asDateTime("ShowDT");
+    row.Title = QString::fromStdString(q.asString("Title"));
+    row.ElapseInt = static_cast<std::int32_t>(q.asInteger("ElapseInt"));
+    return row;
+}
+
+}  // namespace
+
+std::vector<PlanRow> PlanStore::allPlans() {
+    sql::Query q(conn_);
+    q.add("SELECT TDID, ShowDT, Title, ElapseInt");
+    q.add("FROM ToDo");
+    q.add("WHERE MesType = 1");
+    q.add("ORDER BY TDID");
+    q.open();
+    std::vector<PlanRow> rows;
+    rows.reserve(static_cast<std::size_t>(q.recordCount()));
+    for (q.first(); !q.eof(); q.next()) rows.push_back(planOf(q));
+    return rows;
+}
+
+std::optional<PlanRow> PlanStore::plan(std::int64_t TDID) {
+    sql::Query q(conn_);
+    q.add("SELECT TDID, ShowDT, Title, ElapseInt");
+    q.add("FROM ToDo");
+    q.add("WHERE (TDID = :TDID) AND (MesType = 1)");
+    q.param("TDID", ParamType::Integer, TDID);
+    q.open();
+    if (q.eof()) return std::nullopt;
+    return planOf(q);
+}
+
+void PlanStore::updatePlanRow(std::int64_t TDID, const QString& title, DateTime start, int slotCount) {
+    {
+        sql::Query q(conn_);
+        q.add("UPDATE ToDo");
+        q.add("SET Title = :Title, ShowDT = :ShowDT, ElapseInt = :ElapseInt");
+        q.add("WHERE (TDID = :TDID) AND (MesType = 1)");
+        q.param("Title", ParamType::Text, title.toStdString());
+        q.param("ShowDT", ParamType::DateTime, start);
+        q.param("ElapseInt", ParamType::Integer, std::int64_t{slotCount});
+        q.param("TDID", ParamType::Integer, TDID);
+        q.exec();
+    }
+    emit changed();
+}
+
+std::int64_t PlanStore::insertPlan(const QString& title, DateTime start, int slotCount) {
+    std::int64_t id = 0;
     {
         sql::Query q(conn_);
         q.add("INSERT INTO ToDo (MesType, Title, ShowDT, ElapseInt)");
@@ -52,8 +105,10 @@ void PlanStore::insertPlan(const QString& title, DateTime start, int slotCount) 
         q.param("ShowDT", ParamType::DateTime, start);
         q.param("ElapseInt", ParamType::Integer, std::int64_t{slotCount});
         q.exec();
+        id = conn_.lastInsertRowId();
     }
     emit changed();
+    return id;
 }
 
 void PlanStore::updatePlan(DateTime oldStart, const QString& title, DateTime start, int slotCount) {

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/data/plan_layout.h"
@@ -13,6 +15,14 @@
 #include "core/time/datetime.h"
 
 namespace ostrel {
+
+// One plan row.
+struct PlanRow {
+    std::int64_t TDID = 0;
+    DateTime ShowDT = 0.0;
+    QString Title;
+    std::int32_t ElapseInt = 1;  // half-hour slots
+};
 
 class PlanStore : public QObject {
     Q_OBJECT
@@ -23,7 +33,15 @@ public:
     // the title and length of the plan that starts in it.
     std::vector<SlotQueryRow> plansOfDay(DateTime day);
 
-    void insertPlan(const QString& title, DateTime start, int slotCount);
+    // Every plan, in TDID order.
+    std::vector<PlanRow> allPlans();
+    // The plan row TDID; nothing when that row is not a plan.
+    std::optional<PlanRow> plan(std::int64_t TDID);
+
+    // Stores a new plan and returns its TDID.
+    std::int64_t insertPlan(const QString& title, DateTime start, int slotCount);
+    // Moves and retitles the one plan row TDID.
+    void updatePlanRow(std::int64_t TDID, const QString& title, DateTime start, int slotCount);
     // Moves and retitles the plans that start at oldStart.
     void updatePlan(DateTime oldStart, const QString& title, DateTime start, int slotCount);
     // Deletes the plans that start at start.

@@ -18,6 +18,21 @@ void bindFields(sql::Query& q, const TaskRow& row) {
     q.param("ElapseType", ParamType::Integer, row.ElapseType);
 }
 
+TaskRow taskOf(const sql::Query& q) {
+    TaskRow row;
+    row.TDID = static_cast<std::int32_t>(q.asInteger("TDID"));
+    row.FirstDT = q.asDateTime("FirstDT");
+    row.ShowDT = q.asDateTime("ShowDT");
+    row.MesType = q.asInteger("MesType");
+    row.Title = QString::fromStdString(q.asString("Title"));
+    row.Comment = QString::fromStdString(q.asString("Comment"));
+    row.PeriodInt = q.asInteger("PeriodInt");
+    row.PeriodType = q.asInteger("PeriodType");
+    row.ElapseInt = q.asInteger("ElapseInt");
+    row.ElapseType = q.asInteger("ElapseType");
+    return row;
+}
+
 }  // namespace
 
 TaskStore::TaskStore(sql::Connection& conn, QObject* parent) : QObject(parent), conn_(conn) {
@@ -31,18 +46,20 @@ TaskRow TaskStore::task(std::int32_t taskId) {
     q.add("WHERE TDID = :TDID");
     q.param("TDID", ParamType::Integer, std::int64_t{taskId});
     q.open();
-    TaskRow row;
-    row.TDID = static_cast<std::int32_t>(q.asInteger("TDID"));
-    row.FirstDT = q.asDateTime("FirstDT");
-    row.ShowDT = q.asDateTime("ShowDT");
-    row.MesType = q.asInteger("MesType");
-    row.Title = QString::fromStdString(q.asString("Title"));
-    row.Comment = QString::fromStdString(q.asString("Comment"));
-    row.PeriodInt = q.asInteger("PeriodInt");
-    row.PeriodType = q.asInteger("PeriodType");
-    row.ElapseInt = q.asInteger("ElapseInt");
-    row.ElapseType = q.asInteger("ElapseType");
-    return row;
+    return taskOf(q);
+}
+
+std::vector<TaskRow> TaskStore::allTasks() {
+    sql::Query q(conn_);
+    q.add("SELECT *");
+    q.add("FROM ToDo");
+    q.add("WHERE MesType IN (0, 3, 10, 13)");
+    q.add("ORDER BY TDID");
+    q.open();
+    std::vector<TaskRow> rows;
+    rows.reserve(static_cast<std::size_t>(q.recordCount()));
+    for (q.first(); !q.eof(); q.next()) rows.push_back(taskOf(q));
+    return rows;
 }
 
 std::int64_t TaskStore::insertTask(const TaskRow& row) {

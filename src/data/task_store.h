@@ -45,6 +45,8 @@ public:
     // The row with that TDID; a row of empty fields (TDID 0) when there is
     // none.
     TaskRow task(std::int32_t taskId);
+    // Every task (kinds 0, 3, 10 and 13), in TDID order.
+    std::vector<TaskRow> allTasks();
     // Stores a new row (row.TDID is not used) and returns its TDID.
     std::int64_t insertTask(const TaskRow& row);
     // Changes every field of the row row.TDID.

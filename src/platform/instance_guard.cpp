@@ -30,6 +30,15 @@ QString userTag() {
 #endif
 }
 
+// The lock's and socket's path without extension.
+QString basePathOf(const QString& key, const QString& folder) {
+    // The key may hold characters and lengths a socket path cannot, so the
+    // files are named after its hash, per user.
+    const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(20);
+    return (folder.isEmpty() ? defaultFolder() : folder) + QStringLiteral("/ostrel-") + QString::fromLatin1(hash) +
+           QLatin1Char('-') + userTag();
+}
+
 }  // namespace
 
 QString instanceKey(const QString& executablePath) {
@@ -41,11 +50,7 @@ QString instanceKey(const QString& executablePath) {
 }
 
 InstanceGuard::InstanceGuard(const QString& key, const QString& folder, QObject* parent) : QObject(parent) {
-    // The key may hold characters and lengths a socket path cannot, so the
-    // files are named after its hash, per user.
-    const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(20);
-    const QString base = (folder.isEmpty() ? defaultFolder() : folder) + QStringLiteral("/ostrel-") +
-                         QString::fromLatin1(hash) + QLatin1Char('-') + userTag();
+    const QString base = basePathOf(key, folder);
     lockPath_ = base + QStringLiteral(".lock");
     serverName_ = base + QStringLiteral(".sock");
 
@@ -93,11 +98,22 @@ void InstanceGuard::activatePreviousInstance() {
     socket.disconnectFromServer();
 }
 
+bool InstanceGuard::sendToFirstInstance(const QString& key, const QByteArray& request, const QString& folder) {
+    QLocalSocket socket;
+    socket.connectToServer(basePathOf(key, folder) + QStringLiteral(".sock"));
+    if (!socket.waitForConnected(1000)) return false;
+    socket.write(request + '\n');
+    const bool sent = socket.waitForBytesWritten(1000);
+    socket.disconnectFromServer();
+    return sent;
+}
+
 void InstanceGuard::onNewConnection() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             const QByteArray request = socket->readAll();
             if (request.startsWith("raise")) emit activationRequested();
+            else if (request.startsWith("refresh")) emit refreshRequested();
             socket->disconnectFromServer();
         });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);

@@ -36,11 +36,18 @@ public:
     // second). In the first copy: emits activationRequested.
     void activatePreviousInstance();
 
+    // From any process: sends one request line (such as "refresh") to the
+    // first copy's socket without taking the lock. False when no copy
+    // listens.
+    static bool sendToFirstInstance(const QString& key, const QByteArray& request, const QString& folder = {});
+
     QString lockFilePath() const { return lockPath_; }
     QString serverName() const { return serverName_; }
 
 signals:
     void activationRequested();
+    // Another process changed the database ("refresh"): views re-read it.
+    void refreshRequested();
 
 private:
     void onNewConnection();

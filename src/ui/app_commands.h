@@ -19,6 +19,10 @@ enum class AppCommand {
     ShowSettings,     // the settings dialog
     BackUpNow,          // a backup copy now
     RestoreFromBackup,  // choose a backup copy and restore it
+    ImportCalendar,     // an iCalendar file into the tasks, holidays and plans
+    ExportCalendar,     // the tasks, holidays and plans into an iCalendar file
+    ImportContacts,     // a vCard file into the address book
+    ExportContacts,     // the address book into a vCard file
 };
 
 void runCommand(AppCommand command);

@@ -64,6 +64,11 @@ QString QtDialogService::openFile(QWidget* parent, const QString& caption, const
     return QFileDialog::getOpenFileName(parent, caption, folder, filter);
 }
 
+QString QtDialogService::saveFile(QWidget* parent, const QString& caption, const QString& suggested,
+                                  const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
+}
+
 bool QtDialogService::chooseFont(QWidget* parent, QFont& font) {
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, font, parent);

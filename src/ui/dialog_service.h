@@ -38,6 +38,12 @@ public:
     // Open-file dialog; empty when cancelled.
     virtual QString openFile(QWidget* parent, const QString& caption, const QString& folder,
                              const QString& filter) = 0;
+    // Save-file dialog (asks before replacing a file); empty when
+    // cancelled, and from services that show nothing.
+    virtual QString saveFile(QWidget* /*parent*/, const QString& /*caption*/, const QString& /*suggested*/,
+                             const QString& /*filter*/) {
+        return {};
+    }
     // Font dialog; returns false when cancelled.
     virtual bool chooseFont(QWidget* parent, QFont& font) = 0;
     // Colour dialog; returns false when cancelled.
@@ -55,6 +61,7 @@ class QtDialogService final : public DialogService {
 public:
     MsgButton message(const MessageRequest& request) override;
     QString openFile(QWidget* parent, const QString& caption, const QString& folder, const QString& filter) override;
+    QString saveFile(QWidget* parent, const QString& caption, const QString& suggested, const QString& filter) override;
     bool chooseFont(QWidget* parent, QFont& font) override;
     bool chooseColor(QWidget* parent, QColor& color) override;
     int chooseItem(QWidget* parent, const QString& caption, const QString& label, const QStringList& items) override;

@@ -49,6 +49,21 @@ private slots:
         QVERIFY(raised.wait(3000));
     }
 
+    // Another process (an import from the command line) asks the running
+    // copy to re-read its views, without taking the lock; with no copy
+    // running, nobody is told.
+    void refreshRequestReachesTheFirstWithoutTakingTheLock() {
+        QTemporaryDir dir;
+        QVERIFY(!InstanceGuard::sendToFirstInstance(QStringLiteral("PREVINST:refresh"), "refresh", dir.path()));
+        InstanceGuard first(QStringLiteral("PREVINST:refresh"), dir.path());
+        QVERIFY(first.isFirstInstance());
+        QSignalSpy refreshed(&first, &InstanceGuard::refreshRequested);
+        QSignalSpy raised(&first, &InstanceGuard::activationRequested);
+        QVERIFY(InstanceGuard::sendToFirstInstance(QStringLiteral("PREVINST:refresh"), "refresh", dir.path()));
+        QVERIFY(refreshed.wait(3000));
+        QCOMPARE(raised.count(), 0);
+    }
+
     // A lock that cannot be created is not another copy holding it.
     void aLockThatCannotBeCreatedIsAFailureNotASecondCopy() {
         QTemporaryDir dir;

@@ -59,8 +59,8 @@ public:
     }
 
     // Starts the installed program; the caller owns the process. extra
-    // adds to (or overrides) the environment.
-    QProcess* start(const QProcessEnvironment& extra = {}) const {
+    // adds to (or overrides) the environment; args are its command line.
+    QProcess* start(const QProcessEnvironment& extra = {}, const QStringList& args = {}) const {
         auto* p = new QProcess;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
@@ -71,7 +71,7 @@ public:
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         p->setProcessEnvironment(env);
         p->setWorkingDirectory(dir.path());
-        p->start(exe, {});
+        p->start(exe, args);
         return p;
     }
 

@@ -33,6 +33,10 @@ public:
     QString openFile(QWidget*, const QString&, const QString&, const QString&) override {
         return fileAnswer;
     }
+    QString saveFile(QWidget*, const QString& caption, const QString&, const QString&) override {
+        saveCaptions << caption;
+        return saveAnswer;
+    }
     bool chooseFont(QWidget*, QFont& font) override {
         if (!fontAnswer) return false;
         font = *fontAnswer;
@@ -58,6 +62,8 @@ public:
     std::vector<MessageRequest> messages;
     std::deque<MsgButton> answers;
     QString fileAnswer;
+    QString saveAnswer;        // what saveFile answers (empty: cancel)
+    QStringList saveCaptions;  // every saveFile request's caption
     std::optional<QFont> fontAnswer;
     QColor colorAnswer;
     struct Choice {

@@ -17,6 +17,11 @@ void Connection::setPath(std::string path) {
     path_ = std::move(path);
 }
 
+void Connection::setBusyTimeout(int milliseconds) {
+    busyTimeoutMs_ = milliseconds;
+    if (db_) sqlite3_busy_timeout(db_, milliseconds);
+}
+
 sqlite3* Connection::handle() {
     if (!db_) open();
     return db_;
@@ -35,7 +40,7 @@ void Connection::open() {
     // Another program holding a write lock makes a statement wait at most
     // this long and then fail with "database is locked"; the reminder pass
     // tries again at its next round rather than freezing the windows.
-    sqlite3_busy_timeout(db, 250);
+    sqlite3_busy_timeout(db, busyTimeoutMs_);
     // Read the header now so that a file that is not a database is reported
     // at the first statement, not at some later write.
     char* err = nullptr;

@@ -1,0 +1,536 @@
+#include "data/exchange_service.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QSignalBlocker>
+#include <QTimeZone>
+
+#include <cmath>
+#include <exception>
+#include <unordered_map>
+
+#include "base/app_paths.h"
+#include "base/language_texts.h"
+#include "core/data/period.h"
+#include "core/data/sql/transaction.h"
+#include "core/exchange/calendar_codec.h"
+#include "core/exchange/vcard_codec.h"
+#include "core/time/clock_service.h"
+#include "data/data_module.h"
+#include "data/exchange_store.h"
+#include "data/holiday_store.h"
+#include "data/plan_store.h"
+
+namespace ostrel {
+
+using exchange::CalendarEntry;
+using exchange::Card;
+using exchange::EntryKind;
+
+namespace {
+
+// No calendar or address book we read is this big; a bigger file is
+// refused before it is read into memory.
+constexpr qint64 kMaxFileBytes = 256ll * 1024 * 1024;
+constexpr qint64 kMaxPhotoBytes = 16ll * 1024 * 1024;
+
+QString englishOr(const QString& key) {
+    static const QHash<QString, QString> english{
+        {QStringLiteral("CalendarExported"), QStringLiteral("%d entries (tasks, holidays and plans) were written to %s.")},
+        {QStringLiteral("ContactsExported"), QStringLiteral("%d contacts were written to %s.")},
+        {QStringLiteral("ExchangeImported"),
+         QStringLiteral("Imported from %s: %d added, %d updated, %d unchanged, %d left out.")},
+        {QStringLiteral("ExchangeRuleNotKept"),
+         QStringLiteral("Repeating rules a task cannot follow were taken as their next occurrence: %s.")},
+        {QStringLiteral("NotCalendarFile"),
+         QStringLiteral("The file %s is not an iCalendar file (%s). Nothing was imported.")},
+        {QStringLiteral("NotVCardFile"), QStringLiteral("The file %s is not a vCard file (%s). Nothing was imported.")},
+        {QStringLiteral("ExchangeReadFailed"), QStringLiteral("The file %s cannot be read: %s. Nothing was imported.")},
+        {QStringLiteral("ExchangeFileTooBig"), QStringLiteral("the file is too big")},
+        {QStringLiteral("ExchangeWriteFailed"), QStringLiteral("The file %s cannot be written: %s")},
+        {QStringLiteral("ExchangeDatabaseReadOnly"),
+         QStringLiteral("The database cannot be written to (it is read-only). Nothing was imported.")},
+        {QStringLiteral("ExchangeFailed"), QStringLiteral("The exchange failed: %s")},
+        {QStringLiteral("CalendarFileFilter"), QStringLiteral("iCalendar (*.ics *.ical *.ifb);;All files (*)")},
+        {QStringLiteral("ContactFileFilter"), QStringLiteral("vCard (*.vcf *.vcard);;All files (*)")},
+    };
+    const QString text = GetLangMessage(key);
+    return text == key ? english.value(key, key) : text;
+}
+
+QString message(const QString& key) {
+    return englishOr(key);
+}
+
+[[noreturn]] void fail(const QString& key, const QVariantList& args) {
+    throw ExchangeFailure(FormatMessageText(message(key), args).toStdString());
+}
+
+std::string readWhole(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) fail(QStringLiteral("ExchangeReadFailed"), {file, f.errorString()});
+    if (f.size() > kMaxFileBytes) fail(QStringLiteral("ExchangeReadFailed"), {file, message(QStringLiteral("ExchangeFileTooBig"))});
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) fail(QStringLiteral("ExchangeReadFailed"), {file, f.errorString()});
+    return bytes.toStdString();
+}
+
+void writeWhole(const QString& file, const std::string& text) {
+    QSaveFile f(file);
+    if (!f.open(QIODevice::WriteOnly)) fail(QStringLiteral("ExchangeWriteFailed"), {file, f.errorString()});
+    if (f.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) || !f.commit())
+        fail(QStringLiteral("ExchangeWriteFailed"), {file, f.errorString()});
+}
+
+std::string localZone() {
+    return QTimeZone::systemTimeZoneId().toStdString();
+}
+
+std::string utf8(const QString& s) {
+    return s.toStdString();
+}
+
+QString text(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// ---- calendar rows ----
+
+bool isTaskCode(std::int64_t mesType) {
+    return mesType == 0 || mesType == 3 || mesType == 10 || mesType == 13;
+}
+
+CalendarEntry entryOfTask(const TaskRow& t) {
+    CalendarEntry e;
+    e.kind = (t.MesType == 3 || t.MesType == 13) ? EntryKind::AfterStart : EntryKind::Task;
+    e.title = utf8(t.Title);
+    e.comment = utf8(t.Comment);
+    e.start = t.FirstDT;
+    e.dueAt = t.ShowDT;
+    e.periodInt = static_cast<std::int32_t>(t.PeriodInt);
+    e.periodType = t.PeriodInt > 0 ? static_cast<std::int32_t>(t.PeriodType) : 0;
+    e.elapseInt = static_cast<std::int32_t>(t.ElapseInt);
+    e.elapseType = static_cast<std::int32_t>(t.ElapseType);
+    e.done = t.PeriodInt == 0 && t.MesType >= 10;
+    return e;
+}
+
+// Any ToDo row as the entry it is exported as.
+std::optional<CalendarEntry> entryOfRow(const TaskRow& t) {
+    if (isTaskCode(t.MesType)) return entryOfTask(t);
+    CalendarEntry e;
+    e.title = utf8(t.Title);
+    if (t.MesType == 2) {
+        e.kind = EntryKind::Holiday;
+        e.comment = utf8(t.Comment);
+        e.start = t.FirstDT;
+        e.elapseInt = static_cast<std::int32_t>(t.ElapseInt);
+        return e;
+    }
+    if (t.MesType == 1) {
+        e.kind = EntryKind::Plan;
+        e.start = t.ShowDT;
+        e.elapseInt = static_cast<std::int32_t>(t.ElapseInt);
+        return e;
+    }
+    return std::nullopt;
+}
+
+TaskRow taskOfEntry(const CalendarEntry& e) {
+    TaskRow t;
+    const bool afterStart = e.kind == EntryKind::AfterStart;
+    t.FirstDT = e.start;
+    t.ShowDT = afterStart ? e.start + TDataModule1::LoadingTime() : e.start;
+    t.PeriodInt = std::max<std::int32_t>(0, e.periodInt);
+    t.PeriodType = t.PeriodInt > 0 && isPeriodUnit(e.periodType) ? e.periodType : 0;
+    if (t.PeriodType == 0) t.PeriodInt = 0;
+    t.MesType = (afterStart ? 3 : 0) + (e.done && t.PeriodInt == 0 ? 10 : 0);
+    t.Title = text(e.title);
+    t.Comment = text(e.comment);
+    t.ElapseInt = std::max<std::int32_t>(0, e.elapseInt);
+    t.ElapseType = e.elapseType >= puMinutes && e.elapseType <= puDays ? e.elapseType : puHours;
+    return t;
+}
+
+// ---- contacts ----
+
+std::optional<std::string> optionalUtf8(const std::optional<QString>& s) {
+    if (!s || s->trimmed().isEmpty()) return std::nullopt;
+    return utf8(*s);
+}
+
+std::optional<QString> optionalText(const std::optional<std::string>& s) {
+    if (!s || s->empty()) return std::nullopt;
+    return text(*s);
+}
+
+QString photoTypeOf(const QByteArray& bytes) {
+    if (bytes.startsWith("\xFF\xD8\xFF")) return QStringLiteral("JPEG");
+    if (bytes.startsWith("\x89PNG")) return QStringLiteral("PNG");
+    if (bytes.startsWith("GIF8")) return QStringLiteral("GIF");
+    if (bytes.startsWith("BM")) return QStringLiteral("BMP");
+    return {};
+}
+
+QByteArray readPhoto(const std::optional<QString>& stored) {
+    if (!stored || stored->isEmpty()) return {};
+    QFile f(resolvePhotoPath(*stored));
+    if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxPhotoBytes) return {};
+    return f.readAll();
+}
+
+Card cardOf(const ContactRow& c) {
+    Card card;
+    card.lastName = utf8(c.LastName.trimmed());
+    card.firstName = utf8(c.FirstName.trimmed());
+    card.birthday = c.Birthday;
+    card.homePhone = optionalUtf8(c.HomePhone);
+    card.jobPhone = optionalUtf8(c.JobPhone);
+    card.mobilePhone = optionalUtf8(c.MobilePhone);
+    card.address = optionalUtf8(c.Address);
+    card.mail = optionalUtf8(c.Mail);
+    card.icq = optionalUtf8(c.ICQ);
+    card.webSite = optionalUtf8(c.Web_site);
+    card.comment = optionalUtf8(c.Comment);
+    card.group = c.Group >= 1 && c.Group <= 3 ? static_cast<exchange::CardGroup>(c.Group)
+                                                : exchange::CardGroup::NotAssigned;
+    return card;
+}
+
+// The row a card becomes; Photo is left to the caller.
+ContactRow contactOfCard(const Card& card) {
+    ContactRow c;
+    // The names may not be empty in the table; the editor stores a blank.
+    c.LastName = card.lastName.empty() ? QStringLiteral(" ") : text(card.lastName);
+    c.FirstName = card.firstName.empty() ? QStringLiteral(" ") : text(card.firstName);
+    if (card.birthday) c.Birthday = datePart(*card.birthday);
+    c.HomePhone = optionalText(card.homePhone);
+    c.JobPhone = optionalText(card.jobPhone);
+    c.MobilePhone = optionalText(card.mobilePhone);
+    c.Address = optionalText(card.address);
+    c.Mail = optionalText(card.mail);
+    c.ICQ = optionalText(card.icq);
+    c.Web_site = optionalText(card.webSite);
+    c.Comment = optionalText(card.comment);
+    c.Group = static_cast<std::int64_t>(card.group);
+    return c;
+}
+
+// Two rows that hold the same contact (blank names and empty fields are
+// the same as none).
+bool sameContact(const ContactRow& a, const ContactRow& b) {
+    auto norm = [](const std::optional<QString>& s) { return s && !s->trimmed().isEmpty() ? *s : QString(); };
+    auto bday = [](const std::optional<DateTime>& d) { return d ? datePart(*d) : -1e300; };
+    return a.LastName.trimmed() == b.LastName.trimmed() && a.FirstName.trimmed() == b.FirstName.trimmed() &&
+           norm(a.Photo) == norm(b.Photo) && bday(a.Birthday) == bday(b.Birthday) &&
+           norm(a.HomePhone) == norm(b.HomePhone) && norm(a.JobPhone) == norm(b.JobPhone) &&
+           norm(a.MobilePhone) == norm(b.MobilePhone) && norm(a.Address) == norm(b.Address) &&
+           norm(a.Mail) == norm(b.Mail) && norm(a.ICQ) == norm(b.ICQ) && norm(a.Web_site) == norm(b.Web_site) &&
+           norm(a.Comment) == norm(b.Comment) && a.Group == b.Group;
+}
+
+// Where a card's photo is kept: "Photos/<hash of its identifier>.<type>",
+// so a card imported again finds its own file.
+QString photoFileName(const std::string& uid, const QString& type) {
+    const QByteArray hash = QCryptographicHash::hash(QByteArray::fromStdString(uid), QCryptographicHash::Sha1);
+    QString ext = type.toLower();
+    if (ext == QLatin1String("jpeg")) ext = QStringLiteral("jpg");
+    return QString::fromLatin1(hash.toHex().left(20)) + QLatin1Char('.') + ext;
+}
+
+// Writes the photo beside the program (unless a file with those bytes is
+// there already) and returns the path to store.
+QString storePhoto(const std::string& uid, const QByteArray& bytes, const QString& type) {
+    const QString name = photoFileName(uid, type);
+    const QString path = photosDir() + QLatin1Char('/') + name;
+    QFile existing(path);
+    if (existing.open(QIODevice::ReadOnly) && existing.size() == bytes.size() && existing.readAll() == bytes)
+        return storablePhotoPath(path);
+    existing.close();
+    if (!QDir().mkpath(photosDir())) fail(QStringLiteral("ExchangeWriteFailed"), {photosDir(), QString()});
+    writeWhole(path, bytes.toStdString());
+    return storablePhotoPath(path);
+}
+
+// Holds a store's signals for a scope and sends changed() once at its end
+// when asked to; not while an error leaves the scope (the transaction was
+// undone, nothing changed, and a view's slot must not run then).
+template <typename Store>
+class HeldSignals {
+public:
+    explicit HeldSignals(Store& s) : store_(s), blocker_(&s), exceptions_(std::uncaught_exceptions()) {}
+    ~HeldSignals() {
+        blocker_.unblock();
+        if (touched && std::uncaught_exceptions() == exceptions_) emit store_.changed();
+    }
+    HeldSignals(const HeldSignals&) = delete;
+    HeldSignals& operator=(const HeldSignals&) = delete;
+    bool touched = false;
+
+private:
+    Store& store_;
+    QSignalBlocker blocker_;
+    int exceptions_;
+};
+
+}  // namespace
+
+ExchangeService::ExchangeService(TDataModule1& data) : data_(data) {}
+
+ExchangeResult ExchangeService::exportCalendar(const QString& file) {
+    ExchangeStore& ids = data_.exchange();
+    std::vector<CalendarEntry> entries;
+    std::vector<std::int64_t> rowIds;
+    for (const TaskRow& t : data_.tasks().allTasks()) {
+        entries.push_back(entryOfTask(t));
+        rowIds.push_back(t.TDID);
+    }
+    for (const HolidayRow& h : data_.holidays().listHolidays()) {
+        CalendarEntry e;
+        e.kind = EntryKind::Holiday;
+        e.title = utf8(h.Title);
+        e.comment = utf8(h.Comment);
+        e.start = h.FirstDT;
+        e.elapseInt = h.ElapseInt;
+        entries.push_back(std::move(e));
+        rowIds.push_back(h.TDID);
+    }
+    for (const PlanRow& p : data_.plans().allPlans()) {
+        CalendarEntry e;
+        e.kind = EntryKind::Plan;
+        e.title = utf8(p.Title);
+        e.start = p.ShowDT;
+        e.elapseInt = p.ElapseInt;
+        entries.push_back(std::move(e));
+        rowIds.push_back(p.TDID);
+    }
+    // Rows exported for the first time get an identifier, kept so that the
+    // file imported again finds them. A read-only database exports all the
+    // same.
+    auto known = ids.uidsOf(ExchangeStore::kToDo);
+    std::vector<std::size_t> fresh;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const auto it = known.find(rowIds[i]);
+        if (it != known.end()) {
+            entries[i].uid = it->second;
+        } else {
+            entries[i].uid = exchange::newUid();
+            fresh.push_back(i);
+        }
+    }
+    if (!fresh.empty()) {
+        try {
+            if (ids.ensureTable()) {
+                sql::Transaction tx(data_.connTAMO);
+                for (const std::size_t i : fresh) ids.setUid(ExchangeStore::kToDo, entries[i].uid, rowIds[i]);
+                tx.commit();
+            }
+        } catch (const sql::DbError&) {
+        }
+    }
+    writeWhole(file, exchange::writeCalendar(entries, localZone()));
+    ExchangeResult r;
+    r.written = static_cast<int>(entries.size());
+    return r;
+}
+
+ExchangeResult ExchangeService::importCalendar(const QString& file) {
+    const std::string bytes = readWhole(file);
+    exchange::CalendarRead read;
+    try {
+        read = exchange::readCalendar(bytes, localZone(), clock().now());
+    } catch (const exchange::ExchangeError& e) {
+        fail(QStringLiteral("NotCalendarFile"), {file, QString::fromUtf8(e.what())});
+    }
+    ExchangeResult r;
+    r.skipped = read.skipped;
+    for (const std::string& t : read.ruleNotKept) r.ruleNotKept << text(t);
+
+    ExchangeStore& ids = data_.exchange();
+    if (!ids.ensureTable()) fail(QStringLiteral("ExchangeDatabaseReadOnly"), {});
+    HeldSignals tasks(data_.tasks());
+    HeldSignals holidays(data_.holidays());
+    HeldSignals plans(data_.plans());
+    {
+        sql::Transaction tx(data_.connTAMO);
+        for (CalendarEntry& e : read.entries) {
+            std::optional<TaskRow> existing;
+            if (const auto id = ids.rowOf(ExchangeStore::kToDo, e.uid)) {
+                TaskRow row = data_.tasks().task(static_cast<std::int32_t>(*id));
+                if (row.TDID != 0) existing = row;
+            }
+            const auto before = existing ? entryOfRow(*existing) : std::nullopt;
+            if (before && exchange::sameEntry(*before, e)) {
+                ++r.unchanged;
+                continue;
+            }
+            // A row of another kind under that identifier gives way.
+            const bool sameKind = before && (before->kind == e.kind ||
+                                             (before->kind != EntryKind::Holiday && before->kind != EntryKind::Plan &&
+                                              e.kind != EntryKind::Holiday && e.kind != EntryKind::Plan));
+            if (existing && !sameKind) {
+                data_.tasks().removeTask(existing->TDID);
+                tasks.touched = true;
+                existing.reset();
+            }
+            std::int64_t rowId = existing ? existing->TDID : 0;
+            switch (e.kind) {
+                case EntryKind::Task:
+                case EntryKind::AfterStart: {
+                    TaskRow t = taskOfEntry(e);
+                    if (existing) {
+                        t.TDID = existing->TDID;
+                        data_.tasks().updateTask(t);
+                    } else {
+                        rowId = data_.tasks().insertTask(t);
+                    }
+                    tasks.touched = true;
+                    break;
+                }
+                case EntryKind::Holiday: {
+                    HolidayRow h;
+                    h.TDID = existing ? existing->TDID : 0;
+                    h.FirstDT = e.start;
+                    h.Title = text(e.title);
+                    h.Comment = text(e.comment);
+                    h.ElapseInt = std::max<std::int32_t>(0, e.elapseInt);
+                    rowId = existing ? data_.holidays().updateHoliday(h) : data_.holidays().insertHoliday(h);
+                    holidays.touched = true;
+                    break;
+                }
+                case EntryKind::Plan: {
+                    const int slotCount = std::clamp(e.elapseInt, 1, 48);
+                    if (existing) data_.plans().updatePlanRow(existing->TDID, text(e.title), e.start, slotCount);
+                    else rowId = data_.plans().insertPlan(text(e.title), e.start, slotCount);
+                    plans.touched = true;
+                    break;
+                }
+            }
+            ids.setUid(ExchangeStore::kToDo, e.uid, rowId);
+            ++(existing ? r.updated : r.added);
+        }
+        tx.commit();
+    }
+    return r;
+}
+
+ExchangeResult ExchangeService::exportContacts(const QString& file) {
+    ExchangeStore& ids = data_.exchange();
+    const std::vector<ContactRow> rows = data_.contacts().allContacts();
+    auto known = ids.uidsOf(ExchangeStore::kAddressBook);
+    std::vector<Card> cards;
+    cards.reserve(rows.size());
+    std::vector<std::size_t> fresh;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        Card card = cardOf(rows[i]);
+        const auto it = known.find(rows[i].ABID);
+        if (it != known.end()) {
+            card.uid = it->second;
+        } else {
+            card.uid = "urn:uuid:" + exchange::newUuid();
+            fresh.push_back(i);
+        }
+        const QByteArray photo = readPhoto(rows[i].Photo);
+        const QString type = photoTypeOf(photo);
+        if (!type.isEmpty()) {
+            card.photo = photo.toStdString();
+            card.photoType = type.toStdString();
+        }
+        cards.push_back(std::move(card));
+    }
+    if (!fresh.empty()) {
+        try {
+            if (ids.ensureTable()) {
+                sql::Transaction tx(data_.connTAMO);
+                for (const std::size_t i : fresh) ids.setUid(ExchangeStore::kAddressBook, cards[i].uid, rows[i].ABID);
+                tx.commit();
+            }
+        } catch (const sql::DbError&) {
+        }
+    }
+    writeWhole(file, exchange::writeCards(cards));
+    ExchangeResult r;
+    r.written = static_cast<int>(cards.size());
+    return r;
+}
+
+ExchangeResult ExchangeService::importContacts(const QString& file) {
+    const std::string bytes = readWhole(file);
+    exchange::CardRead read;
+    try {
+        read = exchange::readCards(bytes);
+    } catch (const exchange::ExchangeError& e) {
+        fail(QStringLiteral("NotVCardFile"), {file, QString::fromUtf8(e.what())});
+    }
+    ExchangeResult r;
+    r.skipped = read.skipped;
+    ExchangeStore& ids = data_.exchange();
+    if (!ids.ensureTable()) fail(QStringLiteral("ExchangeDatabaseReadOnly"), {});
+    HeldSignals contacts(data_.contacts());
+    {
+        sql::Transaction tx(data_.connTAMO);
+        for (Card& card : read.cards) {
+            std::optional<ContactRow> existing;
+            if (const auto id = ids.rowOf(ExchangeStore::kAddressBook, card.uid))
+                existing = data_.contacts().person(*id);
+            ContactRow row = contactOfCard(card);
+            // A card without a photo leaves the stored one as it is.
+            if (existing) row.Photo = existing->Photo;
+            const QByteArray photo = QByteArray::fromStdString(card.photo);
+            const QString type = photoTypeOf(photo);
+            if (!type.isEmpty()) {
+                if (existing && readPhoto(existing->Photo) == photo) row.Photo = existing->Photo;
+                else row.Photo = storePhoto(card.uid, photo, type);
+            }
+            if (existing && sameContact(*existing, row)) {
+                ++r.unchanged;
+                continue;
+            }
+            std::int64_t id = 0;
+            if (existing) {
+                id = existing->ABID;
+                data_.contacts().updateContact(id, row);
+                ++r.updated;
+            } else {
+                id = data_.contacts().insertContact(row);
+                ++r.added;
+            }
+            contacts.touched = true;
+            ids.setUid(ExchangeStore::kAddressBook, card.uid, id);
+        }
+        tx.commit();
+    }
+    return r;
+}
+
+QString ExchangeService::message(const QString& key) {
+    return englishOr(key);
+}
+
+QString ExchangeService::calendarExportSummary(const ExchangeResult& r, const QString& file) {
+    return FormatMessageText(message(QStringLiteral("CalendarExported")), {r.written, file});
+}
+
+QString ExchangeService::contactExportSummary(const ExchangeResult& r, const QString& file) {
+    return FormatMessageText(message(QStringLiteral("ContactsExported")), {r.written, file});
+}
+
+QString ExchangeService::importSummary(const ExchangeResult& r, const QString& file) {
+    QString s = FormatMessageText(message(QStringLiteral("ExchangeImported")),
+                                  {file, r.added, r.updated, r.unchanged, r.skipped});
+    if (!r.ruleNotKept.isEmpty()) {
+        // At most ten titles, so the message stays readable.
+        constexpr int kShown = 10;
+        QString titles = r.ruleNotKept.mid(0, kShown).join(QStringLiteral("; "));
+        if (r.ruleNotKept.size() > kShown)
+            titles += QStringLiteral("; … (+%1)").arg(r.ruleNotKept.size() - kShown);
+        s += QLatin1Char(' ') + FormatMessageText(message(QStringLiteral("ExchangeRuleNotKept")), {titles});
+    }
+    return s;
+}
+
+}  // namespace ostrel
