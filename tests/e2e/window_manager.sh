@@ -43,7 +43,7 @@ run_once() {
     printf '[General]\nProgramView=3\n[Clock]\nLeft=300\nTop=250\n' >"$ini"
     "$prog" 2>"$work/stderr.txt" &
     app_pid=$!
-    wait_for clock_shown || { echo "FAIL: no clock window"; exit 1; }
+    wait_for clock_shown || { echo "FAIL: no clock window"; cat "$work/stderr.txt"; exit 1; }
     sleep 1
     eval "$(xdotool getwindowgeometry --shell "$(clock_window)")"
     if [ "$X" -ne 300 ] || [ "$Y" -ne 250 ]; then echo "FAIL ($how): clock shown at $X,$Y"; exit 1; fi
