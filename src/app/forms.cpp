@@ -119,7 +119,7 @@ TfrmSettings* createSettingsDialog(TfrmClock* clock) {
     return dialog;
 }
 
-void createForms() {
+void createForms(const std::function<void()>& clockMade) {
     DataModule1 = new TDataModule1(databaseFilePath());
     // The reminder engine opens its windows through this hook.
     // Beyond a few open windows the rest go to one list window.
@@ -128,6 +128,7 @@ void createForms() {
     };
     frmClock = new TfrmClock();
     registerApplicationForm(frmClock);
+    if (clockMade) clockMade();
     createSettingsDialog(frmClock);
     createDayInfoForm();
     createContactForms();

@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 #include "ui/application_forms.h"
@@ -49,7 +50,9 @@ void createHolidayForms();
 TfrmSettings* createSettingsDialog(TfrmClock* clock);
 
 // Creates the data module and then every window, in the fixed order.
-void createForms();
+// clockMade, when given, runs as soon as the clock exists (start-up shows
+// it there, so that it is on the screen while the other windows are made).
+void createForms(const std::function<void()>& clockMade = {});
 // Destroys the windows, the most recently created first, then the data
 // module.
 void destroyForms();

@@ -12,7 +12,8 @@ wait_for() {
 
 # A private copy of the program and its files in a new folder, so no
 # settings file exists and nothing beside the build's program changes.
-# Sets work, prog and ini, and points the user's configuration there.
+# Sets work, prog and ini, and points the user's configuration and runtime
+# folders there.
 e2e_private_copy() {
     local exe="$1"
     work="$(mktemp -d)"
@@ -23,5 +24,12 @@ e2e_private_copy() {
     prog="$work/bin/$(basename "$exe")"
     ini="$work/bin/$(basename "$exe").ini"
     export XDG_CONFIG_HOME="$work/config"
+    # The single-instance lock lives in the runtime folder: a private one,
+    # so a copy of the program the user (or another test) runs is not taken
+    # for this one's first instance.
+    mkdir -p "$work/runtime" && chmod 700 "$work/runtime"
+    export XDG_RUNTIME_DIR="$work/runtime"
+    # A real X server: whatever platform the test run chose for the others.
+    export QT_QPA_PLATFORM=xcb
     export OSTREL_DIALOGS=stderr
 }
