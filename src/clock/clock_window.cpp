@@ -172,7 +172,8 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     tmrTime->setInterval(1000);
     connect(tmrTime, &QTimer::timeout, this, guarded(this, &TfrmClock::tmrTimeTimer));
     tmrTime->start();
-    installEventFilter(new TickVisibilityFilter(this));
+    tickFilter_ = new TickVisibilityFilter(this);
+    installEventFilter(tickFilter_);
     // The reminder gate waits on its own timer; a clock jump re-checks both.
     if (DataModule1) {
         connect(DataModule1, &TDataModule1::reminderPassDue, this, guarded(this, &TfrmClock::runReminderPassIfDue));
@@ -220,6 +221,9 @@ void TfrmClock::checkNotificationArea() {
 }
 
 TfrmClock::~TfrmClock() {
+    // QWidget's destructor hides the window: by then this is no clock any
+    // more, so the filter must not call back into it.
+    removeEventFilter(tickFilter_);
     if (!viewSavedOnClose_) runGuarded([this] { saveView(); });
     if (hClockWindow == this) RemoveTrayClock();
 }

@@ -210,6 +210,9 @@ private:
     // Set when closing stored the view while the window was still on the
     // screen: afterwards a window manager may report other places for it.
     bool viewSavedOnClose_ = false;
+    // Re-arms the tick on Show and Hide; taken off before the clock is
+    // destroyed (the base class hides the window on its way out).
+    QObject* tickFilter_ = nullptr;
     // Where the program last placed the window. A window manager may report
     // another place for a window it has framed (its frame's inside), so
     // while the window is shown this is its place.
