@@ -38,11 +38,11 @@ import sqlite3, sys, time, random
 con = sqlite3.connect(sys.argv[1])
 now = time.time() / 86400.0 + 25569.0  # days since 1899-12-30 (UTC is close enough)
 rows = []
-# Nothing is due while the program idles: the future holds 60 % of the rows,
+# Nothing is due while the program idles: the future (from tomorrow on) holds 60 % of the rows,
 # the past the rest, each active for one day (long over), every fifth
 # repeating (the first start walks those past the present once).
 for i in range(100000):
-    t = now + random.uniform(0.01, 400) if i % 5 < 3 else now - random.uniform(2, 400)
+    t = now + random.uniform(1, 400) if i % 5 < 3 else now - random.uniform(2, 400)
     periodic = i % 5 == 0
     rows.append((0, t, t, "Task %d" % i, "Comment of task %d" % i,
                  1 if periodic else 0, 4 if periodic else 0, 1, 2))
