@@ -354,7 +354,12 @@ std::string imageTypeOf(std::string_view mediaOrType) {
     std::string t = upper(trim(mediaOrType));
     if (t.rfind("IMAGE/", 0) == 0) t.erase(0, 6);
     if (t == "JPG") t = "JPEG";
-    return t;
+    // Only a plain name ("JPEG", "PNG", "SVG+XML"): anything else would
+    // break the data URI it is written into, and the picture with it.
+    const bool plain = t.size() <= 32 && std::all_of(t.begin(), t.end(), [](char ch) {
+        return (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '+' || ch == '-' || ch == '.';
+    });
+    return plain ? t : std::string();
 }
 
 void readPhoto(const Property& p, Card& card) {

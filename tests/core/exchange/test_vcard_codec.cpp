@@ -2,6 +2,7 @@
 // and address books of the 2.1, 3.0 and 4.0 eras write them, and text that
 // is no card.
 
+#include <cctype>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -171,6 +172,23 @@ TEST(VCardCodec, OddValuesAsWritersProduceThem) {
         EXPECT_EQ(r.cards[0].lastName, c.lastName);
         EXPECT_EQ(r.cards[0].firstName, c.firstName);
         EXPECT_EQ(r.cards[0].comment.value_or(""), c.note);
+    }
+}
+
+// A picture whose type is not a plain name: the type is dropped, the
+// picture kept, and what is written reads back with the same picture.
+TEST(VCardCodec, APhotoTypeThatIsNoNameKeepsThePicture) {
+    for (const char* type : {"J\x01\x02\xfd", "J,4AAQ", "jpeg;base64", "a/b"}) {
+        SCOPED_TRACE(type);
+        const std::string text = std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo\r\nPHOTO;ENCODING=b;TYPE=") + type +
+                                 ":/9j/4AAQ\r\nEND:VCARD\r\n";
+        const CardRead first = readCards(text);
+        ASSERT_EQ(first.cards.size(), 1u);
+        ASSERT_FALSE(first.cards[0].photo.empty());
+        for (char ch : first.cards[0].photoType) EXPECT_TRUE(std::isalnum(static_cast<unsigned char>(ch)) || ch == '+');
+        const CardRead second = readCards(writeCards(first.cards));
+        ASSERT_EQ(second.cards.size(), 1u);
+        EXPECT_EQ(second.cards[0].photo, first.cards[0].photo);
     }
 }
 
