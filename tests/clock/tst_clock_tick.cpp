@@ -152,7 +152,7 @@ private slots:
         row.FirstDT = row.ShowDT = at(2024, 5, 6, 17, 15, 0);
         row.Title = QStringLiteral("Just added");
         row.ElapseInt = 1;
-        row.ElapseType = 2;
+        row.ElapseType = puHours;
         DataModule1->tasks().insertTask(row);
         tip = frmClock->spTrayIcon1->toolTip();
         QVERIFY2(tip.contains(QStringLiteral("Next reminder: 17:15")) && tip.endsWith(QStringLiteral(" Just added")),

@@ -30,7 +30,7 @@ std::string show(DateTime dt) {
 TEST(AddPeriod, TableOfCases) {
     struct Case {
         const char* what;
-        std::uint8_t unit;
+        PeriodUnit unit;
         std::int32_t count;
         DateTime start;
         DateTime expected;
@@ -71,10 +71,10 @@ TEST(AddPeriod, TableOfCases) {
         {"back over the epoch", puMonths, -1, at(1900, 1, 29, 18), at(1899, 12, 29, 18)},
         {"before the epoch, years", puYears, -1, at(1899, 6, 1, 12), at(1898, 6, 1, 12)},
         // Unknown units give 0.0 whatever the count.
-        {"unit 0", 0, 5, at(2024, 1, 1), 0.0},
-        {"unit 0, no count", 0, 0, at(2024, 1, 1), 0.0},
-        {"unit 7", 7, 1, at(2024, 1, 1), 0.0},
-        {"unit 255", 255, -1, at(2024, 1, 1), 0.0},
+        {"unit 0", puNone, 5, at(2024, 1, 1), 0.0},
+        {"unit 0, no count", puNone, 0, at(2024, 1, 1), 0.0},
+        {"unit 7", static_cast<PeriodUnit>(7), 1, at(2024, 1, 1), 0.0},
+        {"unit 255", static_cast<PeriodUnit>(255), -1, at(2024, 1, 1), 0.0},
     };
     for (const auto& c : cases) {
         const DateTime got = AddPeriod(c.unit, c.count, c.start);
