@@ -41,10 +41,12 @@
 #include "settings/settings_dialog.h"
 #include "ui/help_key.h"
 #include "ui/help_link.h"
+#include "widget_child.h"
 
 using namespace ostrel;
 using ostrel::testing::ClockEnv;
 using ostrel::testing::RecordingDialogs;
+using ostrel::testing::child;
 
 namespace {
 
@@ -217,7 +219,7 @@ private slots:
         };
         const Case cases[] = {
             {"address book", &book, book.dgContactList, "address-book.html"},
-            {"pocket book", &pocket, pocket.Editor, "pocket-book.html"},
+            {"pocket book", &pocket, child<QWidget>(pocket, "Editor"), "pocket-book.html"},
             {"contact card", &viewer, viewer.sgPersonInfo, "address-book.html"},
             {"contact editor", &editor, editor.edFirstName, "address-book.html"},
             {"schedule", &schedule, schedule.sgSchedule, "schedule.html"},
