@@ -218,16 +218,16 @@ private slots:
             const char* page;
         };
         const Case cases[] = {
-            {"address book", &book, book.dgContactList, "address-book.html"},
+            {"address book", &book, child<QTableView>(book, "dgContactList"), "address-book.html"},
             {"pocket book", &pocket, child<QWidget>(pocket, "Editor"), "pocket-book.html"},
-            {"contact card", &viewer, viewer.sgPersonInfo, "address-book.html"},
-            {"contact editor", &editor, editor.edFirstName, "address-book.html"},
+            {"contact card", &viewer, child<QTableWidget>(viewer, "sgPersonInfo"), "address-book.html"},
+            {"contact editor", &editor, child<QLineEdit>(editor, "edFirstName"), "address-book.html"},
             {"schedule", &schedule, schedule.sgSchedule, "schedule.html"},
             {"day panel", &panel, panel.MonthCalendar, "day-panel.html"},
             {"holidays list", &holidays, holidays.grToDoList, "holidays.html"},
             {"holiday editor", &holiday, holiday.edTitle, "holidays.html"},
             // The same window again after another page was shown.
-            {"address book again", &book, book.edSearch, "address-book.html"},
+            {"address book again", &book, child<QLineEdit>(book, "edSearch"), "address-book.html"},
         };
         for (const Case& c : cases) {
             c.window->show();
