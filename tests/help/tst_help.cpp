@@ -222,10 +222,10 @@ private slots:
             {"pocket book", &pocket, child<QWidget>(pocket, "Editor"), "pocket-book.html"},
             {"contact card", &viewer, child<QTableWidget>(viewer, "sgPersonInfo"), "address-book.html"},
             {"contact editor", &editor, child<QLineEdit>(editor, "edFirstName"), "address-book.html"},
-            {"schedule", &schedule, schedule.sgSchedule, "schedule.html"},
-            {"day panel", &panel, panel.MonthCalendar, "day-panel.html"},
-            {"holidays list", &holidays, holidays.grToDoList, "holidays.html"},
-            {"holiday editor", &holiday, holiday.edTitle, "holidays.html"},
+            {"schedule", &schedule, child<StringGrid>(schedule, "sgSchedule"), "schedule.html"},
+            {"day panel", &panel, child<QCalendarWidget>(panel, "MonthCalendar"), "day-panel.html"},
+            {"holidays list", &holidays, child<QTableView>(holidays, "grToDoList"), "holidays.html"},
+            {"holiday editor", &holiday, child<QLineEdit>(holiday, "edTitle"), "holidays.html"},
             // The same window again after another page was shown.
             {"address book again", &book, child<QLineEdit>(book, "edSearch"), "address-book.html"},
         };
