@@ -12,14 +12,16 @@
 #include "data/data_module.h"
 #include "dates.h"
 #include "fake_clock.h"
-#include "recording_dialogs.h"
-#include "globals.h"
 #include "fixture_db.h"
+#include "globals.h"
+#include "recording_dialogs.h"
 #include "tasks/reminder_window.h"
 #include "ui/dialog_service.h"
+#include "widget_child.h"
 
 using namespace ostrel;
 using ostrel::testing::at;
+using ostrel::testing::child;
 using ostrel::testing::RecordingDialogs;
 
 namespace {
@@ -162,10 +164,10 @@ private slots:
             if (auto* r = qobject_cast<TfrmToDo*>(t)) w = r;
         QVERIFY(w);
         QPointer<TfrmToDo> guard(w);
-        QTest::mouseClick(w->rbPostpone, Qt::LeftButton);
-        w->sePostpone->setValue(2);
-        w->cbPostpone->setCurrentIndex(1);  // hours
-        QTest::mouseClick(w->btnOK, Qt::LeftButton);
+        QTest::mouseClick(child<QRadioButton>(*w, "rbPostpone"), Qt::LeftButton);
+        child<QSpinBox>(*w, "sePostpone")->setValue(2);
+        child<QComboBox>(*w, "cbPostpone")->setCurrentIndex(1);  // hours
+        QTest::mouseClick(child<QPushButton>(*w, "btnOK"), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(reminderAnswerReceiver());
         QVERIFY(!guard);
         sql::Query q(DataModule1->connTAMO);
