@@ -8,26 +8,28 @@
 #include "app/app_commands.h"
 #include "app/application.h"
 #include "app/forms.h"
+#include "base/language_texts.h"
 #include "clock/clock_window.h"
 #include "clock/day_info_link.h"
-#include "ui/gradient_paint.h"
 #include "clock_env.h"
 #include "clock_window.h"
 #include "core/clock/colors.h"
-#include "fake_clock.h"
-#include "globals.h"
-#include "recording_dialogs.h"
 #include "data/data_module.h"
+#include "fake_clock.h"
 #include "fixture_db.h"
+#include "globals.h"
+#include "platform/desktop_tools.h"
+#include "recording_dialogs.h"
 #include "settings/settings_dialog.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "ui/app_commands.h"
+#include "ui/gradient_paint.h"
 #include "ui/locale_format.h"
-#include "base/language_texts.h"
-#include "platform/desktop_tools.h"
+#include "widget_child.h"
 
 using namespace ostrel;
+using ostrel::testing::child;
 using ostrel::testing::ClockEnv;
 using ostrel::testing::RecordingDialogs;
 using ostrel::testing::ScopedFakeClock;
@@ -59,7 +61,7 @@ private slots:
         QVERIFY(clock.spTrayIcon1->isVisible());
         QVERIFY(!clock.showOnStart());
         QVERIFY(!clock.isVisible());
-        QVERIFY(!frmSettings->cbAutorun->isChecked());
+        QVERIFY(!child<QCheckBox>(*frmSettings, "cbAutorun")->isChecked());
         const QFont f = clock.lbClock->font();
         QCOMPARE(f.family(), QStringLiteral("MS Sans Serif"));
         QCOMPARE(f.pointSize(), 8);
@@ -89,7 +91,7 @@ private slots:
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
         QVERIFY(clock.isVisible());
         QVERIFY(!clock.spTrayIcon1->isVisible());
-        QVERIFY(frmSettings->rbFreeClock->isChecked());
+        QVERIFY(child<QRadioButton>(*frmSettings, "rbFreeClock")->isChecked());
     }
 
     void missingSkinWarnsAndEndsTheProgram() {
@@ -202,7 +204,7 @@ private slots:
         QCOMPARE(clock.pos(), QPoint(0, 1024 - clock.height()));
         QTest::mouseRelease(&clock, Qt::LeftButton, {}, QPoint(4, 4));
 
-        frmSettings->rbSysTrayClock->setChecked(true);
+        child<QRadioButton>(*frmSettings, "rbSysTrayClock")->setChecked(true);
         const QPoint before = clock.pos();
         QTest::mousePress(&clock, Qt::LeftButton, {}, QPoint(4, 4));
         QMouseEvent away(QEvent::MouseMove, QPointF(4, 4), QPointF(4, 4), QPointF(600, 600), Qt::NoButton,

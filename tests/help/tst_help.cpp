@@ -139,20 +139,20 @@ private slots:
 
         // In the settings dialog, wherever the key is pressed.
         frmSettings->show();
-        frmSettings->lbxSettings->setFocus();
-        QTest::keyClick(frmSettings->lbxSettings, Qt::Key_F1);
-        QTest::keyClick(frmSettings->btnOK, Qt::Key_F1);
+        child<QListWidget>(*frmSettings, "lbxSettings")->setFocus();
+        QTest::keyClick(child<QListWidget>(*frmSettings, "lbxSettings"), Qt::Key_F1);
+        QTest::keyClick(child<QPushButton>(*frmSettings, "btnOK"), Qt::Key_F1);
         QCOMPARE(help.contexts, (QList<int>{1, 8, 8}));
         // Another key or F1 with a modifier asks for nothing.
-        QTest::keyClick(frmSettings->lbxSettings, Qt::Key_F2);
-        QTest::keyClick(frmSettings->lbxSettings, Qt::Key_F1, Qt::ShiftModifier);
+        QTest::keyClick(child<QListWidget>(*frmSettings, "lbxSettings"), Qt::Key_F2);
+        QTest::keyClick(child<QListWidget>(*frmSettings, "lbxSettings"), Qt::Key_F1, Qt::ShiftModifier);
         QCOMPARE(help.contexts.size(), 3);
         frmSettings->hide();
 
         // The about box: its controls carry the context, the window none.
         TfrmAbout about(&clock);
         about.show();
-        QTest::keyClick(about.btnOK, Qt::Key_F1);
+        QTest::keyClick(child<QPushButton>(about, "btnOK"), Qt::Key_F1);
         QCOMPARE(help.contexts.last(), 5);
         QTest::keyClick(&about, Qt::Key_F1);
         QCOMPARE(help.contexts.size(), 4);
@@ -262,7 +262,7 @@ private slots:
         QVERIFY(contents);
         QTRY_VERIFY(contents->model()->rowCount() > 0);
 
-        frmSettings->btnHelp->click();
+        child<QPushButton>(*frmSettings, "btnHelp")->click();
         QCOMPARE(help->helpFile(), helpFilePath());
         QCOMPARE(pageName(help->currentPage()), QStringLiteral("settings.html"));
         // The contents follow the page shown.
