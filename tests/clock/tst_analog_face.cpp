@@ -125,11 +125,11 @@ private slots:
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
         child<QRadioButton>(*frmSettings, "rbFreeClock")->setChecked(true);
-        QVERIFY(clock.imgAnalogClock->pixmap().isNull());
+        QVERIFY(child<QLabel>(clock, "imgAnalogClock")->pixmap().isNull());
         clock.resize(96, 96);
         QImage box(96, 96, QImage::Format_RGB32);
         box.fill(Qt::white);
-        clock.pbArrows->render(&box, QPoint(), QRegion(), QWidget::RenderFlags());
+        child<ArrowsBox>(clock, "pbArrows")->render(&box, QPoint(), QRegion(), QWidget::RenderFlags());
         for (int y = 0; y < 96; ++y)
             for (int x = 0; x < 96; ++x) QVERIFY(box.pixel(x, y) != kHand);
     }

@@ -65,7 +65,7 @@ private slots:
         shown.clear();
         DataModule1 = new TDataModule1(QString::fromStdString((dir->path() / "Tamo.qdb").string()));
         DataModule1->ShowReminderHook = [this](const TTaskParams& p, const QString&, int offset) {
-            shown.push_back({p.TaskID, offset, frmClock->tmrTime->isActive()});
+            shown.push_back({p.TaskID, offset, child<QTimer>(*frmClock, "tmrTime")->isActive()});
         };
         frmClock = new TfrmClock();
     }
@@ -100,7 +100,7 @@ private slots:
         QCOMPARE(shown[1].offset, 20);
         QVERIFY(!shown[0].timerRunning);
         QVERIFY(!shown[1].timerRunning);
-        QVERIFY(frmClock->tmrTime->isActive());
+        QVERIFY(child<QTimer>(*frmClock, "tmrTime")->isActive());
         QCOMPARE(DataModule1->NextReminderTime, at(2024, 5, 7, 12, 0, 0));
     }
 
@@ -131,12 +131,12 @@ private slots:
         // Through the event loop, as the timer delivers it (each tick arms
         // the single-shot timer anew, under a new id).
         const auto tick = [] {
-            QTimerEvent e(frmClock->tmrTime->timerId());
-            QCoreApplication::sendEvent(frmClock->tmrTime, &e);
+            QTimerEvent e(child<QTimer>(*frmClock, "tmrTime")->timerId());
+            QCoreApplication::sendEvent(child<QTimer>(*frmClock, "tmrTime"), &e);
         };
         tick();
         QCOMPARE(dialogs.texts().size(), 1);
-        QVERIFY(frmClock->tmrTime->isActive());
+        QVERIFY(child<QTimer>(*frmClock, "tmrTime")->isActive());
         // The next ticks do not fail again at once...
         clock->get().advanceMs(1000);
         tick();
@@ -149,7 +149,7 @@ private slots:
         tick();
         QCOMPARE(dialogs.texts().size(), 1);
         QCOMPARE(shown.size(), std::size_t(1));
-        QVERIFY(frmClock->tmrTime->isActive());
+        QVERIFY(child<QTimer>(*frmClock, "tmrTime")->isActive());
     }
 
     void answersReachTheClockWindow() {

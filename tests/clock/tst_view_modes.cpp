@@ -88,10 +88,11 @@ QRadioButton* button(std::uint8_t mode) {
 void checkMode(TfrmClock& clock, std::uint8_t mode) {
     QCOMPARE(std::uint8_t(clock.viewMode()), mode);
     for (std::uint8_t m = 0; m < 4; ++m) QCOMPARE(button(m)->isChecked(), m == mode);
-    QCOMPARE(clock.spTrayIcon1->isVisible(), mode == vmSysTrayIcon);
+    QCOMPARE(child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible(), mode == vmSysTrayIcon);
     // The hidden window of the icon mode may keep the last dial; every
     // clock on the screen shows it exactly in the analog mode.
-    if (mode != vmSysTrayIcon) QCOMPARE(clock.imgAnalogClock->pixmap().isNull(), mode != vmAnalogClock);
+    if (mode != vmSysTrayIcon)
+        QCOMPARE(child<QLabel>(clock, "imgAnalogClock")->pixmap().isNull(), mode != vmAnalogClock);
     QCOMPARE(hostWindows(), mode == vmSysTrayClock ? 1 : 0);
     const QList<QWidget*> shown = shownWindows();
     switch (mode) {

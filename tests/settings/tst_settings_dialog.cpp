@@ -68,7 +68,7 @@ private slots:
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
         QCOMPARE(int(clock.viewMode()), mode);
-        QCOMPARE(clock.spTrayIcon1->isVisible(), mode == vmSysTrayIcon);
+        QCOMPARE(child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible(), mode == vmSysTrayIcon);
         QCOMPARE(clock.showOnStart(), mode != vmSysTrayIcon);
         for (QRadioButton* rb :
              {child<QRadioButton>(*frmSettings, "rbSysTrayIcon"), child<QRadioButton>(*frmSettings, "rbSysTrayClock"),
@@ -135,10 +135,10 @@ private slots:
         QCOMPARE(clock.pos(), QPoint(40, 50));
         QCOMPARE(clock.vertSpace(), 5);
         QCOMPARE(clock.horisSpace(), 11);
-        QCOMPARE(clock.lbClock->font().family(), QStringLiteral("DejaVu Serif"));
-        QCOMPARE(clock.lbClock->font().pointSize(), 14);
-        QVERIFY(clock.lbClock->font().italic());
-        QVERIFY(!clock.lbClock->font().bold());
+        QCOMPARE(child<QLabel>(clock, "lbClock")->font().family(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(child<QLabel>(clock, "lbClock")->font().pointSize(), 14);
+        QVERIFY(child<QLabel>(clock, "lbClock")->font().italic());
+        QVERIFY(!child<QLabel>(clock, "lbClock")->font().bold());
         QCOMPARE(clock.color(), QColor(10, 20, 30));
         QVERIFY(child<QCheckBox>(*frmSettings, "chbAutohidePanel")->isChecked());
         QVERIFY(child<QCheckBox>(*frmSettings, "cbAutorun")->isChecked());
@@ -171,7 +171,7 @@ private slots:
         QCOMPARE(language, CurrentLanguage());
         QVERIFY(visibleAfterFont);
         QVERIFY(!frmSettings->isVisible());
-        QCOMPARE(clock.lbClock->font().pointSize(), 12);
+        QCOMPARE(child<QLabel>(clock, "lbClock")->font().pointSize(), 12);
         QCOMPARE(ini().readInteger("Clock", "FontSize", 0), 12);
         QCOMPARE(ini().readString("Clock", "FontName", ""), std::string("DejaVu Sans"));
     }
@@ -263,16 +263,16 @@ private slots:
         QCOMPARE(clock.pos(), QPoint(100, 200));
         QCOMPARE(clock.size(), QSize(96, 96));
         QVERIFY(!clock.mask().isEmpty());
-        QVERIFY(!clock.imgAnalogClock->pixmap().isNull());
+        QVERIFY(!child<QLabel>(clock, "imgAnalogClock")->pixmap().isNull());
         QVERIFY(clock.isVisible());
-        QVERIFY(!clock.spTrayIcon1->isVisible());
+        QVERIFY(!child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible());
 
         clock.move(500, 500);
         child<QRadioButton>(*frmSettings, "rbFreeClock")->setChecked(true);
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
         QCOMPARE(clock.pos(), QPoint(100, 200));
         QVERIFY(clock.mask().isEmpty());
-        QVERIFY(clock.imgAnalogClock->pixmap().isNull());
+        QVERIFY(child<QLabel>(clock, "imgAnalogClock")->pixmap().isNull());
         QCOMPARE(ini().readInteger("Clock", "Left", 0), 100);  // not stored on the way
 
         clock.move(640, 480);
@@ -285,11 +285,11 @@ private slots:
         child<QRadioButton>(*frmSettings, "rbSysTrayIcon")->setChecked(true);
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayIcon));
         QVERIFY(!clock.isVisible());
-        QVERIFY(clock.spTrayIcon1->isVisible());
+        QVERIFY(child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible());
 
         child<QRadioButton>(*frmSettings, "rbFreeClock")->setChecked(true);
         QCOMPARE(clock.pos(), QPoint(640, 480));
-        QVERIFY(!clock.spTrayIcon1->isVisible());
+        QVERIFY(!child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible());
         QVERIFY(clock.isVisible());
         // Zero size until the next tick sizes it to its text.
         clock.tmrTimeTimer();
@@ -373,7 +373,7 @@ private slots:
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayIcon));
-        QVERIFY(clock.spTrayIcon1->isVisible());
+        QVERIFY(child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible());
         QCOMPARE(dialogs.messages.size(), std::size_t(1));
         // The fallback is for this run: the stored mode used to be replaced
         // for good (4 became 1 or 3 after one run).
@@ -394,11 +394,11 @@ private slots:
         env.writeSettings("[General]\nProgramView=3\n");
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
-        const QFontMetrics fm(clock.lbClock->font());
+        const QFontMetrics fm(child<QLabel>(clock, "lbClock")->font());
         child<QSpinBox>(*frmSettings, "seVertSpace")->setValue(10);
         QCOMPARE(clock.height(), fm.height() + 10 + 1);
         child<QSpinBox>(*frmSettings, "seHorisSpase")->setValue(20);
-        QCOMPARE(clock.width(), fm.horizontalAdvance(clock.lbClock->text()) + 20 + 1);
+        QCOMPARE(clock.width(), fm.horizontalAdvance(child<QLabel>(clock, "lbClock")->text()) + 20 + 1);
     }
 
     void unreadableSettingsFileIsReported() {
