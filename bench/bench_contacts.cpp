@@ -52,10 +52,11 @@ struct World {
 // From the window being asked to show to its first paint.
 void BM_OpenAddressBook(benchmark::State& state) {
     World world(static_cast<int>(state.range(0)));
+    auto* model = world.book->findChild<ContactListModel*>(QStringLiteral("dsContactList"));
     for (auto _ : state) {
         world.book->show();
         QApplication::processEvents();
-        benchmark::DoNotOptimize(world.book->dsContactList->rowCount());
+        benchmark::DoNotOptimize(model->rowCount());
         state.PauseTiming();
         world.book->hide();
         QApplication::processEvents();
@@ -71,10 +72,11 @@ void BM_FirstOpenAddressBook(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         world.book = std::make_unique<TfrmAddressBook>(world.dm->contacts(), world.viewer.get(), world.editor.get());
+        auto* model = world.book->findChild<ContactListModel*>(QStringLiteral("dsContactList"));
         state.ResumeTiming();
         world.book->show();
         QApplication::processEvents();
-        benchmark::DoNotOptimize(world.book->dsContactList->rowCount());
+        benchmark::DoNotOptimize(model->rowCount());
         state.PauseTiming();
         world.book.reset();
         QApplication::processEvents();
@@ -90,11 +92,13 @@ void BM_SearchKeystroke(benchmark::State& state) {
     World world(10000);
     world.book->show();
     QApplication::processEvents();
+    auto* search = world.book->findChild<QLineEdit*>(QStringLiteral("edSearch"));
+    auto* grid = world.book->findChild<QTableView*>(QStringLiteral("dgContactList"));
     const QStringList typed = {"a", "ab", "m", "mi", "zz", "zzz", "Z", "Zu", "Zuq", "x", "Xova 9", "q", ""};
     int i = 0;
     for (auto _ : state) {
-        world.book->edSearch->setText(typed[i]);
-        world.book->dgContactList->viewport()->repaint();
+        search->setText(typed[i]);
+        grid->viewport()->repaint();
         benchmark::DoNotOptimize(world.book->currentRow());
         i = (i + 1) % typed.size();
     }
@@ -106,10 +110,12 @@ void BM_SearchWithoutMatch(benchmark::State& state) {
     World world(10000);
     world.book->show();
     QApplication::processEvents();
+    auto* search = world.book->findChild<QLineEdit*>(QStringLiteral("edSearch"));
+    auto* grid = world.book->findChild<QTableView*>(QStringLiteral("dgContactList"));
     int i = 0;
     for (auto _ : state) {
-        world.book->edSearch->setText(i++ % 2 ? QStringLiteral("zzzzz") : QStringLiteral("zzzzy"));
-        world.book->dgContactList->viewport()->repaint();
+        search->setText(i++ % 2 ? QStringLiteral("zzzzz") : QStringLiteral("zzzzy"));
+        grid->viewport()->repaint();
     }
 }
 BENCHMARK(BM_SearchWithoutMatch)->Unit(benchmark::kMicrosecond);
@@ -126,8 +132,9 @@ void BM_ToggleGroup(benchmark::State& state) {
     World world(10000);
     world.book->show();
     QApplication::processEvents();
+    auto* job = world.book->findChild<QToolButton*>(QStringLiteral("tbJob"));
     for (auto _ : state) {
-        world.book->tbJob->toggle();
+        job->toggle();
         QApplication::processEvents();
     }
 }

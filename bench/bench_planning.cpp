@@ -54,10 +54,11 @@ struct World {
 // From the hover firing to the panel painted with the day's rows.
 void BM_DayPanelShow(benchmark::State& state) {
     World world(static_cast<int>(state.range(0)));
+    auto* tasks = frmDayInfo->findChild<StringGrid*>(QStringLiteral("sgToDo"));
     for (auto _ : state) {
         frmDayInfo->showPanel();
         QApplication::processEvents();  // first paint
-        benchmark::DoNotOptimize(frmDayInfo->sgToDo->gridRowCount());
+        benchmark::DoNotOptimize(tasks->gridRowCount());
         state.PauseTiming();
         frmDayInfo->hidePanel();
         QApplication::processEvents();
@@ -70,7 +71,7 @@ BENCHMARK(BM_DayPanelShow)->Arg(100000)->Unit(benchmark::kMillisecond);
 void BM_WeekViewRebuild(benchmark::State& state) {
     World world(static_cast<int>(state.range(0)));
     frmSchedule->show();
-    frmSchedule->cbSchedule->setCurrentIndex(1);
+    frmSchedule->findChild<QComboBox*>(QStringLiteral("cbSchedule"))->setCurrentIndex(1);
     QApplication::processEvents();
     for (auto _ : state) {
         frmSchedule->cbScheduleChange();

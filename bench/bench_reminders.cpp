@@ -99,7 +99,7 @@ fs::path buildDatabase() {
         } else if (kind < 97) {  // repeating tasks, next occurrence ahead
             const int unit = 1 + static_cast<int>(rng() % 6);
             const DateTime first = now - uni(10, 2000);
-            row(0, first, nextOccurrenceAfter(first, static_cast<std::uint8_t>(unit), 1 + static_cast<int>(rng() % 5), now),
+            row(0, first, nextOccurrenceAfter(first, static_cast<PeriodUnit>(unit), 1 + static_cast<int>(rng() % 5), now),
                 "repeat", 1 + static_cast<int>(rng() % 5), unit, 1, 2);
         } else {  // holidays, next reminder ahead
             const DateTime first = at(1950 + static_cast<int>(rng() % 70), 1 + static_cast<int>(rng() % 12),

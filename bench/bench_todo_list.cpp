@@ -49,10 +49,11 @@ struct World {
 
 void BM_OpenToDoList(benchmark::State& state) {
     World world(static_cast<int>(state.range(0)));
+    auto* model = frmToDoList->findChild<ToDoListModel*>(QStringLiteral("dsToDoList"));
     for (auto _ : state) {
         frmToDoList->show();
         QApplication::processEvents();  // first paint
-        benchmark::DoNotOptimize(frmToDoList->dsToDoList->rowCount());
+        benchmark::DoNotOptimize(model->rowCount());
         state.PauseTiming();
         frmToDoList->hide();
         state.ResumeTiming();
@@ -76,11 +77,12 @@ BENCHMARK(BM_ListQueryOnly)->Unit(benchmark::kMillisecond);
 // does.
 void BM_ReadWholeList(benchmark::State& state) {
     World world(100000);
+    auto* model = frmToDoList->findChild<ToDoListModel*>(QStringLiteral("dsToDoList"));
     for (auto _ : state) {
         frmToDoList->show();
-        while (frmToDoList->dsToDoList->showMore(4096)) {
+        while (model->showMore(4096)) {
         }
-        benchmark::DoNotOptimize(frmToDoList->dsToDoList->rowCount());
+        benchmark::DoNotOptimize(model->rowCount());
         state.PauseTiming();
         frmToDoList->hide();
         state.ResumeTiming();
@@ -92,12 +94,13 @@ void BM_ScrollPage(benchmark::State& state) {
     World world(100000);
     frmToDoList->show();
     QApplication::processEvents();
-    QScrollBar* bar = frmToDoList->grToDoList->verticalScrollBar();
+    auto* grid = frmToDoList->findChild<QTableView*>(QStringLiteral("grToDoList"));
+    QScrollBar* bar = grid->verticalScrollBar();
     int value = 0;
     for (auto _ : state) {
         value = (value + bar->pageStep()) % bar->maximum();
         bar->setValue(value);
-        frmToDoList->grToDoList->viewport()->repaint();
+        grid->viewport()->repaint();
     }
 }
 BENCHMARK(BM_ScrollPage)->Unit(benchmark::kMicrosecond);

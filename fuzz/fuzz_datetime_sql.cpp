@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // fraction counts the other way, so a time rounded up to midnight lands
     // a whole day away in value though next to it in time.)
     if (inServiceRange(x) && x >= 0 && std::fabs(encodeDateTime(c) - x) > 1e-3) __builtin_trap();
-    (void)AddPeriod(unit, count, x);
+    (void)AddPeriod(static_cast<PeriodUnit>(unit), count, x);
     (void)encodeDate(static_cast<int>(i % 20000), static_cast<int>(unit % 12) + 1, 1);
     (void)serialDay(i % 4000000000LL, unit % 12 + 1, count % 40);
     (void)sql::numberText(x);

@@ -26,9 +26,9 @@ T take(const std::uint8_t*& p, std::size_t& n) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace ostrel;
     const auto t = take<double>(data, size);
-    const auto unit = take<std::uint8_t>(data, size);
+    const auto unit = static_cast<PeriodUnit>(take<std::uint8_t>(data, size));
     const auto count = take<std::int32_t>(data, size);
-    const auto eType = take<std::uint8_t>(data, size);
+    const auto eType = static_cast<PeriodUnit>(take<std::uint8_t>(data, size));
     const auto eInt = take<std::int32_t>(data, size);
     // The present: an offset from the start in days, or a value of its own.
     const auto nowRaw = take<double>(data, size);
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)onceTaskActive(now, t, eType, eInt);
     (void)occurrenceActive(now, t, eType, eInt);
     if (!isRepeating(unit, count)) return 0;
-    const auto u = static_cast<std::uint8_t>(unit);
+    const PeriodUnit u = unit;
 
     const DateTime next = nextOccurrenceAfter(t, u, count, now);
     if (inServiceRange(t) && inServiceRange(next) && !(next > now) && inServiceRange(now)) __builtin_trap();

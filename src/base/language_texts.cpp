@@ -121,10 +121,11 @@ QString LanguageDisplayName(const QString& name) {
     return name;
 }
 
-QString FormatCountWithUnit(qint64 count, int unitId) {
+QString FormatCountWithUnit(qint64 count, PeriodUnit unit) {
     static const char* const english[] = {"minute|minutes", "hour|hours", "day|days",
                                           "week|weeks",     "month|months", "year|years"};
-    if (unitId < 1 || unitId > 6) return QString::number(count);
+    if (!isPeriodUnit(unit)) return QString::number(count);
+    const int unitId = static_cast<int>(storedPeriodUnit(unit));
     const QStringList forms = GetLangCaption(QStringLiteral("Unit%1").arg(unitId), QLatin1String(english[unitId - 1]))
                                   .split(QLatin1Char('|'));
     const qint64 n = count < 0 ? -count : count;

@@ -12,6 +12,7 @@
 
 #include <string>
 
+#include "core/data/period.h"
 #include "core/settings/ini_file.h"
 
 namespace ostrel {
@@ -39,12 +40,12 @@ QString GetLangMessageOr(const QString& key, const QString& englishDefault);
 // englishDefault.
 QString GetLangCaption(const QString& key, const QString& englishDefault);
 
-// "<count> <unit>" with the unit (a period id 1..6) in the plural form the
+// "<count> <unit>" with the unit in the plural form the
 // count takes in the current language: the language file's "Captions" key
 // Unit<id> holds the forms separated by '|' (two forms: one / other; three:
 // the one / few / many forms of Russian and its neighbours). English forms
-// are the default. Another unit id gives the count alone.
-QString FormatCountWithUnit(qint64 count, int unitId);
+// are the default. puNone gives the count alone.
+QString FormatCountWithUnit(qint64 count, PeriodUnit unit);
 
 // Formatting for message texts: %s, %d, %u, %x, %f, %g, %e, %n and %m with
 // an optional argument index ("%1:s"), '-' flag, width and precision; "%%"

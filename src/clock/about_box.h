@@ -12,6 +12,7 @@ class TfrmAbout : public QDialog {
 public:
     explicit TfrmAbout(QWidget* parent = nullptr);
 
+private:
     QLabel* lbProductName = nullptr;
     QLabel* lbVersionTitle = nullptr;
     QLabel* lbVersion = nullptr;

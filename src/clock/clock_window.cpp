@@ -195,6 +195,7 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     leftButtonDown = [] { return (QGuiApplication::mouseButtons() & Qt::LeftButton) != 0; };
     notificationAreaAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
     tmrTrayWait = new QTimer(this);
+    tmrTrayWait->setObjectName(QStringLiteral("tmrTrayWait"));
     tmrTrayWait->setSingleShot(true);
     tmrTrayWait->setInterval(10000);  // a panel may start after us at login
     connect(tmrTrayWait, &QTimer::timeout, this, guarded(this, &TfrmClock::checkNotificationArea));

@@ -39,41 +39,8 @@ public:
     explicit TfrmClock(QWidget* parent = nullptr);
     ~TfrmClock() override;
 
-    QLabel* lbClock = nullptr;
-    QLabel* imgAnalogClock = nullptr;
-    ArrowsBox* pbArrows = nullptr;
-    QTimer* tmrTime = nullptr;
-    QTimer* tmrDayInfoShow = nullptr;
-    QSystemTrayIcon* spTrayIcon1 = nullptr;
-
-    QMenu* pmClockMenu = nullptr;
-    QMenu* miCreate = nullptr;
-    QAction* miToDo = nullptr;
-    QAction* miHoliday = nullptr;
-    QMenu* miView = nullptr;
-    QAction* miViewToDoList = nullptr;
-    QAction* miSchedule = nullptr;
-    QAction* Holydayslist1 = nullptr;
-    QAction* miAddresBook = nullptr;
-    QAction* N1 = nullptr;
-    QAction* miCalculator = nullptr;
-    QAction* miPocketBook = nullptr;
-    QMenu* miTimeCorrection = nullptr;
-    QAction* miManualTimeCorr = nullptr;
+    // app/ greys it out while an Internet time correction runs.
     QAction* miSMTPClockCorr = nullptr;
-    QAction* N2 = nullptr;
-    QAction* miSetting = nullptr;
-    QAction* miHelp = nullptr;
-    QAction* miAbout = nullptr;
-    QMenu* miExchange = nullptr;
-    QAction* miImportCalendar = nullptr;
-    QAction* miExportCalendar = nullptr;
-    QAction* miImportContacts = nullptr;
-    QAction* miExportContacts = nullptr;
-    QAction* miBackupNow = nullptr;
-    QAction* miRestoreBackup = nullptr;
-    QAction* miEmpty = nullptr;
-    QAction* miExit = nullptr;
 
     // ClockView: the view mode and the four switches.
     TViewMode viewMode() const override { return viewMode_; }
@@ -111,7 +78,6 @@ public:
     // seconds after start, the floating clock is shown instead, so the
     // program stays within reach.
     void checkNotificationArea();
-    QTimer* tmrTrayWait = nullptr;
 
     // The tick: redraws the time and runs a reminder pass when one is due.
     void tmrTimeTimer();
@@ -131,7 +97,6 @@ public:
     // the reminder gate at once.
     void clockChanged();
     // Reports jumps of the system clock.
-    ClockChangeWatcher* clockWatcher = nullptr;
     // Brings the window forward (a second copy of the program asked for it).
     void bringToFront();
     // Opens the clock menu with its right edge at the point.
@@ -189,6 +154,42 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    QLabel* lbClock = nullptr;
+    QLabel* imgAnalogClock = nullptr;
+    ArrowsBox* pbArrows = nullptr;
+    QTimer* tmrTime = nullptr;
+    QTimer* tmrDayInfoShow = nullptr;
+    QSystemTrayIcon* spTrayIcon1 = nullptr;
+    QMenu* pmClockMenu = nullptr;
+    QMenu* miCreate = nullptr;
+    QAction* miToDo = nullptr;
+    QAction* miHoliday = nullptr;
+    QMenu* miView = nullptr;
+    QAction* miViewToDoList = nullptr;
+    QAction* miSchedule = nullptr;
+    QAction* Holydayslist1 = nullptr;
+    QAction* miAddresBook = nullptr;
+    QAction* N1 = nullptr;
+    QAction* miCalculator = nullptr;
+    QAction* miPocketBook = nullptr;
+    QMenu* miTimeCorrection = nullptr;
+    QAction* miManualTimeCorr = nullptr;
+    QAction* N2 = nullptr;
+    QAction* miSetting = nullptr;
+    QAction* miHelp = nullptr;
+    QAction* miAbout = nullptr;
+    QMenu* miExchange = nullptr;
+    QAction* miImportCalendar = nullptr;
+    QAction* miExportCalendar = nullptr;
+    QAction* miImportContacts = nullptr;
+    QAction* miExportContacts = nullptr;
+    QAction* miBackupNow = nullptr;
+    QAction* miRestoreBackup = nullptr;
+    QAction* miEmpty = nullptr;
+    QAction* miExit = nullptr;
+    QTimer* tmrTrayWait = nullptr;
+    ClockChangeWatcher* clockWatcher = nullptr;
+
     void buildMenu();
     void loadSkin();
     void trayIconActivated(QSystemTrayIcon::ActivationReason reason);

@@ -58,21 +58,6 @@ class TfrmAddressBook : public QDialog {
 public:
     TfrmAddressBook(ContactStore& store, TfrmViewPerson* viewer, TfrmPersonEdit* editor, QWidget* parent = nullptr);
 
-    QWidget* ToolBar1;
-    QToolButton* tbView;
-    QToolButton* tbEdit;
-    QToolButton* tbAdd;
-    QToolButton* tbDelete;
-    QToolButton* tbFamily;
-    QToolButton* tbJob;
-    QToolButton* tbFrends;
-    QToolButton* tbNotAssigned;
-    QTableView* dgContactList;
-    ContactListModel* dsContactList;
-    QWidget* plBottom;
-    QLabel* lbSearch;
-    QLineEdit* edSearch;
-
     // The list cursor while the window is shown; null while it is hidden.
     sql::Query* qrContactList() const { return dsContactList->query(); }
 
@@ -98,6 +83,21 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    QWidget* ToolBar1;
+    QToolButton* tbView;
+    QToolButton* tbEdit;
+    QToolButton* tbAdd;
+    QToolButton* tbDelete;
+    QToolButton* tbFamily;
+    QToolButton* tbJob;
+    QToolButton* tbFrends;
+    QToolButton* tbNotAssigned;
+    QTableView* dgContactList;
+    ContactListModel* dsContactList;
+    QWidget* plBottom;
+    QLabel* lbSearch;
+    QLineEdit* edSearch;
+
     void FormShow();
     void FormClose();
     void closeList();

@@ -48,6 +48,31 @@ public:
     // to the executable's folder when it lies inside it); empty for none.
     QString PhotoPath;
 
+    // Empties every input for a new contact (Add).
+    void ClearForNew();
+    // Fills the inputs with a stored contact (Edit); false, and nothing
+    // changed, when there is no such contact.
+    bool LoadContact(std::int64_t personId);
+    // Whether the photo panel shows a picture.
+    bool hasPicture() const;
+
+    void memCommentChange();
+    void sbLoadPhotoClick();
+    void sbDeletePhotoClick();
+    // Validates and saves; returns true when the window closes.
+    bool bbOkClick();
+    void bbCancelClick();
+
+    // The contact as the inputs describe it.
+    ContactRow contactFromInputs() const;
+
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
     QLabel* lbGeneral;
     QLabel* lbFirstName;
     QLineEdit* edFirstName;
@@ -83,31 +108,6 @@ public:
     QPushButton* bbCancel;
     PictureDialogSettings* OpenPictureDialog1;
 
-    // Empties every input for a new contact (Add).
-    void ClearForNew();
-    // Fills the inputs with a stored contact (Edit); false, and nothing
-    // changed, when there is no such contact.
-    bool LoadContact(std::int64_t personId);
-    // Whether the photo panel shows a picture.
-    bool hasPicture() const;
-
-    void memCommentChange();
-    void sbLoadPhotoClick();
-    void sbDeletePhotoClick();
-    // Validates and saves; returns true when the window closes.
-    bool bbOkClick();
-    void bbCancelClick();
-
-    // The contact as the inputs describe it.
-    ContactRow contactFromInputs() const;
-
-    void reject() override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
     void FormShow();
     void setPicture(const QImage& image);
 

@@ -21,12 +21,6 @@ public:
     // ABID of the contact shown (set by the address book before filling).
     std::int64_t Tag = 0;
 
-    QLabel* plPhoto;
-    QLabel* imgPhoto;
-    QTableWidget* sgPersonInfo;
-    QTableWidget* sgPersonInfoBottom;
-    QPushButton* BitBtn1;
-
     // Loads contact Tag into the grids and the photo panel.
     void FillPersonInfo();
     // Clears the selection of both grids: no cell is ever highlighted.
@@ -37,6 +31,12 @@ public:
     static QString cellText(const QTableWidget* grid, int row, int column);
 
 private:
+    QLabel* plPhoto;
+    QLabel* imgPhoto;
+    QTableWidget* sgPersonInfo;
+    QTableWidget* sgPersonInfoBottom;
+    QPushButton* BitBtn1;
+
     void FormCreate();
     void setPhoto(const QImage& image);
 

@@ -24,11 +24,6 @@ using sql::ParamType;
 
 namespace {
 
-// A unit id as stored; anything outside the known ids reads as "no unit".
-std::uint8_t unitOf(std::int64_t v) {
-    return v >= puMinutes && v <= puYears ? static_cast<std::uint8_t>(v) : 0;
-}
-
 std::int32_t countOf(std::int64_t v) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
                                                                 std::numeric_limits<std::int32_t>::max()));
@@ -49,9 +44,9 @@ struct TDataModule1::RegularRow {
     QString Title;
     QString Comment;
     std::int64_t PeriodInt = 0;
-    std::int64_t PeriodType = 0;
+    PeriodUnit PeriodType = puNone;
     std::int32_t ElapseInt = 0;
-    std::uint8_t ElapseType = 0;
+    PeriodUnit ElapseType = puNone;
 };
 
 // The present of one pass: read once when the outermost pass begins and
@@ -264,7 +259,7 @@ bool TDataModule1::WaitingRowIsDue() {
             // Rows a pass leaves as they are (out of range, a holiday without
             // its yearly unit) do not count.
             if (!inServiceRange(q.asDateTime("ShowDT"))) continue;
-            if (q.asInteger("MesType") == mtHoliday && !isRepeating(q.asInteger("PeriodType"), q.asInteger("PeriodInt")))
+            if (q.asInteger("MesType") == mtHoliday && !isRepeating(periodUnitFromStored(q.asInteger("PeriodType")), q.asInteger("PeriodInt")))
                 continue;
             return true;
         }
@@ -411,7 +406,7 @@ void TDataModule1::CheckOnceTasks(std::uint8_t& CascadeIndex) {
     for (; !q.eof(); q.next()) {
         if (stopRequested()) break;
         const DateTime showDT = q.asDateTime("ShowDT");
-        if (onceTaskActive(clock().now(), showDT, unitOf(q.asInteger("ElapseType")), countOf(q.asInteger("ElapseInt")))) {
+        if (onceTaskActive(clock().now(), showDT, periodUnitFromStored(q.asInteger("ElapseType")), countOf(q.asInteger("ElapseInt")))) {
             // Shown once in a run and left due until it is answered, so that
             // a reminder the user never answered comes back at the next start.
             const std::int32_t id = countOf(q.asInteger("TDID"));
@@ -478,7 +473,7 @@ void TDataModule1::CheckPostponedOccurrences(std::uint8_t& CascadeIndex) {
         const std::int32_t id = countOf(q.asInteger("TDID"));
         const DateTime at = q.asDateTime("PostponedDT");
         if (inServiceRange(at) &&
-            onceTaskActive(clock().now(), at, unitOf(q.asInteger("ElapseType")), countOf(q.asInteger("ElapseInt")))) {
+            onceTaskActive(clock().now(), at, periodUnitFromStored(q.asInteger("ElapseType")), countOf(q.asInteger("ElapseInt")))) {
             // Like a one-time task: shown once a run, kept until answered.
             if (postponedShown_.count({id, at})) continue;
             TTaskParams params;
@@ -530,9 +525,9 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
         row.Title = textOf(q, "Title");
         row.Comment = textOf(q, "Comment");
         row.PeriodInt = q.asInteger("PeriodInt");
-        row.PeriodType = q.asInteger("PeriodType");
+        row.PeriodType = periodUnitFromStored(q.asInteger("PeriodType"));
         row.ElapseInt = countOf(q.asInteger("ElapseInt"));
-        row.ElapseType = unitOf(q.asInteger("ElapseType"));
+        row.ElapseType = periodUnitFromStored(q.asInteger("ElapseType"));
 
         if (!isRepeating(row.PeriodType, row.PeriodInt)) {
             // No known repetition unit: the walk would never get past the
@@ -557,7 +552,7 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
         // A date-time outside the years 100..9999 is never due and never
         // walked; the row stays as it is.
         if (!inServiceRange(row.ShowDT)) continue;
-        const auto unit = static_cast<std::uint8_t>(row.PeriodType);
+        const PeriodUnit unit = row.PeriodType;
         const auto count = static_cast<std::int32_t>(row.PeriodInt);
 
         // The occurrences active now: the stored one and, at start-up,
@@ -611,7 +606,7 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
     batch.pause();
 }
 
-void TDataModule1::ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, std::uint8_t Unit, DateTime BaseTime) {
+void TDataModule1::ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, PeriodUnit Unit, DateTime BaseTime) {
     const PassScope pass(*this);
     sql::Query q(connTAMO);
     q.add("SELECT ShowDT, MesType, PeriodInt");

@@ -106,7 +106,7 @@ public:
     // (PostponedDT; a holiday counts from the moment of the answer, since its
     // TaskTime is the holiday's date); a later postponement replaces an
     // earlier one still waiting.
-    void ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, std::uint8_t Unit, DateTime BaseTime);
+    void ApplyReminderAnswer(std::int32_t TaskID, std::int32_t Count, PeriodUnit Unit, DateTime BaseTime);
     // Deletes one ToDo row (tasks().removeTask). NextReminderTime is left as
     // it is.
     void DeleteTask(std::int32_t TaskID);

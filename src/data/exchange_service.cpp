@@ -112,9 +112,9 @@ CalendarEntry entryOfTask(const TaskRow& t) {
     e.start = t.FirstDT;
     e.dueAt = t.ShowDT;
     e.periodInt = static_cast<std::int32_t>(t.PeriodInt);
-    e.periodType = t.PeriodInt > 0 ? static_cast<std::int32_t>(t.PeriodType) : 0;
+    e.periodType = t.PeriodInt > 0 ? t.PeriodType : puNone;
     e.elapseInt = static_cast<std::int32_t>(t.ElapseInt);
-    e.elapseType = static_cast<std::int32_t>(t.ElapseType);
+    e.elapseType = t.ElapseType;
     e.done = t.PeriodInt == 0 && t.MesType >= 10;
     return e;
 }
@@ -146,8 +146,8 @@ TaskRow taskOfEntry(const CalendarEntry& e) {
     t.FirstDT = e.start;
     t.ShowDT = afterStart ? e.start + TDataModule1::LoadingTime() : e.start;
     t.PeriodInt = std::max<std::int32_t>(0, e.periodInt);
-    t.PeriodType = t.PeriodInt > 0 && isPeriodUnit(e.periodType) ? e.periodType : 0;
-    if (t.PeriodType == 0) t.PeriodInt = 0;
+    t.PeriodType = t.PeriodInt > 0 && isPeriodUnit(e.periodType) ? e.periodType : puNone;
+    if (t.PeriodType == puNone) t.PeriodInt = 0;
     t.MesType = (afterStart ? 3 : 0) + (e.done && t.PeriodInt == 0 ? 10 : 0);
     t.Title = text(e.title);
     t.Comment = text(e.comment);

@@ -13,9 +13,9 @@ void bindFields(sql::Query& q, const TaskRow& row) {
     q.param("Title", ParamType::Text, row.Title.toStdString());
     q.param("Comment", ParamType::LongText, row.Comment.toStdString());
     q.param("PeriodInt", ParamType::Integer, row.PeriodInt);
-    q.param("PeriodType", ParamType::Integer, row.PeriodType);
+    q.param("PeriodType", ParamType::Integer, storedPeriodUnit(row.PeriodType));
     q.param("ElapseInt", ParamType::Integer, row.ElapseInt);
-    q.param("ElapseType", ParamType::Integer, row.ElapseType);
+    q.param("ElapseType", ParamType::Integer, storedPeriodUnit(row.ElapseType));
 }
 
 TaskRow taskOf(const sql::Query& q) {
@@ -27,9 +27,9 @@ TaskRow taskOf(const sql::Query& q) {
     row.Title = QString::fromStdString(q.asString("Title"));
     row.Comment = QString::fromStdString(q.asString("Comment"));
     row.PeriodInt = q.asInteger("PeriodInt");
-    row.PeriodType = q.asInteger("PeriodType");
+    row.PeriodType = periodUnitFromStored(q.asInteger("PeriodType"));
     row.ElapseInt = q.asInteger("ElapseInt");
-    row.ElapseType = q.asInteger("ElapseType");
+    row.ElapseType = periodUnitFromStored(q.asInteger("ElapseType"));
     return row;
 }
 

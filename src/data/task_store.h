@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/data/period.h"
 #include "core/data/sql/connection.h"
 #include "core/data/sql/query.h"
 #include "core/time/datetime.h"
@@ -25,9 +26,9 @@ struct TaskRow {
     QString Title;
     QString Comment;
     std::int64_t PeriodInt = 0;
-    std::int64_t PeriodType = 0;
+    PeriodUnit PeriodType = puNone;  // puNone when the task does not repeat
     std::int64_t ElapseInt = 0;
-    std::int64_t ElapseType = 0;
+    PeriodUnit ElapseType = puNone;
 };
 
 // A task of one day, for the day-info panel.

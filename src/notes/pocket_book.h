@@ -32,16 +32,6 @@ public:
     explicit TfrmPocketBook(QWidget* parent = nullptr);
     ~TfrmPocketBook() override;
 
-    QWidget* tbPockerBook = nullptr;
-    QComboBox* cbFontName = nullptr;
-    QSpinBox* edFontSize = nullptr;
-    QToolButton* sbBold = nullptr;
-    QToolButton* sbItalic = nullptr;
-    QToolButton* sbUnderLine = nullptr;
-    QToolButton* sbBillet = nullptr;
-    QTextEdit* Editor = nullptr;
-    QTimer* tmrAutosave = nullptr;
-
     // True while the tool bar is being set from the text.
     bool Updating = false;
     // Read once at start-up from "AutohidePanel" (on only when exactly 1).
@@ -88,6 +78,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QWidget* tbPockerBook = nullptr;
+    QComboBox* cbFontName = nullptr;
+    QSpinBox* edFontSize = nullptr;
+    QToolButton* sbBold = nullptr;
+    QToolButton* sbItalic = nullptr;
+    QToolButton* sbUnderLine = nullptr;
+    QToolButton* sbBillet = nullptr;
+    QTextEdit* Editor = nullptr;
+    QTimer* tmrAutosave = nullptr;
+
     void FormCreate();
     void FormDestroy();
     void LoadNotes();

@@ -60,18 +60,6 @@ class TfrmDayInfo : public QDialog {
 public:
     TfrmDayInfo(TaskStore& tasks, PlanStore& plans, HolidayStore& holidays, QWidget* parent = nullptr);
 
-    DaySection* plToDo;
-    DaySection* plSchedule;
-    DaySection* plHolidays;
-    QToolButton* sbToDo;
-    QToolButton* sbSchedule;
-    QToolButton* sbHolidays;
-    StringGrid* sgToDo;
-    StringGrid* sgSchedule;
-    StringGrid* sgHolidays;
-    QCalendarWidget* MonthCalendar;
-    QTimer* tmrHide;
-
     DateTime ShownDay = 0.0;
     std::array<std::uint8_t, 48> SlotMarks{};
 
@@ -115,6 +103,18 @@ protected:
     void moveEvent(QMoveEvent* event) override;
 
 private:
+    DaySection* plToDo;
+    DaySection* plSchedule;
+    DaySection* plHolidays;
+    QToolButton* sbToDo;
+    QToolButton* sbSchedule;
+    QToolButton* sbHolidays;
+    StringGrid* sgToDo;
+    StringGrid* sgSchedule;
+    StringGrid* sgHolidays;
+    QCalendarWidget* MonthCalendar;
+    QTimer* tmrHide;
+
     void FormShow();
     void layoutSections();
     void sgScheduleDrawCell(QPainter& p, const QRect& rect, int col, int row);

@@ -23,18 +23,6 @@ public:
 
     int Tag = 0;
 
-    QLabel* lbTitle;
-    QLineEdit* edTitle;
-    QLabel* lbDate;
-    QDateEdit* dtpToDoDate;
-    QCheckBox* cbRemind;
-    QSpinBox* seActiveTime;
-    QLabel* lbDays;
-    QLabel* lbDescription;
-    QPlainTextEdit* memComment;
-    QPushButton* bbOk;
-    QPushButton* bbCancel;
-
     // The "Holiday" command: shows the editor (defaults when it was hidden),
     // caption "NewHoliday...", Tag 0. Fields typed into an editor that is
     // already open stay.
@@ -56,6 +44,18 @@ protected:
     void reject() override;
 
 private:
+    QLabel* lbTitle;
+    QLineEdit* edTitle;
+    QLabel* lbDate;
+    QDateEdit* dtpToDoDate;
+    QCheckBox* cbRemind;
+    QSpinBox* seActiveTime;
+    QLabel* lbDays;
+    QLabel* lbDescription;
+    QPlainTextEdit* memComment;
+    QPushButton* bbOk;
+    QPushButton* bbCancel;
+
     void FormShow();
     HolidayStore& store_;
 };

@@ -51,14 +51,6 @@ class TfrmHolidayList : public QDialog {
 public:
     explicit TfrmHolidayList(HolidayStore& store, QWidget* parent = nullptr);
 
-    QWidget* ToolBar1;
-    QToolButton* tbEdit;
-    QToolButton* tbNew;
-    QToolButton* tbDelete;
-    QTableView* grToDoList;
-    HolidayListModel* dsHolidaysList;
-    QWidget* plBottom;
-
     // The data set behind the grid: open only while the window is shown.
     bool qrHolidaysOpen() const { return dsHolidaysList->isOpen(); }
 
@@ -88,6 +80,14 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    QWidget* ToolBar1;
+    QToolButton* tbEdit;
+    QToolButton* tbNew;
+    QToolButton* tbDelete;
+    QTableView* grToDoList;
+    HolidayListModel* dsHolidaysList;
+    QWidget* plBottom;
+
     void FormShow();
     void FormClose();
     void openList();

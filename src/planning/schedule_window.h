@@ -24,18 +24,6 @@ public:
 
     enum : int { esIdle = 0, esAdding = 1, esEditing = 2, esBusy = 3, esEditArmed = 4 };
 
-    QWidget* ToolBar1;
-    QToolButton* tbEdit;
-    QToolButton* tbNew;
-    QToolButton* tbDelete;
-    QWidget* plTop;
-    QLabel* lbViewMode;
-    QLabel* lbDate;
-    QComboBox* cbSchedule;
-    QDateEdit* dtpSchedule;
-    StringGrid* sgSchedule;
-    QWidget* plBottom;
-
     // Window state (see the class comment in schedule_window.cpp).
     int EntryState = esIdle;
     int SelStartRow = -1;
@@ -76,6 +64,18 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QWidget* ToolBar1;
+    QToolButton* tbEdit;
+    QToolButton* tbNew;
+    QToolButton* tbDelete;
+    QWidget* plTop;
+    QLabel* lbViewMode;
+    QLabel* lbDate;
+    QComboBox* cbSchedule;
+    QDateEdit* dtpSchedule;
+    StringGrid* sgSchedule;
+    QWidget* plBottom;
+
     void FormShow();
     void rebuild();
     void sgScheduleDrawCell(QPainter& painter, const QRect& rect, int col, int row);

@@ -61,34 +61,10 @@ public:
     explicit TfrmSettings(ClockView* clock);
     ~TfrmSettings() override;
 
-    QListWidget* lbxSettings = nullptr;
-    QStackedWidget* Notebook1 = nullptr;
-    QPushButton* btnHelp = nullptr;
-    QPushButton* btnCancel = nullptr;
-    QPushButton* btnOK = nullptr;
     // General
-    QRadioButton* rbFreeClock = nullptr;
-    QRadioButton* rbSysTrayIcon = nullptr;
-    QRadioButton* rbAnalogClock = nullptr;
-    QRadioButton* rbSysTrayClock = nullptr;
-    QCheckBox* cbAutorun = nullptr;
     // Clock
-    QPushButton* btnSelectFont = nullptr;
-    ColorSwatch* shColor1 = nullptr;
-    QPushButton* btnSelectColor = nullptr;
-    ColorSwatch* shColor2 = nullptr;
-    QSpinBox* seVertSpace = nullptr;
-    QSpinBox* seHorisSpase = nullptr;
     // Language
-    DropDownComboBox* cbLang = nullptr;
     // Pocket book
-    QCheckBox* chbAutohidePanel = nullptr;
-    ColorSwatch* shColor3 = nullptr;
-    QPushButton* btnBgdColor = nullptr;
-    ColorSwatch* shColor4 = nullptr;
-    ColorSwatch* shColor5 = nullptr;
-    QPushButton* btnPBFontColor = nullptr;
-    ColorSwatch* shColor6 = nullptr;
 
     // The pocket book's editor colours change live through these (set by
     // the pocket book).
@@ -133,6 +109,31 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QListWidget* lbxSettings = nullptr;
+    QStackedWidget* Notebook1 = nullptr;
+    QPushButton* btnHelp = nullptr;
+    QPushButton* btnCancel = nullptr;
+    QPushButton* btnOK = nullptr;
+    QRadioButton* rbFreeClock = nullptr;
+    QRadioButton* rbSysTrayIcon = nullptr;
+    QRadioButton* rbAnalogClock = nullptr;
+    QRadioButton* rbSysTrayClock = nullptr;
+    QCheckBox* cbAutorun = nullptr;
+    QPushButton* btnSelectFont = nullptr;
+    ColorSwatch* shColor1 = nullptr;
+    QPushButton* btnSelectColor = nullptr;
+    ColorSwatch* shColor2 = nullptr;
+    QSpinBox* seVertSpace = nullptr;
+    QSpinBox* seHorisSpase = nullptr;
+    DropDownComboBox* cbLang = nullptr;
+    QCheckBox* chbAutohidePanel = nullptr;
+    ColorSwatch* shColor3 = nullptr;
+    QPushButton* btnBgdColor = nullptr;
+    ColorSwatch* shColor4 = nullptr;
+    ColorSwatch* shColor5 = nullptr;
+    QPushButton* btnPBFontColor = nullptr;
+    ColorSwatch* shColor6 = nullptr;
+
     struct Snapshot {
         std::vector<std::pair<std::pair<QString, QString>, QVariant>> values;
         ClockViewState view;

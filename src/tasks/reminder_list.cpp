@@ -146,7 +146,7 @@ void ReminderListWindow::addReminder(const TTaskParams& params, const QString& c
 void ReminderListWindow::btnOKClick() {
     const bool postpone = rbPostpone->isChecked();
     const int count = sePostpone->value();
-    const auto unit = static_cast<std::uint8_t>(cbPostpone->currentIndex() + 1);
+    const PeriodUnit unit = periodUnitAtListIndex(cbPostpone->currentIndex());
     // From the last row up, so the rows still to do keep their numbers.
     QList<int> rows;
     for (const QModelIndex& index : grReminders->selectionModel()->selectedRows()) rows.append(index.row());

@@ -28,15 +28,8 @@ class ReminderListWindow : public QWidget {
 public:
     explicit ReminderListWindow(QWidget* parent = nullptr);
 
-    QLabel* lbInfo = nullptr;
     // One row per reminder: title, task time, caption (what kind of
     // reminder it is); the task id and task time in the first item's data.
-    QTableWidget* grReminders = nullptr;
-    QRadioButton* rbDone = nullptr;
-    QRadioButton* rbPostpone = nullptr;
-    QSpinBox* sePostpone = nullptr;
-    QComboBox* cbPostpone = nullptr;
-    QPushButton* btnOK = nullptr;
 
     // Adds a row (nothing when the same task and time is listed already).
     void addReminder(const TTaskParams& params, const QString& caption);
@@ -54,6 +47,14 @@ public:
     void placeOnScreen();
 
 private:
+    QLabel* lbInfo = nullptr;
+    QTableWidget* grReminders = nullptr;
+    QRadioButton* rbDone = nullptr;
+    QRadioButton* rbPostpone = nullptr;
+    QSpinBox* sePostpone = nullptr;
+    QComboBox* cbPostpone = nullptr;
+    QPushButton* btnOK = nullptr;
+
     void choiceChanged();
     void selectionChanged();
 };

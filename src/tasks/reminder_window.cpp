@@ -361,7 +361,7 @@ void HandleReminderAnswer(const TReminderAnswerEvent& event) {
     try {
         if (W->rbPostpone->isChecked() && DataModule1) {
             DataModule1->ApplyReminderAnswer(W->Tag, W->sePostpone->value(),
-                                             static_cast<std::uint8_t>(W->cbPostpone->currentIndex() + 1),
+                                             periodUnitAtListIndex(W->cbPostpone->currentIndex()),
                                              W->TaskTime);
         } else if (DataModule1) {
             DataModule1->MarkReminderDone(W->Tag, W->TaskTime);

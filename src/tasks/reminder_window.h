@@ -42,21 +42,6 @@ public:
     explicit TfrmToDo(QWidget* parent = nullptr);
     ~TfrmToDo() override;
 
-    QLabel* lbTitle = nullptr;
-    QLabel* lblTitle = nullptr;
-    QLabel* lblTaskTime = nullptr;
-    QLabel* lbTaskTime = nullptr;
-    QLabel* lbDescript = nullptr;
-    QPlainTextEdit* memDescript = nullptr;
-    QFrame* Bevel1 = nullptr;
-    QRadioButton* rbDone = nullptr;
-    QRadioButton* rbPostpone = nullptr;
-    QSpinBox* sePostpone = nullptr;
-    QComboBox* cbPostpone = nullptr;
-    QFrame* Bevel2 = nullptr;
-    QPushButton* btnOK = nullptr;
-    QTimer* tmrShow = nullptr;
-
     // The time the reminder stands for; a postponement counts from it.
     DateTime TaskTime = 0.0;
     // Where sliding stops (top of the window frame).
@@ -95,6 +80,26 @@ protected:
     // application is ending it stays unanswered (and comes back at the next
     // start).
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Filled in and read by the two functions below.
+    friend TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Offset);
+    friend void HandleReminderAnswer(const TReminderAnswerEvent& event);
+
+    QLabel* lbTitle = nullptr;
+    QLabel* lblTitle = nullptr;
+    QLabel* lblTaskTime = nullptr;
+    QLabel* lbTaskTime = nullptr;
+    QLabel* lbDescript = nullptr;
+    QPlainTextEdit* memDescript = nullptr;
+    QFrame* Bevel1 = nullptr;
+    QRadioButton* rbDone = nullptr;
+    QRadioButton* rbPostpone = nullptr;
+    QSpinBox* sePostpone = nullptr;
+    QComboBox* cbPostpone = nullptr;
+    QFrame* Bevel2 = nullptr;
+    QPushButton* btnOK = nullptr;
+    QTimer* tmrShow = nullptr;
 };
 
 // Creates and shows one reminder window. It takes the lowest free place of

@@ -227,10 +227,10 @@ void TfrmCreateToDo::OpenForTask(int taskId) {
     chbRepeatEvery->setChecked(task.PeriodInt > 0);
     if (task.PeriodInt > 0) {
         seRepeatEvery->setValue(static_cast<int>(task.PeriodInt));
-        cbRepeatEvery->setCurrentIndex(static_cast<int>(task.PeriodType) - 1);
+        cbRepeatEvery->setCurrentIndex(listIndexOfPeriodUnit(task.PeriodType));
     }
     seActiveTime->setValue(static_cast<int>(task.ElapseInt));
-    cbActiveTime->setCurrentIndex(static_cast<int>(task.ElapseType) - 1);
+    cbActiveTime->setCurrentIndex(listIndexOfPeriodUnit(task.ElapseType));
     setEnabledStates();
 }
 
@@ -297,7 +297,7 @@ bool TfrmCreateToDo::bbOKClick() {
         // That moment of this session is over, and so is the active time
         // after it: no reminder until the system starts again. Said before
         // saving, so the user can choose a shorter delay or an exact time.
-        const double end = AddPeriod(static_cast<std::uint8_t>(cbActiveTime->currentIndex() + 1),
+        const double end = AddPeriod(periodUnitAtListIndex(cbActiveTime->currentIndex()),
                                      seActiveTime->value(), row.ShowDT);
         if (end < clock().now() &&
             showMessage(FormatMessageText(GetLangMessage(QStringLiteral("AfterStartPassed")),
@@ -309,9 +309,9 @@ bool TfrmCreateToDo::bbOKClick() {
     row.Title = edTitle->text();
     row.Comment = memComment->toPlainText();
     row.PeriodInt = repeat ? seRepeatEvery->value() : 0;
-    row.PeriodType = repeat ? cbRepeatEvery->currentIndex() + 1 : 0;
+    row.PeriodType = repeat ? periodUnitAtListIndex(cbRepeatEvery->currentIndex()) : puNone;
     row.ElapseInt = seActiveTime->value();
-    row.ElapseType = cbActiveTime->currentIndex() + 1;
+    row.ElapseType = periodUnitAtListIndex(cbActiveTime->currentIndex());
     // The list refreshes itself when the store reports the change.
     if (Tag == 0)
         DataModule1->tasks().insertTask(row);

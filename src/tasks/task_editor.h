@@ -26,6 +26,26 @@ public:
 
     int Tag = 0;
 
+    // Shows the editor for a new task (the "To do" command): tag 0, empty
+    // description, one hour of active time, exact time, no repetition.
+    void OpenForNewTask();
+    // Shows the editor with the fields of an existing task.
+    void OpenForTask(int taskId);
+
+    void rbAfterWinLoadClick();
+    void chbRepeatEveryClick();
+    // Validates and saves. Returns true when the task was saved.
+    bool bbOKClick();
+    void bbCancelClick();
+
+    // The time field's value as a day fraction (always a valid time).
+    double timeFieldValue() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
     QLabel* lbTitle;
     QLineEdit* edTitle;
     QFrame* Bevel1;
@@ -50,26 +70,6 @@ public:
     QPushButton* bbOK;
     QPushButton* bbCancel;
 
-    // Shows the editor for a new task (the "To do" command): tag 0, empty
-    // description, one hour of active time, exact time, no repetition.
-    void OpenForNewTask();
-    // Shows the editor with the fields of an existing task.
-    void OpenForTask(int taskId);
-
-    void rbAfterWinLoadClick();
-    void chbRepeatEveryClick();
-    // Validates and saves. Returns true when the task was saved.
-    bool bbOKClick();
-    void bbCancelClick();
-
-    // The time field's value as a day fraction (always a valid time).
-    double timeFieldValue() const;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
     void FormShow();
     void setEnabledStates();
     // The date and time the fields showed when the window opened; a new

@@ -95,7 +95,7 @@ QVariant ToDoListModel::data(const QModelIndex& index, int role) const {
     if ((index.column() == ColActiveTime || index.column() == ColCycle) && countColumns_[0] >= 0) {
         const int base = index.column() == ColActiveTime ? 0 : 2;
         const qint64 count = sql::toInteger(query_->valueAt(index.row(), countColumns_[base]));
-        const int unit = static_cast<int>(sql::toInteger(query_->valueAt(index.row(), countColumns_[base + 1])));
+        const PeriodUnit unit = periodUnitFromStored(sql::toInteger(query_->valueAt(index.row(), countColumns_[base + 1])));
         if (index.column() == ColCycle && count <= 0) return QStringLiteral(" --- ");
         return FormatCountWithUnit(count, unit);
     }
@@ -228,10 +228,10 @@ void TfrmToDoList::fitColumns() {
                           widest({formatShortDateTime(encodeDateTime({{2026, 12, 28}, {10, 58, 58, 0}})),
                                   formatShortDateTime(encodeDateTime({{2026, 12, 28}, {22, 58, 58, 0}}))})});
     QStringList activeTexts, cycleTexts;
-    for (int unit = 1; unit <= 6; ++unit) {
+    for (const PeriodUnit unit : {puMinutes, puHours, puDays, puWeeks, puMonths, puYears}) {
         const QString text = FormatCountWithUnit(88, unit);
         cycleTexts << text;
-        if (unit <= 3) activeTexts << text;
+        if (unit <= puDays) activeTexts << text;
     }
     needActive_ = std::max({73, title(ToDoListModel::ColActiveTime), widest(activeTexts)});
     needCycle_ = std::max({71, title(ToDoListModel::ColCycle), widest(cycleTexts)});

@@ -56,14 +56,6 @@ class TfrmToDoList : public QDialog {
 public:
     explicit TfrmToDoList(QWidget* parent = nullptr);
 
-    QWidget* ToolBar1;
-    QToolButton* tbEdit;
-    QToolButton* tbNew;
-    QToolButton* tbDelete;
-    QTableView* grToDoList;
-    ToDoListModel* dsToDoList;
-    QWidget* plBottom;
-
     // The list query while the window is shown; null while it is hidden.
     sql::Query* qrToDoList() const { return dsToDoList->query(); }
 
@@ -95,6 +87,14 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    QWidget* ToolBar1;
+    QToolButton* tbEdit;
+    QToolButton* tbNew;
+    QToolButton* tbDelete;
+    QTableView* grToDoList;
+    ToDoListModel* dsToDoList;
+    QWidget* plBottom;
+
     void FormShow();
     void FormClose();
     void openList();

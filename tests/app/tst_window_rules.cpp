@@ -19,8 +19,10 @@
 #include "settings/settings_dialog.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
+#include "widget_child.h"
 
 using namespace ostrel;
+using ostrel::testing::child;
 
 class TestWindowRules : public QObject {
     Q_OBJECT
@@ -123,7 +125,7 @@ private slots:
         frmNewHoliday->OpenForNewHoliday();
         QApplication::setActiveWindow(frmNewHoliday);
         QVERIFY(QTest::qWaitForWindowActive(frmNewHoliday));
-        QPlainTextEdit* box = frmNewHoliday->memComment;
+        QPlainTextEdit* box = child<QPlainTextEdit>(*frmNewHoliday, "memComment");
         box->setFocus();
         QTest::keyClicks(box, QStringLiteral("b"));
         QTest::keyClick(box, Qt::Key_Tab);

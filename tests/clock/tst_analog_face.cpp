@@ -11,9 +11,9 @@
 #include <QSet>
 #include <QtTest>
 
-#include "base/app_paths.h"
 #include "app/application.h"
 #include "app/forms.h"
+#include "base/app_paths.h"
 #include "clock/analog_face.h"
 #include "clock/clock_window.h"
 #include "clock_env.h"
@@ -25,8 +25,10 @@
 #include "fixture_db.h"
 #include "recording_dialogs.h"
 #include "settings/settings_dialog.h"
+#include "widget_child.h"
 
 using namespace ostrel;
+using ostrel::testing::child;
 using ostrel::testing::ClockEnv;
 using ostrel::testing::RecordingDialogs;
 using ostrel::testing::ScopedFakeClock;
@@ -122,12 +124,12 @@ private slots:
         ScopedFakeClock fake(at(10, 10, 30));
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
-        frmSettings->rbFreeClock->setChecked(true);
-        QVERIFY(clock.imgAnalogClock->pixmap().isNull());
+        child<QRadioButton>(*frmSettings, "rbFreeClock")->setChecked(true);
+        QVERIFY(child<QLabel>(clock, "imgAnalogClock")->pixmap().isNull());
         clock.resize(96, 96);
         QImage box(96, 96, QImage::Format_RGB32);
         box.fill(Qt::white);
-        clock.pbArrows->render(&box, QPoint(), QRegion(), QWidget::RenderFlags());
+        child<ArrowsBox>(clock, "pbArrows")->render(&box, QPoint(), QRegion(), QWidget::RenderFlags());
         for (int y = 0; y < 96; ++y)
             for (int x = 0; x < 96; ++x) QVERIFY(box.pixel(x, y) != kHand);
     }

@@ -12,14 +12,16 @@
 #include "data/data_module.h"
 #include "dates.h"
 #include "fake_clock.h"
-#include "recording_dialogs.h"
-#include "globals.h"
 #include "fixture_db.h"
+#include "globals.h"
+#include "recording_dialogs.h"
 #include "tasks/reminder_window.h"
 #include "ui/dialog_service.h"
+#include "widget_child.h"
 
 using namespace ostrel;
 using ostrel::testing::at;
+using ostrel::testing::child;
 using ostrel::testing::RecordingDialogs;
 
 namespace {
@@ -63,7 +65,7 @@ private slots:
         shown.clear();
         DataModule1 = new TDataModule1(QString::fromStdString((dir->path() / "Tamo.qdb").string()));
         DataModule1->ShowReminderHook = [this](const TTaskParams& p, const QString&, int offset) {
-            shown.push_back({p.TaskID, offset, frmClock->tmrTime->isActive()});
+            shown.push_back({p.TaskID, offset, child<QTimer>(*frmClock, "tmrTime")->isActive()});
         };
         frmClock = new TfrmClock();
     }
@@ -98,7 +100,7 @@ private slots:
         QCOMPARE(shown[1].offset, 20);
         QVERIFY(!shown[0].timerRunning);
         QVERIFY(!shown[1].timerRunning);
-        QVERIFY(frmClock->tmrTime->isActive());
+        QVERIFY(child<QTimer>(*frmClock, "tmrTime")->isActive());
         QCOMPARE(DataModule1->NextReminderTime, at(2024, 5, 7, 12, 0, 0));
     }
 
@@ -129,12 +131,12 @@ private slots:
         // Through the event loop, as the timer delivers it (each tick arms
         // the single-shot timer anew, under a new id).
         const auto tick = [] {
-            QTimerEvent e(frmClock->tmrTime->timerId());
-            QCoreApplication::sendEvent(frmClock->tmrTime, &e);
+            QTimerEvent e(child<QTimer>(*frmClock, "tmrTime")->timerId());
+            QCoreApplication::sendEvent(child<QTimer>(*frmClock, "tmrTime"), &e);
         };
         tick();
         QCOMPARE(dialogs.texts().size(), 1);
-        QVERIFY(frmClock->tmrTime->isActive());
+        QVERIFY(child<QTimer>(*frmClock, "tmrTime")->isActive());
         // The next ticks do not fail again at once...
         clock->get().advanceMs(1000);
         tick();
@@ -147,7 +149,7 @@ private slots:
         tick();
         QCOMPARE(dialogs.texts().size(), 1);
         QCOMPARE(shown.size(), std::size_t(1));
-        QVERIFY(frmClock->tmrTime->isActive());
+        QVERIFY(child<QTimer>(*frmClock, "tmrTime")->isActive());
     }
 
     void answersReachTheClockWindow() {
@@ -162,10 +164,10 @@ private slots:
             if (auto* r = qobject_cast<TfrmToDo*>(t)) w = r;
         QVERIFY(w);
         QPointer<TfrmToDo> guard(w);
-        QTest::mouseClick(w->rbPostpone, Qt::LeftButton);
-        w->sePostpone->setValue(2);
-        w->cbPostpone->setCurrentIndex(1);  // hours
-        QTest::mouseClick(w->btnOK, Qt::LeftButton);
+        QTest::mouseClick(child<QRadioButton>(*w, "rbPostpone"), Qt::LeftButton);
+        child<QSpinBox>(*w, "sePostpone")->setValue(2);
+        child<QComboBox>(*w, "cbPostpone")->setCurrentIndex(1);  // hours
+        QTest::mouseClick(child<QPushButton>(*w, "btnOK"), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(reminderAnswerReceiver());
         QVERIFY(!guard);
         sql::Query q(DataModule1->connTAMO);

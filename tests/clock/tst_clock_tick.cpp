@@ -8,18 +8,20 @@
 #include "app/application.h"
 #include "app/forms.h"
 #include "clock/clock_window.h"
+#include "clock_env.h"
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
-#include "clock_env.h"
 #include "dates.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
 #include "globals.h"
 #include "recording_dialogs.h"
 #include "ui/dialog_service.h"
+#include "widget_child.h"
 
 using namespace ostrel;
 using ostrel::testing::at;
+using ostrel::testing::child;
 
 namespace {
 
@@ -80,14 +82,14 @@ private slots:
         makeClock(3);  // floating digital clock, seconds shown
         QVERIFY(frmClock->isVisible());
         QCOMPARE(frmClock->scheduleTick(), 700 + 2);
-        QVERIFY(frmClock->tmrTime->isSingleShot());
-        QCOMPARE(frmClock->tmrTime->timerType(), Qt::PreciseTimer);
+        QVERIFY(child<QTimer>(*frmClock, "tmrTime")->isSingleShot());
+        QCOMPARE(child<QTimer>(*frmClock, "tmrTime")->timerType(), Qt::PreciseTimer);
         // A late tick (a busy machine) catches up with the second it shows
         // instead of drifting: the next one still comes at the boundary.
         fake->get().advanceMs(700 + 35);
         frmClock->tmrTimeTimer();
-        QCOMPARE(frmClock->tmrTime->interval(), 1000 - 35 + 2);
-        QVERIFY(frmClock->lbClock->text().contains(QStringLiteral("12:00:01")));
+        QCOMPARE(child<QTimer>(*frmClock, "tmrTime")->interval(), 1000 - 35 + 2);
+        QVERIFY(child<QLabel>(*frmClock, "lbClock")->text().contains(QStringLiteral("12:00:01")));
         // One millisecond before the boundary.
         fake->get().setNow(at(2024, 5, 6, 12, 0, 0) + 999 * kMs);
         QCOMPARE(frmClock->scheduleTick(), 1 + 2);
@@ -108,18 +110,18 @@ private slots:
         if (programView == 1) {
             QVERIFY(!frmClock->isVisible());
             QCOMPARE(frmClock->scheduleTick(), hiddenDelay);
-            QVERIFY(frmClock->tmrTime->isActive());
+            QVERIFY(child<QTimer>(*frmClock, "tmrTime")->isActive());
             frmClock->tmrTimeTimer();
-            QVERIFY(frmClock->spTrayIcon1->toolTip().contains(QStringLiteral("12:00")));
+            QVERIFY(child<QSystemTrayIcon>(*frmClock, "spTrayIcon1")->toolTip().contains(QStringLiteral("12:00")));
             return;
         }
-        QVERIFY(frmClock->tmrTime->isActive());
+        QVERIFY(child<QTimer>(*frmClock, "tmrTime")->isActive());
         frmClock->hide();
-        QVERIFY(!frmClock->tmrTime->isActive());
+        QVERIFY(!child<QTimer>(*frmClock, "tmrTime")->isActive());
         QCOMPARE(frmClock->scheduleTick(), hiddenDelay);
         frmClock->show();  // showing re-arms it at once
-        QVERIFY(frmClock->tmrTime->isActive());
-        QCOMPARE(frmClock->tmrTime->interval(), 702);
+        QVERIFY(child<QTimer>(*frmClock, "tmrTime")->isActive());
+        QCOMPARE(child<QTimer>(*frmClock, "tmrTime")->interval(), 702);
     }
 
     // The icon's tooltip: the date and minute and the next reminder of the
@@ -137,7 +139,7 @@ private slots:
         task(4, at(2024, 5, 7, 9, 0, 0), "Tomorrow");
         makeClock(1);
         frmClock->tmrTimeTimer();
-        QString tip = frmClock->spTrayIcon1->toolTip();
+        QString tip = child<QSystemTrayIcon>(*frmClock, "spTrayIcon1")->toolTip();
         QVERIFY2(tip.contains(QStringLiteral("Next reminder: 12:30")) && tip.contains(QStringLiteral("Call Anna")),
                  qPrintable(tip));
         QVERIFY(!tip.contains(QStringLiteral("Later")) && !tip.contains(QStringLiteral("Earlier")));
@@ -145,16 +147,16 @@ private slots:
         // Nothing more today: the date and time only.
         fake->get().setNow(at(2024, 5, 6, 16, 0, 0));
         frmClock->tmrTimeTimer();
-        tip = frmClock->spTrayIcon1->toolTip();
+        tip = child<QSystemTrayIcon>(*frmClock, "spTrayIcon1")->toolTip();
         QVERIFY2(tip.contains(QStringLiteral("16:00")) && !tip.contains(QStringLiteral("Next reminder")), qPrintable(tip));
 
         TaskRow row;
         row.FirstDT = row.ShowDT = at(2024, 5, 6, 17, 15, 0);
         row.Title = QStringLiteral("Just added");
         row.ElapseInt = 1;
-        row.ElapseType = 2;
+        row.ElapseType = puHours;
         DataModule1->tasks().insertTask(row);
-        tip = frmClock->spTrayIcon1->toolTip();
+        tip = child<QSystemTrayIcon>(*frmClock, "spTrayIcon1")->toolTip();
         QVERIFY2(tip.contains(QStringLiteral("Next reminder: 17:15")) && tip.endsWith(QStringLiteral(" Just added")),
                  qPrintable(tip));
     }
@@ -214,7 +216,7 @@ private slots:
         // at once and the pass runs without waiting for the old delay.
         fake->get().advanceMs(31 * 60000);
         frmClock->clockChanged();
-        QVERIFY(frmClock->lbClock->text().contains(QStringLiteral("12:31:00")));
+        QVERIFY(child<QLabel>(*frmClock, "lbClock")->text().contains(QStringLiteral("12:31:00")));
         QVERIFY(gate()->isActive());
         QCOMPARE(gate()->interval(), 0);
         QTimerEvent fire(gate()->timerId());

@@ -8,26 +8,28 @@
 #include "app/app_commands.h"
 #include "app/application.h"
 #include "app/forms.h"
+#include "base/language_texts.h"
 #include "clock/clock_window.h"
 #include "clock/day_info_link.h"
-#include "ui/gradient_paint.h"
 #include "clock_env.h"
 #include "clock_window.h"
 #include "core/clock/colors.h"
-#include "fake_clock.h"
-#include "globals.h"
-#include "recording_dialogs.h"
 #include "data/data_module.h"
+#include "fake_clock.h"
 #include "fixture_db.h"
+#include "globals.h"
+#include "platform/desktop_tools.h"
+#include "recording_dialogs.h"
 #include "settings/settings_dialog.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "ui/app_commands.h"
+#include "ui/gradient_paint.h"
 #include "ui/locale_format.h"
-#include "base/language_texts.h"
-#include "platform/desktop_tools.h"
+#include "widget_child.h"
 
 using namespace ostrel;
+using ostrel::testing::child;
 using ostrel::testing::ClockEnv;
 using ostrel::testing::RecordingDialogs;
 using ostrel::testing::ScopedFakeClock;
@@ -56,16 +58,16 @@ private slots:
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayIcon));
-        QVERIFY(clock.spTrayIcon1->isVisible());
+        QVERIFY(child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible());
         QVERIFY(!clock.showOnStart());
         QVERIFY(!clock.isVisible());
-        QVERIFY(!frmSettings->cbAutorun->isChecked());
-        const QFont f = clock.lbClock->font();
+        QVERIFY(!child<QCheckBox>(*frmSettings, "cbAutorun")->isChecked());
+        const QFont f = child<QLabel>(clock, "lbClock")->font();
         QCOMPARE(f.family(), QStringLiteral("MS Sans Serif"));
         QCOMPARE(f.pointSize(), 8);
         QVERIFY(f.bold());
         QVERIFY(!f.italic());
-        QCOMPARE(clock.lbClock->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
+        QCOMPARE(child<QLabel>(clock, "lbClock")->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
         QCOMPARE(clock.color(), QColor(186, 252, 191));
         QCOMPARE(clock.vertSpace(), 3);
         QCOMPARE(clock.horisSpace(), 7);
@@ -79,7 +81,7 @@ private slots:
         RecordingDialogs dialogs;
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
-        QVERIFY(clock.tmrTrayWait->isActive());
+        QVERIFY(child<QTimer>(clock, "tmrTrayWait")->isActive());
         bool available = true;
         clock.notificationAreaAvailable = [&] { return available; };
         clock.checkNotificationArea();  // a tray came up: the icon stays
@@ -88,8 +90,8 @@ private slots:
         clock.checkNotificationArea();
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
         QVERIFY(clock.isVisible());
-        QVERIFY(!clock.spTrayIcon1->isVisible());
-        QVERIFY(frmSettings->rbFreeClock->isChecked());
+        QVERIFY(!child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible());
+        QVERIFY(child<QRadioButton>(*frmSettings, "rbFreeClock")->isChecked());
     }
 
     void missingSkinWarnsAndEndsTheProgram() {
@@ -127,7 +129,7 @@ private slots:
         TfrmClock& clock = clockWindow.clock;
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
         QVERIFY(clock.showOnStart());
-        QCOMPARE(clock.lbClock->text(), text);
+        QCOMPARE(child<QLabel>(clock, "lbClock")->text(), text);
         QCOMPARE(clock.geometry(), QRect(1280 - w, 1024 - h, w, h));
 
         // Within five pixels of the wanted width nothing moves.
@@ -151,7 +153,7 @@ private slots:
         clock.setGeometry(10, 10, 77, 33);
         clock.tmrTimeTimer();
         QCOMPARE(clock.geometry(), QRect(10, 10, 77, 33));
-        QVERIFY(clock.lbClock->text().isEmpty());
+        QVERIFY(child<QLabel>(clock, "lbClock")->text().isEmpty());
     }
 
     void raisedFrameIsDrawnInShadesOfTheColour() {
@@ -161,7 +163,7 @@ private slots:
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
         clock.resize(60, 24);
-        clock.lbClock->clear();
+        child<QLabel>(clock, "lbClock")->clear();
         const QImage img = clock.grab().toImage();
         const QColor light = toQColor(LightenColor(Color(0xBFFCBA), 60));
         const QColor dark = toQColor(DarkenColor(Color(0xBFFCBA), 60));
@@ -202,7 +204,7 @@ private slots:
         QCOMPARE(clock.pos(), QPoint(0, 1024 - clock.height()));
         QTest::mouseRelease(&clock, Qt::LeftButton, {}, QPoint(4, 4));
 
-        frmSettings->rbSysTrayClock->setChecked(true);
+        child<QRadioButton>(*frmSettings, "rbSysTrayClock")->setChecked(true);
         const QPoint before = clock.pos();
         QTest::mousePress(&clock, Qt::LeftButton, {}, QPoint(4, 4));
         QMouseEvent away(QEvent::MouseMove, QPointF(4, 4), QPointF(4, 4), QPointF(600, 600), Qt::NoButton,
@@ -223,7 +225,7 @@ private slots:
         clock.setDayInfoPanel(&panel);
         const int interval = QApplication::doubleClickInterval();
         QApplication::setDoubleClickInterval(1);
-        emit clock.spTrayIcon1->activated(QSystemTrayIcon::Trigger);
+        emit child<QSystemTrayIcon>(clock, "spTrayIcon1")->activated(QSystemTrayIcon::Trigger);
         QCOMPARE(panel.shown, 0);  // not before the double-click time
         QTRY_COMPARE(panel.shown, 1);
         QApplication::setDoubleClickInterval(interval);
@@ -242,10 +244,10 @@ private slots:
 
         QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
         QApplication::sendEvent(&clock, &enter);
-        QVERIFY(clock.tmrDayInfoShow->isActive());
-        QCOMPARE(clock.tmrDayInfoShow->interval(), 1000);
+        QVERIFY(child<QTimer>(clock, "tmrDayInfoShow")->isActive());
+        QCOMPARE(child<QTimer>(clock, "tmrDayInfoShow")->interval(), 1000);
         clock.tmrDayInfoShowTimer();
-        QVERIFY(!clock.tmrDayInfoShow->isActive());
+        QVERIFY(!child<QTimer>(clock, "tmrDayInfoShow")->isActive());
         QCOMPARE(panel.shown, 1);
 
         panel.visible = false;
@@ -253,7 +255,7 @@ private slots:
         QApplication::sendEvent(&clock, &enter);
         clock.tmrDayInfoShowTimer();
         QCOMPARE(panel.shown, 1);
-        QVERIFY(!clock.tmrDayInfoShow->isActive());
+        QVERIFY(!child<QTimer>(clock, "tmrDayInfoShow")->isActive());
 
         // Leaving asks a visible panel to hide in 1500 ms; a hidden one is left alone.
         QEvent leave(QEvent::Leave);
@@ -262,13 +264,13 @@ private slots:
         panel.visible = true;
         QApplication::sendEvent(&clock, &enter);
         QApplication::sendEvent(&clock, &leave);
-        QVERIFY(!clock.tmrDayInfoShow->isActive());
+        QVERIFY(!child<QTimer>(clock, "tmrDayInfoShow")->isActive());
         QCOMPARE(panel.hideInterval, 1500);
 
         // Opening the menu hides the panel and stops the hover timer.
         QApplication::sendEvent(&clock, &enter);
         clock.pmClockMenuPopup();
-        QVERIFY(!clock.tmrDayInfoShow->isActive());
+        QVERIFY(!child<QTimer>(clock, "tmrDayInfoShow")->isActive());
         QVERIFY(!panel.visible);
 
         clock.spTrayIcon1Click();
@@ -353,17 +355,18 @@ private slots:
                 out << a->objectName() + QLatin1Char('=') + (a->isSeparator() ? QStringLiteral("-") : a->text());
             return out;
         };
-        QCOMPARE(describe(clock.pmClockMenu),
-                 (QStringList{"miCreate=Create", "miView=View", "N1=-", "miCalculator=Calculator",
-                              "miPocketBook=Pocket-book", "miTimeCorrection=Time correction", "N2=-",
-                              "miSetting=Setting", "miHelp=Help", "miAbout=About...", "miExchange=Exchange",
-                              "miEmpty=-", "miExit=Exit"}));
-        QCOMPARE(describe(clock.miCreate), (QStringList{"miToDo=To do", "miHoliday=Holiday"}));
-        QCOMPARE(describe(clock.miView), (QStringList{"miViewToDoList=To do list", "miSchedule=Schedule",
-                                                      "Holydayslist1=Holidays list", "miAddresBook=Address book"}));
-        QCOMPARE(describe(clock.miTimeCorrection),
+        QCOMPARE(
+            describe(child<QMenu>(clock, "pmClockMenu")),
+            (QStringList{"miCreate=Create", "miView=View", "N1=-", "miCalculator=Calculator",
+                         "miPocketBook=Pocket-book", "miTimeCorrection=Time correction", "N2=-", "miSetting=Setting",
+                         "miHelp=Help", "miAbout=About...", "miExchange=Exchange", "miEmpty=-", "miExit=Exit"}));
+        QCOMPARE(describe(child<QMenu>(clock, "miCreate")), (QStringList{"miToDo=To do", "miHoliday=Holiday"}));
+        QCOMPARE(describe(child<QMenu>(clock, "miView")),
+                 (QStringList{"miViewToDoList=To do list", "miSchedule=Schedule", "Holydayslist1=Holidays list",
+                              "miAddresBook=Address book"}));
+        QCOMPARE(describe(child<QMenu>(clock, "miTimeCorrection")),
                  (QStringList{"miManualTimeCorr=Manual", "miSMTPClockCorr=Internet"}));
-        QCOMPARE(describe(clock.miExchange),
+        QCOMPARE(describe(child<QMenu>(clock, "miExchange")),
                  (QStringList{"miImportCalendar=Import calendar...", "miExportCalendar=Export calendar...",
                               "miImportContacts=Import contacts...", "miExportContacts=Export contacts...", "=-",
                               "miBackupNow=Back up now", "miRestoreBackup=Restore from backup..."}));
@@ -380,18 +383,19 @@ private slots:
         clock.show();
         QVERIFY(QTest::qWaitForWindowExposed(&clock));
         QSignalSpy closed(&clock, &TfrmClock::closed);
-        QSignalSpy opening(clock.pmClockMenu, &QMenu::aboutToShow);
+        QSignalSpy opening(child<QMenu>(clock, "pmClockMenu"), &QMenu::aboutToShow);
 
         QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(700, 300));
         QApplication::sendEvent(&clock, &ev);
-        QVERIFY(QTest::qWaitForWindowExposed(clock.pmClockMenu));
+        QVERIFY(QTest::qWaitForWindowExposed(child<QMenu>(clock, "pmClockMenu")));
         QCOMPARE(opening.count(), 1);
-        QCOMPARE(clock.pmClockMenu->geometry().left() + clock.pmClockMenu->width(), 700);
-        QCOMPARE(clock.pmClockMenu->geometry().top(), 300);
+        QCOMPARE(child<QMenu>(clock, "pmClockMenu")->geometry().left() + child<QMenu>(clock, "pmClockMenu")->width(),
+                 700);
+        QCOMPARE(child<QMenu>(clock, "pmClockMenu")->geometry().top(), 300);
 
-        QTest::keyClick(clock.pmClockMenu, Qt::Key_Up);
-        QCOMPARE(clock.pmClockMenu->activeAction(), clock.miExit);
-        QTest::keyClick(clock.pmClockMenu, Qt::Key_Return);
+        QTest::keyClick(child<QMenu>(clock, "pmClockMenu"), Qt::Key_Up);
+        QCOMPARE(child<QMenu>(clock, "pmClockMenu")->activeAction(), child<QAction>(clock, "miExit"));
+        QTest::keyClick(child<QMenu>(clock, "pmClockMenu"), Qt::Key_Return);
         QTRY_COMPARE(closed.count(), 1);
         QVERIFY(!clock.isVisible());
     }
@@ -410,10 +414,10 @@ private slots:
             ostrel::testing::ClockWindow clockWindow;
             TfrmClock& clock = clockWindow.clock;
             frmCreateToDo->Tag = 17;
-            clock.miToDo->trigger();
+            child<QAction>(clock, "miToDo")->trigger();
             QVERIFY(frmCreateToDo->isVisible());
             QCOMPARE(frmCreateToDo->Tag, 0);
-            clock.miViewToDoList->trigger();
+            child<QAction>(clock, "miViewToDoList")->trigger();
             QVERIFY(frmToDoList->isVisible());
         }
         setCommandHandler({});

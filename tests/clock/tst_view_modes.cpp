@@ -11,9 +11,9 @@
 
 #include <utility>
 
-#include "base/app_paths.h"
 #include "app/application.h"
 #include "app/forms.h"
+#include "base/app_paths.h"
 #include "clock/clock_window.h"
 #include "clock/taskbar_host.h"
 #include "clock/tray_clock.h"
@@ -24,8 +24,10 @@
 #include "recording_dialogs.h"
 #include "settings/settings_dialog.h"
 #include "ui/settings_file.h"
+#include "widget_child.h"
 
 using namespace ostrel;
+using ostrel::testing::child;
 using ostrel::testing::ClockEnv;
 using ostrel::testing::RecordingDialogs;
 using ostrel::testing::ScopedFakeClock;
@@ -71,10 +73,14 @@ QList<QWidget*> shownWindows() {
 
 QRadioButton* button(std::uint8_t mode) {
     switch (mode) {
-        case vmSysTrayIcon: return frmSettings->rbSysTrayIcon;
-        case vmSysTrayClock: return frmSettings->rbSysTrayClock;
-        case vmFreeClock: return frmSettings->rbFreeClock;
-        default: return frmSettings->rbAnalogClock;
+        case vmSysTrayIcon:
+            return child<QRadioButton>(*frmSettings, "rbSysTrayIcon");
+        case vmSysTrayClock:
+            return child<QRadioButton>(*frmSettings, "rbSysTrayClock");
+        case vmFreeClock:
+            return child<QRadioButton>(*frmSettings, "rbFreeClock");
+        default:
+            return child<QRadioButton>(*frmSettings, "rbAnalogClock");
     }
 }
 
@@ -82,10 +88,11 @@ QRadioButton* button(std::uint8_t mode) {
 void checkMode(TfrmClock& clock, std::uint8_t mode) {
     QCOMPARE(std::uint8_t(clock.viewMode()), mode);
     for (std::uint8_t m = 0; m < 4; ++m) QCOMPARE(button(m)->isChecked(), m == mode);
-    QCOMPARE(clock.spTrayIcon1->isVisible(), mode == vmSysTrayIcon);
+    QCOMPARE(child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible(), mode == vmSysTrayIcon);
     // The hidden window of the icon mode may keep the last dial; every
     // clock on the screen shows it exactly in the analog mode.
-    if (mode != vmSysTrayIcon) QCOMPARE(clock.imgAnalogClock->pixmap().isNull(), mode != vmAnalogClock);
+    if (mode != vmSysTrayIcon)
+        QCOMPARE(child<QLabel>(clock, "imgAnalogClock")->pixmap().isNull(), mode != vmAnalogClock);
     QCOMPARE(hostWindows(), mode == vmSysTrayClock ? 1 : 0);
     const QList<QWidget*> shown = shownWindows();
     switch (mode) {
@@ -204,7 +211,7 @@ private slots:
         const QRect before = mode == vmSysTrayClock ? taskbarEmbedding().host()->geometry() : clock.geometry();
         checkMode(clock, std::uint8_t(mode));
 
-        frmSettings->rbAnalogClock->setChecked(true);
+        child<QRadioButton>(*frmSettings, "rbAnalogClock")->setChecked(true);
         QCOMPARE(dialogs.messages.size(), std::size_t(1));
         QVERIFY(dialogs.messages[0].text.contains(QStringLiteral("Analog_clock.jpg")));
         // In plain words (the English text: no language files here), the
@@ -217,7 +224,7 @@ private slots:
 
         // With the picture mended the switch goes through.
         putDial(shippedDial());
-        frmSettings->rbAnalogClock->setChecked(true);
+        child<QRadioButton>(*frmSettings, "rbAnalogClock")->setChecked(true);
         checkMode(clock, vmAnalogClock);
     }
 

@@ -19,8 +19,9 @@
 
 #include <filesystem>
 
-#include "base/app_paths.h"
 #include "app/forms.h"
+#include "base/app_paths.h"
+#include "base/language_texts.h"
 #include "clock/clock_window.h"
 #include "clock_env.h"
 #include "contacts/address_book.h"
@@ -33,9 +34,10 @@
 #include "fake_clock.h"
 #include "fixture_db.h"
 #include "recording_dialogs.h"
-#include "base/language_texts.h"
+#include "widget_child.h"
 
 using namespace ostrel;
+using ostrel::testing::child;
 using ostrel::testing::RecordingDialogs;
 using ostrel::testing::ScopedFakeClock;
 
@@ -112,7 +114,8 @@ private:
     }
     QStringList listed() const {
         QStringList out;
-        for (int r = 0; r < book->dsContactList->rowCount(); ++r) out << book->dsContactList->nameAt(r);
+        for (int r = 0; r < child<ContactListModel>(*book, "dsContactList")->rowCount(); ++r)
+            out << child<ContactListModel>(*book, "dsContactList")->nameAt(r);
         return out;
     }
     void showBook() {
@@ -199,8 +202,8 @@ private slots:
             QCOMPARE(w->property("helpContext").toInt(), 7);
         QVERIFY(editor->isModal());
         QVERIFY(!viewer->isModal() && !book->isModal());
-        QCOMPARE(book->ToolBar1->height(), 29);
-        QCOMPARE(book->plBottom->height(), 33);
+        QCOMPARE(child<QWidget>(*book, "ToolBar1")->height(), 29);
+        QCOMPARE(child<QWidget>(*book, "plBottom")->height(), 33);
     }
 
     void onlyGroupsOneToFourAreListedAsTheTogglesSay() {
@@ -212,7 +215,7 @@ private slots:
         add("Dmitri", "Nobody", 4);
         showBook();
         QCOMPARE(listed(), (QStringList{"Anna  Family", "Boris  Job", "Clara  Friend", "Dmitri  Nobody"}));
-        QCOMPARE(book->dgContactList->columnWidth(0), 194);
+        QCOMPARE(child<QTableView>(*book, "dgContactList")->columnWidth(0), 194);
 
         struct Case {
             bool family, job, friends, notAssigned;
@@ -227,16 +230,16 @@ private slots:
             {true, true, true, true, {"Anna  Family", "Boris  Job", "Clara  Friend", "Dmitri  Nobody"}, 194},
         };
         for (const Case& c : cases) {
-            book->tbFamily->setChecked(c.family);
-            book->tbJob->setChecked(c.job);
-            book->tbFrends->setChecked(c.friends);
-            book->tbNotAssigned->setChecked(c.notAssigned);
+            child<QToolButton>(*book, "tbFamily")->setChecked(c.family);
+            child<QToolButton>(*book, "tbJob")->setChecked(c.job);
+            child<QToolButton>(*book, "tbFrends")->setChecked(c.friends);
+            child<QToolButton>(*book, "tbNotAssigned")->setChecked(c.notAssigned);
             QCOMPARE(listed(), c.names);
-            QCOMPARE(book->dgContactList->columnWidth(0), c.width);
+            QCOMPARE(child<QTableView>(*book, "dgContactList")->columnWidth(0), c.width);
         }
         // Clicking a toggle releases it on its own.
-        QTest::mouseClick(book->tbJob, Qt::LeftButton);
-        QVERIFY(!book->tbJob->isChecked() && book->tbFamily->isChecked());
+        QTest::mouseClick(child<QToolButton>(*book, "tbJob"), Qt::LeftButton);
+        QVERIFY(!child<QToolButton>(*book, "tbJob")->isChecked() && child<QToolButton>(*book, "tbFamily")->isChecked());
         QCOMPARE(listed(), (QStringList{"Anna  Family", "Clara  Friend", "Dmitri  Nobody"}));
     }
 
@@ -247,7 +250,8 @@ private slots:
         add("Same", "Name");
         showBook();
         QCOMPARE(listed(), (QStringList{"Firstonly", "Lastonly", "Same  Name", "Same  Name"}));
-        QVERIFY(book->dsContactList->idAt(2) != book->dsContactList->idAt(3));
+        QVERIFY(child<ContactListModel>(*book, "dsContactList")->idAt(2) !=
+                child<ContactListModel>(*book, "dsContactList")->idAt(3));
         QCOMPARE(book->currentRow(), 1);
         book->hide();
         QVERIFY(!book->qrContactList());  // the cursor is closed while hidden
@@ -256,10 +260,10 @@ private slots:
     void theRowAfterEditingIsKeptExceptTheLast() {
         addNumbered(10);
         showBook();
-        editRow(3, [this] { editor->edHomePhone->setText("123"); });
+        editRow(3, [this] { child<QLineEdit>(*editor, "edHomePhone")->setText("123"); });
         QCOMPARE(book->currentRow(), 3);
         QCOMPARE(stored().at(2).text("HomePhone"), std::string("123"));
-        editRow(10, [this] { editor->edHomePhone->setText("456"); });
+        editRow(10, [this] { child<QLineEdit>(*editor, "edHomePhone")->setText("456"); });
         QCOMPARE(book->currentRow(), 1);
         QCOMPARE(stored().at(9).text("HomePhone"), std::string("456"));
     }
@@ -308,14 +312,14 @@ private slots:
             {"бор", 4},       // Cyrillic, case ignored
         };
         for (const Step& s : steps) {
-            QTest::keyClick(book->edSearch, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(child<QLineEdit>(*book, "edSearch"), Qt::Key_A, Qt::ControlModifier);
             if (s.typed.isEmpty())
-                QTest::keyClick(book->edSearch, Qt::Key_Backspace);
+                QTest::keyClick(child<QLineEdit>(*book, "edSearch"), Qt::Key_Backspace);
             else if (s.typed.at(0).unicode() < 128)
-                QTest::keyClicks(book->edSearch, s.typed);
+                QTest::keyClicks(child<QLineEdit>(*book, "edSearch"), s.typed);
             else
-                book->edSearch->insert(s.typed);
-            QCOMPARE(book->edSearch->text(), s.typed);
+                child<QLineEdit>(*book, "edSearch")->insert(s.typed);
+            QCOMPARE(child<QLineEdit>(*book, "edSearch")->text(), s.typed);
             QCOMPARE(book->currentRow(), s.row);
         }
     }
@@ -331,8 +335,8 @@ private slots:
         // Releasing the toggles empties a list that has contacts.
         add("Anna", "Family", 1);
         book->RefreshContactList();
-        book->tbFamily->setChecked(false);
-        QCOMPARE(book->dsContactList->rowCount(), 0);
+        child<QToolButton>(*book, "tbFamily")->setChecked(false);
+        QCOMPARE(child<ContactListModel>(*book, "dsContactList")->rowCount(), 0);
         book->tbDeleteClick();
         QVERIFY(dialogs->messages.empty());
         QCOMPARE(stored().size(), std::size_t{1});
@@ -342,12 +346,13 @@ private slots:
         addNumbered(3);
         showBook();
         QVERIFY(QTest::qWaitForWindowExposed(book));
-        QWidget* vp = book->dgContactList->viewport();
-        const QRect second = book->dgContactList->visualRect(book->dsContactList->index(1, 0));
+        QWidget* vp = child<QTableView>(*book, "dgContactList")->viewport();
+        const QRect second = child<QTableView>(*book, "dgContactList")
+                                 ->visualRect(child<ContactListModel>(*book, "dsContactList")->index(1, 0));
         doubleClick(vp, second.center());
         QTRY_VERIFY(viewer->isVisible());
         QCOMPARE(viewer->windowTitle(), QStringLiteral("View contact - Name 02"));
-        QCOMPARE(viewer->Tag, book->dsContactList->idAt(1));
+        QCOMPARE(viewer->Tag, child<ContactListModel>(*book, "dsContactList")->idAt(1));
         QCOMPARE(viewer->pos(), QPoint(0, 0));
         viewer->hide();
 
@@ -357,7 +362,7 @@ private slots:
 
         // The title row views the current contact.
         book->setCurrentRow(3);
-        QHeaderView* header = book->dgContactList->horizontalHeader();
+        QHeaderView* header = child<QTableView>(*book, "dgContactList")->horizontalHeader();
         doubleClick(header->viewport(), QPoint(20, header->height() / 2));
         QTRY_VERIFY(viewer->isVisible());
         QCOMPARE(viewer->windowTitle(), QStringLiteral("View contact - Name 03"));
@@ -385,9 +390,9 @@ private slots:
         addWith([this] {
             QCOMPARE(editor->windowTitle(), QStringLiteral("NewAddress"));
             QCOMPARE(editor->Tag, std::int64_t{0});
-            editor->edLastName->setText("Lastonly");
+            child<QLineEdit>(*editor, "edLastName")->setText("Lastonly");
         });
-        addWith([this] { editor->edFirstName->setText("   "); });
+        addWith([this] { child<QLineEdit>(*editor, "edFirstName")->setText("   "); });
         const auto rows = stored();
         QCOMPARE(rows.size(), std::size_t{2});
         QCOMPARE(rows[0].text("FirstName"), std::string(" "));
@@ -401,43 +406,44 @@ private slots:
         // The viewer skips the blank name.
         book->setCurrentRow(listed().indexOf("") + 1);
         book->tbViewClick();
-        QCOMPARE(cells(viewer->sgPersonInfo, 0), QStringList(6, QString()));
+        QCOMPARE(cells(child<QTableWidget>(*viewer, "sgPersonInfo"), 0), QStringList(6, QString()));
         QVERIFY(dialogs->messages.empty());
     }
 
     void bothNamesEmptyIsRefused() {
         showBook();
-        withEditor([this] { book->tbAddClick(); }, [this] {
-            editor->edHomePhone->setText("1");
-            QVERIFY(!editor->bbOkClick());
-            QVERIFY(editor->isVisible());
-            QVERIFY(!editor->AllowClose);
-            editor->close();  // refused as well
-            QVERIFY(editor->isVisible());
-            QCOMPARE(dialogs->texts(), QStringList{"InputLastNameOrFirstName"});
-            QCOMPARE(dialogs->messages[0].caption, QStringLiteral("Address book"));
-            QCOMPARE(dialogs->messages[0].icon, MsgIcon::Information);
-            editor->bbCancelClick();
-        });
+        withEditor([this] { book->tbAddClick(); },
+                   [this] {
+                       child<QLineEdit>(*editor, "edHomePhone")->setText("1");
+                       QVERIFY(!editor->bbOkClick());
+                       QVERIFY(editor->isVisible());
+                       QVERIFY(!editor->AllowClose);
+                       editor->close();  // refused as well
+                       QVERIFY(editor->isVisible());
+                       QCOMPARE(dialogs->texts(), QStringList{"InputLastNameOrFirstName"});
+                       QCOMPARE(dialogs->messages[0].caption, QStringLiteral("Address book"));
+                       QCOMPARE(dialogs->messages[0].icon, MsgIcon::Information);
+                       editor->bbCancelClick();
+                   });
         QVERIFY(stored().empty());
     }
 
     void everySaveBindsEveryParameterAfresh() {
         showBook();
         addWith([this] {
-            editor->edFirstName->setText("With");
-            editor->edHomePhone->setText(" 1 ");
-            editor->edJobPhone->setText("2");
-            editor->edMobilePhone->setText("3");
-            editor->edAddress->setText("Street");
-            editor->edMail->setText("a@b");
-            editor->edICQ->setText("123");
-            editor->edWebSite->setText("w.org");
-            editor->memComment->setPlainText("line 1\nline 2");
-            editor->cbGroup->setCurrentIndex(2);
-            editor->dtpBithday->setDate(QDate(1981, 3, 15));
+            child<QLineEdit>(*editor, "edFirstName")->setText("With");
+            child<QLineEdit>(*editor, "edHomePhone")->setText(" 1 ");
+            child<QLineEdit>(*editor, "edJobPhone")->setText("2");
+            child<QLineEdit>(*editor, "edMobilePhone")->setText("3");
+            child<QLineEdit>(*editor, "edAddress")->setText("Street");
+            child<QLineEdit>(*editor, "edMail")->setText("a@b");
+            child<QLineEdit>(*editor, "edICQ")->setText("123");
+            child<QLineEdit>(*editor, "edWebSite")->setText("w.org");
+            child<QPlainTextEdit>(*editor, "memComment")->setPlainText("line 1\nline 2");
+            child<QComboBox>(*editor, "cbGroup")->setCurrentIndex(2);
+            child<QDateEdit>(*editor, "dtpBithday")->setDate(QDate(1981, 3, 15));
         });
-        addWith([this] { editor->edFirstName->setText("Without"); });
+        addWith([this] { child<QLineEdit>(*editor, "edFirstName")->setText("Without"); });
         const auto rows = stored();
         QCOMPARE(rows.size(), std::size_t{2});
         QCOMPARE(rows[0].text("HomePhone"), std::string(" 1 "));  // not trimmed
@@ -468,13 +474,13 @@ private slots:
         add("Anna", "Family", 1, ", Birthday", ", " + std::to_string(encodeDate(1981, 3, 15)));
         showBook();
         editRow(1, [this] {
-            QCOMPARE(editor->dtpBithday->date(), QDate(1981, 3, 15));
-            editor->dtpBithday->setDate(QDate(2026, 12, 10));
-            editor->edMail->setText("a@b");
+            QCOMPARE(child<QDateEdit>(*editor, "dtpBithday")->date(), QDate(1981, 3, 15));
+            child<QDateEdit>(*editor, "dtpBithday")->setDate(QDate(2026, 12, 10));
+            child<QLineEdit>(*editor, "edMail")->setText("a@b");
         });
         QVERIFY(stored().at(0).isNull("Birthday"));
         editRow(1, [this] {
-            QCOMPARE(editor->dtpBithday->date(), QDate(2026, 12, 10));  // shown as today
+            QCOMPARE(child<QDateEdit>(*editor, "dtpBithday")->date(), QDate(2026, 12, 10));  // shown as today
             editor->bbCancelClick();
         });
     }
@@ -482,7 +488,7 @@ private slots:
     void changingOnlyTheBirthdaySavesIt() {
         add("Anna", "Family", 1);
         showBook();
-        editRow(1, [this] { editor->dtpBithday->setDate(QDate(1990, 7, 1)); });
+        editRow(1, [this] { child<QDateEdit>(*editor, "dtpBithday")->setDate(QDate(1990, 7, 1)); });
         QCOMPARE(stored().at(0).number("Birthday"), encodeDate(1990, 7, 1));
     }
 
@@ -491,8 +497,8 @@ private slots:
         add("Two", "G", 2);
         add("Nine", "G", 9);
         showBook();
-        book->tbNotAssigned->setChecked(false);
-        book->tbNotAssigned->setChecked(true);
+        child<QToolButton>(*book, "tbNotAssigned")->setChecked(false);
+        child<QToolButton>(*book, "tbNotAssigned")->setChecked(true);
         QCOMPARE(listed(), (QStringList{"Four  G", "Two  G"}));
         struct Case {
             int row;
@@ -501,25 +507,27 @@ private slots:
         };
         for (const Case& c : {Case{1, 0, "Not assigned"}, Case{2, 2, "Job"}}) {
             editRow(c.row, [&] {
-                QCOMPARE(editor->cbGroup->currentIndex(), c.item);
-                QCOMPARE(editor->cbGroup->currentText(), c.text);
-                QVERIFY(!editor->cbGroup->itemIcon(c.item).isNull());
-                editor->edICQ->setText("1");
+                QCOMPARE(child<QComboBox>(*editor, "cbGroup")->currentIndex(), c.item);
+                QCOMPARE(child<QComboBox>(*editor, "cbGroup")->currentText(), c.text);
+                QVERIFY(!child<QComboBox>(*editor, "cbGroup")->itemIcon(c.item).isNull());
+                child<QLineEdit>(*editor, "edICQ")->setText("1");
             });
         }
         auto rows = stored();
         QCOMPARE(rows[0].integer("Group"), std::int64_t{4});
         QCOMPARE(rows[1].integer("Group"), std::int64_t{2});
         // A code outside 1 to 4 shows as "Not assigned" and is saved as 4.
-        withEditor([this, id = rows[2].integer("ABID")] {
-            editor->Tag = id;
-            QVERIFY(editor->LoadContact(id));
-            editor->exec();
-        }, [this] {
-            QCOMPARE(editor->cbGroup->currentIndex(), 0);
-            editor->edICQ->setText("2");
-            editor->bbOkClick();
-        });
+        withEditor(
+            [this, id = rows[2].integer("ABID")] {
+                editor->Tag = id;
+                QVERIFY(editor->LoadContact(id));
+                editor->exec();
+            },
+            [this] {
+                QCOMPARE(child<QComboBox>(*editor, "cbGroup")->currentIndex(), 0);
+                child<QLineEdit>(*editor, "edICQ")->setText("2");
+                editor->bbOkClick();
+            });
         QCOMPARE(stored().at(2).integer("Group"), std::int64_t{4});
     }
 
@@ -530,13 +538,14 @@ private slots:
         showBook();
         for (bool adding : {true, false}) {
             dialogs->messages.clear();
-            withEditor([&] { adding ? book->tbAddClick() : book->tbEditClick(); }, [this] {
-                editor->edFirstName->setText("Changed");
-                QVERIFY(!editor->bbOkClick());
-                QVERIFY(editor->isVisible());
-                QCOMPARE(editor->edFirstName->text(), QStringLiteral("Changed"));
-                editor->bbCancelClick();
-            });
+            withEditor([&] { adding ? book->tbAddClick() : book->tbEditClick(); },
+                       [this] {
+                           child<QLineEdit>(*editor, "edFirstName")->setText("Changed");
+                           QVERIFY(!editor->bbOkClick());
+                           QVERIFY(editor->isVisible());
+                           QCOMPARE(child<QLineEdit>(*editor, "edFirstName")->text(), QStringLiteral("Changed"));
+                           editor->bbCancelClick();
+                       });
             QCOMPARE(dialogs->texts(), QStringList{adding ? "Error on add contact. Check all fields"
                                                           : "Error on update contact. Check all fields"});
             QCOMPARE(dialogs->messages[0].caption, QStringLiteral("Addition of contact"));
@@ -556,10 +565,11 @@ private slots:
             editor->close();
         });
         // Escape cancels.
-        withEditor([this] { book->tbAddClick(); }, [this] {
-            editor->edFirstName->setText("Not saved");
-            QTest::keyClick(editor, Qt::Key_Escape);
-        });
+        withEditor([this] { book->tbAddClick(); },
+                   [this] {
+                       child<QLineEdit>(*editor, "edFirstName")->setText("Not saved");
+                       QTest::keyClick(editor, Qt::Key_Escape);
+                   });
         QVERIFY(stored().empty());
     }
 
@@ -614,29 +624,31 @@ private slots:
 
         book->setCurrentRow(3);
         book->tbViewClick();
-        QCOMPARE(viewer->plPhoto->width(), 68);
-        QVERIFY(viewer->plPhoto->isVisibleTo(viewer));
-        QVERIFY(!viewer->imgPhoto->pixmap().isNull());
-        QCOMPARE(viewer->sgPersonInfo->geometry().left(), 81);
-        QCOMPARE(viewer->sgPersonInfo->width(), 202);
-        QCOMPARE(viewer->sgPersonInfo->columnWidth(1), 107);
+        QCOMPARE(child<QLabel>(*viewer, "plPhoto")->width(), 68);
+        QVERIFY(child<QLabel>(*viewer, "plPhoto")->isVisibleTo(viewer));
+        QVERIFY(!child<QLabel>(*viewer, "imgPhoto")->pixmap().isNull());
+        QCOMPARE(child<QTableWidget>(*viewer, "sgPersonInfo")->geometry().left(), 81);
+        QCOMPARE(child<QTableWidget>(*viewer, "sgPersonInfo")->width(), 202);
+        QCOMPARE(child<QTableWidget>(*viewer, "sgPersonInfo")->columnWidth(1), 107);
         // Beside the photo the month is abbreviated, so the date fits.
-        QCOMPARE(TfrmViewPerson::cellText(viewer->sgPersonInfo, 2, 1), QStringLiteral("Sep 30, 1981"));
+        QCOMPARE(TfrmViewPerson::cellText(child<QTableWidget>(*viewer, "sgPersonInfo"), 2, 1),
+                 QStringLiteral("Sep 30, 1981"));
 
         for (int row : {1, 2}) {
             book->setCurrentRow(row);
             book->tbViewClick();
-            QCOMPARE(viewer->plPhoto->width(), 0);
-            QVERIFY(!viewer->plPhoto->isVisibleTo(viewer));
-            QCOMPARE(viewer->sgPersonInfo->geometry().left(), 8);
-            QCOMPARE(viewer->sgPersonInfo->width(), viewer->sgPersonInfoBottom->width());
-            QCOMPARE(viewer->sgPersonInfo->columnWidth(1), 181);
+            QCOMPARE(child<QLabel>(*viewer, "plPhoto")->width(), 0);
+            QVERIFY(!child<QLabel>(*viewer, "plPhoto")->isVisibleTo(viewer));
+            QCOMPARE(child<QTableWidget>(*viewer, "sgPersonInfo")->geometry().left(), 8);
+            QCOMPARE(child<QTableWidget>(*viewer, "sgPersonInfo")->width(),
+                     child<QTableWidget>(*viewer, "sgPersonInfoBottom")->width());
+            QCOMPARE(child<QTableWidget>(*viewer, "sgPersonInfo")->columnWidth(1), 181);
 
             editRow(row, [this] { QVERIFY(!editor->hasPicture()); });
         }
         QVERIFY(dialogs->messages.empty());
         // A stored path whose file cannot be read now is kept on save.
-        editRow(1, [this] { editor->edMail->setText("m"); });
+        editRow(1, [this] { child<QLineEdit>(*editor, "edMail")->setText("m"); });
         QCOMPARE(stored().at(1).text("Photo"), std::string("photos/bad.jpg"));
     }
 
@@ -646,13 +658,13 @@ private slots:
         showBook();
         editRow(1, [this] {
             QVERIFY(editor->hasPicture());
-            editor->sbDeletePhoto->click();
+            child<QToolButton>(*editor, "sbDeletePhoto")->click();
             QVERIFY(!editor->hasPicture());
         });
         QVERIFY(stored().at(0).isNull("Photo"));
         book->tbViewClick();
-        QCOMPARE(viewer->plPhoto->width(), 0);
-        QCOMPARE(viewer->sgPersonInfo->width(), 276);
+        QCOMPARE(child<QLabel>(*viewer, "plPhoto")->width(), 0);
+        QCOMPARE(child<QTableWidget>(*viewer, "sgPersonInfo")->width(), 276);
     }
 
     void loadingAPhoto() {
@@ -662,26 +674,26 @@ private slots:
         showBook();
         editRow(1, [&] {
             dialogs->fileAnswer = bad;
-            editor->sbLoadPhoto->click();
+            child<QToolButton>(*editor, "sbLoadPhoto")->click();
             QCOMPARE(dialogs->texts(), QStringList{"DontLoadImage"});
             QCOMPARE(dialogs->messages[0].caption, QStringLiteral("Loading photo"));
             QCOMPARE(dialogs->messages[0].icon, MsgIcon::Information);
             QVERIFY(!editor->hasPicture());
             QVERIFY(editor->PhotoPath.isEmpty());
             QVERIFY(!editor->Modified);
-            QCOMPARE(editor->plPhoto->text(), QStringLiteral("Photo"));
+            QCOMPARE(child<QLabel>(*editor, "plPhoto")->text(), QStringLiteral("Photo"));
 
             dialogs->fileAnswer = inside;
-            editor->sbLoadPhoto->click();
+            child<QToolButton>(*editor, "sbLoadPhoto")->click();
             QVERIFY(editor->hasPicture());
             QVERIFY(editor->Modified);
-            QVERIFY(editor->plPhoto->text().isEmpty());
+            QVERIFY(child<QLabel>(*editor, "plPhoto")->text().isEmpty());
         });
         QCOMPARE(stored().at(0).text("Photo"), std::string("photos/new.png"));
 
         dialogs->fileAnswer.clear();  // cancelled: nothing changes
         editRow(1, [this] {
-            editor->sbLoadPhoto->click();
+            child<QToolButton>(*editor, "sbLoadPhoto")->click();
             QVERIFY(editor->hasPicture());
             QVERIFY(!editor->Modified);
         });
@@ -698,12 +710,13 @@ private slots:
         book->tbViewClick();
         QCOMPARE(viewer->windowTitle(), QStringLiteral("View contact - Anna  Petrova"));
         const QString birthday = QStringLiteral("March 15, 1981");  // no weekday
-        QCOMPARE(cells(viewer->sgPersonInfo, 0),
+        QCOMPARE(cells(child<QTableWidget>(*viewer, "sgPersonInfo"), 0),
                  (QStringList{"FirstNname", "LastName", "Birthday", "HomePhone", "JobPhone", "MobilePhone"}));
-        QCOMPARE(cells(viewer->sgPersonInfo, 1), (QStringList{"Anna", "Petrova", birthday, "h1", "j2", "m3"}));
-        QCOMPARE(cells(viewer->sgPersonInfoBottom, 0).mid(0, 7),
+        QCOMPARE(cells(child<QTableWidget>(*viewer, "sgPersonInfo"), 1),
+                 (QStringList{"Anna", "Petrova", birthday, "h1", "j2", "m3"}));
+        QCOMPARE(cells(child<QTableWidget>(*viewer, "sgPersonInfoBottom"), 0).mid(0, 7),
                  (QStringList{"Address", "Mail", "ICQ", "WebSite", "Comment", "", ""}));
-        QCOMPARE(cells(viewer->sgPersonInfoBottom, 1).mid(0, 7),
+        QCOMPARE(cells(child<QTableWidget>(*viewer, "sgPersonInfoBottom"), 1).mid(0, 7),
                  (QStringList{"Street 1", "a@b.c", "777", "w.org", "first", "second", ""}));
     }
 
@@ -716,20 +729,24 @@ private slots:
         QCOMPARE(listed(), (QStringList{"Blank  Comment", "Only"}));
         book->setCurrentRow(2);
         book->tbViewClick();
-        QCOMPARE(cells(viewer->sgPersonInfo, 0), (QStringList{"FirstNname", "Comment", "", "", "", ""}));
-        QCOMPARE(cells(viewer->sgPersonInfo, 1), (QStringList{"Only", "c1", "c2", "c3", "c4", "c5"}));
-        QCOMPARE(cells(viewer->sgPersonInfoBottom, 1), QStringList(11, QString()));
+        QCOMPARE(cells(child<QTableWidget>(*viewer, "sgPersonInfo"), 0),
+                 (QStringList{"FirstNname", "Comment", "", "", "", ""}));
+        QCOMPARE(cells(child<QTableWidget>(*viewer, "sgPersonInfo"), 1),
+                 (QStringList{"Only", "c1", "c2", "c3", "c4", "c5"}));
+        QCOMPARE(cells(child<QTableWidget>(*viewer, "sgPersonInfoBottom"), 1), QStringList(11, QString()));
 
         book->setCurrentRow(1);
         book->tbViewClick();  // the previous card is gone
-        QCOMPARE(cells(viewer->sgPersonInfo, 0), (QStringList{"FirstNname", "LastName", "Mail", "", "", ""}));
-        QCOMPARE(cells(viewer->sgPersonInfo, 1), (QStringList{"Blank", "Comment", "m", "", "", ""}));
+        QCOMPARE(cells(child<QTableWidget>(*viewer, "sgPersonInfo"), 0),
+                 (QStringList{"FirstNname", "LastName", "Mail", "", "", ""}));
+        QCOMPARE(cells(child<QTableWidget>(*viewer, "sgPersonInfo"), 1),
+                 (QStringList{"Blank", "Comment", "m", "", "", ""}));
 
         // No cell is ever highlighted.
-        QTest::mouseClick(viewer->sgPersonInfo->viewport(), Qt::LeftButton, {}, QPoint(10, 5));
-        QVERIFY(viewer->sgPersonInfo->selectedItems().isEmpty());
-        QVERIFY(!viewer->sgPersonInfo->currentIndex().isValid());
-        viewer->BitBtn1->click();
+        QTest::mouseClick(child<QTableWidget>(*viewer, "sgPersonInfo")->viewport(), Qt::LeftButton, {}, QPoint(10, 5));
+        QVERIFY(child<QTableWidget>(*viewer, "sgPersonInfo")->selectedItems().isEmpty());
+        QVERIFY(!child<QTableWidget>(*viewer, "sgPersonInfo")->currentIndex().isValid());
+        child<QPushButton>(*viewer, "BitBtn1")->click();
         QVERIFY(!viewer->isVisible());
     }
 
@@ -749,7 +766,7 @@ private slots:
             book->setCurrentRow(row);
             book->tbViewClick();
             QTest::qWait(50);
-            QTableWidget* grid = viewer->sgPersonInfo;
+            QTableWidget* grid = child<QTableWidget>(*viewer, "sgPersonInfo");
             QCOMPARE(cells(grid, 1).mid(0, 5), (QStringList{"Anna", "Petrova", "h1", mail, web}));
             auto hintAt = [&](int r, int c) {
                 QToolTip::hideText();

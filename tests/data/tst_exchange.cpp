@@ -98,9 +98,9 @@ void fillEveryKind(TDataModule1& data) {
         t.Title = QString::fromUtf8(title);
         t.Comment = QStringLiteral("About %1:\nsecond line, with; separators").arg(t.Title);
         t.PeriodInt = periodInt;
-        t.PeriodType = periodType;
+        t.PeriodType = periodUnitFromStored(periodType);
         t.ElapseInt = elapseInt;
-        t.ElapseType = elapseType;
+        t.ElapseType = periodUnitFromStored(elapseType);
         data.tasks().insertTask(t);
     };
     task("Once", at(2027, 1, 15, 9, 30, 0), 0, 0, 0, 30, puMinutes);

@@ -41,10 +41,12 @@
 #include "settings/settings_dialog.h"
 #include "ui/help_key.h"
 #include "ui/help_link.h"
+#include "widget_child.h"
 
 using namespace ostrel;
 using ostrel::testing::ClockEnv;
 using ostrel::testing::RecordingDialogs;
+using ostrel::testing::child;
 
 namespace {
 
@@ -137,20 +139,20 @@ private slots:
 
         // In the settings dialog, wherever the key is pressed.
         frmSettings->show();
-        frmSettings->lbxSettings->setFocus();
-        QTest::keyClick(frmSettings->lbxSettings, Qt::Key_F1);
-        QTest::keyClick(frmSettings->btnOK, Qt::Key_F1);
+        child<QListWidget>(*frmSettings, "lbxSettings")->setFocus();
+        QTest::keyClick(child<QListWidget>(*frmSettings, "lbxSettings"), Qt::Key_F1);
+        QTest::keyClick(child<QPushButton>(*frmSettings, "btnOK"), Qt::Key_F1);
         QCOMPARE(help.contexts, (QList<int>{1, 8, 8}));
         // Another key or F1 with a modifier asks for nothing.
-        QTest::keyClick(frmSettings->lbxSettings, Qt::Key_F2);
-        QTest::keyClick(frmSettings->lbxSettings, Qt::Key_F1, Qt::ShiftModifier);
+        QTest::keyClick(child<QListWidget>(*frmSettings, "lbxSettings"), Qt::Key_F2);
+        QTest::keyClick(child<QListWidget>(*frmSettings, "lbxSettings"), Qt::Key_F1, Qt::ShiftModifier);
         QCOMPARE(help.contexts.size(), 3);
         frmSettings->hide();
 
         // The about box: its controls carry the context, the window none.
         TfrmAbout about(&clock);
         about.show();
-        QTest::keyClick(about.btnOK, Qt::Key_F1);
+        QTest::keyClick(child<QPushButton>(about, "btnOK"), Qt::Key_F1);
         QCOMPARE(help.contexts.last(), 5);
         QTest::keyClick(&about, Qt::Key_F1);
         QCOMPARE(help.contexts.size(), 4);
@@ -216,16 +218,16 @@ private slots:
             const char* page;
         };
         const Case cases[] = {
-            {"address book", &book, book.dgContactList, "address-book.html"},
-            {"pocket book", &pocket, pocket.Editor, "pocket-book.html"},
-            {"contact card", &viewer, viewer.sgPersonInfo, "address-book.html"},
-            {"contact editor", &editor, editor.edFirstName, "address-book.html"},
-            {"schedule", &schedule, schedule.sgSchedule, "schedule.html"},
-            {"day panel", &panel, panel.MonthCalendar, "day-panel.html"},
-            {"holidays list", &holidays, holidays.grToDoList, "holidays.html"},
-            {"holiday editor", &holiday, holiday.edTitle, "holidays.html"},
+            {"address book", &book, child<QTableView>(book, "dgContactList"), "address-book.html"},
+            {"pocket book", &pocket, child<QWidget>(pocket, "Editor"), "pocket-book.html"},
+            {"contact card", &viewer, child<QTableWidget>(viewer, "sgPersonInfo"), "address-book.html"},
+            {"contact editor", &editor, child<QLineEdit>(editor, "edFirstName"), "address-book.html"},
+            {"schedule", &schedule, child<StringGrid>(schedule, "sgSchedule"), "schedule.html"},
+            {"day panel", &panel, child<QCalendarWidget>(panel, "MonthCalendar"), "day-panel.html"},
+            {"holidays list", &holidays, child<QTableView>(holidays, "grToDoList"), "holidays.html"},
+            {"holiday editor", &holiday, child<QLineEdit>(holiday, "edTitle"), "holidays.html"},
             // The same window again after another page was shown.
-            {"address book again", &book, book.edSearch, "address-book.html"},
+            {"address book again", &book, child<QLineEdit>(book, "edSearch"), "address-book.html"},
         };
         for (const Case& c : cases) {
             c.window->show();
@@ -260,7 +262,7 @@ private slots:
         QVERIFY(contents);
         QTRY_VERIFY(contents->model()->rowCount() > 0);
 
-        frmSettings->btnHelp->click();
+        child<QPushButton>(*frmSettings, "btnHelp")->click();
         QCOMPARE(help->helpFile(), helpFilePath());
         QCOMPARE(pageName(help->currentPage()), QStringLiteral("settings.html"));
         // The contents follow the page shown.

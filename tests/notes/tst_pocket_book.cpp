@@ -2,14 +2,19 @@
 // and at the end, damaged files kept aside, the tool bar in step with the
 // caret, formatting commands, autohide and the settings.
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextEdit>
 #include <QTextList>
+#include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 #include <memory>
@@ -28,13 +33,26 @@
 #include "settings/settings_dialog.h"
 #include "ui/app_commands.h"
 #include "ui/application_forms.h"
+#include "widget_child.h"
 
 using namespace ostrel;
 using ostrel::testing::ClockEnv;
 using ostrel::testing::RecordingDialogs;
 using ostrel::testing::ScopedFakeClock;
+using ostrel::testing::child;
 
 namespace {
+
+// The pocket book's controls, found by name.
+QWidget* toolBar(const TfrmPocketBook& pb) { return child<QWidget>(pb, "tbPockerBook"); }
+QComboBox* fontBox(const TfrmPocketBook& pb) { return child<QComboBox>(pb, "cbFontName"); }
+QSpinBox* sizeBox(const TfrmPocketBook& pb) { return child<QSpinBox>(pb, "edFontSize"); }
+QToolButton* boldButton(const TfrmPocketBook& pb) { return child<QToolButton>(pb, "sbBold"); }
+QToolButton* italicButton(const TfrmPocketBook& pb) { return child<QToolButton>(pb, "sbItalic"); }
+QToolButton* underlineButton(const TfrmPocketBook& pb) { return child<QToolButton>(pb, "sbUnderLine"); }
+QToolButton* bulletButton(const TfrmPocketBook& pb) { return child<QToolButton>(pb, "sbBillet"); }
+QTextEdit* editor(const TfrmPocketBook& pb) { return child<QTextEdit>(pb, "Editor"); }
+QTimer* autosaveTimer(const TfrmPocketBook& pb) { return child<QTimer>(pb, "tmrAutosave"); }
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
@@ -77,12 +95,12 @@ private slots:
         QCOMPARE(pb->geometry(), QRect(200, 130, 360, 260));
         QCOMPARE(pb->editorColor(), QColor(Qt::white));
         QCOMPARE(pb->editorFontColor(), QColor(Qt::black));
-        QCOMPARE(pb->Editor->toPlainText(), QStringLiteral("Editor"));
+        QCOMPARE(editor(*pb)->toPlainText(), QStringLiteral("Editor"));
         QCOMPARE(pb->windowTitle(), QStringLiteral("Pocket-Book"));
         QCOMPARE(pb->property("helpContext").toInt(), 12);
         QVERIFY(!pb->AutohideToolbar);
-        QVERIFY(!pb->tbPockerBook->isHidden());
-        QCOMPARE(pb->tbPockerBook->height(), 32);
+        QVERIFY(!toolBar(*pb)->isHidden());
+        QCOMPARE(toolBar(*pb)->height(), 32);
         QVERIFY(dialogs.messages.empty());
         // Nothing typed: the end writes the settings, and the notes file
         // only when something changed.
@@ -104,12 +122,12 @@ private slots:
             QCOMPARE(pb.editorColor(), QColor(255, 0, 0));
             QCOMPARE(pb.editorFontColor(), QColor(0, 255, 0));
             pb.show();
-            pb.Editor->selectAll();
-            QTest::keyClicks(pb.Editor, QStringLiteral("Plain "));
-            pb.sbBold->click();
-            QTest::keyClicks(pb.Editor, QStringLiteral("bold"));
-            QTest::keyClick(pb.Editor, Qt::Key_Return);
-            pb.Editor->insertPlainText(QStringLiteral("\u0417\u0430\u043c\u0435\u0442\u043a\u0430"));
+            editor(pb)->selectAll();
+            QTest::keyClicks(editor(pb), QStringLiteral("Plain "));
+            boldButton(pb)->click();
+            QTest::keyClicks(editor(pb), QStringLiteral("bold"));
+            QTest::keyClick(editor(pb), Qt::Key_Return);
+            editor(pb)->insertPlainText(QStringLiteral("\u0417\u0430\u043c\u0435\u0442\u043a\u0430"));
             pb.setEditorColor(QColor(1, 2, 3));
             pb.move(70, 80);
             pb.close();
@@ -119,8 +137,8 @@ private slots:
         QVERIFY2(ini.contains("Left=70") && ini.contains("Top=80") && ini.contains("Color=197121"), ini.constData());
 
         TfrmPocketBook again;
-        QCOMPARE(again.Editor->toPlainText(), QStringLiteral("Plain bold\n\u0417\u0430\u043c\u0435\u0442\u043a\u0430"));
-        QTextCursor c(again.Editor->document());
+        QCOMPARE(editor(again)->toPlainText(), QStringLiteral("Plain bold\n\u0417\u0430\u043c\u0435\u0442\u043a\u0430"));
+        QTextCursor c(editor(again)->document());
         c.setPosition(3);
         QVERIFY(c.charFormat().fontWeight() < QFont::DemiBold);
         c.setPosition(8);
@@ -134,11 +152,11 @@ private slots:
         RecordingDialogs dialogs;
         TfrmPocketBook pb;
         pb.show();
-        QVERIFY(!pb.tmrAutosave->isActive());
-        QTest::keyClicks(pb.Editor, QStringLiteral("abc"));
+        QVERIFY(!autosaveTimer(pb)->isActive());
+        QTest::keyClicks(editor(pb), QStringLiteral("abc"));
         QVERIFY(pb.hasUnsavedChanges());
-        QVERIFY(pb.tmrAutosave->isActive());
-        QVERIFY(pb.tmrAutosave->interval() <= TfrmPocketBook::kAutosaveDelayMs);
+        QVERIFY(autosaveTimer(pb)->isActive());
+        QVERIFY(autosaveTimer(pb)->interval() <= TfrmPocketBook::kAutosaveDelayMs);
         QVERIFY(!QFile::exists(notesFilePath()));
         QSignalSpy saved(&pb, &TfrmPocketBook::notesSaved);
         // The timer's own second, with a bound.
@@ -151,9 +169,9 @@ private slots:
                  QStringList{QStringLiteral("pockerbook.rtf")});
 
         // Hiding the window writes at once.
-        QTest::keyClicks(pb.Editor, QStringLiteral("X"));
+        QTest::keyClicks(editor(pb), QStringLiteral("X"));
         pb.hide();
-        QVERIFY(!pb.tmrAutosave->isActive());
+        QVERIFY(!autosaveTimer(pb)->isActive());
         pb.waitForSaves();
         QCOMPARE(notesText(), std::string("abcXEditor"));
     }
@@ -177,7 +195,7 @@ private slots:
         const QString kept = env.dir.path() + QStringLiteral("/pockerbook-damaged-2025-12-09-120000.rtf");
         {
             TfrmPocketBook pb;
-            QCOMPARE(pb.Editor->toPlainText(), shown);
+            QCOMPARE(editor(pb)->toPlainText(), shown);
             // Kept before anything was written, byte for byte.
             QCOMPARE(readFile(kept), content);
             QVERIFY(!QFile::exists(notesFilePath()));
@@ -185,13 +203,13 @@ private slots:
                      QStringList{QStringLiteral("The notes file could not be read. It has been kept unchanged as ") +
                                  QDir::toNativeSeparators(kept) + QStringLiteral(".")});
             QCOMPARE(dialogs.messages.at(0).caption, QStringLiteral("Ostrel Organizer"));
-            QTest::keyClicks(pb.Editor, QStringLiteral("new "));
+            QTest::keyClicks(editor(pb), QStringLiteral("new "));
         }
         QCOMPARE(readFile(kept), content);
         QVERIFY(notesText().rfind("new ", 0) == 0);
         // The next start reads the new file and says nothing.
         TfrmPocketBook again;
-        QVERIFY(again.Editor->toPlainText().startsWith(QStringLiteral("new ")));
+        QVERIFY(editor(again)->toPlainText().startsWith(QStringLiteral("new ")));
         QCOMPARE(dialogs.messages.size(), size_t(1));
     }
 
@@ -213,7 +231,7 @@ private slots:
             TfrmPocketBook pb;
             QCOMPARE(dialogs.messages.size(), size_t(1));
             QVERIFY(dialogs.messages.at(0).text.startsWith(QStringLiteral("The notes file ")));
-            QTest::keyClicks(pb.Editor, QStringLiteral("x"));
+            QTest::keyClicks(editor(pb), QStringLiteral("x"));
             QVERIFY(!pb.saveNotes());
         }
         QFile::setPermissions(sub, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -225,7 +243,7 @@ private slots:
         installLanguages(env);
         RecordingDialogs dialogs;
         TfrmPocketBook pb;
-        QTest::keyClicks(pb.Editor, QStringLiteral("a"));
+        QTest::keyClicks(editor(pb), QStringLiteral("a"));
         // A folder in the file's place cannot be replaced.
         QVERIFY(QDir().mkpath(notesFilePath()));
         QVERIFY(!pb.saveNotes());
@@ -247,22 +265,22 @@ private slots:
                   "{\\rtf1{\\fonttbl{\\f0 DejaVu Sans;}{\\f1 DejaVu Serif;}}\\f0\\fs20 plain \\b\\f1\\fs36 bold\\b0\\par"
                   "{\\pntext\\'B7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'B7}}item\\par}");
         TfrmPocketBook pb;
-        QSignalSpy changed(pb.Editor->document(), &QTextDocument::contentsChanged);
-        QTextCursor c = pb.Editor->textCursor();
+        QSignalSpy changed(editor(pb)->document(), &QTextDocument::contentsChanged);
+        QTextCursor c = editor(pb)->textCursor();
         c.setPosition(8);  // inside "bold"
-        pb.Editor->setTextCursor(c);
-        QVERIFY(pb.sbBold->isChecked());
-        QVERIFY(!pb.sbItalic->isChecked());
-        QVERIFY(!pb.sbBillet->isChecked());
-        QCOMPARE(pb.edFontSize->value(), 18);
-        QCOMPARE(pb.cbFontName->currentText(), QStringLiteral("DejaVu Serif"));
+        editor(pb)->setTextCursor(c);
+        QVERIFY(boldButton(pb)->isChecked());
+        QVERIFY(!italicButton(pb)->isChecked());
+        QVERIFY(!bulletButton(pb)->isChecked());
+        QCOMPARE(sizeBox(pb)->value(), 18);
+        QCOMPARE(fontBox(pb)->currentText(), QStringLiteral("DejaVu Serif"));
         c.setPosition(3);
-        pb.Editor->setTextCursor(c);
-        QVERIFY(!pb.sbBold->isChecked());
-        QCOMPARE(pb.edFontSize->value(), 10);
-        c.setPosition(pb.Editor->document()->lastBlock().position() + 2);
-        pb.Editor->setTextCursor(c);
-        QVERIFY(pb.sbBillet->isChecked());
+        editor(pb)->setTextCursor(c);
+        QVERIFY(!boldButton(pb)->isChecked());
+        QCOMPARE(sizeBox(pb)->value(), 10);
+        c.setPosition(editor(pb)->document()->lastBlock().position() + 2);
+        editor(pb)->setTextCursor(c);
+        QVERIFY(bulletButton(pb)->isChecked());
         QCOMPARE(changed.count(), 0);
         QVERIFY(!pb.hasUnsavedChanges());
         QVERIFY(!pb.Updating);
@@ -272,33 +290,33 @@ private slots:
         ClockEnv env;
         TfrmPocketBook pb;
         pb.show();
-        pb.Editor->setPlainText(QStringLiteral("abcdef"));
-        QTextCursor c = pb.Editor->textCursor();
+        editor(pb)->setPlainText(QStringLiteral("abcdef"));
+        QTextCursor c = editor(pb)->textCursor();
         // No selection: existing text keeps its format, typed text takes it.
         c.setPosition(3);
-        pb.Editor->setTextCursor(c);
-        pb.sbBold->click();
-        pb.sbItalic->click();
-        pb.sbUnderLine->click();
-        pb.edFontSize->setValue(20);
+        editor(pb)->setTextCursor(c);
+        boldButton(pb)->click();
+        italicButton(pb)->click();
+        underlineButton(pb)->click();
+        sizeBox(pb)->setValue(20);
         QVERIFY(pb.CurrentAttributes().fontWeight() == QFont::Bold);
-        QTest::keyClicks(pb.Editor, QStringLiteral("X"));
-        QTextCursor probe(pb.Editor->document());
+        QTest::keyClicks(editor(pb), QStringLiteral("X"));
+        QTextCursor probe(editor(pb)->document());
         probe.setPosition(4);
         QCOMPARE(probe.charFormat().fontWeight(), int(QFont::Bold));
         QVERIFY(probe.charFormat().fontItalic() && probe.charFormat().fontUnderline());
         QCOMPARE(probe.charFormat().fontPointSize(), 20.0);
         probe.setPosition(3);
         QVERIFY(probe.charFormat().fontWeight() != QFont::Bold);
-        QCOMPARE(pb.Editor->toPlainText(), QStringLiteral("abcXdef"));
+        QCOMPARE(editor(pb)->toPlainText(), QStringLiteral("abcXdef"));
 
         // A one-character selection: only that character changes.
         c.setPosition(5);
         c.setPosition(6, QTextCursor::KeepAnchor);
-        pb.Editor->setTextCursor(c);
-        pb.cbFontName->clear();
+        editor(pb)->setTextCursor(c);
+        fontBox(pb)->clear();
         pb.FillFontNames({QStringLiteral("DejaVu Serif"), QStringLiteral("DejaVu Sans")});
-        pb.cbFontName->setCurrentIndex(1);
+        fontBox(pb)->setCurrentIndex(1);
         pb.cbFontNameChange();
         probe.setPosition(6);
         QCOMPARE(probe.charFormat().fontFamilies().toStringList(), QStringList{QStringLiteral("DejaVu Serif")});
@@ -307,14 +325,14 @@ private slots:
         QCOMPARE(pb.CurrentAttributes().fontFamilies().toStringList(), QStringList{QStringLiteral("DejaVu Serif")});
 
         // Bullets on the paragraph at the caret, and off again.
-        pb.sbBillet->click();
-        QVERIFY(pb.Editor->textCursor().currentList());
-        pb.sbBillet->click();
-        QVERIFY(!pb.Editor->textCursor().currentList());
+        bulletButton(pb)->click();
+        QVERIFY(editor(pb)->textCursor().currentList());
+        bulletButton(pb)->click();
+        QVERIFY(!editor(pb)->textCursor().currentList());
 
         // While Updating, commands change nothing.
         pb.Updating = true;
-        pb.sbBold->click();
+        boldButton(pb)->click();
         pb.Updating = false;
         probe.setPosition(6);
         QVERIFY(probe.charFormat().fontWeight() != QFont::Bold);
@@ -324,13 +342,13 @@ private slots:
         ClockEnv env;
         RecordingDialogs dialogs;
         TfrmPocketBook pb;
-        pb.Editor->setPlainText(QStringLiteral("abc"));
-        pb.Editor->selectAll();
-        pb.edFontSize->setValue(14);
+        editor(pb)->setPlainText(QStringLiteral("abc"));
+        editor(pb)->selectAll();
+        sizeBox(pb)->setValue(14);
         for (const char* text : {"12.5", "abc", "", "1e3"}) {
-            pb.edFontSize->findChild<QLineEdit*>()->setText(QLatin1String(text));
+            sizeBox(pb)->findChild<QLineEdit*>()->setText(QLatin1String(text));
             pb.edFontSizeChange();
-            QTextCursor probe(pb.Editor->document());
+            QTextCursor probe(editor(pb)->document());
             probe.setPosition(2);
             QCOMPARE(probe.charFormat().fontPointSize(), 14.0);
         }
@@ -343,14 +361,14 @@ private slots:
         pb.FillFontNames({QStringLiteral("Zeta"), QStringLiteral("alpha"), QStringLiteral("Beta"),
                           QString(40, QLatin1Char('x'))});
         QStringList items;
-        for (int i = 0; i < pb.cbFontName->count(); ++i) items << pb.cbFontName->itemText(i);
+        for (int i = 0; i < fontBox(pb)->count(); ++i) items << fontBox(pb)->itemText(i);
         QCOMPARE(items, (QStringList{QStringLiteral("alpha"), QStringLiteral("Beta"), QString(32, QLatin1Char('x')),
                                      QStringLiteral("Zeta")}));
-        QCOMPARE(pb.cbFontName->maxVisibleItems(), 10);
+        QCOMPARE(fontBox(pb)->maxVisibleItems(), 10);
         // The real list is sorted too.
         TfrmPocketBook real;
-        for (int i = 1; i < real.cbFontName->count(); ++i)
-            QVERIFY(QString::compare(real.cbFontName->itemText(i - 1), real.cbFontName->itemText(i),
+        for (int i = 1; i < fontBox(real)->count(); ++i)
+            QVERIFY(QString::compare(fontBox(real)->itemText(i - 1), fontBox(real)->itemText(i),
                                      Qt::CaseInsensitive) <= 0);
     }
 
@@ -371,18 +389,18 @@ private slots:
         pb.show();
         QVERIFY(QTest::qWaitForWindowExposed(&pb));
         QCOMPARE(pb.AutohideToolbar, autohide);
-        QTest::mouseMove(pb.Editor->viewport(), QPoint(20, 40));
-        QCOMPARE(pb.tbPockerBook->isHidden(), autohide);
+        QTest::mouseMove(editor(pb)->viewport(), QPoint(20, 40));
+        QCOMPARE(toolBar(pb)->isHidden(), autohide);
         // The top 3 pixels of the editor bring the bar back; 3 and below
         // do not.
         pb.EditorMouseMove(QPoint(20, 3));
-        QCOMPARE(pb.tbPockerBook->isHidden(), autohide);
+        QCOMPARE(toolBar(pb)->isHidden(), autohide);
         pb.EditorMouseMove(QPoint(20, 2));
-        QVERIFY(!pb.tbPockerBook->isHidden());
+        QVERIFY(!toolBar(pb)->isHidden());
         pb.EditorMouseMove(QPoint(20, 0));
-        QVERIFY(!pb.tbPockerBook->isHidden());
+        QVERIFY(!toolBar(pb)->isHidden());
         pb.EditorMouseMove(QPoint(20, 3));
-        QCOMPARE(pb.tbPockerBook->isHidden(), autohide);
+        QCOMPARE(toolBar(pb)->isHidden(), autohide);
         // The setting is never written by the window.
         pb.close();
     }

@@ -5,6 +5,8 @@
 #include <QtTest>
 
 #include "app/forms.h"
+#include "base/app_paths.h"
+#include "base/language_texts.h"
 #include "clock/clock_window.h"
 #include "clock/day_info_link.h"
 #include "clock_env.h"
@@ -16,14 +18,14 @@
 #include "globals.h"
 #include "planning/day_info.h"
 #include "planning/schedule_window.h"
-#include "base/app_paths.h"
-#include "base/language_texts.h"
-#include "ui/languages.h"
 #include "recording_dialogs.h"
 #include "ui/app_commands.h"
+#include "ui/languages.h"
 #include "ui/locale_format.h"
+#include "widget_child.h"
 
 using namespace ostrel;
+using ostrel::testing::child;
 using ostrel::testing::RecordingDialogs;
 using ostrel::testing::ScopedFakeClock;
 
@@ -72,7 +74,7 @@ private:
         q.exec();
     }
     void pick(int y, int m, int d) {
-        p->MonthCalendar->setSelectedDate(QDate(y, m, d));
+        child<QCalendarWidget>(*p, "MonthCalendar")->setSelectedDate(QDate(y, m, d));
         p->MonthCalendarNumberClick(QDate(y, m, d));
     }
     QStringList column(StringGrid* g, int col) {
@@ -110,13 +112,13 @@ private slots:
         QVERIFY(p->isVisible());
         QCOMPARE(p->property("helpContext").toInt(), 3);
         QCOMPARE(p->width(), 195);
-        QCOMPARE(column(p->sgToDo, 0), QStringList{QString()});
-        QCOMPARE(column(p->sgToDo, 1), QStringList{QStringLiteral("ListIsEpmty")});
-        QCOMPARE(column(p->sgHolidays, 0), QStringList{QStringLiteral("ListIsEpmty")});
-        QCOMPARE(p->plToDo->height(), 41);
-        QCOMPARE(p->plSchedule->height(), 177);
-        QCOMPARE(p->plHolidays->height(), 41);
-        QCOMPARE(p->MonthCalendar->size(), QSize(190, 136));
+        QCOMPARE(column(child<StringGrid>(*p, "sgToDo"), 0), QStringList{QString()});
+        QCOMPARE(column(child<StringGrid>(*p, "sgToDo"), 1), QStringList{QStringLiteral("ListIsEpmty")});
+        QCOMPARE(column(child<StringGrid>(*p, "sgHolidays"), 0), QStringList{QStringLiteral("ListIsEpmty")});
+        QCOMPARE(child<DaySection>(*p, "plToDo")->height(), 41);
+        QCOMPARE(child<DaySection>(*p, "plSchedule")->height(), 177);
+        QCOMPARE(child<DaySection>(*p, "plHolidays")->height(), 41);
+        QCOMPARE(child<QCalendarWidget>(*p, "MonthCalendar")->size(), QSize(190, 136));
         QCOMPARE(p->frameGeometry().height(), 438);
         QCOMPARE(p->windowTitle(), QLocale::system().toString(QDate(2026, 12, 10), longDateFormat()));
 
@@ -126,9 +128,9 @@ private slots:
         addTask(at(kToday + 1, 0, 0), "Tomorrow");
         addTask(at(kToday, 13, 0), "Plan, not a task", 1);
         reshow();
-        QCOMPARE(column(p->sgToDo, 1), (QStringList{"One", "Two", "Three"}));
-        QCOMPARE(p->sgToDo->cells(0, 0), formatLongTime(at(kToday, 9, 0)));
-        QCOMPARE(p->plToDo->height(), 73);
+        QCOMPARE(column(child<StringGrid>(*p, "sgToDo"), 1), (QStringList{"One", "Two", "Three"}));
+        QCOMPARE(child<StringGrid>(*p, "sgToDo")->cells(0, 0), formatLongTime(at(kToday, 9, 0)));
+        QCOMPARE(child<DaySection>(*p, "plToDo")->height(), 73);
         QCOMPARE(p->frameGeometry().height(), 73 + 177 + 41 + 136 + 43);
     }
 
@@ -142,19 +144,19 @@ private slots:
         clock->get().setNow(at(kToday, 9, 0));
         QVERIFY(p->taskPast(0));
         pick(2026, 12, 9);
-        QCOMPARE(p->sgToDo->cells(1, 0), QStringLiteral("Yesterday"));
+        QCOMPARE(child<StringGrid>(*p, "sgToDo")->cells(1, 0), QStringLiteral("Yesterday"));
         QVERIFY(p->taskPast(0));
         pick(2026, 12, 11);
-        QCOMPARE(p->sgToDo->cells(1, 0), QStringLiteral("Tomorrow"));
+        QCOMPARE(child<StringGrid>(*p, "sgToDo")->cells(1, 0), QStringLiteral("Tomorrow"));
         QVERIFY(!p->taskPast(0));
         pick(2026, 12, 12);
         QVERIFY(!p->taskPast(0));  // "ListIsEpmty" has no time
 
         // Drawn: a line through the struck time, none through a later one.
         pick(2026, 12, 10);
-        const QImage img = p->sgToDo->viewport()->grab().toImage();
-        const QRect cell = p->sgToDo->cellRect(0, 0);
-        const int y = cell.bottom() + 1 - 2 - QFontMetrics(p->sgToDo->font()).height() / 2;
+        const QImage img = child<StringGrid>(*p, "sgToDo")->viewport()->grab().toImage();
+        const QRect cell = child<StringGrid>(*p, "sgToDo")->cellRect(0, 0);
+        const int y = cell.bottom() + 1 - 2 - QFontMetrics(child<StringGrid>(*p, "sgToDo")->font()).height() / 2;
         int dark = 0;
         for (int x = cell.left() + 2; x < cell.left() + 20; ++x) dark += qGray(img.pixel(x, y)) < 100 ? 1 : 0;
         QVERIFY(dark >= 15);
@@ -178,7 +180,7 @@ private slots:
         addHoliday(2027, 2, 28, "End of February");
         p->showPanel();
         pick(day.year(), day.month(), day.day());
-        QCOMPARE(column(p->sgHolidays, 0), titles);
+        QCOMPARE(column(child<StringGrid>(*p, "sgHolidays"), 0), titles);
     }
 
     void plansWithTheirBoxesAndTimes() {
@@ -191,15 +193,18 @@ private slots:
         QCOMPARE(p->SlotMarks[22], std::uint8_t{3});
         // Every slot's time in one form, the locale's short one.
         const QLocale l = QLocale::system();
-        QCOMPARE(p->sgSchedule->cells(0, 20), l.toString(QTime(10, 0), shortTimeFormat()));
-        QCOMPARE(p->sgSchedule->cells(0, 21), l.toString(QTime(10, 30), shortTimeFormat()));
-        QCOMPARE(p->sgSchedule->cells(0, 22), l.toString(QTime(11, 0), shortTimeFormat()));
-        QCOMPARE(p->sgSchedule->cells(0, 23), l.toString(QTime(11, 30), shortTimeFormat()));
-        QCOMPARE(p->sgSchedule->cells(1, 20), QStringLiteral("Meeting"));
-        QCOMPARE(p->sgSchedule->cells(1, 21), QString());
+        QCOMPARE(child<StringGrid>(*p, "sgSchedule")->cells(0, 20), l.toString(QTime(10, 0), shortTimeFormat()));
+        QCOMPARE(child<StringGrid>(*p, "sgSchedule")->cells(0, 21), l.toString(QTime(10, 30), shortTimeFormat()));
+        QCOMPARE(child<StringGrid>(*p, "sgSchedule")->cells(0, 22), l.toString(QTime(11, 0), shortTimeFormat()));
+        QCOMPARE(child<StringGrid>(*p, "sgSchedule")->cells(0, 23), l.toString(QTime(11, 30), shortTimeFormat()));
+        QCOMPARE(child<StringGrid>(*p, "sgSchedule")->cells(1, 20), QStringLiteral("Meeting"));
+        QCOMPARE(child<StringGrid>(*p, "sgSchedule")->cells(1, 21), QString());
         // The present half hour is current, with rows after it in view.
-        QCOMPARE(p->sgSchedule->gridRow(), 21);
-        QVERIFY(p->sgSchedule->viewport()->rect().contains(p->sgSchedule->cellRect(0, 21)));
+        QCOMPARE(child<StringGrid>(*p, "sgSchedule")->gridRow(), 21);
+        QVERIFY(child<StringGrid>(*p, "sgSchedule")
+                    ->viewport()
+                    ->rect()
+                    .contains(child<StringGrid>(*p, "sgSchedule")->cellRect(0, 21)));
     }
 
     void clickingTheShownDayDoesNothing() {
@@ -208,38 +213,38 @@ private slots:
         addTask(at(kToday, 15, 0), "Added later");
         pick(2026, 12, 10);
         QCOMPARE(p->windowTitle(), caption);
-        QCOMPARE(p->sgToDo->cells(1, 0), QStringLiteral("ListIsEpmty"));
+        QCOMPARE(child<StringGrid>(*p, "sgToDo")->cells(1, 0), QStringLiteral("ListIsEpmty"));
         pick(2026, 12, 11);
         QCOMPARE(p->windowTitle(), QLocale::system().toString(QDate(2026, 12, 11), longDateFormat()));
         QCOMPARE(p->ShownDay, kToday + 1);
         pick(2026, 12, 10);
-        QCOMPARE(p->sgToDo->cells(1, 0), QStringLiteral("Added later"));
+        QCOMPARE(child<StringGrid>(*p, "sgToDo")->cells(1, 0), QStringLiteral("Added later"));
         // Every showing starts at today.
         reshow();
         QCOMPARE(p->ShownDay, kToday);
-        QCOMPARE(p->MonthCalendar->selectedDate(), QDate(2026, 12, 10));
+        QCOMPARE(child<QCalendarWidget>(*p, "MonthCalendar")->selectedDate(), QDate(2026, 12, 10));
     }
 
     void collapseAndExpandAfterABusierDay() {
         p->showPanel();
         const int full = p->frameGeometry().height();
-        QTest::mouseClick(p->sbToDo, Qt::LeftButton);
-        QCOMPARE(p->plToDo->height(), 16);
+        QTest::mouseClick(child<QToolButton>(*p, "sbToDo"), Qt::LeftButton);
+        QCOMPARE(child<DaySection>(*p, "plToDo")->height(), 16);
         QCOMPARE(p->frameGeometry().height(), full - 25);
-        QVERIFY(!p->sgToDo->isVisible());
+        QVERIFY(!child<StringGrid>(*p, "sgToDo")->isVisible());
         for (int i = 0; i < 3; ++i) addTask(at(kToday + 1, 9 + i, 0), "Busy");
         pick(2026, 12, 11);
-        QCOMPARE(p->plToDo->height(), 16);  // stays collapsed
-        QTest::mouseClick(p->sbToDo, Qt::LeftButton);
-        QCOMPARE(p->plToDo->height(), 73);
-        QVERIFY(p->sgToDo->isVisible());
+        QCOMPARE(child<DaySection>(*p, "plToDo")->height(), 16);  // stays collapsed
+        QTest::mouseClick(child<QToolButton>(*p, "sbToDo"), Qt::LeftButton);
+        QCOMPARE(child<DaySection>(*p, "plToDo")->height(), 73);
+        QVERIFY(child<StringGrid>(*p, "sgToDo")->isVisible());
         // The plans section keeps its own expanded height.
-        QTest::mouseClick(p->sbSchedule, Qt::LeftButton);
-        QCOMPARE(p->plSchedule->height(), 16);
+        QTest::mouseClick(child<QToolButton>(*p, "sbSchedule"), Qt::LeftButton);
+        QCOMPARE(child<DaySection>(*p, "plSchedule")->height(), 16);
         reshow();
-        QCOMPARE(p->plSchedule->height(), 16);
-        QTest::mouseClick(p->sbSchedule, Qt::LeftButton);
-        QCOMPARE(p->plSchedule->height(), 177);
+        QCOMPARE(child<DaySection>(*p, "plSchedule")->height(), 16);
+        QTest::mouseClick(child<QToolButton>(*p, "sbSchedule"), Qt::LeftButton);
+        QCOMPARE(child<DaySection>(*p, "plSchedule")->height(), 177);
     }
 
     void placement_data() {
@@ -269,27 +274,27 @@ private slots:
     void hidingTimers() {
         p->showPanel();
         p->startHideTimer(1500);  // the pointer left the clock
-        QVERIFY(p->tmrHide->isActive());
-        QCOMPARE(p->tmrHide->interval(), 1500);
+        QVERIFY(child<QTimer>(*p, "tmrHide")->isActive());
+        QCOMPARE(child<QTimer>(*p, "tmrHide")->interval(), 1500);
         QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
         QApplication::sendEvent(p, &enter);
-        QVERIFY(!p->tmrHide->isActive());
+        QVERIFY(!child<QTimer>(*p, "tmrHide")->isActive());
         // Leaving onto one of its own controls: still over the panel.
         QPoint cursor = p->frameGeometry().center();
         p->cursorPos = [&] { return cursor; };
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(p, &leave);
-        QVERIFY(!p->tmrHide->isActive());
+        QVERIFY(!child<QTimer>(*p, "tmrHide")->isActive());
         cursor = p->frameGeometry().topLeft() + QPoint(p->frameGeometry().width(), 0);  // the edge counts as inside
         QApplication::sendEvent(p, &leave);
-        QVERIFY(!p->tmrHide->isActive());
+        QVERIFY(!child<QTimer>(*p, "tmrHide")->isActive());
         cursor = p->frameGeometry().topLeft() - QPoint(1, 0);
         QApplication::sendEvent(p, &leave);
-        QVERIFY(p->tmrHide->isActive());
-        QCOMPARE(p->tmrHide->interval(), 170);
+        QVERIFY(child<QTimer>(*p, "tmrHide")->isActive());
+        QCOMPARE(child<QTimer>(*p, "tmrHide")->interval(), 170);
         p->tmrHideTimer();
         QVERIFY(!p->isVisible());
-        QVERIFY(!p->tmrHide->isActive());
+        QVERIFY(!child<QTimer>(*p, "tmrHide")->isActive());
     }
 
     void doubleClicksOpenTheWindowsBehind() {
@@ -305,9 +310,9 @@ private slots:
             QApplication::sendEvent(g->viewport(), &dbl);
             QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, pos);
         };
-        dclick(p->sgToDo, 1, 0);
-        dclick(p->sgSchedule, 1, p->sgSchedule->gridRow());
-        dclick(p->sgHolidays, 0, 0);
+        dclick(child<StringGrid>(*p, "sgToDo"), 1, 0);
+        dclick(child<StringGrid>(*p, "sgSchedule"), 1, child<StringGrid>(*p, "sgSchedule")->gridRow());
+        dclick(child<StringGrid>(*p, "sgHolidays"), 0, 0);
         QCOMPARE(commands, (std::vector<AppCommand>{AppCommand::ShowToDoList, AppCommand::ShowSchedule,
                                                     AppCommand::ShowHolidayList}));
     }
@@ -332,8 +337,8 @@ private slots:
         QCOMPARE(p->ShownDay, kToday);
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(&frm, &leave);
-        QCOMPARE(p->tmrHide->interval(), 1500);
-        QVERIFY(p->tmrHide->isActive());
+        QCOMPARE(child<QTimer>(*p, "tmrHide")->interval(), 1500);
+        QVERIFY(child<QTimer>(*p, "tmrHide")->isActive());
         frm.pmClockMenuPopup();
         QVERIFY(!p->isVisible());
         frm.spTrayIcon1Click();
@@ -348,7 +353,7 @@ private slots:
     void timeColumnsFitTheirTimes() {
         DataModule1->plans().insertPlan(QStringLiteral("Meeting"), at(kToday, 22, 30), 3);
         p->showPanel();
-        StringGrid* g = p->sgSchedule;
+        StringGrid* g = child<StringGrid>(*p, "sgSchedule");
         QCOMPARE(p->width(), 195);
         QCOMPARE(g->colWidth(0) + g->colWidth(1), std::min(189, g->viewport()->width()));
         const QFontMetrics fm(g->font());
@@ -367,7 +372,7 @@ private slots:
             SetCurrentLanguage(language);
             TranslateForm(&schedule);
             emit languageNotifier().languageApplied();
-            StringGrid* s = schedule.sgSchedule;
+            StringGrid* s = child<StringGrid>(schedule, "sgSchedule");
             QCOMPARE(s->cells(1, 0), language == QLatin1String("English") ? QStringLiteral("Plan") : QStringLiteral("План"));
             const QFontMetrics header(s->horizontalHeader()->font());
             QVERIFY2(header.horizontalAdvance(s->cells(0, 0)) + 4 <= s->colWidth(0), qPrintable(s->cells(0, 0)));
@@ -405,13 +410,13 @@ private slots:
             TranslateForm(frmSchedule);
             emit languageNotifier().languageApplied();
             frmSchedule->move(53, 73);
-            frmSchedule->cbSchedule->setCurrentIndex(0);
+            child<QComboBox>(*frmSchedule, "cbSchedule")->setCurrentIndex(0);
             frmSchedule->show();
             p->showPanel();
             QTest::qWait(600);
             QGuiApplication::primaryScreen()->grabWindow(0).save(out + QStringLiteral("/day-%1.png").arg(language));
-            frmSchedule->cbSchedule->setCurrentIndex(1);
-            frmSchedule->sgSchedule->setCurrentCell(4, 21);
+            child<QComboBox>(*frmSchedule, "cbSchedule")->setCurrentIndex(1);
+            child<StringGrid>(*frmSchedule, "sgSchedule")->setCurrentCell(4, 21);
             QTest::qWait(300);
             QGuiApplication::primaryScreen()->grabWindow(0).save(out + QStringLiteral("/week-%1.png").arg(language));
             frmSchedule->hide();

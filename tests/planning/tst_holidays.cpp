@@ -11,6 +11,7 @@
 
 #include "app/app_commands.h"
 #include "app/forms.h"
+#include "base/language_texts.h"
 #include "clock/clock_window.h"
 #include "clock_env.h"
 #include "core/data/sql/query.h"
@@ -21,13 +22,14 @@
 #include "planning/holiday_editor.h"
 #include "planning/holiday_list.h"
 #include "recording_dialogs.h"
-#include "base/language_texts.h"
-#include "ui/languages.h"
 #include "ui/app_commands.h"
 #include "ui/dialog_service.h"
+#include "ui/languages.h"
 #include "ui/locale_format.h"
+#include "widget_child.h"
 
 using namespace ostrel;
+using ostrel::testing::child;
 using ostrel::testing::RecordingDialogs;
 using ostrel::testing::ScopedFakeClock;
 
@@ -87,11 +89,11 @@ private:
     // A holiday typed into the editor and saved.
     int save(const QString& title, QDate date, int advance = 1, const QString& comment = {}) {
         runCommand(AppCommand::NewHoliday);
-        editor()->edTitle->setText(title);
-        editor()->dtpToDoDate->setDate(date);
-        editor()->cbRemind->setChecked(advance > 0);
-        if (advance > 0) editor()->seActiveTime->setValue(advance);
-        editor()->memComment->setPlainText(comment);
+        child<QLineEdit>(*editor(), "edTitle")->setText(title);
+        child<QDateEdit>(*editor(), "dtpToDoDate")->setDate(date);
+        child<QCheckBox>(*editor(), "cbRemind")->setChecked(advance > 0);
+        if (advance > 0) child<QSpinBox>(*editor(), "seActiveTime")->setValue(advance);
+        child<QPlainTextEdit>(*editor(), "memComment")->setPlainText(comment);
         if (!editor()->bbOkClick()) return 0;
         return static_cast<int>(DataModule1->connTAMO.lastInsertRowId());
     }
@@ -141,8 +143,8 @@ private slots:
         QCOMPARE(list()->property("helpContext").toInt(), 6);
         QCOMPARE(editor()->property("helpContext").toInt(), 6);
         QVERIFY(!editor()->isModal());
-        QCOMPARE(list()->tbEdit->toolTip(), QStringLiteral("Edit holiday"));
-        QVERIFY(!list()->tbNew->icon().isNull());
+        QCOMPARE(child<QToolButton>(*list(), "tbEdit")->toolTip(), QStringLiteral("Edit holiday"));
+        QVERIFY(!child<QToolButton>(*list(), "tbNew")->icon().isNull());
 
         frmClock->Holydayslist1Click();
         QVERIFY(list()->isVisible());
@@ -151,27 +153,28 @@ private slots:
         QVERIFY(editor()->isVisible());
         QCOMPARE(editor()->windowTitle(), QStringLiteral("NewHoliday..."));  // no language file: the key
         QCOMPARE(editor()->Tag, 0);
-        QCOMPARE(editor()->edTitle->text(), QStringLiteral("InputHolidayTitle..."));
-        QCOMPARE(editor()->dtpToDoDate->date(), QDate(2026, 10, 10));
-        QVERIFY(editor()->cbRemind->isChecked());
-        QVERIFY(editor()->seActiveTime->isEnabled());
-        QCOMPARE(editor()->seActiveTime->value(), 1);
-        QVERIFY(editor()->memComment->toPlainText().isEmpty());
+        QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->text(), QStringLiteral("InputHolidayTitle..."));
+        QCOMPARE(child<QDateEdit>(*editor(), "dtpToDoDate")->date(), QDate(2026, 10, 10));
+        QVERIFY(child<QCheckBox>(*editor(), "cbRemind")->isChecked());
+        QVERIFY(child<QSpinBox>(*editor(), "seActiveTime")->isEnabled());
+        QCOMPARE(child<QSpinBox>(*editor(), "seActiveTime")->value(), 1);
+        QVERIFY(child<QPlainTextEdit>(*editor(), "memComment")->toPlainText().isEmpty());
 
         // The command on an open editor keeps what was typed.
-        editor()->edTitle->setText(QStringLiteral("Typed"));
+        child<QLineEdit>(*editor(), "edTitle")->setText(QStringLiteral("Typed"));
         editor()->Tag = 7;
-        list()->tbNew->click();
-        QCOMPARE(editor()->edTitle->text(), QStringLiteral("Typed"));
+        child<QToolButton>(*list(), "tbNew")->click();
+        QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->text(), QStringLiteral("Typed"));
         QCOMPARE(editor()->Tag, 0);
 
         // Esc and Cancel only hide.
         QTest::keyClick(editor(), Qt::Key_Escape);
         QVERIFY(!editor()->isVisible());
         frmClock->miHolidayClick();
-        QCOMPARE(editor()->edTitle->text(), QStringLiteral("InputHolidayTitle..."));  // defaults again
-        editor()->edTitle->setText(QStringLiteral("Not saved"));
-        editor()->bbCancel->click();
+        QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->text(),
+                 QStringLiteral("InputHolidayTitle..."));  // defaults again
+        child<QLineEdit>(*editor(), "edTitle")->setText(QStringLiteral("Not saved"));
+        child<QPushButton>(*editor(), "bbCancel")->click();
         QVERIFY(!editor()->isVisible());
         QVERIFY(rows().empty());
 
@@ -207,9 +210,10 @@ private slots:
         // The list shows day and month only; editing shows the stored year.
         frmClock->Holydayslist1Click();
         const QDate s = toQDateTime(stored).date();
-        QCOMPARE(list()->dsHolidaysList->index(0, 0).data().toString(), s.toString(QStringLiteral("dd.MM")));
+        QCOMPARE(child<HolidayListModel>(*list(), "dsHolidaysList")->index(0, 0).data().toString(),
+                 s.toString(QStringLiteral("dd.MM")));
         list()->tbEditClick();
-        QCOMPARE(editor()->dtpToDoDate->date(), s);
+        QCOMPARE(child<QDateEdit>(*editor(), "dtpToDoDate")->date(), s);
         QCOMPARE(editor()->windowTitle(), QStringLiteral("EditHoliday"));
         QCOMPARE(editor()->Tag, id);
     }
@@ -230,7 +234,7 @@ private slots:
         runCommand(AppCommand::NewHoliday);
         for (const QString& bad : {QStringLiteral(""), QStringLiteral("   "), QStringLiteral("InputHolidayTitle..."),
                                    QStringLiteral("  InputHolidayTitle...  ")}) {
-            editor()->edTitle->setText(bad);
+            child<QLineEdit>(*editor(), "edTitle")->setText(bad);
             QVERIFY(!editor()->bbOkClick());
             QVERIFY(editor()->isVisible());
         }
@@ -252,10 +256,10 @@ private slots:
 
     void reminderBoxRoundTrip() {
         runCommand(AppCommand::NewHoliday);
-        editor()->cbRemind->setChecked(false);
-        QVERIFY(!editor()->seActiveTime->isEnabled());
-        editor()->cbRemind->setChecked(true);  // from code as well
-        QVERIFY(editor()->seActiveTime->isEnabled());
+        child<QCheckBox>(*editor(), "cbRemind")->setChecked(false);
+        QVERIFY(!child<QSpinBox>(*editor(), "seActiveTime")->isEnabled());
+        child<QCheckBox>(*editor(), "cbRemind")->setChecked(true);  // from code as well
+        QVERIFY(child<QSpinBox>(*editor(), "seActiveTime")->isEnabled());
         const int none = save(QStringLiteral("No reminder"), QDate(2026, 5, 1), 0);
         const int five = save(QStringLiteral("Five days"), QDate(2026, 6, 1), 5);
         QCOMPARE(row(none).ElapseInt, std::int64_t{0});
@@ -265,19 +269,19 @@ private slots:
         list()->setCurrentRow(1);
         list()->tbEditClick();
         QCOMPARE(editor()->Tag, none);
-        QVERIFY(!editor()->cbRemind->isChecked());
-        QVERIFY(!editor()->seActiveTime->isEnabled());
-        QCOMPARE(editor()->seActiveTime->value(), 1);
+        QVERIFY(!child<QCheckBox>(*editor(), "cbRemind")->isChecked());
+        QVERIFY(!child<QSpinBox>(*editor(), "seActiveTime")->isEnabled());
+        QCOMPARE(child<QSpinBox>(*editor(), "seActiveTime")->value(), 1);
         // An open editor is overwritten by the next row.
         list()->setCurrentRow(2);
         list()->tbEditClick();
         QCOMPARE(editor()->Tag, five);
-        QVERIFY(editor()->cbRemind->isChecked());
-        QVERIFY(editor()->seActiveTime->isEnabled());
-        QCOMPARE(editor()->seActiveTime->value(), 5);
-        QCOMPARE(editor()->edTitle->text(), QStringLiteral("Five days"));
+        QVERIFY(child<QCheckBox>(*editor(), "cbRemind")->isChecked());
+        QVERIFY(child<QSpinBox>(*editor(), "seActiveTime")->isEnabled());
+        QCOMPARE(child<QSpinBox>(*editor(), "seActiveTime")->value(), 5);
+        QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->text(), QStringLiteral("Five days"));
         // Saving the edit updates the row, adds none.
-        editor()->cbRemind->setChecked(false);
+        child<QCheckBox>(*editor(), "cbRemind")->setChecked(false);
         QVERIFY(editor()->bbOkClick());
         QCOMPARE(rows().size(), std::size_t{2});
         QCOMPARE(row(five).ElapseInt, std::int64_t{0});
@@ -286,20 +290,22 @@ private slots:
     void listOrderAndTitleWidth() {
         frmClock->Holydayslist1Click();
         const int title = HolidayListModel::ColTitle;
-        QCOMPARE(list()->grToDoList->columnWidth(0), 42);
-        QCOMPARE(list()->grToDoList->columnWidth(title), 213);
+        QCOMPARE(child<QTableView>(*list(), "grToDoList")->columnWidth(0), 42);
+        QCOMPARE(child<QTableView>(*list(), "grToDoList")->columnWidth(title), 213);
         save(QStringLiteral("Christmas"), QDate(2025, 12, 25));
-        QCOMPARE(list()->grToDoList->columnWidth(title), 213);
+        QCOMPARE(child<QTableView>(*list(), "grToDoList")->columnWidth(title), 213);
         save(QStringLiteral("Birthday"), QDate(1961, 4, 12));
-        QCOMPARE(list()->grToDoList->columnWidth(title), 197);
+        QCOMPARE(child<QTableView>(*list(), "grToDoList")->columnWidth(title), 197);
         save(QStringLiteral("New Year"), QDate(2026, 1, 1));
         save(QStringLiteral("Same day"), QDate(2000, 4, 12));
         QStringList titles;
-        for (int r = 0; r < list()->dsHolidaysList->rowCount(); ++r)
-            titles << list()->dsHolidaysList->index(r, title).data().toString();
+        for (int r = 0; r < child<HolidayListModel>(*list(), "dsHolidaysList")->rowCount(); ++r)
+            titles << child<HolidayListModel>(*list(), "dsHolidaysList")->index(r, title).data().toString();
         QCOMPARE(titles, (QStringList{"New Year", "Birthday", "Same day", "Christmas"}));
-        QCOMPARE(list()->dsHolidaysList->index(0, 0).data().toString(), QStringLiteral("01.01"));
-        QCOMPARE(list()->dsHolidaysList->index(3, 0).data().toString(), QStringLiteral("25.12"));
+        QCOMPARE(child<HolidayListModel>(*list(), "dsHolidaysList")->index(0, 0).data().toString(),
+                 QStringLiteral("01.01"));
+        QCOMPARE(child<HolidayListModel>(*list(), "dsHolidaysList")->index(3, 0).data().toString(),
+                 QStringLiteral("25.12"));
     }
 
     void rowKeptAfterSaveAndDelete() {
@@ -307,17 +313,17 @@ private slots:
         frmClock->Holydayslist1Click();
         list()->setCurrentRow(3);
         list()->tbEditClick();
-        editor()->edTitle->setText(QStringLiteral("Third"));
+        child<QLineEdit>(*editor(), "edTitle")->setText(QStringLiteral("Third"));
         QVERIFY(editor()->bbOkClick());
         QCOMPARE(list()->currentRow(), 3);
         QCOMPARE(list()->currentHoliday()->Title, QStringLiteral("Third"));
-        list()->tbDelete->click();  // no question asked
+        child<QToolButton>(*list(), "tbDelete")->click();  // no question asked
         QVERIFY(dialogs->messages.empty());
         QCOMPARE(list()->currentRow(), 3);
         QCOMPARE(list()->currentHoliday()->Title, QStringLiteral("H4"));
         list()->setCurrentRow(4);
         list()->tbDeleteClick();
-        QCOMPARE(list()->dsHolidaysList->rowCount(), 3);
+        QCOMPARE(child<HolidayListModel>(*list(), "dsHolidaysList")->rowCount(), 3);
         QCOMPARE(list()->currentRow(), 3);  // the list became shorter: its last row
         QCOMPARE(rows().size(), std::size_t{3});
     }
@@ -327,7 +333,7 @@ private slots:
         save(QStringLiteral("Two"), QDate(2026, 4, 1));
         frmClock->Holydayslist1Click();
         editor()->hide();
-        QTableView* grid = list()->grToDoList;
+        QTableView* grid = child<QTableView>(*list(), "grToDoList");
         // Below the last row: nothing.
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(60, 300));
         QVERIFY(!editor()->isVisible());
@@ -337,13 +343,13 @@ private slots:
         QTest::mouseDClick(header->viewport(), Qt::LeftButton, {},
                            QPoint(header->sectionPosition(1) + 20, header->height() / 2));
         QVERIFY(editor()->isVisible());
-        QCOMPARE(editor()->edTitle->text(), QStringLiteral("Two"));
+        QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->text(), QStringLiteral("Two"));
         editor()->hide();
-        const QRect cell = grid->visualRect(list()->dsHolidaysList->index(0, 1));
+        const QRect cell = grid->visualRect(child<HolidayListModel>(*list(), "dsHolidaysList")->index(0, 1));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
         QVERIFY(editor()->isVisible());
-        QCOMPARE(editor()->edTitle->text(), QStringLiteral("One"));
+        QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->text(), QStringLiteral("One"));
     }
 
     void emptyListEditAndDeleteDoNothing() {
@@ -352,8 +358,8 @@ private slots:
         frmClock->Holydayslist1Click();
         QSignalSpy edits(list(), &TfrmHolidayList::editHoliday);
         QSignalSpy writes(&DataModule1->holidays(), &HolidayStore::changed);
-        list()->tbEdit->click();
-        list()->tbDelete->click();
+        child<QToolButton>(*list(), "tbEdit")->click();
+        child<QToolButton>(*list(), "tbDelete")->click();
         list()->grToDoListDblClick();
         QCOMPARE(edits.count(), 0);
         QCOMPARE(writes.count(), 0);
@@ -364,9 +370,9 @@ private slots:
     void dataSetLivesWhileShown() {
         QVERIFY(!list()->qrHolidaysOpen());
         save(QStringLiteral("While hidden"), QDate(2026, 7, 7));
-        QCOMPARE(list()->dsHolidaysList->rowCount(), 0);  // hidden: not refreshed
+        QCOMPARE(child<HolidayListModel>(*list(), "dsHolidaysList")->rowCount(), 0);  // hidden: not refreshed
         frmClock->Holydayslist1Click();
-        QCOMPARE(list()->dsHolidaysList->rowCount(), 1);
+        QCOMPARE(child<HolidayListModel>(*list(), "dsHolidaysList")->rowCount(), 1);
         // The same command on the open list brings it forward and keeps it.
         save(QStringLiteral("Second"), QDate(2026, 8, 8));
         list()->setCurrentRow(2);
@@ -381,7 +387,7 @@ private slots:
         frmClock->Holydayslist1Click();
         list()->tbEditClick();
         DataModule1->holidays().deleteHoliday(id);
-        editor()->edTitle->setText(QStringLiteral("Kept"));
+        child<QLineEdit>(*editor(), "edTitle")->setText(QStringLiteral("Kept"));
         QVERIFY(editor()->bbOkClick());
         const auto r = rows();
         QCOMPARE(r.size(), std::size_t{1});
@@ -447,7 +453,7 @@ private slots:
         QCOMPARE(row(id).ShowDT, at(2026, 12, 17));  // pending
         frmClock->Holydayslist1Click();
         list()->tbEditClick();
-        editor()->dtpToDoDate->setDate(QDate(2026, 12, 14));
+        child<QDateEdit>(*editor(), "dtpToDoDate")->setDate(QDate(2026, 12, 14));
         QVERIFY(editor()->bbOkClick());
         QCOMPARE(row(id).ShowDT, at(2026, 12, 11));
         tick();
@@ -471,22 +477,22 @@ private slots:
         QVERIFY(shown.empty());
         frmClock->Holydayslist1Click();
         list()->tbEditClick();
-        editor()->seActiveTime->setValue(12);
+        child<QSpinBox>(*editor(), "seActiveTime")->setValue(12);
         QVERIFY(editor()->bbOkClick());
         tick();
         QCOMPARE(shown.size(), std::size_t{1});
         QCOMPARE(shown[0].id, id);
         // A later change of only the title and comment does not repeat it.
         list()->tbEditClick();
-        editor()->edTitle->setText(QStringLiteral("Renamed"));
-        editor()->memComment->setPlainText(QStringLiteral("note"));
+        child<QLineEdit>(*editor(), "edTitle")->setText(QStringLiteral("Renamed"));
+        child<QPlainTextEdit>(*editor(), "memComment")->setPlainText(QStringLiteral("note"));
         QVERIFY(editor()->bbOkClick());
         tick();
         QCOMPARE(shown.size(), std::size_t{1});
         QCOMPARE(row(id).ShowDT, at(2027, 12, 8));
         // Clearing the reminder: never shown again.
         list()->tbEditClick();
-        editor()->cbRemind->setChecked(false);
+        child<QCheckBox>(*editor(), "cbRemind")->setChecked(false);
         QVERIFY(editor()->bbOkClick());
         QCOMPARE(row(id).ShowDT, at(2026, 12, 20));
         clock->get().setNow(at(2027, 12, 19, 12));
@@ -506,16 +512,18 @@ private slots:
             frmClock->miHolidayClick();
             QVERIFY(editor()->windowTitle().endsWith(QStringLiteral("...")));
             QVERIFY(editor()->windowTitle() != QStringLiteral("NewHoliday..."));
-            QVERIFY(editor()->cbRemind->text() != QStringLiteral("Remind befor"));
-            QVERIFY(list()->dsHolidaysList->titles[1] != QStringLiteral("Title") || name == "English");
+            QVERIFY(child<QCheckBox>(*editor(), "cbRemind")->text() != QStringLiteral("Remind befor"));
+            QVERIFY(child<HolidayListModel>(*list(), "dsHolidaysList")->titles[1] != QStringLiteral("Title") ||
+                    name == "English");
             // Every text fits its control.
-            for (QWidget* w : {static_cast<QWidget*>(editor()->lbTitle), static_cast<QWidget*>(editor()->lbDate),
-                               static_cast<QWidget*>(editor()->lbDays),
-                               static_cast<QWidget*>(editor()->lbDescription)}) {
+            for (QWidget* w : {static_cast<QWidget*>(child<QLabel>(*editor(), "lbTitle")),
+                               static_cast<QWidget*>(child<QLabel>(*editor(), "lbDate")),
+                               static_cast<QWidget*>(child<QLabel>(*editor(), "lbDays")),
+                               static_cast<QWidget*>(child<QLabel>(*editor(), "lbDescription"))}) {
                 const auto* l = qobject_cast<QLabel*>(w);
                 QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->width(), qPrintable(l->text()));
             }
-            const QCheckBox* box = editor()->cbRemind;
+            const QCheckBox* box = child<QCheckBox>(*editor(), "cbRemind");
             QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->text()));
             editor()->hide();
         }

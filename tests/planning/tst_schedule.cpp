@@ -17,8 +17,10 @@
 #include "globals.h"
 #include "planning/schedule_window.h"
 #include "recording_dialogs.h"
+#include "widget_child.h"
 
 using namespace ostrel;
+using ostrel::testing::child;
 using ostrel::testing::RecordingDialogs;
 using ostrel::testing::ScopedFakeClock;
 
@@ -53,7 +55,7 @@ private:
     std::unique_ptr<RecordingDialogs> dialogs;
     TfrmSchedule* w = nullptr;
 
-    StringGrid* grid() { return w->sgSchedule; }
+    StringGrid* grid() { return child<StringGrid>(*w, "sgSchedule"); }
     std::vector<Plan> plans() {
         sql::Query q(DataModule1->connTAMO);
         q.add("SELECT ShowDT, Title, ElapseInt FROM ToDo WHERE MesType = 1 ORDER BY ShowDT, TDID");
@@ -98,7 +100,7 @@ private:
         e->selectAll();
         QTest::keyClicks(e, text);
     }
-    void useWeekView() { w->cbSchedule->setCurrentIndex(1); }
+    void useWeekView() { child<QComboBox>(*w, "cbSchedule")->setCurrentIndex(1); }
 
 private slots:
     void init() {
@@ -137,7 +139,7 @@ private slots:
         QCOMPARE(grid()->cells(1, 0), QStringLiteral("Plan"));
         QCOMPARE(grid()->cells(0, 1), QStringLiteral("00:00"));
         QCOMPARE(grid()->cells(0, 48), QStringLiteral("23:30"));
-        QCOMPARE(w->dtpSchedule->date(), QDate(2026, 12, 10));
+        QCOMPARE(child<QDateEdit>(*w, "dtpSchedule")->date(), QDate(2026, 12, 10));
         useWeekView();
         QCOMPARE(grid()->colCount(), 8);
         for (int i = 1; i <= 6; ++i) QCOMPARE(grid()->colWidth(i), 56);
@@ -160,7 +162,7 @@ private slots:
 
     void aThreeSlotPlanIsStoredAndFramed() {
         drag(1, rowOf(10, 0), 1, rowOf(11, 0));
-        QTest::mouseClick(w->tbNew, Qt::LeftButton);
+        QTest::mouseClick(child<QToolButton>(*w, "tbNew"), Qt::LeftButton);
         QCOMPARE(w->EntryState, int(TfrmSchedule::esAdding));
         QVERIFY(editor() && editor()->isVisible());
         QCOMPARE(editor()->text(), QStringLiteral("InputTitle"));
@@ -341,7 +343,7 @@ private slots:
         QVERIFY(plans().empty());
 
         // The same for a date change and a delete.
-        w->cbSchedule->setCurrentIndex(0);
+        child<QComboBox>(*w, "cbSchedule")->setCurrentIndex(0);
         clickCell(1, rowOf(9, 0));
         w->tbNewClick();
         w->setScheduleDate(kToday + 3);
@@ -374,7 +376,7 @@ private slots:
         useWeekView();  // 7 to 13 December 2026, Monday first
         const int wed = 3, fri = 5;
         drag(wed, rowOf(9, 0), wed, rowOf(9, 30));
-        QCOMPARE(w->dtpSchedule->date(), QDate(2026, 12, 9));
+        QCOMPARE(child<QDateEdit>(*w, "dtpSchedule")->date(), QDate(2026, 12, 9));
         w->tbNewClick();
         typeTitle(QStringLiteral("Review"));
         clickCell(wed, rowOf(18, 0));
@@ -402,7 +404,7 @@ private slots:
     void dayViewAfterWeekViewShowsThePickedDate() {
         addPlan(at(kToday + 1, 10, 0), "Friday plan", 1);
         useWeekView();
-        w->cbSchedule->setCurrentIndex(0);
+        child<QComboBox>(*w, "cbSchedule")->setCurrentIndex(0);
         QCOMPARE(grid()->objects(1, rowOf(10, 0)), int(smFree));
         w->setScheduleDate(kToday + 1);
         QCOMPARE(grid()->objects(1, rowOf(10, 0)), int(smOnly));
@@ -456,7 +458,7 @@ private slots:
 
     void aDatabaseErrorIsShownAndChangesNothing() {
         ostrel::testing::execSql(dir->path() / "Tamo.qdb", "DROP TABLE Halfhours;");
-        w->cbSchedule->setCurrentIndex(1);  // the rebuild fails inside the handler
+        child<QComboBox>(*w, "cbSchedule")->setCurrentIndex(1);  // the rebuild fails inside the handler
         QCOMPARE(dialogs->messages.size(), std::size_t{1});
         QVERIFY(dialogs->messages[0].text.contains(QStringLiteral("Halfhours")));
     }

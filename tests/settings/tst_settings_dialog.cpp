@@ -4,8 +4,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "base/app_paths.h"
 #include "app/forms.h"
+#include "base/app_paths.h"
 #include "clock/clock_window.h"
 #include "clock_env.h"
 #include "clock_window.h"
@@ -13,11 +13,13 @@
 #include "fake_clock.h"
 #include "platform/autostart.h"
 #include "recording_dialogs.h"
-#include "ui/languages.h"
 #include "settings/settings_dialog.h"
+#include "ui/languages.h"
 #include "ui/settings_file.h"
+#include "widget_child.h"
 
 using namespace ostrel;
+using ostrel::testing::child;
 using ostrel::testing::ClockEnv;
 using ostrel::testing::RecordingDialogs;
 using ostrel::testing::ScopedFakeClock;
@@ -66,10 +68,11 @@ private slots:
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
         QCOMPARE(int(clock.viewMode()), mode);
-        QCOMPARE(clock.spTrayIcon1->isVisible(), mode == vmSysTrayIcon);
+        QCOMPARE(child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible(), mode == vmSysTrayIcon);
         QCOMPARE(clock.showOnStart(), mode != vmSysTrayIcon);
-        for (QRadioButton* rb : {frmSettings->rbSysTrayIcon, frmSettings->rbSysTrayClock, frmSettings->rbFreeClock,
-                                 frmSettings->rbAnalogClock})
+        for (QRadioButton* rb :
+             {child<QRadioButton>(*frmSettings, "rbSysTrayIcon"), child<QRadioButton>(*frmSettings, "rbSysTrayClock"),
+              child<QRadioButton>(*frmSettings, "rbFreeClock"), child<QRadioButton>(*frmSettings, "rbAnalogClock")})
             QCOMPARE(rb->isChecked(), rb->objectName() == button);
     }
 
@@ -79,7 +82,7 @@ private slots:
         env.writeSettings("[Clock]\nVertSpace=40\nHorisSpace=-3\n");
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
-        QCOMPARE(frmSettings->seVertSpace->value(), 15);
+        QCOMPARE(child<QSpinBox>(*frmSettings, "seVertSpace")->value(), 15);
         QCOMPARE(clock.vertSpace(), 15);
         QCOMPARE(clock.horisSpace(), 0);
         frmSettings->btnOKClick();
@@ -95,18 +98,18 @@ private slots:
         {
             ostrel::testing::ClockWindow clockWindow;
             TfrmClock& clock = clockWindow.clock;
-            frmSettings->rbFreeClock->setChecked(true);
+            child<QRadioButton>(*frmSettings, "rbFreeClock")->setChecked(true);
             clock.move(40, 50);
-            frmSettings->seVertSpace->setValue(5);
-            frmSettings->seHorisSpase->setValue(11);
+            child<QSpinBox>(*frmSettings, "seVertSpace")->setValue(5);
+            child<QSpinBox>(*frmSettings, "seHorisSpase")->setValue(11);
             QFont f(QStringLiteral("DejaVu Serif"), 14);
             f.setItalic(true);
             dialogs.fontAnswer = f;
             frmSettings->btnSelectFontClick();
             dialogs.colorAnswer = QColor(10, 20, 30);
             frmSettings->btnSelectColorClick();
-            frmSettings->chbAutohidePanel->setChecked(true);
-            frmSettings->cbAutorun->setChecked(true);
+            child<QCheckBox>(*frmSettings, "chbAutohidePanel")->setChecked(true);
+            child<QCheckBox>(*frmSettings, "cbAutorun")->setChecked(true);
             SetCurrentLanguage(QStringLiteral("Deutsch"));
             frmSettings->btnOKClick();
             SetCurrentLanguage(QStringLiteral("English"));
@@ -132,13 +135,13 @@ private slots:
         QCOMPARE(clock.pos(), QPoint(40, 50));
         QCOMPARE(clock.vertSpace(), 5);
         QCOMPARE(clock.horisSpace(), 11);
-        QCOMPARE(clock.lbClock->font().family(), QStringLiteral("DejaVu Serif"));
-        QCOMPARE(clock.lbClock->font().pointSize(), 14);
-        QVERIFY(clock.lbClock->font().italic());
-        QVERIFY(!clock.lbClock->font().bold());
+        QCOMPARE(child<QLabel>(clock, "lbClock")->font().family(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(child<QLabel>(clock, "lbClock")->font().pointSize(), 14);
+        QVERIFY(child<QLabel>(clock, "lbClock")->font().italic());
+        QVERIFY(!child<QLabel>(clock, "lbClock")->font().bold());
         QCOMPARE(clock.color(), QColor(10, 20, 30));
-        QVERIFY(frmSettings->chbAutohidePanel->isChecked());
-        QVERIFY(frmSettings->cbAutorun->isChecked());
+        QVERIFY(child<QCheckBox>(*frmSettings, "chbAutohidePanel")->isChecked());
+        QVERIFY(child<QCheckBox>(*frmSettings, "cbAutorun")->isChecked());
     }
 
     // The Setting command: the dialog runs modally, opens on the first page
@@ -149,18 +152,18 @@ private slots:
         RecordingDialogs dialogs;
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
-        frmSettings->lbxSettings->setCurrentRow(2);
+        child<QListWidget>(*frmSettings, "lbxSettings")->setCurrentRow(2);
         dialogs.fontAnswer = QFont(QStringLiteral("DejaVu Sans"), 12);
         bool modal = false, visibleAfterFont = false;
         int page = -1;
         QString language;
         QTimer::singleShot(0, frmSettings, [&] {
             modal = frmSettings->isModal() && frmSettings->isVisible();
-            page = frmSettings->Notebook1->currentIndex();
-            language = frmSettings->cbLang->currentText();
-            frmSettings->btnSelectFont->click();
+            page = child<QStackedWidget>(*frmSettings, "Notebook1")->currentIndex();
+            language = child<DropDownComboBox>(*frmSettings, "cbLang")->currentText();
+            child<QPushButton>(*frmSettings, "btnSelectFont")->click();
             visibleAfterFont = frmSettings->isVisible();
-            frmSettings->btnOK->click();
+            child<QPushButton>(*frmSettings, "btnOK")->click();
         });
         clock.miSettingClick();
         QVERIFY(modal);
@@ -168,7 +171,7 @@ private slots:
         QCOMPARE(language, CurrentLanguage());
         QVERIFY(visibleAfterFont);
         QVERIFY(!frmSettings->isVisible());
-        QCOMPARE(clock.lbClock->font().pointSize(), 12);
+        QCOMPARE(child<QLabel>(clock, "lbClock")->font().pointSize(), 12);
         QCOMPARE(ini().readInteger("Clock", "FontSize", 0), 12);
         QCOMPARE(ini().readString("Clock", "FontName", ""), std::string("DejaVu Sans"));
     }
@@ -178,13 +181,13 @@ private slots:
         RecordingDialogs dialogs;
         setAutostart(QStringLiteral("/opt/other copy/ostrel-organizer"));
         ostrel::testing::ClockWindow clockWindow;
-        QVERIFY(!frmSettings->cbAutorun->isChecked());
+        QVERIFY(!child<QCheckBox>(*frmSettings, "cbAutorun")->isChecked());
         frmSettings->btnOKClick();
         QVERIFY(!QFile::exists(autostartEntryPath()));
         // Our own path is recognised.
         setAutostart(exePath());
         frmSettings->LoadSettings();
-        QVERIFY(frmSettings->cbAutorun->isChecked());
+        QVERIFY(child<QCheckBox>(*frmSettings, "cbAutorun")->isChecked());
     }
 
     void cancelRestoresTheFileButKeepsPocketBookColours() {
@@ -200,20 +203,20 @@ private slots:
         dialogs.colorAnswer = QColor(1, 2, 3);
         frmSettings->btnBgdColorClick();
         QCOMPARE(pocketBook, QColor(1, 2, 3));
-        QCOMPARE(frmSettings->shColor3->color(), QColor(1, 2, 3));
+        QCOMPARE(child<ColorSwatch>(*frmSettings, "shColor3")->color(), QColor(1, 2, 3));
         frmSettings->btnSelectColorClick();
         QCOMPARE(clock.color(), QColor(1, 2, 3));
-        frmSettings->seVertSpace->setValue(12);
+        child<QSpinBox>(*frmSettings, "seVertSpace")->setValue(12);
         QCOMPARE(clock.vertSpace(), 12);
-        frmSettings->rbSysTrayIcon->setChecked(true);
+        child<QRadioButton>(*frmSettings, "rbSysTrayIcon")->setChecked(true);
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayIcon));
 
         frmSettings->btnCancelClick();
         QCOMPARE(clock.color(), QColor(255, 0, 0));
         QCOMPARE(clock.vertSpace(), 4);
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
-        QCOMPARE(frmSettings->shColor3->color(), QColor(0, 255, 0));
-        QCOMPARE(frmSettings->shColor4->color(), QColor(0, 255, 0));
+        QCOMPARE(child<ColorSwatch>(*frmSettings, "shColor3")->color(), QColor(0, 255, 0));
+        QCOMPARE(child<ColorSwatch>(*frmSettings, "shColor4")->color(), QColor(0, 255, 0));
         QCOMPARE(pocketBook, QColor(1, 2, 3));  // the pocket book keeps it
         QCOMPARE(pocketBookCalls, 1);
         QVERIFY(!env.readSettings().contains("VertSpace=12"));
@@ -254,39 +257,39 @@ private slots:
         QCOMPARE(clock.pos(), QPoint(100, 200));
 
         clock.move(400, 300);
-        frmSettings->rbAnalogClock->setChecked(true);
+        child<QRadioButton>(*frmSettings, "rbAnalogClock")->setChecked(true);
         QVERIFY(dialogs.messages.empty());
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmAnalogClock));
         QCOMPARE(clock.pos(), QPoint(100, 200));
         QCOMPARE(clock.size(), QSize(96, 96));
         QVERIFY(!clock.mask().isEmpty());
-        QVERIFY(!clock.imgAnalogClock->pixmap().isNull());
+        QVERIFY(!child<QLabel>(clock, "imgAnalogClock")->pixmap().isNull());
         QVERIFY(clock.isVisible());
-        QVERIFY(!clock.spTrayIcon1->isVisible());
+        QVERIFY(!child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible());
 
         clock.move(500, 500);
-        frmSettings->rbFreeClock->setChecked(true);
+        child<QRadioButton>(*frmSettings, "rbFreeClock")->setChecked(true);
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
         QCOMPARE(clock.pos(), QPoint(100, 200));
         QVERIFY(clock.mask().isEmpty());
-        QVERIFY(clock.imgAnalogClock->pixmap().isNull());
+        QVERIFY(child<QLabel>(clock, "imgAnalogClock")->pixmap().isNull());
         QCOMPARE(ini().readInteger("Clock", "Left", 0), 100);  // not stored on the way
 
         clock.move(640, 480);
-        frmSettings->rbSysTrayClock->setChecked(true);
+        child<QRadioButton>(*frmSettings, "rbSysTrayClock")->setChecked(true);
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayClock));
         QCOMPARE(ini().readInteger("Clock", "Left", 0), 640);
         QCOMPARE(ini().readInteger("Clock", "Top", 0), 480);
         QVERIFY(clock.isVisible());
 
-        frmSettings->rbSysTrayIcon->setChecked(true);
+        child<QRadioButton>(*frmSettings, "rbSysTrayIcon")->setChecked(true);
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayIcon));
         QVERIFY(!clock.isVisible());
-        QVERIFY(clock.spTrayIcon1->isVisible());
+        QVERIFY(child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible());
 
-        frmSettings->rbFreeClock->setChecked(true);
+        child<QRadioButton>(*frmSettings, "rbFreeClock")->setChecked(true);
         QCOMPARE(clock.pos(), QPoint(640, 480));
-        QVERIFY(!clock.spTrayIcon1->isVisible());
+        QVERIFY(!child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible());
         QVERIFY(clock.isVisible());
         // Zero size until the next tick sizes it to its text.
         clock.tmrTimeTimer();
@@ -355,10 +358,10 @@ private slots:
         env.writeSettings("[General]\nProgramView=3\n");
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
-        frmSettings->rbAnalogClock->setChecked(true);
+        child<QRadioButton>(*frmSettings, "rbAnalogClock")->setChecked(true);
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
-        QVERIFY(frmSettings->rbFreeClock->isChecked());
-        QVERIFY(!frmSettings->rbAnalogClock->isChecked());
+        QVERIFY(child<QRadioButton>(*frmSettings, "rbFreeClock")->isChecked());
+        QVERIFY(!child<QRadioButton>(*frmSettings, "rbAnalogClock")->isChecked());
         QCOMPARE(dialogs.messages.size(), std::size_t(1));
         QVERIFY(dialogs.messages[0].text.contains(QStringLiteral("Analog_clock.jpg")));
     }
@@ -370,7 +373,7 @@ private slots:
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayIcon));
-        QVERIFY(clock.spTrayIcon1->isVisible());
+        QVERIFY(child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible());
         QCOMPARE(dialogs.messages.size(), std::size_t(1));
         // The fallback is for this run: the stored mode used to be replaced
         // for good (4 became 1 or 3 after one run).
@@ -379,7 +382,7 @@ private slots:
         clock.saveView();
         QCOMPARE(ini().readInteger("General", "ProgramView", 0), 4);
         // A mode the user picks is stored.
-        frmSettings->rbFreeClock->setChecked(true);
+        child<QRadioButton>(*frmSettings, "rbFreeClock")->setChecked(true);
         clock.saveView();
         QCOMPARE(ini().readInteger("General", "ProgramView", 0), 3);
     }
@@ -391,11 +394,11 @@ private slots:
         env.writeSettings("[General]\nProgramView=3\n");
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
-        const QFontMetrics fm(clock.lbClock->font());
-        frmSettings->seVertSpace->setValue(10);
+        const QFontMetrics fm(child<QLabel>(clock, "lbClock")->font());
+        child<QSpinBox>(*frmSettings, "seVertSpace")->setValue(10);
         QCOMPARE(clock.height(), fm.height() + 10 + 1);
-        frmSettings->seHorisSpase->setValue(20);
-        QCOMPARE(clock.width(), fm.horizontalAdvance(clock.lbClock->text()) + 20 + 1);
+        child<QSpinBox>(*frmSettings, "seHorisSpase")->setValue(20);
+        QCOMPARE(clock.width(), fm.horizontalAdvance(child<QLabel>(clock, "lbClock")->text()) + 20 + 1);
     }
 
     void unreadableSettingsFileIsReported() {
@@ -420,20 +423,21 @@ private slots:
         ostrel::testing::ClockWindow clockWindow;
         SetCurrentLanguage(QStringLiteral("English"));
         frmSettings->prepareToShow();
-        QCOMPARE(frmSettings->cbLang->currentText(), QStringLiteral("English"));
-        QCOMPARE(frmSettings->Notebook1->currentIndex(), 0);
+        QCOMPARE(child<DropDownComboBox>(*frmSettings, "cbLang")->currentText(), QStringLiteral("English"));
+        QCOMPARE(child<QStackedWidget>(*frmSettings, "Notebook1")->currentIndex(), 0);
         frmSettings->cbLangDropDown();
         QStringList items;
-        for (int i = 0; i < frmSettings->cbLang->count(); ++i) items << frmSettings->cbLang->itemText(i);
+        for (int i = 0; i < child<DropDownComboBox>(*frmSettings, "cbLang")->count(); ++i)
+            items << child<DropDownComboBox>(*frmSettings, "cbLang")->itemText(i);
         items.sort();
         QCOMPARE(items, (QStringList{"Deutsch", "English", "Polski"}));
-        QCOMPARE(frmSettings->cbLang->currentText(), QStringLiteral("English"));
-        frmSettings->cbLang->setEditText(QStringLiteral("Deutsch"));
+        QCOMPARE(child<DropDownComboBox>(*frmSettings, "cbLang")->currentText(), QStringLiteral("English"));
+        child<DropDownComboBox>(*frmSettings, "cbLang")->setEditText(QStringLiteral("Deutsch"));
         QCOMPARE(CurrentLanguage(), QStringLiteral("Deutsch"));
         SetCurrentLanguage(QStringLiteral("English"));
 
-        frmSettings->lbxSettings->setCurrentRow(3);
-        QCOMPARE(frmSettings->Notebook1->currentIndex(), 3);
+        child<QListWidget>(*frmSettings, "lbxSettings")->setCurrentRow(3);
+        QCOMPARE(child<QStackedWidget>(*frmSettings, "Notebook1")->currentIndex(), 3);
     }
 
     // Each language by the name it gives itself; the settings keep the
@@ -445,21 +449,21 @@ private slots:
         ostrel::testing::ClockWindow clockWindow;
         SetCurrentLanguage(QStringLiteral("Russian"));
         frmSettings->prepareToShow();
-        QCOMPARE(frmSettings->cbLang->currentText(), QStringLiteral("Русский"));
+        QCOMPARE(child<DropDownComboBox>(*frmSettings, "cbLang")->currentText(), QStringLiteral("Русский"));
         frmSettings->cbLangDropDown();
-        QCOMPARE(frmSettings->cbLang->count(), 2);
-        QCOMPARE(frmSettings->cbLang->itemText(0), QStringLiteral("English"));
-        QCOMPARE(frmSettings->cbLang->itemData(0).toString(), QStringLiteral("English"));
-        QCOMPARE(frmSettings->cbLang->itemText(1), QStringLiteral("Русский"));
-        QCOMPARE(frmSettings->cbLang->itemData(1).toString(), QStringLiteral("Russian"));
-        frmSettings->cbLang->setCurrentIndex(0);
+        QCOMPARE(child<DropDownComboBox>(*frmSettings, "cbLang")->count(), 2);
+        QCOMPARE(child<DropDownComboBox>(*frmSettings, "cbLang")->itemText(0), QStringLiteral("English"));
+        QCOMPARE(child<DropDownComboBox>(*frmSettings, "cbLang")->itemData(0).toString(), QStringLiteral("English"));
+        QCOMPARE(child<DropDownComboBox>(*frmSettings, "cbLang")->itemText(1), QStringLiteral("Русский"));
+        QCOMPARE(child<DropDownComboBox>(*frmSettings, "cbLang")->itemData(1).toString(), QStringLiteral("Russian"));
+        child<DropDownComboBox>(*frmSettings, "cbLang")->setCurrentIndex(0);
         QCOMPARE(CurrentLanguage(), QStringLiteral("English"));
-        frmSettings->cbLang->setCurrentIndex(1);
+        child<DropDownComboBox>(*frmSettings, "cbLang")->setCurrentIndex(1);
         QCOMPARE(CurrentLanguage(), QStringLiteral("Russian"));
         // A file name typed in still names its language.
-        frmSettings->cbLang->setEditText(QStringLiteral("English"));
+        child<DropDownComboBox>(*frmSettings, "cbLang")->setEditText(QStringLiteral("English"));
         QCOMPARE(CurrentLanguage(), QStringLiteral("English"));
-        frmSettings->cbLang->setEditText(QStringLiteral("Русский"));
+        child<DropDownComboBox>(*frmSettings, "cbLang")->setEditText(QStringLiteral("Русский"));
         QCOMPARE(CurrentLanguage(), QStringLiteral("Russian"));
         frmSettings->btnOKClick();
         QCOMPARE(ini().readString("General", "Language", ""), std::string("Russian"));
@@ -496,15 +500,15 @@ private slots:
         frmSettings->show();
         QApplication::setActiveWindow(frmSettings);
         QVERIFY(QTest::qWaitForWindowActive(frmSettings));
-        QVERIFY(frmSettings->btnHelp->x() < frmSettings->btnOK->x());
-        QVERIFY(frmSettings->btnOK->x() < frmSettings->btnCancel->x());
-        frmSettings->btnHelp->setFocus();
-        QTest::keyClick(frmSettings->btnHelp, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), frmSettings->btnOK);
-        QTest::keyClick(frmSettings->btnOK, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), frmSettings->btnCancel);
-        QTest::keyClick(frmSettings->btnCancel, Qt::Key_Backtab);
-        QCOMPARE(QApplication::focusWidget(), frmSettings->btnOK);
+        QVERIFY(child<QPushButton>(*frmSettings, "btnHelp")->x() < child<QPushButton>(*frmSettings, "btnOK")->x());
+        QVERIFY(child<QPushButton>(*frmSettings, "btnOK")->x() < child<QPushButton>(*frmSettings, "btnCancel")->x());
+        child<QPushButton>(*frmSettings, "btnHelp")->setFocus();
+        QTest::keyClick(child<QPushButton>(*frmSettings, "btnHelp"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), child<QPushButton>(*frmSettings, "btnOK"));
+        QTest::keyClick(child<QPushButton>(*frmSettings, "btnOK"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), child<QPushButton>(*frmSettings, "btnCancel"));
+        QTest::keyClick(child<QPushButton>(*frmSettings, "btnCancel"), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), child<QPushButton>(*frmSettings, "btnOK"));
         frmSettings->reject();
     }
 };

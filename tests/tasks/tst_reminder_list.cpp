@@ -14,9 +14,11 @@
 #include "globals.h"
 #include "tasks/reminder_list.h"
 #include "tasks/reminder_window.h"
+#include "widget_child.h"
 
 using namespace ostrel;
 using ostrel::testing::at;
+using ostrel::testing::child;
 
 namespace {
 
@@ -83,10 +85,10 @@ private slots:
         QCOMPARE(list->objectName(), QStringLiteral("frmReminderList"));
         QCOMPARE(list->property("helpContext").toInt(), 4);
         QCOMPARE(list->reminderCount(), 5);
-        QCOMPARE(list->grReminders->item(0, 0)->text(), QStringLiteral("task 21"));
+        QCOMPARE(child<QTableWidget>(*list, "grReminders")->item(0, 0)->text(), QStringLiteral("task 21"));
         QCOMPARE(list->taskIdAt(4), 25);
         QCOMPARE(list->taskTimeAt(4), at(2024, 5, 6, 14));
-        QCOMPARE(list->cbPostpone->count(), 6);
+        QCOMPARE(child<QComboBox>(*list, "cbPostpone")->count(), 6);
         // The list stays clear of the reminder windows' column.
         for (TfrmToDo* w : reminderWindows()) QVERIFY(!list->frameGeometry().intersects(QRect(w->x(), 0, w->width(), 1024)));
         QVERIFY(QGuiApplication::primaryScreen()->geometry().contains(list->frameGeometry()));
@@ -96,27 +98,32 @@ private slots:
         QCOMPARE(list->reminderCount(), 5);
 
         // Done for tasks 21 and 23.
-        list->grReminders->clearSelection();
-        list->grReminders->selectionModel()->select(list->grReminders->model()->index(0, 0),
-                                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        list->grReminders->selectionModel()->select(list->grReminders->model()->index(2, 0),
-                                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        QVERIFY(list->btnOK->isEnabled());
-        list->btnOK->click();
+        child<QTableWidget>(*list, "grReminders")->clearSelection();
+        child<QTableWidget>(*list, "grReminders")
+            ->selectionModel()
+            ->select(child<QTableWidget>(*list, "grReminders")->model()->index(0, 0),
+                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        child<QTableWidget>(*list, "grReminders")
+            ->selectionModel()
+            ->select(child<QTableWidget>(*list, "grReminders")->model()->index(2, 0),
+                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QVERIFY(child<QPushButton>(*list, "btnOK")->isEnabled());
+        child<QPushButton>(*list, "btnOK")->click();
         QCOMPARE(list->reminderCount(), 3);
         QVERIFY(row(21).first >= 10);
         QVERIFY(row(23).first >= 10);
         QCOMPARE(row(22).first, 0);
 
         // Postpone task 24 by 2 hours (from its task time).
-        list->grReminders->clearSelection();
-        list->grReminders->selectRow(1);
+        child<QTableWidget>(*list, "grReminders")->clearSelection();
+        child<QTableWidget>(*list, "grReminders")->selectRow(1);
         QCOMPARE(list->taskIdAt(1), 24);
-        list->rbPostpone->setChecked(true);
-        QVERIFY(list->sePostpone->isEnabled() && list->cbPostpone->isEnabled());
-        list->sePostpone->setValue(2);
-        list->cbPostpone->setCurrentIndex(1);
-        list->btnOK->click();
+        child<QRadioButton>(*list, "rbPostpone")->setChecked(true);
+        QVERIFY(child<QSpinBox>(*list, "sePostpone")->isEnabled() &&
+                child<QComboBox>(*list, "cbPostpone")->isEnabled());
+        child<QSpinBox>(*list, "sePostpone")->setValue(2);
+        child<QComboBox>(*list, "cbPostpone")->setCurrentIndex(1);
+        child<QPushButton>(*list, "btnOK")->click();
         QCOMPARE(row(24).first, 0);
         QVERIFY(std::fabs(row(24).second - at(2024, 5, 6, 16)) < 1e-9);
         QCOMPARE(list->reminderCount(), 2);
@@ -124,13 +131,13 @@ private slots:
         QCOMPARE(row(25).first, 0);
 
         // Nothing selected: OK cannot be pressed.
-        list->grReminders->clearSelection();
-        QVERIFY(!list->btnOK->isEnabled());
+        child<QTableWidget>(*list, "grReminders")->clearSelection();
+        QVERIFY(!child<QPushButton>(*list, "btnOK")->isEnabled());
 
         // The rest at once; the list goes.
-        list->rbDone->setChecked(true);
-        list->grReminders->selectAll();
-        list->btnOK->click();
+        child<QRadioButton>(*list, "rbDone")->setChecked(true);
+        child<QTableWidget>(*list, "grReminders")->selectAll();
+        child<QPushButton>(*list, "btnOK")->click();
         QVERIFY(row(22).first >= 10 && row(25).first >= 10);
         QTRY_VERIFY(list.isNull());
     }
@@ -158,7 +165,7 @@ private slots:
         ShowReminderOrList(p, QStringLiteral("Reminder"), 0);
         QCOMPARE(reminderListWindow()->reminderCount(), 2);
         QCOMPARE(reminderListWindow()->taskIdAt(1), 99);
-        QVERIFY(reminderListWindow()->grReminders->item(1, 0)->text().size() < 1000);
+        QVERIFY(child<QTableWidget>(*reminderListWindow(), "grReminders")->item(1, 0)->text().size() < 1000);
     }
 };
 

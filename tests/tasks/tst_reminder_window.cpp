@@ -6,19 +6,21 @@
 #include <QApplication>
 #include <QScreen>
 
+#include "app/forms.h"
 #include "core/data/period.h"
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
-#include "app/forms.h"
 #include "dates.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
 #include "globals.h"
 #include "tasks/reminder_window.h"
 #include "ui/locale_format.h"
+#include "widget_child.h"
 
 using namespace ostrel;
 using ostrel::testing::at;
+using ostrel::testing::child;
 
 namespace {
 
@@ -38,7 +40,7 @@ protected:
 // Runs the slide timer's steps by hand; returns the number of steps.
 int slideToRest(TfrmToDo* w, std::vector<int>* tops = nullptr) {
     int steps = 0;
-    while (w->tmrShow->isActive() && steps < 1000) {
+    while (child<QTimer>(*w, "tmrShow")->isActive() && steps < 1000) {
         w->tmrShowTimer();
         if (tops) tops->push_back(w->pos().y());
         ++steps;
@@ -85,41 +87,41 @@ private slots:
         QCOMPARE(w->objectName(), QStringLiteral("frmToDo"));
         QCOMPARE(w->windowTitle(), QStringLiteral("Reminder"));
         QCOMPARE(w->size(), QSize(239, 299));
-        QCOMPARE(w->lblTitle->text(), QStringLiteral("Call the plumber"));
+        QCOMPARE(child<QLabel>(*w, "lblTitle")->text(), QStringLiteral("Call the plumber"));
         // The long date and time; in a smaller font or on two lines when it
         // would not fit the row, but whole, and whole in the tooltip.
         const QString when = formatLongDateTime(at(2024, 5, 6, 14));
         QVERIFY(when.startsWith(QLocale::system().toString(QDate(2024, 5, 6), QLocale::LongFormat) + QLatin1Char(' ')));
-        QCOMPARE(w->lbTaskTime->toolTip(), when);
-        QCOMPARE(w->lbTaskTime->text().replace(QLatin1Char('\n'), QLatin1Char(' ')), when);
-        const QFontMetrics fm(w->lbTaskTime->font());
-        for (const QString& line : w->lbTaskTime->text().split(QLatin1Char('\n')))
-            QVERIFY(fm.horizontalAdvance(line) <= w->lbTaskTime->width());
-        QVERIFY(w->lbTaskTime->geometry().bottom() < 64);
-        QCOMPARE(w->lbTaskTime->geometry().left(), 79);
-        QCOMPARE(w->lbTaskTime->geometry().top(), 40);
-        QCOMPARE(w->memDescript->toPlainText(), QStringLiteral("Kitchen tap\nsecond line"));
-        QVERIFY(w->memDescript->isReadOnly());
+        QCOMPARE(child<QLabel>(*w, "lbTaskTime")->toolTip(), when);
+        QCOMPARE(child<QLabel>(*w, "lbTaskTime")->text().replace(QLatin1Char('\n'), QLatin1Char(' ')), when);
+        const QFontMetrics fm(child<QLabel>(*w, "lbTaskTime")->font());
+        for (const QString& line : child<QLabel>(*w, "lbTaskTime")->text().split(QLatin1Char('\n')))
+            QVERIFY(fm.horizontalAdvance(line) <= child<QLabel>(*w, "lbTaskTime")->width());
+        QVERIFY(child<QLabel>(*w, "lbTaskTime")->geometry().bottom() < 64);
+        QCOMPARE(child<QLabel>(*w, "lbTaskTime")->geometry().left(), 79);
+        QCOMPARE(child<QLabel>(*w, "lbTaskTime")->geometry().top(), 40);
+        QCOMPARE(child<QPlainTextEdit>(*w, "memDescript")->toPlainText(), QStringLiteral("Kitchen tap\nsecond line"));
+        QVERIFY(child<QPlainTextEdit>(*w, "memDescript")->isReadOnly());
         QCOMPARE(w->Tag, 7);
         QCOMPARE(w->TaskTime, at(2024, 5, 6, 14));
-        QCOMPARE(w->lbTitle->text(), QStringLiteral("Title"));
-        QCOMPARE(w->lblTaskTime->text(), QStringLiteral("Task time"));
-        QCOMPARE(w->lbDescript->text(), QStringLiteral("Descript"));
-        QCOMPARE(w->lbTitle->palette().color(QPalette::WindowText), QColor(0, 111, 0));
-        QVERIFY(w->lbTitle->font().bold());
-        QCOMPARE(w->memDescript->geometry(), QRect(79, 64, 156, 103));
-        QCOMPARE(w->btnOK->geometry(), QRect(153, 257, 75, 25));
-        QCOMPARE(w->sePostpone->geometry(), QRect(120, 210, 44, 20));
+        QCOMPARE(child<QLabel>(*w, "lbTitle")->text(), QStringLiteral("Title"));
+        QCOMPARE(child<QLabel>(*w, "lblTaskTime")->text(), QStringLiteral("Task time"));
+        QCOMPARE(child<QLabel>(*w, "lbDescript")->text(), QStringLiteral("Descript"));
+        QCOMPARE(child<QLabel>(*w, "lbTitle")->palette().color(QPalette::WindowText), QColor(0, 111, 0));
+        QVERIFY(child<QLabel>(*w, "lbTitle")->font().bold());
+        QCOMPARE(child<QPlainTextEdit>(*w, "memDescript")->geometry(), QRect(79, 64, 156, 103));
+        QCOMPARE(child<QPushButton>(*w, "btnOK")->geometry(), QRect(153, 257, 75, 25));
+        QCOMPARE(child<QSpinBox>(*w, "sePostpone")->geometry(), QRect(120, 210, 44, 20));
         // The postpone row makes room for "Postpone by" in every language.
-        QCOMPARE(w->cbPostpone->geometry(), QRect(166, 210, 68, 21));
-        QCOMPARE(w->cbPostpone->count(), 6);
-        QCOMPARE(w->cbPostpone->itemText(5), QStringLiteral("Years"));
-        QCOMPARE(w->cbPostpone->currentIndex(), 0);
-        QCOMPARE(w->sePostpone->value(), 10);
-        QVERIFY(w->rbDone->isChecked());
-        QVERIFY(!w->sePostpone->isEnabled());
-        QVERIFY(!w->cbPostpone->isEnabled());
-        QCOMPARE(w->tmrShow->interval(), 40);
+        QCOMPARE(child<QComboBox>(*w, "cbPostpone")->geometry(), QRect(166, 210, 68, 21));
+        QCOMPARE(child<QComboBox>(*w, "cbPostpone")->count(), 6);
+        QCOMPARE(child<QComboBox>(*w, "cbPostpone")->itemText(5), QStringLiteral("Years"));
+        QCOMPARE(child<QComboBox>(*w, "cbPostpone")->currentIndex(), 0);
+        QCOMPARE(child<QSpinBox>(*w, "sePostpone")->value(), 10);
+        QVERIFY(child<QRadioButton>(*w, "rbDone")->isChecked());
+        QVERIFY(!child<QSpinBox>(*w, "sePostpone")->isEnabled());
+        QVERIFY(!child<QComboBox>(*w, "cbPostpone")->isEnabled());
+        QCOMPARE(child<QTimer>(*w, "tmrShow")->interval(), 40);
         QVERIFY(w->windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(w->testAttribute(Qt::WA_ShowWithoutActivating));
         delete w;
@@ -141,18 +143,19 @@ private slots:
         TTaskParams p = params();
         p.TaskTitle = title;
         QPointer<TfrmToDo> w = ShowReminder(p, QStringLiteral("Reminder"), 0);
-        const QString shown = w->lblTitle->text();
-        const QFontMetrics fm(w->lblTitle->font());
-        for (const QString& line : shown.split(QLatin1Char('\n'))) QVERIFY(fm.horizontalAdvance(line) <= w->lblTitle->width());
-        QVERIFY(w->lblTitle->geometry().bottom() < 40);
+        const QString shown = child<QLabel>(*w, "lblTitle")->text();
+        const QFontMetrics fm(child<QLabel>(*w, "lblTitle")->font());
+        for (const QString& line : shown.split(QLatin1Char('\n')))
+            QVERIFY(fm.horizontalAdvance(line) <= child<QLabel>(*w, "lblTitle")->width());
+        QVERIFY(child<QLabel>(*w, "lblTitle")->geometry().bottom() < 40);
         if (title.size() < 100) {
             QCOMPARE(QString(shown).replace(QLatin1Char('\n'), QLatin1Char(' ')), title);
-            QCOMPARE(w->lblTitle->toolTip(), title);
+            QCOMPARE(child<QLabel>(*w, "lblTitle")->toolTip(), title);
         } else {
             QVERIFY(shown.endsWith(QChar(0x2026)));
             QVERIFY(title.startsWith(shown.chopped(1)));
-            QCOMPARE(w->lblTitle->toolTip().size(), 4001);
-            QVERIFY(title.startsWith(w->lblTitle->toolTip().chopped(1)));
+            QCOMPARE(child<QLabel>(*w, "lblTitle")->toolTip().size(), 4001);
+            QVERIFY(title.startsWith(child<QLabel>(*w, "lblTitle")->toolTip().chopped(1)));
         }
         delete w;
     }
@@ -164,7 +167,7 @@ private slots:
             TfrmToDo* w = ShowReminder(params(), QStringLiteral("x"), offset);
             windows.emplace_back(w);
             QVERIFY(w->isVisible());
-            QVERIFY(w->tmrShow->isActive());
+            QVERIFY(child<QTimer>(*w, "tmrShow")->isActive());
             // Starts just below the screen, 3 pixels from its right edge.
             QCOMPARE(w->frameGeometry().top(), 1024);
             QCOMPARE(w->frameGeometry().right() + 1, 1280 - 3);
@@ -179,7 +182,7 @@ private slots:
             // Bottom edges 25, 45 and 65 pixels above the screen's bottom.
             QCOMPARE(1024 - (w->frameGeometry().bottom() + 1), 25 + offset);
             QCOMPARE(w->frameGeometry().right() + 1, 1277);
-            QVERIFY(!w->tmrShow->isActive());
+            QVERIFY(!child<QTimer>(*w, "tmrShow")->isActive());
         }
         for (auto& w : windows) delete w.data();
     }
@@ -195,16 +198,16 @@ private slots:
 
     void doneAndPostponeChoice() {
         TfrmToDo* w = ShowReminder(params(), QStringLiteral("x"), 0);
-        QTest::mouseClick(w->rbPostpone, Qt::LeftButton);
-        QVERIFY(w->rbPostpone->isChecked());
-        QVERIFY(w->sePostpone->isEnabled());
-        QVERIFY(w->cbPostpone->isEnabled());
-        QTest::mouseClick(w->rbDone, Qt::LeftButton, {}, QPoint(8, 8));
-        QVERIFY(!w->sePostpone->isEnabled());
-        QVERIFY(!w->cbPostpone->isEnabled());
+        QTest::mouseClick(child<QRadioButton>(*w, "rbPostpone"), Qt::LeftButton);
+        QVERIFY(child<QRadioButton>(*w, "rbPostpone")->isChecked());
+        QVERIFY(child<QSpinBox>(*w, "sePostpone")->isEnabled());
+        QVERIFY(child<QComboBox>(*w, "cbPostpone")->isEnabled());
+        QTest::mouseClick(child<QRadioButton>(*w, "rbDone"), Qt::LeftButton, {}, QPoint(8, 8));
+        QVERIFY(!child<QSpinBox>(*w, "sePostpone")->isEnabled());
+        QVERIFY(!child<QComboBox>(*w, "cbPostpone")->isEnabled());
         // A second click on the choice already made changes nothing.
-        QTest::mouseClick(w->rbDone, Qt::LeftButton, {}, QPoint(8, 8));
-        QVERIFY(!w->sePostpone->isEnabled());
+        QTest::mouseClick(child<QRadioButton>(*w, "rbDone"), Qt::LeftButton, {}, QPoint(8, 8));
+        QVERIFY(!child<QSpinBox>(*w, "sePostpone")->isEnabled());
         delete w;
     }
 
@@ -214,7 +217,7 @@ private slots:
                                  "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, PeriodInt, ElapseInt, ElapseType) "
                                  "VALUES (7, 10, 45418.5833333333, 45418.5833333333, 0, 1, 2)");
         QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"), 0);
-        QTest::mouseClick(w->btnOK, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(*w, "btnOK"), Qt::LeftButton);
         QVERIFY(w);  // posted, not handled inside the click
         QCoreApplication::sendPostedEvents(&receiver);
         QCOMPARE(receiver.answers, 1);
@@ -231,11 +234,11 @@ private slots:
                                  "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, PeriodInt, ElapseInt, ElapseType) "
                                  "VALUES (7, 10, 0, 0, 0, 1, 2)");
         QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"), 0);
-        QTest::mouseClick(w->rbPostpone, Qt::LeftButton);
-        w->sePostpone->setValue(300);
-        QCOMPARE(w->sePostpone->value(), 300);
-        w->cbPostpone->setCurrentIndex(0);  // minutes
-        QTest::mouseClick(w->btnOK, Qt::LeftButton);
+        QTest::mouseClick(child<QRadioButton>(*w, "rbPostpone"), Qt::LeftButton);
+        child<QSpinBox>(*w, "sePostpone")->setValue(300);
+        QCOMPARE(child<QSpinBox>(*w, "sePostpone")->value(), 300);
+        child<QComboBox>(*w, "cbPostpone")->setCurrentIndex(0);  // minutes
+        QTest::mouseClick(child<QPushButton>(*w, "btnOK"), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(&receiver);
         QVERIFY(!w);
         sql::Query q(DataModule1->connTAMO);
@@ -247,8 +250,8 @@ private slots:
         QCOMPARE(DataModule1->NextReminderTime, q.asDateTime("ShowDT"));
         // The count offered stops where the answer can carry it.
         TfrmToDo* w2 = ShowReminder(params(), QStringLiteral("x"), 0);
-        w2->sePostpone->setValue(-1);
-        QCOMPARE(w2->sePostpone->value(), 0);
+        child<QSpinBox>(*w2, "sePostpone")->setValue(-1);
+        QCOMPARE(child<QSpinBox>(*w2, "sePostpone")->value(), 0);
         delete w2;
     }
 
@@ -283,15 +286,16 @@ private slots:
                                  "VALUES (7, 0, " + due + ", " + due + ", 0, 1, 2)");
         QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"), 0);
         if (how == QLatin1String("close 2h")) {
-            w->sePostpone->setValue(2);
-            w->cbPostpone->setCurrentIndex(1);
+            child<QSpinBox>(*w, "sePostpone")->setValue(2);
+            child<QComboBox>(*w, "cbPostpone")->setCurrentIndex(1);
         }
         if (how.startsWith(QLatin1String("close"))) {
             w->close();
         } else if (how == QLatin1String("esc")) {
             QTest::keyClick(w, Qt::Key_Escape);
         } else {
-            if (how.endsWith(QLatin1String("postpone"))) QTest::mouseClick(w->rbPostpone, Qt::LeftButton);
+            if (how.endsWith(QLatin1String("postpone")))
+                QTest::mouseClick(child<QRadioButton>(*w, "rbPostpone"), Qt::LeftButton);
             QTest::keyClick(w, Qt::Key_Return);
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -340,7 +344,7 @@ private slots:
         QVERIFY(windows[2]->geometry().bottom() < windows[1]->geometry().bottom());
         // The lowest is answered: the next reminder takes its place, the one
         // after that the first place above the others.
-        QTest::mouseClick(windows[0]->btnOK, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(*windows[0], "btnOK"), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(&receiver);
         QVERIFY(!windows[0]);
         clock->setNow(at(2024, 5, 6, 12, 2, 30));
@@ -356,7 +360,7 @@ private slots:
 
     void answerForAWindowAlreadyGone() {
         QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"), 0);
-        QTest::mouseClick(w->btnOK, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(*w, "btnOK"), Qt::LeftButton);
         delete w.data();
         QCoreApplication::sendPostedEvents(&receiver);
         QCOMPARE(receiver.answers, 1);  // handled, and nothing happens

@@ -6,20 +6,22 @@
 #include <fstream>
 
 #include "app/forms.h"
+#include "base/app_paths.h"
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
 #include "fake_clock.h"
-#include "globals.h"
 #include "fixture_db.h"
+#include "globals.h"
 #include "recording_dialogs.h"
+#include "tasks/reminder_window.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
-#include "tasks/reminder_window.h"
 #include "ui/languages.h"
 #include "ui/locale_format.h"
-#include "base/app_paths.h"
+#include "widget_child.h"
 
 using namespace ostrel;
+using ostrel::testing::child;
 using ostrel::testing::RecordingDialogs;
 using ostrel::testing::ScopedFakeClock;
 
@@ -64,7 +66,7 @@ private:
     TfrmCreateToDo* editor() { return frmCreateToDo; }
     // The columns end at the grid's right edge: no empty strip, nothing cut.
     bool columnsFillTheGrid() {
-        QTableView* grid = frmToDoList->grToDoList;
+        QTableView* grid = child<QTableView>(*frmToDoList, "grToDoList");
         QCoreApplication::processEvents();
         int sum = 0;
         for (int c = 0; c < ToDoListModel::ColumnCount; ++c) sum += grid->columnWidth(c);
@@ -74,8 +76,8 @@ private:
     }
     void newTask(const QString& title, const QString& time) {
         editor()->OpenForNewTask();
-        editor()->edTitle->setText(title);
-        editor()->dtpToDoTime->setTime(QTime::fromString(time, QStringLiteral("HH:mm:ss")));
+        child<QLineEdit>(*editor(), "edTitle")->setText(title);
+        child<QTimeEdit>(*editor(), "dtpToDoTime")->setTime(QTime::fromString(time, QStringLiteral("HH:mm:ss")));
     }
 
 private slots:
@@ -101,20 +103,23 @@ private slots:
         editor()->OpenForNewTask();
         QCOMPARE(editor()->windowTitle(), QStringLiteral("NewToDo..."));  // no language file: the bare key
         // The prompt is a placeholder, never a title.
-        QVERIFY(editor()->edTitle->text().isEmpty());
-        QCOMPARE(editor()->edTitle->placeholderText(), QStringLiteral("InputTitleOfAction..."));
-        QCOMPARE(editor()->dtpToDoTime->text(), QStringLiteral("10:00:00"));
-        QCOMPARE(editor()->dtpToDoDate->date(), QDate(2026, 12, 10));
-        QCOMPARE(editor()->seActiveTime->value(), 1);
-        QCOMPARE(editor()->cbActiveTime->currentText(), QStringLiteral("Hours"));
-        QVERIFY(editor()->rbAtTime->isChecked());
-        QVERIFY(!editor()->chbRepeatEvery->isChecked());
-        QVERIFY(editor()->dtpToDoTime->isEnabled() && !editor()->spAfterWinLoad->isEnabled());
-        QVERIFY(!editor()->seRepeatEvery->isEnabled());
-        editor()->rbAfterWinLoad->setChecked(true);
-        editor()->chbRepeatEvery->setChecked(true);
-        QVERIFY(!editor()->dtpToDoDate->isEnabled() && editor()->cbAfterWinLoading->isEnabled());
-        QVERIFY(editor()->lbAfterWinLoading->isEnabled() && editor()->cbRepeatEvery->isEnabled());
+        QVERIFY(child<QLineEdit>(*editor(), "edTitle")->text().isEmpty());
+        QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->placeholderText(), QStringLiteral("InputTitleOfAction..."));
+        QCOMPARE(child<QTimeEdit>(*editor(), "dtpToDoTime")->text(), QStringLiteral("10:00:00"));
+        QCOMPARE(child<QDateEdit>(*editor(), "dtpToDoDate")->date(), QDate(2026, 12, 10));
+        QCOMPARE(child<QSpinBox>(*editor(), "seActiveTime")->value(), 1);
+        QCOMPARE(child<QComboBox>(*editor(), "cbActiveTime")->currentText(), QStringLiteral("Hours"));
+        QVERIFY(child<QRadioButton>(*editor(), "rbAtTime")->isChecked());
+        QVERIFY(!child<QCheckBox>(*editor(), "chbRepeatEvery")->isChecked());
+        QVERIFY(child<QTimeEdit>(*editor(), "dtpToDoTime")->isEnabled() &&
+                !child<QSpinBox>(*editor(), "spAfterWinLoad")->isEnabled());
+        QVERIFY(!child<QSpinBox>(*editor(), "seRepeatEvery")->isEnabled());
+        child<QRadioButton>(*editor(), "rbAfterWinLoad")->setChecked(true);
+        child<QCheckBox>(*editor(), "chbRepeatEvery")->setChecked(true);
+        QVERIFY(!child<QDateEdit>(*editor(), "dtpToDoDate")->isEnabled() &&
+                child<QComboBox>(*editor(), "cbAfterWinLoading")->isEnabled());
+        QVERIFY(child<QLabel>(*editor(), "lbAfterWinLoading")->isEnabled() &&
+                child<QComboBox>(*editor(), "cbRepeatEvery")->isEnabled());
     }
 
     void thePresentSecondIsNotThePast() {
@@ -126,7 +131,7 @@ private slots:
         QVERIFY(editor()->isVisible());
         QVERIFY(rows().empty());
 
-        editor()->dtpToDoTime->setTime(QTime(10, 0, 0));
+        child<QTimeEdit>(*editor(), "dtpToDoTime")->setTime(QTime(10, 0, 0));
         QVERIFY(editor()->bbOKClick());
         QVERIFY(!editor()->isVisible());
         const auto r = rows();
@@ -144,7 +149,7 @@ private slots:
         QVERIFY(!editor()->bbOKClick());
         QCOMPARE(dialogs->texts(), QStringList{QStringLiteral("InputTaskTitle")});
         QVERIFY(rows().empty());
-        editor()->edTitle->setText(QStringLiteral("  padded  "));
+        child<QLineEdit>(*editor(), "edTitle")->setText(QStringLiteral("  padded  "));
         QVERIFY(editor()->bbOKClick());
         QCOMPARE(rows().at(0).title, std::string("  padded  "));
         QCOMPARE(DataModule1->NextReminderTime, encodeDateTime({{2026, 12, 10}, {11, 0, 0, 0}}));
@@ -159,7 +164,7 @@ private slots:
         QVERIFY(!editor()->bbOKClick());
         QCOMPARE(dialogs->texts(), QStringList{QStringLiteral("InputTaskTitle")});
         QVERIFY(rows().empty());
-        QTest::keyClicks(editor()->edTitle, QStringLiteral("Call"));
+        QTest::keyClicks(child<QLineEdit>(*editor(), "edTitle"), QStringLiteral("Call"));
         QVERIFY(editor()->bbOKClick());
         QCOMPARE(dialogs->messages.size(), std::size_t{1});
         QCOMPARE(rows().at(0).title, std::string("Call"));
@@ -169,11 +174,11 @@ private slots:
     // The time box is a time input: 99:99:99 cannot be typed into it.
     void theTimeBoxHoldsOnlyTimesOfDay() {
         editor()->OpenForNewTask();
-        editor()->dtpToDoTime->setFocus();
-        editor()->dtpToDoTime->setSelectedSection(QDateTimeEdit::HourSection);
-        QTest::keyClicks(editor()->dtpToDoTime, QStringLiteral("99"));
-        QVERIFY(editor()->dtpToDoTime->time().isValid());
-        QVERIFY(editor()->dtpToDoTime->time().hour() < 24);
+        child<QTimeEdit>(*editor(), "dtpToDoTime")->setFocus();
+        child<QTimeEdit>(*editor(), "dtpToDoTime")->setSelectedSection(QDateTimeEdit::HourSection);
+        QTest::keyClicks(child<QTimeEdit>(*editor(), "dtpToDoTime"), QStringLiteral("99"));
+        QVERIFY(child<QTimeEdit>(*editor(), "dtpToDoTime")->time().isValid());
+        QVERIFY(child<QTimeEdit>(*editor(), "dtpToDoTime")->time().hour() < 24);
         QVERIFY(editor()->timeFieldValue() >= 0.0 && editor()->timeFieldValue() < 1.0);
     }
 
@@ -196,9 +201,9 @@ private slots:
         QFETCH(int, shownCount);
         QFETCH(QString, shownUnit);
         newTask(QStringLiteral("Backup"), QStringLiteral("00:00:00"));  // the time is not used
-        editor()->rbAfterWinLoad->setChecked(true);
-        editor()->spAfterWinLoad->setValue(count);
-        editor()->cbAfterWinLoading->setCurrentIndex(unit);
+        child<QRadioButton>(*editor(), "rbAfterWinLoad")->setChecked(true);
+        child<QSpinBox>(*editor(), "spAfterWinLoad")->setValue(count);
+        child<QComboBox>(*editor(), "cbAfterWinLoading")->setCurrentIndex(unit);
         QVERIFY(editor()->bbOKClick());
         const auto r = rows().at(0);
         QCOMPARE(r.mesType, std::int64_t{3});
@@ -209,25 +214,25 @@ private slots:
         frmToDoList->show();
         frmToDoList->tbEditClick();
         QCOMPARE(editor()->windowTitle(), QStringLiteral("EditTask..."));
-        QVERIFY(editor()->rbAfterWinLoad->isChecked());
-        QCOMPARE(editor()->spAfterWinLoad->value(), shownCount);
-        QCOMPARE(editor()->cbAfterWinLoading->currentText(), shownUnit);
+        QVERIFY(child<QRadioButton>(*editor(), "rbAfterWinLoad")->isChecked());
+        QCOMPARE(child<QSpinBox>(*editor(), "spAfterWinLoad")->value(), shownCount);
+        QCOMPARE(child<QComboBox>(*editor(), "cbAfterWinLoading")->currentText(), shownUnit);
     }
 
     void withoutRepeatThePeriodIsStoredAsZero() {
         newTask(QStringLiteral("Once"), QStringLiteral("12:00:00"));
-        editor()->chbRepeatEvery->setChecked(true);
-        editor()->seRepeatEvery->setValue(5);
-        editor()->cbRepeatEvery->setCurrentIndex(3);
-        editor()->chbRepeatEvery->setChecked(false);
+        child<QCheckBox>(*editor(), "chbRepeatEvery")->setChecked(true);
+        child<QSpinBox>(*editor(), "seRepeatEvery")->setValue(5);
+        child<QComboBox>(*editor(), "cbRepeatEvery")->setCurrentIndex(3);
+        child<QCheckBox>(*editor(), "chbRepeatEvery")->setChecked(false);
         QVERIFY(editor()->bbOKClick());
         QCOMPARE(rows().at(0).periodInt, std::int64_t{0});
         QCOMPARE(rows().at(0).periodType, std::int64_t{0});
 
         newTask(QStringLiteral("Weekly"), QStringLiteral("12:00:00"));
-        editor()->chbRepeatEvery->setChecked(true);
-        editor()->seRepeatEvery->setValue(2);
-        editor()->cbRepeatEvery->setCurrentIndex(3);
+        child<QCheckBox>(*editor(), "chbRepeatEvery")->setChecked(true);
+        child<QSpinBox>(*editor(), "seRepeatEvery")->setValue(2);
+        child<QComboBox>(*editor(), "cbRepeatEvery")->setCurrentIndex(3);
         QVERIFY(editor()->bbOKClick());
         QCOMPARE(rows().at(1).periodInt, std::int64_t{2});
         QCOMPARE(rows().at(1).periodType, std::int64_t{4});
@@ -255,11 +260,11 @@ private slots:
             dialogs->messages.clear();
             dialogs->answers = {answer};
             newTask(QStringLiteral("After start"), QStringLiteral("00:00:00"));
-            editor()->rbAfterWinLoad->setChecked(true);
-            editor()->spAfterWinLoad->setValue(delayMinutes);
-            editor()->cbAfterWinLoading->setCurrentIndex(0);
-            editor()->seActiveTime->setValue(activeCount);
-            editor()->cbActiveTime->setCurrentIndex(activeUnit);
+            child<QRadioButton>(*editor(), "rbAfterWinLoad")->setChecked(true);
+            child<QSpinBox>(*editor(), "spAfterWinLoad")->setValue(delayMinutes);
+            child<QComboBox>(*editor(), "cbAfterWinLoading")->setCurrentIndex(0);
+            child<QSpinBox>(*editor(), "seActiveTime")->setValue(activeCount);
+            child<QComboBox>(*editor(), "cbActiveTime")->setCurrentIndex(activeUnit);
             const bool saved = editor()->bbOKClick();
             if (!asked) {
                 QVERIFY(dialogs->messages.empty());
@@ -282,11 +287,11 @@ private slots:
         editor()->OpenForNewTask();
         QApplication::setActiveWindow(editor());
         QVERIFY(QTest::qWaitForWindowActive(editor()));
-        editor()->memComment->setFocus();
-        QTest::keyClicks(editor()->memComment, QStringLiteral("a"));
-        QTest::keyClick(editor()->memComment, Qt::Key_Tab);
-        QCOMPARE(editor()->memComment->toPlainText(), QStringLiteral("a"));
-        QVERIFY(QApplication::focusWidget() != editor()->memComment);
+        child<QPlainTextEdit>(*editor(), "memComment")->setFocus();
+        QTest::keyClicks(child<QPlainTextEdit>(*editor(), "memComment"), QStringLiteral("a"));
+        QTest::keyClick(child<QPlainTextEdit>(*editor(), "memComment"), Qt::Key_Tab);
+        QCOMPARE(child<QPlainTextEdit>(*editor(), "memComment")->toPlainText(), QStringLiteral("a"));
+        QVERIFY(QApplication::focusWidget() != child<QPlainTextEdit>(*editor(), "memComment"));
         editor()->bbCancelClick();
     }
 
@@ -295,10 +300,10 @@ private slots:
         frmToDoList->show();
         frmToDoList->tbEditClick();
         QCOMPARE(editor()->Tag, 1);
-        QCOMPARE(editor()->edTitle->text(), QStringLiteral("old"));
-        QCOMPARE(editor()->memComment->toPlainText(), QStringLiteral("c"));
-        QCOMPARE(editor()->dtpToDoDate->date(), QDate(2025, 12, 9));
-        QCOMPARE(editor()->dtpToDoTime->text(), QStringLiteral("12:00:00"));
+        QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->text(), QStringLiteral("old"));
+        QCOMPARE(child<QPlainTextEdit>(*editor(), "memComment")->toPlainText(), QStringLiteral("c"));
+        QCOMPARE(child<QDateEdit>(*editor(), "dtpToDoDate")->date(), QDate(2025, 12, 9));
+        QCOMPARE(child<QTimeEdit>(*editor(), "dtpToDoTime")->text(), QStringLiteral("12:00:00"));
         QVERIFY(editor()->bbOKClick());  // in the past, but an edit
         QVERIFY(dialogs->messages.empty());
         QCOMPARE(rows().size(), std::size_t{1});
@@ -312,7 +317,7 @@ private slots:
         insert(("(0, 46500.5, 46500.5, '" + title + "', 'c', 0, 0, 1, 2)").c_str());
         frmToDoList->show();
         frmToDoList->tbEditClick();
-        QCOMPARE(editor()->edTitle->text().size(), qsizetype(title.size()));
+        QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->text().size(), qsizetype(title.size()));
         QVERIFY(editor()->bbOKClick());
         QCOMPARE(rows().at(0).title, title);
         // Typed or pasted: the same.
@@ -327,16 +332,16 @@ private slots:
         frmToDoList->tbEditClick();
         editor()->OpenForNewTask();  // FormShow does not run again
         QCOMPARE(editor()->Tag, 0);
-        QCOMPARE(editor()->edTitle->text(), QStringLiteral("existing"));
-        QVERIFY(editor()->memComment->toPlainText().isEmpty());
-        QVERIFY(!editor()->chbRepeatEvery->isChecked());
+        QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->text(), QStringLiteral("existing"));
+        QVERIFY(child<QPlainTextEdit>(*editor(), "memComment")->toPlainText().isEmpty());
+        QVERIFY(!child<QCheckBox>(*editor(), "chbRepeatEvery")->isChecked());
         QVERIFY(editor()->bbOKClick());
         QCOMPARE(rows().size(), std::size_t{2});
     }
 
     void listShowsCyclesAndFollowsTheWidthRule() {
         frmToDoList->show();
-        QCOMPARE(frmToDoList->dsToDoList->rowCount(), 0);
+        QCOMPARE(child<ToDoListModel>(*frmToDoList, "dsToDoList")->rowCount(), 0);
         QVERIFY(columnsFillTheGrid());
         frmToDoList->tbDeleteClick();  // empty list: deletes nothing, no error
 
@@ -345,7 +350,7 @@ private slots:
                "(1, 46400.0, 46400.0, 'a plan', '', 0, 0, 2, 0),"
                "(2, 46000.0, 46300.0, 'a holiday', '', 1, 6, 3, 3)");
         frmToDoList->RefreshToDoList();
-        auto* m = frmToDoList->dsToDoList;
+        auto* m = child<ToDoListModel>(*frmToDoList, "dsToDoList");
         QCOMPARE(m->rowCount(), 2);  // plans and holidays are not listed
         QCOMPARE(m->index(0, 1).data().toString(), QStringLiteral("every two days"));
         QCOMPARE(m->index(0, 2).data().toString(), QStringLiteral("30 minutes"));
@@ -354,7 +359,7 @@ private slots:
         QCOMPARE(m->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Date - Time"));
         // The designed widths at least; the date and time whole, also in
         // the bold of the selected row (AM/PM included).
-        QTableView* grid = frmToDoList->grToDoList;
+        QTableView* grid = child<QTableView>(*frmToDoList, "grToDoList");
         QFont bold = grid->font();
         bold.setBold(true);
         const int dateText =
@@ -394,7 +399,7 @@ private slots:
                                  "ElapseType) SELECT CASE WHEN i % 2 = 0 THEN 0 ELSE 10 END, 50000 - i, 50000 - i, "
                                  "'task ' || i, i % 3, CASE WHEN i % 3 = 0 THEN 0 ELSE 3 END, 1, 2 FROM n;");
         frmToDoList->show();
-        auto* m = frmToDoList->dsToDoList;
+        auto* m = child<ToDoListModel>(*frmToDoList, "dsToDoList");
         QVERIFY(m->rowCount() < 3000);  // the first screenful only
         QCOMPARE(m->index(0, 1).data().toString(), QStringLiteral("task 3000"));  // earliest first
         QVERIFY(columnsFillTheGrid());  // beside the scroll bar
@@ -420,9 +425,9 @@ private slots:
         frmToDoList->show();
         frmToDoList->setCurrentRow(2);
         newTask(QStringLiteral("b"), QStringLiteral("12:00:00"));
-        editor()->dtpToDoDate->setDate(QDate(2027, 4, 25));  // between a and c
+        child<QDateEdit>(*editor(), "dtpToDoDate")->setDate(QDate(2027, 4, 25));  // between a and c
         QVERIFY(editor()->bbOKClick());
-        QCOMPARE(frmToDoList->dsToDoList->rowCount(), 3);
+        QCOMPARE(child<ToDoListModel>(*frmToDoList, "dsToDoList")->rowCount(), 3);
         // The same task stays current ("c", now the third row).
         QCOMPARE(frmToDoList->currentRow(), 3);
         QCOMPARE(frmToDoList->currentTaskId(), 2);
@@ -439,35 +444,35 @@ private slots:
         frmToDoList->setCurrentRow(1);
         frmToDoList->tbEditClick();
         QCOMPARE(editor()->Tag, 1);
-        editor()->dtpToDoDate->setDate(QDate(2027, 12, 31));  // after "c"
+        child<QDateEdit>(*editor(), "dtpToDoDate")->setDate(QDate(2027, 12, 31));  // after "c"
         QVERIFY(editor()->bbOKClick());
         QCOMPARE(frmToDoList->currentRow(), 3);
         QCOMPARE(frmToDoList->currentTaskId(), 1);
 
         // Asked; "No" keeps it.
         dialogs->answers.push_back(MsgNo);
-        QTest::keyClick(frmToDoList->grToDoList, Qt::Key_Delete);
+        QTest::keyClick(child<QTableView>(*frmToDoList, "grToDoList"), Qt::Key_Delete);
         QCOMPARE(dialogs->messages.size(), std::size_t{1});
         QCOMPARE(dialogs->messages[0].text, QStringLiteral("WantDeleteTask"));
         QCOMPARE(dialogs->messages[0].icon, MsgIcon::Question);
         QCOMPARE(dialogs->messages[0].buttons, unsigned(MsgYes | MsgNo));
         QCOMPARE(rows().size(), std::size_t{3});
         // "Yes" deletes the edited task itself.
-        QTest::keyClick(frmToDoList->grToDoList, Qt::Key_Delete);
+        QTest::keyClick(child<QTableView>(*frmToDoList, "grToDoList"), Qt::Key_Delete);
         QCOMPARE(rows().size(), std::size_t{2});
         QCOMPARE(rows().at(0).title, std::string("b"));
         QCOMPARE(rows().at(1).title, std::string("c"));
 
         editor()->hide();
         frmToDoList->setCurrentRow(1);
-        QTest::keyClick(frmToDoList->grToDoList, Qt::Key_Return);
+        QTest::keyClick(child<QTableView>(*frmToDoList, "grToDoList"), Qt::Key_Return);
         QVERIFY(editor()->isVisible());
         QCOMPARE(editor()->Tag, 2);
         editor()->hide();
 
         ostrel::testing::execSql(dir->path() / "Tamo.qdb", "DELETE FROM ToDo");
         frmToDoList->RefreshToDoList();
-        QCOMPARE(frmToDoList->dsToDoList->rowCount(), 0);
+        QCOMPARE(child<ToDoListModel>(*frmToDoList, "dsToDoList")->rowCount(), 0);
         const std::size_t asked = dialogs->messages.size();
         frmToDoList->tbEditClick();
         QVERIFY(!editor()->isVisible());  // no editor dated 30.12.1899
@@ -486,8 +491,8 @@ private slots:
         frmToDoList->tbDeleteClick();
         QVERIFY(reminder && reminder->isVisible());
 
-        reminder->rbPostpone->setChecked(true);
-        reminder->sePostpone->setValue(10);
+        child<QRadioButton>(*reminder, "rbPostpone")->setChecked(true);
+        child<QSpinBox>(*reminder, "sePostpone")->setValue(10);
         HandleReminderAnswer(TReminderAnswerEvent(2, reminder));
         QVERIFY(!reminder);  // closed and destroyed
         const auto r = rows();
@@ -504,7 +509,7 @@ private slots:
         insert("(0, 46501, 46501, 'a', '', 1, 2, 1, 2), (0, 46502, 46502, 'b', '', 21, 2, 3, 2),"
                "(0, 46503, 46503, 'c', '', 0, 0, 5, 2), (0, 46504, 46504, 'd', '', 12, 3, 11, 1)");
         frmToDoList->show();
-        auto* m = frmToDoList->dsToDoList;
+        auto* m = child<ToDoListModel>(*frmToDoList, "dsToDoList");
         const auto cells = [m] {
             QStringList out;
             for (int r = 0; r < m->rowCount(); ++r)
@@ -536,8 +541,9 @@ private slots:
         SetCurrentLanguage(QStringLiteral("English"));
         setExeDirForTesting(QString());
         QCOMPARE(frmToDoList->windowTitle(), QStringLiteral("Tasks"));
-        QCOMPARE(frmToDoList->dsToDoList->headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(),
-                 QStringLiteral("Repeat"));
+        QCOMPARE(
+            child<ToDoListModel>(*frmToDoList, "dsToDoList")->headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(),
+            QStringLiteral("Repeat"));
     }
 };
 

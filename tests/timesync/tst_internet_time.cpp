@@ -14,17 +14,19 @@
 
 #include "app/app_commands.h"
 #include "app/forms.h"
+#include "base/language_texts.h"
 #include "clock/clock_window.h"
 #include "clock_env.h"
 #include "fake_clock.h"
 #include "fake_sntp_server.h"
 #include "globals.h"
 #include "recording_dialogs.h"
-#include "base/language_texts.h"
 #include "timesync/internet_time.h"
 #include "ui/app_commands.h"
+#include "widget_child.h"
 
 using namespace ostrel;
+using ostrel::testing::child;
 using namespace ostrel::testing;
 
 Q_DECLARE_METATYPE(ostrel::testing::FakeReply)
@@ -342,10 +344,10 @@ private slots:
         loop.start();
         QSignalSpy ticks(&loop, &QTimer::timeout);
 
-        frmClock->miSMTPClockCorr->trigger();
-        QVERIFY(!frmClock->miSMTPClockCorr->isEnabled());
+        child<QAction>(*frmClock, "miSMTPClockCorr")->trigger();
+        QVERIFY(!child<QAction>(*frmClock, "miSMTPClockCorr")->isEnabled());
         runCommand(AppCommand::InternetTime);
-        QTRY_VERIFY_WITH_TIMEOUT(frmClock->miSMTPClockCorr->isEnabled(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(child<QAction>(*frmClock, "miSMTPClockCorr")->isEnabled(), 10000);
         QVERIFY2(ticks.count() >= 5, qPrintable(QString::number(ticks.count())));
         QCOMPARE(s.requests, 1);
         QCOMPARE(e.dialogs.texts(), QStringList{question(1, 0)});

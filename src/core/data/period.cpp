@@ -28,7 +28,7 @@ DateTime addMonths(std::int64_t months, DateTime start) {
 
 }  // namespace
 
-DateTime AddPeriod(std::uint8_t Unit, std::int32_t Count, DateTime Start) {
+DateTime AddPeriod(PeriodUnit Unit, std::int32_t Count, DateTime Start) {
     const long double n = Count;
     long double days = 0.0L;
     switch (Unit) {

@@ -38,7 +38,7 @@ public:
     // Minutes, hours, days, weeks: within one binade every step adds the same
     // double (the day amount rounded to the spacing there), so the k-th
     // occurrence is t + k * step, computed exactly.
-    static Run fixed(DateTime t, std::uint8_t unit, std::int32_t count) {
+    static Run fixed(DateTime t, PeriodUnit unit, std::int32_t count) {
         Run r;
         if (t == 0.0 || !std::isfinite(t)) return r;
         const DateTime t1 = AddPeriod(unit, count, t);
@@ -61,7 +61,7 @@ public:
     // changes again, and the time of day stays the same while the values
     // stay within the binade of t (or move to finer ones), so the k-th
     // occurrence is the date k * months on plus that time of day.
-    static Run calendar(DateTime t, std::uint8_t unit, std::int32_t count) {
+    static Run calendar(DateTime t, PeriodUnit unit, std::int32_t count) {
         Run r;
         if (!(std::fabs(t) >= 1.0) || !std::isfinite(t)) return r;
         const double date = std::trunc(t);
@@ -100,17 +100,17 @@ private:
 
 }  // namespace
 
-bool onceTaskActive(DateTime now, DateTime showDT, std::uint8_t elapseType, std::int32_t elapseInt) {
+bool onceTaskActive(DateTime now, DateTime showDT, PeriodUnit elapseType, std::int32_t elapseInt) {
     if (!inServiceRange(showDT)) return false;
     return !(now > activeEnd(showDT, elapseType, elapseInt));
 }
 
-bool occurrenceActive(DateTime now, DateTime t, std::uint8_t elapseType, std::int32_t elapseInt) {
+bool occurrenceActive(DateTime now, DateTime t, PeriodUnit elapseType, std::int32_t elapseInt) {
     if (!inServiceRange(t) || now < t) return false;
     return now < activeEnd(t, elapseType, elapseInt);
 }
 
-DateTime skipOccurrences(DateTime t, std::uint8_t unit, std::int32_t count,
+DateTime skipOccurrences(DateTime t, PeriodUnit unit, std::int32_t count,
                          const std::function<bool(DateTime)>& keepGoingInside) {
     // Nothing outside the years the engine works with is walked: the walk
     // stops at the first occurrence beyond them (or at t itself).
@@ -138,11 +138,11 @@ DateTime skipOccurrences(DateTime t, std::uint8_t unit, std::int32_t count,
     return t;
 }
 
-DateTime nextOccurrenceAfter(DateTime t, std::uint8_t unit, std::int32_t count, DateTime now) {
+DateTime nextOccurrenceAfter(DateTime t, PeriodUnit unit, std::int32_t count, DateTime now) {
     return skipOccurrences(t, unit, count, [now](DateTime x) { return now >= x; });
 }
 
-DateTime firstPossiblyActive(DateTime t, std::uint8_t unit, std::int32_t count, std::uint8_t elapseType,
+DateTime firstPossiblyActive(DateTime t, PeriodUnit unit, std::int32_t count, PeriodUnit elapseType,
                              std::int32_t elapseInt, DateTime now) {
     if (elapseInt <= 0 || !isPeriodUnit(elapseType)) return nextOccurrenceAfter(t, unit, count, now);
     if (elapseType == puMonths || elapseType == puYears) {
@@ -154,7 +154,7 @@ DateTime firstPossiblyActive(DateTime t, std::uint8_t unit, std::int32_t count, 
     return skipOccurrences(t, unit, count, [=](DateTime x) { return now >= AddPeriod(elapseType, elapseInt, x); });
 }
 
-DateTime nextOccurrenceAfterByStepping(DateTime t, std::uint8_t unit, std::int32_t count, DateTime now) {
+DateTime nextOccurrenceAfterByStepping(DateTime t, PeriodUnit unit, std::int32_t count, DateTime now) {
     while (inServiceRange(t) && now >= t) {
         const DateTime next = AddPeriod(unit, count, t);
         if (!(next > t)) return t;

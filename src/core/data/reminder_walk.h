@@ -29,23 +29,23 @@ enum MesTypeCode : int {
 };
 
 // The end of the active window of an occurrence at t.
-inline DateTime activeEnd(DateTime t, std::uint8_t elapseType, std::int32_t elapseInt) {
+inline DateTime activeEnd(DateTime t, PeriodUnit elapseType, std::int32_t elapseInt) {
     return AddPeriod(elapseType, elapseInt, t);
 }
 
 // One-time task found at now, due at showDT: shown while now is not later
 // than the end of its active window (the end itself included). Nothing
 // outside inServiceRange() is ever active.
-bool onceTaskActive(DateTime now, DateTime showDT, std::uint8_t elapseType, std::int32_t elapseInt);
+bool onceTaskActive(DateTime now, DateTime showDT, PeriodUnit elapseType, std::int32_t elapseInt);
 
 // Occurrence of a repeating task or holiday at t: shown while t <= now and
 // now is before the end of its active window (the end excluded).
-bool occurrenceActive(DateTime now, DateTime t, std::uint8_t elapseType, std::int32_t elapseInt);
+bool occurrenceActive(DateTime now, DateTime t, PeriodUnit elapseType, std::int32_t elapseInt);
 
 // Whether a row can be walked at all: a known unit and a positive count.
 // A row failing this must not enter the walk (it would never leave it).
-inline bool isRepeating(std::int64_t periodType, std::int64_t periodInt) {
-    return periodType >= puMinutes && periodType <= puYears && periodInt > 0 && periodInt <= INT32_MAX;
+inline bool isRepeating(PeriodUnit periodType, std::int64_t periodInt) {
+    return isPeriodUnit(periodType) && periodInt > 0 && periodInt <= INT32_MAX;
 }
 
 // Walks from t while keepGoing(occurrence) holds and returns the first
@@ -55,21 +55,21 @@ inline bool isRepeating(std::int64_t periodType, std::int64_t periodInt) {
 // advancing (a date-time so large that a step no longer changes it), the
 // last occurrence is returned. An occurrence outside inServiceRange() ends
 // the walk: it is returned as it is (t itself when t lies outside).
-DateTime skipOccurrences(DateTime t, std::uint8_t unit, std::int32_t count,
+DateTime skipOccurrences(DateTime t, PeriodUnit unit, std::int32_t count,
                          const std::function<bool(DateTime)>& keepGoing);
 
 // The first occurrence from t on that lies after now (t itself when it does).
-DateTime nextOccurrenceAfter(DateTime t, std::uint8_t unit, std::int32_t count, DateTime now);
+DateTime nextOccurrenceAfter(DateTime t, PeriodUnit unit, std::int32_t count, DateTime now);
 
 // The first occurrence from t on whose active window may still contain now:
 // every occurrence before it ends its window at or before now. Walking on
 // one by one from here meets every active occurrence. When no occurrence can
 // be active (an empty or negative active time, an unknown unit) this is the
 // first occurrence after now.
-DateTime firstPossiblyActive(DateTime t, std::uint8_t unit, std::int32_t count, std::uint8_t elapseType,
+DateTime firstPossiblyActive(DateTime t, PeriodUnit unit, std::int32_t count, PeriodUnit elapseType,
                              std::int32_t elapseInt, DateTime now);
 
 // Steps one occurrence at a time (no jumps); for checking the walk.
-DateTime nextOccurrenceAfterByStepping(DateTime t, std::uint8_t unit, std::int32_t count, DateTime now);
+DateTime nextOccurrenceAfterByStepping(DateTime t, PeriodUnit unit, std::int32_t count, DateTime now);
 
 }  // namespace ostrel

@@ -47,7 +47,7 @@ std::optional<EntryKind> kindFromName(std::string_view s) {
     return std::nullopt;
 }
 
-icalrecurrencetype_frequency frequencyOf(std::int32_t unit) {
+icalrecurrencetype_frequency frequencyOf(PeriodUnit unit) {
     switch (unit) {
         case puMinutes: return ICAL_MINUTELY_RECURRENCE;
         case puHours: return ICAL_HOURLY_RECURRENCE;
@@ -59,7 +59,7 @@ icalrecurrencetype_frequency frequencyOf(std::int32_t unit) {
     }
 }
 
-std::int32_t unitOf(icalrecurrencetype_frequency f) {
+PeriodUnit unitOf(icalrecurrencetype_frequency f) {
     switch (f) {
         case ICAL_MINUTELY_RECURRENCE: return puMinutes;
         case ICAL_HOURLY_RECURRENCE: return puHours;
@@ -67,7 +67,7 @@ std::int32_t unitOf(icalrecurrencetype_frequency f) {
         case ICAL_WEEKLY_RECURRENCE: return puWeeks;
         case ICAL_MONTHLY_RECURRENCE: return puMonths;
         case ICAL_YEARLY_RECURRENCE: return puYears;
-        default: return 0;
+        default: return puNone;
     }
 }
 
@@ -161,7 +161,7 @@ void addTime(icalcomponent* c, icalproperty* p, const icaltimetype& t, const cha
     icalcomponent_add_property(c, p);
 }
 
-icaldurationtype durationOf(std::int32_t count, std::int32_t unit) {
+icaldurationtype durationOf(std::int32_t count, PeriodUnit unit) {
     const std::int64_t minutes = unit == puMinutes ? count : unit == puHours ? std::int64_t{count} * 60
                                                    : std::int64_t{count} * 1440;
     return icaldurationtype_from_int(static_cast<int>(std::clamp<std::int64_t>(minutes * 60, 0, 0x7fffffff)));
@@ -178,11 +178,11 @@ void addAlarm(icalcomponent* event, icaldurationtype before, const std::string& 
     icalcomponent_add_component(event, alarm);
 }
 
-std::string countAndUnit(std::int32_t count, std::int32_t unit) {
-    return std::to_string(count) + "/" + std::to_string(unit);
+std::string countAndUnit(std::int32_t count, PeriodUnit unit) {
+    return std::to_string(count) + "/" + std::to_string(storedPeriodUnit(unit));
 }
 
-bool parseCountAndUnit(const char* s, std::int32_t& count, std::int32_t& unit) {
+bool parseCountAndUnit(const char* s, std::int32_t& count, PeriodUnit& unit) {
     if (!s) return false;
     char* end = nullptr;
     const long c = std::strtol(s, &end, 10);
@@ -191,7 +191,7 @@ bool parseCountAndUnit(const char* s, std::int32_t& count, std::int32_t& unit) {
     const long un = std::strtol(u, &end, 10);
     if (end == u || *end != '\0' || c < 0 || c > 1000000 || un < puMinutes || un > puDays) return false;
     count = static_cast<std::int32_t>(c);
-    unit = static_cast<std::int32_t>(un);
+    unit = periodUnitFromStored(un);
     return true;
 }
 
@@ -288,7 +288,7 @@ bool emptyBy(const short* by) {
 // in a weekly rule, BYMONTHDAY of its day in a monthly one, BYMONTH and
 // BYMONTHDAY of its date in a yearly one).
 bool ruleIsOurs(const icalrecurrencetype& r, icaltimetype start) {
-    if (unitOf(r.freq) == 0 || r.count != 0 || !icaltime_is_null_time(r.until)) return false;
+    if (unitOf(r.freq) == puNone || r.count != 0 || !icaltime_is_null_time(r.until)) return false;
     if (!emptyBy(r.by_second) || !emptyBy(r.by_minute) || !emptyBy(r.by_hour) || !emptyBy(r.by_year_day) ||
         !emptyBy(r.by_week_no) || !emptyBy(r.by_set_pos))
         return false;
@@ -329,7 +329,7 @@ icaltimetype nextOccurrence(const icalrecurrencetype& r, icaltimetype start, Dat
 
 // A length in seconds as a count of minutes, hours or days (the largest
 // unit that holds it whole).
-void activeTimeOf(std::int64_t seconds, std::int32_t& count, std::int32_t& unit) {
+void activeTimeOf(std::int64_t seconds, std::int32_t& count, PeriodUnit& unit) {
     if (seconds <= 0) {
         count = kDefaultActiveHours;
         unit = puHours;
@@ -396,7 +396,7 @@ bool readOurs(icalcomponent* ev, EntryKind kind, CalendarEntry& e) {
                 const icaldurationtype d = icalcomponent_get_duration(ev);
                 activeTimeOf(icaldurationtype_as_int(d), e.elapseInt, e.elapseType);
             }
-            if (const auto r = ruleOf(ev); r && unitOf(r->freq) != 0) {
+            if (const auto r = ruleOf(ev); r && unitOf(r->freq) != puNone) {
                 e.periodInt = std::max<std::int32_t>(1, r->interval);
                 e.periodType = unitOf(r->freq);
             }

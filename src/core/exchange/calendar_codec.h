@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/data/period.h"
 #include "core/time/datetime.h"
 
 namespace ostrel::exchange {
@@ -42,9 +43,9 @@ struct CalendarEntry {
     std::string comment;  // UTF-8
     DateTime start = 0.0;
     std::int32_t periodInt = 0;
-    std::int32_t periodType = 0;
+    PeriodUnit periodType = puNone;
     std::int32_t elapseInt = 0;
-    std::int32_t elapseType = 0;
+    PeriodUnit elapseType = puNone;
     bool done = false;  // a one-time task the reminder engine has dealt with
     // Writing an AfterStart task only: when it is due in this session
     // (ShowDT), the time other programs show it at.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -30,7 +31,7 @@ std::string show(DateTime dt) {
 TEST(AddPeriod, TableOfCases) {
     struct Case {
         const char* what;
-        std::uint8_t unit;
+        PeriodUnit unit;
         std::int32_t count;
         DateTime start;
         DateTime expected;
@@ -71,10 +72,10 @@ TEST(AddPeriod, TableOfCases) {
         {"back over the epoch", puMonths, -1, at(1900, 1, 29, 18), at(1899, 12, 29, 18)},
         {"before the epoch, years", puYears, -1, at(1899, 6, 1, 12), at(1898, 6, 1, 12)},
         // Unknown units give 0.0 whatever the count.
-        {"unit 0", 0, 5, at(2024, 1, 1), 0.0},
-        {"unit 0, no count", 0, 0, at(2024, 1, 1), 0.0},
-        {"unit 7", 7, 1, at(2024, 1, 1), 0.0},
-        {"unit 255", 255, -1, at(2024, 1, 1), 0.0},
+        {"unit 0", puNone, 5, at(2024, 1, 1), 0.0},
+        {"unit 0, no count", puNone, 0, at(2024, 1, 1), 0.0},
+        {"unit 7", static_cast<PeriodUnit>(7), 1, at(2024, 1, 1), 0.0},
+        {"unit 255", static_cast<PeriodUnit>(255), -1, at(2024, 1, 1), 0.0},
     };
     for (const auto& c : cases) {
         const DateTime got = AddPeriod(c.unit, c.count, c.start);
@@ -110,4 +111,28 @@ TEST(AddPeriod, HugeCountsDoNotWrapRound) {
     EXPECT_GT(AddPeriod(puWeeks, 400000000, at(2024, 1, 1)), at(2024, 1, 1));
     EXPECT_LT(AddPeriod(puWeeks, -400000000, at(2024, 1, 1)), at(2024, 1, 1));
     EXPECT_GT(AddPeriod(puYears, INT32_MAX, at(2024, 1, 1)), at(2024, 1, 1));
+}
+
+// Ids read from a database row or a file: the known ones come back as they
+// are stored, anything else (a damaged row, a hostile file) is no unit; and
+// the unit lists of the windows map one to one onto the known units.
+TEST(PeriodUnitIds, StoredIdsAndListPositions) {
+    const struct {
+        std::int64_t stored;
+        PeriodUnit unit;
+    } cases[] = {
+        {1, puMinutes}, {2, puHours}, {3, puDays},  {4, puWeeks},      {5, puMonths},       {6, puYears},
+        {0, puNone},    {7, puNone},  {-1, puNone}, {256 + 3, puNone}, {INT64_MIN, puNone}, {INT64_MAX, puNone},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(periodUnitFromStored(c.stored), c.unit) << c.stored;
+        if (c.unit != puNone) {
+            EXPECT_EQ(storedPeriodUnit(c.unit), c.stored);
+        }
+    }
+    EXPECT_EQ(storedPeriodUnit(puNone), 0);
+    for (int index = 0; index < 6; ++index) EXPECT_EQ(listIndexOfPeriodUnit(periodUnitAtListIndex(index)), index);
+    EXPECT_EQ(periodUnitAtListIndex(-1), puNone);  // a list with no item chosen
+    EXPECT_EQ(periodUnitAtListIndex(6), puNone);
+    EXPECT_EQ(listIndexOfPeriodUnit(puNone), -1);
 }

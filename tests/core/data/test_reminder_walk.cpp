@@ -20,7 +20,7 @@ DateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
 }
 
 // The occurrences a start-up pass shows, by stepping from t one by one.
-std::vector<DateTime> activeByStepping(DateTime t, std::uint8_t unit, std::int32_t count, std::uint8_t eType,
+std::vector<DateTime> activeByStepping(DateTime t, PeriodUnit unit, std::int32_t count, PeriodUnit eType,
                                        std::int32_t eInt, DateTime now) {
     std::vector<DateTime> out;
     while (true) {
@@ -31,7 +31,7 @@ std::vector<DateTime> activeByStepping(DateTime t, std::uint8_t unit, std::int32
     return out;
 }
 
-std::vector<DateTime> activeByJumping(DateTime t, std::uint8_t unit, std::int32_t count, std::uint8_t eType,
+std::vector<DateTime> activeByJumping(DateTime t, PeriodUnit unit, std::int32_t count, PeriodUnit eType,
                                       std::int32_t eInt, DateTime now) {
     std::vector<DateTime> out;
     t = firstPossiblyActive(t, unit, count, eType, eInt, now);
@@ -57,7 +57,7 @@ TEST(ActiveWindow, OneTimeIncludesTheEndRepeatingExcludesIt) {
     // An empty active window: a holiday reminding 0 days ahead never shows.
     EXPECT_FALSE(occurrenceActive(due, due, puDays, 0));
     // An unknown active-time unit ends the window at 0.0.
-    EXPECT_FALSE(occurrenceActive(due, due, 9, 1));
+    EXPECT_FALSE(occurrenceActive(due, due, static_cast<PeriodUnit>(9), 1));
 }
 
 TEST(ReminderWalk, MinuteTaskFiveYearsBackLandsWhereSteppingLands) {
@@ -77,12 +77,12 @@ TEST(ReminderWalk, JumpsMatchSteppingBitForBit) {
     // Random periods, starts (also before 1899-12-30 and across binade
     // borders such as 32768 = 1989-09-17) and presents.
     std::mt19937_64 rng(12345);
-    const std::uint8_t units[] = {puMinutes, puHours, puDays, puWeeks, puMonths, puYears};
+    const PeriodUnit units[] = {puMinutes, puHours, puDays, puWeeks, puMonths, puYears};
     const DateTime starts[] = {at(2019, 1, 31, 23, 59, 59), at(1989, 9, 10, 7, 30), at(1899, 11, 30, 18),
                                at(2024, 2, 29, 12), at(2000, 1, 1) + 0.1, 16383.77, 0.5, -700.25};
     int compared = 0;
     for (DateTime start : starts) {
-        for (std::uint8_t unit : units) {
+        for (PeriodUnit unit : units) {
             for (int i = 0; i < 6; ++i) {
                 const std::int32_t count = static_cast<std::int32_t>(
                     unit <= puHours ? 1 + rng() % 97 : (unit >= puMonths ? 1 + rng() % 14 : 1 + rng() % 9));
@@ -102,9 +102,9 @@ TEST(ReminderWalk, StartupSeesEveryActiveOccurrence) {
     struct Case {
         const char* what;
         DateTime first;
-        std::uint8_t unit;
+        PeriodUnit unit;
         std::int32_t count;
-        std::uint8_t eType;
+        PeriodUnit eType;
         std::int32_t eInt;
         DateTime now;
         std::size_t expected;  // active occurrences
@@ -126,7 +126,7 @@ TEST(ReminderWalk, StartupSeesEveryActiveOccurrence) {
          60 + (1440 - 31) + (28 * 1440 + 31)},
         {"empty active window", at(2024, 1, 1), puMinutes, 1, puDays, 0, at(2024, 5, 4, 9), 0},
         {"negative active time", at(2024, 1, 1), puHours, 1, puDays, -1, at(2024, 5, 4, 9), 0},
-        {"unknown active unit", at(2024, 1, 1), puHours, 1, 8, 1, at(2024, 5, 4, 9), 0},
+        {"unknown active unit", at(2024, 1, 1), puHours, 1, static_cast<PeriodUnit>(8), 1, at(2024, 5, 4, 9), 0},
         {"yearly holiday, 3 days ahead", at(2020, 5, 3), puYears, 1, puDays, 3, at(2024, 5, 4, 9), 1},
     };
     for (const auto& c : cases) {
@@ -149,7 +149,7 @@ TEST(ReminderWalk, DateTimesOutsideTheServiceRangeAreNeverDueNorWalked) {
         SCOPED_TRACE(t);
         EXPECT_FALSE(onceTaskActive(now, t, puYears, 100000));
         EXPECT_FALSE(occurrenceActive(now, t, puYears, 100000));
-        for (std::uint8_t unit : {puMinutes, puDays, puMonths, puYears}) {
+        for (PeriodUnit unit : {puMinutes, puDays, puMonths, puYears}) {
             EXPECT_EQ(nextOccurrenceAfter(t, unit, 1, now), t);
             EXPECT_EQ(firstPossiblyActive(t, unit, 1, puDays, 1, now), t);
             EXPECT_EQ(nextOccurrenceAfterByStepping(t, unit, 1, now), t);
@@ -161,7 +161,7 @@ TEST(ReminderWalk, DateTimesOutsideTheServiceRangeAreNeverDueNorWalked) {
 
     // Huge counts from a sound start: one step past the range, then stop.
     const DateTime start = at(2020, 1, 15, 8);
-    for (std::uint8_t unit : {puWeeks, puMonths, puYears}) {
+    for (PeriodUnit unit : {puWeeks, puMonths, puYears}) {
         const DateTime next = nextOccurrenceAfter(start, unit, INT32_MAX, now);
         EXPECT_GT(next, now);
         EXPECT_FALSE(inServiceRange(next));

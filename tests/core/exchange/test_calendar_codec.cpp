@@ -34,9 +34,9 @@ CalendarEntry entry(EntryKind kind, const char* title, DateTime start, int perio
     e.title = title;
     e.start = start;
     e.periodInt = periodInt;
-    e.periodType = periodType;
+    e.periodType = static_cast<PeriodUnit>(periodType);
     e.elapseInt = elapseInt;
-    e.elapseType = elapseType;
+    e.elapseType = static_cast<PeriodUnit>(elapseType);
     return e;
 }
 
@@ -90,8 +90,8 @@ TEST(CalendarCodec, EveryKindOfRowComesBackUnchanged) {
             EXPECT_EQ(back.entries[i].uid, rows[i].uid);
             EXPECT_TRUE(sameEntry(back.entries[i], rows[i]))
                 << "start " << back.entries[i].start << " vs " << rows[i].start << ", period "
-                << back.entries[i].periodInt << "/" << back.entries[i].periodType << ", elapse "
-                << back.entries[i].elapseInt << "/" << back.entries[i].elapseType;
+                << back.entries[i].periodInt << "/" << static_cast<int>(back.entries[i].periodType) << ", elapse "
+                << back.entries[i].elapseInt << "/" << static_cast<int>(back.entries[i].elapseType);
         }
     }
 }
