@@ -1,6 +1,7 @@
 #include "core/notes/rtf_reader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -343,7 +344,7 @@ private:
     struct FormatKey {
         int font = 0, halfPoints = 0, color = 0;
         bool bold = false, italic = false, underline = false;
-        unsigned tables = 0;
+        std::uint64_t tables = 0;
         bool operator==(const FormatKey&) const = default;
     };
     FormatKey formatKey() const {
@@ -646,7 +647,7 @@ private:
     bool formatDirty_ = true;
     // The key the last run's format was resolved from.
     FormatKey runKey_;
-    unsigned tables_ = 0;
+    std::uint64_t tables_ = 0;
     ListStyle list_ = ListStyle::None;
     Align align_ = Align::Left;
     int leftIndent_ = 0, firstIndent_ = 0;
