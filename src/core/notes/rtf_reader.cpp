@@ -1,11 +1,11 @@
 #include "core/notes/rtf_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "core/notes/codepage.h"
@@ -89,9 +89,47 @@ enum class Word {
     Ls, EmDash, EnDash, Bullet, LQuote, RQuote, LDblQuote, RDblQuote, EmSpace, EnSpace, QmSpace,
 };
 
+// The words by name: open addressing over a table at most a quarter full,
+// so a look-up mostly hashes a few letters and compares one name.
+class WordTable {
+public:
+    void add(std::string_view name, Word word) {
+        for (std::size_t i = hash(name);; i = (i + 1) % kSize) {
+            if (slots_[i].name.empty()) {
+                slots_[i] = Slot{name, word};
+                return;
+            }
+            if (slots_[i].name == name) return;  // the first entry of a name holds
+        }
+    }
+    Word find(std::string_view name) const {
+        for (std::size_t i = hash(name);; i = (i + 1) % kSize) {
+            const Slot& s = slots_[i];
+            if (s.name.empty()) return Word::Other;
+            if (s.name == name) return s.word;
+        }
+    }
+
+private:
+    static constexpr std::size_t kSize = 512;
+    static std::size_t hash(std::string_view name) {
+        std::uint32_t h = 2166136261u;  // FNV-1a
+        for (const char c : name) {
+            h ^= static_cast<unsigned char>(c);
+            h *= 16777619u;
+        }
+        return h % kSize;
+    }
+    struct Slot {
+        std::string_view name;
+        Word word = Word::Other;
+    };
+    std::array<Slot, kSize> slots_{};
+};
+
 Word classify(std::string_view w) {
-    static const std::unordered_map<std::string_view, Word> kWords = [] {
-        std::unordered_map<std::string_view, Word> m;
+    static const WordTable kWords = [] {
+        WordTable m;
         // Destinations whose content is not text of the document.
         for (std::string_view d :
              {"stylesheet", "info",      "pict",        "object",     "header",     "headerl",   "headerr",
@@ -102,11 +140,11 @@ Word classify(std::string_view w) {
               "xe",         "tc",        "private",     "userprops",  "docvar",     "template",  "mmathPr",
               "background", "pgdsctbl",  "fonttbl_",    "atnid",      "atnauthor",  "comment",   "doccomm",
               "title",      "subject",   "author",      "operator",   "keywords",   "company",   "category"})
-            m.emplace(d, Word::SkippedDestination);
+            m.add(d, Word::SkippedDestination);
         for (std::string_view u : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
                                    "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw",
                                    "ulwave"})
-            m.emplace(u, Word::Underline);
+            m.add(u, Word::Underline);
         const std::pair<std::string_view, Word> named[] = {
             {"fonttbl", Word::FontTable}, {"colortbl", Word::ColorTable}, {"pn", Word::Pn},
             {"listtext", Word::ListText}, {"f", Word::F}, {"fcharset", Word::FCharset}, {"u", Word::U},
@@ -125,11 +163,10 @@ Word classify(std::string_view w) {
             {"bullet", Word::Bullet}, {"lquote", Word::LQuote}, {"rquote", Word::RQuote},
             {"ldblquote", Word::LDblQuote}, {"rdblquote", Word::RDblQuote}, {"emspace", Word::EmSpace},
             {"enspace", Word::EnSpace}, {"qmspace", Word::QmSpace}};
-        for (const auto& [name, word] : named) m.emplace(name, word);
+        for (const auto& [name, word] : named) m.add(name, word);
         return m;
     }();
-    const auto it = kWords.find(w);
-    return it == kWords.end() ? Word::Other : it->second;
+    return kWords.find(w);
 }
 
 class Reader {
@@ -330,7 +367,14 @@ private:
         CharFormat f;
         const int fi = s.font < 0 ? defaultFont_ : s.font;
         auto it = fonts_.find(fi);
-        if (it != fonts_.end()) f.font = trimmed(it->second.name);
+        if (it != fonts_.end()) {
+            // Names are trimmed when their table entry ends.
+            const std::string& name = it->second.name;
+            if (!name.empty() && (name.front() == ' ' || name.back() == ' '))
+                f.font = trimmed(name);
+            else
+                f.font = name;
+        }
         f.halfPoints = s.halfPoints;
         f.bold = s.bold;
         f.italic = s.italic;
@@ -365,8 +409,11 @@ private:
             if (para_.runs.empty() || !(para_.runs.back().format == f)) {
                 if (!para_.runs.empty() && para_.runs.back().text.empty())
                     para_.runs.back().format = std::move(f);
-                else
+                else {
+                    // Paragraphs mostly change their format a few times.
+                    if (para_.runs.empty()) para_.runs.reserve(4);
                     para_.runs.push_back(Run{std::move(f), {}});
+                }
             }
             runKey_ = key;
         }
