@@ -274,9 +274,9 @@ void setRtfModel(QTextDocument& document, const rtf::Document& model) {
     const rtf::Paragraph* previous = nullptr;
     QTextBlockFormat bf;
     std::string text;
-    std::vector<int> ids;       // each run's format
-    std::vector<int> lengths;   // each run's length in UTF-16 units
-    std::vector<int> counts;    // runs per format, in this paragraph
+    std::vector<int> ids;      // each run's format
+    std::vector<int> lengths;  // each run's length in UTF-16 units
+    std::vector<int> counts;   // runs per format, in this paragraph
     for (const rtf::Paragraph& p : model.paragraphs) {
         // Paragraphs in a row mostly share their block format.
         if (!previous || !sameBlockFormat(*previous, p)) bf = qtBlockFormat(p);

@@ -167,9 +167,9 @@ private slots:
         const int lastRight =
             grid()->viewport()->mapTo(w, QPoint(grid()->columnViewportPosition(7) + grid()->colWidth(7), 0)).x();
         const int barLeft = bar->mapTo(w, QPoint(0, 0)).x();
-        QVERIFY2(lastRight <= barLeft, qPrintable(QStringLiteral("last column ends at %1, the bar begins at %2")
-                                                      .arg(lastRight)
-                                                      .arg(barLeft)));
+        QVERIFY2(
+            lastRight <= barLeft,
+            qPrintable(QStringLiteral("last column ends at %1, the bar begins at %2").arg(lastRight).arg(barLeft)));
         QCOMPARE(grid()->horizontalScrollBar()->value(), 0);
         QCOMPARE(w->height(), 333);
         QCOMPARE(w->pos(), QPoint(53, 73));
