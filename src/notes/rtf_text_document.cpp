@@ -7,8 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "core/notes/rtf_writer.h"
 
@@ -203,6 +204,63 @@ int utf16Length(std::string_view utf8) {
 
 }  // namespace
 
+namespace {
+
+struct CharFormatHash {
+    std::size_t operator()(const rtf::CharFormat& f) const noexcept {
+        std::size_t h = std::hash<std::string>()(f.font);
+        const auto mix = [&h](std::size_t v) { h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2); };
+        mix(static_cast<std::size_t>(f.halfPoints));
+        mix((f.bold ? 1u : 0u) | (f.italic ? 2u : 0u) | (f.underline ? 4u : 0u));
+        mix(f.color ? (std::size_t{1} << 24) | (std::size_t{f.color->r} << 16) | (std::size_t{f.color->g} << 8) |
+                          std::size_t{f.color->b}
+                    : 0);
+        return h;
+    }
+};
+
+// The distinct formats of a model, each converted once (notes use a few),
+// numbered in the order they are met.
+class FormatTable {
+public:
+    int idOf(const rtf::CharFormat& m) {
+        // Runs in a row often share a format.
+        if (last_ >= 0 && models_[static_cast<std::size_t>(last_)] == m) return last_;
+        const auto [it, added] = ids_.try_emplace(m, static_cast<int>(formats_.size()));
+        if (added) {
+            models_.push_back(m);
+            formats_.push_back(qtFormat(m));
+        }
+        last_ = it->second;
+        return last_;
+    }
+    const QTextCharFormat& format(int id) const { return formats_[static_cast<std::size_t>(id)]; }
+    int size() const { return static_cast<int>(formats_.size()); }
+
+private:
+    std::unordered_map<rtf::CharFormat, int, CharFormatHash> ids_;
+    std::vector<rtf::CharFormat> models_;
+    std::vector<QTextCharFormat> formats_;
+    int last_ = -1;
+};
+
+QTextBlockFormat qtBlockFormat(const rtf::Paragraph& p) {
+    QTextBlockFormat bf;
+    bf.setAlignment(qtAlign(p.align));
+    if (p.list == rtf::ListStyle::None) {
+        bf.setLeftMargin(p.leftIndent / kTwipsPerPixel);
+        bf.setTextIndent(p.firstIndent / kTwipsPerPixel);
+    }
+    return bf;
+}
+
+bool sameBlockFormat(const rtf::Paragraph& a, const rtf::Paragraph& b) {
+    return a.align == b.align && (a.list == rtf::ListStyle::None) == (b.list == rtf::ListStyle::None) &&
+           (a.list != rtf::ListStyle::None || (a.leftIndent == b.leftIndent && a.firstIndent == b.firstIndent));
+}
+
+}  // namespace
+
 void setRtfModel(QTextDocument& document, const rtf::Document& model) {
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
@@ -210,69 +268,63 @@ void setRtfModel(QTextDocument& document, const rtf::Document& model) {
     QTextCursor c(&document);
     // One change for the layout and the views, not one per run.
     c.beginEditBlock();
-    // Notes use few formats; each is converted once (a deque keeps the
-    // converted formats where they are as more are added).
-    std::deque<std::pair<const rtf::CharFormat*, QTextCharFormat>> formats;
-    auto formatOf = [&](const rtf::CharFormat& m) -> const QTextCharFormat& {
-        for (auto it = formats.rbegin(); it != formats.rend() && it - formats.rbegin() < 16; ++it)
-            if (*it->first == m) return it->second;
-        formats.emplace_back(&m, qtFormat(m));
-        return formats.back().second;
-    };
+    FormatTable formats;
     QTextList* list = nullptr;
     rtf::ListStyle listStyle = rtf::ListStyle::None;
-    bool first = true;
+    const rtf::Paragraph* previous = nullptr;
+    QTextBlockFormat bf;
     std::string text;
-    std::vector<int> lengths;
+    std::vector<int> ids;      // each run's format
+    std::vector<int> lengths;  // each run's length in UTF-16 units
+    std::vector<int> counts;   // runs per format, in this paragraph
     for (const rtf::Paragraph& p : model.paragraphs) {
-        QTextBlockFormat bf;
-        bf.setAlignment(qtAlign(p.align));
-        if (p.list == rtf::ListStyle::None) {
-            bf.setLeftMargin(p.leftIndent / kTwipsPerPixel);
-            bf.setTextIndent(p.firstIndent / kTwipsPerPixel);
-        }
-        const QTextCharFormat& mark = formatOf(p.markFormat);
-        if (first) {
+        // Paragraphs in a row mostly share their block format.
+        if (!previous || !sameBlockFormat(*previous, p)) bf = qtBlockFormat(p);
+        const QTextCharFormat& mark = formats.format(formats.idOf(p.markFormat));
+        if (!previous) {
             c.setBlockFormat(bf);
             c.setBlockCharFormat(mark);
-            first = false;
         } else {
             c.insertBlock(bf, mark);
         }
+        previous = &p;
         // Each insertion and each format change costs the document about
         // the same: the paragraph's text goes in at once in the format most
         // of its runs have, and only the other runs get their format after.
         if (p.runs.size() == 1) {
-            c.insertText(QString::fromStdString(p.runs.front().text), formatOf(p.runs.front().format));
+            const rtf::Run& only = p.runs.front();
+            c.insertText(QString::fromStdString(only.text), formats.format(formats.idOf(only.format)));
         } else if (!p.runs.empty()) {
             text.clear();
+            ids.clear();
             lengths.clear();
             for (const rtf::Run& r : p.runs) {
                 text += r.text;
+                ids.push_back(formats.idOf(r.format));
                 lengths.push_back(utf16Length(r.text));
             }
-            // The format most runs have (the first of equals).
-            const rtf::CharFormat* base = nullptr;
-            std::ptrdiff_t most = 0;
-            for (const rtf::Run& r : p.runs) {
-                const auto n = std::count_if(p.runs.begin(), p.runs.end(),
-                                             [&](const rtf::Run& o) { return o.format == r.format; });
-                if (n > most) {
-                    most = n;
-                    base = &r.format;
-                }
-            }
+            // The format most runs have (the first met of equals).
+            counts.assign(static_cast<std::size_t>(formats.size()), 0);
+            for (const int id : ids) ++counts[static_cast<std::size_t>(id)];
+            int base = ids.front();
+            for (const int id : ids)
+                if (counts[static_cast<std::size_t>(id)] > counts[static_cast<std::size_t>(base)]) base = id;
             const int start = c.position();
-            c.insertText(QString::fromStdString(text), formatOf(*base));
+            c.insertText(QString::fromStdString(text), formats.format(base));
             const int end = c.position();
+            // The other runs, neighbours in the same format taken together.
             int pos = start;
-            for (std::size_t i = 0; i < p.runs.size(); ++i) {
-                if (!(p.runs[i].format == *base) && lengths[i] > 0) {
+            for (std::size_t i = 0; i < ids.size();) {
+                int length = lengths[i];
+                std::size_t next = i + 1;
+                while (next < ids.size() && ids[next] == ids[i]) length += lengths[next++];
+                if (ids[i] != base && length > 0) {
                     c.setPosition(pos);
-                    c.setPosition(pos + lengths[i], QTextCursor::KeepAnchor);
-                    c.setCharFormat(formatOf(p.runs[i].format));
+                    c.setPosition(pos + length, QTextCursor::KeepAnchor);
+                    c.setCharFormat(formats.format(ids[i]));
                 }
-                pos += lengths[i];
+                pos += length;
+                i = next;
             }
             c.setPosition(end);
         }

@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QPainter>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -39,6 +40,9 @@ namespace {
 constexpr int kRows = kSlotsPerDay + 1;
 constexpr int kTimeWidth = 39;
 constexpr int kDayWidth = 56;
+// The window's designed size; the week view may widen it (fitWidth).
+constexpr int kWindowWidth = 440;
+constexpr int kWindowHeight = 333;
 // A plan's title keeps clear of its box's 3-pixel frame lines.
 constexpr int kTextLeft = 6;
 constexpr int kTextRight = 3;
@@ -75,7 +79,7 @@ TfrmSchedule::TfrmSchedule(PlanStore& plans, QWidget* parent)
     setProperty("helpContext", 5);
     setModal(false);
     setFont(compactFont(font()));
-    setFixedSize(440, 333);
+    setFixedSize(kWindowWidth, kWindowHeight);
 
     auto* toolBar = new ToolBar(this, QSize(23, 22));
     ToolBar1 = toolBar;
@@ -120,6 +124,9 @@ TfrmSchedule::TfrmSchedule(PlanStore& plans, QWidget* parent)
     sgSchedule->setColCount(2);
     sgSchedule->setGridRowCount(kRows);
     sgSchedule->setFitLastColumn(true);
+    // Forty-eight rows never fit: the bar is always there, and fitWidth
+    // counts on it.
+    sgSchedule->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     sgSchedule->setDrawCellHook([this](QPainter& p, const QRect& r, int c, int row) { sgScheduleDrawCell(p, r, c, row); });
     sgSchedule->hintForCell = [this](int c, int r) { return hintFor(c, r); };
     sgSchedule->setTextInsets(kTextLeft, kTextRight);
@@ -186,6 +193,20 @@ void TfrmSchedule::fitTimeColumn() {
     const QFontMetrics headerMetrics(sgSchedule->horizontalHeader()->font());
     widest = std::max(widest, headerMetrics.horizontalAdvance(sgSchedule->cells(0, 0)) + 2 + 6);
     sgSchedule->setColWidth(0, std::max(kTimeWidth, widest));
+    fitWidth();
+}
+
+void TfrmSchedule::fitWidth() {
+    // The week's columns keep their widths and its last day stays whole
+    // beside the vertical scroll bar: the window grows by what the columns,
+    // the grid's frame and the bar need beyond its designed width (the grid
+    // spans the window, no margins). The day view keeps the designed width;
+    // its one wide column gives way to the bar.
+    int width = kWindowWidth;
+    if (weekView())
+        width = std::max(width, sgSchedule->wantedColumnsWidth() + 2 * sgSchedule->frameWidth() +
+                                    sgSchedule->verticalScrollBar()->sizeHint().width());
+    if (size() != QSize(width, kWindowHeight)) setFixedSize(width, kWindowHeight);
 }
 
 DateTime TfrmSchedule::scheduleDate() const {
@@ -260,6 +281,7 @@ void TfrmSchedule::rebuild() {
             FillScheduleColumn(i, day);
         }
     }
+    fitWidth();
     // The grid always has a current cell; moving it here is no click.
     const int col = std::clamp(keepCol, 1, sgSchedule->colCount() - 1);
     const int row = std::clamp(keepRow, 1, kRows - 1);

@@ -55,6 +55,9 @@ public:
     void FillScheduleColumn(int col, DateTime day);
     static QString planHeader();
     void fitTimeColumn();
+    // The window's width for the view: the designed one, or in the week
+    // view what its columns need beside the vertical scroll bar.
+    void fitWidth();
     void SaveSchedulePlan(bool insert, const QString& title);
 
     // The grid's hint for a cell: the title of the plan that covers it.

@@ -131,6 +131,12 @@ void StringGrid::setColWidth(int col, int width) {
     applyWidths();
 }
 
+int StringGrid::wantedColumnsWidth() const {
+    int sum = 0;
+    for (int c = 0; c < columnCount(); ++c) sum += c < wanted_.size() ? wanted_[c] : columnWidth(c);
+    return sum;
+}
+
 void StringGrid::setFitLastColumn(bool on) {
     fitLast_ = on;
     if (on) setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

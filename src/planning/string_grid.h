@@ -40,6 +40,9 @@ public:
     // column stays in view and the grid never scrolls sideways.
     void setColWidth(int col, int width);
     int colWidth(int col) const { return columnWidth(col); }
+    // What the columns ask for together (their widths as set, before the
+    // last one gives way).
+    int wantedColumnsWidth() const;
     void setFitLastColumn(bool on);
     // Room kept free either side of a cell's text (2 and 0 by default), so
     // a window that frames cells can keep the text off its lines.

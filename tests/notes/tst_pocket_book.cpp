@@ -446,9 +446,23 @@ private slots:
                  rtf::ListStyle::Bullet),
             para({{plain, "after the list"}}, plain),
         };
+        // Alignments and indents that change from one paragraph to the next
+        // and stay for the one after.
+        const struct {
+            rtf::Align align;
+            int left, first;
+        } blocks[] = {{rtf::Align::Center, 0, 0},   {rtf::Align::Center, 360, 0}, {rtf::Align::Left, 360, -180},
+                      {rtf::Align::Left, 360, -180}, {rtf::Align::Right, 0, 0},    {rtf::Align::Left, 0, 0}};
+        for (const auto& b : blocks) {
+            rtf::Paragraph p = para({{plain, "aligned"}, {bold, " and indented"}}, plain);
+            p.align = b.align;
+            p.leftIndent = b.left;
+            p.firstIndent = b.first;
+            model.paragraphs.push_back(p);
+        }
         QTextDocument doc;
         setRtfModel(doc, model);
-        QCOMPARE(doc.blockCount(), 6);
+        QCOMPARE(doc.blockCount(), static_cast<int>(model.paragraphs.size()));
         const rtf::Document back = rtfModelOf(doc);
         QCOMPARE(back.paragraphs.size(), model.paragraphs.size());
         for (std::size_t i = 0; i < model.paragraphs.size(); ++i)

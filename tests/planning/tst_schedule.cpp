@@ -149,6 +149,36 @@ private slots:
         QCOMPARE(grid()->cells(7, 0), QLatin1Char(' ') + QLocale::system().toString(QDate(2026, 12, 13), "dd MMM"));
     }
 
+    // Every day of the week keeps its width and the last one ends left of
+    // the vertical scroll bar, whatever the time column needs (12-hour
+    // times and long titles widen it); the day view keeps the designed size.
+    void theLastDayIsWholeBesideTheScrollBar_data() {
+        QTest::addColumn<int>("timeWidth");
+        QTest::newRow("time column as designed") << 39;
+        QTest::newRow("wide time column") << 62;
+    }
+    void theLastDayIsWholeBesideTheScrollBar() {
+        QFETCH(int, timeWidth);
+        grid()->setColWidth(0, timeWidth);
+        useWeekView();
+        QApplication::processEvents();
+        const QScrollBar* bar = grid()->verticalScrollBar();
+        QVERIFY(bar->isVisible());
+        QCOMPARE(grid()->colWidth(0), timeWidth);
+        for (int i = 1; i <= 7; ++i) QCOMPARE(grid()->colWidth(i), 56);
+        const int lastRight =
+            grid()->viewport()->mapTo(w, QPoint(grid()->columnViewportPosition(7) + grid()->colWidth(7), 0)).x();
+        const int barLeft = bar->mapTo(w, QPoint(0, 0)).x();
+        QVERIFY2(
+            lastRight <= barLeft,
+            qPrintable(QStringLiteral("last column ends at %1, the bar begins at %2").arg(lastRight).arg(barLeft)));
+        QCOMPARE(grid()->horizontalScrollBar()->value(), 0);
+        QCOMPARE(w->height(), 333);
+        QCOMPARE(w->pos(), QPoint(53, 73));
+        w->cbSchedule->setCurrentIndex(0);
+        QCOMPARE(w->size(), QSize(440, 333));
+    }
+
     void weekStartFollowsTheFirstDayOfTheWeek() {
         w->setScheduleDate(encodeDate(2008, 5, 18));  // a Sunday
         useWeekView();

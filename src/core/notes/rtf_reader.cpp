@@ -1,6 +1,8 @@
 #include "core/notes/rtf_reader.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -75,26 +77,96 @@ struct Font {
     bool nameDone = false;
 };
 
-bool isUnderlineWord(std::string_view w) {
-    static constexpr std::string_view kWords[] = {
-        "ul",      "uld",      "uldash",     "uldashd",    "uldashdd",  "uldb",     "ulhwave",
-        "ulldash", "ulth",     "ulthd",      "ulthdash",   "ulthdashd", "ulthdashdd", "ulthldash",
-        "ululdbwave", "ulw",   "ulwave"};
-    return std::find(std::begin(kWords), std::end(kWords), w) != std::end(kWords);
-}
+// The control words the reader acts on, looked up once per word.
+enum class Word {
+    Other,
+    // Destinations.
+    FontTable, ColorTable, Pn, ListText, SkippedDestination,
+    // Font and colour tables, paragraph numbering.
+    F, FCharset, U, Uc, Red, Green, Blue, PnLvlBlt, PnLvlBody, PnLvl, PnDec, PnTxtb, PnTxta,
+    // Document text.
+    Par, Pard, Line, Tab, Plain, Fs, B, I, UlNone, Underline, Cf, AnsiCpg, Ansi, Deff, Ql, Qc, Qr, Qj, Li, Fi,
+    Ls, EmDash, EnDash, Bullet, LQuote, RQuote, LDblQuote, RDblQuote, EmSpace, EnSpace, QmSpace,
+};
 
-// Destinations whose content is not text of the document.
-bool isSkippedDestination(std::string_view w) {
-    static constexpr std::string_view kWords[] = {
-        "stylesheet", "info",      "pict",        "object",     "header",     "headerl",   "headerr",
-        "headerf",    "footer",    "footerl",     "footerr",    "footerf",    "footnote",  "annotation",
-        "fldinst",    "listtable", "listoverridetable", "pntext", "revtbl",   "rsidtbl",
-        "xmlnstbl",   "themedata", "colorschememapping", "latentstyles", "datastore", "generator",
-        "filetbl",    "shp",       "shpinst",     "nonshppict", "bkmkstart",  "bkmkend",   "txe",
-        "xe",         "tc",        "private",     "userprops",  "docvar",     "template",  "mmathPr",
-        "background", "pgdsctbl",  "fonttbl_",    "atnid",      "atnauthor",  "comment",   "doccomm",
-        "title",      "subject",   "author",      "operator",   "keywords",   "company",   "category"};
-    return std::find(std::begin(kWords), std::end(kWords), w) != std::end(kWords);
+// The words by name: open addressing over a table at most a quarter full,
+// so a look-up mostly hashes a few letters and compares one name.
+class WordTable {
+public:
+    void add(std::string_view name, Word word) {
+        for (std::size_t i = hash(name);; i = (i + 1) % kSize) {
+            if (slots_[i].name.empty()) {
+                slots_[i] = Slot{name, word};
+                return;
+            }
+            if (slots_[i].name == name) return;  // the first entry of a name holds
+        }
+    }
+    Word find(std::string_view name) const {
+        for (std::size_t i = hash(name);; i = (i + 1) % kSize) {
+            const Slot& s = slots_[i];
+            if (s.name.empty()) return Word::Other;
+            if (s.name == name) return s.word;
+        }
+    }
+
+private:
+    static constexpr std::size_t kSize = 512;
+    static std::size_t hash(std::string_view name) {
+        std::uint32_t h = 2166136261u;  // FNV-1a
+        for (const char c : name) {
+            h ^= static_cast<unsigned char>(c);
+            h *= 16777619u;
+        }
+        return h % kSize;
+    }
+    struct Slot {
+        std::string_view name;
+        Word word = Word::Other;
+    };
+    std::array<Slot, kSize> slots_{};
+};
+
+Word classify(std::string_view w) {
+    static const WordTable kWords = [] {
+        WordTable m;
+        // Destinations whose content is not text of the document.
+        for (std::string_view d :
+             {"stylesheet", "info",      "pict",        "object",     "header",     "headerl",   "headerr",
+              "headerf",    "footer",    "footerl",     "footerr",    "footerf",    "footnote",  "annotation",
+              "fldinst",    "listtable", "listoverridetable", "pntext", "revtbl",   "rsidtbl",
+              "xmlnstbl",   "themedata", "colorschememapping", "latentstyles", "datastore", "generator",
+              "filetbl",    "shp",       "shpinst",     "nonshppict", "bkmkstart",  "bkmkend",   "txe",
+              "xe",         "tc",        "private",     "userprops",  "docvar",     "template",  "mmathPr",
+              "background", "pgdsctbl",  "fonttbl_",    "atnid",      "atnauthor",  "comment",   "doccomm",
+              "title",      "subject",   "author",      "operator",   "keywords",   "company",   "category"})
+            m.add(d, Word::SkippedDestination);
+        for (std::string_view u : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
+                                   "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw",
+                                   "ulwave"})
+            m.add(u, Word::Underline);
+        const std::pair<std::string_view, Word> named[] = {
+            {"fonttbl", Word::FontTable}, {"colortbl", Word::ColorTable}, {"pn", Word::Pn},
+            {"listtext", Word::ListText}, {"f", Word::F}, {"fcharset", Word::FCharset}, {"u", Word::U},
+            {"uc", Word::Uc}, {"red", Word::Red}, {"green", Word::Green}, {"blue", Word::Blue},
+            {"pnlvlblt", Word::PnLvlBlt}, {"pnlvlbody", Word::PnLvlBody}, {"pnlvl", Word::PnLvl},
+            {"pndec", Word::PnDec}, {"pntxtb", Word::PnTxtb}, {"pntxta", Word::PnTxta},
+            // A section, a page or a table row ends a paragraph as \par does.
+            {"par", Word::Par}, {"sect", Word::Par}, {"page", Word::Par}, {"row", Word::Par},
+            {"pard", Word::Pard}, {"line", Word::Line},
+            // Table cells become tabs.
+            {"tab", Word::Tab}, {"cell", Word::Tab}, {"nestcell", Word::Tab},
+            {"plain", Word::Plain}, {"fs", Word::Fs}, {"b", Word::B}, {"i", Word::I}, {"ulnone", Word::UlNone},
+            {"cf", Word::Cf}, {"ansicpg", Word::AnsiCpg}, {"ansi", Word::Ansi}, {"deff", Word::Deff},
+            {"ql", Word::Ql}, {"qc", Word::Qc}, {"qr", Word::Qr}, {"qj", Word::Qj}, {"li", Word::Li},
+            {"fi", Word::Fi}, {"ls", Word::Ls}, {"emdash", Word::EmDash}, {"endash", Word::EnDash},
+            {"bullet", Word::Bullet}, {"lquote", Word::LQuote}, {"rquote", Word::RQuote},
+            {"ldblquote", Word::LDblQuote}, {"rdblquote", Word::RDblQuote}, {"emspace", Word::EmSpace},
+            {"enspace", Word::EnSpace}, {"qmspace", Word::QmSpace}};
+        for (const auto& [name, word] : named) m.add(name, word);
+        return m;
+    }();
+    return kWords.find(w);
 }
 
 class Reader {
@@ -176,6 +248,7 @@ private:
     }
 
     void finishFontEntry() {
+        ++tables_;
         if (curFont_ >= 0) {
             Font& f = fonts_[curFont_];
             f.nameDone = true;
@@ -219,6 +292,7 @@ private:
                         finishFontEntry();
                     } else if (cp >= 0x20) {
                         appendUtf8(fonts_[curFont_].name, cp);
+                        ++tables_;
                     }
                 }
                 break;
@@ -255,22 +329,29 @@ private:
             for (char c : bytes) emit(decodeByte(cp, static_cast<std::uint8_t>(c)));
             return;
         }
-        // Document text: ASCII goes straight in.
+        // Document text: printable ASCII goes straight in, a stretch at a
+        // time.
         const int cp = codePageFor(st().font);
-        Run* r = nullptr;
-        for (char c : bytes) {
+        const auto printable = [](char c) {
             const auto b = static_cast<std::uint8_t>(c);
-            if (b >= 0x20 && b < 0x80 && !pendingHigh_) {
-                if (!r) r = &currentRun();
-                r->text += c;
+            return b >= 0x20 && b < 0x80;
+        };
+        std::size_t i = 0;
+        while (i < bytes.size()) {
+            if (!pendingHigh_ && printable(bytes[i])) {
+                std::size_t j = i + 1;
+                while (j < bytes.size() && printable(bytes[j])) ++j;
+                currentRun().text.append(bytes.data() + i, j - i);
+                i = j;
             } else {
-                emit(decodeByte(cp, b));
-                r = nullptr;
+                emit(decodeByte(cp, static_cast<std::uint8_t>(bytes[i])));
+                ++i;
             }
         }
     }
 
     void finishColor() {
+        ++tables_;
         if (colorHasValue_) {
             colors_.push_back(Rgb{static_cast<std::uint8_t>(red_), static_cast<std::uint8_t>(green_),
                                   static_cast<std::uint8_t>(blue_)});
@@ -286,7 +367,14 @@ private:
         CharFormat f;
         const int fi = s.font < 0 ? defaultFont_ : s.font;
         auto it = fonts_.find(fi);
-        if (it != fonts_.end()) f.font = trimmed(it->second.name);
+        if (it != fonts_.end()) {
+            // Names are trimmed when their table entry ends.
+            const std::string& name = it->second.name;
+            if (!name.empty() && (name.front() == ' ' || name.back() == ' '))
+                f.font = trimmed(name);
+            else
+                f.font = name;
+        }
         f.halfPoints = s.halfPoints;
         f.bold = s.bold;
         f.italic = s.italic;
@@ -295,16 +383,39 @@ private:
         return f;
     }
 
+    // What the format of text depends on, short of the tables' content
+    // (tables_ counts their changes).
+    struct FormatKey {
+        int font = 0, halfPoints = 0, color = 0;
+        bool bold = false, italic = false, underline = false;
+        std::uint64_t tables = 0;
+        bool operator==(const FormatKey&) const = default;
+    };
+    FormatKey formatKey() const {
+        const State& s = stack_.back();
+        return FormatKey{s.font < 0 ? defaultFont_ : s.font, s.halfPoints, s.color, s.bold, s.italic, s.underline,
+                         tables_};
+    }
+
     Run& currentRun() {
         if (formatDirty_ || para_.runs.empty()) {
-            CharFormat f = resolveFormat();
             formatDirty_ = false;
+            const FormatKey key = formatKey();
+            // Groups and format words that end where they began (as
+            // "{\b0 ...}" or "\f0\fs20" after a run in that format) leave
+            // the last run's format as it is.
+            if (!para_.runs.empty() && key == runKey_) return para_.runs.back();
+            CharFormat f = resolveFormat();
             if (para_.runs.empty() || !(para_.runs.back().format == f)) {
                 if (!para_.runs.empty() && para_.runs.back().text.empty())
                     para_.runs.back().format = std::move(f);
-                else
+                else {
+                    // Paragraphs mostly change their format a few times.
+                    if (para_.runs.empty()) para_.runs.reserve(4);
                     para_.runs.push_back(Run{std::move(f), {}});
+                }
             }
+            runKey_ = key;
         }
         return para_.runs.back();
     }
@@ -320,7 +431,8 @@ private:
             if (para_.runs.empty() && !doc_.paragraphs.empty()) return;
         }
         if (!stack_.empty())
-            para_.markFormat = resolveFormat();
+            para_.markFormat =
+                !para_.runs.empty() && formatKey() == runKey_ ? para_.runs.back().format : resolveFormat();
         else if (!para_.runs.empty())
             para_.markFormat = para_.runs.back().format;
         if (list_ == ListStyle::Bullet && listTextNumbered_) list_ = ListStyle::Decimal;
@@ -395,65 +507,66 @@ private:
 
     void word(const Token& t) {
         State& s = st();
-        const std::string_view w = t.name;
+        const Word w = classify(t.name);
         const bool star = starPending_;
         starPending_ = false;
 
         // Destinations first: they decide what the rest of the group is.
-        if (w == "fonttbl") {
-            s.dest = Dest::FontTable;
-            curFont_ = -1;
-            return;
-        }
-        if (w == "colortbl") {
-            s.dest = Dest::ColorTable;
-            colorHasValue_ = false;
-            return;
-        }
-        if (w == "pn") {
-            s.dest = Dest::ListLevel;
-            return;
-        }
-        if (w == "listtext") {
-            s.dest = Dest::ListText;
-            listTextSeen_ = false;
-            return;
-        }
-        if (isSkippedDestination(w)) {
-            s.dest = Dest::Skip;
-            return;
+        switch (w) {
+            case Word::FontTable:
+                s.dest = Dest::FontTable;
+                curFont_ = -1;
+                return;
+            case Word::ColorTable:
+                s.dest = Dest::ColorTable;
+                colorHasValue_ = false;
+                return;
+            case Word::Pn:
+                s.dest = Dest::ListLevel;
+                return;
+            case Word::ListText:
+                s.dest = Dest::ListText;
+                listTextSeen_ = false;
+                return;
+            case Word::SkippedDestination:
+                s.dest = Dest::Skip;
+                return;
+            default:
+                break;
         }
         if (s.dest == Dest::Skip) return;
 
         switch (s.dest) {
             case Dest::FontTable:
-                if (w == "f" && t.hasParam) {
+                if (w == Word::F && t.hasParam) {
                     finishFontEntry();
                     curFont_ = t.param;
                     Font& f = fonts_[curFont_];
                     f = Font{};
-                } else if (w == "fcharset" && curFont_ >= 0) {
+                    ++tables_;
+                } else if (w == Word::FCharset && curFont_ >= 0) {
                     fonts_[curFont_].charset = t.param;
-                } else if (w == "u" && t.hasParam) {
+                    ++tables_;
+                } else if (w == Word::U && t.hasParam) {
                     unicode(t.param);
-                } else if (w == "uc" && t.hasParam) {
+                } else if (w == Word::Uc && t.hasParam) {
                     s.uc = std::clamp(t.param, 0, 16);
                 } else if (star) {
                     s.dest = Dest::Skip;
                 }
                 return;
             case Dest::ColorTable:
-                if (w == "red") red_ = std::clamp(t.param, 0, 255), colorHasValue_ = true;
-                else if (w == "green") green_ = std::clamp(t.param, 0, 255), colorHasValue_ = true;
-                else if (w == "blue") blue_ = std::clamp(t.param, 0, 255), colorHasValue_ = true;
+                if (w == Word::Red) red_ = std::clamp(t.param, 0, 255), colorHasValue_ = true;
+                else if (w == Word::Green) green_ = std::clamp(t.param, 0, 255), colorHasValue_ = true;
+                else if (w == Word::Blue) blue_ = std::clamp(t.param, 0, 255), colorHasValue_ = true;
                 else if (star) s.dest = Dest::Skip;
                 return;
             case Dest::ListLevel:
-                if (w == "pnlvlblt") {
+                if (w == Word::PnLvlBlt) {
                     list_ = ListStyle::Bullet;
-                } else if (w == "pnlvlbody" || w == "pnlvl" || w == "pndec") {
-                    if (list_ != ListStyle::Bullet || w == "pndec") list_ = ListStyle::Decimal;
-                } else if (w == "pntxtb" || w == "pntxta") {
+                } else if (w == Word::PnLvlBody || w == Word::PnLvl || w == Word::PnDec) {
+                    if (list_ != ListStyle::Bullet || w == Word::PnDec) list_ = ListStyle::Decimal;
+                } else if (w == Word::PnTxtb || w == Word::PnTxta) {
                     s.dest = Dest::Skip;
                 } else if (star) {
                     s.dest = Dest::Skip;
@@ -467,89 +580,91 @@ private:
         }
 
         // Document text.
-        if (w == "par" || w == "sect" || w == "page" || w == "row") {
-            finishParagraph(false);
-        } else if (w == "pard") {
-            resetParagraph();
-        } else if (w == "line") {
-            emit(0x2028);
-        } else if (w == "tab" || w == "cell" || w == "nestcell") {
-            emit('\t');
-        } else if (w == "plain") {
-            s.font = -1;
-            s.halfPoints = 24;
-            s.bold = s.italic = s.underline = false;
-            s.color = 0;
-            formatDirty_ = true;
-        } else if (w == "f") {
-            s.font = t.hasParam ? t.param : -1;
-            formatDirty_ = true;
-        } else if (w == "fs") {
-            s.halfPoints = t.hasParam ? std::clamp(t.param, kMinHalfPoints, kMaxHalfPoints) : 24;
-            formatDirty_ = true;
-        } else if (w == "b") {
-            s.bold = !t.hasParam || t.param != 0;
-            formatDirty_ = true;
-        } else if (w == "i") {
-            s.italic = !t.hasParam || t.param != 0;
-            formatDirty_ = true;
-        } else if (w == "ulnone") {
-            s.underline = false;
-            formatDirty_ = true;
-        } else if (isUnderlineWord(w)) {
-            s.underline = !t.hasParam || t.param != 0;
-            formatDirty_ = true;
-        } else if (w == "cf") {
-            s.color = t.hasParam ? t.param : 0;
-            formatDirty_ = true;
-        } else if (w == "u" && t.hasParam) {
-            unicode(t.param);
-        } else if (w == "uc" && t.hasParam) {
-            s.uc = std::clamp(t.param, 0, 16);
-        } else if (w == "ansicpg" && t.hasParam) {
-            codePage_ = t.param;
-        } else if (w == "ansi") {
-            codePage_ = 1252;
-        } else if (w == "deff" && t.hasParam) {
-            defaultFont_ = t.param;
-            formatDirty_ = true;
-        } else if (w == "ql") {
-            align_ = Align::Left;
-        } else if (w == "qc") {
-            align_ = Align::Center;
-        } else if (w == "qr") {
-            align_ = Align::Right;
-        } else if (w == "qj") {
-            align_ = Align::Justify;
-        } else if (w == "li") {
-            leftIndent_ = std::clamp(t.param, -31680, 31680);
-        } else if (w == "fi") {
-            firstIndent_ = std::clamp(t.param, -31680, 31680);
-        } else if (w == "ls") {
-            if (t.param > 0 && list_ == ListStyle::None) list_ = ListStyle::Bullet;
-        } else if (w == "emdash") {
-            emit(0x2014);
-        } else if (w == "endash") {
-            emit(0x2013);
-        } else if (w == "bullet") {
-            emit(0x2022);
-        } else if (w == "lquote") {
-            emit(0x2018);
-        } else if (w == "rquote") {
-            emit(0x2019);
-        } else if (w == "ldblquote") {
-            emit(0x201C);
-        } else if (w == "rdblquote") {
-            emit(0x201D);
-        } else if (w == "emspace") {
-            emit(0x2003);
-        } else if (w == "enspace") {
-            emit(0x2002);
-        } else if (w == "qmspace") {
-            emit(0x2005);
-        } else if (star) {
-            // An ignorable destination we do not know.
-            s.dest = Dest::Skip;
+        switch (w) {
+            case Word::Par: finishParagraph(false); return;
+            case Word::Pard: resetParagraph(); return;
+            case Word::Line: emit(0x2028); return;
+            case Word::Tab: emit('\t'); return;
+            case Word::Plain:
+                s.font = -1;
+                s.halfPoints = 24;
+                s.bold = s.italic = s.underline = false;
+                s.color = 0;
+                formatDirty_ = true;
+                return;
+            case Word::F:
+                s.font = t.hasParam ? t.param : -1;
+                formatDirty_ = true;
+                return;
+            case Word::Fs:
+                s.halfPoints = t.hasParam ? std::clamp(t.param, kMinHalfPoints, kMaxHalfPoints) : 24;
+                formatDirty_ = true;
+                return;
+            case Word::B:
+                s.bold = !t.hasParam || t.param != 0;
+                formatDirty_ = true;
+                return;
+            case Word::I:
+                s.italic = !t.hasParam || t.param != 0;
+                formatDirty_ = true;
+                return;
+            case Word::UlNone:
+                s.underline = false;
+                formatDirty_ = true;
+                return;
+            case Word::Underline:
+                s.underline = !t.hasParam || t.param != 0;
+                formatDirty_ = true;
+                return;
+            case Word::Cf:
+                s.color = t.hasParam ? t.param : 0;
+                formatDirty_ = true;
+                return;
+            case Word::U:
+                if (t.hasParam) unicode(t.param);
+                else if (star) s.dest = Dest::Skip;
+                return;
+            case Word::Uc:
+                if (t.hasParam) s.uc = std::clamp(t.param, 0, 16);
+                else if (star) s.dest = Dest::Skip;
+                return;
+            case Word::AnsiCpg:
+                if (t.hasParam) codePage_ = t.param;
+                else if (star) s.dest = Dest::Skip;
+                return;
+            case Word::Ansi: codePage_ = 1252; return;
+            case Word::Deff:
+                if (t.hasParam) {
+                    defaultFont_ = t.param;
+                    ++tables_;
+                    formatDirty_ = true;
+                } else if (star) {
+                    s.dest = Dest::Skip;
+                }
+                return;
+            case Word::Ql: align_ = Align::Left; return;
+            case Word::Qc: align_ = Align::Center; return;
+            case Word::Qr: align_ = Align::Right; return;
+            case Word::Qj: align_ = Align::Justify; return;
+            case Word::Li: leftIndent_ = std::clamp(t.param, -31680, 31680); return;
+            case Word::Fi: firstIndent_ = std::clamp(t.param, -31680, 31680); return;
+            case Word::Ls:
+                if (t.param > 0 && list_ == ListStyle::None) list_ = ListStyle::Bullet;
+                return;
+            case Word::EmDash: emit(0x2014); return;
+            case Word::EnDash: emit(0x2013); return;
+            case Word::Bullet: emit(0x2022); return;
+            case Word::LQuote: emit(0x2018); return;
+            case Word::RQuote: emit(0x2019); return;
+            case Word::LDblQuote: emit(0x201C); return;
+            case Word::RDblQuote: emit(0x201D); return;
+            case Word::EmSpace: emit(0x2003); return;
+            case Word::EnSpace: emit(0x2002); return;
+            case Word::QmSpace: emit(0x2005); return;
+            default:
+                // An ignorable destination we do not know.
+                if (star) s.dest = Dest::Skip;
+                return;
         }
     }
 
@@ -577,6 +692,9 @@ private:
     Document doc_;
     Paragraph para_;
     bool formatDirty_ = true;
+    // The key the last run's format was resolved from.
+    FormatKey runKey_;
+    std::uint64_t tables_ = 0;
     ListStyle list_ = ListStyle::None;
     Align align_ = Align::Left;
     int leftIndent_ = 0, firstIndent_ = 0;

@@ -1,5 +1,6 @@
 #include "core/notes/rtf_tokenizer.h"
 
+#include <array>
 #include <limits>
 
 namespace ostrel::rtf {
@@ -18,6 +19,12 @@ int hexValue(char c) {
     return -1;
 }
 constexpr std::size_t kMaxNameLength = 32;
+// The bytes that end a run of text.
+constexpr std::array<bool, 256> kEndsText = [] {
+    std::array<bool, 256> t{};
+    for (const unsigned char c : {'\\', '{', '}', '\r', '\n'}) t[c] = true;
+    return t;
+}();
 }  // namespace
 
 Token Tokenizer::next() {
@@ -40,11 +47,7 @@ Token Tokenizer::next() {
     }
     if (c != '\\') {
         const std::size_t start = pos_;
-        while (pos_ < n) {
-            const char d = in_[pos_];
-            if (d == '\\' || d == '{' || d == '}' || d == '\r' || d == '\n') break;
-            ++pos_;
-        }
+        while (pos_ < n && !kEndsText[static_cast<unsigned char>(in_[pos_])]) ++pos_;
         t.kind = TokenKind::Text;
         t.text = in_.substr(start, pos_ - start);
         return t;

@@ -217,6 +217,15 @@ TEST(RtfReader, FormattingOfEachConstruct) {
          "P\n  [\u0422\u0435\u043a\u0441\u0442 24] x\n"},
         {"sizes out of range are clamped", "{\\rtf1{\\fonttbl{\\f0 A;}}\\fs0 a\\fs99999 b}",
          "P\n  [A 2] a\n  [A 3276] b\n"},
+        // The same formatting words after the tables changed.
+        {"a font table given again", "{\\rtf1{\\fonttbl{\\f0 A;}}a{\\fonttbl{\\f0 B;}}{\\b0 b}c}",
+         "P\n  [A 24] a\n  [B 24] bc\n"},
+        {"a colour table given again",
+         "{\\rtf1{\\fonttbl{\\f0 A;}}{\\colortbl ;\\red255\\green0\\blue0;}\\cf2 a{\\colortbl\\red0\\green0\\blue255;}"
+         "{\\cf2 b}}",
+         "P\n  [A 24] a\n  [A 24 #0000ff] b\n"},
+        {"the default font changed in the text", "{\\rtf1{\\fonttbl{\\f0 A;}{\\f1 B;}}a\\deff1 b\\plain c}",
+         "P\n  [A 24] a\n  [B 24] bc\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
