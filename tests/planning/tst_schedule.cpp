@@ -175,7 +175,7 @@ private slots:
         QCOMPARE(grid()->horizontalScrollBar()->value(), 0);
         QCOMPARE(w->height(), 333);
         QCOMPARE(w->pos(), QPoint(53, 73));
-        w->cbSchedule->setCurrentIndex(0);
+        child<QComboBox>(*w, "cbSchedule")->setCurrentIndex(0);
         QCOMPARE(w->size(), QSize(440, 333));
     }
 
