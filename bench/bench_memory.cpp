@@ -16,6 +16,7 @@
 
 #include <cstdlib>
 
+#include "todo_list_world.h"
 #include "app/forms.h"
 #include "data/data_module.h"
 #include "fake_clock.h"
@@ -84,30 +85,7 @@ void BM_ReminderWindowsAnswered(benchmark::State& state) {
 }
 BENCHMARK(BM_ReminderWindowsAnswered)->Arg(1000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-struct World {
-    ostrel::testing::TempDir dir{"ostrel bench"};
-    ostrel::testing::ScopedFakeClock clock{46000.5};
-
-    explicit World(int tasks) {
-        const auto db = dir.path() / "Tamo.qdb";
-        ostrel::testing::createOrganizerDatabase(db);
-        ostrel::testing::execSql(db,
-                                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-                                     std::to_string(tasks) +
-                                     ") INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, "
-                                     "PeriodType, ElapseInt, ElapseType) SELECT i % 4, 45000 + i / 50.0, "
-                                     "45000 + i / 50.0, 'Task number ' || i, 'A comment for task ' || i, 0, 0, "
-                                     "1 + i % 30, 1 + i % 3 FROM n;");
-        DataModule1 = new TDataModule1(QString::fromStdString(db.string()));
-        frmCreateToDo = new TfrmCreateToDo();
-        frmToDoList = new TfrmToDoList();
-    }
-    ~World() {
-        ostrel::testing::destroyGlobal(frmToDoList);
-        ostrel::testing::destroyGlobal(frmCreateToDo);
-        ostrel::testing::destroyGlobal(DataModule1);
-    }
-};
+using World = ostrel::bench::ToDoListWorld;
 
 void openAndClose(int times, double* open) {
     for (int i = 0; i < times; ++i) {
