@@ -34,8 +34,7 @@ struct World {
         // Names spread over the alphabet, in no particular order; every
         // fifth contact has a last name only.
         ostrel::testing::execSql(
-            db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-                    std::to_string(contacts) +
+            db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(contacts) +
                     "), a(s) AS (SELECT 'abcdefghijklmnopqrstuvwxyz') "
                     "INSERT INTO AddressBook (FirstName, LastName, HomePhone, Comment, [Group]) "
                     "SELECT CASE WHEN i % 5 = 0 THEN ' ' ELSE upper(substr(s, (i * 7) % 26 + 1, 1)) || "

@@ -30,8 +30,7 @@ struct World {
         // Holidays spread over the year and over a century of stored years,
         // with some tasks and plans in the same table.
         ostrel::testing::execSql(
-            db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-                    std::to_string(holidays) +
+            db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(holidays) +
                     ") INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, PeriodType, ElapseInt, "
                     "ElapseType) SELECT 2, 9000 + (i * 7919) % 36500, 46100 + i % 365, 'Holiday number ' || i, "
                     "'A comment for holiday ' || i, 1, 6, i % 8, 3 FROM n;"

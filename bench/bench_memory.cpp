@@ -16,15 +16,15 @@
 
 #include <cstdlib>
 
-#include "todo_list_world.h"
 #include "app/forms.h"
 #include "data/data_module.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
 #include "globals.h"
-#include "tasks/task_editor.h"
 #include "tasks/reminder_window.h"
+#include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
+#include "todo_list_world.h"
 
 using namespace ostrel;
 

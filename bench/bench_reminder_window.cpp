@@ -27,9 +27,7 @@ void showWithTitle(benchmark::State& state, const QString& title) {
     }
 }
 
-void BM_ReminderShortTitle(benchmark::State& state) {
-    showWithTitle(state, QStringLiteral("Call the plumber"));
-}
+void BM_ReminderShortTitle(benchmark::State& state) { showWithTitle(state, QStringLiteral("Call the plumber")); }
 BENCHMARK(BM_ReminderShortTitle)->Unit(benchmark::kMillisecond);
 
 void BM_ReminderTitleWithBlanks(benchmark::State& state) {

@@ -99,7 +99,8 @@ fs::path buildDatabase() {
         } else if (kind < 97) {  // repeating tasks, next occurrence ahead
             const int unit = 1 + static_cast<int>(rng() % 6);
             const DateTime first = now - uni(10, 2000);
-            row(0, first, nextOccurrenceAfter(first, static_cast<PeriodUnit>(unit), 1 + static_cast<int>(rng() % 5), now),
+            row(0, first,
+                nextOccurrenceAfter(first, static_cast<PeriodUnit>(unit), 1 + static_cast<int>(rng() % 5), now),
                 "repeat", 1 + static_cast<int>(rng() % 5), unit, 1, 2);
         } else {  // holidays, next reminder ahead
             const DateTime first = at(1950 + static_cast<int>(rng() % 70), 1 + static_cast<int>(rng() % 12),
@@ -110,7 +111,8 @@ fs::path buildDatabase() {
             ++due;
             const int k = due % 3;
             if (k == 0) row(0, now - 0.001, now - 0.001, "due", 0, 0, 1, 2);
-            if (k == 1) row(0, now - uni(365, 1800), now - 0.0005, "due", 1 + static_cast<int>(rng() % 3), puMinutes, 5, 1);
+            if (k == 1)
+                row(0, now - uni(365, 1800), now - 0.0005, "due", 1 + static_cast<int>(rng() % 3), puMinutes, 5, 1);
             if (k == 2) row(2, at(2000, 5, 8), now - 1, "due", 1, 6, 3, 3);
         }
     }

@@ -39,12 +39,15 @@ const std::string& mixedRtf() {
         while (s.size() < 1024 * 1024) {
             ++i;
             if (i % 7 == 0) {
-                s += "\\pard{\\pntext\\f3\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf3\\pnindent0{\\pntxtb\\'B7}}\\fi-360\\li720 ";
+                s +=
+                    "\\pard{\\pntext\\f3\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf3\\pnindent0{\\pntxtb\\'B7}}\\fi-360\\li720 ";
             } else if (i % 7 == 1) {
                 s += "\\pard ";
             }
-            s += "Paragraph " + std::to_string(i) + " has \\b bold\\b0 , \\i italic\\i0  and \\ul underlined\\ulnone  "
-                 "words, \\cf" + std::to_string(1 + i % 3) + " a colour\\cf0 , \\f1\\fs" + std::to_string(20 + i % 12) +
+            s += "Paragraph " + std::to_string(i) +
+                 " has \\b bold\\b0 , \\i italic\\i0  and \\ul underlined\\ulnone  "
+                 "words, \\cf" +
+                 std::to_string(1 + i % 3) + " a colour\\cf0 , \\f1\\fs" + std::to_string(20 + i % 12) +
                  " another font\\f0\\fs20 , Cyrillic \\'cf\\'f0\\'e8\\'e2\\'e5\\'f2 and \\u1084?\\u1080?\\u1088?,"
                  "\\tab a tab\\line and a line break.\\par\r\n";
         }

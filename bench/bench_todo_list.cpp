@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QScrollBar>
 
-#include "todo_list_world.h"
 #include "app/forms.h"
 #include "data/data_module.h"
 #include "fake_clock.h"
@@ -16,6 +15,7 @@
 #include "globals.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
+#include "todo_list_world.h"
 
 using namespace ostrel;
 

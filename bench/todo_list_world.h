@@ -21,15 +21,14 @@ struct ToDoListWorld {
     explicit ToDoListWorld(int tasks) {
         const auto db = dir.path() / "Tamo.qdb";
         ostrel::testing::createOrganizerDatabase(db);
-        ostrel::testing::execSql(db,
-                                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-                                     std::to_string(tasks) +
-                                     ") INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, "
-                                     "PeriodType, ElapseInt, ElapseType) SELECT CASE i % 4 WHEN 0 THEN 10 WHEN 1 "
-                                     "THEN 0 WHEN 2 THEN 3 ELSE 13 END, 45000 + i / 50.0, 45000 + i / 50.0, "
-                                     "'Task number ' || i, 'A comment for task ' || i, CASE WHEN i % 5 = 0 THEN 1 + "
-                                     "i % 3 ELSE 0 END, CASE WHEN i % 5 = 0 THEN 1 + i % 6 ELSE 0 END, 1 + i % 30, "
-                                     "1 + i % 3 FROM n;");
+        ostrel::testing::execSql(
+            db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(tasks) +
+                    ") INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, "
+                    "PeriodType, ElapseInt, ElapseType) SELECT CASE i % 4 WHEN 0 THEN 10 WHEN 1 "
+                    "THEN 0 WHEN 2 THEN 3 ELSE 13 END, 45000 + i / 50.0, 45000 + i / 50.0, "
+                    "'Task number ' || i, 'A comment for task ' || i, CASE WHEN i % 5 = 0 THEN 1 + "
+                    "i % 3 ELSE 0 END, CASE WHEN i % 5 = 0 THEN 1 + i % 6 ELSE 0 END, 1 + i % 30, "
+                    "1 + i % 3 FROM n;");
         DataModule1 = new TDataModule1(QString::fromStdString(db.string()));
         frmCreateToDo = new TfrmCreateToDo();
         frmToDoList = new TfrmToDoList();

@@ -10,8 +10,8 @@
 
 #include "core/data/period.h"
 #include "core/data/sql/connection.h"
-#include "core/data/sql/sql_functions.h"
 #include "core/data/sql/query.h"
+#include "core/data/sql/sql_functions.h"
 #include "core/time/datetime.h"
 
 namespace {
@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = in.rest();
 
     const CivilDateTime c = decodeDateTime(x);
-    if (c.date.month < 1 || c.date.month > 12 || c.date.day < 1 || c.date.day > 31 || c.time.hour > 23) __builtin_trap();
+    if (c.date.month < 1 || c.date.month > 12 || c.date.day < 1 || c.date.day > 31 || c.time.hour > 23)
+        __builtin_trap();
     if (dayOfWeek(x) < 1 || dayOfWeek(x) > 7) __builtin_trap();
     // Decoded and encoded again, a date-time comes back to within the
     // rounding to milliseconds. (Only from the epoch on: before it the

@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The section names the file holds, as the readers would ask for them.
         const std::string text(reinterpret_cast<const char*>(data), size);
         std::size_t asked = 0;
-        for (std::size_t at = text.find('['); at != std::string::npos && asked < 8; at = text.find('[', at + 1), ++asked) {
+        for (std::size_t at = text.find('['); at != std::string::npos && asked < 8;
+             at = text.find('[', at + 1), ++asked) {
             const std::size_t close = text.find_first_of("]\n", at);
             const std::string section = text.substr(at + 1, close == std::string::npos ? 16 : close - at - 1);
             for (const auto& [key, value] : ini.readSection(section)) {

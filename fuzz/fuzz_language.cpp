@@ -97,8 +97,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)ostrel::FormatMessageText(text, {});
     }
     // The bytes themselves as a format.
-    (void)ostrel::FormatMessageText(QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)),
-                                    {1, 2.5, QStringLiteral("s")});
+    (void)ostrel::FormatMessageText(
+        QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)),
+        {1, 2.5, QStringLiteral("s")});
     // Applying a window section costs a thousand times the parse (widgets
     // lay themselves out again): one input in 32, chosen by its bytes so
     // that a found input reproduces.

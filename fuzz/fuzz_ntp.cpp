@@ -14,8 +14,8 @@ using namespace ostrel;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 8) return 0;
     auto u32 = [data](std::size_t at) {
-        return (std::uint32_t{data[at]} << 24) | (std::uint32_t{data[at + 1]} << 16) | (std::uint32_t{data[at + 2]} << 8) |
-               std::uint32_t{data[at + 3]};
+        return (std::uint32_t{data[at]} << 24) | (std::uint32_t{data[at + 1]} << 16) |
+               (std::uint32_t{data[at + 2]} << 8) | std::uint32_t{data[at + 3]};
     };
     const NtpTimestamp sent{u32(0), u32(4)};
     const std::span<const std::uint8_t> datagram(data + 8, size - 8);
@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (unixMsFromNtp(withNoise(ntpFromUnixMs(ms), reply->receive.fraction)) != ms) std::abort();
     }
     // The same bytes as a settings text naming servers.
-    const auto servers = parseTimeServers(
-        std::string_view(reinterpret_cast<const char*>(datagram.data()), datagram.size()));
+    const auto servers =
+        parseTimeServers(std::string_view(reinterpret_cast<const char*>(datagram.data()), datagram.size()));
     if (servers.size() > kMaxTimeServers) std::abort();
     for (const auto& s : servers)
         if (s.host.empty() || s.port == 0) std::abort();

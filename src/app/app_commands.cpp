@@ -4,14 +4,14 @@
 #include "app/exchange.h"
 #include "app/forms.h"
 #include "clock/clock_window.h"
+#include "contacts/address_book.h"
+#include "notes/pocket_book.h"
 #include "planning/holiday_editor.h"
 #include "planning/holiday_list.h"
-#include "notes/pocket_book.h"
 #include "planning/schedule_window.h"
 #include "settings/settings_dialog.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
-#include "contacts/address_book.h"
 #include "timesync/internet_time.h"
 #include "ui/app_commands.h"
 
@@ -42,55 +42,35 @@ void installAppCommands() {
     }
     setCommandHandler([timeCorrection](AppCommand command) {
         switch (command) {
-        case AppCommand::NewTask:
-            if (frmCreateToDo) frmCreateToDo->OpenForNewTask();
-            break;
-        case AppCommand::ShowToDoList:
-            showWindow(frmToDoList);
-            break;
-        case AppCommand::NewHoliday:
-            if (frmNewHoliday) frmNewHoliday->OpenForNewHoliday();
-            break;
-        case AppCommand::ShowHolidayList:
-            showWindow(frmHolidayList);
-            break;
-        case AppCommand::ShowSchedule:
-            if (frmSchedule) {
-                frmSchedule->show();
-                frmSchedule->raise();
-                frmSchedule->activateWindow();
-            }
-            break;
-        case AppCommand::ShowAddressBook:
-            showWindow(frmAddressBook);
-            break;
-        case AppCommand::ShowPocketBook:
-            showWindow(frmPocketBook);
-            break;
-        case AppCommand::InternetTime:
-            if (timeCorrection) timeCorrection->start();
-            break;
-        case AppCommand::ShowSettings:
-            if (frmSettings) frmSettings->execDialog();
-            break;
-        case AppCommand::BackUpNow:
-            backUpNow();
-            break;
-        case AppCommand::RestoreFromBackup:
-            restoreFromBackup();
-            break;
-        case AppCommand::ImportCalendar:
-            importCalendarCommand();
-            break;
-        case AppCommand::ExportCalendar:
-            exportCalendarCommand();
-            break;
-        case AppCommand::ImportContacts:
-            importContactsCommand();
-            break;
-        case AppCommand::ExportContacts:
-            exportContactsCommand();
-            break;
+            case AppCommand::NewTask:
+                if (frmCreateToDo) frmCreateToDo->OpenForNewTask();
+                break;
+            case AppCommand::ShowToDoList: showWindow(frmToDoList); break;
+            case AppCommand::NewHoliday:
+                if (frmNewHoliday) frmNewHoliday->OpenForNewHoliday();
+                break;
+            case AppCommand::ShowHolidayList: showWindow(frmHolidayList); break;
+            case AppCommand::ShowSchedule:
+                if (frmSchedule) {
+                    frmSchedule->show();
+                    frmSchedule->raise();
+                    frmSchedule->activateWindow();
+                }
+                break;
+            case AppCommand::ShowAddressBook: showWindow(frmAddressBook); break;
+            case AppCommand::ShowPocketBook: showWindow(frmPocketBook); break;
+            case AppCommand::InternetTime:
+                if (timeCorrection) timeCorrection->start();
+                break;
+            case AppCommand::ShowSettings:
+                if (frmSettings) frmSettings->execDialog();
+                break;
+            case AppCommand::BackUpNow: backUpNow(); break;
+            case AppCommand::RestoreFromBackup: restoreFromBackup(); break;
+            case AppCommand::ImportCalendar: importCalendarCommand(); break;
+            case AppCommand::ExportCalendar: exportCalendarCommand(); break;
+            case AppCommand::ImportContacts: importContactsCommand(); break;
+            case AppCommand::ExportContacts: exportContactsCommand(); break;
         }
     });
 }

@@ -19,20 +19,12 @@ bool OstrelApplication::notify(QObject* receiver, QEvent* event) {
     }
 }
 
-QString OstrelApplication::title() {
-    return g_title;
-}
+QString OstrelApplication::title() { return g_title; }
 
-void OstrelApplication::setTitle(const QString& title) {
-    g_title = title;
-}
+void OstrelApplication::setTitle(const QString& title) { g_title = title; }
 
-void OstrelApplication::requestTerminate() {
-    ostrel::requestTerminate();
-}
+void OstrelApplication::requestTerminate() { ostrel::requestTerminate(); }
 
-bool OstrelApplication::terminateRequested() {
-    return ostrel::terminateRequested();
-}
+bool OstrelApplication::terminateRequested() { return ostrel::terminateRequested(); }
 
 }  // namespace ostrel

@@ -30,9 +30,7 @@ QString shownTime(DateTime t) {
     return QLocale().toString(q, QLocale::ShortFormat);
 }
 
-QString nativePath(const QString& p) {
-    return QDir::toNativeSeparators(p);
-}
+QString nativePath(const QString& p) { return QDir::toNativeSeparators(p); }
 
 double g_failedDay = std::nan("");
 
@@ -52,14 +50,14 @@ bool checkDatabaseAtStart() {
     BackupStore store(unopened);
     const BackupCopy good = store.newestGoodCopy();
     if (good.folder.isEmpty()) {
-        showMessage(FormatMessageText(GetLangMessage(QStringLiteral("DatabaseDamagedNoBackup")),
-                                      {nativePath(db), what}),
-                    kCaption, MsgIcon::Error, MsgOk);
+        showMessage(
+            FormatMessageText(GetLangMessage(QStringLiteral("DatabaseDamagedNoBackup")), {nativePath(db), what}),
+            kCaption, MsgIcon::Error, MsgOk);
         return false;
     }
-    const MsgButton answer = showMessage(
-        FormatMessageText(GetLangMessage(QStringLiteral("DatabaseDamaged")), {nativePath(db), what, shownTime(good.made)}),
-        kCaption, MsgIcon::Error, MsgYes | MsgNo);
+    const MsgButton answer = showMessage(FormatMessageText(GetLangMessage(QStringLiteral("DatabaseDamaged")),
+                                                           {nativePath(db), what, shownTime(good.made)}),
+                                         kCaption, MsgIcon::Error, MsgYes | MsgNo);
     if (answer != MsgYes) return false;
     const QString aside = store.restoreDatabase(good);
     showMessage(FormatMessageText(GetLangMessage(QStringLiteral("DatabaseRestored")),
@@ -85,8 +83,9 @@ void restoreFromBackup() {
     }
     QStringList items;
     for (const BackupCopy& c : copies) items << shownTime(c.made);
-    const int index = dialogs().chooseItem(QApplication::activeWindow(), GetLangMessage(QStringLiteral("BackupChooseCaption")),
-                                           GetLangMessage(QStringLiteral("BackupChooseLabel")), items);
+    const int index =
+        dialogs().chooseItem(QApplication::activeWindow(), GetLangMessage(QStringLiteral("BackupChooseCaption")),
+                             GetLangMessage(QStringLiteral("BackupChooseLabel")), items);
     if (index < 0 || index >= copies.size()) return;
     const BackupCopy& copy = copies[index];
     if (showMessage(FormatMessageText(GetLangMessage(QStringLiteral("BackupRestoreConfirm")), {items[index]}), kCaption,

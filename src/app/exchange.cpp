@@ -62,16 +62,16 @@ void runFromMenu(Action action) {
     if (!DataModule1) return;
     const bool calendar = action == Action::ExportCalendar || action == Action::ImportCalendar;
     const bool import = action == Action::ImportCalendar || action == Action::ImportContacts;
-    const QString filter = ExchangeService::message(calendar ? QStringLiteral("CalendarFileFilter")
-                                                             : QStringLiteral("ContactFileFilter"));
+    const QString filter =
+        ExchangeService::message(calendar ? QStringLiteral("CalendarFileFilter") : QStringLiteral("ContactFileFilter"));
     QString file;
     if (import) {
-        const QString caption =
-            GetLangMessage(calendar ? QStringLiteral("ImportCalendarCaption") : QStringLiteral("ImportContactsCaption"));
+        const QString caption = GetLangMessage(calendar ? QStringLiteral("ImportCalendarCaption")
+                                                        : QStringLiteral("ImportContactsCaption"));
         file = dialogs().openFile(nullptr, caption, lastFolder(), filter);
     } else {
-        const QString caption =
-            GetLangMessage(calendar ? QStringLiteral("ExportCalendarCaption") : QStringLiteral("ExportContactsCaption"));
+        const QString caption = GetLangMessage(calendar ? QStringLiteral("ExportCalendarCaption")
+                                                        : QStringLiteral("ExportContactsCaption"));
         const QString name = calendar ? QStringLiteral("calendar.ics") : QStringLiteral("contacts.vcf");
         file = dialogs().saveFile(nullptr, caption, lastFolder() + QLatin1Char('/') + name, filter);
     }
@@ -95,18 +95,10 @@ struct Request {
 
 }  // namespace
 
-void importCalendarCommand() {
-    runFromMenu(Action::ImportCalendar);
-}
-void exportCalendarCommand() {
-    runFromMenu(Action::ExportCalendar);
-}
-void importContactsCommand() {
-    runFromMenu(Action::ImportContacts);
-}
-void exportContactsCommand() {
-    runFromMenu(Action::ExportContacts);
-}
+void importCalendarCommand() { runFromMenu(Action::ImportCalendar); }
+void exportCalendarCommand() { runFromMenu(Action::ExportCalendar); }
+void importContactsCommand() { runFromMenu(Action::ImportContacts); }
+void exportContactsCommand() { runFromMenu(Action::ExportContacts); }
 
 void refreshAfterExternalChange() {
     if (!DataModule1) return;
@@ -153,9 +145,10 @@ std::optional<int> runExchangeCommandLine(int argc, char** argv) {
     } restore{previous};
 
     if (wrong) {
-        std::fputs("ostrel-organizer: one of --export-calendar FILE, --import-calendar FILE, "
-                   "--export-contacts FILE or --import-contacts FILE, once\n",
-                   stderr);
+        std::fputs(
+            "ostrel-organizer: one of --export-calendar FILE, --import-calendar FILE, "
+            "--export-contacts FILE or --import-contacts FILE, once\n",
+            stderr);
         return 2;
     }
     // Messages in the language the user chose (English without the files).
@@ -170,15 +163,17 @@ std::optional<int> runExchangeCommandLine(int argc, char** argv) {
         const bool import = request->action == Action::ImportCalendar || request->action == Action::ImportContacts;
         if (import && (result.added > 0 || result.updated > 0))
             InstanceGuard::sendToFirstInstance(instanceKey(QCoreApplication::applicationFilePath()), "refresh");
-        std::fprintf(stdout, "%s\n", summaryOf(request->action, result, QDir::toNativeSeparators(file)).toLocal8Bit().constData());
+        std::fprintf(stdout, "%s\n",
+                     summaryOf(request->action, result, QDir::toNativeSeparators(file)).toLocal8Bit().constData());
         return 0;
     } catch (const ExchangeFailure& e) {
         std::fprintf(stderr, "%s\n", e.text().toLocal8Bit().constData());
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n",
-                     FormatMessageText(ExchangeService::message(QStringLiteral("ExchangeFailed")), {QString::fromUtf8(e.what())})
-                         .toLocal8Bit()
-                         .constData());
+        std::fprintf(
+            stderr, "%s\n",
+            FormatMessageText(ExchangeService::message(QStringLiteral("ExchangeFailed")), {QString::fromUtf8(e.what())})
+                .toLocal8Bit()
+                .constData());
     }
     return 1;
 }

@@ -6,9 +6,9 @@
 
 #include "base/app_paths.h"
 #include "help/help_window.h"
-#include "ui/languages.h"
 #include "ui/help_key.h"
 #include "ui/help_link.h"
+#include "ui/languages.h"
 
 namespace ostrel {
 namespace {
@@ -23,9 +23,7 @@ HelpWindow* prepared() {
 }
 }  // namespace
 
-HelpWindow* helpWindow() {
-    return g_help;
-}
+HelpWindow* helpWindow() { return g_help; }
 
 void installHelp() {
     if (!g_help) {

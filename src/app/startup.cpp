@@ -15,11 +15,11 @@
 #include "platform/instance_guard.h"
 #include "platform/quit_signals.h"
 #include "settings/settings_dialog.h"
-#include "ui/settings_file.h"
-#include "ui/languages.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
 #include "ui/guarded.h"
+#include "ui/languages.h"
+#include "ui/settings_file.h"
 
 namespace ostrel {
 

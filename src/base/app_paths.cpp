@@ -8,9 +8,7 @@ namespace ostrel {
 namespace {
 QString g_testDir;
 
-QString besideExe(const char* relative) {
-    return exeDir() + QLatin1Char('/') + QLatin1String(relative);
-}
+QString besideExe(const char* relative) { return exeDir() + QLatin1Char('/') + QLatin1String(relative); }
 }  // namespace
 
 QString exeDir() {
@@ -43,9 +41,7 @@ QString analogDialPath() { return besideExe("Images/Analog_clock.jpg"); }
 QString helpFilePath() { return besideExe("help/ostrel_organizer.qch"); }
 QString notesFilePath() { return besideExe("pockerbook.rtf"); }
 
-QString photosDir() {
-    return exeDir() + QStringLiteral("/Photos");
-}
+QString photosDir() { return exeDir() + QStringLiteral("/Photos"); }
 
 QString resolvePhotoPath(const QString& stored) {
     if (stored.isEmpty()) return {};

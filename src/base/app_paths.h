@@ -14,13 +14,13 @@ QString exePath();
 
 // Executable's path with its extension replaced by ".ini".
 QString settingsFilePath();
-QString databaseFilePath();          // "Tamo.qdb"
-QString languagesDir();              // "Languages"
-QString skinFilePath();              // "skins/ostrel.skn"
-QString analogDialPath();            // "Images/Analog_clock.jpg"
-QString helpFilePath();              // "help/ostrel_organizer.qch"
-QString notesFilePath();             // "pockerbook.rtf"
-QString photosDir();                 // "Photos", where imported contact photos go
+QString databaseFilePath();  // "Tamo.qdb"
+QString languagesDir();      // "Languages"
+QString skinFilePath();      // "skins/ostrel.skn"
+QString analogDialPath();    // "Images/Analog_clock.jpg"
+QString helpFilePath();      // "help/ostrel_organizer.qch"
+QString notesFilePath();     // "pockerbook.rtf"
+QString photosDir();         // "Photos", where imported contact photos go
 
 // Contact photos. A stored path is absolute when it is an absolute path of
 // this system; otherwise it is relative to the executable's folder (a

@@ -17,36 +17,30 @@ QString g_language = QStringLiteral("English");
 QString formatNumberArg(const QVariant& arg, QChar type, int precision, bool* ok) {
     *ok = true;
     switch (type.toLower().unicode()) {
-    case 'd': {
-        const qlonglong v = arg.toLongLong(ok);
-        QString digits = QString::number(v < 0 ? -static_cast<qulonglong>(v) : static_cast<qulonglong>(v));
-        if (precision > digits.size()) digits = QString(precision - digits.size(), QLatin1Char('0')) + digits;
-        return v < 0 ? QLatin1Char('-') + digits : digits;
-    }
-    case 'u': {
-        const qulonglong v = arg.toULongLong(ok);
-        QString digits = QString::number(v);
-        if (precision > digits.size()) digits = QString(precision - digits.size(), QLatin1Char('0')) + digits;
-        return digits;
-    }
-    case 'x': {
-        const qulonglong v = arg.toULongLong(ok);
-        QString digits = QString::number(v, 16).toUpper();
-        if (precision > digits.size()) digits = QString(precision - digits.size(), QLatin1Char('0')) + digits;
-        return digits;
-    }
-    case 'f':
-        return QString::number(arg.toDouble(ok), 'f', precision < 0 ? 2 : precision);
-    case 'e':
-        return QString::number(arg.toDouble(ok), 'E', precision < 0 ? 14 : std::max(0, precision - 1));
-    case 'g':
-        return QString::number(arg.toDouble(ok), 'g', precision < 0 ? 15 : precision);
-    case 'n':
-    case 'm':
-        return QLocale::system().toString(arg.toDouble(ok), 'f', precision < 0 ? 2 : precision);
-    default:
-        *ok = false;
-        return {};
+        case 'd': {
+            const qlonglong v = arg.toLongLong(ok);
+            QString digits = QString::number(v < 0 ? -static_cast<qulonglong>(v) : static_cast<qulonglong>(v));
+            if (precision > digits.size()) digits = QString(precision - digits.size(), QLatin1Char('0')) + digits;
+            return v < 0 ? QLatin1Char('-') + digits : digits;
+        }
+        case 'u': {
+            const qulonglong v = arg.toULongLong(ok);
+            QString digits = QString::number(v);
+            if (precision > digits.size()) digits = QString(precision - digits.size(), QLatin1Char('0')) + digits;
+            return digits;
+        }
+        case 'x': {
+            const qulonglong v = arg.toULongLong(ok);
+            QString digits = QString::number(v, 16).toUpper();
+            if (precision > digits.size()) digits = QString(precision - digits.size(), QLatin1Char('0')) + digits;
+            return digits;
+        }
+        case 'f': return QString::number(arg.toDouble(ok), 'f', precision < 0 ? 2 : precision);
+        case 'e': return QString::number(arg.toDouble(ok), 'E', precision < 0 ? 14 : std::max(0, precision - 1));
+        case 'g': return QString::number(arg.toDouble(ok), 'g', precision < 0 ? 15 : precision);
+        case 'n':
+        case 'm': return QLocale::system().toString(arg.toDouble(ok), 'f', precision < 0 ? 2 : precision);
+        default: *ok = false; return {};
     }
 }
 
@@ -62,14 +56,10 @@ QString decodeLanguageText(const std::string& bytes) {
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-std::string encodeLanguageText(const QString& text) {
-    return text.toUtf8().toStdString();
-}
+std::string encodeLanguageText(const QString& text) { return text.toUtf8().toStdString(); }
 
 // The current language file; its path is empty when the name cannot have one.
-IniFile currentLanguageFile() {
-    return IniFile(QFile::encodeName(LanguageFilePath(g_language)).toStdString());
-}
+IniFile currentLanguageFile() { return IniFile(QFile::encodeName(LanguageFilePath(g_language)).toStdString()); }
 
 QString CurrentLanguage() { return g_language; }
 void SetCurrentLanguage(const QString& name) { g_language = name; }
@@ -122,7 +112,7 @@ QString LanguageDisplayName(const QString& name) {
 }
 
 QString FormatCountWithUnit(qint64 count, PeriodUnit unit) {
-    static const char* const english[] = {"minute|minutes", "hour|hours", "day|days",
+    static const char* const english[] = {"minute|minutes", "hour|hours",   "day|days",
                                           "week|weeks",     "month|months", "year|years"};
     if (!isPeriodUnit(unit)) return QString::number(count);
     const int unitId = static_cast<int>(storedPeriodUnit(unit));
@@ -232,11 +222,10 @@ QStringList LanguageList() {
         const QString name = entry.left(at);
         if (!names.contains(name)) names << name;
     }
-    std::sort(names.begin(), names.end(),
-              [](const QString& a, const QString& b) {
-                  const int folded = a.compare(b, Qt::CaseInsensitive);
-                  return folded != 0 ? folded < 0 : a < b;
-              });
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int folded = a.compare(b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a < b;
+    });
     return names;
 }
 

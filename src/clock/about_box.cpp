@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "ui/gradient_paint.h"
 #include "core/clock/colors.h"
+#include "ui/gradient_paint.h"
 #include "ui/languages.h"
 
 namespace ostrel {
@@ -90,9 +90,9 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     outer->addLayout(buttons);
 
     // Each control (not the window itself) carries the help context.
-    for (QWidget* control : {static_cast<QWidget*>(picture), static_cast<QWidget*>(lbProductName),
-                             static_cast<QWidget*>(lbVersionTitle), static_cast<QWidget*>(lbVersion),
-                             static_cast<QWidget*>(btnOK)}) {
+    for (QWidget* control :
+         {static_cast<QWidget*>(picture), static_cast<QWidget*>(lbProductName), static_cast<QWidget*>(lbVersionTitle),
+          static_cast<QWidget*>(lbVersion), static_cast<QWidget*>(btnOK)}) {
         control->setProperty("helpContext", 5);
     }
 

@@ -21,9 +21,7 @@ QImage readDialImage(const QString& path) {
     return image;
 }
 
-QPixmap LoadAnalogFace(const QString& path) {
-    return QPixmap::fromImage(readDialImage(path));
-}
+QPixmap LoadAnalogFace(const QString& path) { return QPixmap::fromImage(readDialImage(path)); }
 
 void paintHandsAt(QPainter& painter, int hours, int minutes, int seconds, int cx, int cy) {
     const QColor colour(kHandColor & 0xFF, (kHandColor >> 8) & 0xFF, (kHandColor >> 16) & 0xFF);

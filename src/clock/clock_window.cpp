@@ -19,14 +19,13 @@
 
 #include "base/app_paths.h"
 #include "base/language_texts.h"
-#include "core/image/jpeg_reader.h"
 #include "clock/about_box.h"
 #include "clock/analog_face.h"
 #include "clock/day_info_link.h"
-#include "ui/gradient_paint.h"
 #include "clock/tray_clock.h"
 #include "core/clock/clock_layout.h"
 #include "core/clock/colors.h"
+#include "core/image/jpeg_reader.h"
 #include "core/time/clock_service.h"
 #include "data/data_module.h"
 #include "platform/clock_change_watcher.h"
@@ -34,6 +33,7 @@
 #include "ui/app_commands.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
+#include "ui/gradient_paint.h"
 #include "ui/guarded.h"
 #include "ui/help_link.h"
 #include "ui/locale_format.h"
@@ -69,13 +69,9 @@ QIcon clockIcon() {
 const QString kGeneral = QStringLiteral("General");
 const QString kClock = QStringLiteral("Clock");
 
-QVariant clockValue(const char* key) {
-    return settings().value(kClock, QLatin1String(key));
-}
+QVariant clockValue(const char* key) { return settings().value(kClock, QLatin1String(key)); }
 
-Color clockColorValue(const char* key) {
-    return Color(static_cast<std::int32_t>(clockValue(key).toLongLong()));
-}
+Color clockColorValue(const char* key) { return Color(static_cast<std::int32_t>(clockValue(key).toLongLong())); }
 
 // Whether a time format shows seconds (an "s" outside quoted text).
 bool formatShowsSeconds(const QString& format) {
@@ -155,9 +151,8 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
 
     spTrayIcon1 = new QSystemTrayIcon(clockIcon(), this);
     spTrayIcon1->setObjectName(QStringLiteral("spTrayIcon1"));
-    connect(spTrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        runGuarded([&] { trayIconActivated(reason); });
-    });
+    connect(spTrayIcon1, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) { runGuarded([&] { trayIconActivated(reason); }); });
     // A single left click counts once the double-click time has passed.
     trayClickTimer_ = new QTimer(this);
     trayClickTimer_->setSingleShot(true);
@@ -180,8 +175,8 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
         // The icon's tooltip names the next reminder: a new or changed task
         // shows there at once.
         connect(&DataModule1->tasks(), &TaskStore::changed, this, guarded([this] {
-                    if (viewMode_ == vmSysTrayIcon) updateTrayToolTip();
-                }));
+            if (viewMode_ == vmSysTrayIcon) updateTrayToolTip();
+        }));
     }
     clockWatcher = new ClockChangeWatcher(this);
     connect(clockWatcher, &ClockChangeWatcher::clockChanged, this, guarded(this, &TfrmClock::clockChanged));
@@ -237,7 +232,8 @@ void TfrmClock::loadSettings() {
     if (!s.load(kGeneral) || !s.load(kClock)) return;
     // The spin boxes' ranges and a readable font size.
     s.setValue(kClock, QStringLiteral("VertSpace"), std::clamp<qlonglong>(clockValue("VertSpace").toLongLong(), 0, 15));
-    s.setValue(kClock, QStringLiteral("HorisSpace"), std::clamp<qlonglong>(clockValue("HorisSpace").toLongLong(), 0, 25));
+    s.setValue(kClock, QStringLiteral("HorisSpace"),
+               std::clamp<qlonglong>(clockValue("HorisSpace").toLongLong(), 0, 25));
     s.setValue(kClock, QStringLiteral("FontSize"), std::clamp<qlonglong>(clockValue("FontSize").toLongLong(), 1, 400));
 
     // The font first, so that a digital clock is sized to its text at once.
@@ -275,17 +271,11 @@ void TfrmClock::settingChanged(const QString& section, const QString& key) {
     }
 }
 
-int TfrmClock::vertSpace() const {
-    return clockValue("VertSpace").toInt();
-}
+int TfrmClock::vertSpace() const { return clockValue("VertSpace").toInt(); }
 
-int TfrmClock::horisSpace() const {
-    return clockValue("HorisSpace").toInt();
-}
+int TfrmClock::horisSpace() const { return clockValue("HorisSpace").toInt(); }
 
-QColor TfrmClock::color() const {
-    return toQColor(clockColorValue("Color"));
-}
+QColor TfrmClock::color() const { return toQColor(clockColorValue("Color")); }
 
 void TfrmClock::applyClockFont() {
     QFont f = font();
@@ -321,8 +311,8 @@ void TfrmClock::moveToStoredPosition() {
     }
     // The clock may not have its size yet (the first tick gives it).
     const QSize size = this->size().expandedTo(sizeHint()).expandedTo(QSize(40, 16));
-    const ClockRect placed = KeepOnScreens(clockValue("Left").toLongLong(), clockValue("Top").toLongLong(), size.width(),
-                                           size.height(), screens);
+    const ClockRect placed = KeepOnScreens(clockValue("Left").toLongLong(), clockValue("Top").toLongLong(),
+                                           size.width(), size.height(), screens);
     move(placed.left, placed.top);
 }
 
@@ -348,9 +338,7 @@ void TfrmClock::setViewMode(TViewMode mode) {
     settings().setValue(kGeneral, QStringLiteral("ProgramView"), int(viewMode_) + 1);
 }
 
-ClockViewState TfrmClock::viewState() const {
-    return {viewMode_, QRect(place(), size())};
-}
+ClockViewState TfrmClock::viewState() const { return {viewMode_, QRect(place(), size())}; }
 
 void TfrmClock::restoreViewState(const ClockViewState& state) {
     setViewMode(state.mode);
@@ -521,9 +509,9 @@ QString TfrmClock::trayToolTip() const {
         QString title = task.title.simplified();
         if (title.size() > kMaxTitle) title = title.left(kMaxTitle - 1) + QChar(0x2026);
         tip += QLatin1Char('\n') +
-               FormatMessageText(GetLangMessageOr(QStringLiteral("TrayNextReminder"), QStringLiteral("Next reminder: %s %s")),
-                                 {QLocale::system().toString(toQDateTime(task.showDT).time(), QLocale::ShortFormat),
-                                  title});
+               FormatMessageText(
+                   GetLangMessageOr(QStringLiteral("TrayNextReminder"), QStringLiteral("Next reminder: %s %s")),
+                   {QLocale::system().toString(toQDateTime(task.showDT).time(), QLocale::ShortFormat), title});
         break;
     }
     return tip;
@@ -536,14 +524,10 @@ void TfrmClock::updateTrayToolTip() {
 
 int TfrmClock::scheduleTick() {
     int period = 0;
-    if (viewMode_ == vmSysTrayIcon)
-        period = 60000;  // the icon's tooltip
-    else if (!isVisible())
-        period = 0;
-    else if (viewMode_ == vmAnalogClock || formatShowsSeconds(longTimeFormat()))
-        period = 1000;
-    else
-        period = 60000;
+    if (viewMode_ == vmSysTrayIcon) period = 60000;  // the icon's tooltip
+    else if (!isVisible()) period = 0;
+    else if (viewMode_ == vmAnalogClock || formatShowsSeconds(longTimeFormat())) period = 1000;
+    else period = 60000;
     if (period == 0) {
         tmrTime->stop();
         return -1;
@@ -603,17 +587,10 @@ void TfrmClock::spTrayIcon1Click() {
 
 void TfrmClock::trayIconActivated(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
-        case QSystemTrayIcon::Trigger:
-            trayClickTimer_->start(QApplication::doubleClickInterval());
-            break;
-        case QSystemTrayIcon::DoubleClick:
-            trayClickTimer_->stop();
-            break;
-        case QSystemTrayIcon::Context:
-            popupClockMenu(QCursor::pos());
-            break;
-        default:
-            break;
+        case QSystemTrayIcon::Trigger: trayClickTimer_->start(QApplication::doubleClickInterval()); break;
+        case QSystemTrayIcon::DoubleClick: trayClickTimer_->stop(); break;
+        case QSystemTrayIcon::Context: popupClockMenu(QCursor::pos()); break;
+        default: break;
     }
 }
 
@@ -679,38 +656,25 @@ void TfrmClock::buildMenu() {
     miExit = item(pmClockMenu, "miExit", "Exit", &TfrmClock::miExitClick);
 }
 
-void TfrmClock::miToDoClick() {
-    runCommand(AppCommand::NewTask);
-}
+void TfrmClock::miToDoClick() { runCommand(AppCommand::NewTask); }
 
-void TfrmClock::miViewToDoListClick() {
-    runCommand(AppCommand::ShowToDoList);
-}
+void TfrmClock::miViewToDoListClick() { runCommand(AppCommand::ShowToDoList); }
 
-void TfrmClock::miScheduleClick() {
-    runCommand(AppCommand::ShowSchedule);
-}
+void TfrmClock::miScheduleClick() { runCommand(AppCommand::ShowSchedule); }
 
-void TfrmClock::Holydayslist1Click() {
-    runCommand(AppCommand::ShowHolidayList);
-}
+void TfrmClock::Holydayslist1Click() { runCommand(AppCommand::ShowHolidayList); }
 
-void TfrmClock::miHolidayClick() {
-    runCommand(AppCommand::NewHoliday);
-}
+void TfrmClock::miHolidayClick() { runCommand(AppCommand::NewHoliday); }
 
-void TfrmClock::miAddresBookClick() {
-    runCommand(AppCommand::ShowAddressBook);
-}
+void TfrmClock::miAddresBookClick() { runCommand(AppCommand::ShowAddressBook); }
 
-void TfrmClock::miPocketBookClick() {
-    runCommand(AppCommand::ShowPocketBook);
-}
+void TfrmClock::miPocketBookClick() { runCommand(AppCommand::ShowPocketBook); }
 
 void TfrmClock::miCalculatorClick() {
     if (!startCalculator())
-        showMessage(FormatMessageText(GetLangMessage(QStringLiteral("NoCalculator")), {toolNames(calculatorCandidates())}),
-                    QStringLiteral("Ostrel Organizer"), MsgIcon::Information, MsgOk);
+        showMessage(
+            FormatMessageText(GetLangMessage(QStringLiteral("NoCalculator")), {toolNames(calculatorCandidates())}),
+            QStringLiteral("Ostrel Organizer"), MsgIcon::Information, MsgOk);
 }
 
 void TfrmClock::miSMTPClockCorrClick() {
@@ -730,42 +694,26 @@ void TfrmClock::miSettingClick() {
     emit settingsRequested();
 }
 
-void TfrmClock::miHelpClick() {
-    ShowHelpContents();
-}
+void TfrmClock::miHelpClick() { ShowHelpContents(); }
 
 void TfrmClock::miAboutClick() {
     TfrmAbout about;
     about.exec();
 }
 
-void TfrmClock::miImportCalendarClick() {
-    runCommand(AppCommand::ImportCalendar);
-}
+void TfrmClock::miImportCalendarClick() { runCommand(AppCommand::ImportCalendar); }
 
-void TfrmClock::miExportCalendarClick() {
-    runCommand(AppCommand::ExportCalendar);
-}
+void TfrmClock::miExportCalendarClick() { runCommand(AppCommand::ExportCalendar); }
 
-void TfrmClock::miImportContactsClick() {
-    runCommand(AppCommand::ImportContacts);
-}
+void TfrmClock::miImportContactsClick() { runCommand(AppCommand::ImportContacts); }
 
-void TfrmClock::miExportContactsClick() {
-    runCommand(AppCommand::ExportContacts);
-}
+void TfrmClock::miExportContactsClick() { runCommand(AppCommand::ExportContacts); }
 
-void TfrmClock::miBackupNowClick() {
-    runCommand(AppCommand::BackUpNow);
-}
+void TfrmClock::miBackupNowClick() { runCommand(AppCommand::BackUpNow); }
 
-void TfrmClock::miRestoreBackupClick() {
-    runCommand(AppCommand::RestoreFromBackup);
-}
+void TfrmClock::miRestoreBackupClick() { runCommand(AppCommand::RestoreFromBackup); }
 
-void TfrmClock::miExitClick() {
-    close();
-}
+void TfrmClock::miExitClick() { close(); }
 
 // ---- window events ---------------------------------------------------------
 
@@ -779,9 +727,7 @@ void TfrmClock::closeEvent(QCloseEvent* event) {
     if (event->isAccepted()) emit closed();
 }
 
-void TfrmClock::contextMenuEvent(QContextMenuEvent* event) {
-    popupClockMenu(event->globalPos());
-}
+void TfrmClock::contextMenuEvent(QContextMenuEvent* event) { popupClockMenu(event->globalPos()); }
 
 void TfrmClock::mousePressEvent(QMouseEvent* event) {
     // Any point of a floating clock drags it; the panel clock stays put.
@@ -800,8 +746,8 @@ void TfrmClock::mouseMoveEvent(QMouseEvent* event) {
         QRect target(pos, size());
         if (screen) {
             const QRect a = screen->availableGeometry();
-            const ClockRect r = SnapToArea({pos.x(), pos.y(), width(), height()},
-                                           {a.x(), a.y(), a.width(), a.height()});
+            const ClockRect r =
+                SnapToArea({pos.x(), pos.y(), width(), height()}, {a.x(), a.y(), a.width(), a.height()});
             target.moveTo(r.left, r.top);
         }
         // Never so far off the screens that it could not be grabbed again:

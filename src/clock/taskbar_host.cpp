@@ -9,9 +9,7 @@ namespace ostrel {
 namespace {
 constexpr int kInitialSystemClockWidth = 60;
 
-ScreenRect toScreenRect(const QRect& r) {
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-}
+ScreenRect toScreenRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 }  // namespace
 
 ScreenRect taskbarStrip(const QRect& screen, const QRect& workArea) {
@@ -53,9 +51,7 @@ TaskbarEmbedding::~TaskbarEmbedding() {
     if (host_) host_->forgetOwner();
 }
 
-QWidget* TaskbarEmbedding::host() const {
-    return host_.data();
-}
+QWidget* TaskbarEmbedding::host() const { return host_.data(); }
 
 void TaskbarEmbedding::createHost() {
     removeHost();

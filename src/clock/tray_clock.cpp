@@ -10,9 +10,7 @@ namespace ostrel {
 
 QWidget* hClockWindow = nullptr;
 
-void CreateTrayClock() {
-    taskbarEmbedding().createHost();
-}
+void CreateTrayClock() { taskbarEmbedding().createHost(); }
 
 void EmbedClockWindow(QWidget* clockWindow) {
     taskbarEmbedding().embed(clockWindow);
@@ -22,9 +20,7 @@ void EmbedClockWindow(QWidget* clockWindow) {
     }
 }
 
-void UpdateTrayClock() {
-    taskbarEmbedding().update();
-}
+void UpdateTrayClock() { taskbarEmbedding().update(); }
 
 void RemoveTrayClock() {
     // The clock gets its own top-level window back before the host goes.

@@ -9,14 +9,14 @@
 #include <algorithm>
 #include <exception>
 
-#include "ui/gradient_paint.h"
+#include "base/language_texts.h"
 #include "contacts/person_editor.h"
 #include "contacts/person_viewer.h"
-#include "base/language_texts.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
-#include "ui/guarded.h"
+#include "ui/gradient_paint.h"
 #include "ui/grid_style.h"
+#include "ui/guarded.h"
 #include "ui/tool_bar.h"
 #include "ui/tool_icons.h"
 
@@ -74,9 +74,7 @@ int ContactListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(names_.size());
 }
 
-int ContactListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 1;
-}
+int ContactListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 1; }
 
 QVariant ContactListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
@@ -100,8 +98,7 @@ bool ContactListModel::setHeaderData(int section, Qt::Orientation orientation, c
 
 // ---------------------------------------------------------------- window
 
-TfrmAddressBook::TfrmAddressBook(ContactStore& store, TfrmViewPerson* viewer, TfrmPersonEdit* editor,
-                                 QWidget* parent)
+TfrmAddressBook::TfrmAddressBook(ContactStore& store, TfrmViewPerson* viewer, TfrmPersonEdit* editor, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       store_(store),
       viewer_(viewer),
@@ -116,7 +113,9 @@ TfrmAddressBook::TfrmAddressBook(ContactStore& store, TfrmViewPerson* viewer, Tf
     auto* toolBar = new ToolBar(this, QSize(25, 27), QMargins(2, 1, 2, 1));
     ToolBar1 = toolBar;
     auto* bar = toolBar->row();
-    auto tool = [toolBar](const char* name, const char* hint, int image) { return toolBar->addTool(name, hint, image); };
+    auto tool = [toolBar](const char* name, const char* hint, int image) {
+        return toolBar->addTool(name, hint, image);
+    };
     tbView = tool("tbView", "View contact", 4);
     tbEdit = tool("tbEdit", "Edit contact", 5);
     tbAdd = tool("tbAdd", "Add contact", 6);
@@ -204,17 +203,11 @@ void TfrmAddressBook::hideEvent(QHideEvent* event) {
     if (!event->spontaneous()) FormClose();
 }
 
-void TfrmAddressBook::FormShow() {
-    RefreshContactList();
-}
+void TfrmAddressBook::FormShow() { RefreshContactList(); }
 
-void TfrmAddressBook::FormClose() {
-    closeList();
-}
+void TfrmAddressBook::FormClose() { closeList(); }
 
-void TfrmAddressBook::closeList() {
-    dsContactList->setQuery(nullptr);
-}
+void TfrmAddressBook::closeList() { dsContactList->setQuery(nullptr); }
 
 void TfrmAddressBook::RefreshContactList() {
     if (!isVisible()) return;
@@ -258,9 +251,7 @@ QString TfrmAddressBook::currentContactName() const {
     return row == 0 ? QString() : dsContactList->nameAt(row - 1);
 }
 
-void TfrmAddressBook::tbFamilyClick() {
-    RefreshContactList();
-}
+void TfrmAddressBook::tbFamilyClick() { RefreshContactList(); }
 
 void TfrmAddressBook::edSearchChange() {
     const int row = dsContactList->findPrefix(edSearch->text());
@@ -271,7 +262,8 @@ void TfrmAddressBook::tbViewClick() {
     // An empty list has no contact to show.
     if (currentRow() == 0 || !viewer_) return;
     viewer_->move(0, 0);
-    viewer_->setWindowTitle(GetLangCaption(QStringLiteral("ViewContact"), QStringLiteral("View contact")) + QStringLiteral(" - ") + currentContactName());
+    viewer_->setWindowTitle(GetLangCaption(QStringLiteral("ViewContact"), QStringLiteral("View contact")) +
+                            QStringLiteral(" - ") + currentContactName());
     viewer_->Tag = currentABID();
     viewer_->show();
     viewer_->raise();
@@ -279,9 +271,7 @@ void TfrmAddressBook::tbViewClick() {
     viewer_->FillPersonInfo();
 }
 
-void TfrmAddressBook::dgContactListDblClick() {
-    tbViewClick();
-}
+void TfrmAddressBook::dgContactListDblClick() { tbViewClick(); }
 
 void TfrmAddressBook::tbEditClick() {
     if (currentRow() == 0 || !editor_) return;

@@ -15,7 +15,6 @@
 
 namespace ostrel {
 
-
 // Reads a picture: JPEG through libjpeg, BMP, ICO and PNG through Qt's
 // readers. A missing, damaged, oversized or foreign file gives a null image.
 QImage loadPicture(const QString& path);

@@ -9,9 +9,9 @@
 #include <QShowEvent>
 #include <QStandardPaths>
 
+#include "base/language_texts.h"
 #include "contacts/contact_photo.h"
 #include "core/time/clock_service.h"
-#include "base/language_texts.h"
 #include "ui/dialog_service.h"
 #include "ui/grid_style.h"
 #include "ui/guarded.h"
@@ -64,9 +64,7 @@ QLineEdit* input(QWidget* parent, const char* name, int y, int width) {
     return e;
 }
 
-QString textOrEmpty(const std::optional<QString>& s) {
-    return s ? *s : QString();
-}
+QString textOrEmpty(const std::optional<QString>& s) { return s ? *s : QString(); }
 
 // An empty box stores no value.
 std::optional<QString> textOrNull(const QString& s) {
@@ -171,8 +169,8 @@ TfrmPersonEdit::TfrmPersonEdit(ContactStore& store, QWidget* parent)
     OpenPictureDialog1->setObjectName(QStringLiteral("OpenPictureDialog1"));
     OpenPictureDialog1->setTitle(QStringLiteral("Associated photo..."));
 
-    for (QLineEdit* e : {edFirstName, edLastName, edAddress, edHomePhone, edJobPhone, edMobilePhone, edMail, edICQ,
-                         edWebSite})
+    for (QLineEdit* e :
+         {edFirstName, edLastName, edAddress, edHomePhone, edJobPhone, edMobilePhone, edMail, edICQ, edWebSite})
         connect(e, &QLineEdit::textChanged, this, &TfrmPersonEdit::memCommentChange);
     connect(memComment, &QPlainTextEdit::textChanged, this, &TfrmPersonEdit::memCommentChange);
     connect(cbGroup, &QComboBox::currentIndexChanged, this, &TfrmPersonEdit::memCommentChange);
@@ -216,13 +214,9 @@ void TfrmPersonEdit::reject() {
     QDialog::reject();
 }
 
-void TfrmPersonEdit::memCommentChange() {
-    Modified = true;
-}
+void TfrmPersonEdit::memCommentChange() { Modified = true; }
 
-bool TfrmPersonEdit::hasPicture() const {
-    return !imgPhoto->pixmap().isNull();
-}
+bool TfrmPersonEdit::hasPicture() const { return !imgPhoto->pixmap().isNull(); }
 
 void TfrmPersonEdit::setPicture(const QImage& image) {
     imgPhoto->setGeometry(plPhoto->contentsRect());
@@ -269,8 +263,7 @@ void TfrmPersonEdit::sbLoadPhotoClick() {
     if (folder.isEmpty() || !QDir(folder).exists())
         folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
-    const QString file =
-        dialogs().openFile(this, OpenPictureDialog1->title(), folder, QLatin1String(kPhotoFilter));
+    const QString file = dialogs().openFile(this, OpenPictureDialog1->title(), folder, QLatin1String(kPhotoFilter));
     if (file.isEmpty()) return;
     const QImage image = loadPicture(file);
     if (image.isNull()) {
@@ -325,10 +318,8 @@ bool TfrmPersonEdit::bbOkClick() {
     } else {
         try {
             const ContactRow c = contactFromInputs();
-            if (Tag != 0)
-                store_.updateContact(Tag, c);
-            else
-                store_.insertContact(c);
+            if (Tag != 0) store_.updateContact(Tag, c);
+            else store_.insertContact(c);
             AllowClose = true;
         } catch (const std::exception&) {
             showMessage(Tag != 0 ? QStringLiteral("Error on update contact. Check all fields")
@@ -342,8 +333,6 @@ bool TfrmPersonEdit::bbOkClick() {
     return true;
 }
 
-void TfrmPersonEdit::bbCancelClick() {
-    reject();
-}
+void TfrmPersonEdit::bbCancelClick() { reject(); }
 
 }  // namespace ostrel

@@ -1,17 +1,17 @@
 #include "contacts/person_viewer.h"
 
-#include <QHeaderView>
 #include <QFontMetrics>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QRegularExpression>
-#include <QHelpEvent>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
 #include <array>
 
-#include "contacts/contact_photo.h"
 #include "base/language_texts.h"
+#include "contacts/contact_photo.h"
 #include "ui/grid_style.h"
 #include "ui/locale_format.h"
 
@@ -68,8 +68,7 @@ public:
         font.setBold(index.column() == 0);
         if (!value.isEmpty() && QFontMetrics(font).horizontalAdvance(value) > textRect(option.rect).width())
             QToolTip::showText(event->globalPos(), value, view->viewport(), option.rect);
-        else
-            QToolTip::hideText();
+        else QToolTip::hideText();
         return true;
     }
 
@@ -94,7 +93,8 @@ QTableWidget* makeGrid(QWidget* parent, const char* name, int rows, QRect geomet
     g->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     g->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     g->setAutoScroll(false);
-    g->setStyleSheet(QStringLiteral("QTableWidget { background: rgb(232,232,232); border: 1px solid rgb(160,160,160); }"));
+    g->setStyleSheet(
+        QStringLiteral("QTableWidget { background: rgb(232,232,232); border: 1px solid rgb(160,160,160); }"));
     g->setItemDelegate(new PersonInfoDelegate(g));
     g->setGeometry(geometry);
     g->setColumnWidth(0, kLabelColumn);
@@ -129,9 +129,7 @@ QString birthdayText(DateTime birthday, const QFont& font, int cellWidth) {
     return QLocale::system().toString(date, shortDateFormat());
 }
 
-bool blank(const std::optional<QString>& s) {
-    return !s || s->trimmed().isEmpty();
-}
+bool blank(const std::optional<QString>& s) { return !s || s->trimmed().isEmpty(); }
 
 }  // namespace
 
@@ -187,9 +185,7 @@ void TfrmViewPerson::sgPersonInfoClick() {
     }
 }
 
-void TfrmViewPerson::BitBtn1Click() {
-    close();
-}
+void TfrmViewPerson::BitBtn1Click() { close(); }
 
 QString TfrmViewPerson::cellText(const QTableWidget* grid, int row, int column) {
     const QTableWidgetItem* item = grid->item(row, column);
@@ -212,10 +208,22 @@ void TfrmViewPerson::setPhoto(const QImage& image) {
 }
 
 void TfrmViewPerson::FillPersonInfo() {
-    enum Field { FirstName, LastName, Birthday, HomePhone, JobPhone, MobilePhone, Address, Mail, ICQ, WebSite, Comment };
-    static const std::array<const char*, 11> keys = {"FirstNname", "LastName", "Birthday", "HomePhone",
-                                                     "JobPhone",   "MobilePhone", "Address", "Mail",
-                                                     "ICQ",        "WebSite",  "Comment"};
+    enum Field {
+        FirstName,
+        LastName,
+        Birthday,
+        HomePhone,
+        JobPhone,
+        MobilePhone,
+        Address,
+        Mail,
+        ICQ,
+        WebSite,
+        Comment
+    };
+    static const std::array<const char*, 11> keys = {"FirstNname", "LastName",    "Birthday", "HomePhone",
+                                                     "JobPhone",   "MobilePhone", "Address",  "Mail",
+                                                     "ICQ",        "WebSite",     "Comment"};
     std::array<QString, 11> labels;
     for (std::size_t i = 0; i < keys.size(); ++i) labels[i] = GetLangMessage(QLatin1String(keys[i]));
 
@@ -235,8 +243,8 @@ void TfrmViewPerson::FillPersonInfo() {
     clearGrid(sgPersonInfoBottom);
 
     const std::array<std::optional<QString>, 11> values = {
-        person->FirstName, person->LastName, std::nullopt,     person->HomePhone, person->JobPhone, person->MobilePhone,
-        person->Address,   person->Mail,     person->ICQ,      person->Web_site,  person->Comment};
+        person->FirstName, person->LastName, std::nullopt, person->HomePhone, person->JobPhone, person->MobilePhone,
+        person->Address,   person->Mail,     person->ICQ,  person->Web_site,  person->Comment};
 
     QTableWidget* grid = sgPersonInfo;
     int row = 0;

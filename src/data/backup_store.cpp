@@ -38,14 +38,13 @@ DateTime parseStamp(const QString& name) {
     return encodeDateTime(c);
 }
 
-std::runtime_error fail(const QString& text) {
-    return std::runtime_error(text.toStdString());
-}
+std::runtime_error fail(const QString& text) { return std::runtime_error(text.toStdString()); }
 
 // A free folder name: base, else base plus " (2)", " (3)" ...
 QString freeFolder(const QString& parent, const QString& base) {
     QString path = parent + QLatin1Char('/') + base;
-    for (int n = 2; QFileInfo::exists(path); ++n) path = parent + QLatin1Char('/') + base + QStringLiteral(" (%1)").arg(n);
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = parent + QLatin1Char('/') + base + QStringLiteral(" (%1)").arg(n);
     return path;
 }
 
@@ -68,9 +67,7 @@ QStringList databaseCompanions(const QString& db) {
 
 BackupStore::BackupStore(sql::Connection& conn, QObject* parent) : QObject(parent), conn_(conn) {}
 
-QString BackupStore::backupsDir() {
-    return exeDir() + QStringLiteral("/Backups");
-}
+QString BackupStore::backupsDir() { return exeDir() + QStringLiteral("/Backups"); }
 
 QList<BackupCopy> BackupStore::copies() const {
     QList<BackupCopy> out;
@@ -105,8 +102,7 @@ QString BackupStore::backUpNow() {
     if (!QDir().mkpath(partial)) throw fail(QStringLiteral("Cannot create the folder \"%1\"").arg(partial));
     try {
         const QString db = databaseFilePath();
-        sql::backupDatabase(db.toStdString(),
-                            (partial + QLatin1Char('/') + QFileInfo(db).fileName()).toStdString());
+        sql::backupDatabase(db.toStdString(), (partial + QLatin1Char('/') + QFileInfo(db).fileName()).toStdString());
         for (const QString& file : {notesFilePath(), settingsFilePath()}) {
             if (QFileInfo::exists(file)) copyFile(file, partial + QLatin1Char('/') + QFileInfo(file).fileName());
         }

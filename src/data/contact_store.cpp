@@ -7,9 +7,7 @@ using sql::Value;
 
 namespace {
 
-Value textValue(const QString& s) {
-    return s.toStdString();
-}
+Value textValue(const QString& s) { return s.toStdString(); }
 
 Value optionalText(const std::optional<QString>& s) {
     if (!s) return std::monostate{};
@@ -114,10 +112,12 @@ std::vector<ContactRow> ContactStore::allContacts() {
 
 std::int64_t ContactStore::insertContact(const ContactRow& contact) {
     sql::Query q(conn_);
-    q.add("INSERT INTO AddressBook (LastName, FirstName, Photo, Birthday, HomePhone, JobPhone, MobilePhone, "
-          "Address, Mail, ICQ, Web_site, Comment, [Group])");
-    q.add("VALUES (:LastName, :FirstName, :Photo, :Birthday, :HomePhone, :JobPhone, :MobilePhone, :Address, "
-          ":Mail, :ICQ, :Web_site, :Comment, :Group)");
+    q.add(
+        "INSERT INTO AddressBook (LastName, FirstName, Photo, Birthday, HomePhone, JobPhone, MobilePhone, "
+        "Address, Mail, ICQ, Web_site, Comment, [Group])");
+    q.add(
+        "VALUES (:LastName, :FirstName, :Photo, :Birthday, :HomePhone, :JobPhone, :MobilePhone, :Address, "
+        ":Mail, :ICQ, :Web_site, :Comment, :Group)");
     bindContact(q, contact);
     q.exec();
     const std::int64_t id = conn_.lastInsertRowId();
@@ -128,9 +128,10 @@ std::int64_t ContactStore::insertContact(const ContactRow& contact) {
 void ContactStore::updateContact(std::int64_t personId, const ContactRow& contact) {
     sql::Query q(conn_);
     q.add("UPDATE AddressBook");
-    q.add("SET LastName = :LastName, FirstName = :FirstName, Photo = :Photo, Birthday = :Birthday, "
-          "HomePhone = :HomePhone, JobPhone = :JobPhone, MobilePhone = :MobilePhone, Address = :Address, "
-          "Mail = :Mail, ICQ = :ICQ, Web_site = :Web_site, Comment = :Comment, [Group] = :Group");
+    q.add(
+        "SET LastName = :LastName, FirstName = :FirstName, Photo = :Photo, Birthday = :Birthday, "
+        "HomePhone = :HomePhone, JobPhone = :JobPhone, MobilePhone = :MobilePhone, Address = :Address, "
+        "Mail = :Mail, ICQ = :ICQ, Web_site = :Web_site, Comment = :Comment, [Group] = :Group");
     q.add("WHERE ABID = :PersonID");
     bindContact(q, contact);
     q.param("PersonID", ParamType::Integer, personId);

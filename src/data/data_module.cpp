@@ -26,12 +26,10 @@ namespace {
 
 std::int32_t countOf(std::int64_t v) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
-                                                                std::numeric_limits<std::int32_t>::max()));
+                                                              std::numeric_limits<std::int32_t>::max()));
 }
 
-QString textOf(const sql::Query& q, const char* column) {
-    return QString::fromStdString(q.asString(column));
-}
+QString textOf(const sql::Query& q, const char* column) { return QString::fromStdString(q.asString(column)); }
 
 }  // namespace
 
@@ -202,10 +200,8 @@ void TDataModule1::ArmReminderGate() {
     const DateTime now = clock().now();
     if (now > NextReminderTime) {
         // Due already: once, at once; nothing while settled.
-        if (gateSettled_)
-            gateTimer_->stop();
-        else
-            gateTimer_->start(0);
+        if (gateSettled_) gateTimer_->stop();
+        else gateTimer_->start(0);
         return;
     }
     // Just past the gate (the gate opens when the present is later); at
@@ -222,10 +218,8 @@ void TDataModule1::ClockChanged() {
 }
 
 void TDataModule1::gateTimeout() {
-    if (ReminderPassDue())
-        emit reminderPassDue();
-    else if (!InReminderPass())
-        ArmReminderGate();  // woke early (a capped wait) or the gate moved
+    if (ReminderPassDue()) emit reminderPassDue();
+    else if (!InReminderPass()) ArmReminderGate();  // woke early (a capped wait) or the gate moved
 }
 
 void TDataModule1::settleGate() {
@@ -259,7 +253,8 @@ bool TDataModule1::WaitingRowIsDue() {
             // Rows a pass leaves as they are (out of range, a holiday without
             // its yearly unit) do not count.
             if (!inServiceRange(q.asDateTime("ShowDT"))) continue;
-            if (q.asInteger("MesType") == mtHoliday && !isRepeating(periodUnitFromStored(q.asInteger("PeriodType")), q.asInteger("PeriodInt")))
+            if (q.asInteger("MesType") == mtHoliday &&
+                !isRepeating(periodUnitFromStored(q.asInteger("PeriodType")), q.asInteger("PeriodInt")))
                 continue;
             return true;
         }
@@ -406,7 +401,8 @@ void TDataModule1::CheckOnceTasks(std::uint8_t& CascadeIndex) {
     for (; !q.eof(); q.next()) {
         if (stopRequested()) break;
         const DateTime showDT = q.asDateTime("ShowDT");
-        if (onceTaskActive(clock().now(), showDT, periodUnitFromStored(q.asInteger("ElapseType")), countOf(q.asInteger("ElapseInt")))) {
+        if (onceTaskActive(clock().now(), showDT, periodUnitFromStored(q.asInteger("ElapseType")),
+                           countOf(q.asInteger("ElapseInt")))) {
             // Shown once in a run and left due until it is answered, so that
             // a reminder the user never answered comes back at the next start.
             const std::int32_t id = countOf(q.asInteger("TDID"));
@@ -472,8 +468,8 @@ void TDataModule1::CheckPostponedOccurrences(std::uint8_t& CascadeIndex) {
         if (stopRequested()) break;
         const std::int32_t id = countOf(q.asInteger("TDID"));
         const DateTime at = q.asDateTime("PostponedDT");
-        if (inServiceRange(at) &&
-            onceTaskActive(clock().now(), at, periodUnitFromStored(q.asInteger("ElapseType")), countOf(q.asInteger("ElapseInt")))) {
+        if (inServiceRange(at) && onceTaskActive(clock().now(), at, periodUnitFromStored(q.asInteger("ElapseType")),
+                                                 countOf(q.asInteger("ElapseInt")))) {
             // Like a one-time task: shown once a run, kept until answered.
             if (postponedShown_.count({id, at})) continue;
             TTaskParams params;
@@ -482,7 +478,8 @@ void TDataModule1::CheckPostponedOccurrences(std::uint8_t& CascadeIndex) {
             params.TaskComment = textOf(q, "Comment");
             params.TaskTime = at;
             const bool holiday = q.asInteger("MesType") == mtHoliday;
-            openReminderWindow(params, GetLangMessage(holiday ? QStringLiteral("Holidays") : QStringLiteral("RegularTask")),
+            openReminderWindow(params,
+                               GetLangMessage(holiday ? QStringLiteral("Holidays") : QStringLiteral("RegularTask")),
                                CascadeIndex);
             postponedShown_.insert({id, at});
             ++CascadeIndex;
@@ -570,15 +567,9 @@ void TDataModule1::CheckRegularTasks(std::uint8_t& CascadeIndex, bool AtStartup)
         }
         DateTime T = stored;
         switch (row.MesType) {
-            case mtOnceAtTime:
-                T = row.FirstDT;
-                break;
-            case mtHoliday:
-                T = row.FirstDT - row.ElapseInt;
-                break;
-            default:
-                T = row.ShowDT;
-                break;
+            case mtOnceAtTime: T = row.FirstDT; break;
+            case mtHoliday: T = row.FirstDT - row.ElapseInt; break;
+            default: T = row.ShowDT; break;
         }
         if (!inServiceRange(T)) T = row.ShowDT;
         if (AtStartup) {
@@ -669,8 +660,6 @@ void TDataModule1::MarkReminderDone(std::int32_t TaskID, DateTime TaskTime) {
     }
 }
 
-void TDataModule1::DeleteTask(std::int32_t TaskID) {
-    tasks_->removeTask(TaskID);
-}
+void TDataModule1::DeleteTask(std::int32_t TaskID) { tasks_->removeTask(TaskID); }
 
 }  // namespace ostrel

@@ -16,16 +16,16 @@
 #include "core/data/sql/connection.h"
 #include "core/data/sql/query.h"
 #include "core/time/datetime.h"
+#include "data/contact_store.h"
 #include "data/holiday_store.h"
 #include "data/task_params.h"
-#include "data/contact_store.h"
 #include "data/task_store.h"
 
 namespace ostrel {
 class PlanStore;
 class BackupStore;
 class ExchangeStore;
-}
+}  // namespace ostrel
 
 namespace ostrel {
 

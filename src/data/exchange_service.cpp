@@ -40,7 +40,8 @@ constexpr qint64 kMaxPhotoBytes = 16ll * 1024 * 1024;
 
 QString englishOr(const QString& key) {
     static const QHash<QString, QString> english{
-        {QStringLiteral("CalendarExported"), QStringLiteral("%d entries (tasks, holidays and plans) were written to %s.")},
+        {QStringLiteral("CalendarExported"),
+         QStringLiteral("%d entries (tasks, holidays and plans) were written to %s.")},
         {QStringLiteral("ContactsExported"), QStringLiteral("%d contacts were written to %s.")},
         {QStringLiteral("ExchangeImported"),
          QStringLiteral("Imported from %s: %d added, %d updated, %d unchanged, %d left out.")},
@@ -62,9 +63,7 @@ QString englishOr(const QString& key) {
     return text == key ? english.value(key, key) : text;
 }
 
-QString message(const QString& key) {
-    return englishOr(key);
-}
+QString message(const QString& key) { return englishOr(key); }
 
 [[noreturn]] void fail(const QString& key, const QVariantList& args) {
     throw ExchangeFailure(FormatMessageText(message(key), args).toStdString());
@@ -73,7 +72,8 @@ QString message(const QString& key) {
 std::string readWhole(const QString& file) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) fail(QStringLiteral("ExchangeReadFailed"), {file, f.errorString()});
-    if (f.size() > kMaxFileBytes) fail(QStringLiteral("ExchangeReadFailed"), {file, message(QStringLiteral("ExchangeFileTooBig"))});
+    if (f.size() > kMaxFileBytes)
+        fail(QStringLiteral("ExchangeReadFailed"), {file, message(QStringLiteral("ExchangeFileTooBig"))});
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError) fail(QStringLiteral("ExchangeReadFailed"), {file, f.errorString()});
     return bytes.toStdString();
@@ -86,23 +86,15 @@ void writeWhole(const QString& file, const std::string& text) {
         fail(QStringLiteral("ExchangeWriteFailed"), {file, f.errorString()});
 }
 
-std::string localZone() {
-    return QTimeZone::systemTimeZoneId().toStdString();
-}
+std::string localZone() { return QTimeZone::systemTimeZoneId().toStdString(); }
 
-std::string utf8(const QString& s) {
-    return s.toStdString();
-}
+std::string utf8(const QString& s) { return s.toStdString(); }
 
-QString text(const std::string& s) {
-    return QString::fromStdString(s);
-}
+QString text(const std::string& s) { return QString::fromStdString(s); }
 
 // ---- calendar rows ----
 
-bool isTaskCode(std::int64_t mesType) {
-    return mesType == 0 || mesType == 3 || mesType == 10 || mesType == 13;
-}
+bool isTaskCode(std::int64_t mesType) { return mesType == 0 || mesType == 3 || mesType == 10 || mesType == 13; }
 
 CalendarEntry entryOfTask(const TaskRow& t) {
     CalendarEntry e;
@@ -196,8 +188,8 @@ Card cardOf(const ContactRow& c) {
     card.icq = optionalUtf8(c.ICQ);
     card.webSite = optionalUtf8(c.Web_site);
     card.comment = optionalUtf8(c.Comment);
-    card.group = c.Group >= 1 && c.Group <= 3 ? static_cast<exchange::CardGroup>(c.Group)
-                                                : exchange::CardGroup::NotAssigned;
+    card.group =
+        c.Group >= 1 && c.Group <= 3 ? static_cast<exchange::CardGroup>(c.Group) : exchange::CardGroup::NotAssigned;
     return card;
 }
 
@@ -507,9 +499,7 @@ ExchangeResult ExchangeService::importContacts(const QString& file) {
     return r;
 }
 
-QString ExchangeService::message(const QString& key) {
-    return englishOr(key);
-}
+QString ExchangeService::message(const QString& key) { return englishOr(key); }
 
 QString ExchangeService::calendarExportSummary(const ExchangeResult& r, const QString& file) {
     return FormatMessageText(message(QStringLiteral("CalendarExported")), {r.written, file});
@@ -526,8 +516,7 @@ QString ExchangeService::importSummary(const ExchangeResult& r, const QString& f
         // At most ten titles, so the message stays readable.
         constexpr int kShown = 10;
         QString titles = r.ruleNotKept.mid(0, kShown).join(QStringLiteral("; "));
-        if (r.ruleNotKept.size() > kShown)
-            titles += QStringLiteral("; … (+%1)").arg(r.ruleNotKept.size() - kShown);
+        if (r.ruleNotKept.size() > kShown) titles += QStringLiteral("; … (+%1)").arg(r.ruleNotKept.size() - kShown);
         s += QLatin1Char(' ') + FormatMessageText(message(QStringLiteral("ExchangeRuleNotKept")), {titles});
     }
     return s;

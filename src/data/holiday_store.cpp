@@ -15,12 +15,10 @@ namespace {
 
 std::int32_t int32Of(std::int64_t v) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
-                                                                std::numeric_limits<std::int32_t>::max()));
+                                                              std::numeric_limits<std::int32_t>::max()));
 }
 
-QString textOf(const sql::Query& q, const char* column) {
-    return QString::fromStdString(q.asString(column));
-}
+QString textOf(const sql::Query& q, const char* column) { return QString::fromStdString(q.asString(column)); }
 
 // Parameters shared by the insert and the update.
 void bindHoliday(sql::Query& q, const HolidayRow& row) {

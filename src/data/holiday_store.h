@@ -15,9 +15,9 @@ namespace ostrel {
 
 // One holiday as the list reads it and the editor writes it.
 struct HolidayRow {
-    std::int32_t TDID = 0;    // 0: not stored yet
-    DateTime FirstDT = 0.0;   // the holiday's date at midnight
-    QString Title;            // as typed, blanks kept
+    std::int32_t TDID = 0;       // 0: not stored yet
+    DateTime FirstDT = 0.0;      // the holiday's date at midnight
+    QString Title;               // as typed, blanks kept
     std::int32_t ElapseInt = 0;  // days of advance reminder; 0 = no reminder
     QString Comment;
 };

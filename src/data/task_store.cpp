@@ -64,10 +64,12 @@ std::vector<TaskRow> TaskStore::allTasks() {
 
 std::int64_t TaskStore::insertTask(const TaskRow& row) {
     sql::Query q(conn_);
-    q.add("INSERT INTO ToDo (FirstDT, ShowDT, MesType, Title, Comment, PeriodInt, PeriodType, ElapseInt, "
-          "ElapseType)");
-    q.add("VALUES (:FirstDT, :ShowDT, :MesType, :Title, :Comment, :PeriodInt, :PeriodType, :ElapseInt, "
-          ":ElapseType)");
+    q.add(
+        "INSERT INTO ToDo (FirstDT, ShowDT, MesType, Title, Comment, PeriodInt, PeriodType, ElapseInt, "
+        "ElapseType)");
+    q.add(
+        "VALUES (:FirstDT, :ShowDT, :MesType, :Title, :Comment, :PeriodInt, :PeriodType, :ElapseInt, "
+        ":ElapseType)");
     bindFields(q, row);
     q.exec();
     const std::int64_t id = conn_.lastInsertRowId();
@@ -78,8 +80,9 @@ std::int64_t TaskStore::insertTask(const TaskRow& row) {
 void TaskStore::updateTask(const TaskRow& row) {
     sql::Query q(conn_);
     q.add("UPDATE ToDo");
-    q.add("SET FirstDT = :FirstDT, ShowDT = :ShowDT, MesType = :MesType, Title = :Title, Comment = :Comment, "
-          "PeriodInt = :PeriodInt, PeriodType = :PeriodType, ElapseInt = :ElapseInt, ElapseType = :ElapseType");
+    q.add(
+        "SET FirstDT = :FirstDT, ShowDT = :ShowDT, MesType = :MesType, Title = :Title, Comment = :Comment, "
+        "PeriodInt = :PeriodInt, PeriodType = :PeriodType, ElapseInt = :ElapseInt, ElapseType = :ElapseType");
     q.add("WHERE TDID = :TDID");
     q.param("TDID", ParamType::Integer, std::int64_t{row.TDID});
     bindFields(q, row);
@@ -104,14 +107,16 @@ std::unique_ptr<sql::Query> TaskStore::openToDoList() {
         "JOIN TimePeriods AS TimePeriods1 ON ToDo.PeriodType = TimePeriods1.TPID";
     // The counts and unit ids come too, so the window can put the unit in
     // the language's plural form and tell pending tasks from finished ones.
-    q->add("SELECT TDID, ShowDT, Title, Str(ElapseInt) || ' '  || TimePeriods.Descript AS ActiveTime, "
-           "Str(PeriodInt) || ' ' || TimePeriods1.Descript AS Cycle, MesType, ElapseInt, ElapseType, PeriodInt, "
-           "PeriodType");
+    q->add(
+        "SELECT TDID, ShowDT, Title, Str(ElapseInt) || ' '  || TimePeriods.Descript AS ActiveTime, "
+        "Str(PeriodInt) || ' ' || TimePeriods1.Descript AS Cycle, MesType, ElapseInt, ElapseType, PeriodInt, "
+        "PeriodType");
     q->add(from);
     q->add("WHERE (MesType IN (0, 3, 10, 13)) AND (PeriodInt > 0)");
     q->add("  UNION");
-    q->add("SELECT TDID, ShowDT, Title, Str(ElapseInt) || ' '  || TimePeriods.Descript, ' --- ', MesType, ElapseInt, "
-           "ElapseType, PeriodInt, PeriodType");
+    q->add(
+        "SELECT TDID, ShowDT, Title, Str(ElapseInt) || ' '  || TimePeriods.Descript, ' --- ', MesType, ElapseInt, "
+        "ElapseType, PeriodInt, PeriodType");
     q->add(from);
     q->add("WHERE (MesType IN (0, 3, 10, 13)) AND (PeriodInt = 0)");
     q->add("ORDER BY ShowDT");

@@ -28,8 +28,6 @@ QString localizedHelpFile(const QString& file, const QString& language) {
     return QFileInfo(translated).isFile() ? translated : file;
 }
 
-QString helpIdentifier(int context) {
-    return QStringLiteral("context-%1").arg(context);
-}
+QString helpIdentifier(int context) { return QStringLiteral("context-%1").arg(context); }
 
 }  // namespace ostrel

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHelpContentItem>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
@@ -19,7 +20,6 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QHelpContentItem>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -34,9 +34,7 @@ namespace ostrel {
 // left to the desktop's browser.
 class HelpBrowser : public QTextBrowser {
 public:
-    explicit HelpBrowser(QWidget* parent) : QTextBrowser(parent) {
-        setOpenExternalLinks(true);
-    }
+    explicit HelpBrowser(QWidget* parent) : QTextBrowser(parent) { setOpenExternalLinks(true); }
     void setEngine(QHelpEngine* engine) { m_engine = engine; }
 
     QVariant loadResource(int type, const QUrl& name) override {
@@ -59,9 +57,7 @@ private:
 
 namespace {
 
-QString message(const char* key) {
-    return GetLangMessage(QLatin1String(key));
-}
+QString message(const char* key) { return GetLangMessage(QLatin1String(key)); }
 
 // The item of the contents that stands for a page (its path, without the
 // part after "#"), searched through the whole tree.
@@ -78,9 +74,7 @@ QModelIndex findContentsItem(QHelpContentModel* model, const QModelIndex& parent
     return {};
 }
 
-QString htmlEscaped(const QString& text) {
-    return text.toHtmlEscaped();
-}
+QString htmlEscaped(const QString& text) { return text.toHtmlEscaped(); }
 
 }  // namespace
 
@@ -177,9 +171,7 @@ void HelpWindow::retranslate() {
     m_tabs->setMinimumWidth(m_tabs->tabBar()->sizeHint().width() + 6);
 }
 
-void HelpWindow::setHelpFile(const QString& name) {
-    m_helpFile = name;
-}
+void HelpWindow::setHelpFile(const QString& name) { m_helpFile = name; }
 
 QString HelpWindow::currentHelpFile() const {
     return localizedHelpFile(resolveHelpFile(m_helpFile, m_programFolder), m_language);
@@ -227,10 +219,9 @@ bool HelpWindow::openEngine() {
     connect(m_indexFilter, &QLineEdit::returnPressed, index, &QHelpIndexWidget::activateCurrentItem);
     connect(index, &QHelpIndexWidget::documentActivated, this,
             [this](const QHelpLink& link, const QString&) { showPage(link.url); });
-    connect(index, &QHelpIndexWidget::documentsActivated, this,
-            [this](const QList<QHelpLink>& links, const QString&) {
-                if (!links.isEmpty()) showPage(links.first().url);
-            });
+    connect(index, &QHelpIndexWidget::documentsActivated, this, [this](const QList<QHelpLink>& links, const QString&) {
+        if (!links.isEmpty()) showPage(links.first().url);
+    });
 
     QHelpSearchEngine* search = m_engine->searchEngine();
     QHelpSearchQueryWidget* query = search->queryWidget();
@@ -239,8 +230,7 @@ bool HelpWindow::openEngine() {
     results->setObjectName(QStringLiteral("lvSearchResults"));
     m_searchPage->layout()->addWidget(query);
     m_searchPage->layout()->addWidget(results);
-    connect(query, &QHelpSearchQueryWidget::search, search,
-            [search, query] { search->search(query->searchInput()); });
+    connect(query, &QHelpSearchQueryWidget::search, search, [search, query] { search->search(query->searchInput()); });
     connect(results, &QHelpSearchResultWidget::requestShowLink, this, &HelpWindow::showPage);
     return true;
 }
@@ -358,13 +348,9 @@ void HelpWindow::showMessage(const QString& text) {
     m_browser->setHtml(QStringLiteral("<p style=\"margin:24px\">%1</p>").arg(htmlEscaped(text)));
 }
 
-QUrl HelpWindow::currentPage() const {
-    return m_showingMessage ? QUrl() : m_browser->source();
-}
+QUrl HelpWindow::currentPage() const { return m_showingMessage ? QUrl() : m_browser->source(); }
 
-QString HelpWindow::pageText() const {
-    return m_browser->toPlainText();
-}
+QString HelpWindow::pageText() const { return m_browser->toPlainText(); }
 
 void HelpWindow::syncContents(const QUrl& page) {
     if (!m_engine || m_showingMessage) return;

@@ -85,9 +85,7 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
 }
 
 namespace {
-QByteArray encode(const RtfSnapshot& snapshot) {
-    return writeRtf(snapshot.document(), snapshot.defaultFamily);
-}
+QByteArray encode(const RtfSnapshot& snapshot) { return writeRtf(snapshot.document(), snapshot.defaultFamily); }
 }  // namespace
 
 // State shared with the worker: the worker may outlive a write request but
@@ -102,9 +100,7 @@ struct NotesSaver::Shared {
 NotesSaver::NotesSaver(QString path, QObject* parent)
     : QObject(parent), path_(std::move(path)), shared_(std::make_shared<Shared>()) {}
 
-NotesSaver::~NotesSaver() {
-    waitForIdle();
-}
+NotesSaver::~NotesSaver() { waitForIdle(); }
 
 bool NotesSaver::busy() const {
     std::lock_guard lock(shared_->mutex);

@@ -180,9 +180,7 @@ TfrmPocketBook::TfrmPocketBook(QWidget* parent) : QWidget(parent, Qt::Tool) {
     connect(Editor->document(), &QTextDocument::contentsChanged, this, &TfrmPocketBook::notesChanged);
 }
 
-TfrmPocketBook::~TfrmPocketBook() {
-    FormDestroy();
-}
+TfrmPocketBook::~TfrmPocketBook() { FormDestroy(); }
 
 // ---- creation and destruction ---------------------------------------------
 
@@ -197,11 +195,8 @@ void TfrmPocketBook::FormCreate() {
 void TfrmPocketBook::LoadNotes() {
     const NotesLoadResult r = loadNotesFile(notesFilePath(), toQDateTime(clock().now()));
     switch (r.kind) {
-        case NotesLoadResult::Missing:
-            return;
-        case NotesLoadResult::Loaded:
-            setRtfModel(*Editor->document(), r.document);
-            return;
+        case NotesLoadResult::Missing: return;
+        case NotesLoadResult::Loaded: setRtfModel(*Editor->document(), r.document); return;
         case NotesLoadResult::KeptAside:
             // Show what could be read; the file itself stays as it was.
             if (!r.document.plainText().empty()) setRtfModel(*Editor->document(), r.document);
@@ -245,8 +240,7 @@ void TfrmPocketBook::ReadSettings() {
     // "AutohidePanel" belongs to the settings dialog, which writes it to the
     // file itself; it is read here once and never written by this window.
     std::int64_t autohide = 0;
-    if (!withSettingsFile([&](IniFile& ini) { autohide = ini.readInteger("PocketBook", "AutohidePanel", 0); }))
-        return;
+    if (!withSettingsFile([&](IniFile& ini) { autohide = ini.readInteger("PocketBook", "AutohidePanel", 0); })) return;
     move(settingInt("Left"), settingInt("Top"));
     resize(std::clamp(settingInt("Width"), minimumWidth(), 16000),
            std::clamp(settingInt("Height"), minimumHeight(), 16000));
@@ -306,9 +300,7 @@ bool TfrmPocketBook::saveNotes() {
     return ok;
 }
 
-void TfrmPocketBook::waitForSaves() {
-    saver_->waitForIdle();
-}
+void TfrmPocketBook::waitForSaves() { saver_->waitForIdle(); }
 
 void TfrmPocketBook::saveFinished(bool ok, const QString& error) {
     if (ok) {
@@ -390,10 +382,8 @@ QTextCharFormat TfrmPocketBook::CurrentAttributes() const {
 void TfrmPocketBook::mergeFormat(const QTextCharFormat& change) {
     if (Updating) return;
     QTextCursor c = Editor->textCursor();
-    if (c.hasSelection())
-        c.mergeCharFormat(change);
-    else
-        Editor->mergeCurrentCharFormat(change);
+    if (c.hasSelection()) c.mergeCharFormat(change);
+    else Editor->mergeCurrentCharFormat(change);
     // The typing format is no change of the text, but it is kept in step.
     Editor->setFocus();
 }
@@ -474,13 +464,9 @@ bool TfrmPocketBook::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- colours ---------------------------------------------------------------
 
-QColor TfrmPocketBook::editorColor() const {
-    return color_;
-}
+QColor TfrmPocketBook::editorColor() const { return color_; }
 
-QColor TfrmPocketBook::editorFontColor() const {
-    return fontColor_;
-}
+QColor TfrmPocketBook::editorFontColor() const { return fontColor_; }
 
 void TfrmPocketBook::setEditorColor(const QColor& color) {
     color_ = color;
@@ -498,8 +484,8 @@ void TfrmPocketBook::applyColors() {
     p.setColor(QPalette::Text, fontColor_);
     Editor->setPalette(p);
     // The skin's style sheet would win over the palette.
-    Editor->setStyleSheet(QStringLiteral("QTextEdit#Editor { background-color: %1; color: %2; }")
-                              .arg(color_.name(), fontColor_.name()));
+    Editor->setStyleSheet(
+        QStringLiteral("QTextEdit#Editor { background-color: %1; color: %2; }").arg(color_.name(), fontColor_.name()));
 }
 
 }  // namespace ostrel

@@ -103,7 +103,7 @@ private:
     std::unique_ptr<NotesSaver> saver_;
     RtfSnapshots* snapshots_ = nullptr;
     bool dirty_ = false;
-    bool saveBlocked_ = false;    // the file could not be read nor kept aside
+    bool saveBlocked_ = false;  // the file could not be read nor kept aside
     bool failureReported_ = false;
     QElapsedTimer firstUnsaved_;
     QColor color_ = Qt::white;

@@ -27,10 +27,8 @@ rtf::CharFormat modelFormat(const QTextCharFormat& f, const QFont& defaultFont) 
     rtf::CharFormat m;
     QString family;
     const QVariant families = f.property(QTextFormat::FontFamilies);
-    if (families.isValid() && !families.toStringList().isEmpty())
-        family = families.toStringList().first();
-    else if (f.hasProperty(QTextFormat::FontFamily))
-        family = f.stringProperty(QTextFormat::FontFamily);
+    if (families.isValid() && !families.toStringList().isEmpty()) family = families.toStringList().first();
+    else if (f.hasProperty(QTextFormat::FontFamily)) family = f.stringProperty(QTextFormat::FontFamily);
     if (family.isEmpty()) family = defaultFont.family();
     m.font = family.toStdString();
     double points = f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : defaultFont.pointSizeF();
@@ -114,10 +112,8 @@ rtf::Paragraph paragraphOf(const QTextBlock& block, const QFont& defaultFont, Fo
         if (text.isEmpty()) continue;
         const rtf::CharFormat& f = formatOf(frag.charFormatIndex(), frag.charFormat());
         std::string utf8 = text.toStdString();
-        if (!p.runs.empty() && p.runs.back().format == f)
-            p.runs.back().text += utf8;
-        else
-            p.runs.push_back(rtf::Run{f, std::move(utf8)});
+        if (!p.runs.empty() && p.runs.back().format == f) p.runs.back().text += utf8;
+        else p.runs.push_back(rtf::Run{f, std::move(utf8)});
     }
     p.markFormat = formatOf(block.charFormatIndex(), block.charFormat());
     return p;
@@ -170,8 +166,8 @@ RtfSnapshot RtfSnapshots::take() {
     for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
         auto* cached = static_cast<CachedParagraph*>(block.userData());
         if (!cached) {
-            cached = new CachedParagraph(
-                std::make_shared<const rtf::Paragraph>(paragraphOf(block, defaultFont, formats)));
+            cached =
+                new CachedParagraph(std::make_shared<const rtf::Paragraph>(paragraphOf(block, defaultFont, formats)));
             block.setUserData(cached);
         }
         out.paragraphs.push_back(cached->paragraph);

@@ -5,23 +5,23 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLocale>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QMoveEvent>
 #include <QShowEvent>
 
 #include <algorithm>
 #include <cmath>
 
+#include "base/language_texts.h"
 #include "core/data/plan_layout.h"
 #include "core/time/clock_service.h"
 #include "data/holiday_store.h"
 #include "data/plan_store.h"
 #include "data/task_store.h"
-#include "base/language_texts.h"
 #include "ui/app_commands.h"
-#include "ui/guarded.h"
 #include "ui/grid_style.h"
+#include "ui/guarded.h"
 #include "ui/locale_format.h"
 #include "ui/tool_icons.h"
 
@@ -167,7 +167,8 @@ TfrmDayInfo::TfrmDayInfo(TaskStore& tasks, PlanStore& plans, HolidayStore& holid
         f.setItalic(true);
         sgSchedule->setFont(f);
     }
-    sgSchedule->setDrawCellHook([this](QPainter& p, const QRect& r, int c, int row) { sgScheduleDrawCell(p, r, c, row); });
+    sgSchedule->setDrawCellHook(
+        [this](QPainter& p, const QRect& r, int c, int row) { sgScheduleDrawCell(p, r, c, row); });
     sgToDo->setDrawCellHook([this](QPainter& p, const QRect& r, int c, int row) { sgToDoDrawCell(p, r, c, row); });
     plToDo->setGrid(sgToDo);
     plSchedule->setGrid(sgSchedule);
@@ -308,7 +309,8 @@ void TfrmDayInfo::FillDayList(bool tasks) {
         const auto rows = days_.holidaysOfDay(calendarDate());
         g->setGridRowCount(std::max<int>(1, static_cast<int>(rows.size())));
         if (rows.empty()) g->setCells(0, 0, empty);
-        for (int k = 0; k < static_cast<int>(rows.size()); ++k) g->setCells(0, k, rows[static_cast<std::size_t>(k)].Title);
+        for (int k = 0; k < static_cast<int>(rows.size()); ++k)
+            g->setCells(0, k, rows[static_cast<std::size_t>(k)].Title);
     }
 }
 
@@ -389,15 +391,13 @@ void TfrmDayInfo::tmrHideTimer() {
     hide();
 }
 
-void TfrmDayInfo::CMMouseEnter() {
-    tmrHide->stop();
-}
+void TfrmDayInfo::CMMouseEnter() { tmrHide->stop(); }
 
 void TfrmDayInfo::CMMouseLeave() {
     const QPoint p = cursorPos();
     const QRect r = frameGeometry();
-    const bool inside = p.x() >= r.left() && p.x() <= r.left() + r.width() && p.y() >= r.top() &&
-                        p.y() <= r.top() + r.height();
+    const bool inside =
+        p.x() >= r.left() && p.x() <= r.left() + r.width() && p.y() >= r.top() && p.y() <= r.top() + r.height();
     if (!inside) {
         tmrHide->setInterval(170);
         tmrHide->start();
@@ -427,9 +427,7 @@ void TfrmDayInfo::hidePanel() {
     hide();
 }
 
-bool TfrmDayInfo::panelVisible() const {
-    return isVisible();
-}
+bool TfrmDayInfo::panelVisible() const { return isVisible(); }
 
 void TfrmDayInfo::startHideTimer(int intervalMs) {
     tmrHide->setInterval(intervalMs);
@@ -443,10 +441,8 @@ void TfrmDayInfo::sgScheduleDrawCell(QPainter& p, const QRect& rect, int col, in
     const int L = rect.left(), T = rect.top(), R = rect.left() + rect.width(), B = rect.top() + rect.height();
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(QColor(74, 87, 2), 3, Qt::SolidLine, Qt::FlatCap));
-    if (col == 0)
-        p.drawLine(L + 1, T, L + 1, B);
-    else
-        p.drawLine(R - 1, T, R - 1, B);
+    if (col == 0) p.drawLine(L + 1, T, L + 1, B);
+    else p.drawLine(R - 1, T, R - 1, B);
     if (mark == smFirst || mark == smOnly) p.drawLine(L, T + 1, R, T + 1);
     if (mark == smLast || mark == smOnly) p.drawLine(L, B - 1, R, B - 1);
 }

@@ -4,12 +4,12 @@
 #include <QScreen>
 #include <QShowEvent>
 
+#include "base/language_texts.h"
 #include "core/data/holiday_dates.h"
 #include "core/time/clock_service.h"
-#include "base/language_texts.h"
 #include "ui/dialog_service.h"
-#include "ui/guarded.h"
 #include "ui/grid_style.h"
+#include "ui/guarded.h"
 #include "ui/locale_format.h"
 
 namespace ostrel {
@@ -153,9 +153,7 @@ void TfrmNewHoliday::OpenForHoliday(const HolidayRow& row) {
     memComment->setPlainText(row.Comment);
 }
 
-void TfrmNewHoliday::cbRemindClick() {
-    seActiveTime->setEnabled(cbRemind->isChecked());
-}
+void TfrmNewHoliday::cbRemindClick() { seActiveTime->setEnabled(cbRemind->isChecked()); }
 
 bool TfrmNewHoliday::bbOkClick() {
     const QString title = edTitle->text().trimmed();
@@ -172,17 +170,13 @@ bool TfrmNewHoliday::bbOkClick() {
     const QString comment = memComment->toPlainText();
     row.Comment = comment.trimmed().isEmpty() ? QString() : comment;
     row.ElapseInt = cbRemind->isChecked() ? seActiveTime->value() : 0;
-    if (Tag == 0)
-        store_.insertHoliday(row);
-    else
-        store_.updateHoliday(row);
+    if (Tag == 0) store_.insertHoliday(row);
+    else store_.updateHoliday(row);
     hide();
     return true;
 }
 
-void TfrmNewHoliday::bbCancelClick() {
-    hide();
-}
+void TfrmNewHoliday::bbCancelClick() { hide(); }
 
 void TfrmNewHoliday::reject() {
     // Esc and the window's close: hidden without saving.

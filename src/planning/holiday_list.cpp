@@ -10,8 +10,8 @@
 
 #include "ui/app_commands.h"
 #include "ui/gradient_paint.h"
-#include "ui/guarded.h"
 #include "ui/grid_style.h"
+#include "ui/guarded.h"
 #include "ui/locale_format.h"
 #include "ui/tool_bar.h"
 #include "ui/tool_icons.h"
@@ -58,9 +58,7 @@ int HolidayListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() || !rows_ ? 0 : static_cast<int>(rows_->size());
 }
 
-int HolidayListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
-}
+int HolidayListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
 
 QVariant HolidayListModel::data(const QModelIndex& index, int role) const {
     const HolidayRow* r = index.isValid() ? rowAt(index.row()) : nullptr;
@@ -101,7 +99,9 @@ TfrmHolidayList::TfrmHolidayList(HolidayStore& store, QWidget* parent)
     auto* toolBar = new ToolBar(this, QSize(25, 29));
     ToolBar1 = toolBar;
     auto* bar = toolBar->row();
-    auto tool = [toolBar](const char* name, const char* hint, int image) { return toolBar->addTool(name, hint, image); };
+    auto tool = [toolBar](const char* name, const char* hint, int image) {
+        return toolBar->addTool(name, hint, image);
+    };
     tbEdit = tool("tbEdit", "Edit holiday", 5);
     tbNew = tool("tbNew", "Add", 6);
     tbDelete = tool("tbDelete", "Delete", 7);
@@ -195,9 +195,7 @@ void TfrmHolidayList::FormShow() {
     setCurrentRow(1);
 }
 
-void TfrmHolidayList::FormClose() {
-    dsHolidaysList->close();
-}
+void TfrmHolidayList::FormClose() { dsHolidaysList->close(); }
 
 void TfrmHolidayList::openList() {
     dsHolidaysList->open(store_.listHolidays());
@@ -237,9 +235,7 @@ void TfrmHolidayList::dsHolidaysListDataChange() {
                                dsHolidaysList->rowCount() >= 2 ? kTitleWidthLong : kTitleWidthShort);
 }
 
-void TfrmHolidayList::tbNewClick() {
-    runCommand(AppCommand::NewHoliday);
-}
+void TfrmHolidayList::tbNewClick() { runCommand(AppCommand::NewHoliday); }
 
 void TfrmHolidayList::tbEditClick() {
     // An empty list has no row to edit.
@@ -251,8 +247,6 @@ void TfrmHolidayList::tbDeleteClick() {
     if (const auto row = currentHoliday()) store_.deleteHoliday(row->TDID);
 }
 
-void TfrmHolidayList::grToDoListDblClick() {
-    tbEditClick();
-}
+void TfrmHolidayList::grToDoListDblClick() { tbEditClick(); }
 
 }  // namespace ostrel

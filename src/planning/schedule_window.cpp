@@ -21,13 +21,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/language_texts.h"
 #include "core/data/plan_layout.h"
 #include "core/time/clock_service.h"
 #include "data/plan_store.h"
-#include "base/language_texts.h"
 #include "ui/dialog_service.h"
-#include "ui/guarded.h"
 #include "ui/grid_style.h"
+#include "ui/guarded.h"
 #include "ui/languages.h"
 #include "ui/locale_format.h"
 #include "ui/tool_bar.h"
@@ -52,9 +52,7 @@ QDate toQDate(DateTime d) {
     return QDate(c.year, c.month, c.day);
 }
 
-DateTime slotStart(DateTime date, int row) {
-    return combineDateTime(date, (row - 1) / 48.0);
-}
+DateTime slotStart(DateTime date, int row) { return combineDateTime(date, (row - 1) / 48.0); }
 
 QLabel* boldLabel(QWidget* parent, const char* name, const char* text) {
     auto* l = new QLabel(QLatin1String(text), parent);
@@ -84,7 +82,9 @@ TfrmSchedule::TfrmSchedule(PlanStore& plans, QWidget* parent)
     auto* toolBar = new ToolBar(this, QSize(23, 22));
     ToolBar1 = toolBar;
     auto* bar = toolBar->row();
-    auto tool = [toolBar](const char* name, const char* hint, int image) { return toolBar->addTool(name, hint, image); };
+    auto tool = [toolBar](const char* name, const char* hint, int image) {
+        return toolBar->addTool(name, hint, image);
+    };
     tbEdit = tool("tbEdit", "Edit", 5);
     tbNew = tool("tbNew", "New", 6);
     tbDelete = tool("tbDelete", "Delete", 7);
@@ -127,7 +127,8 @@ TfrmSchedule::TfrmSchedule(PlanStore& plans, QWidget* parent)
     // Forty-eight rows never fit: the bar is always there, and fitWidth
     // counts on it.
     sgSchedule->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    sgSchedule->setDrawCellHook([this](QPainter& p, const QRect& r, int c, int row) { sgScheduleDrawCell(p, r, c, row); });
+    sgSchedule->setDrawCellHook(
+        [this](QPainter& p, const QRect& r, int c, int row) { sgScheduleDrawCell(p, r, c, row); });
     sgSchedule->hintForCell = [this](int c, int r) { return hintFor(c, r); };
     sgSchedule->setTextInsets(kTextLeft, kTextRight);
 
@@ -165,23 +166,21 @@ TfrmSchedule::TfrmSchedule(PlanStore& plans, QWidget* parent)
             [this](const QPoint& pos, Qt::MouseButtons b, Qt::KeyboardModifiers m) { sgScheduleMouseMove(pos, b, m); });
     connect(sgSchedule, &StringGrid::pointerReleased, this, [this] { sgScheduleMouseUp(); });
     connect(sgSchedule, &StringGrid::clicked, this, [this] { runGuarded([this] { sgScheduleClick(); }); });
-    connect(sgSchedule, &StringGrid::editorEnded, this, [this](bool commit) { runGuarded([this, commit] { editorEnded(commit); }); });
+    connect(sgSchedule, &StringGrid::editorEnded, this,
+            [this](bool commit) { runGuarded([this, commit] { editorEnded(commit); }); });
     connect(tbNew, &QToolButton::clicked, this, [this] { runGuarded([this] { tbNewClick(); }); });
     connect(tbEdit, &QToolButton::clicked, this, [this] { runGuarded([this] { tbEditClick(); }); });
     connect(tbDelete, &QToolButton::clicked, this, [this] { runGuarded([this] { tbDeleteClick(); }); });
-    connect(&languageNotifier(), &LanguageNotifier::languageApplied, this,
-            [this] {
-                sgSchedule->setCells(0, 0, GetLangMessage(QStringLiteral("Time")));
-                if (!weekView()) sgSchedule->setCells(1, 0, planHeader());
-                fitTimeColumn();
-            });
+    connect(&languageNotifier(), &LanguageNotifier::languageApplied, this, [this] {
+        sgSchedule->setCells(0, 0, GetLangMessage(QStringLiteral("Time")));
+        if (!weekView()) sgSchedule->setCells(1, 0, planHeader());
+        fitTimeColumn();
+    });
 
     move(53, 73);
 }
 
-QString TfrmSchedule::planHeader() {
-    return GetLangCaption(QStringLiteral("SchedulePlan"), QStringLiteral("Plan"));
-}
+QString TfrmSchedule::planHeader() { return GetLangCaption(QStringLiteral("SchedulePlan"), QStringLiteral("Plan")); }
 
 void TfrmSchedule::fitTimeColumn() {
     // The slot times in the locale's short format and the column's title,
@@ -214,13 +213,9 @@ DateTime TfrmSchedule::scheduleDate() const {
     return encodeDate(d.year(), d.month(), d.day());
 }
 
-void TfrmSchedule::setScheduleDate(DateTime date) {
-    dtpSchedule->setDate(toQDate(date));
-}
+void TfrmSchedule::setScheduleDate(DateTime date) { dtpSchedule->setDate(toQDate(date)); }
 
-DateTime TfrmSchedule::weekOf(DateTime d) const {
-    return d - ((dayOfWeek(d) + FirstDayShift + 5) % 7);
-}
+DateTime TfrmSchedule::weekOf(DateTime d) const { return d - ((dayOfWeek(d) + FirstDayShift + 5) % 7); }
 
 int TfrmSchedule::columnOfDay(DateTime day) const {
     if (!weekView()) return datePart(day) == scheduleDate() ? 1 : -1;
@@ -243,9 +238,7 @@ void TfrmSchedule::FormShow() {
     sgSchedule->viewport()->update();
 }
 
-void TfrmSchedule::cbScheduleChange() {
-    rebuild();
-}
+void TfrmSchedule::cbScheduleChange() { rebuild(); }
 
 void TfrmSchedule::dtpScheduleChange() {
     if (!weekView() || weekOf(scheduleDate()) != WeekStart) rebuild();
@@ -277,7 +270,8 @@ void TfrmSchedule::rebuild() {
         for (int i = 1; i <= 7; ++i) {
             const DateTime day = WeekStart + i - 1;
             sgSchedule->setColWidth(i, kDayWidth);
-            sgSchedule->setCells(i, 0, QLatin1Char(' ') + QLocale::system().toString(toQDate(day), QStringLiteral("dd MMM")));
+            sgSchedule->setCells(i, 0,
+                                 QLatin1Char(' ') + QLocale::system().toString(toQDate(day), QStringLiteral("dd MMM")));
             FillScheduleColumn(i, day);
         }
     }
@@ -362,7 +356,8 @@ void TfrmSchedule::sgScheduleClick() {
             if (weekView()) setScheduleDate(WeekStart + col - 1);
             if (sgSchedule->objects(col, row) != smFree) {
                 int top = row;
-                while (top > 1 && sgSchedule->objects(col, top) != smFirst && sgSchedule->objects(col, top) != smOnly) --top;
+                while (top > 1 && sgSchedule->objects(col, top) != smFirst && sgSchedule->objects(col, top) != smOnly)
+                    --top;
                 int bottom = row;
                 while (bottom < kSlotsPerDay && sgSchedule->objects(col, bottom) != smLast &&
                        sgSchedule->objects(col, bottom) != smOnly)
@@ -383,7 +378,8 @@ void TfrmSchedule::sgScheduleClick() {
             const QString T = sgSchedule->cells(EditCol, SelStartRow).trimmed();
             EntryState = esIdle;
             entryRow_ = -1;
-            const bool refused = adding ? (T.isEmpty() || T == GetLangMessage(QStringLiteral("InputTitle"))) : T.isEmpty();
+            const bool refused =
+                adding ? (T.isEmpty() || T == GetLangMessage(QStringLiteral("InputTitle"))) : T.isEmpty();
             if (refused) {
                 sgSchedule->setCells(EditCol, SelStartRow, QString());
                 SelStartRow = -1;
@@ -398,7 +394,8 @@ void TfrmSchedule::sgScheduleClick() {
             const int dayCol = columnOfDay(scheduleDate());
             const int oldCol = adding ? -1 : columnOfDay(datePart(OldShowDT));
             const bool own = !adding && dayCol == oldCol;
-            if (dayCol > 0 && !slotsFree(dayCol, SelStartRow, SelEndRow, own ? oldStartRow_ : -1, own ? oldEndRow_ : -1)) {
+            if (dayCol > 0 &&
+                !slotsFree(dayCol, SelStartRow, SelEndRow, own ? oldStartRow_ : -1, own ? oldEndRow_ : -1)) {
                 rebuild();
                 showMessage(GetLangMessage(QStringLiteral("SelectedIntervalConsistsExistingPlan")),
                             adding ? QStringLiteral("Addition of plan") : QStringLiteral("Edition plan"),
@@ -409,8 +406,7 @@ void TfrmSchedule::sgScheduleClick() {
             rebuild();
             break;
         }
-        case esBusy:
-            break;
+        case esBusy: break;
         case esEditArmed: {
             EntryState = esBusy;
             EditCol = sgSchedule->gridCol();
@@ -423,7 +419,8 @@ void TfrmSchedule::sgScheduleClick() {
             const int oldCol = columnOfDay(datePart(OldShowDT));
             const bool own = dayCol == oldCol;
             if (EditCol < 1 || SelStartRow < 1 ||
-                (dayCol > 0 && !slotsFree(dayCol, SelStartRow, SelEndRow, own ? oldStartRow_ : -1, own ? oldEndRow_ : -1))) {
+                (dayCol > 0 &&
+                 !slotsFree(dayCol, SelStartRow, SelEndRow, own ? oldStartRow_ : -1, own ? oldEndRow_ : -1))) {
                 EntryState = esIdle;
                 SelStartRow = -1;
                 SelEndRow = -1;
@@ -438,8 +435,7 @@ void TfrmSchedule::sgScheduleClick() {
             startEntry(esEditing, title);
             break;
         }
-        default:
-            break;
+        default: break;
     }
 }
 
@@ -535,10 +531,8 @@ void TfrmSchedule::tbDeleteClick() {
 void TfrmSchedule::SaveSchedulePlan(bool insert, const QString& title) {
     const DateTime start = slotStart(scheduleDate(), SelStartRow);
     const int slotCount = SelEndRow - SelStartRow + 1;
-    if (insert)
-        plans_.insertPlan(title, start, slotCount);
-    else
-        plans_.updatePlan(OldShowDT, title, start, slotCount);
+    if (insert) plans_.insertPlan(title, start, slotCount);
+    else plans_.updatePlan(OldShowDT, title, start, slotCount);
 }
 
 }  // namespace ostrel

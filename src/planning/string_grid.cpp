@@ -37,8 +37,8 @@ public:
             // the text a few pixels in (two unless the window asks for
             // more), cut at the cell's edge rather than shortened with an
             // ellipsis.
-            const bool selected = (option.state & QStyle::State_Selected) ||
-                                  (index == grid_->currentIndex() && grid_->hasFocus());
+            const bool selected =
+                (option.state & QStyle::State_Selected) || (index == grid_->currentIndex() && grid_->hasFocus());
             painter->save();
             if (selected) painter->fillRect(option.rect, QColor(0x9f, 0xd0, 0x96));
             const QRect textRect = option.rect.adjusted(grid_->textLeft_, 0, -grid_->textRight_, 0);
@@ -70,10 +70,8 @@ public:
         const QString hint = index.isValid() && grid_->hintForCell
                                  ? grid_->hintForCell(index.column(), index.row() + grid_->fixedRows())
                                  : QString();
-        if (hint.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(event->globalPos(), hint, view->viewport(), option.rect);
+        if (hint.isEmpty()) QToolTip::hideText();
+        else QToolTip::showText(event->globalPos(), hint, view->viewport(), option.rect);
         return true;
     }
 
@@ -84,7 +82,8 @@ protected:
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
                 const bool handled = QStyledItemDelegate::eventFilter(object, event);
                 // After the delegate's own (queued) commit and close.
-                QMetaObject::invokeMethod(grid_, [g = grid_] { emit g->editorEnded(true); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    grid_, [g = grid_] { emit g->editorEnded(true); }, Qt::QueuedConnection);
                 return handled;
             }
             if (key == Qt::Key_Escape) {
@@ -192,18 +191,15 @@ QTableWidgetItem* StringGrid::itemAt(int col, int row, bool create) {
     return it;
 }
 
-QModelIndex StringGrid::indexOf(int col, int row) const {
-    return model()->index(row - fixedRows_, col);
-}
+QModelIndex StringGrid::indexOf(int col, int row) const { return model()->index(row - fixedRows_, col); }
 
 QString StringGrid::cells(int col, int row) const {
     if (row < fixedRows_) {
         const QTableWidgetItem* h = horizontalHeaderItem(col);
         return h ? h->text() : QString();
     }
-    const QTableWidgetItem* it = (row - fixedRows_ < rowCount() && col < columnCount() && col >= 0)
-                                     ? item(row - fixedRows_, col)
-                                     : nullptr;
+    const QTableWidgetItem* it =
+        (row - fixedRows_ < rowCount() && col < columnCount() && col >= 0) ? item(row - fixedRows_, col) : nullptr;
     return it ? it->text() : QString();
 }
 
@@ -249,9 +245,7 @@ int StringGrid::gridCol() const {
     return i.isValid() ? i.column() : -1;
 }
 
-void StringGrid::setGridRow(int row) {
-    setCurrentCell(std::max(gridCol(), fixedCols_), row);
-}
+void StringGrid::setGridRow(int row) { setCurrentCell(std::max(gridCol(), fixedCols_), row); }
 
 void StringGrid::setCurrentCell(int col, int row) {
     const QModelIndex i = indexOf(col, row);
@@ -303,9 +297,7 @@ void StringGrid::openEditor() {
     QAbstractItemView::edit(i);
 }
 
-bool StringGrid::editorOpen() const {
-    return state() == QAbstractItemView::EditingState;
-}
+bool StringGrid::editorOpen() const { return state() == QAbstractItemView::EditingState; }
 
 void StringGrid::closeCellEditor(bool commit) {
     const QModelIndex i = currentIndex();
@@ -337,9 +329,7 @@ bool StringGrid::cellAt(const QPoint& pos, int& col, int& row) const {
     return true;
 }
 
-QRect StringGrid::cellRect(int col, int row) const {
-    return visualRect(indexOf(col, row));
-}
+QRect StringGrid::cellRect(int col, int row) const { return visualRect(indexOf(col, row)); }
 
 void StringGrid::mousePressEvent(QMouseEvent* event) {
     const QModelIndex i = indexAt(event->position().toPoint());

@@ -70,9 +70,7 @@ QString programOfExec(const QString& raw) {
 
 }  // namespace
 
-QString autostartEntryPath() {
-    return configHome() + QStringLiteral("/autostart/ostrel-organizer.desktop");
-}
+QString autostartEntryPath() { return configHome() + QStringLiteral("/autostart/ostrel-organizer.desktop"); }
 
 QString autostartCommand() {
     QFile f(autostartEntryPath());

@@ -2,10 +2,10 @@
 
 #include <QSocketNotifier>
 
-#include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
 
 #include <stdexcept>
 
@@ -49,9 +49,7 @@ QuitSignalWatcher::~QuitSignalWatcher() {
     g_pipe[0] = g_pipe[1] = -1;
 }
 
-bool QuitSignalWatcher::received() {
-    return g_received != 0;
-}
+bool QuitSignalWatcher::received() { return g_received != 0; }
 
 void QuitSignalWatcher::readSignal() {
     unsigned char byte = 0;

@@ -83,8 +83,8 @@ void LinuxClockSetter::step(std::int64_t offsetUs, Done done) {
 
     // A service that synchronises the clock itself refuses manual steps;
     // say so before asking the user for a password.
-    QDBusMessage get = QDBusMessage::createMethodCall(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << kInterface << QStringLiteral("NTP");
     const QDBusConnection bus = bus_;
     const int timeout = callTimeoutMs;

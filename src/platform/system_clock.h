@@ -9,9 +9,9 @@
 #include <QDBusConnection>
 #include <QString>
 
+#include <time.h>
 #include <cstdint>
 #include <functional>
-#include <time.h>
 
 namespace ostrel {
 

@@ -2,13 +2,13 @@
 
 #include <QFontMetrics>
 
-#include <algorithm>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "base/app_paths.h"
 #include "base/language_texts.h"
@@ -39,14 +39,12 @@ const QString kPocketBook = QStringLiteral("PocketBook");
 // The keys the dialog shows and changes live, which Cancel returns to their
 // values from when the dialog opened.
 const std::pair<const char*, const char*> kPreviewed[] = {
-    {"Clock", "Color"},      {"Clock", "VertSpace"},  {"Clock", "HorisSpace"},    {"Clock", "FontName"},
-    {"Clock", "FontSize"},   {"Clock", "FontColor"},  {"Clock", "FontBold"},      {"Clock", "FontItalic"},
-    {"Clock", "Top"},        {"Clock", "Left"},       {"PocketBook", "AutohidePanel"},
+    {"Clock", "Color"},    {"Clock", "VertSpace"}, {"Clock", "HorisSpace"},         {"Clock", "FontName"},
+    {"Clock", "FontSize"}, {"Clock", "FontColor"}, {"Clock", "FontBold"},           {"Clock", "FontItalic"},
+    {"Clock", "Top"},      {"Clock", "Left"},      {"PocketBook", "AutohidePanel"},
 };
 
-QVariant value(const QString& section, const char* key) {
-    return settings().value(section, QLatin1String(key));
-}
+QVariant value(const QString& section, const char* key) { return settings().value(section, QLatin1String(key)); }
 
 QColor colorValue(const QString& section, const char* key) {
     return toQColor(Color(static_cast<std::int32_t>(value(section, key).toLongLong())));
@@ -70,9 +68,7 @@ void declareDialogSettings() {
 
 // ---- small controls --------------------------------------------------------
 
-ColorSwatch::ColorSwatch(QWidget* parent) : QFrame(parent) {
-    setFixedSize(24, 20);
-}
+ColorSwatch::ColorSwatch(QWidget* parent) : QFrame(parent) { setFixedSize(24, 20); }
 
 void ColorSwatch::setColor(const QColor& c) {
     color_ = c;
@@ -148,9 +144,8 @@ TfrmSettings::TfrmSettings(ClockView* clock) : QDialog(nullptr), clock_(clock) {
     connect(btnPBFontColor, &QPushButton::clicked, this, guarded(this, &TfrmSettings::btnPBFontColorClick));
     connect(seVertSpace, &QSpinBox::valueChanged, this, guarded(this, &TfrmSettings::seVertSpaceChange));
     connect(seHorisSpase, &QSpinBox::valueChanged, this, guarded(this, &TfrmSettings::seHorisSpaseChange));
-    connect(chbAutohidePanel, &QCheckBox::toggled, this, guarded([this] {
-                setValue(kPocketBook, "AutohidePanel", chbAutohidePanel->isChecked() ? 1 : 0);
-            }));
+    connect(chbAutohidePanel, &QCheckBox::toggled, this,
+            guarded([this] { setValue(kPocketBook, "AutohidePanel", chbAutohidePanel->isChecked() ? 1 : 0); }));
     connect(cbLang, &DropDownComboBox::dropDown, this, guarded(this, &TfrmSettings::cbLangDropDown));
     connect(cbLang, &QComboBox::editTextChanged, this, guarded(this, &TfrmSettings::cbLangChange));
     // A switch runs when its button becomes checked, not when it is
@@ -373,17 +368,15 @@ void TfrmSettings::SaveSettings() {
     clock_->saveView();
     setValue(kGeneral, "Language", CurrentLanguage());
     SettingsModel& s = settings();
-    const bool ok = s.saveKeys(kGeneral, {QStringLiteral("Language")}) &&
-                    s.saveKeys(kClock, {QStringLiteral("Color"), QStringLiteral("VertSpace"),
-                                        QStringLiteral("HorisSpace"), QStringLiteral("FontName"),
-                                        QStringLiteral("FontSize"), QStringLiteral("FontColor"),
-                                        QStringLiteral("FontBold"), QStringLiteral("FontItalic")}) &&
-                    s.saveKeys(kPocketBook, {QStringLiteral("AutohidePanel")});
+    const bool ok =
+        s.saveKeys(kGeneral, {QStringLiteral("Language")}) &&
+        s.saveKeys(kClock, {QStringLiteral("Color"), QStringLiteral("VertSpace"), QStringLiteral("HorisSpace"),
+                            QStringLiteral("FontName"), QStringLiteral("FontSize"), QStringLiteral("FontColor"),
+                            QStringLiteral("FontBold"), QStringLiteral("FontItalic")}) &&
+        s.saveKeys(kPocketBook, {QStringLiteral("AutohidePanel")});
     if (!ok) return;
-    if (cbAutorun->isChecked())
-        setAutostart(exePath());
-    else
-        removeAutostart();
+    if (cbAutorun->isChecked()) setAutostart(exePath());
+    else removeAutostart();
     takeSnapshot();
 }
 
@@ -533,9 +526,7 @@ void TfrmSettings::btnOKClick() {
     accept();
 }
 
-void TfrmSettings::btnCancelClick() {
-    reject();
-}
+void TfrmSettings::btnCancelClick() { reject(); }
 
 void TfrmSettings::reject() {
     if (restoring_) return;
@@ -550,9 +541,7 @@ void TfrmSettings::reject() {
     QDialog::reject();
 }
 
-void TfrmSettings::btnHelpClick() {
-    ShowHelpContext(kHelpContext);
-}
+void TfrmSettings::btnHelpClick() { ShowHelpContext(kHelpContext); }
 
 // The font and colour dialogs open over the settings dialog. (Hiding a
 // modal dialog would end its run loop, so it stays visible meanwhile.)
@@ -581,22 +570,14 @@ void TfrmSettings::btnSelectColorClick() {
               [](const QColor& c) { setValue(kClock, "Color", qlonglong(fromQColor(c).value())); });
 }
 
-void TfrmSettings::btnBgdColorClick() {
-    pickColor(colorDialog_, shColor3, shColor4, applyPocketBookColor);
-}
+void TfrmSettings::btnBgdColorClick() { pickColor(colorDialog_, shColor3, shColor4, applyPocketBookColor); }
 
-void TfrmSettings::btnPBFontColorClick() {
-    pickColor(colorDialog_, shColor5, shColor6, applyPocketBookFontColor);
-}
+void TfrmSettings::btnPBFontColorClick() { pickColor(colorDialog_, shColor5, shColor6, applyPocketBookFontColor); }
 
 // The clock resizes itself when the model changes.
-void TfrmSettings::seVertSpaceChange() {
-    setValue(kClock, "VertSpace", seVertSpace->value());
-}
+void TfrmSettings::seVertSpaceChange() { setValue(kClock, "VertSpace", seVertSpace->value()); }
 
-void TfrmSettings::seHorisSpaseChange() {
-    setValue(kClock, "HorisSpace", seHorisSpase->value());
-}
+void TfrmSettings::seHorisSpaseChange() { setValue(kClock, "HorisSpace", seHorisSpase->value()); }
 
 // Each language is listed by its own name; the file's name is kept with
 // it, and that is what the settings store.

@@ -30,9 +30,7 @@ QPointer<ReminderListWindow> g_list;
 constexpr qsizetype kMaxCellChars = 256;
 constexpr qsizetype kMaxTooltipChars = 4000;
 
-QString cut(const QString& text, qsizetype max) {
-    return text.size() > max ? text.left(max) + QChar(0x2026) : text;
-}
+QString cut(const QString& text, qsizetype max) { return text.size() > max ? text.left(max) + QChar(0x2026) : text; }
 
 }  // namespace
 
@@ -52,7 +50,8 @@ ReminderListWindow::ReminderListWindow(QWidget* parent)
 
     grReminders = new QTableWidget(0, 3, this);
     grReminders->setObjectName(QStringLiteral("grReminders"));
-    grReminders->setHorizontalHeaderLabels({QStringLiteral("Title"), QStringLiteral("Task time"), QStringLiteral("Reminder")});
+    grReminders->setHorizontalHeaderLabels(
+        {QStringLiteral("Title"), QStringLiteral("Task time"), QStringLiteral("Reminder")});
     grReminders->setSelectionBehavior(QAbstractItemView::SelectRows);
     grReminders->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grReminders->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -115,9 +114,7 @@ void ReminderListWindow::selectionChanged() {
     btnOK->setEnabled(!grReminders->selectionModel()->selectedRows().isEmpty());
 }
 
-int ReminderListWindow::taskIdAt(int row) const {
-    return grReminders->item(row, 0)->data(Qt::UserRole).toInt();
-}
+int ReminderListWindow::taskIdAt(int row) const { return grReminders->item(row, 0)->data(Qt::UserRole).toInt(); }
 
 DateTime ReminderListWindow::taskTimeAt(int row) const {
     return grReminders->item(row, 0)->data(Qt::UserRole + 1).toDouble();
@@ -153,10 +150,8 @@ void ReminderListWindow::btnOKClick() {
     std::sort(rows.begin(), rows.end(), std::greater<int>());
     for (const int row : rows) {
         if (DataModule1) {
-            if (postpone)
-                DataModule1->ApplyReminderAnswer(taskIdAt(row), count, unit, taskTimeAt(row));
-            else
-                DataModule1->MarkReminderDone(taskIdAt(row), taskTimeAt(row));
+            if (postpone) DataModule1->ApplyReminderAnswer(taskIdAt(row), count, unit, taskTimeAt(row));
+            else DataModule1->MarkReminderDone(taskIdAt(row), taskTimeAt(row));
         }
         grReminders->removeRow(row);
     }
@@ -185,9 +180,7 @@ int openReminderWindowCount() {
     return n;
 }
 
-ReminderListWindow* reminderListWindow() {
-    return g_list;
-}
+ReminderListWindow* reminderListWindow() { return g_list; }
 
 void ShowReminderOrList(const TTaskParams& params, const QString& caption, int offset) {
     if (openReminderWindowCount() < kMaxReminderWindows) {

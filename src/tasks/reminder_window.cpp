@@ -2,9 +2,9 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QKeyEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QScreen>
 
@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "data/data_module.h"
-#include "ui/languages.h"
 #include "ui/bevel.h"
 #include "ui/guarded.h"
+#include "ui/languages.h"
 #include "ui/locale_format.h"
 
 namespace ostrel {
@@ -172,9 +172,7 @@ QObject* reminderAnswerReceiver() {
     return sink;
 }
 
-void setReminderAnswerReceiver(QObject* receiver) {
-    g_answerReceiver = receiver;
-}
+void setReminderAnswerReceiver(QObject* receiver) { g_answerReceiver = receiver; }
 
 TfrmToDo::TfrmToDo(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
@@ -204,9 +202,9 @@ TfrmToDo::TfrmToDo(QWidget* parent)
     // Text to read, not a box to type into: grey, no border, the window's
     // own font (not larger than the title), no text cursor and no stop for
     // Tab (a click still selects, to copy).
-    memDescript->setStyleSheet(QStringLiteral(
-        "QPlainTextEdit { background-color: rgb(232, 232, 232); border: none; padding: 2px; }"
-        "QPlainTextEdit:focus { border: 1px dotted rgb(92, 154, 83); padding: 1px; }"));
+    memDescript->setStyleSheet(
+        QStringLiteral("QPlainTextEdit { background-color: rgb(232, 232, 232); border: none; padding: 2px; }"
+                       "QPlainTextEdit:focus { border: 1px dotted rgb(92, 154, 83); padding: 1px; }"));
     QPalette mp = memDescript->palette();
     mp.setColor(QPalette::Base, QColor(232, 232, 232));
     memDescript->setPalette(mp);
@@ -289,14 +287,9 @@ void TfrmToDo::postponeAsShown() {
 void TfrmToDo::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Return:
-        case Qt::Key_Enter:
-            runGuarded([this] { btnOKClick(); });
-            return;
-        case Qt::Key_Escape:
-            runGuarded([this] { postponeAsShown(); });
-            return;
-        default:
-            QWidget::keyPressEvent(event);
+        case Qt::Key_Enter: runGuarded([this] { btnOKClick(); }); return;
+        case Qt::Key_Escape: runGuarded([this] { postponeAsShown(); }); return;
+        default: QWidget::keyPressEvent(event);
     }
 }
 
@@ -361,8 +354,7 @@ void HandleReminderAnswer(const TReminderAnswerEvent& event) {
     try {
         if (W->rbPostpone->isChecked() && DataModule1) {
             DataModule1->ApplyReminderAnswer(W->Tag, W->sePostpone->value(),
-                                             periodUnitAtListIndex(W->cbPostpone->currentIndex()),
-                                             W->TaskTime);
+                                             periodUnitAtListIndex(W->cbPostpone->currentIndex()), W->TaskTime);
         } else if (DataModule1) {
             DataModule1->MarkReminderDone(W->Tag, W->TaskTime);
         }

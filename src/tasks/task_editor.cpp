@@ -14,11 +14,11 @@
 #include "core/data/period.h"
 #include "core/time/clock_service.h"
 #include "data/data_module.h"
-#include "ui/languages.h"
 #include "ui/bevel.h"
 #include "ui/dialog_service.h"
 #include "ui/grid_style.h"
 #include "ui/guarded.h"
+#include "ui/languages.h"
 #include "ui/locale_format.h"
 
 namespace ostrel {
@@ -81,7 +81,7 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     setModal(false);
     setFont(compactFont(font()));
 
-    const QStringList units = {QStringLiteral("Minutes"), QStringLiteral("Hours"), QStringLiteral("Days"),
+    const QStringList units = {QStringLiteral("Minutes"), QStringLiteral("Hours"),  QStringLiteral("Days"),
                                QStringLiteral("Weeks"),   QStringLiteral("Months"), QStringLiteral("Years")};
 
     lbTitle = label(this, "lbTitle", QStringLiteral("Task title"), 14, 13, 64);
@@ -245,13 +245,9 @@ void TfrmCreateToDo::setEnabledStates() {
     cbRepeatEvery->setEnabled(chbRepeatEvery->isChecked());
 }
 
-void TfrmCreateToDo::rbAfterWinLoadClick() {
-    setEnabledStates();
-}
+void TfrmCreateToDo::rbAfterWinLoadClick() { setEnabledStates(); }
 
-void TfrmCreateToDo::chbRepeatEveryClick() {
-    setEnabledStates();
-}
+void TfrmCreateToDo::chbRepeatEveryClick() { setEnabledStates(); }
 
 double TfrmCreateToDo::timeFieldValue() const {
     const QTime t = dtpToDoTime->time();
@@ -265,8 +261,7 @@ double TfrmCreateToDo::fieldsDue() const {
 
 bool TfrmCreateToDo::bbOKClick() {
     if (edTitle->text().trimmed().isEmpty()) {
-        showMessage(GetLangMessage(QStringLiteral("InputTaskTitle")), refusalCaption(), MsgIcon::Warning,
-                    MsgOk, this);
+        showMessage(GetLangMessage(QStringLiteral("InputTaskTitle")), refusalCaption(), MsgIcon::Warning, MsgOk, this);
         return false;
     }
     const bool atTime = rbAtTime->isChecked();
@@ -278,8 +273,8 @@ bool TfrmCreateToDo::bbOKClick() {
         // passes too (it is due at once).
         const double present = std::floor(clock().now() * kSecondsPerDay + 1e-6) / kSecondsPerDay;
         if (Tag == 0 && due < present && due != shownDefaultDue_) {
-            showMessage(GetLangMessage(QStringLiteral("TimeOfTaskIsLessThanNow")), refusalCaption(),
-                        MsgIcon::Warning, MsgOk, this);
+            showMessage(GetLangMessage(QStringLiteral("TimeOfTaskIsLessThanNow")), refusalCaption(), MsgIcon::Warning,
+                        MsgOk, this);
             return false;
         }
     }
@@ -297,12 +292,11 @@ bool TfrmCreateToDo::bbOKClick() {
         // That moment of this session is over, and so is the active time
         // after it: no reminder until the system starts again. Said before
         // saving, so the user can choose a shorter delay or an exact time.
-        const double end = AddPeriod(periodUnitAtListIndex(cbActiveTime->currentIndex()),
-                                     seActiveTime->value(), row.ShowDT);
-        if (end < clock().now() &&
-            showMessage(FormatMessageText(GetLangMessage(QStringLiteral("AfterStartPassed")),
-                                          {formatShortDateTime(clock().bootTime())}),
-                        windowTitle(), MsgIcon::Question, MsgYes | MsgNo, this) != MsgYes)
+        const double end =
+            AddPeriod(periodUnitAtListIndex(cbActiveTime->currentIndex()), seActiveTime->value(), row.ShowDT);
+        if (end < clock().now() && showMessage(FormatMessageText(GetLangMessage(QStringLiteral("AfterStartPassed")),
+                                                                 {formatShortDateTime(clock().bootTime())}),
+                                               windowTitle(), MsgIcon::Question, MsgYes | MsgNo, this) != MsgYes)
             return false;
     }
     const bool repeat = chbRepeatEvery->isChecked();
@@ -313,19 +307,15 @@ bool TfrmCreateToDo::bbOKClick() {
     row.ElapseInt = seActiveTime->value();
     row.ElapseType = periodUnitAtListIndex(cbActiveTime->currentIndex());
     // The list refreshes itself when the store reports the change.
-    if (Tag == 0)
-        DataModule1->tasks().insertTask(row);
-    else
-        DataModule1->tasks().updateTask(row);
+    if (Tag == 0) DataModule1->tasks().insertTask(row);
+    else DataModule1->tasks().updateTask(row);
 
     DataModule1->UpdateNextReminderTime();
     hide();
     return true;
 }
 
-void TfrmCreateToDo::bbCancelClick() {
-    hide();
-}
+void TfrmCreateToDo::bbCancelClick() { hide(); }
 
 void TfrmCreateToDo::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {

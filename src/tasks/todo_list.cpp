@@ -1,23 +1,23 @@
 #include "tasks/todo_list.h"
 
-#include <QHeaderView>
 #include <QBrush>
 #include <QFontMetrics>
+#include <QHeaderView>
 
-#include <algorithm>
+#include <QHBoxLayout>
 #include <QHideEvent>
 #include <QKeyEvent>
 #include <QShowEvent>
 #include <QVBoxLayout>
-#include <QHBoxLayout>
+#include <algorithm>
 
-#include "ui/gradient_paint.h"
+#include "base/language_texts.h"
 #include "core/time/datetime.h"
 #include "data/data_module.h"
 #include "tasks/task_editor.h"
-#include "ui/grid_style.h"
-#include "base/language_texts.h"
 #include "ui/dialog_service.h"
+#include "ui/gradient_paint.h"
+#include "ui/grid_style.h"
 #include "ui/guarded.h"
 #include "ui/locale_format.h"
 #include "ui/tool_bar.h"
@@ -44,9 +44,7 @@ void ToDoListModel::setQuery(std::unique_ptr<sql::Query> query) {
     endResetModel();
 }
 
-int ToDoListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : shown_;
-}
+int ToDoListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shown_; }
 
 bool ToDoListModel::canFetchMore(const QModelIndex& parent) const {
     return !parent.isValid() && query_ && (!query_->fetchedAll() || query_->fetchedCount() > shown_);
@@ -72,9 +70,7 @@ void ToDoListModel::ensureShown(int count) {
     if (count > shown_) showMore(count - shown_);
 }
 
-int ToDoListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
-}
+int ToDoListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
 
 QVariant ToDoListModel::data(const QModelIndex& index, int role) const {
     if (!query_ || !index.isValid() || index.row() >= shown_) return {};
@@ -95,7 +91,8 @@ QVariant ToDoListModel::data(const QModelIndex& index, int role) const {
     if ((index.column() == ColActiveTime || index.column() == ColCycle) && countColumns_[0] >= 0) {
         const int base = index.column() == ColActiveTime ? 0 : 2;
         const qint64 count = sql::toInteger(query_->valueAt(index.row(), countColumns_[base]));
-        const PeriodUnit unit = periodUnitFromStored(sql::toInteger(query_->valueAt(index.row(), countColumns_[base + 1])));
+        const PeriodUnit unit =
+            periodUnitFromStored(sql::toInteger(query_->valueAt(index.row(), countColumns_[base + 1])));
         if (index.column() == ColCycle && count <= 0) return QStringLiteral(" --- ");
         return FormatCountWithUnit(count, unit);
     }
@@ -136,7 +133,9 @@ TfrmToDoList::TfrmToDoList(QWidget* parent)
     auto* toolBar = new ToolBar(this, QSize(25, 29));
     ToolBar1 = toolBar;
     auto* bar = toolBar->row();
-    auto tool = [toolBar](const char* name, const char* hint, int image) { return toolBar->addTool(name, hint, image); };
+    auto tool = [toolBar](const char* name, const char* hint, int image) {
+        return toolBar->addTool(name, hint, image);
+    };
     tbEdit = tool("tbEdit", "Edit", 5);
     tbNew = tool("tbNew", "New task", 6);
     tbDelete = tool("tbDelete", "Delete task", 7);
@@ -192,8 +191,8 @@ TfrmToDoList::TfrmToDoList(QWidget* parent)
     fetchTimer_ = new QTimer(this);
     fetchTimer_->setInterval(0);
     connect(fetchTimer_, &QTimer::timeout, this, guarded([this] {
-        if (!dsToDoList->showMore(4096)) fetchTimer_->stop();
-    }));
+                if (!dsToDoList->showMore(4096)) fetchTimer_->stop();
+            }));
 
     move(80, 80);
 }
@@ -246,8 +245,7 @@ void TfrmToDoList::layoutColumns() {
     grToDoList->setColumnWidth(ToDoListModel::ColShowDT, needDate_);
     grToDoList->setColumnWidth(ToDoListModel::ColTitle, title);
     grToDoList->setColumnWidth(ToDoListModel::ColActiveTime, needActive_);
-    grToDoList->setColumnWidth(ToDoListModel::ColCycle,
-                               std::max(needCycle_, room - needDate_ - title - needActive_));
+    grToDoList->setColumnWidth(ToDoListModel::ColCycle, std::max(needCycle_, room - needDate_ - title - needActive_));
 }
 
 void TfrmToDoList::FormShow() {
@@ -350,14 +348,12 @@ void TfrmToDoList::tbEditClick() {
 void TfrmToDoList::tbDeleteClick() {
     const int id = currentTaskId();
     if (id == 0) return;
-    if (showMessage(GetLangMessage(QStringLiteral("WantDeleteTask")), windowTitle(), MsgIcon::Question,
-                    MsgYes | MsgNo, this) != MsgYes)
+    if (showMessage(GetLangMessage(QStringLiteral("WantDeleteTask")), windowTitle(), MsgIcon::Question, MsgYes | MsgNo,
+                    this) != MsgYes)
         return;
     DataModule1->DeleteTask(id);  // the store's changed() re-reads the list
 }
 
-void TfrmToDoList::grToDoListDblClick() {
-    tbEditClick();
-}
+void TfrmToDoList::grToDoListDblClick() { tbEditClick(); }
 
 }  // namespace ostrel

@@ -72,20 +72,11 @@ void InternetTimeCorrection::stepDone(const ClockStepResult& result) {
     const bool ok = runGuarded([&] {
         QString key;
         switch (result.status) {
-        case ClockStepStatus::Done:
-            break;
-        case ClockStepStatus::NoPermission:
-            key = QStringLiteral("TimeSetNoPermission");
-            break;
-        case ClockStepStatus::AutomaticSync:
-            key = QStringLiteral("TimeSetAutomaticSync");
-            break;
-        case ClockStepStatus::Refused:
-            key = QStringLiteral("TimeSetRefused");
-            break;
-        case ClockStepStatus::Unavailable:
-            key = QStringLiteral("TimeSetUnavailable");
-            break;
+            case ClockStepStatus::Done: break;
+            case ClockStepStatus::NoPermission: key = QStringLiteral("TimeSetNoPermission"); break;
+            case ClockStepStatus::AutomaticSync: key = QStringLiteral("TimeSetAutomaticSync"); break;
+            case ClockStepStatus::Refused: key = QStringLiteral("TimeSetRefused"); break;
+            case ClockStepStatus::Unavailable: key = QStringLiteral("TimeSetUnavailable"); break;
         }
         if (!key.isEmpty())
             showMessage(FormatMessageText(GetLangMessage(key), {result.detail}), kCaption, MsgIcon::Warning, MsgOk);

@@ -24,9 +24,7 @@ QHostAddress firstIPv4(const QList<QHostAddress>& addresses) {
 }
 
 // The present as Unix milliseconds.
-std::int64_t nowUnixMs() {
-    return std::llround(toUnixSecondsLocal(clock().now()) * 1000.0);
-}
+std::int64_t nowUnixMs() { return std::llround(toUnixSecondsLocal(clock().now()) * 1000.0); }
 
 }  // namespace
 
@@ -36,8 +34,8 @@ int SystemHostResolver::lookup(const QString& host, QObject* context, std::funct
         QTimer::singleShot(0, context, [done = std::move(done), literal] { done(literal); });
         return -1;
     }
-    return QHostInfo::lookupHost(host, context,
-                                 [done = std::move(done)](const QHostInfo& info) { done(firstIPv4(info.addresses())); });
+    return QHostInfo::lookupHost(
+        host, context, [done = std::move(done)](const QHostInfo& info) { done(firstIPv4(info.addresses())); });
 }
 
 void SystemHostResolver::abort(int id) {
@@ -127,17 +125,14 @@ void SntpClient::readPending() {
                                                  static_cast<std::size_t>(bytes.size()));
         const std::int64_t t4 = nowUnixMs();
         switch (judgeSntpReply(data, sent_)) {
-        case SntpVerdict::NotOurs:
-            continue;
-        case SntpVerdict::Usable:
-            offsets_.append(replyOffsetMs(*parseSntpPacket(data), t4));
-            serverDone();
-            return;
-        case SntpVerdict::Unsynchronised:
-        case SntpVerdict::BadStratum:
-        case SntpVerdict::ZeroTransmit:
-            serverDone();
-            return;
+            case SntpVerdict::NotOurs: continue;
+            case SntpVerdict::Usable:
+                offsets_.append(replyOffsetMs(*parseSntpPacket(data), t4));
+                serverDone();
+                return;
+            case SntpVerdict::Unsynchronised:
+            case SntpVerdict::BadStratum:
+            case SntpVerdict::ZeroTransmit: serverDone(); return;
         }
     }
 }

@@ -18,17 +18,13 @@ void runCommand(AppCommand command) {
     if (handler()) handler()(command);
 }
 
-void setCommandHandler(std::function<void(AppCommand)> h) {
-    handler() = std::move(h);
-}
+void setCommandHandler(std::function<void(AppCommand)> h) { handler() = std::move(h); }
 
 void requestTerminate() {
     g_terminate = true;
     if (QCoreApplication::instance()) QCoreApplication::quit();
 }
 
-bool terminateRequested() {
-    return g_terminate;
-}
+bool terminateRequested() { return g_terminate; }
 
 }  // namespace ostrel

@@ -8,15 +8,15 @@
 namespace ostrel {
 
 enum class AppCommand {
-    NewTask,          // the task editor for a new task
-    ShowToDoList,     // the to-do list
-    NewHoliday,       // the holiday editor for a new holiday
-    ShowHolidayList,  // the holidays list
-    ShowSchedule,     // the day schedule
-    ShowAddressBook,  // the address book
-    ShowPocketBook,   // the pocket book
-    InternetTime,     // Internet time correction
-    ShowSettings,     // the settings dialog
+    NewTask,            // the task editor for a new task
+    ShowToDoList,       // the to-do list
+    NewHoliday,         // the holiday editor for a new holiday
+    ShowHolidayList,    // the holidays list
+    ShowSchedule,       // the day schedule
+    ShowAddressBook,    // the address book
+    ShowPocketBook,     // the pocket book
+    InternetTime,       // Internet time correction
+    ShowSettings,       // the settings dialog
     BackUpNow,          // a backup copy now
     RestoreFromBackup,  // choose a backup copy and restore it
     ImportCalendar,     // an iCalendar file into the tasks, holidays and plans

@@ -18,8 +18,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTreeView>
 #include <QTextEdit>
+#include <QTreeView>
 
 #include <limits>
 
@@ -191,13 +191,9 @@ std::optional<StringListAccess> qtStringList(QObject* control, const QString& na
     return a;
 }
 
-bool sameName(const QString& a, const char* b) {
-    return a.compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
-}
+bool sameName(const QString& a, const char* b) { return a.compare(QLatin1String(b), Qt::CaseInsensitive) == 0; }
 
-std::optional<std::int64_t> wholeNumber(const QString& value) {
-    return IniFile::parseInteger(value.toStdString());
-}
+std::optional<std::int64_t> wholeNumber(const QString& value) { return IniFile::parseInteger(value.toStdString()); }
 
 bool inRange(std::int64_t v, std::int64_t lo, std::int64_t hi) { return v >= lo && v <= hi; }
 
@@ -319,62 +315,80 @@ bool applyPropertyValue(QObject* target, const QMetaProperty& property, const QS
 
     const int type = property.metaType().id();
     switch (type) {
-    case QMetaType::Bool: {
-        const auto v = wholeNumber(value);
-        return v && property.write(target, *v != 0);
-    }
-    case QMetaType::Int:
-    case QMetaType::Long:
-    case QMetaType::Short:
-    case QMetaType::SChar:
-    case QMetaType::UInt:
-    case QMetaType::ULong:
-    case QMetaType::UShort:
-    case QMetaType::UChar:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong: {
-        const auto v = wholeNumber(value);
-        if (!v) return false;
-        std::int64_t lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
-        switch (type) {
-        case QMetaType::Short: lo = std::numeric_limits<short>::min(); hi = std::numeric_limits<short>::max(); break;
-        case QMetaType::SChar: lo = -128; hi = 127; break;
+        case QMetaType::Bool: {
+            const auto v = wholeNumber(value);
+            return v && property.write(target, *v != 0);
+        }
+        case QMetaType::Int:
+        case QMetaType::Long:
+        case QMetaType::Short:
+        case QMetaType::SChar:
         case QMetaType::UInt:
-        case QMetaType::ULong: lo = 0; hi = std::numeric_limits<unsigned>::max(); break;
-        case QMetaType::UShort: lo = 0; hi = std::numeric_limits<unsigned short>::max(); break;
-        case QMetaType::UChar: lo = 0; hi = 255; break;
-        case QMetaType::LongLong: lo = std::numeric_limits<std::int64_t>::min(); hi = std::numeric_limits<std::int64_t>::max(); break;
-        case QMetaType::ULongLong: lo = 0; hi = std::numeric_limits<std::int64_t>::max(); break;
-        default: break;
+        case QMetaType::ULong:
+        case QMetaType::UShort:
+        case QMetaType::UChar:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong: {
+            const auto v = wholeNumber(value);
+            if (!v) return false;
+            std::int64_t lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
+            switch (type) {
+                case QMetaType::Short:
+                    lo = std::numeric_limits<short>::min();
+                    hi = std::numeric_limits<short>::max();
+                    break;
+                case QMetaType::SChar:
+                    lo = -128;
+                    hi = 127;
+                    break;
+                case QMetaType::UInt:
+                case QMetaType::ULong:
+                    lo = 0;
+                    hi = std::numeric_limits<unsigned>::max();
+                    break;
+                case QMetaType::UShort:
+                    lo = 0;
+                    hi = std::numeric_limits<unsigned short>::max();
+                    break;
+                case QMetaType::UChar:
+                    lo = 0;
+                    hi = 255;
+                    break;
+                case QMetaType::LongLong:
+                    lo = std::numeric_limits<std::int64_t>::min();
+                    hi = std::numeric_limits<std::int64_t>::max();
+                    break;
+                case QMetaType::ULongLong:
+                    lo = 0;
+                    hi = std::numeric_limits<std::int64_t>::max();
+                    break;
+                default: break;
+            }
+            if (!inRange(*v, lo, hi)) return false;
+            QVariant variant = QVariant::fromValue(static_cast<qlonglong>(*v));
+            if (!variant.convert(property.metaType())) return false;
+            return property.write(target, variant);
         }
-        if (!inRange(*v, lo, hi)) return false;
-        QVariant variant = QVariant::fromValue(static_cast<qlonglong>(*v));
-        if (!variant.convert(property.metaType())) return false;
-        return property.write(target, variant);
-    }
-    case QMetaType::QChar:
-    case QMetaType::Char:
-        if (value.isEmpty()) return false;
-        if (type == QMetaType::Char) {
-            if (value[0].unicode() > 0x7F) return false;
-            return property.write(target, QVariant::fromValue(static_cast<char>(value[0].unicode())));
+        case QMetaType::QChar:
+        case QMetaType::Char:
+            if (value.isEmpty()) return false;
+            if (type == QMetaType::Char) {
+                if (value[0].unicode() > 0x7F) return false;
+                return property.write(target, QVariant::fromValue(static_cast<char>(value[0].unicode())));
+            }
+            return property.write(target, QVariant::fromValue(value[0]));
+        case QMetaType::Double:
+        case QMetaType::Float: {
+            bool ok = false;
+            const double d = value.trimmed().toDouble(&ok);
+            if (!ok) return false;
+            QVariant variant(d);
+            if (!variant.convert(property.metaType())) return false;
+            return property.write(target, variant);
         }
-        return property.write(target, QVariant::fromValue(value[0]));
-    case QMetaType::Double:
-    case QMetaType::Float: {
-        bool ok = false;
-        const double d = value.trimmed().toDouble(&ok);
-        if (!ok) return false;
-        QVariant variant(d);
-        if (!variant.convert(property.metaType())) return false;
-        return property.write(target, variant);
-    }
-    case QMetaType::QString:
-        return property.write(target, value);
-    case QMetaType::QStringList:
-        return property.write(target, splitCommaText(value));
-    default:
-        return false;
+        case QMetaType::QString: return property.write(target, value);
+        case QMetaType::QStringList: return property.write(target, splitCommaText(value));
+        default: return false;
     }
 }
 

@@ -89,9 +89,7 @@ MsgButton StderrDialogService::message(const MessageRequest& r) {
     return firstButton(r.buttons);
 }
 
-DialogService& dialogs() {
-    return *g_dialogs;
-}
+DialogService& dialogs() { return *g_dialogs; }
 
 DialogService* setDialogService(DialogService* service) {
     DialogService* previous = g_dialogs;

@@ -36,8 +36,7 @@ public:
     // Shows a message box and returns the button chosen.
     virtual MsgButton message(const MessageRequest& request) = 0;
     // Open-file dialog; empty when cancelled.
-    virtual QString openFile(QWidget* parent, const QString& caption, const QString& folder,
-                             const QString& filter) = 0;
+    virtual QString openFile(QWidget* parent, const QString& caption, const QString& folder, const QString& filter) = 0;
     // Save-file dialog (asks before replacing a file); empty when
     // cancelled, and from services that show nothing.
     virtual QString saveFile(QWidget* /*parent*/, const QString& /*caption*/, const QString& /*suggested*/,

@@ -31,12 +31,8 @@ void showError(const QString& text) {
     showMessage(text, QStringLiteral("Ostrel Organizer"), MsgIcon::Error);
 }
 
-void showError(const std::exception& error) {
-    showError(QString::fromUtf8(error.what()));
-}
+void showError(const std::exception& error) { showError(QString::fromUtf8(error.what())); }
 
-void showCurrentError() {
-    showError(errorText(std::current_exception()));
-}
+void showCurrentError() { showError(errorText(std::current_exception())); }
 
 }  // namespace ostrel

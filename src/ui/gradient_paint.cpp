@@ -11,9 +11,7 @@ QColor toQColor(Color c) {
     return QColor(colorRed(rgb), colorGreen(rgb), colorBlue(rgb));
 }
 
-Color fromQColor(const QColor& c) {
-    return makeColor(c.red(), c.green(), c.blue());
-}
+Color fromQColor(const QColor& c) { return makeColor(c.red(), c.green(), c.blue()); }
 
 namespace {
 
@@ -21,15 +19,19 @@ Color paletteColor(int index) {
     const QPalette pal = QApplication::palette();
     QPalette::ColorRole role = QPalette::Window;
     switch (index) {
-        case 4: case 15: case 30: role = QPalette::Button; break;             // menu, button face, menu bar
-        case 5: role = QPalette::Base; break;                                // window
-        case 7: case 8: role = QPalette::WindowText; break;                  // menu text, window text
-        case 13: case 29: role = QPalette::Highlight; break;                 // highlight, menu highlight
+        case 4:
+        case 15:
+        case 30: role = QPalette::Button; break;  // menu, button face, menu bar
+        case 5: role = QPalette::Base; break;     // window
+        case 7:
+        case 8: role = QPalette::WindowText; break;  // menu text, window text
+        case 13:
+        case 29: role = QPalette::Highlight; break;  // highlight, menu highlight
         case 14: role = QPalette::HighlightedText; break;
-        case 16: role = QPalette::Mid; break;                                // button shadow
+        case 16: role = QPalette::Mid; break;  // button shadow
         case 17: return fromQColor(pal.color(QPalette::Disabled, QPalette::Text));
         case 18: role = QPalette::ButtonText; break;
-        case 20: role = QPalette::Light; break;                              // button highlight
+        case 20: role = QPalette::Light; break;  // button highlight
         case 21: role = QPalette::Shadow; break;
         case 22: role = QPalette::Midlight; break;
         case 23: role = QPalette::ToolTipText; break;

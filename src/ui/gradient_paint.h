@@ -12,7 +12,7 @@ class QColor;
 
 namespace ostrel {
 
-QColor toQColor(Color c);   // system colours resolved
+QColor toQColor(Color c);  // system colours resolved
 Color fromQColor(const QColor& c);
 
 // Reads system colours from the application's palette.

@@ -11,8 +11,8 @@
 
 #include <algorithm>
 
-#include "ui/application_forms.h"
 #include "core/settings/ini_file.h"
+#include "ui/application_forms.h"
 #include "ui/control_properties.h"
 #include "ui/settings_file.h"
 
@@ -31,8 +31,7 @@ QObject* findControl(QWidget* form, const QString& name) {
         const QString own = o->objectName();
         if (own == name) return o;
         if (!folded && own.compare(name, Qt::CaseInsensitive) == 0) folded = o;
-        const bool otherWindow =
-            o->isWidgetType() && static_cast<QWidget*>(o)->isWindow() && !qobject_cast<QMenu*>(o);
+        const bool otherWindow = o->isWidgetType() && static_cast<QWidget*>(o)->isWindow() && !qobject_cast<QMenu*>(o);
         if (!otherWindow) queue += o->children();
     }
     return folded;
@@ -128,7 +127,8 @@ void translateKey(QWidget* form, const QString& key, const QString& value) {
 void LoadLanguageSetting(bool translate) {
     SetCurrentLanguage(QStringLiteral("English"));
     QString name;
-    const bool ok = withSettingsFile([&](IniFile& ini) { name = decodeLanguageText(ini.readString("General", "Language", "English")); });
+    const bool ok = withSettingsFile(
+        [&](IniFile& ini) { name = decodeLanguageText(ini.readString("General", "Language", "English")); });
     if (!ok) return;
     if (!name.isEmpty()) SetCurrentLanguage(name);
     if (translate) TranslateAllForms();

@@ -44,13 +44,9 @@ QString shortTimeFormat() {
     return cleaned;
 }
 
-QString longDateFormat() {
-    return QLocale::system().dateFormat(QLocale::LongFormat);
-}
+QString longDateFormat() { return QLocale::system().dateFormat(QLocale::LongFormat); }
 
-QString shortDateFormat() {
-    return QLocale::system().dateFormat(QLocale::ShortFormat);
-}
+QString shortDateFormat() { return QLocale::system().dateFormat(QLocale::ShortFormat); }
 
 QDateTime toQDateTime(DateTime dt) {
     const CivilDateTime c = decodeDateTime(dt);
@@ -64,9 +60,7 @@ DateTime fromQDateTime(const QDateTime& dt) {
     return encodeDateTime({{d.year(), d.month(), d.day()}, {t.hour(), t.minute(), t.second(), t.msec()}});
 }
 
-QString formatLongTime(DateTime dt) {
-    return QLocale::system().toString(toQDateTime(dt).time(), longTimeFormat());
-}
+QString formatLongTime(DateTime dt) { return QLocale::system().toString(toQDateTime(dt).time(), longTimeFormat()); }
 
 QString formatShortTime(double timeOfDay) {
     const long long minutes = std::llround(timeOfDay * 1440.0);

@@ -5,17 +5,15 @@
 #include <QMetaObject>
 
 #include "base/app_paths.h"
-#include "ui/languages.h"
 #include "ui/dialog_service.h"
+#include "ui/languages.h"
 
 namespace ostrel {
 namespace {
 bool g_failed = false;
 }
 
-IniFile settingsFile() {
-    return IniFile(QFile::encodeName(settingsFilePath()).toStdString());
-}
+IniFile settingsFile() { return IniFile(QFile::encodeName(settingsFilePath()).toStdString()); }
 
 bool withSettingsFile(const std::function<void(IniFile&)>& operation) {
     IniFile ini = settingsFile();
@@ -42,7 +40,8 @@ void reportSettingsFileFailure(const QString& reason) {
     showMessage(text, QStringLiteral("Ostrel Organizer"), MsgIcon::Warning, MsgOk);
     if (QCoreApplication* app = QCoreApplication::instance()) {
         // Queued: QCoreApplication::exit() before exec() would be forgotten.
-        QMetaObject::invokeMethod(app, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            app, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
     }
 }
 

@@ -9,13 +9,11 @@ namespace {
 
 bool isInteger(const QVariant& v) {
     switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong: return true;
+        default: return false;
     }
 }
 
@@ -32,9 +30,7 @@ QVariant asKindOf(const QVariant& defaultValue, const QVariant& value) {
 
 }  // namespace
 
-SettingsModel::SettingsModel(QObject* parent) : QObject(parent) {
-    setObjectName(QStringLiteral("settings"));
-}
+SettingsModel::SettingsModel(QObject* parent) : QObject(parent) { setObjectName(QStringLiteral("settings")); }
 
 void SettingsModel::declare(const QString& section, const QString& key, const QVariant& defaultValue) {
     auto [it, added] = entries_.try_emplace({section, key});
@@ -91,12 +87,9 @@ void SettingsModel::write(IniFile& ini, const Name& name, const Entry& entry) {
     const std::string s = encodeLanguageText(name.first);
     const std::string k = encodeLanguageText(name.second);
     const QVariant& v = entry.value;
-    if (entry.defaultValue.typeId() == QMetaType::Bool)
-        ini.writeBool(s, k, v.toBool());
-    else if (isInteger(entry.defaultValue))
-        ini.writeInteger(s, k, v.toLongLong());
-    else
-        ini.writeString(s, k, encodeLanguageText(v.toString()));
+    if (entry.defaultValue.typeId() == QMetaType::Bool) ini.writeBool(s, k, v.toBool());
+    else if (isInteger(entry.defaultValue)) ini.writeInteger(s, k, v.toLongLong());
+    else ini.writeString(s, k, encodeLanguageText(v.toString()));
 }
 
 bool SettingsModel::save(const QString& section) {

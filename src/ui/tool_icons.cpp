@@ -80,20 +80,17 @@ QPixmap draw(int index) {
             p.drawLine(QPointF(4, 4), QPointF(12, 12));
             p.drawLine(QPointF(12, 4), QPointF(4, 12));
             break;
-        case 8:  // fold
+        case 8:    // fold
         case 9: {  // unfold
             p.setPen(Qt::NoPen);
             p.setBrush(kInk);
             QPolygonF arrow;
-            if (index == 8)
-                arrow << QPointF(3, 10) << QPointF(8, 5) << QPointF(13, 10);
-            else
-                arrow << QPointF(3, 6) << QPointF(8, 11) << QPointF(13, 6);
+            if (index == 8) arrow << QPointF(3, 10) << QPointF(8, 5) << QPointF(13, 10);
+            else arrow << QPointF(3, 6) << QPointF(8, 11) << QPointF(13, 6);
             p.drawPolygon(arrow);
             break;
         }
-        default:
-            break;
+        default: break;
     }
     return pm;
 }

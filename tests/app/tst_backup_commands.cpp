@@ -85,11 +85,12 @@ private slots:
         QCOMPARE(p.dialogs.choices.size(), std::size_t{1});
         QCOMPARE(p.dialogs.choices[0].items.size(), 2);
         QVERIFY(p.dialogs.choices[0].items[0] > QString());  // dates as the locale writes them
-        p.dialogs.itemAnswer = 1;  // the older copy
+        p.dialogs.itemAnswer = 1;                            // the older copy
         p.dialogs.answers = {MsgNo};
         restoreFromBackup();
         QCOMPARE(taskCount(), std::int64_t{2});
-        QVERIFY(p.dialogs.texts().last().startsWith(QStringLiteral("Replace the current database with the backup copy made ")));
+        QVERIFY(p.dialogs.texts().last().startsWith(
+            QStringLiteral("Replace the current database with the backup copy made ")));
 
         p.dialogs.messages.clear();
         p.dialogs.answers = {MsgYes};

@@ -17,8 +17,9 @@
 namespace {
 
 struct Install : ostrel::testing::ProcessInstall {
-    Install() : ProcessInstall(Options{QStringLiteral("organizer folder"), true, true,
-                                       QByteArray("[General]\r\nLanguage=English\r\n")}) {
+    Install()
+        : ProcessInstall(Options{QStringLiteral("organizer folder"), true, true,
+                                 QByteArray("[General]\r\nLanguage=English\r\n")}) {
         const QString from = QFileInfo(QStringLiteral(OSTREL_APP_EXE)).absolutePath() + QStringLiteral("/Languages");
         QDir().mkpath(root + QStringLiteral("/Languages"));
         QFile::copy(from + QStringLiteral("/English.lng"), root + QStringLiteral("/Languages/English.lng"));
@@ -33,8 +34,9 @@ QByteArray readFile(const QString& path) {
 // Fills the ToDo table over several pages, then overwrites the file's last
 // page: the header and schema stay readable, the table does not.
 void damage(const QString& db) {
-    std::string rows = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
-                       "INSERT INTO ToDo (MesType, Title) SELECT 0, printf('task %03d of a long title', i) FROM n";
+    std::string rows =
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+        "INSERT INTO ToDo (MesType, Title) SELECT 0, printf('task %03d of a long title', i) FROM n";
     ostrel::testing::execSql(db.toStdString(), rows);
     QFile f(db);
     QVERIFY(f.open(QIODevice::ReadWrite));

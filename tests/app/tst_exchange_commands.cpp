@@ -66,11 +66,12 @@ private slots:
         QSignalSpy holidaysChanged(&DataModule1->holidays(), &HolidayStore::changed);
         p.dialogs.fileAnswer = fixture("calendar_programs.ics");
         importCalendarCommand();
-        QCOMPARE(p.dialogs.texts(),
-                 QStringList{QStringLiteral("Imported from ") + QDir::toNativeSeparators(fixture("calendar_programs.ics")) +
-                             QStringLiteral(": 12 added, 0 updated, 0 unchanged, 2 left out. Repeating rules a task "
-                                            "cannot follow were taken as their next occurrence: Gym; Course; Rent "
-                                            "(ended).")});
+        QCOMPARE(
+            p.dialogs.texts(),
+            QStringList{QStringLiteral("Imported from ") + QDir::toNativeSeparators(fixture("calendar_programs.ics")) +
+                        QStringLiteral(": 12 added, 0 updated, 0 unchanged, 2 left out. Repeating rules a task "
+                                       "cannot follow were taken as their next occurrence: Gym; Course; Rent "
+                                       "(ended).")});
         QCOMPARE(rows("ToDo"), std::int64_t{12});
         QCOMPARE(tasksChanged.count(), 1);
         QCOMPARE(holidaysChanged.count(), 1);
@@ -94,15 +95,18 @@ private slots:
         p.dialogs.messages.clear();
         p.dialogs.saveAnswer = p.root + QStringLiteral("/out/calendar.ics");
         exportCalendarCommand();
-        QCOMPARE(p.dialogs.texts(), QStringList{QStringLiteral("0 entries (tasks, holidays and plans) were written to ") +
-                                                QDir::toNativeSeparators(p.dialogs.saveAnswer) + QLatin1Char('.')});
+        QCOMPARE(p.dialogs.texts(),
+                 QStringList{QStringLiteral("0 entries (tasks, holidays and plans) were written to ") +
+                             QDir::toNativeSeparators(p.dialogs.saveAnswer) + QLatin1Char('.')});
     }
 
     void refusalsNameTheFileAndTheReason_data() {
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("English") << "English" << "is not an iCalendar file";
-        QTest::newRow("Russian") << "Russian" << "не является файлом iCalendar";
+        QTest::newRow("English") << "English"
+                                 << "is not an iCalendar file";
+        QTest::newRow("Russian") << "Russian"
+                                 << "не является файлом iCalendar";
     }
     void refusalsNameTheFileAndTheReason() {
         QFETCH(QString, language);

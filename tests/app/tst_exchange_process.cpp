@@ -67,7 +67,8 @@ private slots:
         r = run(app, {QStringLiteral("--export-calendar=out.ics")});
         QCOMPARE(r.exitCode, 0);
         const QString out = app.dir.path() + QStringLiteral("/out.ics");
-        QCOMPARE(r.out, QByteArray("12 entries (tasks, holidays and plans) were written to ") + out.toLocal8Bit() + ".\n");
+        QCOMPARE(r.out,
+                 QByteArray("12 entries (tasks, holidays and plans) were written to ") + out.toLocal8Bit() + ".\n");
         QVERIFY(QFile::exists(out));
 
         r = run(app, {QStringLiteral("--import-contacts"), QStringLiteral("out.ics")});

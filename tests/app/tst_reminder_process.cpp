@@ -44,19 +44,22 @@ public:
         QDir().mkpath(root + QStringLiteral("/skins"));
         QFile::copy(bin + QStringLiteral("/skins/ostrel.skn"), root + QStringLiteral("/skins/ostrel.skn"));
         QDir().mkpath(root + QStringLiteral("/Languages"));
-        QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/Languages/English.lng"), root + QStringLiteral("/Languages/English.lng"));
+        QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/Languages/English.lng"),
+                    root + QStringLiteral("/Languages/English.lng"));
         testing::createOrganizerDatabase(db().toStdString());
         QFile ini(root + QStringLiteral("/ostrel-organizer.ini"));
-        if (ini.open(QIODevice::WriteOnly)) ini.write("[General]\nLanguage=English\nProgramView=3\n[Clock]\nLeft=100\nTop=100\n");
+        if (ini.open(QIODevice::WriteOnly))
+            ini.write("[General]\nLanguage=English\nProgramView=3\n[Clock]\nLeft=100\nTop=100\n");
     }
     QString db() const { return root + QStringLiteral("/Tamo.qdb"); }
     void sql(const std::string& statement) { testing::execSql(db().toStdString(), statement); }
     void insertTask(int mesType, DateTime first, DateTime show, const std::string& title, int periodInt = 0,
                     int periodType = 0, int elapseInt = 1, int elapseType = 2) {
         sql("INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, PeriodType, ElapseInt, "
-            "ElapseType) VALUES (" + std::to_string(mesType) + ", " + num(first) + ", " + num(show) + ", '" + title +
-            "', 'c', " + std::to_string(periodInt) + ", " + std::to_string(periodType) + ", " +
-            std::to_string(elapseInt) + ", " + std::to_string(elapseType) + ")");
+            "ElapseType) VALUES (" +
+            std::to_string(mesType) + ", " + num(first) + ", " + num(show) + ", '" + title + "', 'c', " +
+            std::to_string(periodInt) + ", " + std::to_string(periodType) + ", " + std::to_string(elapseInt) + ", " +
+            std::to_string(elapseType) + ")");
     }
 
     QProcess* start(DateTime present) {
@@ -66,7 +69,8 @@ public:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
         env.insert(QStringLiteral("OSTREL_DIALOGS"), QStringLiteral("stderr"));
         env.insert(QStringLiteral("OSTREL_CLOCK_START"), QString::fromStdString(num(present)));
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("ostrel.reminders.info=true\nostrel.startup.info=true"));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"),
+                   QStringLiteral("ostrel.reminders.info=true\nostrel.startup.info=true"));
         env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
         if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -135,10 +139,11 @@ private slots:
     // does, and what it did not reach stays due.
     void aQuitSignalDuringTheStartupPassEndsTheProgram() {
         Install app;
-        app.sql("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-                "INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, PeriodType, ElapseInt, "
-                "ElapseType) SELECT 0, " + num(at(2024, 5, 6, 9)) + ", " + num(at(2024, 5, 6, 9)) +
-                ", 'task ' || i, 'c', 0, 0, 1, 2 FROM n");
+        app.sql(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+            "INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, PeriodType, ElapseInt, "
+            "ElapseType) SELECT 0, " +
+            num(at(2024, 5, 6, 9)) + ", " + num(at(2024, 5, 6, 9)) + ", 'task ' || i, 'c', 0, 0, 1, 2 FROM n");
         std::unique_ptr<QProcess> p(app.start(at(2024, 5, 6, 9, 1)));
         QVERIFY(p->waitForStarted());
         QVERIFY2(QTest::qWaitFor([&] { return app.shown(p.get()) >= 1; }, 20000), app.log(p.get()).constData());
@@ -153,10 +158,11 @@ private slots:
     // load decides it).
     void aThousandDueTasksOpenTwentyWindowsAndOneList() {
         Install app;
-        app.sql("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
-                "INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, PeriodType, ElapseInt, "
-                "ElapseType) SELECT 0, " + num(at(2024, 5, 6, 9)) + ", " + num(at(2024, 5, 6, 9)) +
-                ", 'task ' || i, 'c', 0, 0, 1, 2 FROM n");
+        app.sql(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
+            "INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, PeriodType, ElapseInt, "
+            "ElapseType) SELECT 0, " +
+            num(at(2024, 5, 6, 9)) + ", " + num(at(2024, 5, 6, 9)) + ", 'task ' || i, 'c', 0, 0, 1, 2 FROM n");
         QElapsedTimer wall;
         wall.start();
         std::unique_ptr<QProcess> p(app.start(at(2024, 5, 6, 9, 1)));
@@ -180,7 +186,9 @@ private slots:
         // SIGTERM is honoured with many reminder windows open (it used to
         // be cancelled by the windows refusing to close).
         QVERIFY2(ended, qPrintable(QStringLiteral("state %1 status %2 code %3: %4")
-                                       .arg(p->state()).arg(p->exitStatus()).arg(p->exitCode())
+                                       .arg(p->state())
+                                       .arg(p->exitStatus())
+                                       .arg(p->exitCode())
                                        .arg(QString::fromUtf8(app.log(p.get()).right(600)))));
     }
 
@@ -200,7 +208,8 @@ private slots:
         QVERIFY2(holder.waitForStarted(), "the sqlite3 shell is needed for this test");
         holder.write("BEGIN IMMEDIATE;\nUPDATE ToDo SET Comment = Comment;\nSELECT 'locked';\n");
         QByteArray said;
-        QVERIFY2(QTest::qWaitFor([&] { return (said += holder.readAll()).contains("locked"); }, 10000), said.constData());
+        QVERIFY2(QTest::qWaitFor([&] { return (said += holder.readAll()).contains("locked"); }, 10000),
+                 said.constData());
 
         QElapsedTimer wall;
         wall.start();

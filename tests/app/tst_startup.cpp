@@ -28,9 +28,7 @@ void setOld(const QString& path) {
     QVERIFY(f.setFileTime(old, QFileDevice::FileModificationTime));
 }
 
-QDateTime mtime(const QString& path) {
-    return QFileInfo(path).fileTime(QFileDevice::FileModificationTime);
-}
+QDateTime mtime(const QString& path) { return QFileInfo(path).fileTime(QFileDevice::FileModificationTime); }
 
 }  // namespace
 
@@ -72,16 +70,18 @@ private slots:
     void aLockThatCannotBeCreatedIsReportedWithCode1() {
         Install app;
         QDir().mkpath(app.root + QStringLiteral("/Languages"));
-        QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/Languages/English.lng"), app.root + QStringLiteral("/Languages/English.lng"));
+        QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/Languages/English.lng"),
+                    app.root + QStringLiteral("/Languages/English.lng"));
         QProcessEnvironment env;
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QStringLiteral("/proc"));
         std::unique_ptr<QProcess> p(app.start(env));
         QVERIFY(p->waitForFinished(10000));
         QCOMPARE(p->exitCode(), 1);
         const QByteArray err = p->readAllStandardError();
-        QVERIFY2(err.contains("[Ostrel Organizer] Cannot create the lock file /proc/ostrel-") &&
-                     err.contains(".lock that keeps a second copy of the program from starting: No such file or directory."),
-                 err.constData());
+        QVERIFY2(
+            err.contains("[Ostrel Organizer] Cannot create the lock file /proc/ostrel-") &&
+                err.contains(".lock that keeps a second copy of the program from starting: No such file or directory."),
+            err.constData());
     }
 
     void missingDatabaseEndsStartupWithTheErrorAndCode1() {

@@ -11,8 +11,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
-#include <QRadioButton>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QToolButton>
 
 #include "app/forms.h"
@@ -23,10 +23,10 @@
 #include "recording_dialogs.h"
 #include "settings/settings_dialog.h"
 #include "tasks/reminder_window.h"
-#include "ui/application_forms.h"
-#include "ui/languages.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
+#include "ui/application_forms.h"
+#include "ui/languages.h"
 
 using namespace ostrel;
 
@@ -91,7 +91,8 @@ private slots:
             QVERIFY(QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/Languages/%1.lng").arg(QLatin1String(language)),
                                 folder + QStringLiteral("/Languages/%1.lng").arg(QLatin1String(language))));
         QDir().mkpath(folder + QStringLiteral("/skins"));
-        QVERIFY(QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/skins/ostrel.skn"), folder + QStringLiteral("/skins/ostrel.skn")));
+        QVERIFY(QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/skins/ostrel.skn"),
+                            folder + QStringLiteral("/skins/ostrel.skn")));
         setExeDirForTesting(folder);
     }
     void cleanupTestCase() {

@@ -40,7 +40,8 @@ private slots:
         ostrel::testing::createOrganizerDatabase(dir->path() / "Tamo.qdb");
         const QString folder = QString::fromStdString(dir->path().string());
         QDir().mkpath(folder + QStringLiteral("/skins"));
-        QVERIFY(QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/skins/ostrel.skn"), folder + QStringLiteral("/skins/ostrel.skn")));
+        QVERIFY(QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/skins/ostrel.skn"),
+                            folder + QStringLiteral("/skins/ostrel.skn")));
         setExeDirForTesting(folder);
         qputenv("XDG_CONFIG_HOME", (folder + QStringLiteral("/config")).toLocal8Bit());
     }
@@ -131,7 +132,8 @@ private slots:
         QTest::keyClick(box, Qt::Key_Tab);
         QCOMPARE(box->toPlainText(), QStringLiteral("b"));
         QVERIFY(QApplication::focusWidget() != box);
-        for (QPlainTextEdit* e : QApplication::activeWindow()->findChildren<QPlainTextEdit*>()) QVERIFY(e->tabChangesFocus());
+        for (QPlainTextEdit* e : QApplication::activeWindow()->findChildren<QPlainTextEdit*>())
+            QVERIFY(e->tabChangesFocus());
         frmNewHoliday->hide();
         destroyForms();
     }

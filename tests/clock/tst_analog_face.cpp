@@ -48,9 +48,7 @@ struct AnalogEnv : ClockEnv {
     }
 };
 
-DateTime at(int h, int m, int s) {
-    return encodeDateTime({{2026, 12, 10}, {h, m, s, 0}});
-}
+DateTime at(int h, int m, int s) { return encodeDateTime({{2026, 12, 10}, {h, m, s, 0}}); }
 
 // The picture shows the hand colour exactly on the pixels of the three hands
 // at 10:10:30 (all hands share the colour, so crossings do not matter), and
@@ -166,16 +164,20 @@ private slots:
         QImage shot;
         // The X server draws asynchronously; wait until the face is there.
         const auto grab = [&] {
-            shot = QGuiApplication::primaryScreen()->grabWindow(0, 200, 150, 96, 96).toImage().convertToFormat(
-                QImage::Format_RGB32);
+            shot = QGuiApplication::primaryScreen()
+                       ->grabWindow(0, 200, 150, 96, 96)
+                       .toImage()
+                       .convertToFormat(QImage::Format_RGB32);
             return shot.pixel(48, 70) == kHand;
         };
         QTRY_VERIFY_WITH_TIMEOUT(grab(), 5000);
         checkHands(shot, readDialImage(kDial).convertToFormat(QImage::Format_RGB32));
         // Outside the circle the screen behind shows, not the dial's bezel.
         const QImage dial = readDialImage(kDial).convertToFormat(QImage::Format_RGB32);
-        const QImage behind =
-            QGuiApplication::primaryScreen()->grabWindow(0, 200 - 20, 150, 10, 10).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage behind = QGuiApplication::primaryScreen()
+                                  ->grabWindow(0, 200 - 20, 150, 10, 10)
+                                  .toImage()
+                                  .convertToFormat(QImage::Format_RGB32);
         for (const QPoint& corner : {QPoint(1, 1), QPoint(94, 1), QPoint(1, 94), QPoint(94, 94)}) {
             QVERIFY2(shot.pixel(corner) == behind.pixel(1, 1),
                      qPrintable(QStringLiteral("corner %1,%2").arg(corner.x()).arg(corner.y())));

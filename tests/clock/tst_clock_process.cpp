@@ -39,9 +39,9 @@ private slots:
         app.writeIni("[General]\nProgramView=3\nLanguage=English\n[Clock]\nLeft=210\nTop=120\n");
         std::unique_ptr<QProcess> p(app.start());
         QVERIFY(p->waitForStarted());
-        QVERIFY2(QTest::qWaitFor([&] { return Install::running(p.get(), app.root + QStringLiteral("/Tamo.qdb")); },
-                                 10000),
-                 p->readAllStandardError().constData());
+        QVERIFY2(
+            QTest::qWaitFor([&] { return Install::running(p.get(), app.root + QStringLiteral("/Tamo.qdb")); }, 10000),
+            p->readAllStandardError().constData());
         QTest::qWait(300);
         // Overwrite the stored position so that the save on exit is seen.
         app.writeIni("[General]\nProgramView=1\nLanguage=English\n[Clock]\nLeft=0\nTop=0\n");

@@ -52,7 +52,8 @@ class TestClockReminderPass : public QObject {
     void insert(const std::string& values) {
         ostrel::testing::execSql(dir->path() / "Tamo.qdb",
                                  "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, PeriodInt, PeriodType, ElapseInt, "
-                                 "ElapseType) VALUES " + values);
+                                 "ElapseType) VALUES " +
+                                     values);
     }
 
 private slots:
@@ -143,8 +144,7 @@ private slots:
         QCOMPARE(dialogs.texts().size(), 1);
         // ...and a minute later the pass runs again (and succeeds now).
         DataModule1->connTAMO.setPath((dir->path() / "Tamo.qdb").string());
-        insert("(1, 0, " + num(at(2024, 5, 6, 12)) + ", " + num(at(2024, 5, 6, 12)) +
-               ", 0, 0, 1, 2)");
+        insert("(1, 0, " + num(at(2024, 5, 6, 12)) + ", " + num(at(2024, 5, 6, 12)) + ", 0, 0, 1, 2)");
         clock->get().advanceMs(60000);
         tick();
         QCOMPARE(dialogs.texts().size(), 1);

@@ -47,7 +47,8 @@ class TestClockTick : public QObject {
     void insert(const std::string& values) {
         ostrel::testing::execSql(dir->path() / "Tamo.qdb",
                                  "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, PeriodInt, PeriodType, ElapseInt, "
-                                 "ElapseType) VALUES " + values);
+                                 "ElapseType) VALUES " +
+                                     values);
     }
     void makeClock(int programView) {
         env->writeSettings(QByteArray("[General]\nProgramView=") + QByteArray::number(programView) +
@@ -67,7 +68,9 @@ private slots:
         dialogs.messages.clear();
         shown.clear();
         DataModule1 = new TDataModule1(QString::fromStdString((dir->path() / "Tamo.qdb").string()));
-        DataModule1->ShowReminderHook = [this](const TTaskParams& p, const QString&, int) { shown.push_back(p.TaskID); };
+        DataModule1->ShowReminderHook = [this](const TTaskParams& p, const QString&, int) {
+            shown.push_back(p.TaskID);
+        };
     }
     void cleanup() {
         ostrel::testing::destroyGlobal(frmClock);
@@ -130,8 +133,9 @@ private slots:
         auto task = [this](int id, double when, const char* title) {
             ostrel::testing::execSql(dir->path() / "Tamo.qdb",
                                      "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, Title, PeriodInt, PeriodType, "
-                                     "ElapseInt, ElapseType) VALUES (" + std::to_string(id) + ", 0, " + num(when) +
-                                         ", " + num(when) + ", '" + title + "', 0, 0, 1, 2)");
+                                     "ElapseInt, ElapseType) VALUES (" +
+                                         std::to_string(id) + ", 0, " + num(when) + ", " + num(when) + ", '" + title +
+                                         "', 0, 0, 1, 2)");
         };
         task(1, at(2024, 5, 6, 11, 0, 0), "Earlier");
         task(2, at(2024, 5, 6, 15, 0, 0), "Later");
@@ -148,7 +152,8 @@ private slots:
         fake->get().setNow(at(2024, 5, 6, 16, 0, 0));
         frmClock->tmrTimeTimer();
         tip = child<QSystemTrayIcon>(*frmClock, "spTrayIcon1")->toolTip();
-        QVERIFY2(tip.contains(QStringLiteral("16:00")) && !tip.contains(QStringLiteral("Next reminder")), qPrintable(tip));
+        QVERIFY2(tip.contains(QStringLiteral("16:00")) && !tip.contains(QStringLiteral("Next reminder")),
+                 qPrintable(tip));
 
         TaskRow row;
         row.FirstDT = row.ShowDT = at(2024, 5, 6, 17, 15, 0);

@@ -103,10 +103,11 @@ private slots:
         QVERIFY(OstrelApplication::terminateRequested());
         // In plain words, naming the file (the English text: this program
         // folder has no language files).
-        QCOMPARE(dialogs.texts(),
-                 QStringList{QStringLiteral("Ostrel Organizer cannot start: the file %1, which gives its windows their "
-                                            "look, is missing or cannot be read. Reinstalling the program puts it back.")
-                                 .arg(QDir::toNativeSeparators(skinFilePath()))});
+        QCOMPARE(
+            dialogs.texts(),
+            QStringList{QStringLiteral("Ostrel Organizer cannot start: the file %1, which gives its windows their "
+                                       "look, is missing or cannot be read. Reinstalling the program puts it back.")
+                            .arg(QDir::toNativeSeparators(skinFilePath()))});
         QCOMPARE(dialogs.messages[0].icon, MsgIcon::Warning);
     }
 

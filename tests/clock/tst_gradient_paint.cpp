@@ -5,8 +5,8 @@
 #include <QTableView>
 #include <QtTest>
 
-#include "ui/gradient_paint.h"
 #include "core/clock/colors.h"
+#include "ui/gradient_paint.h"
 
 using namespace ostrel;
 
@@ -38,14 +38,14 @@ private slots:
             const int v = static_cast<int>(255.0 * i / 19);
             twenty << QColor(v, v, v);
         }
-        QTest::newRow("two colours, 20 lines down") << QRect(3, 4, 10, 20) << false << QList<int>{black, white}
-                                                    << twenty;
+        QTest::newRow("two colours, 20 lines down")
+            << QRect(3, 4, 10, 20) << false << QList<int>{black, white} << twenty;
         QTest::newRow("three colours, 5 across")
             << QRect(2, 1, 5, 6) << true << QList<int>{black, mid, white}
             << QList<QColor>{QColor(0, 0, 0), QColor(50, 100, 25), QColor(100, 200, 50), QColor(177, 227, 152),
                              QColor(255, 255, 255)};
-        QTest::newRow("one line, start colour") << QRect(0, 5, 8, 1) << false << QList<int>{black, white}
-                                                << QList<QColor>{QColor(0, 0, 0)};
+        QTest::newRow("one line, start colour")
+            << QRect(0, 5, 8, 1) << false << QList<int>{black, white} << QList<QColor>{QColor(0, 0, 0)};
     }
 
     void fills() {
@@ -66,11 +66,15 @@ private slots:
             for (int x = 0; x < img.width(); ++x) {
                 const QColor got = img.pixelColor(x, y);
                 if (!rect.contains(x, y)) {
-                    QVERIFY2(got == QColor(1, 2, 3), qPrintable(QStringLiteral("painted outside at %1,%2").arg(x).arg(y)));
+                    QVERIFY2(got == QColor(1, 2, 3),
+                             qPrintable(QStringLiteral("painted outside at %1,%2").arg(x).arg(y)));
                     continue;
                 }
                 const int pos = leftToRight ? x - rect.left() : y - rect.top();
-                QVERIFY2(got == expected.at(pos), qPrintable(QStringLiteral("at %1,%2: %3 want %4").arg(x).arg(y).arg(got.name(), expected.at(pos).name())));
+                QVERIFY2(
+                    got == expected.at(pos),
+                    qPrintable(
+                        QStringLiteral("at %1,%2: %3 want %4").arg(x).arg(y).arg(got.name(), expected.at(pos).name())));
             }
         }
     }
@@ -127,7 +131,8 @@ private slots:
             QCOMPARE(lines.front().color, makeColor(213, 238, 68));
             QCOMPARE(lines.back().color, makeColor(131, 159, 15));
             for (int y : {1, cell.height() / 2, cell.height() - 2})
-                QCOMPARE(img.pixelColor(cell.right() - 1, cell.top() + y), toQColor(lines[static_cast<std::size_t>(y)].color));
+                QCOMPARE(img.pixelColor(cell.right() - 1, cell.top() + y),
+                         toQColor(lines[static_cast<std::size_t>(y)].color));
         }
     }
 };

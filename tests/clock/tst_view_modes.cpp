@@ -36,12 +36,11 @@ namespace {
 
 const QString kDial = ostrel::testing::kShippedDial;
 
-IniFile ini() {
-    return IniFile(settingsFilePath().toStdString());
-}
+IniFile ini() { return IniFile(settingsFilePath().toStdString()); }
 
 QPoint storedPosition() {
-    return {static_cast<int>(ini().readInteger("Clock", "Left", 0)), static_cast<int>(ini().readInteger("Clock", "Top", 0))};
+    return {static_cast<int>(ini().readInteger("Clock", "Left", 0)),
+            static_cast<int>(ini().readInteger("Clock", "Top", 0))};
 }
 
 void putDial(const QByteArray& bytes) {
@@ -73,14 +72,10 @@ QList<QWidget*> shownWindows() {
 
 QRadioButton* button(std::uint8_t mode) {
     switch (mode) {
-        case vmSysTrayIcon:
-            return child<QRadioButton>(*frmSettings, "rbSysTrayIcon");
-        case vmSysTrayClock:
-            return child<QRadioButton>(*frmSettings, "rbSysTrayClock");
-        case vmFreeClock:
-            return child<QRadioButton>(*frmSettings, "rbFreeClock");
-        default:
-            return child<QRadioButton>(*frmSettings, "rbAnalogClock");
+        case vmSysTrayIcon: return child<QRadioButton>(*frmSettings, "rbSysTrayIcon");
+        case vmSysTrayClock: return child<QRadioButton>(*frmSettings, "rbSysTrayClock");
+        case vmFreeClock: return child<QRadioButton>(*frmSettings, "rbFreeClock");
+        default: return child<QRadioButton>(*frmSettings, "rbAnalogClock");
     }
 }
 
@@ -177,7 +172,11 @@ private slots:
                 // Over the bottom-right corner of the 1280 x 1024 screen.
                 const QRect host = taskbarEmbedding().host()->geometry();
                 QVERIFY2(host.right() < 1280 && host.right() > 1260 && host.bottom() < 1024 && host.top() > 980,
-                         qPrintable(QStringLiteral("%1,%2 %3x%4").arg(host.x()).arg(host.y()).arg(host.width()).arg(host.height())));
+                         qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                        .arg(host.x())
+                                        .arg(host.y())
+                                        .arg(host.width())
+                                        .arg(host.height())));
                 QCOMPARE(host.size(), clock.size() - QSize(1, 1));
             }
             from = to;
@@ -216,9 +215,10 @@ private slots:
         QVERIFY(dialogs.messages[0].text.contains(QStringLiteral("Analog_clock.jpg")));
         // In plain words (the English text: no language files here), the
         // same whatever the damage.
-        QVERIFY2(dialogs.messages[0].text.startsWith(QStringLiteral("The clock face picture ")) &&
-                     dialogs.messages[0].text.endsWith(QStringLiteral("reinstalling the program puts the picture back.")),
-                 qPrintable(dialogs.messages[0].text));
+        QVERIFY2(
+            dialogs.messages[0].text.startsWith(QStringLiteral("The clock face picture ")) &&
+                dialogs.messages[0].text.endsWith(QStringLiteral("reinstalling the program puts the picture back.")),
+            qPrintable(dialogs.messages[0].text));
         checkMode(clock, std::uint8_t(mode));
         QCOMPARE(mode == vmSysTrayClock ? taskbarEmbedding().host()->geometry() : clock.geometry(), before);
 

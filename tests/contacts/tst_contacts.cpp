@@ -3,9 +3,9 @@
 
 #include <QHeaderView>
 #include <QHelpEvent>
-#include <QToolTip>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QToolTip>
 #include <QtTest>
 
 #include <functional>
@@ -141,17 +141,19 @@ private:
         QVERIFY(!editor->isVisible());
     }
     void addWith(const std::function<void()>& fill) {
-        withEditor([this] { book->tbAddClick(); }, [&] {
-            fill();
-            editor->bbOkClick();
-        });
+        withEditor([this] { book->tbAddClick(); },
+                   [&] {
+                       fill();
+                       editor->bbOkClick();
+                   });
     }
     void editRow(int row, const std::function<void()>& change) {
         book->setCurrentRow(row);
-        withEditor([this] { book->tbEditClick(); }, [&] {
-            change();
-            editor->bbOkClick();
-        });
+        withEditor([this] { book->tbEditClick(); },
+                   [&] {
+                       change();
+                       editor->bbOkClick();
+                   });
     }
     QString writePicture(const QString& name, const char* format, QSize size = {40, 60}) {
         QImage img(size, QImage::Format_RGB32);
@@ -304,21 +306,16 @@ private slots:
             int row;
         };
         const Step steps[] = {
-            {"b", 2},         // first match wins, case ignored
-            {"bor", 3},
-            {"borx", 3},      // no match: the row stays
-            {"", 1},          // the empty prefix matches the first name
-            {"zz", 1},
-            {"бор", 4},       // Cyrillic, case ignored
+            {"b", 2},                 // first match wins, case ignored
+            {"bor", 3}, {"borx", 3},  // no match: the row stays
+            {"", 1},                  // the empty prefix matches the first name
+            {"zz", 1},  {"бор", 4},   // Cyrillic, case ignored
         };
         for (const Step& s : steps) {
             QTest::keyClick(child<QLineEdit>(*book, "edSearch"), Qt::Key_A, Qt::ControlModifier);
-            if (s.typed.isEmpty())
-                QTest::keyClick(child<QLineEdit>(*book, "edSearch"), Qt::Key_Backspace);
-            else if (s.typed.at(0).unicode() < 128)
-                QTest::keyClicks(child<QLineEdit>(*book, "edSearch"), s.typed);
-            else
-                child<QLineEdit>(*book, "edSearch")->insert(s.typed);
+            if (s.typed.isEmpty()) QTest::keyClick(child<QLineEdit>(*book, "edSearch"), Qt::Key_Backspace);
+            else if (s.typed.at(0).unicode() < 128) QTest::keyClicks(child<QLineEdit>(*book, "edSearch"), s.typed);
+            else child<QLineEdit>(*book, "edSearch")->insert(s.typed);
             QCOMPARE(child<QLineEdit>(*book, "edSearch")->text(), s.typed);
             QCOMPARE(book->currentRow(), s.row);
         }
@@ -557,13 +554,14 @@ private slots:
     void closingIsRefusedUntilAllowed() {
         QVERIFY(editor->AllowClose);  // after creation
         showBook();
-        withEditor([this] { book->tbAddClick(); }, [this] {
-            QVERIFY(!editor->AllowClose);
-            editor->close();
-            QVERIFY(editor->isVisible());
-            editor->AllowClose = true;  // the end of the session says so
-            editor->close();
-        });
+        withEditor([this] { book->tbAddClick(); },
+                   [this] {
+                       QVERIFY(!editor->AllowClose);
+                       editor->close();
+                       QVERIFY(editor->isVisible());
+                       editor->AllowClose = true;  // the end of the session says so
+                       editor->close();
+                   });
         // Escape cancels.
         withEditor([this] { book->tbAddClick(); },
                    [this] {
@@ -590,8 +588,7 @@ private slots:
         for (const Case& c : cases) QCOMPARE(resolvePhotoPath(c.stored), c.resolved);
         QCOMPARE(storablePhotoPath(exe + "/photos/a.jpg"), QStringLiteral("photos/a.jpg"));
         QCOMPARE(storablePhotoPath("/srv/pics/a.jpg"), QStringLiteral("/srv/pics/a.jpg"));
-        QCOMPARE(storablePhotoPath(exe + "/../elsewhere/a.jpg"),
-                 QDir::cleanPath(exe + "/../elsewhere/a.jpg"));
+        QCOMPARE(storablePhotoPath(exe + "/../elsewhere/a.jpg"), QDir::cleanPath(exe + "/../elsewhere/a.jpg"));
     }
 
     void picturesOfEveryOfferedKindLoadAndBrokenOnesDoNot() {
@@ -702,8 +699,7 @@ private slots:
     // ---------------------------------------------------------------- viewer
 
     void theFullCardIsSplitBetweenTheGrids() {
-        add("Anna", "Petrova", 1,
-            ", Birthday, HomePhone, JobPhone, MobilePhone, Address, Mail, ICQ, Web_site, Comment",
+        add("Anna", "Petrova", 1, ", Birthday, HomePhone, JobPhone, MobilePhone, Address, Mail, ICQ, Web_site, Comment",
             ", " + std::to_string(encodeDate(1981, 3, 15)) +
                 ", 'h1', 'j2', 'm3', 'Street 1', 'a@b.c', '777', 'w.org', 'first' || char(13,10) || 'second'");
         showBook();
@@ -721,9 +717,10 @@ private slots:
     }
 
     void anEightLineCommentShowsFiveLinesBesideTheName() {
-        add("Only", " ", 1, ", Comment", ", 'c1' || char(13,10) || 'c2' || char(13,10) || 'c3' || char(13,10) || "
-                                        "'c4' || char(13,10) || 'c5' || char(13,10) || 'c6' || char(13,10) || 'c7' || "
-                                        "char(13,10) || 'c8'");
+        add("Only", " ", 1, ", Comment",
+            ", 'c1' || char(13,10) || 'c2' || char(13,10) || 'c3' || char(13,10) || "
+            "'c4' || char(13,10) || 'c5' || char(13,10) || 'c6' || char(13,10) || 'c7' || "
+            "char(13,10) || 'c8'");
         add("Blank", "Comment", 1, ", Comment, Mail", ", '   ', 'm'");
         showBook();
         QCOMPARE(listed(), (QStringList{"Blank  Comment", "Only"}));
@@ -790,10 +787,10 @@ private slots:
                     run = qGray(image.pixel(x, y)) < 60 ? run + 1 : 0;
                     longest = std::max(longest, run);
                 }
-                QVERIFY2(longest < 40, qPrintable(QStringLiteral("dark run of %1 pixels at y=%2, photo row %3")
-                                                      .arg(longest)
-                                                      .arg(y)
-                                                      .arg(row)));
+                QVERIFY2(
+                    longest < 40,
+                    qPrintable(
+                        QStringLiteral("dark run of %1 pixels at y=%2, photo row %3").arg(longest).arg(y).arg(row)));
             }
         }
     }
@@ -807,12 +804,14 @@ private slots:
         skin.open(QIODevice::ReadOnly);
         qApp->setStyleSheet(QString::fromUtf8(skin.readAll()));
         writePicture("photos/ok.png", "PNG", {60, 80});
-        const std::string all = ", Birthday, HomePhone, JobPhone, MobilePhone, Address, Mail, ICQ, Web_site, Comment, Photo";
-        const std::string values = ", " + std::to_string(encodeDate(1981, 3, 15)) +
-                                   ", '+7 495 123-45-67', '+7 495 765-43-21', '+7 916 000-11-22', 'Tverskaya 1, Moscow', "
-                                   "'anna.petrova.long-department@example-corporation.com', '123456789', "
-                                   "'https://www.example-corporation.com/people/anna-petrova', 'Met at the conference' || "
-                                   "char(13,10) || 'Likes tea'";
+        const std::string all =
+            ", Birthday, HomePhone, JobPhone, MobilePhone, Address, Mail, ICQ, Web_site, Comment, Photo";
+        const std::string values =
+            ", " + std::to_string(encodeDate(1981, 3, 15)) +
+            ", '+7 495 123-45-67', '+7 495 765-43-21', '+7 916 000-11-22', 'Tverskaya 1, Moscow', "
+            "'anna.petrova.long-department@example-corporation.com', '123456789', "
+            "'https://www.example-corporation.com/people/anna-petrova', 'Met at the conference' || "
+            "char(13,10) || 'Likes tea'";
         writePicture("photos/ok.jpg", "JPG", {90, 60});
         add("Anna", "Petrova", 1, all, values + ", 'photos/ok.png'");
         add("Boris", "Ivanov", 2, all, values + ", NULL");

@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QtTest>
 
-
 #include "base/app_paths.h"
 #include "core/data/sql/backup.h"
 #include "core/data/sql/query.h"
@@ -80,8 +79,9 @@ private slots:
         QVERIFY(!store.isDue(clock->now() + 0.3));  // the same day
         QVERIFY(store.isDue(clock->now() + 1.0));   // the next day
         // Nothing half-written is left beside the copies.
-        QCOMPARE(QDir(f.root + QStringLiteral("/Backups")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{QStringLiteral("2026-12-10 15-04-05")});
+        QCOMPARE(
+            QDir(f.root + QStringLiteral("/Backups")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{QStringLiteral("2026-12-10 15-04-05")});
 
         // A second copy in the same second gets a folder of its own.
         const QString second = store.backUpNow();
@@ -129,7 +129,7 @@ private slots:
         };
         for (int round = 1; round <= 4; ++round) {
             sql::Transaction t(writer);
-            insert(round * 150);  // the first half of the pairs: more than the cache keeps
+            insert(round * 150);                        // the first half of the pairs: more than the cache keeps
             clock->setNow(clock->now() + 1.0 / 86400);  // a folder per copy
             const QString copy = store.backUpNow() + QStringLiteral("/Tamo.qdb");
             insert(round * 150);  // the second half

@@ -34,8 +34,9 @@ private slots:
         TDataModule1 dm(QString::fromStdString(db.string()));
         dm.UpdateNextReminderTime();
         QCOMPARE(dm.NextReminderTime, 0.0);  // nothing ahead: every tick checks
-        testing::execSql(db, "INSERT INTO ToDo (MesType, FirstDT, ShowDT) VALUES (0, 45000.7, 45000.7), (0, 45000.6, "
-                             "45000.6), (10, 45000.4, 45000.4), (2, 0, NULL)");
+        testing::execSql(db,
+                         "INSERT INTO ToDo (MesType, FirstDT, ShowDT) VALUES (0, 45000.7, 45000.7), (0, 45000.6, "
+                         "45000.6), (10, 45000.4, 45000.4), (2, 0, NULL)");
         dm.UpdateNextReminderTime();
         QCOMPARE(dm.NextReminderTime, 45000.6);
         clock->setNow(45000.6);  // equal is not "after"...

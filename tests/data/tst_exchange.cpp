@@ -105,10 +105,14 @@ void fillEveryKind(TDataModule1& data) {
     };
     task("Once", at(2027, 1, 15, 9, 30, 0), 0, 0, 0, 30, puMinutes);
     task("Dealt with", at(2026, 12, 1, 8, 0, 0), 10, 0, 0, 1, puHours);
-    const char* names[] = {"Every 5 minutes", "Every 2 hours", "Every day", "Every 3 weeks", "Every month",
-                           "Every year"};
+    const char* names[] = {"Every 5 minutes", "Every 2 hours", "Every day",
+                           "Every 3 weeks",   "Every month",   "Every year"};
     for (int u = puMinutes; u <= puYears; ++u)
-        task(names[u - 1], at(2026, 1, 31, 7, 15, 0), 0, u == puMinutes ? 5 : u == puHours ? 2 : u == puWeeks ? 3 : 1,
+        task(names[u - 1], at(2026, 1, 31, 7, 15, 0), 0,
+             u == puMinutes ? 5
+             : u == puHours ? 2
+             : u == puWeeks ? 3
+                            : 1,
              u, 2, u <= puDays ? u : puDays);
     task("30 minutes after start", 30 / 1440.0, 3, 0, 0, 10, puMinutes);
     task("Every hour from 2 hours after start", 2 / 24.0, 3, 1, puHours, 1, puHours);
@@ -266,8 +270,8 @@ private slots:
                                                "occurrence: Gym; Course; Rent (ended).")));
         // The holiday reminds ahead of its date.
         const auto holidays = o.data->holidays().listHolidays();
-        const auto birthday = std::find_if(holidays.begin(), holidays.end(),
-                                           [](const HolidayRow& h) { return h.ElapseInt == 3; });
+        const auto birthday =
+            std::find_if(holidays.begin(), holidays.end(), [](const HolidayRow& h) { return h.ElapseInt == 3; });
         QVERIFY(birthday != holidays.end());
         QCOMPARE(birthday->FirstDT, at(1985, 6, 23));
 

@@ -1,8 +1,8 @@
 // The reminder engine on a fixture database with a fake clock; reminder
 // windows are recorded instead of shown.
 
-#include <algorithm>
 #include <QtTest>
+#include <algorithm>
 
 #include <chrono>
 #include <stdexcept>
@@ -10,10 +10,10 @@
 
 #include <sqlite3.h>
 
+#include "base/language_texts.h"
 #include "core/data/period.h"
 #include "core/data/reminder_walk.h"
 #include "core/data/sql/query.h"
-#include "base/language_texts.h"
 #include "data/data_module.h"
 #include "dates.h"
 #include "fake_clock.h"
@@ -48,11 +48,12 @@ class TestReminderEngine : public QObject {
     std::unique_ptr<TDataModule1> dm;
     std::vector<Shown> shown;
 
-    int insert(int mesType, DateTime first, DateTime show, int periodInt, int periodType, int elapseInt,
-               int elapseType, const char* title = "task") {
+    int insert(int mesType, DateTime first, DateTime show, int periodInt, int periodType, int elapseInt, int elapseType,
+               const char* title = "task") {
         sql::Query q(dm->connTAMO);
-        q.add("INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, PeriodType, ElapseInt, "
-              "ElapseType)");
+        q.add(
+            "INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, PeriodType, ElapseInt, "
+            "ElapseType)");
         q.add("VALUES (:M, :F, :S, :T, :C, :PI, :PT, :EI, :ET)");
         q.param("M", sql::ParamType::Integer, std::int64_t{mesType});
         q.param("F", sql::ParamType::DateTime, first);
@@ -623,9 +624,9 @@ private slots:
     void nextReminderTime() {
         ScopedFakeClock clock(at(2024, 5, 6, 12));
         dm->UpdateNextReminderTime();
-        QCOMPARE(dm->NextReminderTime, 0.0);  // empty table: Min() gives a null row
+        QCOMPARE(dm->NextReminderTime, 0.0);                                  // empty table: Min() gives a null row
         insert(0, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 0, 0, 1, puHours);  // exactly now: not after it
-        insert(1, 0, at(2024, 5, 6, 15), 0, 0, 2, 0);                           // a plan counts too
+        insert(1, 0, at(2024, 5, 6, 15), 0, 0, 2, 0);                         // a plan counts too
         insert(0, at(2024, 5, 6, 13), at(2024, 5, 6, 13, 30), 0, 0, 1, puHours);
         dm->UpdateNextReminderTime();
         // The task due now has not been shown yet: the next tick runs a pass.

@@ -6,9 +6,9 @@
 
 #include <QHelpEngine>
 #include <QHelpEngineCore>
+#include <QHelpLink>
 #include <QHelpSearchEngine>
 #include <QHelpSearchResult>
-#include <QHelpLink>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -17,9 +17,9 @@
 #include <QTreeView>
 #include <QtTest>
 
-#include "base/app_paths.h"
 #include "app/forms.h"
 #include "app/help_setup.h"
+#include "base/app_paths.h"
 #include "clock/about_box.h"
 #include "clock/clock_window.h"
 #include "clock_env.h"
@@ -32,21 +32,21 @@
 #include "fixture_db.h"
 #include "help/help_file.h"
 #include "help/help_window.h"
-#include "recording_dialogs.h"
 #include "notes/pocket_book.h"
 #include "planning/day_info.h"
 #include "planning/holiday_editor.h"
 #include "planning/holiday_list.h"
 #include "planning/schedule_window.h"
+#include "recording_dialogs.h"
 #include "settings/settings_dialog.h"
 #include "ui/help_key.h"
 #include "ui/help_link.h"
 #include "widget_child.h"
 
 using namespace ostrel;
+using ostrel::testing::child;
 using ostrel::testing::ClockEnv;
 using ostrel::testing::RecordingDialogs;
-using ostrel::testing::child;
 
 namespace {
 
@@ -69,9 +69,7 @@ struct AppHelpKey {
     ~AppHelpKey() { qApp->removeEventFilter(&filter); }
 };
 
-QString pageName(const QUrl& url) {
-    return url.path().section(QLatin1Char('/'), -1);
-}
+QString pageName(const QUrl& url) { return url.path().section(QLatin1Char('/'), -1); }
 
 }  // namespace
 
@@ -93,11 +91,12 @@ private slots:
         QTest::addColumn<QString>("page");
         const QList<QPair<QString, QString>> manuals = {{"en", kEnglishManual}, {"ru", kRussianManual}};
         const QList<QPair<int, QString>> topics = {
-            {1, "clock.html"},     {3, "day-panel.html"},     {4, "tasks.html"},    {5, "schedule.html"},
-            {6, "holidays.html"},  {7, "address-book.html"},  {8, "settings.html"}, {12, "pocket-book.html"},
+            {1, "clock.html"},    {3, "day-panel.html"},    {4, "tasks.html"},    {5, "schedule.html"},
+            {6, "holidays.html"}, {7, "address-book.html"}, {8, "settings.html"}, {12, "pocket-book.html"},
         };
         for (const auto& [lang, file] : manuals) {
-            QTest::addRow("%s contents", qPrintable(lang)) << file << "contents" << "index.html";
+            QTest::addRow("%s contents", qPrintable(lang)) << file << "contents"
+                                                           << "index.html";
             for (const auto& [context, page] : topics) {
                 QTest::addRow("%s %d", qPrintable(lang), context) << file << helpIdentifier(context) << page;
             }
@@ -408,7 +407,8 @@ private slots:
         QVERIFY2(help.pageText().contains(QString::fromUtf8("Настройки")), qPrintable(help.pageText().left(200)));
 
         // A language without a manual of its own reads the English one.
-        for (const QString& language : {QStringLiteral("English"), QStringLiteral("Deutsch"), QStringLiteral("../help")}) {
+        for (const QString& language :
+             {QStringLiteral("English"), QStringLiteral("Deutsch"), QStringLiteral("../help")}) {
             help.setLanguage(language);
             QCOMPARE(help.currentHelpFile(), dir.filePath("help/ostrel_organizer.qch"));
         }

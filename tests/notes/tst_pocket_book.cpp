@@ -36,10 +36,10 @@
 #include "widget_child.h"
 
 using namespace ostrel;
+using ostrel::testing::child;
 using ostrel::testing::ClockEnv;
 using ostrel::testing::RecordingDialogs;
 using ostrel::testing::ScopedFakeClock;
-using ostrel::testing::child;
 
 namespace {
 
@@ -70,9 +70,7 @@ std::string notesText() {
     return rtf::read(std::string_view(bytes.constData(), bytes.size())).document.plainText();
 }
 
-QStringList filesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files, QDir::Name);
-}
+QStringList filesIn(const QString& dir) { return QDir(dir).entryList(QDir::Files, QDir::Name); }
 
 // The language files the program ships, for the message texts.
 void installLanguages(const ClockEnv& env) {
@@ -137,7 +135,8 @@ private slots:
         QVERIFY2(ini.contains("Left=70") && ini.contains("Top=80") && ini.contains("Color=197121"), ini.constData());
 
         TfrmPocketBook again;
-        QCOMPARE(editor(again)->toPlainText(), QStringLiteral("Plain bold\n\u0417\u0430\u043c\u0435\u0442\u043a\u0430"));
+        QCOMPARE(editor(again)->toPlainText(),
+                 QStringLiteral("Plain bold\n\u0417\u0430\u043c\u0435\u0442\u043a\u0430"));
         QTextCursor c(editor(again)->document());
         c.setPosition(3);
         QVERIFY(c.charFormat().fontWeight() < QFont::DemiBold);
@@ -249,10 +248,10 @@ private slots:
         QVERIFY(!pb.saveNotes());
         QVERIFY(!pb.saveNotes());
         QCOMPARE(dialogs.messages.size(), size_t(1));
-        QVERIFY2(dialogs.messages.at(0).text.startsWith(QStringLiteral("The notes could not be saved to ") +
-                                                        QDir::toNativeSeparators(notesFilePath()) +
-                                                        QStringLiteral(": ")),
-                 qPrintable(dialogs.messages.at(0).text));
+        QVERIFY2(
+            dialogs.messages.at(0).text.startsWith(QStringLiteral("The notes could not be saved to ") +
+                                                   QDir::toNativeSeparators(notesFilePath()) + QStringLiteral(": ")),
+            qPrintable(dialogs.messages.at(0).text));
         QVERIFY(pb.hasUnsavedChanges());
         QVERIFY(QDir().rmdir(notesFilePath()));
         QVERIFY(pb.saveNotes());
@@ -261,9 +260,10 @@ private slots:
 
     void toolBarFollowsTheCaretWithoutChangingText() {
         ClockEnv env;
-        writeFile(notesFilePath(),
-                  "{\\rtf1{\\fonttbl{\\f0 DejaVu Sans;}{\\f1 DejaVu Serif;}}\\f0\\fs20 plain \\b\\f1\\fs36 bold\\b0\\par"
-                  "{\\pntext\\'B7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'B7}}item\\par}");
+        writeFile(
+            notesFilePath(),
+            "{\\rtf1{\\fonttbl{\\f0 DejaVu Sans;}{\\f1 DejaVu Serif;}}\\f0\\fs20 plain \\b\\f1\\fs36 bold\\b0\\par"
+            "{\\pntext\\'B7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'B7}}item\\par}");
         TfrmPocketBook pb;
         QSignalSpy changed(editor(pb)->document(), &QTextDocument::contentsChanged);
         QTextCursor c = editor(pb)->textCursor();
@@ -358,8 +358,8 @@ private slots:
     void fontListIsSorted() {
         ClockEnv env;
         TfrmPocketBook pb;
-        pb.FillFontNames({QStringLiteral("Zeta"), QStringLiteral("alpha"), QStringLiteral("Beta"),
-                          QString(40, QLatin1Char('x'))});
+        pb.FillFontNames(
+            {QStringLiteral("Zeta"), QStringLiteral("alpha"), QStringLiteral("Beta"), QString(40, QLatin1Char('x'))});
         QStringList items;
         for (int i = 0; i < fontBox(pb)->count(); ++i) items << fontBox(pb)->itemText(i);
         QCOMPARE(items, (QStringList{QStringLiteral("alpha"), QStringLiteral("Beta"), QString(32, QLatin1Char('x')),
@@ -368,8 +368,8 @@ private slots:
         // The real list is sorted too.
         TfrmPocketBook real;
         for (int i = 1; i < fontBox(real)->count(); ++i)
-            QVERIFY(QString::compare(fontBox(real)->itemText(i - 1), fontBox(real)->itemText(i),
-                                     Qt::CaseInsensitive) <= 0);
+            QVERIFY(QString::compare(fontBox(real)->itemText(i - 1), fontBox(real)->itemText(i), Qt::CaseInsensitive) <=
+                    0);
     }
 
     void toolBarAutohides_data() {
@@ -436,14 +436,23 @@ private slots:
         };
         rtf::Document model;
         model.paragraphs = {
-            para({{plain, "Hello "}, {bold, "w\xc3\xb6rld"}, {plain, " \xf0\x9f\x98\x80 x"},
-                  {red, "\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82"}, {plain, "\tend"}},
+            para({{plain, "Hello "},
+                  {bold, "w\xc3\xb6rld"},
+                  {plain, " \xf0\x9f\x98\x80 x"},
+                  {red, "\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82"},
+                  {plain, "\tend"}},
                  plain),
             para({{big, "one run"}}, big),
             para({{bold, "\xf0\x9f\x98\x80"}, {red, "two"}}, red),
             para({}, big),
-            para({{bold, "a"}, {plain, "b\xe2\x80\xa8" "c"}, {bold, "d"}, {big, "e"}, {bold, "f"}}, bold,
-                 rtf::ListStyle::Bullet),
+            para({{bold, "a"},
+                  {plain,
+                   "b\xe2\x80\xa8"
+                   "c"},
+                  {bold, "d"},
+                  {big, "e"},
+                  {bold, "f"}},
+                 bold, rtf::ListStyle::Bullet),
             para({{plain, "after the list"}}, plain),
         };
         // Alignments and indents that change from one paragraph to the next
@@ -451,7 +460,7 @@ private slots:
         const struct {
             rtf::Align align;
             int left, first;
-        } blocks[] = {{rtf::Align::Center, 0, 0},   {rtf::Align::Center, 360, 0}, {rtf::Align::Left, 360, -180},
+        } blocks[] = {{rtf::Align::Center, 0, 0},    {rtf::Align::Center, 360, 0}, {rtf::Align::Left, 360, -180},
                       {rtf::Align::Left, 360, -180}, {rtf::Align::Right, 0, 0},    {rtf::Align::Left, 0, 0}};
         for (const auto& b : blocks) {
             rtf::Paragraph p = para({{plain, "aligned"}, {bold, " and indented"}}, plain);

@@ -34,9 +34,7 @@ namespace {
 // Thursday 10 December 2026.
 const double kToday = encodeDate(2026, 12, 10);
 
-double at(double day, int hour, int minute) {
-    return combineDateTime(day, (hour * 60 + minute) / 1440.0);
-}
+double at(double day, int hour, int minute) { return combineDateTime(day, (hour * 60 + minute) / 1440.0); }
 
 }  // namespace
 
@@ -50,7 +48,8 @@ private:
 
     void sql(const std::string& s) { ostrel::testing::execSql(dir->path() / "Tamo.qdb", s); }
     void addTask(double showDT, const char* title, int mesType = 0) {
-        sql("INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, PeriodInt, PeriodType, ElapseInt, ElapseType) VALUES (" +
+        sql("INSERT INTO ToDo (MesType, FirstDT, ShowDT, Title, PeriodInt, PeriodType, ElapseInt, ElapseType) VALUES "
+            "(" +
             std::to_string(mesType) + ", " + std::to_string(showDT) + ", " + std::to_string(showDT) + ", '" + title +
             "', 0, 0, 1, 2);");
     }
@@ -262,7 +261,8 @@ private slots:
         QFETCH(QRect, clock);
         QFETCH(QPoint, expected);
         p->placeMode = [mode] {
-            return mode == vmFreeClock || mode == vmAnalogClock ? DayInfoPlace::BesideClock : DayInfoPlace::ScreenCorner;
+            return mode == vmFreeClock || mode == vmAnalogClock ? DayInfoPlace::BesideClock
+                                                                : DayInfoPlace::ScreenCorner;
         };
         p->clockFrame = [clock] { return clock; };
         p->showPanel();
@@ -373,7 +373,8 @@ private slots:
             TranslateForm(&schedule);
             emit languageNotifier().languageApplied();
             StringGrid* s = child<StringGrid>(schedule, "sgSchedule");
-            QCOMPARE(s->cells(1, 0), language == QLatin1String("English") ? QStringLiteral("Plan") : QStringLiteral("План"));
+            QCOMPARE(s->cells(1, 0),
+                     language == QLatin1String("English") ? QStringLiteral("Plan") : QStringLiteral("План"));
             const QFontMetrics header(s->horizontalHeader()->font());
             QVERIFY2(header.horizontalAdvance(s->cells(0, 0)) + 4 <= s->colWidth(0), qPrintable(s->cells(0, 0)));
             const QFontMetrics cell(s->font());

@@ -76,9 +76,9 @@ private:
         std::vector<Stored> out;
         for (; !q.eof(); q.next())
             out.push_back({static_cast<std::int32_t>(q.asInteger("TDID")), q.asInteger("MesType"),
-                           q.asDateTime("FirstDT"), q.asDateTime("ShowDT"), q.asString("Title"),
-                           q.asString("Comment"), q.asInteger("PeriodInt"), q.asInteger("PeriodType"),
-                           q.asInteger("ElapseInt"), q.asInteger("ElapseType")});
+                           q.asDateTime("FirstDT"), q.asDateTime("ShowDT"), q.asString("Title"), q.asString("Comment"),
+                           q.asInteger("PeriodInt"), q.asInteger("PeriodType"), q.asInteger("ElapseInt"),
+                           q.asInteger("ElapseType")});
         return out;
     }
     Stored row(int id) {
@@ -189,8 +189,7 @@ private slots:
         QTest::addColumn<DateTime>("stored");
         QTest::newRow("25 Dec on 10 Oct") << at(2026, 10, 10, 10) << QDate(2026, 12, 25) << at(2025, 12, 25);
         QTest::newRow("25 Dec on 25 Dec") << at(2026, 12, 25, 10) << QDate(2026, 12, 25) << at(2026, 12, 25);
-        QTest::newRow("29 Feb of a future leap year") << at(2026, 10, 10, 10) << QDate(2028, 2, 29)
-                                                      << at(2026, 2, 28);
+        QTest::newRow("29 Feb of a future leap year") << at(2026, 10, 10, 10) << QDate(2028, 2, 29) << at(2026, 2, 28);
         QTest::newRow("birth year kept") << at(2026, 10, 10, 10) << QDate(1961, 4, 12) << at(1961, 4, 12);
     }
     void storedYear() {
@@ -566,8 +565,9 @@ private slots:
             editor()->hide();
             frmClock->miHolidayClick();
             QTest::qWait(500);
-            shot.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
-                                                  out + QStringLiteral("/new-holiday-") + name + QStringLiteral(".png")});
+            shot.start(QStringLiteral("import"),
+                       {QStringLiteral("-window"), QStringLiteral("root"),
+                        out + QStringLiteral("/new-holiday-") + name + QStringLiteral(".png")});
             QVERIFY(shot.waitForFinished(20000));
             editor()->hide();
             list()->hide();

@@ -36,14 +36,10 @@ struct Plan {
     std::int64_t elapse;
 };
 
-double at(double day, int hour, int minute) {
-    return combineDateTime(day, (hour * 60 + minute) / 1440.0);
-}
+double at(double day, int hour, int minute) { return combineDateTime(day, (hour * 60 + minute) / 1440.0); }
 
 // Grid row of a time of day.
-int rowOf(int hour, int minute) {
-    return (hour * 60 + minute) / 30 + 1;
-}
+int rowOf(int hour, int minute) { return (hour * 60 + minute) / 30 + 1; }
 
 }  // namespace
 
@@ -61,7 +57,8 @@ private:
         q.add("SELECT ShowDT, Title, ElapseInt FROM ToDo WHERE MesType = 1 ORDER BY ShowDT, TDID");
         q.open();
         std::vector<Plan> out;
-        for (; !q.eof(); q.next()) out.push_back({q.asDateTime("ShowDT"), q.asString("Title"), q.asInteger("ElapseInt")});
+        for (; !q.eof(); q.next())
+            out.push_back({q.asDateTime("ShowDT"), q.asString("Title"), q.asInteger("ElapseInt")});
         return out;
     }
     void addPlan(double start, const char* title, int elapse) {
@@ -71,9 +68,7 @@ private:
         grid()->scrollTo(grid()->model()->index(row - 1, col));
         return grid()->cellRect(col, row).center();
     }
-    void clickCell(int col, int row) {
-        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cellPos(col, row));
-    }
+    void clickCell(int col, int row) { QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cellPos(col, row)); }
     void drag(int col, int fromRow, int toCol, int toRow) {
         const QPoint a = cellPos(col, fromRow);
         QTest::mousePress(grid()->viewport(), Qt::LeftButton, {}, a);
@@ -476,12 +471,14 @@ private slots:
         sqlite3_trace_v2(db, 0, nullptr, nullptr);
         QCOMPARE(statements.size(), std::size_t{1});
         sqlite3_stmt* stmt = nullptr;
-        QCOMPARE(sqlite3_prepare_v2(db, ("EXPLAIN QUERY PLAN " + statements[0]).c_str(), -1, &stmt, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_prepare_v2(db, ("EXPLAIN QUERY PLAN " + statements[0]).c_str(), -1, &stmt, nullptr),
+                 SQLITE_OK);
         QString plan;
         while (sqlite3_step(stmt) == SQLITE_ROW)
             plan += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3))) + QLatin1Char('\n');
         sqlite3_finalize(stmt);
-        QVERIFY2(plan.contains(QRegularExpression(QStringLiteral("SEARCH ToDo USING INDEX \\w+ \\(.*ShowDT>\\? AND ShowDT<\\?\\)"))),
+        QVERIFY2(plan.contains(QRegularExpression(
+                     QStringLiteral("SEARCH ToDo USING INDEX \\w+ \\(.*ShowDT>\\? AND ShowDT<\\?\\)"))),
                  qPrintable(plan));
         QVERIFY2(!plan.contains(QStringLiteral("SCAN ToDo")), qPrintable(plan));
     }

@@ -14,12 +14,18 @@ private slots:
     void keyFollowsTheFileNameRule_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("key");
-        QTest::newRow("plain") << "/usr/bin/ostrel-organizer" << "PREVINST:ostrel-organizer";
-        QTest::newRow("first letter kept, rest lowered") << "/opt/X/OSTREL-Organizer" << "PREVINST:Ostrel-organizer";
-        QTest::newRow("cut at the first dot") << "/a b/Tamo.Clock.exe" << "PREVINST:Tamo";
-        QTest::newRow("folder does not matter") << "/somewhere/else/OstRel.exe" << "PREVINST:Ostrel";
-        QTest::newRow("leading dot") << "/x/.hidden" << "PREVINST:";
-        QTest::newRow("512 characters at most") << "/x/A" + QString(600, QChar('B')) << "PREVINST:A" + QString(511, QChar('b'));
+        QTest::newRow("plain") << "/usr/bin/ostrel-organizer"
+                               << "PREVINST:ostrel-organizer";
+        QTest::newRow("first letter kept, rest lowered") << "/opt/X/OSTREL-Organizer"
+                                                         << "PREVINST:Ostrel-organizer";
+        QTest::newRow("cut at the first dot") << "/a b/Tamo.Clock.exe"
+                                              << "PREVINST:Tamo";
+        QTest::newRow("folder does not matter") << "/somewhere/else/OstRel.exe"
+                                                << "PREVINST:Ostrel";
+        QTest::newRow("leading dot") << "/x/.hidden"
+                                     << "PREVINST:";
+        QTest::newRow("512 characters at most")
+            << "/x/A" + QString(600, QChar('B')) << "PREVINST:A" + QString(511, QChar('b'));
     }
     void keyFollowsTheFileNameRule() {
         QFETCH(QString, path);

@@ -93,8 +93,8 @@ private slots:
         QTest::addColumn<int>("calls");
         QTest::newRow("stepped") << false << QString() << int(ClockStepStatus::Done) << 1;
         QTest::newRow("automatic sync on") << true << QString() << int(ClockStepStatus::AutomaticSync) << 0;
-        QTest::newRow("sync switched on meanwhile")
-            << false << "org.freedesktop.timedate1.AutomaticTimeSyncEnabled" << int(ClockStepStatus::AutomaticSync) << 1;
+        QTest::newRow("sync switched on meanwhile") << false << "org.freedesktop.timedate1.AutomaticTimeSyncEnabled"
+                                                    << int(ClockStepStatus::AutomaticSync) << 1;
         QTest::newRow("not authorised") << false << "org.freedesktop.DBus.Error.AccessDenied"
                                         << int(ClockStepStatus::NoPermission) << 1;
         QTest::newRow("other refusal") << false << "org.freedesktop.DBus.Error.Failed" << int(ClockStepStatus::Refused)

@@ -8,10 +8,10 @@
 #include <QDialog>
 #include <QDir>
 #include <QDirIterator>
-#include <QFileDialog>
-#include <QHeaderView>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -28,14 +28,14 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "base/app_paths.h"
 #include "app/forms.h"
+#include "base/app_paths.h"
 #include "core/settings/ini_file.h"
 #include "recording_dialogs.h"
 #include "ui/control_properties.h"
+#include "ui/dialog_service.h"
 #include "ui/languages.h"
 #include "ui/settings_file.h"
-#include "ui/dialog_service.h"
 
 using namespace ostrel;
 using ostrel::testing::RecordingDialogs;
@@ -136,7 +136,9 @@ class TestLanguages : public QObject {
     QTemporaryDir dir;
     RecordingDialogs dialogs;
 
-    QString langFile(const QString& name) { return dir.path() + QStringLiteral("/Languages/") + name + QStringLiteral(".lng"); }
+    QString langFile(const QString& name) {
+        return dir.path() + QStringLiteral("/Languages/") + name + QStringLiteral(".lng");
+    }
 
 private slots:
     void initTestCase() {
@@ -159,44 +161,44 @@ private slots:
     void keyFormsOnASmallWindow() {
         writeBytes(langFile(QStringLiteral("Test")),
                    "[frmToDo]\r\n"
-                   "Caption=Reminder\r\n"                 // not a control: the window's own property
-                   "lbTitle=Title label\r\n"              // bare name: a label's caption
-                   "lbEmpty=\r\n"                         // an empty value empties the text
-                   "btnOK.Caption=Fine\r\n"               // Name.Prop
+                   "Caption=Reminder\r\n"     // not a control: the window's own property
+                   "lbTitle=Title label\r\n"  // bare name: a label's caption
+                   "lbEmpty=\r\n"             // an empty value empties the text
+                   "btnOK.Caption=Fine\r\n"   // Name.Prop
                    "chbRepeat=Repeat every\r\n"
-                   "edTitle=typed text\r\n"               // bare name: an edit's text
-                   "gbWhen=When\r\n"                      // group box: its title
-                   "miExit=E&xit\r\n"                     // menu item
+                   "edTitle=typed text\r\n"  // bare name: an edit's text
+                   "gbWhen=When\r\n"         // group box: its title
+                   "miExit=E&xit\r\n"        // menu item
                    "pmMenu.Title=Menu title\r\n"
-                   "tbEdit.Hint=Edit the task\r\n"        // Hint -> tool tip
-                   "memDescript.Lines(1)=second line\r\n" // Name.Prop(i)
+                   "tbEdit.Hint=Edit the task\r\n"         // Hint -> tool tip
+                   "memDescript.Lines(1)=second line\r\n"  // Name.Prop(i)
                    "memDescript.Lines(3)=past the end\r\n"
-                   "cbPostpone(0)=.  Minutes\r\n"         // Name(i), the dot protects the blanks
-                   "cbPostpone(1)=..Hours\r\n"            // only the first dot goes
-                   "cbPostpone.Items(2)=Days!\r\n"        // Name.Prop(i) on Items: no dot rule
+                   "cbPostpone(0)=.  Minutes\r\n"   // Name(i), the dot protects the blanks
+                   "cbPostpone(1)=..Hours\r\n"      // only the first dot goes
+                   "cbPostpone.Items(2)=Days!\r\n"  // Name.Prop(i) on Items: no dot rule
                    "cbPostpone(3)=out of range\r\n"
                    "cbPostpone(-1)=negative\r\n"
                    "cbPostpone(x)=not a number\r\n"
                    "cbPostpone=bare name on a combo box sets nothing\r\n"
                    "lbxSettings(0)=Main\r\n"
-                   "LBXSETTINGS(1)=.\r\n"                 // names without regard to case; "." alone empties
-                   "seValue.value=42\r\n"                 // a Qt property named directly
-                   "seValue.Value=junk\r\n"               // not a number: unchanged
+                   "LBXSETTINGS(1)=.\r\n"    // names without regard to case; "." alone empties
+                   "seValue.value=42\r\n"    // a Qt property named directly
+                   "seValue.Value=junk\r\n"  // not a number: unchanged
                    "edTitle.MaxLength=$10\r\n"
-                   "edTitle.EchoMode=2\r\n"               // an enumeration by number
-                   "edTitle.EchoMode=99\r\n"              // no such value: unchanged
-                   "lbTitle.Alignment=1\r\n"              // flags (a set): left alone
+                   "edTitle.EchoMode=2\r\n"   // an enumeration by number
+                   "edTitle.EchoMode=99\r\n"  // no such value: unchanged
+                   "lbTitle.Alignment=1\r\n"  // flags (a set): left alone
                    "btnOK.Enabled=0\r\n"
-                   "btnOK.Width=5\r\n"                    // read-only: skipped
-                   "grList.Titles(0)=Datum\r\n"         // column titles skip hidden columns
+                   "btnOK.Width=5\r\n"           // read-only: skipped
+                   "grList.Titles(0)=Datum\r\n"  // column titles skip hidden columns
                    "grList.Titles(1)=Titel\r\n"
                    "grList.Titles(2)=no third visible column\r\n"
                    "OpenPictureDialog1=Associated photo...\r\n"  // a file dialog: its title
                    "probe.Mark=xyz\r\n"
                    "probe.Ratio=2.5\r\n"
-                   "probe.Tags=a, \"b, c\" ,d\r\n"        // string list as comma text
-                   "probe.Colour=255\r\n"                 // a kind language files do not set
-                   "probe.Count=99999999999\r\n"          // does not fit: unchanged
+                   "probe.Tags=a, \"b, c\" ,d\r\n"  // string list as comma text
+                   "probe.Colour=255\r\n"           // a kind language files do not set
+                   "probe.Count=99999999999\r\n"    // does not fit: unchanged
                    "probe.Flag=7\r\n"
                    "probe.Tags(9)=out of range\r\n"
                    "NoSuchControl.Caption=x\r\n"
@@ -209,8 +211,8 @@ private slots:
                    "1bad=x\r\n"
                    "btnOK.Caption.Extra=x\r\n"
                    "lbInOther=not ours\r\n"
-                   "HelpContext=8\r\n"                    // the window has no such property
-                   "objectName=renamed\r\n"               // never renames a control
+                   "HelpContext=8\r\n"       // the window has no such property
+                   "objectName=renamed\r\n"  // never renames a control
                    "[frmOther]\r\n"
                    "Caption=Wrong section\r\n");
         SmallWindow w(QStringLiteral("frmToDo_3"));
@@ -260,7 +262,7 @@ private slots:
             const char* name;
             const char* caption;
         } cases[] = {
-            {"frmToDo", "Reminder"},       {"frmToDo_1", "Reminder"},        {"frmToDo_42", "Reminder"},
+            {"frmToDo", "Reminder"},        {"frmToDo_1", "Reminder"},        {"frmToDo_42", "Reminder"},
             {"frmToDo_123", "Own section"}, {"frmToDo_", "Original caption"}, {"frmToDo_x1", "Original caption"},
         };
         for (const auto& c : cases) {
@@ -318,10 +320,12 @@ private slots:
     }
 
     void messagesComeFromTheCurrentFileOrAreTheirKeys() {
-        writeBytes(langFile(QStringLiteral("Test")),
-                   "\xEF\xBB\xBF[messages]\r\nInputTaskTitle = \xD0\x92\xD0\xB2\xD0\xB5\xD0\xB4\xD0\xB8\xD1\x82\xD0\xB5 \r\n"
-                   "Empty=\r\n");
-        QCOMPARE(GetLangMessage(QStringLiteral("inputtasktitle")), QString::fromUtf8("\xD0\x92\xD0\xB2\xD0\xB5\xD0\xB4\xD0\xB8\xD1\x82\xD0\xB5"));
+        writeBytes(
+            langFile(QStringLiteral("Test")),
+            "\xEF\xBB\xBF[messages]\r\nInputTaskTitle = \xD0\x92\xD0\xB2\xD0\xB5\xD0\xB4\xD0\xB8\xD1\x82\xD0\xB5 \r\n"
+            "Empty=\r\n");
+        QCOMPARE(GetLangMessage(QStringLiteral("inputtasktitle")),
+                 QString::fromUtf8("\xD0\x92\xD0\xB2\xD0\xB5\xD0\xB4\xD0\xB8\xD1\x82\xD0\xB5"));
         QCOMPARE(GetLangMessage(QStringLiteral("Empty")), QString());
         QCOMPARE(GetLangMessage(QStringLiteral("TimeOfTaskIsLessThanNow")), QStringLiteral("TimeOfTaskIsLessThanNow"));
 
@@ -340,7 +344,8 @@ private slots:
     void aFileThatIsNotUtf8StillLoads() {
         // Windows-1251 text: not valid UTF-8.
         writeBytes(langFile(QStringLiteral("Test")),
-                   "[Messages]\nWantDelete=\xD3\xE4\xE0\xEB\xE8\xF2\xFC?\nTime=Time\n[frmToDo]\nlbTitle=\xC7\xE0\xE4\xE0\xF7\xE0\n");
+                   "[Messages]\nWantDelete=\xD3\xE4\xE0\xEB\xE8\xF2\xFC?\nTime=Time\n[frmToDo]\nlbTitle="
+                   "\xC7\xE0\xE4\xE0\xF7\xE0\n");
         QCOMPARE(GetLangMessage(QStringLiteral("Time")), QStringLiteral("Time"));
         const QString del = GetLangMessage(QStringLiteral("WantDelete"));
         QCOMPARE(del.size(), 8);
@@ -356,9 +361,9 @@ private slots:
                                  "english.lng", "Russian.lng~"})
             writeBytes(langs + QLatin1String(name), "[Messages]\n");
         QDir().mkpath(langs + QStringLiteral("Folder.lng"));
-        QCOMPARE(LanguageList(), (QStringList{QStringLiteral("Deutsch"), QStringLiteral("English"),
-                                              QStringLiteral("english"), QStringLiteral("Folder"),
-                                              QStringLiteral("Russian")}));
+        QCOMPARE(LanguageList(),
+                 (QStringList{QStringLiteral("Deutsch"), QStringLiteral("English"), QStringLiteral("english"),
+                              QStringLiteral("Folder"), QStringLiteral("Russian")}));
         QDir(langs).removeRecursively();
         QCOMPARE(LanguageList(), QStringList());
     }
@@ -398,8 +403,9 @@ private slots:
         QVERIFY(!ran);
         QCOMPARE(dialogs.messages.size(), std::size_t(1));
         // The text names the file and what is wrong with it.
-        QCOMPARE(dialogs.messages[0].text, QStringLiteral("Cannot load the config file. The program will close.\n\ncannot read ") +
-                                               settingsFilePath() + QStringLiteral(": it is a folder"));
+        QCOMPARE(dialogs.messages[0].text,
+                 QStringLiteral("Cannot load the config file. The program will close.\n\ncannot read ") +
+                     settingsFilePath() + QStringLiteral(": it is a folder"));
         QCOMPARE(dialogs.messages[0].caption, QStringLiteral("Ostrel Organizer"));
         QCOMPARE(dialogs.messages[0].icon, MsgIcon::Warning);
         QCOMPARE(dialogs.messages[0].buttons, unsigned(MsgOk));
@@ -431,7 +437,8 @@ private slots:
             {"%d", {QStringLiteral("text")}, "text"},
             {"TimeOffsetIs", {1, 2}, "TimeOffsetIs"},
         };
-        for (const auto& c : cases) QCOMPARE(FormatMessageText(QLatin1String(c.format), c.args), QLatin1String(c.expected));
+        for (const auto& c : cases)
+            QCOMPARE(FormatMessageText(QLatin1String(c.format), c.args), QLatin1String(c.expected));
     }
 
     // Every key the code asks GetLangMessage(Or) for is in English.lng; every
@@ -443,8 +450,8 @@ private slots:
         QVERIFY(QFile::exists(english));
         const IniFile englishIni(QFile::encodeName(english).toStdString());
 
-        static const QRegularExpression call(
-            QStringLiteral("GetLangMessage(?:Or)?\\(\\s*(?:QStringLiteral\\(|QLatin1String\\(|QString\\()?\\s*\"([^\"]+)\""));
+        static const QRegularExpression call(QStringLiteral(
+            "GetLangMessage(?:Or)?\\(\\s*(?:QStringLiteral\\(|QLatin1String\\(|QString\\()?\\s*\"([^\"]+)\""));
         QStringList used;
         QDirIterator it(source + QStringLiteral("/src"), {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
                         QDirIterator::Subdirectories);
@@ -476,8 +483,7 @@ private slots:
             return keys;
         };
         const QStringList englishKeys = keysOf(english);
-        for (const auto& [key, value] : englishIni.readSection("Messages"))
-            QVERIFY2(!value.empty(), key.c_str());
+        for (const auto& [key, value] : englishIni.readSection("Messages")) QVERIFY2(!value.empty(), key.c_str());
         const QStringList files = QDir(source + QStringLiteral("/Languages")).entryList({QStringLiteral("*.lng")});
         QVERIFY(files.size() >= 2);
         for (const QString& file : files) {
@@ -489,7 +495,8 @@ private slots:
             QVERIFY2(!utf8.hasError(), qPrintable(file + QStringLiteral(" is not UTF-8")));
             QCOMPARE(keysOf(path), englishKeys);
 
-            const QString laidOut = QFileInfo(QStringLiteral(OSTREL_APP_EXE)).absolutePath() + QStringLiteral("/Languages/") + file;
+            const QString laidOut =
+                QFileInfo(QStringLiteral(OSTREL_APP_EXE)).absolutePath() + QStringLiteral("/Languages/") + file;
             QFile copy(laidOut);
             QVERIFY2(copy.open(QIODevice::ReadOnly), qPrintable(laidOut));
             QFile original(path);

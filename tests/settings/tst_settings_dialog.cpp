@@ -240,8 +240,10 @@ private slots:
         // Before its first tick the clock has no size of its own; at least
         // a part large enough to grab lies on the screen.
         const QRect visible = QRect(0, 0, 1280, 1024).intersected(clock.geometry());
-        QVERIFY2(visible.width() >= 40 && visible.height() >= 16,
-                 qPrintable(QStringLiteral("%1,%2 %3x%4").arg(clock.x()).arg(clock.y()).arg(clock.width()).arg(clock.height())));
+        QVERIFY2(
+            visible.width() >= 40 && visible.height() >= 16,
+            qPrintable(
+                QStringLiteral("%1,%2 %3x%4").arg(clock.x()).arg(clock.y()).arg(clock.width()).arg(clock.height())));
         if (position.startsWith("Left=100")) QCOMPARE(clock.x(), 100);
     }
 
@@ -323,17 +325,16 @@ private slots:
         const QRect before = clock.geometry();
         frmSettings->prepareToShow();
 
-        frmSettings->findChild<QRadioButton*>(mode == vmAnalogClock    ? "rbAnalogClock"
-                                              : mode == vmSysTrayClock ? "rbSysTrayClock"
-                                                                       : "rbSysTrayIcon")
+        frmSettings
+            ->findChild<QRadioButton*>(mode == vmAnalogClock    ? "rbAnalogClock"
+                                       : mode == vmSysTrayClock ? "rbSysTrayClock"
+                                                                : "rbSysTrayIcon")
             ->setChecked(true);
         QCOMPARE(int(clock.viewMode()), mode);
         frmSettings->findChild<QSpinBox*>("seHorisSpase")->setValue(20);
         frmSettings->findChild<QSpinBox*>("seVertSpace")->setValue(15);
-        if (escape)
-            QTest::keyClick(frmSettings, Qt::Key_Escape);
-        else
-            frmSettings->findChild<QPushButton*>("btnCancel")->click();
+        if (escape) QTest::keyClick(frmSettings, Qt::Key_Escape);
+        else frmSettings->findChild<QPushButton*>("btnCancel")->click();
 
         QVERIFY(dialogs.messages.empty());
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));

@@ -26,8 +26,8 @@ struct FakeReply {
     int version = 4;
     int mode = 4;
     int stratum = 2;
-    int length = 48;         // cut or padded with zeros
-    int delayMs = 0;         // sent this long after the request came
+    int length = 48;           // cut or padded with zeros
+    int delayMs = 0;           // sent this long after the request came
     bool wrongOrigin = false;  // originate is not the client's transmit time
     bool echo = false;         // the request sent back as it came
     bool fromOtherPort = false;
@@ -81,8 +81,10 @@ private:
         const auto* q = reinterpret_cast<const std::uint8_t*>(request.constData());
         NtpTimestamp t1{};
         if (request.size() >= 48) {
-            t1.seconds = (std::uint32_t{q[40]} << 24) | (std::uint32_t{q[41]} << 16) | (std::uint32_t{q[42]} << 8) | q[43];
-            t1.fraction = (std::uint32_t{q[44]} << 24) | (std::uint32_t{q[45]} << 16) | (std::uint32_t{q[46]} << 8) | q[47];
+            t1.seconds =
+                (std::uint32_t{q[40]} << 24) | (std::uint32_t{q[41]} << 16) | (std::uint32_t{q[42]} << 8) | q[43];
+            t1.fraction =
+                (std::uint32_t{q[44]} << 24) | (std::uint32_t{q[45]} << 16) | (std::uint32_t{q[46]} << 8) | q[47];
         }
         const NtpTimestamp t2 = ntpFromUnixMs(unixMsFromNtp(t1) + r.offsetMs);
         QByteArray p(48, '\0');

@@ -29,9 +29,7 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ec);
 }
 
-fs::path schemaFile() {
-    return fs::path(OSTREL_SOURCE_DIR) / "schema" / "tamo.sql";
-}
+fs::path schemaFile() { return fs::path(OSTREL_SOURCE_DIR) / "schema" / "tamo.sql"; }
 
 void execSql(const fs::path& db, const std::string& sql) {
     sqlite3* h = nullptr;

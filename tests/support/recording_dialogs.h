@@ -30,9 +30,7 @@ public:
             if (request.buttons & b) return b;
         return MsgOk;
     }
-    QString openFile(QWidget*, const QString&, const QString&, const QString&) override {
-        return fileAnswer;
-    }
+    QString openFile(QWidget*, const QString&, const QString&, const QString&) override { return fileAnswer; }
     QString saveFile(QWidget*, const QString& caption, const QString&, const QString&) override {
         saveCaptions << caption;
         return saveAnswer;

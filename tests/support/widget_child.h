@@ -20,9 +20,9 @@ template <class W>
 W* child(const QObject& parent, const char* name) {
     W* found = parent.findChild<W*>(QLatin1String(name));
     if (!found) {
-        const QString what = QStringLiteral("no %1 named \"%2\" in %3")
-                                 .arg(QLatin1String(W::staticMetaObject.className()), QLatin1String(name),
-                                      parent.objectName());
+        const QString what =
+            QStringLiteral("no %1 named \"%2\" in %3")
+                .arg(QLatin1String(W::staticMetaObject.className()), QLatin1String(name), parent.objectName());
         QTest::qFail(qPrintable(what), __FILE__, __LINE__);
         throw std::runtime_error(what.toStdString());
     }

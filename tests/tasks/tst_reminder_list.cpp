@@ -48,8 +48,9 @@ class TestReminderList : public QObject {
         ostrel::testing::execSql(
             db(), "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(n) +
                       ") INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, Title, Comment, PeriodInt, PeriodType, "
-                      "ElapseInt, ElapseType) SELECT i, 0, " + num(at(2024, 5, 6, 14)) + ", " +
-                      num(at(2024, 5, 6, 14)) + ", 'task ' || i, 'c', 0, 0, 1, 3 FROM n");
+                      "ElapseInt, ElapseType) SELECT i, 0, " +
+                      num(at(2024, 5, 6, 14)) + ", " + num(at(2024, 5, 6, 14)) +
+                      ", 'task ' || i, 'c', 0, 0, 1, 3 FROM n");
     }
     std::pair<std::int64_t, DateTime> row(int id) {
         sql::Query q = DataModule1->newQuery();
@@ -63,7 +64,9 @@ private slots:
         dir = std::make_unique<ostrel::testing::TempDir>("ostrel list test");
         ostrel::testing::createOrganizerDatabase(db());
         DataModule1 = new TDataModule1(QString::fromStdString(db().string()));
-        DataModule1->ShowReminderHook = [](const TTaskParams& p, const QString& c, int o) { ShowReminderOrList(p, c, o); };
+        DataModule1->ShowReminderHook = [](const TTaskParams& p, const QString& c, int o) {
+            ShowReminderOrList(p, c, o);
+        };
     }
     void cleanup() {
         for (TfrmToDo* w : reminderWindows()) delete w;
@@ -90,7 +93,8 @@ private slots:
         QCOMPARE(list->taskTimeAt(4), at(2024, 5, 6, 14));
         QCOMPARE(child<QComboBox>(*list, "cbPostpone")->count(), 6);
         // The list stays clear of the reminder windows' column.
-        for (TfrmToDo* w : reminderWindows()) QVERIFY(!list->frameGeometry().intersects(QRect(w->x(), 0, w->width(), 1024)));
+        for (TfrmToDo* w : reminderWindows())
+            QVERIFY(!list->frameGeometry().intersects(QRect(w->x(), 0, w->width(), 1024)));
         QVERIFY(QGuiApplication::primaryScreen()->geometry().contains(list->frameGeometry()));
 
         // The next pass lists nothing twice.

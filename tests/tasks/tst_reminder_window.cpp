@@ -270,11 +270,16 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("expected");
         const QString due = formatShortDateTime(at(2024, 5, 6, 14));
-        QTest::newRow("close, 10 minutes shown") << "close" << "0 " + formatShortDateTime(at(2024, 5, 6, 14, 10));
-        QTest::newRow("close, 2 hours shown") << "close 2h" << "0 " + formatShortDateTime(at(2024, 5, 6, 16));
-        QTest::newRow("Esc") << "esc" << "0 " + formatShortDateTime(at(2024, 5, 6, 14, 10));
-        QTest::newRow("Enter, Done chosen") << "enter" << "10 " + due;
-        QTest::newRow("Enter, postpone chosen") << "enter postpone" << "0 " + formatShortDateTime(at(2024, 5, 6, 14, 10));
+        QTest::newRow("close, 10 minutes shown") << "close"
+                                                 << "0 " + formatShortDateTime(at(2024, 5, 6, 14, 10));
+        QTest::newRow("close, 2 hours shown") << "close 2h"
+                                              << "0 " + formatShortDateTime(at(2024, 5, 6, 16));
+        QTest::newRow("Esc") << "esc"
+                             << "0 " + formatShortDateTime(at(2024, 5, 6, 14, 10));
+        QTest::newRow("Enter, Done chosen") << "enter"
+                                            << "10 " + due;
+        QTest::newRow("Enter, postpone chosen") << "enter postpone"
+                                                << "0 " + formatShortDateTime(at(2024, 5, 6, 14, 10));
     }
     void closeAndEscPostponeEnterAnswers() {
         QFETCH(QString, how);
@@ -283,7 +288,8 @@ private slots:
         const std::string due = QString::number(at(2024, 5, 6, 14), 'g', 17).toStdString();
         ostrel::testing::execSql(dir->path() / "Tamo.qdb",
                                  "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, PeriodInt, ElapseInt, ElapseType) "
-                                 "VALUES (7, 0, " + due + ", " + due + ", 0, 1, 2)");
+                                 "VALUES (7, 0, " +
+                                     due + ", " + due + ", 0, 1, 2)");
         QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"), 0);
         if (how == QLatin1String("close 2h")) {
             child<QSpinBox>(*w, "sePostpone")->setValue(2);
@@ -330,8 +336,12 @@ private slots:
         ostrel::testing::execSql(dir->path() / "Tamo.qdb",
                                  "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, Title, PeriodInt, PeriodType, "
                                  "ElapseInt, ElapseType) VALUES "
-                                 "(1, 0, " + std::to_string(noon) + ", " + std::to_string(noon) + ", 'every minute', 1, 1, 1, 2), "
-                                 "(2, 0, " + std::to_string(noon + 1.0 / 1440) + ", " + std::to_string(noon + 1.0 / 1440) + ", 'once', 0, 0, 1, 2)");
+                                 "(1, 0, " +
+                                     std::to_string(noon) + ", " + std::to_string(noon) +
+                                     ", 'every minute', 1, 1, 1, 2), "
+                                     "(2, 0, " +
+                                     std::to_string(noon + 1.0 / 1440) + ", " + std::to_string(noon + 1.0 / 1440) +
+                                     ", 'once', 0, 0, 1, 2)");
         DataModule1->RunTickPass();  // 12:00 of the repeating task
         clock->setNow(at(2024, 5, 6, 12, 1, 30));
         DataModule1->RunTickPass();  // 12:01 of it and the one-time task

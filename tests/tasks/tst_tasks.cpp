@@ -52,9 +52,9 @@ private:
         q.open();
         std::vector<Row> out;
         for (; !q.eof(); q.next())
-            out.push_back({q.asInteger("MesType"), q.asDateTime("FirstDT"), q.asDateTime("ShowDT"),
-                           q.asString("Title"), q.asInteger("PeriodInt"), q.asInteger("PeriodType"),
-                           q.asInteger("ElapseInt"), q.asInteger("ElapseType")});
+            out.push_back({q.asInteger("MesType"), q.asDateTime("FirstDT"), q.asDateTime("ShowDT"), q.asString("Title"),
+                           q.asInteger("PeriodInt"), q.asInteger("PeriodType"), q.asInteger("ElapseInt"),
+                           q.asInteger("ElapseType")});
         return out;
     }
     void insert(const char* values) {
@@ -71,7 +71,8 @@ private:
         int sum = 0;
         for (int c = 0; c < ToDoListModel::ColumnCount; ++c) sum += grid->columnWidth(c);
         if (sum != grid->viewport()->width())
-            qWarning("columns %d wide (%d %d %d %d), the grid %d", sum, grid->columnWidth(0), grid->columnWidth(1), grid->columnWidth(2), grid->columnWidth(3), grid->viewport()->width());
+            qWarning("columns %d wide (%d %d %d %d), the grid %d", sum, grid->columnWidth(0), grid->columnWidth(1),
+                     grid->columnWidth(2), grid->columnWidth(3), grid->viewport()->width());
         return sum == grid->viewport()->width() && grid->columnWidth(ToDoListModel::ColCycle) >= 71;
     }
     void newTask(const QString& title, const QString& time) {
@@ -345,10 +346,11 @@ private slots:
         QVERIFY(columnsFillTheGrid());
         frmToDoList->tbDeleteClick();  // empty list: deletes nothing, no error
 
-        insert("(0, 46500.5, 46500.5, 'once', '', 0, 0, 1, 2),"
-               "(0, 46400.25, 46400.25, 'every two days', '', 2, 3, 30, 1),"
-               "(1, 46400.0, 46400.0, 'a plan', '', 0, 0, 2, 0),"
-               "(2, 46000.0, 46300.0, 'a holiday', '', 1, 6, 3, 3)");
+        insert(
+            "(0, 46500.5, 46500.5, 'once', '', 0, 0, 1, 2),"
+            "(0, 46400.25, 46400.25, 'every two days', '', 2, 3, 30, 1),"
+            "(1, 46400.0, 46400.0, 'a plan', '', 0, 0, 2, 0),"
+            "(2, 46000.0, 46300.0, 'a holiday', '', 1, 6, 3, 3)");
         frmToDoList->RefreshToDoList();
         auto* m = child<ToDoListModel>(*frmToDoList, "dsToDoList");
         QCOMPARE(m->rowCount(), 2);  // plans and holidays are not listed
@@ -362,10 +364,11 @@ private slots:
         QTableView* grid = child<QTableView>(*frmToDoList, "grToDoList");
         QFont bold = grid->font();
         bold.setBold(true);
-        const int dateText =
-            QFontMetrics(bold).horizontalAdvance(formatShortDateTime(encodeDateTime({{2026, 12, 28}, {22, 58, 58, 0}})));
+        const int dateText = QFontMetrics(bold).horizontalAdvance(
+            formatShortDateTime(encodeDateTime({{2026, 12, 28}, {22, 58, 58, 0}})));
         QVERIFY(grid->columnWidth(0) >= 128 && grid->columnWidth(0) >= dateText + 4);
-        QVERIFY2(grid->columnWidth(1) <= 221 && grid->columnWidth(1) >= 200, qPrintable(QString::number(grid->columnWidth(1))));
+        QVERIFY2(grid->columnWidth(1) <= 221 && grid->columnWidth(1) >= 200,
+                 qPrintable(QString::number(grid->columnWidth(1))));
         QVERIFY(grid->columnWidth(2) >= 73);
         QVERIFY(columnsFillTheGrid());
         // Finished tasks are grey, pending ones take the grid's colour.
@@ -377,8 +380,9 @@ private slots:
     }
 
     void deletingKeepsTheRowOrTakesTheNewLast() {
-        insert("(0, 46501, 46501, 'a', '', 0, 0, 1, 2), (0, 46502, 46502, 'b', '', 0, 0, 1, 2),"
-               "(0, 46503, 46503, 'c', '', 0, 0, 1, 2)");
+        insert(
+            "(0, 46501, 46501, 'a', '', 0, 0, 1, 2), (0, 46502, 46502, 'b', '', 0, 0, 1, 2),"
+            "(0, 46503, 46503, 'c', '', 0, 0, 1, 2)");
         frmToDoList->show();
         frmToDoList->setCurrentRow(2);
         frmToDoList->tbDeleteClick();
@@ -400,13 +404,13 @@ private slots:
                                  "'task ' || i, i % 3, CASE WHEN i % 3 = 0 THEN 0 ELSE 3 END, 1, 2 FROM n;");
         frmToDoList->show();
         auto* m = child<ToDoListModel>(*frmToDoList, "dsToDoList");
-        QVERIFY(m->rowCount() < 3000);  // the first screenful only
+        QVERIFY(m->rowCount() < 3000);                                            // the first screenful only
         QCOMPARE(m->index(0, 1).data().toString(), QStringLiteral("task 3000"));  // earliest first
-        QVERIFY(columnsFillTheGrid());  // beside the scroll bar
+        QVERIFY(columnsFillTheGrid());                                            // beside the scroll bar
         QTRY_COMPARE(m->rowCount(), 3000);
         QCOMPARE(m->index(2999, 1).data().toString(), QStringLiteral("task 1"));
         QCOMPARE(m->index(1, 3).data().toString(), QStringLiteral("2 days"));  // task 2999
-        QCOMPARE(m->index(3, 3).data().toString(), QStringLiteral(" --- "));    // task 2997
+        QCOMPARE(m->index(3, 3).data().toString(), QStringLiteral(" --- "));   // task 2997
 
         // Far down the list, a refresh keeps the row even before it is read again.
         frmToDoList->setCurrentRow(2500);
@@ -438,8 +442,9 @@ private slots:
     // first; the Delete key deletes and Enter edits; on an empty list Edit
     // and Delete do nothing.
     void theEditedTaskStaysSelectedAndDeleteAsksFirst() {
-        insert("(0, 46501, 46501, 'a', '', 0, 0, 1, 2), (0, 46502, 46502, 'b', '', 0, 0, 1, 2),"
-               "(0, 46503, 46503, 'c', '', 0, 0, 1, 2)");
+        insert(
+            "(0, 46501, 46501, 'a', '', 0, 0, 1, 2), (0, 46502, 46502, 'b', '', 0, 0, 1, 2),"
+            "(0, 46503, 46503, 'c', '', 0, 0, 1, 2)");
         frmToDoList->show();
         frmToDoList->setCurrentRow(1);
         frmToDoList->tbEditClick();
@@ -482,8 +487,8 @@ private slots:
 
     void deletingATaskLeavesItsReminderAndALaterAnswerChangesNothing() {
         insert("(10, 46366.4, 46366.4, 'keep', '', 0, 0, 1, 2), (10, 46366.41, 46366.41, 'gone', '', 0, 0, 1, 2)");
-        QPointer<TfrmToDo> reminder = ShowReminder({2, QStringLiteral("gone"), QString(), 46366.41},
-                                                   QStringLiteral("OnceTask"), 0);
+        QPointer<TfrmToDo> reminder =
+            ShowReminder({2, QStringLiteral("gone"), QString(), 46366.41}, QStringLiteral("OnceTask"), 0);
         QVERIFY(reminder);
         frmToDoList->show();
         frmToDoList->setCurrentRow(2);
@@ -506,8 +511,9 @@ private slots:
     // "21 час", "3 часа", "5 часов"), and the fixed caption of the editor's
     // refusals comes from the language file's optional "Captions" section.
     void unitsFollowThePluralFormsOfTheLanguage() {
-        insert("(0, 46501, 46501, 'a', '', 1, 2, 1, 2), (0, 46502, 46502, 'b', '', 21, 2, 3, 2),"
-               "(0, 46503, 46503, 'c', '', 0, 0, 5, 2), (0, 46504, 46504, 'd', '', 12, 3, 11, 1)");
+        insert(
+            "(0, 46501, 46501, 'a', '', 1, 2, 1, 2), (0, 46502, 46502, 'b', '', 21, 2, 3, 2),"
+            "(0, 46503, 46503, 'c', '', 0, 0, 5, 2), (0, 46504, 46504, 'd', '', 12, 3, 11, 1)");
         frmToDoList->show();
         auto* m = child<ToDoListModel>(*frmToDoList, "dsToDoList");
         const auto cells = [m] {

@@ -89,8 +89,10 @@ private slots:
         // Every tenth of the later ones repeats too, so both halves of the
         // list's query are still being read when the pass runs.
         for (int i = 0; i < 1000; ++i) add(0, kNow + (i + 1) / 1440.0 / 4.0, i % 10 == 0 ? 1 : 0, puDays);
-        ostrel::testing::execSql(db, "INSERT INTO ToDo (FirstDT, ShowDT, MesType, Title, Comment, PeriodInt, "
-                                     "PeriodType, ElapseInt, ElapseType) VALUES " + values);
+        ostrel::testing::execSql(db,
+                                 "INSERT INTO ToDo (FirstDT, ShowDT, MesType, Title, Comment, PeriodInt, "
+                                 "PeriodType, ElapseInt, ElapseType) VALUES " +
+                                     values);
 
         DataModule1 = new TDataModule1(QString::fromStdString(db.string()));
         frmToDoList = new TfrmToDoList();

@@ -117,18 +117,19 @@ private slots:
         FakeReply slow = offset(1000);
         slow.delayMs = 100;
 
-        QTest::newRow("only the second answers") << V{} << V{offset(2345)} << V{} << question(2, 345) << qint64(2345000);
-        QTest::newRow("+1.000 s and +1.500 s") << V{offset(1000)} << V{offset(1500)} << V{} << question(1, 250)
-                                               << qint64(1250000);
+        QTest::newRow("only the second answers")
+            << V{} << V{offset(2345)} << V{} << question(2, 345) << qint64(2345000);
+        QTest::newRow("+1.000 s and +1.500 s")
+            << V{offset(1000)} << V{offset(1500)} << V{} << question(1, 250) << qint64(1250000);
         QTest::newRow("-0.75 s") << V{offset(-750)} << V{} << V{} << question(0, 750) << qint64(-750000);
         QTest::newRow("25 hours") << V{} << V{} << V{offset(25LL * 3600000)} << question(3600, 0)
                                   << qint64(25LL * 3600000000);
-        QTest::newRow("stratum 16 ignored") << V{stratum16} << V{offset(1000)} << V{} << question(1, 0)
-                                            << qint64(1000000);
+        QTest::newRow("stratum 16 ignored")
+            << V{stratum16} << V{offset(1000)} << V{} << question(1, 0) << qint64(1000000);
         QTest::newRow("stratum 0, leap 3, zero transmit ignored")
             << V{kissOfDeath} << V{unsynchronised} << V{noTransmit, offset(1000)} << kNotPossible << qint64(0);
-        QTest::newRow("version 3 reply and a slow one") << V{version3} << V{slow} << V{} << question(1, 500)
-                                                        << qint64(1500000);
+        QTest::newRow("version 3 reply and a slow one")
+            << V{version3} << V{slow} << V{} << question(1, 500) << qint64(1500000);
     }
     void answersAreAveragedShownAndApplied() {
         QFETCH(std::vector<FakeReply>, first);
@@ -166,8 +167,9 @@ private slots:
         QCOMPARE(s.lastRequest.size(), 48);
         QCOMPARE(quint8(s.lastRequest[0]), quint8(0x1B));
         const auto* q = reinterpret_cast<const std::uint8_t*>(s.lastRequest.constData());
-        const NtpTimestamp sent{(std::uint32_t{q[40]} << 24) | (std::uint32_t{q[41]} << 16) | (std::uint32_t{q[42]} << 8) | q[43],
-                                (std::uint32_t{q[44]} << 24) | (std::uint32_t{q[45]} << 16) | (std::uint32_t{q[46]} << 8) | q[47]};
+        const NtpTimestamp sent{
+            (std::uint32_t{q[40]} << 24) | (std::uint32_t{q[41]} << 16) | (std::uint32_t{q[42]} << 8) | q[43],
+            (std::uint32_t{q[44]} << 24) | (std::uint32_t{q[45]} << 16) | (std::uint32_t{q[46]} << 8) | q[47]};
         // 2025-12-09 12:00:00 CET is 11:00:00 UTC.
         QCOMPARE(unixMsFromNtp(sent), qint64(1765278000000));
         QCOMPARE(e.dialogs.texts(), QStringList{kNotPossible});

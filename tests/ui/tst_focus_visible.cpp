@@ -69,11 +69,21 @@ private slots:
         applyDataGridStyle(grid);
         auto* bar = new ToolBar(&window, QSize(25, 29));
         QToolButton* tool = bar->addTool("tbEdit", "Edit", 5);
-        const std::pair<const char*, QWidget*> controls[] = {
-            {"push button", button}, {"default push button", defaultButton}, {"check box", check},
-            {"radio button", radio}, {"list", list}, {"line edit", line}, {"description box", plain},
-            {"text box", rich}, {"spin box", spin}, {"combo box", combo}, {"editable combo box", editableCombo},
-            {"date box", date}, {"time box", time}, {"grid", grid}, {"tool button", tool}};
+        const std::pair<const char*, QWidget*> controls[] = {{"push button", button},
+                                                             {"default push button", defaultButton},
+                                                             {"check box", check},
+                                                             {"radio button", radio},
+                                                             {"list", list},
+                                                             {"line edit", line},
+                                                             {"description box", plain},
+                                                             {"text box", rich},
+                                                             {"spin box", spin},
+                                                             {"combo box", combo},
+                                                             {"editable combo box", editableCombo},
+                                                             {"date box", date},
+                                                             {"time box", time},
+                                                             {"grid", grid},
+                                                             {"tool button", tool}};
         for (const auto& [name, w] : controls) {
             if (w != tool) layout->addWidget(w);
             w->setFocusPolicy(w == tool ? Qt::TabFocus : w->focusPolicy());
@@ -93,7 +103,8 @@ private slots:
             const QImage with = w->grab().toImage();
             if (with == without) unmarked << QString::fromLatin1(name);
         }
-        QVERIFY2(unmarked.isEmpty(), qPrintable(QStringLiteral("no focus mark: ") + unmarked.join(QStringLiteral(", "))));
+        QVERIFY2(unmarked.isEmpty(),
+                 qPrintable(QStringLiteral("no focus mark: ") + unmarked.join(QStringLiteral(", "))));
     }
 };
 

@@ -22,14 +22,10 @@ ClockRect SnapToArea(const ClockRect& window, const ClockRect& area) {
     ClockRect r = window;
     const int areaRight = area.left + area.width;
     const int areaBottom = area.top + area.height;
-    if (std::abs(r.left - area.left) < kMagneticDistance)
-        r.left = area.left;
-    else if (std::abs(r.left + r.width - areaRight) < kMagneticDistance)
-        r.left = areaRight - r.width;
-    if (std::abs(r.top - area.top) < kMagneticDistance)
-        r.top = area.top;
-    else if (std::abs(r.top + r.height - areaBottom) < kMagneticDistance)
-        r.top = areaBottom - r.height;
+    if (std::abs(r.left - area.left) < kMagneticDistance) r.left = area.left;
+    else if (std::abs(r.left + r.width - areaRight) < kMagneticDistance) r.left = areaRight - r.width;
+    if (std::abs(r.top - area.top) < kMagneticDistance) r.top = area.top;
+    else if (std::abs(r.top + r.height - areaBottom) < kMagneticDistance) r.top = areaBottom - r.height;
     return r;
 }
 

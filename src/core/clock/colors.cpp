@@ -91,9 +91,9 @@ std::vector<GradientLine> GradientLines(int size, const std::vector<Color>& colo
         for (int r = 0; r <= last; ++r) {
             const double t = last == 0 ? 0.0 : static_cast<double>(r) / last;
             auto ch = [t](int a, int b) { return static_cast<int>(std::trunc(a + (b - a) * t)); };
-            lines.push_back({i * segLen + r, makeColor(ch(colorRed(from), colorRed(to)),
-                                                       ch(colorGreen(from), colorGreen(to)),
-                                                       ch(colorBlue(from), colorBlue(to)))});
+            lines.push_back(
+                {i * segLen + r, makeColor(ch(colorRed(from), colorRed(to)), ch(colorGreen(from), colorGreen(to)),
+                                           ch(colorBlue(from), colorBlue(to)))});
         }
     }
     return lines;

@@ -41,8 +41,7 @@ ScreenRect VirtualTaskbar::systemClock() const {
 }
 
 WindowPlacement updateVirtualTaskbar(VirtualTaskbar& bar, const ScreenRect& clock, bool clockEmbedded) {
-    const TrayClockLayout l =
-        layoutTrayClock(clock, clockEmbedded, bar.systemClock(), bar.notifyArea(), bar.taskbar());
+    const TrayClockLayout l = layoutTrayClock(clock, clockEmbedded, bar.systemClock(), bar.notifyArea(), bar.taskbar());
     bar.moveNotifyArea(l.notifyArea);
     bar.moveSystemClock(l.systemClock);
     return hostPlacement(clock, bar.systemClock());

@@ -11,10 +11,8 @@ std::vector<bool> backupsToKeep(const std::vector<DateTime>& stamps, RetentionRu
     std::vector<bool> keep(stamps.size(), false);
     std::vector<std::size_t> order;
     for (std::size_t i = 0; i < stamps.size(); ++i) {
-        if (inServiceRange(stamps[i]))
-            order.push_back(i);
-        else
-            keep[i] = true;
+        if (inServiceRange(stamps[i])) order.push_back(i);
+        else keep[i] = true;
     }
     // Newest first; equal stamps keep their order.
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return stamps[a] > stamps[b]; });

@@ -32,26 +32,17 @@ DateTime AddPeriod(PeriodUnit Unit, std::int32_t Count, DateTime Start) {
     const long double n = Count;
     long double days = 0.0L;
     switch (Unit) {
-        case puMinutes:
-            days = n / 60.0L / 24.0L;
-            break;
-        case puHours:
-            days = n / 24.0L;
-            break;
-        case puDays:
-            days = n;
-            break;
+        case puMinutes: days = n / 60.0L / 24.0L; break;
+        case puHours: days = n / 24.0L; break;
+        case puDays: days = n; break;
         case puWeeks:
             // 64-bit product: a huge week count must not wrap round to a
             // date in the other direction.
             days = static_cast<long double>(std::int64_t{7} * Count);
             break;
-        case puMonths:
-            return addMonths(Count, Start);
-        case puYears:
-            return addMonths(std::int64_t{12} * Count, Start);
-        default:
-            return 0.0;
+        case puMonths: return addMonths(Count, Start);
+        case puYears: return addMonths(std::int64_t{12} * Count, Start);
+        default: return 0.0;
     }
     return static_cast<double>(static_cast<long double>(Start) + days);
 }

@@ -19,9 +19,7 @@ enum PeriodUnit : std::uint8_t {
     puYears = 6,
 };
 
-inline constexpr bool isPeriodUnit(std::int64_t unit) {
-    return unit >= puMinutes && unit <= puYears;
-}
+inline constexpr bool isPeriodUnit(std::int64_t unit) { return unit >= puMinutes && unit <= puYears; }
 
 // A unit id as stored in a database row or a file; anything outside the
 // known ids reads as puNone.
@@ -30,19 +28,13 @@ inline constexpr PeriodUnit periodUnitFromStored(std::int64_t stored) {
 }
 
 // The id that stands for the unit in a database row or a file.
-inline constexpr std::int64_t storedPeriodUnit(PeriodUnit unit) {
-    return static_cast<std::int64_t>(unit);
-}
+inline constexpr std::int64_t storedPeriodUnit(PeriodUnit unit) { return static_cast<std::int64_t>(unit); }
 
 // A unit list in a window shows the units in id order from puMinutes on:
 // the unit at an item position, and the position of a unit (-1, no item, for
 // puNone).
-inline constexpr PeriodUnit periodUnitAtListIndex(int index) {
-    return periodUnitFromStored(std::int64_t{index} + 1);
-}
-inline constexpr int listIndexOfPeriodUnit(PeriodUnit unit) {
-    return static_cast<int>(unit) - 1;
-}
+inline constexpr PeriodUnit periodUnitAtListIndex(int index) { return periodUnitFromStored(std::int64_t{index} + 1); }
+inline constexpr int listIndexOfPeriodUnit(PeriodUnit unit) { return static_cast<int>(unit) - 1; }
 
 // Start plus Count units. Minutes, hours, days and weeks add a day amount
 // (worked out in extended precision, rounded once); months and years move the

@@ -24,9 +24,9 @@ enum SlotMark : std::uint8_t {
 // plan that starts there, if any.
 struct SlotQueryRow {
     double time = 0.0;
-    std::string title;          // empty when null
-    bool elapseNull = true;     // no plan starts in this slot
-    std::int64_t elapse = 0;    // slots the plan covers
+    std::string title;        // empty when null
+    bool elapseNull = true;   // no plan starts in this slot
+    std::int64_t elapse = 0;  // slots the plan covers
 };
 
 struct SlotCell {

@@ -21,7 +21,6 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     return q;
 }
 
-
 // A run of occurrences t = at(0), at(1), ..., at(kmax) that can be computed
 // directly. valid(k) tells whether at(k) still lies in the run (the runs of
 // calendar units are bounded by a test rather than a count).
@@ -116,18 +115,16 @@ DateTime skipOccurrences(DateTime t, PeriodUnit unit, std::int32_t count,
     // stops at the first occurrence beyond them (or at t itself).
     const auto keepGoing = [&keepGoingInside](DateTime x) { return inServiceRange(x) && keepGoingInside(x); };
     while (keepGoing(t)) {
-        const Run run = unit == puMonths || unit == puYears ? Run::calendar(t, unit, count)
-                                                            : Run::fixed(t, unit, count);
+        const Run run =
+            unit == puMonths || unit == puYears ? Run::calendar(t, unit, count) : Run::fixed(t, unit, count);
         if (run.kmax >= 1) {
             // The last occurrence of the run for which the walk goes on.
             std::int64_t lo = 0;
             std::int64_t hi = run.kmax;
             while (lo < hi) {
                 const std::int64_t mid = lo + (hi - lo + 1) / 2;
-                if (run.valid(mid) && keepGoing(run.at(mid)))
-                    lo = mid;
-                else
-                    hi = mid - 1;
+                if (run.valid(mid) && keepGoing(run.at(mid))) lo = mid;
+                else hi = mid - 1;
             }
             t = run.at(lo);
         }

@@ -146,9 +146,7 @@ bool validTime(icaltimetype t) {
 
 // ---- writing ----
 
-void addText(icalcomponent* c, icalproperty* p) {
-    icalcomponent_add_property(c, p);
-}
+void addText(icalcomponent* c, icalproperty* p) { icalcomponent_add_property(c, p); }
 
 void addX(icalcomponent* c, const char* name, const std::string& value) {
     icalproperty* p = icalproperty_new_x(value.c_str());
@@ -157,12 +155,14 @@ void addX(icalcomponent* c, const char* name, const std::string& value) {
 }
 
 void addTime(icalcomponent* c, icalproperty* p, const icaltimetype& t, const char* tzid) {
-    if (tzid && !t.is_date && t.zone && !icaltime_is_utc(t)) icalproperty_add_parameter(p, icalparameter_new_tzid(tzid));
+    if (tzid && !t.is_date && t.zone && !icaltime_is_utc(t))
+        icalproperty_add_parameter(p, icalparameter_new_tzid(tzid));
     icalcomponent_add_property(c, p);
 }
 
 icaldurationtype durationOf(std::int32_t count, PeriodUnit unit) {
-    const std::int64_t minutes = unit == puMinutes ? count : unit == puHours ? std::int64_t{count} * 60
+    const std::int64_t minutes = unit == puMinutes ? count
+                                 : unit == puHours ? std::int64_t{count} * 60
                                                    : std::int64_t{count} * 1440;
     return icaldurationtype_from_int(static_cast<int>(std::clamp<std::int64_t>(minutes * 60, 0, 0x7fffffff)));
 }
@@ -211,8 +211,9 @@ icalcomponent* eventOf(const CalendarEntry& e, icaltimezone* zone, const char* t
             addX(ev, kActive, countAndUnit(e.elapseInt, e.elapseType));
             if (e.kind == EntryKind::AfterStart) {
                 const std::int64_t minutes = saturatingRound(e.start * 1440.0);
-                addX(ev, kDelay, icaldurationtype_as_ical_string(icaldurationtype_from_int(
-                                     static_cast<int>(std::clamp<std::int64_t>(minutes * 60, 0, 0x7fffffff)))));
+                addX(ev, kDelay,
+                     icaldurationtype_as_ical_string(icaldurationtype_from_int(
+                         static_cast<int>(std::clamp<std::int64_t>(minutes * 60, 0, 0x7fffffff)))));
             }
             if (e.done) addX(ev, kDone, "TRUE");
             if (e.periodInt > 0 && frequencyOf(e.periodType) != ICAL_NO_RECURRENCE) {
@@ -279,9 +280,7 @@ std::optional<icalrecurrencetype> ruleOf(icalcomponent* c) {
     return r;
 }
 
-bool emptyBy(const short* by) {
-    return by[0] == ICAL_RECURRENCE_ARRAY_MAX;
-}
+bool emptyBy(const short* by) { return by[0] == ICAL_RECURRENCE_ARRAY_MAX; }
 
 // Whether a task repeats by the rule: FREQ and INTERVAL alone, endless, with
 // at most BY-parts that only restate the start (BYDAY of the start's weekday
@@ -462,9 +461,9 @@ bool readForeign(icalcomponent* c, DateTime now, CalendarEntry& e, CalendarRead&
     e.kind = EntryKind::Task;
     e.start = toLocal(start);
     const icaltimetype end = icalcomponent_get_dtend(c);
-    const std::int64_t seconds = validTime(end) ? icaltime_as_timet_with_zone(end, end.zone) -
-                                                      icaltime_as_timet_with_zone(start, start.zone)
-                                                : 0;
+    const std::int64_t seconds =
+        validTime(end) ? icaltime_as_timet_with_zone(end, end.zone) - icaltime_as_timet_with_zone(start, start.zone)
+                       : 0;
     activeTimeOf(seconds, e.elapseInt, e.elapseType);
     if (rule) {
         if (ruleIsOurs(*rule, start)) {
@@ -501,8 +500,8 @@ std::string contentUid(icalcomponent* c) {
 
 std::string_view trimmedStart(std::string_view text) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r' ||
-                             text.front() == '\n'))
+    while (!text.empty() &&
+           (text.front() == ' ' || text.front() == '\t' || text.front() == '\r' || text.front() == '\n'))
         text.remove_prefix(1);
     return text;
 }
@@ -531,9 +530,8 @@ std::string_view trimBlanks(std::string_view s) {
 
 bool sameEntry(const CalendarEntry& a, const CalendarEntry& b) {
     return a.kind == b.kind && trimBlanks(a.title) == trimBlanks(b.title) &&
-           trimBlanks(a.comment) == trimBlanks(b.comment) &&
-           std::fabs(a.start - b.start) < kHalfSecond && a.periodInt == b.periodInt &&
-           a.periodType == b.periodType && a.elapseInt == b.elapseInt &&
+           trimBlanks(a.comment) == trimBlanks(b.comment) && std::fabs(a.start - b.start) < kHalfSecond &&
+           a.periodInt == b.periodInt && a.periodType == b.periodType && a.elapseInt == b.elapseInt &&
            (a.kind == EntryKind::Holiday || a.kind == EntryKind::Plan || a.elapseType == b.elapseType) &&
            a.done == b.done;
 }
@@ -582,8 +580,7 @@ std::string writeCalendar(const std::vector<CalendarEntry>& entries, const std::
             icalproperty_set_tzid(id, tzid.c_str());
         icalcomponent_add_component(cal.get(), vtz);
     }
-    const icaltimetype stamp =
-        icaltime_from_timet_with_zone(std::time(nullptr), 0, icaltimezone_get_utc_timezone());
+    const icaltimetype stamp = icaltime_from_timet_with_zone(std::time(nullptr), 0, icaltimezone_get_utc_timezone());
     for (const CalendarEntry& e : entries)
         icalcomponent_add_component(cal.get(), eventOf(e, zone, zone ? tzid.c_str() : nullptr, stamp));
     char* s = icalcomponent_as_ical_string_r(cal.get());
@@ -595,8 +592,7 @@ std::string writeCalendar(const std::vector<CalendarEntry>& entries, const std::
 CalendarRead readCalendar(std::string_view text, const std::string& tzid, DateTime now) {
     g_localZone = tzid;
     const std::string_view body = trimmedStart(text);
-    if (!startsWithNoCase(body, "BEGIN:VCALENDAR"))
-        throw ExchangeError("it does not begin with BEGIN:VCALENDAR");
+    if (!startsWithNoCase(body, "BEGIN:VCALENDAR")) throw ExchangeError("it does not begin with BEGIN:VCALENDAR");
     const std::string copy(body);
     ComponentPtr root(icalparser_parse_string(copy.c_str()));
     if (!root) throw ExchangeError("libical cannot parse it");

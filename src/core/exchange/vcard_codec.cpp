@@ -188,9 +188,9 @@ constexpr char kB64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz012
 // ---- lines ----
 
 struct Property {
-    std::string name;  // upper case, group prefix removed
+    std::string name;                                         // upper case, group prefix removed
     std::vector<std::pair<std::string, std::string>> params;  // upper-case name, value
-    std::string value;  // raw (still escaped / encoded)
+    std::string value;                                        // raw (still escaped / encoded)
 
     bool has(std::string_view param, std::string_view value) const {
         const std::string v = lower(value);
@@ -242,8 +242,7 @@ std::vector<std::string> logicalLines(std::string_view text) {
         } else {
             out.push_back(std::move(line));
         }
-        qpOpen = !out.empty() && !out.back().empty() && out.back().back() == '=' &&
-                 isQuotedPrintableLine(out.back());
+        qpOpen = !out.empty() && !out.back().empty() && out.back().back() == '=' && isQuotedPrintableLine(out.back());
     }
     return out;
 }
@@ -281,8 +280,7 @@ Property parseLine(std::string_view line) {
             const std::string u = upper(param);
             if (u == "QUOTED-PRINTABLE" || u == "BASE64" || u == "8BIT" || u == "7BIT")
                 p.params.emplace_back("ENCODING", u);
-            else
-                p.params.emplace_back("TYPE", u);
+            else p.params.emplace_back("TYPE", u);
         } else {
             std::string value(trim(param.substr(eq + 1)));
             if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
@@ -356,9 +354,10 @@ std::string imageTypeOf(std::string_view mediaOrType) {
     if (t == "JPG") t = "JPEG";
     // Only a plain name ("JPEG", "PNG", "SVG+XML"): anything else would
     // break the data URI it is written into, and the picture with it.
-    const bool plain = t.size() <= 32 && std::all_of(t.begin(), t.end(), [](char ch) {
-        return (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '+' || ch == '-' || ch == '.';
-    });
+    const bool plain =
+        t.size() <= 32 && std::all_of(t.begin(), t.end(), [](char ch) {
+            return (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '+' || ch == '-' || ch == '.';
+        });
     return plain ? t : std::string();
 }
 
@@ -601,8 +600,9 @@ std::string writeCards(const std::vector<Card>& cards) {
     for (const Card& c : cards) {
         out += "BEGIN:VCARD\r\nVERSION:4.0\r\n";
         if (!c.uid.empty()) foldLine(out, "UID:" + c.uid);
-        std::string full = c.firstName.empty() ? c.lastName
-                                               : c.lastName.empty() ? c.firstName : c.firstName + " " + c.lastName;
+        std::string full = c.firstName.empty()  ? c.lastName
+                           : c.lastName.empty() ? c.firstName
+                                                : c.firstName + " " + c.lastName;
         foldLine(out, "FN:" + escapeText(full));
         foldLine(out, "N:" + escapeText(c.lastName) + ";" + escapeText(c.firstName) + ";;;");
         if (c.birthday) {

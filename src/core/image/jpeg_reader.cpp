@@ -9,8 +9,8 @@
 #include <new>
 #include <system_error>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace ostrel {
 namespace {
@@ -62,8 +62,7 @@ bool decodeInto(const std::uint8_t* data, std::size_t size, const JpegLimits& li
                           limits.maxDecoderMemory >= 1024 * 1024 ? limits.maxDecoderMemory / (1024 * 1024)
                                                                  : limits.maxDecoderMemory / 1024,
                           limits.maxDecoderMemory >= 1024 * 1024 ? "MB" : "KB");
-        else
-            std::snprintf(reason, reasonSize, "%s", err.message);
+        else std::snprintf(reason, reasonSize, "%s", err.message);
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -134,8 +133,9 @@ RgbImage readJpegFile(const std::string& path, const JpegLimits& limits) {
     const std::uintmax_t fileSize = fs::file_size(path, ec);
     if (!ec && fileSize > limits.maxFileBytes)
         throw JpegError("Cannot load picture \"" + path + "\": the file is larger than " +
-                        (limits.maxFileBytes >= 1024 * 1024 ? std::to_string(limits.maxFileBytes / (1024 * 1024)) + " MB"
-                                                             : std::to_string(limits.maxFileBytes) + " bytes"));
+                        (limits.maxFileBytes >= 1024 * 1024
+                             ? std::to_string(limits.maxFileBytes / (1024 * 1024)) + " MB"
+                             : std::to_string(limits.maxFileBytes) + " bytes"));
     std::ifstream in(path, std::ios::binary);
     if (!in) throw JpegError("Cannot open picture \"" + path + "\": " + std::generic_category().message(errno));
     const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

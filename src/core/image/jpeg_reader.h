@@ -23,7 +23,8 @@ struct RgbImage {
     std::vector<std::uint8_t> pixels;
 
     const std::uint8_t* pixel(int x, int y) const {
-        return pixels.data() + (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3;
+        return pixels.data() +
+               (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3;
     }
 };
 

@@ -22,9 +22,7 @@ const char16_t* table(int codePage) {
 }
 }  // namespace
 
-bool knownCodePage(int codePage) {
-    return table(codePage) != nullptr;
-}
+bool knownCodePage(int codePage) { return table(codePage) != nullptr; }
 
 char32_t decodeByte(int codePage, std::uint8_t byte) {
     if (byte < 0x80) return byte;

@@ -15,8 +15,8 @@ struct Rgb {
 };
 
 struct CharFormat {
-    std::string font;          // family name, UTF-8; empty: the document's default
-    int halfPoints = 24;       // size in half points (\fs)
+    std::string font;     // family name, UTF-8; empty: the document's default
+    int halfPoints = 24;  // size in half points (\fs)
     bool bold = false;
     bool italic = false;
     bool underline = false;

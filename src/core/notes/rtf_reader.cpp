@@ -78,6 +78,7 @@ struct Font {
 };
 
 // The control words the reader acts on, looked up once per word.
+// clang-format off
 enum class Word {
     Other,
     // Destinations.
@@ -88,6 +89,7 @@ enum class Word {
     Par, Pard, Line, Tab, Plain, Fs, B, I, UlNone, Underline, Cf, AnsiCpg, Ansi, Deff, Ql, Qc, Qr, Qj, Li, Fi,
     Ls, EmDash, EnDash, Bullet, LQuote, RQuote, LDblQuote, RDblQuote, EmSpace, EnSpace, QmSpace,
 };
+// clang-format on
 
 // The words by name: open addressing over a table at most a quarter full,
 // so a look-up mostly hashes a few letters and compares one name.
@@ -130,6 +132,7 @@ private:
 Word classify(std::string_view w) {
     static const WordTable kWords = [] {
         WordTable m;
+        // clang-format off
         // Destinations whose content is not text of the document.
         for (std::string_view d :
              {"stylesheet", "info",      "pict",        "object",     "header",     "headerl",   "headerr",
@@ -163,6 +166,7 @@ Word classify(std::string_view w) {
             {"bullet", Word::Bullet}, {"lquote", Word::LQuote}, {"rquote", Word::RQuote},
             {"ldblquote", Word::LDblQuote}, {"rdblquote", Word::RDblQuote}, {"emspace", Word::EmSpace},
             {"enspace", Word::EnSpace}, {"qmspace", Word::QmSpace}};
+        // clang-format on
         for (const auto& [name, word] : named) m.add(name, word);
         return m;
     }();
@@ -296,8 +300,7 @@ private:
                     }
                 }
                 break;
-            default:
-                break;
+            default: break;
         }
     }
 
@@ -370,10 +373,8 @@ private:
         if (it != fonts_.end()) {
             // Names are trimmed when their table entry ends.
             const std::string& name = it->second.name;
-            if (!name.empty() && (name.front() == ' ' || name.back() == ' '))
-                f.font = trimmed(name);
-            else
-                f.font = name;
+            if (!name.empty() && (name.front() == ' ' || name.back() == ' ')) f.font = trimmed(name);
+            else f.font = name;
         }
         f.halfPoints = s.halfPoints;
         f.bold = s.bold;
@@ -393,8 +394,8 @@ private:
     };
     FormatKey formatKey() const {
         const State& s = stack_.back();
-        return FormatKey{s.font < 0 ? defaultFont_ : s.font, s.halfPoints, s.color, s.bold, s.italic, s.underline,
-                         tables_};
+        return FormatKey{
+            s.font < 0 ? defaultFont_ : s.font, s.halfPoints, s.color, s.bold, s.italic, s.underline, tables_};
     }
 
     Run& currentRun() {
@@ -407,8 +408,7 @@ private:
             if (!para_.runs.empty() && key == runKey_) return para_.runs.back();
             CharFormat f = resolveFormat();
             if (para_.runs.empty() || !(para_.runs.back().format == f)) {
-                if (!para_.runs.empty() && para_.runs.back().text.empty())
-                    para_.runs.back().format = std::move(f);
+                if (!para_.runs.empty() && para_.runs.back().text.empty()) para_.runs.back().format = std::move(f);
                 else {
                     // Paragraphs mostly change their format a few times.
                     if (para_.runs.empty()) para_.runs.reserve(4);
@@ -433,8 +433,7 @@ private:
         if (!stack_.empty())
             para_.markFormat =
                 !para_.runs.empty() && formatKey() == runKey_ ? para_.runs.back().format : resolveFormat();
-        else if (!para_.runs.empty())
-            para_.markFormat = para_.runs.back().format;
+        else if (!para_.runs.empty()) para_.markFormat = para_.runs.back().format;
         if (list_ == ListStyle::Bullet && listTextNumbered_) list_ = ListStyle::Decimal;
         para_.list = list_;
         para_.align = align_;
@@ -460,37 +459,25 @@ private:
             return;
         }
         switch (t.kind) {
-            case TokenKind::Text:
-                text(t.text);
-                return;
+            case TokenKind::Text: text(t.text); return;
             case TokenKind::HexByte:
                 if (s.dest == Dest::Text || s.dest == Dest::FontTable)
                     emit(decodeByte(codePageFor(s.dest == Dest::FontTable ? curFont_ : s.font), t.byte));
-                else if (s.dest == Dest::ListText)
-                    text(std::string_view("\x80", 1));
+                else if (s.dest == Dest::ListText) text(std::string_view("\x80", 1));
                 return;
-            case TokenKind::ControlSymbol:
-                symbol(t.symbol);
-                return;
-            case TokenKind::ControlWord:
-                word(t);
-                return;
-            default:
-                return;
+            case TokenKind::ControlSymbol: symbol(t.symbol); return;
+            case TokenKind::ControlWord: word(t); return;
+            default: return;
         }
     }
 
     void symbol(char c) {
         State& s = st();
         switch (c) {
-            case '*':
-                starPending_ = true;
-                return;
+            case '*': starPending_ = true; return;
             case '\\':
             case '{':
-            case '}':
-                emit(static_cast<char32_t>(c));
-                return;
+            case '}': emit(static_cast<char32_t>(c)); return;
             case '~':
                 if (s.dest == Dest::Text) emit(0x00A0);
                 return;
@@ -500,8 +487,7 @@ private:
             case '\t':
                 if (s.dest == Dest::Text) emit('\t');
                 return;
-            default:
-                return;  // \- optional hyphen, \: index, \| formula and the rest
+            default: return;  // \- optional hyphen, \: index, \| formula and the rest
         }
     }
 
@@ -521,18 +507,13 @@ private:
                 s.dest = Dest::ColorTable;
                 colorHasValue_ = false;
                 return;
-            case Word::Pn:
-                s.dest = Dest::ListLevel;
-                return;
+            case Word::Pn: s.dest = Dest::ListLevel; return;
             case Word::ListText:
                 s.dest = Dest::ListText;
                 listTextSeen_ = false;
                 return;
-            case Word::SkippedDestination:
-                s.dest = Dest::Skip;
-                return;
-            default:
-                break;
+            case Word::SkippedDestination: s.dest = Dest::Skip; return;
+            default: break;
         }
         if (s.dest == Dest::Skip) return;
 
@@ -575,8 +556,7 @@ private:
             case Dest::ListText:
                 if (star) s.dest = Dest::Skip;
                 return;
-            default:
-                break;
+            default: break;
         }
 
         // Document text.

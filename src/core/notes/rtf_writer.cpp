@@ -163,8 +163,7 @@ public:
                 case Align::Justify: out += "\\qj"; break;
                 case Align::Left: break;
             }
-            if (p.list == ListStyle::Decimal)
-                number = previous == ListStyle::Decimal ? number + 1 : 1;
+            if (p.list == ListStyle::Decimal) number = previous == ListStyle::Decimal ? number + 1 : 1;
             previous = p.list;
             if (p.list != ListStyle::None) writeListText(out, p, number);
             if (p.firstIndent) {
@@ -302,8 +301,6 @@ private:
 
 }  // namespace
 
-std::string write(const Document& document, const WriteOptions& options) {
-    return Writer(document, options).run();
-}
+std::string write(const Document& document, const WriteOptions& options) { return Writer(document, options).run(); }
 
 }  // namespace ostrel::rtf

@@ -33,9 +33,7 @@ std::string_view trim(std::string_view s) {
     return s.substr(first, last - first + 1);
 }
 
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool sameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -65,7 +63,7 @@ std::string systemError(const std::string& what, const std::string& path, int er
 
 struct IniLine {
     enum Kind { Other, Section, Key };
-    std::string text;  // without its line ending
+    std::string text;    // without its line ending
     std::string ending;  // "\r\n", "\n", or empty: a new line, or a last line without one
     Kind kind = Other;
     std::string name;   // section or key name, trimmed
@@ -111,8 +109,8 @@ void classify(Line& line) {
 }
 
 std::string tooLarge(const std::string& path) {
-    return "cannot read " + path + ": the file is larger than " + std::to_string(IniFile::kMaxFileBytes / (1024 * 1024)) +
-           " MB";
+    return "cannot read " + path + ": the file is larger than " +
+           std::to_string(IniFile::kMaxFileBytes / (1024 * 1024)) + " MB";
 }
 
 // What tells one version of a file from another.
@@ -128,9 +126,7 @@ struct Stamp {
     }
 };
 
-Stamp stampOf(const struct stat& st) {
-    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
-}
+Stamp stampOf(const struct stat& st) { return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim}; }
 
 // Refuses what must not be read: anything but a regular file, or a file
 // larger than the limit.
@@ -424,8 +420,8 @@ void checkSectionName(std::string_view section) {
 
 void checkKeyName(std::string_view key) {
     const std::string_view t = trim(key);
-    if (t.empty() || key.find_first_of("\r\n=") != std::string_view::npos || t.front() == '[' ||
-        t.front() == ';' || t.front() == '#')
+    if (t.empty() || key.find_first_of("\r\n=") != std::string_view::npos || t.front() == '[' || t.front() == ';' ||
+        t.front() == '#')
         throw std::invalid_argument("invalid INI key name: " + std::string(key));
 }
 
@@ -465,12 +461,10 @@ std::optional<std::int64_t> IniFile::parseInteger(std::string_view text) {
     std::uint64_t value = 0;
     for (const char c : t) {
         unsigned digit;
-        if (c >= '0' && c <= '9')
-            digit = static_cast<unsigned>(c - '0');
+        if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
         else if (base == 16 && lowerAscii(c) >= 'a' && lowerAscii(c) <= 'f')
             digit = static_cast<unsigned>(lowerAscii(c) - 'a' + 10);
-        else
-            return std::nullopt;
+        else return std::nullopt;
         if (value > (limit - digit) / base) return std::nullopt;
         value = value * base + digit;
     }
@@ -627,9 +621,7 @@ int IniFile::removeLeftoverTemporaries(const std::string& path) {
     return removed;
 }
 
-std::uint64_t IniFile::parseCountForTesting() {
-    return g_parses.load();
-}
+std::uint64_t IniFile::parseCountForTesting() { return g_parses.load(); }
 
 void IniFile::setBeforeReplaceHookForTesting(std::function<void(const std::string& tempPath)> hook) {
     beforeReplaceHook() = std::move(hook);

@@ -28,9 +28,7 @@ std::uint64_t SystemClock::msSinceBoot() const {
 #endif
 }
 
-ClockService& clock() {
-    return *g_clock;
-}
+ClockService& clock() { return *g_clock; }
 
 ClockService* setClockService(ClockService* service) {
     ClockService* previous = g_clock;

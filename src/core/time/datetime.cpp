@@ -1,9 +1,9 @@
 #include "core/time/datetime.h"
 
-#include <cmath>
-#include <ctime>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <ctime>
 
 namespace ostrel {
 namespace {
@@ -57,9 +57,7 @@ int saturatingRoundToInt(double x) {
     return static_cast<int>(std::clamp<std::int64_t>(saturatingRound(x), INT32_MIN, INT32_MAX));
 }
 
-bool isLeapYear(std::int64_t year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool isLeapYear(std::int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int daysInMonth(std::int64_t year, int month) {
     static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -68,18 +66,15 @@ int daysInMonth(std::int64_t year, int month) {
 }
 
 bool isValidDate(int year, int month, int day) {
-    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
-           day <= daysInMonth(year, month);
+    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= daysInMonth(year, month);
 }
 
 bool isValidTime(int hour, int minute, int second, int msec) {
-    return hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60 &&
-           msec >= 0 && msec < 1000;
+    return hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60 && msec >= 0 &&
+           msec < 1000;
 }
 
-double encodeDate(int year, int month, int day) {
-    return serialDay(year, month, day);
-}
+double encodeDate(int year, int month, int day) { return serialDay(year, month, day); }
 
 double serialDay(std::int64_t year, std::int64_t month, std::int64_t day) {
     return static_cast<double>(daysFromCivil(year, month, day) + kEpochOffsetDays);
@@ -90,30 +85,20 @@ double encodeTime(int hour, int minute, int second, int msec) {
     return ms / kMsPerDay;
 }
 
-DateTime combineDateTime(double date, double timeOfDay) {
-    return date < 0 ? date - timeOfDay : date + timeOfDay;
-}
+DateTime combineDateTime(double date, double timeOfDay) { return date < 0 ? date - timeOfDay : date + timeOfDay; }
 
 DateTime encodeDateTime(const CivilDateTime& dt) {
     return combineDateTime(encodeDate(dt.date.year, dt.date.month, dt.date.day),
                            encodeTime(dt.time.hour, dt.time.minute, dt.time.second, dt.time.msec));
 }
 
-double datePart(DateTime dt) {
-    return std::trunc(dt);
-}
+double datePart(DateTime dt) { return std::trunc(dt); }
 
-double timePart(DateTime dt) {
-    return std::fabs(dt - std::trunc(dt));
-}
+double timePart(DateTime dt) { return std::fabs(dt - std::trunc(dt)); }
 
-CivilDate decodeDate(DateTime dt) {
-    return decodeDateTime(dt).date;
-}
+CivilDate decodeDate(DateTime dt) { return decodeDateTime(dt).date; }
 
-CivilTime decodeTime(DateTime dt) {
-    return decodeDateTime(dt).time;
-}
+CivilTime decodeTime(DateTime dt) { return decodeDateTime(dt).time; }
 
 CivilDateTime decodeDateTime(DateTime dt) {
     dt = decodable(dt);

@@ -19,8 +19,8 @@ inline constexpr double kMsPerDay = 86400000.0;
 // The date-times the reminder engine works with: 0100-01-01 00:00 up to,
 // not including, 10000-01-01. A stored value outside (a damaged row, an
 // infinite or absurd number) is never due and never walked.
-inline constexpr double kFirstServiceDate = -657434.0;   // 0100-01-01
-inline constexpr double kEndServiceDate = 2958466.0;     // 10000-01-01
+inline constexpr double kFirstServiceDate = -657434.0;  // 0100-01-01
+inline constexpr double kEndServiceDate = 2958466.0;    // 10000-01-01
 inline bool inServiceRange(DateTime dt) {
     // Dates before the epoch count down: 0100-01-01 12:00 is -657434.5.
     return dt > kFirstServiceDate - 1.0 && dt < kEndServiceDate;  // false for NaN

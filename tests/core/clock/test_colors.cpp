@@ -24,8 +24,10 @@ TEST(Colors, PercentEdgeCases) {
         Color out;
     };
     const Case cases[] = {
-        {Color(0x123456), 0, true, Color(0x123456)},   {Color(0x123456), 0, false, Color(0x123456)},
-        {Color(0x123456), 100, true, Color(0x000000)}, {Color(0x123456), 100, false, Color(0xFFFFFF)},
+        {Color(0x123456), 0, true, Color(0x123456)},
+        {Color(0x123456), 0, false, Color(0x123456)},
+        {Color(0x123456), 100, true, Color(0x000000)},
+        {Color(0x123456), 100, false, Color(0xFFFFFF)},
         {Color(0xFFFFFF), 50, true, makeColor(127, 127, 127)},  // 255 - MulDiv(255,50,100)=255-128
         {Color(0x000000), 50, false, makeColor(128, 128, 128)},
         {Color(0x123456), 255, true, Color(0x000000)},  // beyond 100 percent stays in range
@@ -33,7 +35,8 @@ TEST(Colors, PercentEdgeCases) {
     };
     for (const Case& c : cases) {
         const Color got = c.darken ? DarkenColor(c.in, c.percent) : LightenColor(c.in, c.percent);
-        EXPECT_EQ(got, c.out) << std::hex << c.in.value() << " " << std::dec << c.percent << (c.darken ? " darken" : " lighten");
+        EXPECT_EQ(got, c.out) << std::hex << c.in.value() << " " << std::dec << c.percent
+                              << (c.darken ? " darken" : " lighten");
     }
 }
 
@@ -72,8 +75,8 @@ TEST(Gradient, FewerThanTwoColoursRaise) {
 TEST(Gradient, ThreeColoursOverFivePixelsShareTheMiddleLine) {
     const Color c0 = makeColor(0, 0, 0), c1 = makeColor(100, 200, 50), c2 = makeColor(255, 255, 255);
     const auto lines = GradientLines(5, {c0, c1, c2});
-    const std::vector<GradientLine> want = {
-        {0, c0}, {1, makeColor(50, 100, 25)}, {2, c1}, {2, c1}, {3, makeColor(177, 227, 152)}, {4, c2}};
+    const std::vector<GradientLine> want = {{0, c0}, {1, makeColor(50, 100, 25)},   {2, c1},
+                                            {2, c1}, {3, makeColor(177, 227, 152)}, {4, c2}};
     EXPECT_EQ(lines, want);
 }
 

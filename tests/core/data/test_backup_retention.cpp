@@ -13,9 +13,7 @@ using namespace ostrel;
 
 namespace {
 
-DateTime at(int y, int m, int d, int hour = 12) {
-    return encodeDate(y, m, d) + hour / 24.0;
-}
+DateTime at(int y, int m, int d, int hour = 12) { return encodeDate(y, m, d) + hour / 24.0; }
 
 // Copies every day from first to last (inclusive) at noon.
 std::vector<DateTime> daily(int y, int m, int firstDay, int count) {
@@ -50,20 +48,22 @@ TEST(BackupRetention, Table) {
         const bool sunday = (c.month == 11 && (c.day == 29 || c.day == 22));
         if (lastSevenDays || sunday) sixtyKept.push_back(t);
     }
-    const std::vector<DateTime> sparse = {at(2026, 9, 1), at(2026, 9, 15), at(2026, 10, 1), at(2026, 10, 10),
-                                          at(2026, 10, 20), at(2026, 11, 1), at(2026, 11, 12), at(2026, 12, 1),
-                                          at(2026, 12, 9)};
+    const std::vector<DateTime> sparse = {at(2026, 9, 1),   at(2026, 9, 15),  at(2026, 10, 1),
+                                          at(2026, 10, 10), at(2026, 10, 20), at(2026, 11, 1),
+                                          at(2026, 11, 12), at(2026, 12, 1),  at(2026, 12, 9)};
     const Case cases[] = {
         {"none", {}, {}},
         {"one", {at(2026, 12, 10)}, {at(2026, 12, 10)}},
-        {"same day: only the newest", {at(2026, 12, 10, 9), at(2026, 12, 10, 18), at(2026, 12, 10, 12)},
+        {"same day: only the newest",
+         {at(2026, 12, 10, 9), at(2026, 12, 10, 18), at(2026, 12, 10, 12)},
          {at(2026, 12, 10, 18)}},
         {"eight days in two weeks: the oldest goes", daily(2026, 11, 30, 8), daily(2026, 12, 1, 7)},
         {"sixty days: seven days and four weeks", sixty, sixtyKept},
         // The seven newest days that have copies, however far apart.
         {"sparse copies count by the days that have them", sparse,
          std::vector<DateTime>(sparse.begin() + 2, sparse.end())},
-        {"an unreadable stamp is never removed", {std::nan(""), at(2026, 12, 10, 9), at(2026, 12, 10, 10)},
+        {"an unreadable stamp is never removed",
+         {std::nan(""), at(2026, 12, 10, 9), at(2026, 12, 10, 10)},
          {std::nan(""), at(2026, 12, 10, 10)}},
     };
     for (const Case& c : cases) {
@@ -71,10 +71,8 @@ TEST(BackupRetention, Table) {
         const std::vector<DateTime> got = kept(c.stamps);
         ASSERT_EQ(got.size(), c.expected.size());
         for (std::size_t i = 0; i < got.size(); ++i) {
-            if (std::isnan(c.expected[i]))
-                EXPECT_TRUE(std::isnan(got[i]));
-            else
-                EXPECT_EQ(got[i], c.expected[i]);
+            if (std::isnan(c.expected[i])) EXPECT_TRUE(std::isnan(got[i]));
+            else EXPECT_EQ(got[i], c.expected[i]);
         }
     }
 }

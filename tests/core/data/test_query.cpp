@@ -158,15 +158,18 @@ TEST_F(QueryTest, DeleteRowKeepsThePositionOrFallsBackToTheLast) {
 
 TEST_F(QueryTest, JoinedAndUnitedResultsAreReadOnly) {
     Query q(conn);
-    q.add("SELECT TDID, ShowDT, Title, Str(ElapseInt) || ' '  || TimePeriods.Descript AS ActiveTime, "
-          "Str(PeriodInt) || ' ' || TimePeriods1.Descript AS Cycle");
-    q.add("FROM (ToDo LEFT JOIN TimePeriods ON ToDo.ElapseType = TimePeriods.TPID) LEFT JOIN TimePeriods AS "
-          "TimePeriods1 ON ToDo.PeriodType = TimePeriods1.TPID");
+    q.add(
+        "SELECT TDID, ShowDT, Title, Str(ElapseInt) || ' '  || TimePeriods.Descript AS ActiveTime, "
+        "Str(PeriodInt) || ' ' || TimePeriods1.Descript AS Cycle");
+    q.add(
+        "FROM (ToDo LEFT JOIN TimePeriods ON ToDo.ElapseType = TimePeriods.TPID) LEFT JOIN TimePeriods AS "
+        "TimePeriods1 ON ToDo.PeriodType = TimePeriods1.TPID");
     q.add("WHERE (MesType IN (0, 3, 10, 13)) AND (PeriodInt > 0)");
     q.add("  UNION");
     q.add("SELECT TDID, ShowDT, Title, Str(ElapseInt) || ' '  || TimePeriods.Descript, ' --- '");
-    q.add("FROM (ToDo LEFT JOIN TimePeriods ON ToDo.ElapseType = TimePeriods.TPID) LEFT JOIN TimePeriods AS "
-          "TimePeriods1 ON ToDo.PeriodType = TimePeriods1.TPID");
+    q.add(
+        "FROM (ToDo LEFT JOIN TimePeriods ON ToDo.ElapseType = TimePeriods.TPID) LEFT JOIN TimePeriods AS "
+        "TimePeriods1 ON ToDo.PeriodType = TimePeriods1.TPID");
     q.add("WHERE (MesType IN (0, 3, 10, 13)) AND (PeriodInt = 0)");
     q.add("ORDER BY ShowDT");
     q.open();
@@ -214,8 +217,8 @@ TEST_F(QueryTest, ExecReportsChangesAndEngineErrorsCarryTheEngineText) {
         FAIL() << "no error";
     } catch (const DbError& e) {
         // The engine's text, and which file it concerns.
-        EXPECT_EQ(std::string(e.what()), "no such table: NoSuchTable (database \"" +
-                                             std::filesystem::canonical(conn.path()).string() + "\")");
+        EXPECT_EQ(std::string(e.what()),
+                  "no such table: NoSuchTable (database \"" + std::filesystem::canonical(conn.path()).string() + "\")");
     }
 }
 
@@ -256,8 +259,9 @@ TEST_F(QueryTest, BracketedGroupColumnWorks) {
 }
 
 TEST_F(QueryTest, RowsFetchedOnDemandReadLikeAWholeResult) {
-    ostrel::testing::execSql(db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 996) "
-                                 "INSERT INTO ToDo (MesType, Title) SELECT 0, 'row ' || i FROM n;");
+    ostrel::testing::execSql(db,
+                             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 996) "
+                             "INSERT INTO ToDo (MesType, Title) SELECT 0, 'row ' || i FROM n;");
     Query q(conn);
     q.setFetchOnDemand(true);
     q.add("SELECT TDID, Title FROM ToDo ORDER BY TDID");

@@ -78,8 +78,14 @@ TEST(ReminderWalk, JumpsMatchSteppingBitForBit) {
     // borders such as 32768 = 1989-09-17) and presents.
     std::mt19937_64 rng(12345);
     const PeriodUnit units[] = {puMinutes, puHours, puDays, puWeeks, puMonths, puYears};
-    const DateTime starts[] = {at(2019, 1, 31, 23, 59, 59), at(1989, 9, 10, 7, 30), at(1899, 11, 30, 18),
-                               at(2024, 2, 29, 12), at(2000, 1, 1) + 0.1, 16383.77, 0.5, -700.25};
+    const DateTime starts[] = {at(2019, 1, 31, 23, 59, 59),
+                               at(1989, 9, 10, 7, 30),
+                               at(1899, 11, 30, 18),
+                               at(2024, 2, 29, 12),
+                               at(2000, 1, 1) + 0.1,
+                               16383.77,
+                               0.5,
+                               -700.25};
     int compared = 0;
     for (DateTime start : starts) {
         for (PeriodUnit unit : units) {
@@ -110,16 +116,14 @@ TEST(ReminderWalk, StartupSeesEveryActiveOccurrence) {
         std::size_t expected;  // active occurrences
     };
     const Case cases[] = {
-        {"daily 08:00, 2 h active, 09:00 three days on", at(2024, 5, 1, 8), puDays, 1, puHours, 2,
-         at(2024, 5, 4, 9), 1},
-        {"daily 08:00, found just after 10:00", at(2024, 5, 1, 8), puDays, 1, puHours, 2, at(2024, 5, 4, 10) + 1e-9,
-         0},
+        {"daily 08:00, 2 h active, 09:00 three days on", at(2024, 5, 1, 8), puDays, 1, puHours, 2, at(2024, 5, 4, 9),
+         1},
+        {"daily 08:00, found just after 10:00", at(2024, 5, 1, 8), puDays, 1, puHours, 2, at(2024, 5, 4, 10) + 1e-9, 0},
         {"every minute for a year, active 5 minutes", at(2023, 5, 1, 8), puMinutes, 1, puMinutes, 5,
          at(2024, 5, 4, 9, 0, 30), 5},
         {"every 10 minutes, active 1 hour", at(2024, 1, 1, 0, 3), puMinutes, 10, puHours, 1, at(2024, 5, 4, 9), 6},
         {"every hour, active 3 days", at(2024, 1, 1), puHours, 1, puDays, 3, at(2024, 5, 4, 9, 30), 72},
-        {"monthly on the 31st, active 1 month", at(2023, 1, 31, 9), puMonths, 1, puMonths, 1,
-         at(2024, 3, 1, 9), 1},
+        {"monthly on the 31st, active 1 month", at(2023, 1, 31, 9), puMonths, 1, puMonths, 1, at(2024, 3, 1, 9), 1},
         // Month ends make the window ends go back and forth: 31 Jan 00:10
         // ends on 29 Feb 00:10, before 30 Jan 23:50 does.
         {"every minute, active 1 month", at(2024, 1, 30, 23), puMinutes, 1, puMonths, 1, at(2024, 2, 29, 0, 30),

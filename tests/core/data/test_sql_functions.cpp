@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "core/data/sql/connection.h"
-#include "core/data/sql/sql_functions.h"
 #include "core/data/sql/query.h"
+#include "core/data/sql/sql_functions.h"
 #include "core/time/datetime.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
@@ -89,9 +89,8 @@ TEST_F(SqlFunctions, StrHasALeadingBlankWhenNotNegative) {
     const struct {
         const char* expr;
         const char* out;
-    } cases[] = {{"Str(5)", " 5"},     {"Str(0)", " 0"},         {"Str(-3)", "-3"},
-                 {"Str(2.5)", " 2.5"}, {"Str(-0.25)", "-0.25"}, {"Str(10.0)", " 10"},
-                 {"Str('7')", " 7"}};
+    } cases[] = {{"Str(5)", " 5"},        {"Str(0)", " 0"},     {"Str(-3)", "-3"}, {"Str(2.5)", " 2.5"},
+                 {"Str(-0.25)", "-0.25"}, {"Str(10.0)", " 10"}, {"Str('7')", " 7"}};
     for (const auto& c : cases) EXPECT_EQ(toText(eval(c.expr)), c.out) << c.expr;
     EXPECT_TRUE(isNull(eval("Str(NULL)")));
     EXPECT_THROW(eval("Str('abc')"), DbError);

@@ -48,11 +48,12 @@ std::vector<CalendarEntry> everyKindOfRow() {
     // A time the spring clock change skips: kept as entered where the file
     // names our zone.
     rows.push_back(entry(EntryKind::Task, "In the skipped hour", at(2027, 3, 28, 2, 30), 0, 0, 1, puHours));
-    const char* units[] = {"Every minute", "Every 2 hours", "Every 3 days", "Every week", "Every 6 months",
-                           "Every year"};
+    const char* units[] = {"Every minute", "Every 2 hours",  "Every 3 days",
+                           "Every week",   "Every 6 months", "Every year"};
     const int counts[] = {1, 2, 3, 1, 6, 1};
     for (int u = puMinutes; u <= puYears; ++u)
-        rows.push_back(entry(EntryKind::Task, units[u - 1], at(2026, 1, 31, 9, 0), counts[u - 1], u, 2, u <= 3 ? u : 3));
+        rows.push_back(
+            entry(EntryKind::Task, units[u - 1], at(2026, 1, 31, 9, 0), counts[u - 1], u, 2, u <= 3 ? u : 3));
     CalendarEntry done = entry(EntryKind::Task, "Done already", at(2025, 6, 1, 8, 0));
     done.done = true;
     rows.push_back(done);
@@ -107,11 +108,11 @@ TEST(CalendarCodec, WritesWhatOtherProgramsRead) {
         start = end + 2;
     }
     for (const char* expected :
-         {"DTSTART;TZID=Europe/Berlin:20270327T023015", "DTSTART;TZID=Europe/Berlin:20270328T023000", "RRULE:FREQ=MINUTELY", "RRULE:FREQ=HOURLY;INTERVAL=2",
-          "RRULE:FREQ=DAILY;INTERVAL=3", "RRULE:FREQ=WEEKLY\r\n", "RRULE:FREQ=MONTHLY;INTERVAL=6",
-          "RRULE:FREQ=YEARLY\r\n", "DTSTART;VALUE=DATE:19840229", "TRIGGER:-P7D", "TRIGGER:PT0S",
-          "X-OSTREL-KIND:AFTER-START", "X-OSTREL-AFTER-START:PT30M", "DURATION:PT15M", "BEGIN:VTIMEZONE",
-          "TZID:Europe/Berlin", "DTEND;TZID=Europe/Berlin:20270105T113000"})
+         {"DTSTART;TZID=Europe/Berlin:20270327T023015", "DTSTART;TZID=Europe/Berlin:20270328T023000",
+          "RRULE:FREQ=MINUTELY", "RRULE:FREQ=HOURLY;INTERVAL=2", "RRULE:FREQ=DAILY;INTERVAL=3", "RRULE:FREQ=WEEKLY\r\n",
+          "RRULE:FREQ=MONTHLY;INTERVAL=6", "RRULE:FREQ=YEARLY\r\n", "DTSTART;VALUE=DATE:19840229", "TRIGGER:-P7D",
+          "TRIGGER:PT0S", "X-OSTREL-KIND:AFTER-START", "X-OSTREL-AFTER-START:PT30M", "DURATION:PT15M",
+          "BEGIN:VTIMEZONE", "TZID:Europe/Berlin", "DTEND;TZID=Europe/Berlin:20270105T113000"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected;
 }
 

@@ -2,8 +2,8 @@
 // and address books of the 2.1, 3.0 and 4.0 eras write them, and text that
 // is no card.
 
-#include <cctype>
 #include <gtest/gtest.h>
+#include <cctype>
 
 #include <fstream>
 #include <sstream>
@@ -180,8 +180,8 @@ TEST(VCardCodec, OddValuesAsWritersProduceThem) {
 TEST(VCardCodec, APhotoTypeThatIsNoNameKeepsThePicture) {
     for (const char* type : {"J\x01\x02\xfd", "J,4AAQ", "jpeg;base64", "a/b"}) {
         SCOPED_TRACE(type);
-        const std::string text = std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo\r\nPHOTO;ENCODING=b;TYPE=") + type +
-                                 ":/9j/4AAQ\r\nEND:VCARD\r\n";
+        const std::string text = std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo\r\nPHOTO;ENCODING=b;TYPE=") +
+                                 type + ":/9j/4AAQ\r\nEND:VCARD\r\n";
         const CardRead first = readCards(text);
         ASSERT_EQ(first.cards.size(), 1u);
         ASSERT_FALSE(first.cards[0].photo.empty());
@@ -209,7 +209,7 @@ TEST(VCardCodec, RefusesWhatIsNoCardFile) {
 
 TEST(VCardCodec, Base64BothWays) {
     for (const std::string& bytes : {std::string(), std::string("f"), std::string("fo"), std::string("foo"),
-                                    std::string("\0\xFF\x80 binary", 10)}) {
+                                     std::string("\0\xFF\x80 binary", 10)}) {
         const auto back = fromBase64(toBase64(bytes));
         ASSERT_TRUE(back);
         EXPECT_EQ(*back, bytes);

@@ -82,10 +82,11 @@ std::string decodeError(const std::vector<std::uint8_t>& bytes, const JpegLimits
     return "(decoded)";
 }
 
-std::string writeFile(const ostrel::testing::TempDir& dir, const std::string& name, const std::vector<std::uint8_t>& bytes) {
+std::string writeFile(const ostrel::testing::TempDir& dir, const std::string& name,
+                      const std::vector<std::uint8_t>& bytes) {
     const std::string path = dir.str() + "/" + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                               static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
@@ -118,7 +119,8 @@ TEST(JpegReader, BadFilesAreCleanErrors) {
     const std::vector<std::uint8_t> good = encodeJpeg(128, 128, false);
     // Cut inside the scan data: libjpeg pads the rest and only warns.
     const std::vector<std::uint8_t> truncated(good.begin(), good.begin() + static_cast<long>(good.size() * 3 / 4));
-    const std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+    const std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',
+                                           0,    0,   0,   13,  'I',  'H',  'D',  'R'};
     const std::vector<std::uint8_t> headerOnly(good.begin(), good.begin() + 20);
 
     struct Case {
@@ -188,7 +190,8 @@ TEST(JpegReader, PicturesBeyondTheLimitsAreRefusedBeforeTheyAreAllocated) {
         for (const auto& [w, h] : {std::pair{60000u, 60000u}, std::pair{65000u, 1100u}}) {
             SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
             const std::string error = decodeError(withDeclaredSize(bytes, w, h));
-            EXPECT_NE(error.find("picture too large (" + std::to_string(w) + "x" + std::to_string(h)), std::string::npos)
+            EXPECT_NE(error.find("picture too large (" + std::to_string(w) + "x" + std::to_string(h)),
+                      std::string::npos)
                 << error;
         }
     }

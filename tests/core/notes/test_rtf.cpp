@@ -60,9 +60,7 @@ std::string describe(const Document& d) {
 
 namespace ostrel::rtf {
 // Failures show the document, not its bytes.
-void PrintTo(const Document& d, std::ostream* os) {
-    *os << "\n" << describe(d);
-}
+void PrintTo(const Document& d, std::ostream* os) { *os << "\n" << describe(d); }
 }  // namespace ostrel::rtf
 
 TEST(RtfTokenizer, SplitsEveryKindOfToken) {
@@ -152,14 +150,17 @@ TEST(RtfReader, TextOfEachConstruct) {
         {"known non-text groups skipped",
          "{\\rtf1{\\info{\\title t}}{\\stylesheet{\\s0 Normal;}}{\\*\\generator g;}a{\\pict\\pngblip 0123}b}", "ab"},
         {"binary data skipped", "{\\rtf1 a{\\object\\bin4 {}}\\}b}", "ab"},
-        {"field result kept, instruction skipped",
-         "{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}}", "link"},
+        {"field result kept, instruction skipped", "{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}}",
+         "link"},
         {"table cells", "{\\rtf1 \\trowd\\cellx100\\cellx200 a\\cell b\\cell\\row c}", "a\tb\t\nc"},
         {"list text skipped", "{\\rtf1 {\\pntext\\f1\\'B7\\tab}a\\par {\\listtext 2.\\tab}b}", "a\nb"},
         {"unknown words ignored", "{\\rtf1\\viewkind4\\nowidctlpar\\lang1049\\zzz12 a}", "a"},
         {"text after the document ignored", "{\\rtf1 a}garbage{\\b x}", "a"},
         {"extra closing braces ignored inside", "{\\rtf1 a{}}", "a"},
-        {"control characters dropped", "{\\rtf1 a\x01\x02" "b}", "ab"},
+        {"control characters dropped",
+         "{\\rtf1 a\x01\x02"
+         "b}",
+         "ab"},
         {"byte-order mark and blanks before", "\xEF\xBB\xBF \r\n{\\rtf1 a}", "a"},
     };
     for (const Case& c : cases) {
@@ -170,8 +171,9 @@ TEST(RtfReader, TextOfEachConstruct) {
 
 TEST(RtfReader, CyrillicNoteInBothForms) {
     const std::string expected = "\u0417\u0430\u043c\u0435\u0442\u043a\u0430 \u0401\u0436";  // Заметка Ёж
-    const Document u = readOk("{\\rtf1\\ansi\\uc1 \\u1047?\\u1072?\\u1084?\\u1077?\\u1090?\\u1082?\\u1072? "
-                            "\\u1025?\\u1078?}");
+    const Document u = readOk(
+        "{\\rtf1\\ansi\\uc1 \\u1047?\\u1072?\\u1084?\\u1077?\\u1090?\\u1082?\\u1072? "
+        "\\u1025?\\u1078?}");
     const Document hex = readOk("{\\rtf1\\ansi\\ansicpg1251 \\'c7\\'e0\\'ec\\'e5\\'f2\\'ea\\'e0 \\'a8\\'e6}");
     EXPECT_EQ(u.plainText(), expected);
     EXPECT_EQ(hex.plainText(), expected);
@@ -284,9 +286,7 @@ TEST(RtfReader, StatusOfDamagedInput) {
 }
 
 namespace {
-Run run(std::string text, CharFormat f = {}) {
-    return Run{std::move(f), std::move(text)};
-}
+Run run(std::string text, CharFormat f = {}) { return Run{std::move(f), std::move(text)}; }
 CharFormat fmt(std::string font, int halfPoints, bool b = false, bool i = false, bool u = false,
                std::optional<Rgb> c = std::nullopt) {
     CharFormat f;
@@ -324,15 +324,14 @@ TEST(RtfWriter, DocumentsReadBackTheSame) {
         {"one plain paragraph", Document{{para({run("Editor", plain)})}}},
         {"specials and digits after words",
          Document{{para({run("{a} \\b\\ 12", fmt("Sans Serif", 24, true)), run("3 4", plain)})}}},
-        {"mixed formats",
-         Document{{para({run("bold", fmt("Serif", 24, true)), run(" italic", fmt("Serif", 28, false, true)),
-                         run(" coloured", dejavu)}),
-                   para({run("second\tline\u2028break", plain)})}}},
+        {"mixed formats", Document{{para({run("bold", fmt("Serif", 24, true)),
+                                          run(" italic", fmt("Serif", 28, false, true)), run(" coloured", dejavu)}),
+                                    para({run("second\tline\u2028break", plain)})}}},
         {"unicode beyond Latin", Document{{para({run("\u041f\u0440\u0438\u0432\u0435\u0442 \u00e9 \u20ac "
                                                      "\u65e5\u672c \U0001F600",
                                                      plain)})}}},
-        {"empty paragraphs with their own format", Document{{para({run("a", plain)}), empty, empty,
-                                                               para({run("b", plain)})}}},
+        {"empty paragraphs with their own format",
+         Document{{para({run("a", plain)}), empty, empty, para({run("b", plain)})}}},
         {"bullets and numbers",
          Document{{para({run("one", plain)}, ListStyle::Bullet), para({run("two", plain)}, ListStyle::Bullet),
                    para({run("first", plain)}, ListStyle::Decimal), para({run("second", plain)}, ListStyle::Decimal),
@@ -358,8 +357,7 @@ TEST(RtfWriter, OutputCommonReadersUnderstand) {
     Document d{{para({run("\u041f\u0440\u0438", fmt("Arial", 24, true))}, ListStyle::Bullet)}};
     const std::string rtf = write(d, WriteOptions{"Arial"});
     EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1", 0), 0u) << rtf;
-    EXPECT_NE(rtf.find("{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}{\\f1\\ftech\\fcharset2 Symbol;}}"),
-              std::string::npos)
+    EXPECT_NE(rtf.find("{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}{\\f1\\ftech\\fcharset2 Symbol;}}"), std::string::npos)
         << rtf;
     EXPECT_NE(rtf.find("{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}"),
               std::string::npos)

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
-#include <random>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "core/settings/ini_file.h"
@@ -66,13 +66,17 @@ TEST_F(IniFileTest, ReadsStringsByProfileRules) {
               "; Commented=1\r\n"
               "Spaced Key=a = b\r\n"
               "[ Clock ]\r\n"
-              "Long=" + longValue + "\r\n"
-              "LongUtf8=" + longUtf8 + "\r\n"
-              "[general]\n"
-              "Language=French\n"
-              "Second=only in the duplicate section\n"
-              "[Unclosed\n"
-              "Key=in unclosed\n");
+              "Long=" +
+                  longValue +
+                  "\r\n"
+                  "LongUtf8=" +
+                  longUtf8 +
+                  "\r\n"
+                  "[general]\n"
+                  "Language=French\n"
+                  "Second=only in the duplicate section\n"
+                  "[Unclosed\n"
+                  "Key=in unclosed\n");
 
     struct Case {
         const char* section;
@@ -80,20 +84,21 @@ TEST_F(IniFileTest, ReadsStringsByProfileRules) {
         std::string expected;
     };
     const Case cases[] = {
-        {"General", "Language", "Russian"},   // BOM skipped, blanks trimmed, first match wins
-        {"GENERAL", "LANGUAGE", "Russian"},   // names without regard to case
-        {"General", "Empty", ""},             // present but empty is not the default
-        {"General", "Commented", "dflt"},     // comment lines are not keys
+        {"General", "Language", "Russian"},  // BOM skipped, blanks trimmed, first match wins
+        {"GENERAL", "LANGUAGE", "Russian"},  // names without regard to case
+        {"General", "Empty", ""},            // present but empty is not the default
+        {"General", "Commented", "dflt"},    // comment lines are not keys
         {"General", "garbage line without equals", "dflt"},
         {"General", "", "dflt"},
-        {"General", "Spaced Key", "a = b"},   // value runs from the first '='
-        {"General", "Second", "dflt"},        // only the first section of a name is read
+        {"General", "Spaced Key", "a = b"},  // value runs from the first '='
+        {"General", "Second", "dflt"},       // only the first section of a name is read
         {"Clock", "Long", std::string(2047, 'x')},
         {"Clock", "Missing", "dflt"},
         {"Nowhere", "Language", "dflt"},
         {"Unclosed", "Key", "in unclosed"},
     };
-    for (const auto& c : cases) EXPECT_EQ(ini.readString(c.section, c.key, "dflt"), c.expected) << c.section << "/" << c.key;
+    for (const auto& c : cases)
+        EXPECT_EQ(ini.readString(c.section, c.key, "dflt"), c.expected) << c.section << "/" << c.key;
 
     const std::string cut = ini.readString("Clock", "LongUtf8", "");
     EXPECT_EQ(cut.size(), 2047u * 2) << "2047 characters, no sequence split";
@@ -126,10 +131,10 @@ TEST_F(IniFileTest, ReadsIntegersAndBooleans) {
         std::int64_t expected;
     };
     const Case cases[] = {
-        {"dec", 42}, {"neg", -17}, {"plus", 5}, {"hex", 31}, {"dollar", 0x800000}, {"negHex", -16},
-        {"spaced", 12}, {"float", -1}, {"text", -1}, {"trailing", -1}, {"empty", -1}, {"bareHex", -1},
-        {"bareDollar", -1}, {"big", INT64_MAX}, {"tooBig", -1}, {"min", INT64_MIN}, {"colour", 0xBFFCBA},
-        {"missing", -1},
+        {"dec", 42},        {"neg", -17},         {"plus", 5},        {"hex", 31},        {"dollar", 0x800000},
+        {"negHex", -16},    {"spaced", 12},       {"float", -1},      {"text", -1},       {"trailing", -1},
+        {"empty", -1},      {"bareHex", -1},      {"bareDollar", -1}, {"big", INT64_MAX}, {"tooBig", -1},
+        {"min", INT64_MIN}, {"colour", 0xBFFCBA}, {"missing", -1},
     };
     for (const auto& c : cases) EXPECT_EQ(ini.readInteger("N", c.key, -1), c.expected) << c.key;
     // "HEX" and "hex" are the same key: the first line wins.
@@ -174,9 +179,9 @@ TEST_F(IniFileTest, WritingKeepsForeignLinesOrderAndLineEndings) {
         "FontName=MS Sans Serif\r\n";
     writeFile(file, original);
 
-    ini.writeInteger("general", "PROGRAMVIEW", 2);   // replaced in place, its spelling kept
-    ini.writeString("General", "Language", "Russian");  // appended after the section's last key
-    ini.writeBool("PocketBook", "AutohidePanel", true);  // new section at the end
+    ini.writeInteger("general", "PROGRAMVIEW", 2);           // replaced in place, its spelling kept
+    ini.writeString("General", "Language", "Russian");       // appended after the section's last key
+    ini.writeBool("PocketBook", "AutohidePanel", true);      // new section at the end
     ini.writeString("Clock", "FontName", "DejaVu\r\nSans");  // a line break never starts a line
 
     EXPECT_EQ(readFile(file),
@@ -404,7 +409,7 @@ TEST_F(IniFileTest, ABatchWritesEveryKeyInOneReplace) {
         IniFile other(file.string());
         other.beginBatch();
         other.writeInteger("Clock", "Top", 98);
-    }  // never committed
+    }                                     // never committed
     ini.writeInteger("Clock", "Top", 2);  // the same text
     ini.beginBatch();
     ini.writeInteger("Clock", "Left", 3);
@@ -416,8 +421,8 @@ TEST_F(IniFileTest, ABatchWritesEveryKeyInOneReplace) {
 
 TEST_F(IniFileTest, LeftoversOfKilledWritesAreRemoved) {
     writeFile(file, "[A]\nx=1\n");
-    for (const char* name : {"ostrel-organizer.ini.tmp-12345", "ostrel-organizer.ini.tmp-9", "ostrel-organizer.ini.tmp-x1",
-                             "other.ini.tmp-77", "ostrel-organizer.ini.bak"})
+    for (const char* name : {"ostrel-organizer.ini.tmp-12345", "ostrel-organizer.ini.tmp-9",
+                             "ostrel-organizer.ini.tmp-x1", "other.ini.tmp-77", "ostrel-organizer.ini.bak"})
         writeFile(dir.path() / name, "junk");
     EXPECT_EQ(IniFile::removeLeftoverTemporaries(file.string()), 2);
     auto entries = folderEntries(dir.path());

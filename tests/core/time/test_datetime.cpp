@@ -14,12 +14,9 @@ TEST(DateTime, EncodesAndDecodesAcrossTheEpoch) {
         double value;
     };
     const Case cases[] = {
-        {{{1899, 12, 30}, {0, 0, 0, 0}}, 0.0},
-        {{{1899, 12, 30}, {12, 0, 0, 0}}, 0.5},
-        {{{1899, 12, 29}, {6, 0, 0, 0}}, -1.25},
-        {{{1899, 12, 28}, {18, 0, 0, 0}}, -2.75},
-        {{{1900, 1, 1}, {0, 0, 0, 0}}, 2.0},
-        {{{2079, 6, 4}, {0, 0, 0, 0}}, kFarFuture},
+        {{{1899, 12, 30}, {0, 0, 0, 0}}, 0.0},     {{{1899, 12, 30}, {12, 0, 0, 0}}, 0.5},
+        {{{1899, 12, 29}, {6, 0, 0, 0}}, -1.25},   {{{1899, 12, 28}, {18, 0, 0, 0}}, -2.75},
+        {{{1900, 1, 1}, {0, 0, 0, 0}}, 2.0},       {{{2079, 6, 4}, {0, 0, 0, 0}}, kFarFuture},
         {{{2000, 2, 29}, {6, 0, 0, 0}}, 36585.25},
     };
     for (const auto& c : cases) {
@@ -47,17 +44,23 @@ TEST(DateTime, LeapYearsAndMonthLengths) {
 }
 
 TEST(DateTime, DayOfWeek) {
-    EXPECT_EQ(dayOfWeek(0.0), 7);                          // 1899-12-30, Saturday
-    EXPECT_EQ(dayOfWeek(encodeDate(2026, 12, 10)), 5);     // Thursday
-    EXPECT_EQ(dayOfWeek(-1.25), 6);                        // 1899-12-29, Friday
+    EXPECT_EQ(dayOfWeek(0.0), 7);                       // 1899-12-30, Saturday
+    EXPECT_EQ(dayOfWeek(encodeDate(2026, 12, 10)), 5);  // Thursday
+    EXPECT_EQ(dayOfWeek(-1.25), 6);                     // 1899-12-29, Friday
 }
 
 // Damaged rows may hold any double. Decoding one is defined (the sanitizer
 // build checks that no conversion overflows) and gives a date far out, never
 // one that looks near.
 TEST(DateTime, AbsurdValuesDecodeWithoutOverflow) {
-    const double values[] = {-1e300, 1e300, 1e18, -1e18, 9.3e15, std::numeric_limits<double>::infinity(),
-                             -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN(),
+    const double values[] = {-1e300,
+                             1e300,
+                             1e18,
+                             -1e18,
+                             9.3e15,
+                             std::numeric_limits<double>::infinity(),
+                             -std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::quiet_NaN(),
                              std::numeric_limits<double>::denorm_min()};
     for (double v : values) {
         SCOPED_TRACE(v);

@@ -69,7 +69,8 @@ TEST(NtpTimestamp, FractionsDecodeToWholeMilliseconds) {
 
 TEST(NtpTimestamp, RoundTripsEveryMillisecondInBothEras) {
     const std::int64_t era1Start = (std::int64_t{1} << 32) - kNtpToUnixSeconds;  // 2036-02-07 06:28:16 UTC
-    for (std::int64_t base : {kJune2025Ms, era1Start * 1000 - 1000, era1Start * 1000, era1Start * 1000 + std::int64_t{86400000} * 365 * 50}) {
+    for (std::int64_t base : {kJune2025Ms, era1Start * 1000 - 1000, era1Start * 1000,
+                              era1Start * 1000 + std::int64_t{86400000} * 365 * 50}) {
         for (std::int64_t ms = 0; ms < 2000; ++ms) {
             const NtpTimestamp ts = ntpFromUnixMs(base + ms);
             ASSERT_EQ(unixMsFromNtp(ts), base + ms) << base << "+" << ms;
@@ -109,8 +110,9 @@ TEST(NtpTimestamp, LocalTimesUseTheOffsetOfTheirOwnInstant) {
 TEST(NtpTimestamp, Era1LocalRoundTrip) {
     ScopedTimeZone tz("UTC0");
     // 2036-02-07 06:28:16 UTC is the first instant of era 1; 2040 lies well inside it.
-    for (const CivilDateTime& c : {CivilDateTime{{2036, 2, 7}, {6, 28, 15, 999}}, CivilDateTime{{2036, 2, 7}, {6, 28, 16, 0}},
-                                   CivilDateTime{{2040, 3, 1}, {18, 30, 5, 500}}}) {
+    for (const CivilDateTime& c :
+         {CivilDateTime{{2036, 2, 7}, {6, 28, 15, 999}}, CivilDateTime{{2036, 2, 7}, {6, 28, 16, 0}},
+          CivilDateTime{{2040, 3, 1}, {18, 30, 5, 500}}}) {
         const DateTime t = encodeDateTime(c);
         const NtpTimestamp ts = EncodeNtpTimestamp(t);
         EXPECT_EQ(decodeDateTime(DecodeNtpTimestamp(ts.seconds, ts.fraction)), c);
@@ -165,7 +167,8 @@ TEST(SntpOffset, ArithmeticAndDisplay) {
     // Server 1.5 s ahead, 40 ms out and 60 ms back: ((1540-0) + (1540-100)) / 2.
     EXPECT_DOUBLE_EQ(clockOffsetMs(0, 1540, 1540, 100), 1490.0);
     const NtpTimestamp sent = ntpFromUnixMs(kJune2025Ms);
-    const auto reply = parseSntpPacket(replyPacket(sent, ntpFromUnixMs(kJune2025Ms - 750), ntpFromUnixMs(kJune2025Ms - 750)));
+    const auto reply =
+        parseSntpPacket(replyPacket(sent, ntpFromUnixMs(kJune2025Ms - 750), ntpFromUnixMs(kJune2025Ms - 750)));
     ASSERT_TRUE(reply);
     EXPECT_DOUBLE_EQ(replyOffsetMs(*reply, kJune2025Ms), -750.0);
 
@@ -176,8 +179,14 @@ TEST(SntpOffset, ArithmeticAndDisplay) {
         double ms;
         OffsetDisplay shown;
     } cases[] = {
-        {1250, {1, 250}},       {-750, {0, 750}},     {25 * 3600000.0, {3600, 0}}, {-25 * 3600000.0, {3600, 0}},
-        {86399999.6, {0, 0}},   {0.4, {0, 0}},        {999.5, {1, 0}},            {123456789012.0, {77589, 12}},
+        {1250, {1, 250}},
+        {-750, {0, 750}},
+        {25 * 3600000.0, {3600, 0}},
+        {-25 * 3600000.0, {3600, 0}},
+        {86399999.6, {0, 0}},
+        {0.4, {0, 0}},
+        {999.5, {1, 0}},
+        {123456789012.0, {77589, 12}},
         {1.0 / 0.0, {0, 0}},
     };
     for (const auto& c : cases) EXPECT_EQ(offsetForDisplay(c.ms), c.shown) << c.ms;

@@ -23,8 +23,7 @@ void backupDatabase(const std::string& sourcePath, const std::string& destPath) 
     // A writer holding its lock for a moment makes the copy wait, not fail.
     sqlite3_busy_timeout(src.db, 5000);
     Handle dst;
-    if (sqlite3_open_v2(destPath.c_str(), &dst.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK)
+    if (sqlite3_open_v2(destPath.c_str(), &dst.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
         throw DbError("Cannot create the copy \"" + destPath + "\": " + dst.error());
     // One read transaction on the source around the whole copy: the copy is
     // the state of one moment, and writers wait for it (not the other way
@@ -40,8 +39,7 @@ void backupDatabase(const std::string& sourcePath, const std::string& destPath) 
     const int rc = sqlite3_backup_step(backup, -1);
     const int finish = sqlite3_backup_finish(backup);
     sqlite3_exec(src.db, "COMMIT", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_DONE)
-        throw DbError("Cannot copy the database \"" + sourcePath + "\": " + sqlite3_errstr(rc));
+    if (rc != SQLITE_DONE) throw DbError("Cannot copy the database \"" + sourcePath + "\": " + sqlite3_errstr(rc));
     if (finish != SQLITE_OK) throw DbError("Cannot copy the database \"" + sourcePath + "\": " + dst.error());
 }
 

@@ -8,9 +8,7 @@ namespace ostrel::sql {
 
 Connection::Connection(std::string path) : path_(std::move(path)) {}
 
-Connection::~Connection() {
-    close();
-}
+Connection::~Connection() { close(); }
 
 void Connection::setPath(std::string path) {
     close();
@@ -61,12 +59,8 @@ void Connection::close() {
     }
 }
 
-std::int64_t Connection::lastInsertRowId() {
-    return sqlite3_last_insert_rowid(handle());
-}
+std::int64_t Connection::lastInsertRowId() { return sqlite3_last_insert_rowid(handle()); }
 
-int Connection::changes() {
-    return sqlite3_changes(handle());
-}
+int Connection::changes() { return sqlite3_changes(handle()); }
 
 }  // namespace ostrel::sql

@@ -40,9 +40,7 @@ bool isBusy(sqlite3* db) {
     return code == SQLITE_BUSY || code == SQLITE_LOCKED;
 }
 
-[[noreturn]] void fail(sqlite3* db) {
-    throw DbError(errorText(db), isBusy(db));
-}
+[[noreturn]] void fail(sqlite3* db) { throw DbError(errorText(db), isBusy(db)); }
 
 StmtPtr prepare(sqlite3* db, const std::string& sql) {
     sqlite3_stmt* raw = nullptr;
@@ -141,12 +139,9 @@ constexpr const char* kRowIdColumn = "__ostrel_rowid__";
 
 Value readColumn(sqlite3_stmt* s, int i) {
     switch (sqlite3_column_type(s, i)) {
-        case SQLITE_INTEGER:
-            return static_cast<std::int64_t>(sqlite3_column_int64(s, i));
-        case SQLITE_FLOAT:
-            return sqlite3_column_double(s, i);
-        case SQLITE_NULL:
-            return std::monostate{};
+        case SQLITE_INTEGER: return static_cast<std::int64_t>(sqlite3_column_int64(s, i));
+        case SQLITE_FLOAT: return sqlite3_column_double(s, i);
+        case SQLITE_NULL: return std::monostate{};
         default: {
             const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
             return std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(s, i)));
@@ -188,9 +183,7 @@ void readPendingRows(const Connection& conn, const Query* writer) {
 
 Query::Query(Connection& connection) : conn_(connection) {}
 
-Query::~Query() {
-    finishFetching();
-}
+Query::~Query() { finishFetching(); }
 
 Query& Query::add(std::string_view line) {
     lines_.emplace_back(line);
@@ -241,13 +234,10 @@ void Query::param(std::string_view name, ParamType type, Value value) {
 Value Query::convert(const Value& v, ParamType type) {
     if (ostrel::sql::isNull(v)) return v;
     switch (type) {
-        case ParamType::Integer:
-            return toInteger(v);
-        case ParamType::DateTime:
-            return toDouble(v);
+        case ParamType::Integer: return toInteger(v);
+        case ParamType::DateTime: return toDouble(v);
         case ParamType::Text:
-        case ParamType::LongText:
-            return toText(v);
+        case ParamType::LongText: return toText(v);
     }
     return v;
 }
@@ -287,8 +277,7 @@ void Query::open() {
     if (!single.empty()) {
         // Read each row's identity too, so the row can be posted or deleted.
         // It goes last, so positions in ORDER BY keep their meaning.
-        const std::string withId =
-            sql.substr(0, fromPos) + ", _rowid_ AS " + kRowIdColumn + " " + sql.substr(fromPos);
+        const std::string withId = sql.substr(0, fromPos) + ", _rowid_ AS " + kRowIdColumn + " " + sql.substr(fromPos);
         sqlite3_stmt* raw = nullptr;
         if (sqlite3_prepare_v2(db, withId.c_str(), -1, &raw, nullptr) == SQLITE_OK && raw) {
             stmt.reset(raw);
@@ -342,7 +331,7 @@ bool Query::fetchMore(int count) const {
         }
         if (withRowId_)
             rowIds_.push_back(sqlite3_column_type(stmt, width_) == SQLITE_NULL ? -1
-                                                                                : sqlite3_column_int64(stmt, width_));
+                                                                               : sqlite3_column_int64(stmt, width_));
         std::vector<Value> row;
         row.reserve(static_cast<std::size_t>(width_));
         for (int i = 0; i < width_; ++i) row.push_back(readColumn(stmt, i));
@@ -398,9 +387,7 @@ bool Query::eof() const {
     return current_ >= static_cast<int>(rows_.size());
 }
 
-bool Query::bof() const {
-    return !active_ || rows_.empty() || current_ <= 0;
-}
+bool Query::bof() const { return !active_ || rows_.empty() || current_ <= 0; }
 
 void Query::next() {
     if (editing_) post();
@@ -430,9 +417,7 @@ int Query::recordCount() const {
     return static_cast<int>(rows_.size());
 }
 
-int Query::recNo() const {
-    return eof() ? 0 : current_ + 1;
-}
+int Query::recNo() const { return eof() ? 0 : current_ + 1; }
 
 void Query::setRecNo(int n) {
     if (editing_) post();
@@ -473,25 +458,15 @@ const Value& Query::cell(std::string_view column) const {
     return rows_[static_cast<std::size_t>(current_)][c];
 }
 
-Value Query::value(std::string_view column) const {
-    return cell(column);
-}
+Value Query::value(std::string_view column) const { return cell(column); }
 
-bool Query::isNull(std::string_view column) const {
-    return ostrel::sql::isNull(cell(column));
-}
+bool Query::isNull(std::string_view column) const { return ostrel::sql::isNull(cell(column)); }
 
-std::int64_t Query::asInteger(std::string_view column) const {
-    return toInteger(cell(column));
-}
+std::int64_t Query::asInteger(std::string_view column) const { return toInteger(cell(column)); }
 
-double Query::asFloat(std::string_view column) const {
-    return toDouble(cell(column));
-}
+double Query::asFloat(std::string_view column) const { return toDouble(cell(column)); }
 
-std::string Query::asString(std::string_view column) const {
-    return toText(cell(column));
-}
+std::string Query::asString(std::string_view column) const { return toText(cell(column)); }
 
 void Query::requireRow(const char* what) const {
     if (eof()) throw DbError(std::string("Cannot ") + what + ": there is no current row.");

@@ -20,13 +20,9 @@ namespace {
 // false for null; sets an error and returns false for other texts.
 bool numericArg(sqlite3_context* ctx, sqlite3_value* v, double& out) {
     switch (sqlite3_value_type(v)) {
-        case SQLITE_NULL:
-            sqlite3_result_null(ctx);
-            return false;
+        case SQLITE_NULL: sqlite3_result_null(ctx); return false;
         case SQLITE_INTEGER:
-        case SQLITE_FLOAT:
-            out = sqlite3_value_double(v);
-            return true;
+        case SQLITE_FLOAT: out = sqlite3_value_double(v); return true;
         default: {
             const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
             char* end = nullptr;
@@ -40,9 +36,7 @@ bool numericArg(sqlite3_context* ctx, sqlite3_value* v, double& out) {
     }
 }
 
-void fnNow(sqlite3_context* ctx, int, sqlite3_value**) {
-    sqlite3_result_double(ctx, clock().now());
-}
+void fnNow(sqlite3_context* ctx, int, sqlite3_value**) { sqlite3_result_double(ctx, clock().now()); }
 
 void fnInt(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) {
@@ -82,9 +76,7 @@ void fnStr(sqlite3_context* ctx, int, sqlite3_value** argv) {
 
 }  // namespace
 
-double dateOf(double dateTime) {
-    return datePart(dateTime);
-}
+double dateOf(double dateTime) { return datePart(dateTime); }
 
 double timeOfDayToSecond(double dateTime) {
     // NaN has no time of day; every other value's fraction is below one.

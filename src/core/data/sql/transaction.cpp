@@ -14,9 +14,7 @@ void run(Connection& conn, const char* statement) {
 }
 }  // namespace
 
-bool inTransaction(Connection& conn) {
-    return conn.isOpen() && !sqlite3_get_autocommit(conn.handle());
-}
+bool inTransaction(Connection& conn) { return conn.isOpen() && !sqlite3_get_autocommit(conn.handle()); }
 
 Transaction::Transaction(Connection& conn) : conn_(conn) {
     if (!sqlite3_get_autocommit(conn_.handle())) return;  // joined
@@ -24,9 +22,7 @@ Transaction::Transaction(Connection& conn) : conn_(conn) {
     owns_ = true;
 }
 
-Transaction::~Transaction() {
-    rollback();
-}
+Transaction::~Transaction() { rollback(); }
 
 void Transaction::commit() {
     if (!owns_) return;
