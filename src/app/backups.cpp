@@ -36,11 +36,10 @@ double g_failedDay = std::nan("");
 
 }  // namespace
 
-bool checkDatabaseAtStart() {
-    const QString db = databaseFilePath();
-    if (!QFileInfo::exists(db)) return false;  // a missing database is reported where it is opened
-    const QStringList problems = BackupStore::checkDatabaseFile(db);
-    if (problems.isEmpty()) return false;
+namespace {
+
+// Tells what the check found and offers the newest sound copy.
+bool reportDamagedDatabase(const QString& db, const QStringList& problems) {
     QStringList shown;  // the first few findings, without the engine's headings
     for (const QString& p : problems)
         if (!p.startsWith(QStringLiteral("***")) && shown.size() < 3) shown << p;
@@ -65,6 +64,28 @@ bool checkDatabaseAtStart() {
                 kCaption, MsgIcon::Information, MsgOk);
     return true;
 }
+
+}  // namespace
+
+DatabaseCheck::DatabaseCheck() : db_(databaseFilePath()) {
+    // A missing database is reported where it is opened.
+    if (!QFileInfo::exists(db_)) return;
+    problems_ = std::async(std::launch::async, [db = db_] { return BackupStore::checkDatabaseFile(db); });
+}
+
+DatabaseCheck::~DatabaseCheck() {
+    // The worker ends before anything else may open the file.
+    if (problems_.valid()) problems_.wait();
+}
+
+bool DatabaseCheck::finish() {
+    if (!problems_.valid()) return false;
+    const QStringList problems = problems_.get();  // a failure to check at all is thrown here
+    if (problems.isEmpty()) return false;
+    return reportDamagedDatabase(db_, problems);
+}
+
+bool checkDatabaseAtStart() { return DatabaseCheck().finish(); }
 
 void backUpNow() {
     if (!DataModule1) return;

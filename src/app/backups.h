@@ -2,6 +2,11 @@
 // The backup commands of the program: the check of the database at start,
 // "Back up now", "Restore from backup..." and the daily copy.
 
+#include <QString>
+#include <QStringList>
+
+#include <future>
+
 class QObject;
 
 namespace ostrel {
@@ -11,6 +16,24 @@ namespace ostrel {
 // damaged file is moved into "Backups/replaced <date time>", never deleted.
 // Returns true when a copy was restored.
 bool checkDatabaseAtStart();
+
+// The same check in two steps, so that the clock is made while it runs:
+// the constructor starts PRAGMA quick_check on a worker thread (on its own
+// connection, which it closes), finish() waits for it and then tells and
+// offers as checkDatabaseAtStart() does. Nothing else may open the database
+// before finish() returns.
+class DatabaseCheck {
+public:
+    DatabaseCheck();
+    ~DatabaseCheck();
+    DatabaseCheck(const DatabaseCheck&) = delete;
+    DatabaseCheck& operator=(const DatabaseCheck&) = delete;
+    bool finish();
+
+private:
+    QString db_;
+    std::future<QStringList> problems_;
+};
 
 // The commands of the clock menu's "Exchange" submenu.
 void backUpNow();

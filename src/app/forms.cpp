@@ -119,16 +119,19 @@ TfrmSettings* createSettingsDialog(TfrmClock* clock) {
     return dialog;
 }
 
-void createForms(const std::function<void()>& clockMade) {
+void createForms(const std::function<void()>& clockMade, const std::function<void()>& beforeData) {
+    // The clock first: it needs no data to show the time.
+    frmClock = new TfrmClock();
+    registerApplicationForm(frmClock);
+    if (clockMade) clockMade();
+    if (beforeData) beforeData();
     DataModule1 = new TDataModule1(databaseFilePath());
     // The reminder engine opens its windows through this hook.
     // Beyond a few open windows the rest go to one list window.
     DataModule1->ShowReminderHook = [](const TTaskParams& params, const QString& caption, int offset) {
         ShowReminderOrList(params, caption, offset);
     };
-    frmClock = new TfrmClock();
-    registerApplicationForm(frmClock);
-    if (clockMade) clockMade();
+    frmClock->connectDataModule();
     createSettingsDialog(frmClock);
     createDayInfoForm();
     createContactForms();

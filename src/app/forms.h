@@ -49,10 +49,12 @@ void createHolidayForms();
 // clock's Setting command runs the dialog); sets frmSettings.
 TfrmSettings* createSettingsDialog(TfrmClock* clock);
 
-// Creates the data module and then every window, in the fixed order.
-// clockMade, when given, runs as soon as the clock exists (start-up shows
-// it there, so that it is on the screen while the other windows are made).
-void createForms(const std::function<void()>& clockMade = {});
+// Creates the clock, then the data module and every other window, in the
+// fixed order. clockMade, when given, runs as soon as the clock exists
+// (start-up shows it there, so that it is on the screen while the rest is
+// made); beforeData runs next, before anything opens the database
+// (start-up finishes the database's check there).
+void createForms(const std::function<void()>& clockMade = {}, const std::function<void()>& beforeData = {});
 // Destroys the windows, the most recently created first, then the data
 // module.
 void destroyForms();

@@ -73,13 +73,13 @@ int runOrganizer(int argc, char** argv) {
     QuitSignalWatcher quitSignals;
 
     try {
-        // The database is checked before anything opens it; the check's
-        // messages are in the chosen language.
+        // The database is checked before anything opens it, on a worker
+        // thread while the clock is made; the check's messages are in the
+        // chosen language.
+        DatabaseCheck databaseCheck;
         LoadLanguageSetting(false);
         qCInfo(lcStartup, "language read: %lld ms", static_cast<long long>(started.elapsed()));
-        checkDatabaseAtStart();
-        qCInfo(lcStartup, "database checked: %lld ms", static_cast<long long>(started.elapsed()));
-        createForms([] {
+        const auto showClock = [] {
             // The clock is on the screen first; the other windows are made
             // while it shows. (Not when start-up is about to end anyway.)
             if (OstrelApplication::terminateRequested() || settingsFileFailed() || QuitSignalWatcher::received() ||
@@ -89,7 +89,12 @@ int runOrganizer(int argc, char** argv) {
             // Hands the window to the display now rather than at the first
             // turn of the run loop; input waits for the run loop.
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        });
+        };
+        const auto finishCheck = [&databaseCheck, &started] {
+            databaseCheck.finish();
+            qCInfo(lcStartup, "database checked: %lld ms", static_cast<long long>(started.elapsed()));
+        };
+        createForms(showClock, finishCheck);
         qCInfo(lcStartup, "windows created: %lld ms", static_cast<long long>(started.elapsed()));
         QObject::connect(&quitSignals, &QuitSignalWatcher::quitRequested, frmClock, &TfrmClock::miExitClick);
         // The run loop ends with the clock. Not quit(): it first asks every

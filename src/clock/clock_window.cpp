@@ -149,10 +149,6 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
 
     buildMenu();
 
-    spTrayIcon1 = new QSystemTrayIcon(clockIcon(), this);
-    spTrayIcon1->setObjectName(QStringLiteral("spTrayIcon1"));
-    connect(spTrayIcon1, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) { runGuarded([&] { trayIconActivated(reason); }); });
     // A single left click counts once the double-click time has passed.
     trayClickTimer_ = new QTimer(this);
     trayClickTimer_->setSingleShot(true);
@@ -170,14 +166,7 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     tickFilter_ = new TickVisibilityFilter(this);
     installEventFilter(tickFilter_);
     // The reminder gate waits on its own timer; a clock jump re-checks both.
-    if (DataModule1) {
-        connect(DataModule1, &TDataModule1::reminderPassDue, this, guarded(this, &TfrmClock::runReminderPassIfDue));
-        // The icon's tooltip names the next reminder: a new or changed task
-        // shows there at once.
-        connect(&DataModule1->tasks(), &TaskStore::changed, this, guarded([this] {
-            if (viewMode_ == vmSysTrayIcon) updateTrayToolTip();
-        }));
-    }
+    connectDataModule();
     clockWatcher = new ClockChangeWatcher(this);
     connect(clockWatcher, &ClockChangeWatcher::clockChanged, this, guarded(this, &TfrmClock::clockChanged));
 
@@ -209,6 +198,18 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     loadSkin();
     creating_ = false;
     if (viewMode_ == vmSysTrayIcon) tmrTrayWait->start();
+}
+
+void TfrmClock::connectDataModule() {
+    if (!DataModule1 || connectedData_ == DataModule1) return;
+    connectedData_ = DataModule1;
+    connect(DataModule1, &TDataModule1::reminderPassDue, this, guarded(this, &TfrmClock::runReminderPassIfDue));
+    // The icon's tooltip names the next reminder: a new or changed task
+    // shows there at once.
+    connect(&DataModule1->tasks(), &TaskStore::changed, this, guarded([this] {
+        if (viewMode_ == vmSysTrayIcon) updateTrayToolTip();
+    }));
+    updateTrayToolTip();
 }
 
 void TfrmClock::checkNotificationArea() {
@@ -247,7 +248,7 @@ void TfrmClock::loadSettings() {
     const qlonglong storedView = s.value(kGeneral, QStringLiteral("ProgramView")).toLongLong();
     keptProgramView_ = viewModeFromStored(storedView, stored) && stored != viewMode_ ? storedView : 0;
     s.setValue(kGeneral, QStringLiteral("ProgramView"), keptProgramView_ ? keptProgramView_ : int(viewMode_) + 1);
-    spTrayIcon1->setVisible(viewMode_ == vmSysTrayIcon);
+    showTrayIcon(viewMode_ == vmSysTrayIcon);
     setClockVisible(viewMode_ != vmSysTrayIcon);
     update();
 }
@@ -348,14 +349,14 @@ void TfrmClock::restoreViewState(const ClockViewState& state) {
 void TfrmClock::switchToTrayIcon() {
     if (viewMode_ == vmSysTrayClock) RemoveTrayClock();
     setClockVisible(false);
-    spTrayIcon1->show();
+    showTrayIcon(true);
     viewMode_ = vmSysTrayIcon;
     applyWindowFlags();
 }
 
 void TfrmClock::switchToTrayClock() {
     if (viewMode_ == vmSysTrayIcon) {
-        spTrayIcon1->hide();
+        showTrayIcon(false);
         setClockVisible(true);
     }
     if (viewMode_ == vmFreeClock || viewMode_ == vmAnalogClock) storePosition();
@@ -370,7 +371,7 @@ void TfrmClock::switchToTrayClock() {
     EmbedClockWindow(this);
     resize(width() - 1, height() - 1);
     raise();
-    spTrayIcon1->hide();
+    showTrayIcon(false);
     setClockVisible(true);
 }
 
@@ -378,7 +379,7 @@ void TfrmClock::switchToFreeClock() {
     const TViewMode from = viewMode_;
     setClockVisible(false);
     if (from == vmSysTrayClock) RemoveTrayClock();
-    if (from == vmSysTrayIcon) spTrayIcon1->hide();
+    if (from == vmSysTrayIcon) showTrayIcon(false);
     if (from == vmSysTrayIcon || from == vmAnalogClock) imgAnalogClock->clear();
     resize(0, 0);
     clearMask();
@@ -407,7 +408,7 @@ void TfrmClock::switchToAnalogClock() {
     const TViewMode from = viewMode_;
     setClockVisible(false);
     if (from == vmSysTrayClock) RemoveTrayClock();
-    spTrayIcon1->hide();
+    showTrayIcon(false);
     // The digital time is not drawn over the dial.
     lbClock->clear();
     setClockVisible(true);
@@ -518,8 +519,26 @@ QString TfrmClock::trayToolTip() const {
 }
 
 void TfrmClock::updateTrayToolTip() {
+    if (!spTrayIcon1) return;
     const QString tip = trayToolTip();
     if (spTrayIcon1->toolTip() != tip) spTrayIcon1->setToolTip(tip);
+}
+
+void TfrmClock::showTrayIcon(bool visible) {
+    if (!visible) {
+        if (spTrayIcon1) spTrayIcon1->hide();
+        return;
+    }
+    // Made when first shown: a clock on the desktop needs no icon, and
+    // making one asks the desktop session for its notification area.
+    if (!spTrayIcon1) {
+        spTrayIcon1 = new QSystemTrayIcon(clockIcon(), this);
+        spTrayIcon1->setObjectName(QStringLiteral("spTrayIcon1"));
+        connect(spTrayIcon1, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) { runGuarded([&] { trayIconActivated(reason); }); });
+        updateTrayToolTip();
+    }
+    spTrayIcon1->show();
 }
 
 int TfrmClock::scheduleTick() {

@@ -79,6 +79,11 @@ public:
     // program stays within reach.
     void checkNotificationArea();
 
+    // Follows the data module's reminder gate and task changes. Called by
+    // the constructor when the data module exists, else by whoever makes
+    // it after the clock.
+    void connectDataModule();
+
     // The tick: redraws the time and runs a reminder pass when one is due.
     void tmrTimeTimer();
     // The notification-area icon's tooltip: the program, the date and the
@@ -189,10 +194,13 @@ private:
     QAction* miExit = nullptr;
     QTimer* tmrTrayWait = nullptr;
     ClockChangeWatcher* clockWatcher = nullptr;
+    const QObject* connectedData_ = nullptr;
 
     void buildMenu();
     void loadSkin();
     void trayIconActivated(QSystemTrayIcon::ActivationReason reason);
+    // Shows the notification-area icon (made on first need) or hides it.
+    void showTrayIcon(bool visible);
     void loadSettings();
     void settingChanged(const QString& section, const QString& key);
     void applyClockFont();

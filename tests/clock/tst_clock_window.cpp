@@ -33,6 +33,7 @@ using ostrel::testing::child;
 using ostrel::testing::ClockEnv;
 using ostrel::testing::RecordingDialogs;
 using ostrel::testing::ScopedFakeClock;
+using ostrel::testing::trayIconShown;
 
 namespace {
 
@@ -58,7 +59,7 @@ private slots:
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayIcon));
-        QVERIFY(child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible());
+        QVERIFY(trayIconShown(clock));
         QVERIFY(!clock.showOnStart());
         QVERIFY(!clock.isVisible());
         QVERIFY(!child<QCheckBox>(*frmSettings, "cbAutorun")->isChecked());
@@ -90,8 +91,27 @@ private slots:
         clock.checkNotificationArea();
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
         QVERIFY(clock.isVisible());
-        QVERIFY(!child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible());
+        QVERIFY(!trayIconShown(clock));
         QVERIFY(child<QRadioButton>(*frmSettings, "rbFreeClock")->isChecked());
+    }
+
+    // A clock on the desktop has no notification-area icon at all: the icon
+    // is made the first time the icon mode needs it, with its tooltip.
+    void theIconIsMadeOnlyWhenFirstShown() {
+        ClockEnv env;
+        env.writeSettings("[General]\nProgramView=3\n");
+        RecordingDialogs dialogs;
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
+        QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
+        QVERIFY(!clock.findChild<QSystemTrayIcon*>());
+        clock.setViewMode(vmSysTrayIcon);
+        QVERIFY(trayIconShown(clock));
+        QVERIFY(
+            child<QSystemTrayIcon>(clock, "spTrayIcon1")->toolTip().startsWith(QStringLiteral("Ostrel Organizer\n")));
+        clock.setViewMode(vmFreeClock);
+        QVERIFY(!trayIconShown(clock));
+        QCOMPARE(clock.findChildren<QSystemTrayIcon*>().size(), 1);
     }
 
     void missingSkinWarnsAndEndsTheProgram() {

@@ -31,6 +31,7 @@ using ostrel::testing::child;
 using ostrel::testing::ClockEnv;
 using ostrel::testing::RecordingDialogs;
 using ostrel::testing::ScopedFakeClock;
+using ostrel::testing::trayIconShown;
 
 namespace {
 
@@ -83,7 +84,7 @@ QRadioButton* button(std::uint8_t mode) {
 void checkMode(TfrmClock& clock, std::uint8_t mode) {
     QCOMPARE(std::uint8_t(clock.viewMode()), mode);
     for (std::uint8_t m = 0; m < 4; ++m) QCOMPARE(button(m)->isChecked(), m == mode);
-    QCOMPARE(child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible(), mode == vmSysTrayIcon);
+    QCOMPARE(trayIconShown(clock), mode == vmSysTrayIcon);
     // The hidden window of the icon mode may keep the last dial; every
     // clock on the screen shows it exactly in the analog mode.
     if (mode != vmSysTrayIcon)

@@ -23,6 +23,7 @@ using ostrel::testing::child;
 using ostrel::testing::ClockEnv;
 using ostrel::testing::RecordingDialogs;
 using ostrel::testing::ScopedFakeClock;
+using ostrel::testing::trayIconShown;
 
 namespace {
 
@@ -68,7 +69,7 @@ private slots:
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
         QCOMPARE(int(clock.viewMode()), mode);
-        QCOMPARE(child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible(), mode == vmSysTrayIcon);
+        QCOMPARE(trayIconShown(clock), mode == vmSysTrayIcon);
         QCOMPARE(clock.showOnStart(), mode != vmSysTrayIcon);
         for (QRadioButton* rb :
              {child<QRadioButton>(*frmSettings, "rbSysTrayIcon"), child<QRadioButton>(*frmSettings, "rbSysTrayClock"),
@@ -267,7 +268,7 @@ private slots:
         QVERIFY(!clock.mask().isEmpty());
         QVERIFY(!child<QLabel>(clock, "imgAnalogClock")->pixmap().isNull());
         QVERIFY(clock.isVisible());
-        QVERIFY(!child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible());
+        QVERIFY(!trayIconShown(clock));
 
         clock.move(500, 500);
         child<QRadioButton>(*frmSettings, "rbFreeClock")->setChecked(true);
@@ -287,11 +288,11 @@ private slots:
         child<QRadioButton>(*frmSettings, "rbSysTrayIcon")->setChecked(true);
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayIcon));
         QVERIFY(!clock.isVisible());
-        QVERIFY(child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible());
+        QVERIFY(trayIconShown(clock));
 
         child<QRadioButton>(*frmSettings, "rbFreeClock")->setChecked(true);
         QCOMPARE(clock.pos(), QPoint(640, 480));
-        QVERIFY(!child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible());
+        QVERIFY(!trayIconShown(clock));
         QVERIFY(clock.isVisible());
         // Zero size until the next tick sizes it to its text.
         clock.tmrTimeTimer();
@@ -374,7 +375,7 @@ private slots:
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayIcon));
-        QVERIFY(child<QSystemTrayIcon>(clock, "spTrayIcon1")->isVisible());
+        QVERIFY(trayIconShown(clock));
         QCOMPARE(dialogs.messages.size(), std::size_t(1));
         // The fallback is for this run: the stored mode used to be replaced
         // for good (4 became 1 or 3 after one run).

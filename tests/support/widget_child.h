@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QSystemTrayIcon>
 #include <QtTest>
 
 #include <stdexcept>
@@ -27,6 +28,13 @@ W* child(const QObject& parent, const char* name) {
         throw std::runtime_error(what.toStdString());
     }
     return found;
+}
+
+// Whether the clock's notification-area icon is shown; the icon is made
+// only when first shown.
+inline bool trayIconShown(const QObject& clock) {
+    const auto* icon = clock.findChild<QSystemTrayIcon*>(QStringLiteral("spTrayIcon1"));
+    return icon && icon->isVisible();
 }
 
 }  // namespace ostrel::testing
