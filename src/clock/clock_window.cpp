@@ -147,6 +147,7 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     lbClock->setAttribute(Qt::WA_TransparentForMouseEvents);
     lbClock->setAutoFillBackground(false);
 
+    showFaceParts();
     buildMenu();
 
     // A single left click counts once the double-click time has passed.
@@ -210,6 +211,16 @@ void TfrmClock::connectDataModule() {
         if (viewMode_ == vmSysTrayIcon) updateTrayToolTip();
     }));
     updateTrayToolTip();
+}
+
+void TfrmClock::showFaceParts() {
+    // The dial and the hands are shown only in the analog mode: hidden, they
+    // cost nothing when the digital clock is redrawn every second. (The
+    // text stays: it is empty in the analog mode, and showing it again
+    // would restyle it with the font it had when first shown.)
+    const bool analog = viewMode_ == vmAnalogClock;
+    imgAnalogClock->setVisible(analog);
+    pbArrows->setVisible(analog);
 }
 
 void TfrmClock::checkNotificationArea() {
@@ -367,6 +378,7 @@ void TfrmClock::switchToTrayClock() {
     }
     CreateTrayClock();
     viewMode_ = vmSysTrayClock;
+    showFaceParts();
     applyWindowFlags();
     EmbedClockWindow(this);
     resize(width() - 1, height() - 1);
@@ -385,6 +397,7 @@ void TfrmClock::switchToFreeClock() {
     clearMask();
     moveToStoredPosition();
     viewMode_ = vmFreeClock;
+    showFaceParts();
     applyWindowFlags();
     // Sized to its text at once, not only by the next tick.
     layoutDigital();
@@ -417,6 +430,7 @@ void TfrmClock::switchToAnalogClock() {
     setMask(QRegion(0, 0, 97, 97, QRegion::Ellipse));
     moveToStoredPosition();
     viewMode_ = vmAnalogClock;
+    showFaceParts();
     applyWindowFlags();
     setClockVisible(true);
 }

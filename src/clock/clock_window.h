@@ -201,6 +201,8 @@ private:
     void trayIconActivated(QSystemTrayIcon::ActivationReason reason);
     // Shows the notification-area icon (made on first need) or hides it.
     void showTrayIcon(bool visible);
+    // Shows the dial and its hands in the analog mode only.
+    void showFaceParts();
     void loadSettings();
     void settingChanged(const QString& section, const QString& key);
     void applyClockFont();

@@ -87,8 +87,12 @@ void checkMode(TfrmClock& clock, std::uint8_t mode) {
     QCOMPARE(trayIconShown(clock), mode == vmSysTrayIcon);
     // The hidden window of the icon mode may keep the last dial; every
     // clock on the screen shows it exactly in the analog mode.
-    if (mode != vmSysTrayIcon)
+    if (mode != vmSysTrayIcon) {
         QCOMPARE(child<QLabel>(clock, "imgAnalogClock")->pixmap().isNull(), mode != vmAnalogClock);
+        // The dial and the hands are not drawn under the digital text.
+        QCOMPARE(child<QLabel>(clock, "imgAnalogClock")->isVisibleTo(&clock), mode == vmAnalogClock);
+        QCOMPARE(child<QWidget>(clock, "pbArrows")->isVisibleTo(&clock), mode == vmAnalogClock);
+    }
     QCOMPARE(hostWindows(), mode == vmSysTrayClock ? 1 : 0);
     const QList<QWidget*> shown = shownWindows();
     switch (mode) {
