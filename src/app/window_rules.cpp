@@ -60,7 +60,10 @@ QPointer<WindowRules> g_rules;
 QIcon applicationIcon() {
     initIconResources();
     QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    // Up to 64 pixels: every size goes to the display server with each
+    // window that is shown, and the two larger ones alone would be 320 kB
+    // a window.
+    for (int size : {16, 22, 24, 32, 48, 64})
         icon.addFile(QStringLiteral(":/icons/ostrel-organizer-%1.png").arg(size), QSize(size, size));
     return icon;
 }

@@ -160,7 +160,9 @@ TfrmSettings::TfrmSettings(ClockView* clock) : QDialog(nullptr), clock_(clock) {
 
     lbxSettings->setCurrentRow(0);
     LoadSettings();
-    fitSize();
+    // The designed size; fitted to the fonts and the skin when shown (laying
+    // out every page costs memory a dialog that is never opened need not).
+    setFixedSize(434, 325);
 }
 
 TfrmSettings::~TfrmSettings() {
