@@ -14,19 +14,20 @@ namespace ostrel {
 namespace {
 HelpWindow* g_help = nullptr;
 HelpKeyFilter* g_helpKey = nullptr;
+bool g_installed = false;
 
 HelpWindow* prepared() {
-    if (!g_help) return nullptr;
-    g_help->setProgramFolder(exeDir());
-    g_help->setLanguage(CurrentLanguage());
-    return g_help;
+    HelpWindow* help = helpWindow();
+    if (!help) return nullptr;
+    help->setProgramFolder(exeDir());
+    help->setLanguage(CurrentLanguage());
+    return help;
 }
 }  // namespace
 
-HelpWindow* helpWindow() { return g_help; }
-
-void installHelp() {
-    if (!g_help) {
+HelpWindow* helpWindow() {
+    // Made on first use: most sessions never open the manual.
+    if (!g_help && g_installed) {
         g_help = new HelpWindow();
         g_help->setHelpFile(helpFilePath());
         const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
@@ -35,6 +36,11 @@ void installHelp() {
         QObject::connect(&languageNotifier(), &LanguageNotifier::languageApplied, g_help,
                          [] { g_help->followLanguage(CurrentLanguage()); });
     }
+    return g_help;
+}
+
+void installHelp() {
+    g_installed = true;
     if (!g_helpKey && qApp) {
         g_helpKey = new HelpKeyFilter(qApp);
         qApp->installEventFilter(g_helpKey);
@@ -50,6 +56,7 @@ void installHelp() {
 
 void removeHelp() {
     setHelpHandlers({}, {});
+    g_installed = false;
     delete g_helpKey;
     g_helpKey = nullptr;
     delete g_help;

@@ -6,11 +6,12 @@ namespace ostrel {
 
 class HelpWindow;
 
-// The help window, or null before installHelp and after removeHelp.
+// The help window, made on first use, with the help file beside the program
+// ("help/ostrel_organizer.qch"); null before installHelp and after
+// removeHelp.
 HelpWindow* helpWindow();
 
-// Creates the help window with the help file beside the program
-// ("help/ostrel_organizer.qch"), installs the help handlers and the F1 key.
+// Installs the help handlers and the F1 key.
 void installHelp();
 // Removes the handlers and the F1 key and destroys the help window.
 void removeHelp();

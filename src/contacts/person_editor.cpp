@@ -101,7 +101,6 @@ TfrmPersonEdit::TfrmPersonEdit(ContactStore& store, QWidget* parent)
     if (!dateFormat.contains(QLatin1String("yyyy"))) dateFormat.replace(QLatin1String("yy"), QLatin1String("yyyy"));
     dtpBithday->setDisplayFormat(dateFormat);
     dtpBithday->setMinimumDate(QDate(100, 1, 1));
-    dtpBithday->calendarWidget()->setMinimumSize(200, 150);
     dtpBithday->setGeometry(kInputLeft, 72, kShortInput, kInputHeight);
     lbGroup = fieldLabel(this, "lbGroup", "Group", 96);
     cbGroup = new QComboBox(this);
@@ -189,6 +188,10 @@ TfrmPersonEdit::TfrmPersonEdit(ContactStore& store, QWidget* parent)
 }
 
 void TfrmPersonEdit::showEvent(QShowEvent* event) {
+    // The birthday's calendar is made when first asked for; an editor that
+    // is never opened does without it.
+    if (QCalendarWidget* calendar = dtpBithday->calendarWidget(); calendar->minimumWidth() < 200)
+        calendar->setMinimumSize(200, 150);
     QDialog::showEvent(event);
     if (!event->spontaneous()) FormShow();
 }

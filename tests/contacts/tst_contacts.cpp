@@ -12,6 +12,7 @@
 #include <map>
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -439,6 +440,9 @@ private slots:
             child<QPlainTextEdit>(*editor, "memComment")->setPlainText("line 1\nline 2");
             child<QComboBox>(*editor, "cbGroup")->setCurrentIndex(2);
             child<QDateEdit>(*editor, "dtpBithday")->setDate(QDate(1981, 3, 15));
+            // The birthday's calendar, made when the editor is first shown,
+            // is large enough to read.
+            QCOMPARE(child<QDateEdit>(*editor, "dtpBithday")->calendarWidget()->minimumSize(), QSize(200, 150));
         });
         addWith([this] { child<QLineEdit>(*editor, "edFirstName")->setText("Without"); });
         const auto rows = stored();
