@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHideEvent>
+#include <QIconEngine>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -37,20 +38,41 @@ constexpr int kMaxFontNameLength = 32;
 const char* const kCaption = "Ostrel Organizer";
 
 // A small picture for a tool button: a letter in its style, or bullets.
+// A letter drawn in the style it stands for. Drawn when the tool bar is
+// first painted: until the pocket book is opened, its fonts stay unloaded.
+class LetterIconEngine final : public QIconEngine {
+public:
+    LetterIconEngine(const QString& letter, bool bold, bool italic, bool underline)
+        : letter_(letter), bold_(bold), italic_(italic), underline_(underline) {}
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+        painter->save();
+        painter->setRenderHint(QPainter::TextAntialiasing);
+        QFont f(QStringLiteral("Serif"));
+        f.setPixelSize(rect.height() * 14 / 16);
+        f.setBold(bold_);
+        f.setItalic(italic_);
+        f.setUnderline(underline_);
+        painter->setFont(f);
+        painter->setPen(QColor(0x24, 0x33, 0x2a));
+        painter->drawText(rect, Qt::AlignCenter, letter_);
+        painter->restore();
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        QPixmap pm(size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        paint(&p, QRect(QPoint(0, 0), size), mode, state);
+        return pm;
+    }
+    QIconEngine* clone() const override { return new LetterIconEngine(letter_, bold_, italic_, underline_); }
+
+private:
+    QString letter_;
+    bool bold_, italic_, underline_;
+};
+
 QIcon letterIcon(const QString& letter, bool bold, bool italic, bool underline) {
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    QFont f(QStringLiteral("Serif"));
-    f.setPixelSize(14);
-    f.setBold(bold);
-    f.setItalic(italic);
-    f.setUnderline(underline);
-    p.setFont(f);
-    p.setPen(QColor(0x24, 0x33, 0x2a));
-    p.drawText(pm.rect(), Qt::AlignCenter, letter);
-    return QIcon(pm);
+    return QIcon(new LetterIconEngine(letter, bold, italic, underline));
 }
 
 QIcon bulletsIcon() {
