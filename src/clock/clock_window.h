@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPoint>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
@@ -194,7 +195,7 @@ private:
     QAction* miExit = nullptr;
     QTimer* tmrTrayWait = nullptr;
     ClockChangeWatcher* clockWatcher = nullptr;
-    const QObject* connectedData_ = nullptr;
+    QPointer<QObject> connectedData_;  // the data module followed (null once it is gone)
 
     void buildMenu();
     void loadSkin();
