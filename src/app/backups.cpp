@@ -85,8 +85,6 @@ bool DatabaseCheck::finish() {
     return reportDamagedDatabase(db_, problems);
 }
 
-bool checkDatabaseAtStart() { return DatabaseCheck().finish(); }
-
 void backUpNow() {
     if (!DataModule1) return;
     const QString folder = DataModule1->backups().backUpNow();

@@ -11,17 +11,13 @@ class QObject;
 
 namespace ostrel {
 
-// Runs PRAGMA quick_check on the database before anything opens it. When
-// it fails, the user is told and offered the newest sound backup copy; the
-// damaged file is moved into "Backups/replaced <date time>", never deleted.
-// Returns true when a copy was restored.
-bool checkDatabaseAtStart();
-
-// The same check in two steps, so that the clock is made while it runs:
-// the constructor starts PRAGMA quick_check on a worker thread (on its own
-// connection, which it closes), finish() waits for it and then tells and
-// offers as checkDatabaseAtStart() does. Nothing else may open the database
-// before finish() returns.
+// The check of the database at start, run while the clock is made: the
+// constructor starts PRAGMA quick_check on a worker thread (on its own
+// read-only connection, which it closes); finish() waits for it and, when
+// it fails, tells the user and offers the newest sound backup copy; the
+// damaged file is moved into "Backups/replaced <date time>", never
+// deleted. finish() returns true when a copy was restored. Nothing else may
+// open the database before finish() returns.
 class DatabaseCheck {
 public:
     DatabaseCheck();

@@ -1,5 +1,6 @@
 #include "notes/pocket_book.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -8,6 +9,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextList>
@@ -60,8 +63,15 @@ public:
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
         QPixmap pm(size);
         pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        paint(&p, QRect(QPoint(0, 0), size), mode, state);
+        {
+            QPainter p(&pm);
+            paint(&p, QRect(QPoint(0, 0), size), mode, state);
+        }
+        // Greyed as the style greys any other icon of a disabled button.
+        if (mode == QIcon::Disabled) {
+            QStyleOption option;
+            return QApplication::style()->generatedIconPixmap(QIcon::Disabled, pm, &option);
+        }
         return pm;
     }
     QIconEngine* clone() const override { return new LetterIconEngine(letter_, bold_, italic_, underline_); }

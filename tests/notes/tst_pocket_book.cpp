@@ -258,6 +258,22 @@ private slots:
         QCOMPARE(notesText(), std::string("aEditor"));
     }
 
+    // The B, I and U icons are drawn on demand: a letter on a clear
+    // ground, greyed like any icon when the button is disabled.
+    void letterIconsAreDrawnAndGreyedWhenDisabled() {
+        ClockEnv env;
+        TfrmPocketBook pb;
+        const QIcon icon = boldButton(pb)->icon();
+        const QImage normal = icon.pixmap(QSize(16, 16)).toImage();
+        const QImage disabled = icon.pixmap(QSize(16, 16), QIcon::Disabled).toImage();
+        int inked = 0;
+        for (int y = 0; y < normal.height(); ++y)
+            for (int x = 0; x < normal.width(); ++x) inked += qAlpha(normal.pixel(x, y)) > 0;
+        QVERIFY(inked > 0 && inked < 16 * 16 / 2);
+        QCOMPARE(qAlpha(normal.pixel(0, 0)), 0);
+        QVERIFY(disabled != normal);
+    }
+
     void toolBarFollowsTheCaretWithoutChangingText() {
         ClockEnv env;
         writeFile(
