@@ -4,12 +4,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 
-#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
-#endif
 
 namespace ostrel {
 namespace {
@@ -22,13 +25,7 @@ QString defaultFolder() {
     return QDir::tempPath();
 }
 
-QString userTag() {
-#ifdef Q_OS_UNIX
-    return QString::number(getuid());
-#else
-    return qEnvironmentVariable("USERNAME");
-#endif
-}
+QString userTag() { return QString::number(getuid()); }
 
 // The lock's and socket's path without extension.
 QString basePathOf(const QString& key, const QString& folder) {
@@ -37,6 +34,37 @@ QString basePathOf(const QString& key, const QString& folder) {
     const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(20);
     return (folder.isEmpty() ? defaultFolder() : folder) + QStringLiteral("/ostrel-") + QString::fromLatin1(hash) +
            QLatin1Char('-') + userTag();
+}
+
+// The socket's address; false when the path does not fit one.
+bool socketAddress(const QString& path, sockaddr_un& address) {
+    const QByteArray native = QFile::encodeName(path);
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (native.isEmpty() || static_cast<std::size_t>(native.size()) >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, native.constData(), static_cast<std::size_t>(native.size()));
+    return true;
+}
+
+// Sends one request to the copy listening at path, waiting at most a second
+// for the connection and the writing.
+bool sendRequest(const QString& path, const QByteArray& request) {
+    sockaddr_un address;
+    if (!socketAddress(path, address)) return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    const timeval second{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &second, sizeof second);
+    bool sent = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    for (qsizetype done = 0; sent && done < request.size();) {
+        const ssize_t n =
+            ::send(fd, request.constData() + done, static_cast<std::size_t>(request.size() - done), MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) sent = false;
+        else done += n;
+    }
+    ::close(fd);
+    return sent;
 }
 
 }  // namespace
@@ -73,15 +101,30 @@ InstanceGuard::InstanceGuard(const QString& key, const QString& folder, QObject*
         return;
     }
 
-    server_ = new QLocalServer(this);
-    QLocalServer::removeServer(serverName_);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (server_->listen(serverName_))
-        connect(server_, &QLocalServer::newConnection, this, &InstanceGuard::onNewConnection);
+    // The lock is ours, so a socket file left there is a dead copy's.
+    sockaddr_un address;
+    if (!socketAddress(serverName_, address)) return;
+    const QByteArray native = QFile::encodeName(serverName_);
+    ::unlink(native.constData());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return;
+    // Nobody can connect before listen(): the mode is set in between.
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(native.constData(), S_IRUSR | S_IWUSR) != 0 || ::listen(fd, 8) != 0) {
+        ::close(fd);
+        return;
+    }
+    listener_ = fd;
+    listening_ = new QSocketNotifier(listener_, QSocketNotifier::Read, this);
+    connect(listening_, &QSocketNotifier::activated, this, &InstanceGuard::onNewConnection);
 }
 
 InstanceGuard::~InstanceGuard() {
-    if (server_) server_->close();
+    if (listener_ >= 0) {
+        delete listening_;
+        ::close(listener_);
+        ::unlink(QFile::encodeName(serverName_).constData());
+    }
     if (lock_ && first_) lock_->unlock();
 }
 
@@ -90,34 +133,38 @@ void InstanceGuard::activatePreviousInstance() {
         emit activationRequested();
         return;
     }
-    QLocalSocket socket;
-    socket.connectToServer(serverName_);
-    if (!socket.waitForConnected(1000)) return;
-    socket.write(kRaiseRequest.data(), kRaiseRequest.size());
-    socket.waitForBytesWritten(1000);
-    socket.disconnectFromServer();
+    sendRequest(serverName_, QByteArray(kRaiseRequest.data(), kRaiseRequest.size()));
 }
 
 bool InstanceGuard::sendToFirstInstance(const QString& key, const QByteArray& request, const QString& folder) {
-    QLocalSocket socket;
-    socket.connectToServer(basePathOf(key, folder) + QStringLiteral(".sock"));
-    if (!socket.waitForConnected(1000)) return false;
-    socket.write(request + '\n');
-    const bool sent = socket.waitForBytesWritten(1000);
-    socket.disconnectFromServer();
-    return sent;
+    return sendRequest(basePathOf(key, folder) + QStringLiteral(".sock"), request + '\n');
 }
 
 void InstanceGuard::onNewConnection() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            const QByteArray request = socket->readAll();
-            if (request.startsWith("raise")) emit activationRequested();
-            else if (request.startsWith("refresh")) emit refreshRequested();
-            socket->disconnectFromServer();
-        });
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    for (;;) {
+        const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (connection < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            return;  // EAGAIN: none waits
+        }
+        auto* notifier = new QSocketNotifier(connection, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this,
+                [this, connection, notifier] { serve(connection, notifier); });
     }
+}
+
+// A request is one short line; whatever came first is taken, and the
+// connection is closed (a sender that closes without a word is closed too).
+void InstanceGuard::serve(int connection, QSocketNotifier* notifier) {
+    char buffer[64];
+    const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
+    notifier->setEnabled(false);
+    notifier->deleteLater();
+    ::close(connection);
+    const QByteArray request = n > 0 ? QByteArray(buffer, static_cast<qsizetype>(n)) : QByteArray();
+    if (request.startsWith("raise")) emit activationRequested();
+    else if (request.startsWith("refresh")) emit refreshRequested();
 }
 
 }  // namespace ostrel

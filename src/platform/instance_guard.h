@@ -1,7 +1,9 @@
 #pragma once
 // One copy of the program per user session. The first copy holds a lock
 // file and listens on a local socket; a later copy finds the lock taken,
-// asks the first copy over the socket to come forward, and ends.
+// asks the first copy over the socket to come forward, and ends. The socket
+// is a Unix domain socket only the user may use (mode 0600), in the user's
+// runtime folder.
 
 #include <QLockFile>
 #include <QObject>
@@ -9,7 +11,7 @@
 
 #include <memory>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace ostrel {
 
@@ -51,11 +53,13 @@ signals:
 
 private:
     void onNewConnection();
+    void serve(int connection, QSocketNotifier* notifier);
 
     QString lockPath_;
     QString serverName_;
     std::unique_ptr<QLockFile> lock_;
-    QLocalServer* server_ = nullptr;
+    int listener_ = -1;
+    QSocketNotifier* listening_ = nullptr;
     bool first_ = false;
     bool failed_ = false;
     QString failureReason_;

@@ -1,10 +1,7 @@
 #include "timesync/sntp_client.h"
 
-#include <QHostInfo>
-#include <QNetworkDatagram>
 #include <QPointer>
 #include <QRandomGenerator>
-#include <QUdpSocket>
 
 #include <cmath>
 
@@ -14,33 +11,17 @@ namespace ostrel {
 
 namespace {
 
-QHostAddress firstIPv4(const QList<QHostAddress>& addresses) {
-    for (const QHostAddress& a : addresses) {
-        bool ok = false;
-        const quint32 v4 = a.toIPv4Address(&ok);
-        if (ok) return QHostAddress(v4);
-    }
-    return {};
-}
-
 // The present as Unix milliseconds.
 std::int64_t nowUnixMs() { return std::llround(toUnixSecondsLocal(clock().now()) * 1000.0); }
 
 }  // namespace
 
-int SystemHostResolver::lookup(const QString& host, QObject* context, std::function<void(const QHostAddress&)> done) {
-    QHostAddress literal;
-    if (literal.setAddress(host) && literal.protocol() == QAbstractSocket::IPv4Protocol) {
-        QTimer::singleShot(0, context, [done = std::move(done), literal] { done(literal); });
-        return -1;
-    }
-    return QHostInfo::lookupHost(
-        host, context, [done = std::move(done)](const QHostInfo& info) { done(firstIPv4(info.addresses())); });
+int SystemHostResolver::lookup(const QString& host, QObject* context,
+                               std::function<void(std::optional<Ipv4Address>)> done) {
+    return lookupIpv4(host, context, std::move(done));
 }
 
-void SystemHostResolver::abort(int id) {
-    if (id >= 0) QHostInfo::abortHostLookup(id);
-}
+void SystemHostResolver::abort(int id) { abandonLookup(id); }
 
 HostResolver& systemHostResolver() {
     static SystemHostResolver resolver;
@@ -62,10 +43,9 @@ void SntpClient::start(const std::vector<TimeServer>& servers) {
     next_ = 0;
     offsets_.clear();
     delete socket_;
-    socket_ = new QUdpSocket(this);
     // One socket for the round, on a port the system chooses.
-    socket_->bind(QHostAddress(QHostAddress::AnyIPv4), 0);
-    connect(socket_, &QUdpSocket::readyRead, this, &SntpClient::readPending);
+    socket_ = new UdpSocket(this);
+    connect(socket_, &UdpSocket::readyRead, this, &SntpClient::readPending);
     stage_ = Stage::Resolving;
     // Always answer later than start() returns.
     QMetaObject::invokeMethod(this, &SntpClient::askNext, Qt::QueuedConnection);
@@ -87,24 +67,23 @@ void SntpClient::askNext() {
     timer_.start(resolveTimeoutMs);
     const std::uint64_t generation = generation_;
     QPointer<SntpClient> self(this);
-    lookupId_ = resolver_.lookup(QString::fromStdString(server.host), this, [self, generation](const QHostAddress& a) {
-        if (self && self->generation_ == generation && self->stage_ == Stage::Resolving) self->resolved(a);
-    });
+    lookupId_ =
+        resolver_.lookup(QString::fromStdString(server.host), this, [self, generation](std::optional<Ipv4Address> a) {
+            if (self && self->generation_ == generation && self->stage_ == Stage::Resolving) self->resolved(a);
+        });
 }
 
-void SntpClient::resolved(const QHostAddress& address) {
+void SntpClient::resolved(std::optional<Ipv4Address> address) {
     lookupId_ = -1;
-    if (address.isNull() || address.protocol() != QAbstractSocket::IPv4Protocol ||
-        socket_->state() != QAbstractSocket::BoundState) {
+    if (!address || !socket_->isBound()) {
         serverDone();
         return;
     }
-    address_ = address;
+    address_ = *address;
     sent_ = withNoise(EncodeNtpTimestamp(clock().now()), QRandomGenerator::system()->generate());
     const NtpPacket request = makeSntpRequest(sent_);
-    const qint64 written = socket_->writeDatagram(reinterpret_cast<const char*>(request.data()),
-                                                  static_cast<qint64>(request.size()), address_, port_);
-    if (written != static_cast<qint64>(request.size())) {
+    const QByteArray bytes(reinterpret_cast<const char*>(request.data()), static_cast<qsizetype>(request.size()));
+    if (!socket_->sendTo(bytes, address_, port_)) {
         serverDone();
         return;
     }
@@ -113,14 +92,13 @@ void SntpClient::resolved(const QHostAddress& address) {
 }
 
 void SntpClient::readPending() {
-    while (socket_ && socket_->hasPendingDatagrams()) {
-        const QNetworkDatagram datagram = socket_->receiveDatagram();
+    while (socket_) {
+        const std::optional<UdpSocket::Datagram> datagram = socket_->receive();
+        if (!datagram) return;
         if (stage_ != Stage::Waiting) continue;
         // Another sender, or a late reply of a server asked before: not ours.
-        if (!datagram.senderAddress().isEqual(address_, QHostAddress::ConvertV4MappedToIPv4) ||
-            datagram.senderPort() != static_cast<int>(port_))
-            continue;
-        const QByteArray bytes = datagram.data();
+        if (datagram->address != address_ || datagram->port != port_) continue;
+        const QByteArray& bytes = datagram->data;
         const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                                  static_cast<std::size_t>(bytes.size()));
         const std::int64_t t4 = nowUnixMs();

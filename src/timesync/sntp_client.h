@@ -5,18 +5,17 @@
 // request (core/timesync/sntp.h) is taken; anything else is ignored while
 // the wait goes on.
 
-#include <QHostAddress>
 #include <QList>
 #include <QObject>
 #include <QTimer>
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "core/timesync/sntp.h"
-
-class QUdpSocket;
+#include "platform/udp_socket.h"
 
 namespace ostrel {
 
@@ -24,19 +23,19 @@ namespace ostrel {
 class HostResolver {
 public:
     virtual ~HostResolver() = default;
-    // Starts a lookup of host. done receives its first IPv4 address, or a
-    // null address when it has none; it runs in context's thread and not at
+    // Starts a lookup of host. done receives its first IPv4 address, or
+    // nothing when it has none; it runs in context's thread and not at
     // all once context is gone or the lookup was aborted. Returns an id for
     // abort().
-    virtual int lookup(const QString& host, QObject* context, std::function<void(const QHostAddress&)> done) = 0;
+    virtual int lookup(const QString& host, QObject* context, std::function<void(std::optional<Ipv4Address>)> done) = 0;
     virtual void abort(int id) = 0;
 };
 
-// The system's resolver through QHostInfo (a lookup thread that can be
-// abandoned); dotted IPv4 addresses are used as they are.
+// The system's resolver (platform/udp_socket.h: a lookup thread whose
+// answer can be abandoned); dotted IPv4 addresses are used as they are.
 class SystemHostResolver final : public HostResolver {
 public:
-    int lookup(const QString& host, QObject* context, std::function<void(const QHostAddress&)> done) override;
+    int lookup(const QString& host, QObject* context, std::function<void(std::optional<Ipv4Address>)> done) override;
     void abort(int id) override;
 };
 HostResolver& systemHostResolver();
@@ -64,7 +63,7 @@ signals:
 private:
     enum class Stage { Idle, Resolving, Waiting };
     void askNext();
-    void resolved(const QHostAddress& address);
+    void resolved(std::optional<Ipv4Address> address);
     void readPending();
     void timedOut();
     void serverDone();
@@ -73,13 +72,13 @@ private:
     std::vector<TimeServer> servers_;
     std::size_t next_ = 0;
     QList<double> offsets_;
-    QUdpSocket* socket_ = nullptr;
+    UdpSocket* socket_ = nullptr;
     QTimer timer_;
     Stage stage_ = Stage::Idle;
     int lookupId_ = -1;
     std::uint64_t generation_ = 0;
-    QHostAddress address_;
-    quint16 port_ = 0;
+    Ipv4Address address_ = 0;
+    std::uint16_t port_ = 0;
     NtpTimestamp sent_;
 };
 

@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <qplatformdefs.h>
+
 #include "platform/instance_guard.h"
 
 using namespace ostrel;
@@ -87,6 +89,38 @@ private slots:
         QVERIFY(!second.isFirstInstance() && !second.lockFailed());
     }
 
+    // A dead copy left its socket file behind: the next first copy listens
+    // there anyway, only for this user, and takes only the requests it
+    // knows (a connection closed without a word, or an unknown line, does
+    // nothing).
+    void theSocketOfADeadCopyIsReplacedAndOnlyTheUserMayUseIt() {
+        QTemporaryDir dir;
+        QString socketPath;
+        {
+            InstanceGuard probe(QStringLiteral("PREVINST:dead"), dir.path());
+            socketPath = probe.serverName();
+        }
+        QFile leftover(socketPath);
+        QVERIFY(leftover.open(QIODevice::WriteOnly));
+        leftover.close();
+
+        InstanceGuard first(QStringLiteral("PREVINST:dead"), dir.path());
+        QVERIFY(first.isFirstInstance());
+        QT_STATBUF st;
+        QVERIFY(QT_STAT(QFile::encodeName(socketPath).constData(), &st) == 0);
+        QVERIFY(S_ISSOCK(st.st_mode));
+        QCOMPARE(st.st_mode & 0777, 0600u);
+
+        QSignalSpy raised(&first, &InstanceGuard::activationRequested);
+        QSignalSpy refreshed(&first, &InstanceGuard::refreshRequested);
+        QVERIFY(InstanceGuard::sendToFirstInstance(QStringLiteral("PREVINST:dead"), "", dir.path()));
+        QVERIFY(InstanceGuard::sendToFirstInstance(QStringLiteral("PREVINST:dead"), "format disk", dir.path()));
+        QVERIFY(InstanceGuard::sendToFirstInstance(QStringLiteral("PREVINST:dead"), "refresh", dir.path()));
+        QVERIFY(refreshed.wait(3000));
+        QCOMPARE(raised.count(), 0);
+        QCOMPARE(refreshed.count(), 1);
+    }
+
     void aReleasedGuardCanBeTakenAgain() {
         QTemporaryDir dir;
         {
@@ -95,6 +129,9 @@ private slots:
         }
         InstanceGuard next(QStringLiteral("PREVINST:again"), dir.path());
         QVERIFY(next.isFirstInstance());
+        QSignalSpy raised(&next, &InstanceGuard::activationRequested);
+        InstanceGuard(QStringLiteral("PREVINST:again"), dir.path()).activatePreviousInstance();
+        QVERIFY(raised.wait(3000));
     }
 };
 

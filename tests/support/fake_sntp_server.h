@@ -107,11 +107,11 @@ private:
 // `hanging` never gets an answer; anything else has no address.
 class FakeResolver final : public HostResolver {
 public:
-    int lookup(const QString& host, QObject* context, std::function<void(const QHostAddress&)> done) override {
+    int lookup(const QString& host, QObject* context, std::function<void(std::optional<Ipv4Address>)> done) override {
         asked << host;
         const int id = nextId_++;
         if (hanging.contains(host)) return id;
-        const QHostAddress address(addresses.count(host) ? addresses[host] : QString());
+        const std::optional<Ipv4Address> address = addresses.count(host) ? parseIpv4(addresses[host]) : std::nullopt;
         QTimer::singleShot(0, context, [done, address] { done(address); });
         return id;
     }
