@@ -70,7 +70,9 @@ void createDayInfoForm() {
                    ? DayInfoPlace::BesideClock
                    : DayInfoPlace::ScreenCorner;
     };
-    frmDayInfo->clockFrame = [] { return frmClock ? frmClock->frameGeometry() : QRect(); };
+    // Where the program put the clock (a frameless window): a window manager
+    // that framed it may report another place for it.
+    frmDayInfo->clockFrame = [] { return frmClock ? frmClock->viewState().geometry : QRect(); };
     frmClock->setDayInfoPanel(&g_dayInfoLink);
 }
 

@@ -19,6 +19,7 @@
 #include "data/holiday_store.h"
 #include "data/plan_store.h"
 #include "data/task_store.h"
+#include "platform/window_frame.h"
 #include "ui/app_commands.h"
 #include "ui/grid_style.h"
 #include "ui/guarded.h"
@@ -362,7 +363,7 @@ void TfrmDayInfo::PlaceDayInfo() {
     const QSize window(width() + frameExtra.width(), outer);
     QScreen* screen = QGuiApplication::primaryScreen();
     const QRect screenRect = screen ? screen->geometry() : QRect(0, 0, 1280, 1024);
-    move(dayInfoPosition(placeMode(), screenRect, clockFrame(), window));
+    moveWindowFrame(this, dayInfoPosition(placeMode(), screenRect, clockFrame(), window));
 }
 
 void TfrmDayInfo::sbToDoClick(QToolButton* button) {

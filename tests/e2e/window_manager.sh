@@ -2,7 +2,9 @@
 # End to end under a real X server with a window manager (openbox): a
 # floating clock started at its stored position keeps that position when
 # the program ends without the clock being dragged (by SIGTERM and by Exit
-# from the menu), and a new start shows it there again.
+# from the menu), and a new start shows it there again. The day panel the
+# pointer over the clock brings up is framed by the window manager, and its
+# frame, title bar included, sits beside the clock, never over it.
 #
 #   window_manager.sh PROGRAM      (wraps itself in dbus-run-session and xvfb-run)
 set -euo pipefail
@@ -65,6 +67,51 @@ run_once() {
     echo "ok ($how): position kept"
 }
 
+# The day panel's outer frame for a clock at LEFT,TOP:
+# above the clock with the right edges aligned, or below it when there is no
+# room above; 7 pixels apart.
+day_panel_beside() {
+    local left="$1" top="$2" where="$3"
+    printf '[General]\nProgramView=3\nLanguage=English\n[Clock]\nLeft=%s\nTop=%s\n' "$left" "$top" >"$ini"
+    xdotool mousemove 900 900
+    "$prog" 2>"$work/stderr.txt" &
+    app_pid=$!
+    wait_for clock_shown || { echo "FAIL: no clock window"; cat "$work/stderr.txt"; exit 1; }
+    sleep 1
+    eval "$(xdotool getwindowgeometry --shell "$(clock_window)")"
+    local cx=$X cy=$Y cw=$WIDTH ch=$HEIGHT
+    xdotool mousemove $((cx + 10)) $((cy + 5))
+    panel_window() { xdotool search --onlyvisible --name ' 20[0-9][0-9]$' 2>/dev/null | head -1; }
+    panel_shown() { [ -n "$(panel_window)" ]; }
+    wait_for panel_shown || { echo "FAIL ($where): no day panel"; exit 1; }
+    sleep 1
+    local w; w=$(panel_window)
+    # The client area on the screen (xdotool reports a framed window's frame).
+    local info; info=$(xwininfo -id "$w")
+    X=$(awk '/Absolute upper-left X/ {print $NF}' <<<"$info")
+    Y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
+    WIDTH=$(awk '/^ *Width:/ {print $NF}' <<<"$info")
+    HEIGHT=$(awk '/^ *Height:/ {print $NF}' <<<"$info")
+    local ext; ext=$(xprop -id "$w" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+    read -r fl fr ft fb <<<"$ext"
+    local left_=$((X - fl)) top_=$((Y - ft)) right_=$((X + WIDTH + fr)) bottom_=$((Y + HEIGHT + fb))
+    [ "$ft" -gt 0 ] || { echo "FAIL ($where): the panel was not framed"; exit 1; }
+    # The clock's width follows its text, a pixel or two from second to second.
+    local off=$((right_ - cx - cw))
+    [ "${off#-}" -le 3 ] || { echo "FAIL ($where): panel frame ends at x=$right_, clock at $((cx + cw))"; exit 1; }
+    if [ "$where" = below ]; then
+        [ "$top_" -eq $((cy + ch + 7)) ] || { echo "FAIL ($where): panel frame top $top_, clock bottom $((cy + ch))"; exit 1; }
+    else
+        [ "$bottom_" -eq $((cy - 7)) ] || { echo "FAIL ($where): panel frame bottom $bottom_, clock top $cy"; exit 1; }
+    fi
+    kill -TERM "$app_pid"
+    wait "$app_pid" || true
+    app_pid=""
+    echo "ok ($where): day panel's frame beside the clock"
+}
+
 run_once term
 run_once menu
-echo "1 passed, 0 failed"
+day_panel_beside 1000 20 below
+day_panel_beside 400 600 above
+echo "2 passed, 0 failed"
