@@ -402,7 +402,7 @@ private slots:
         help.setHelpFile(dir.filePath("help/ostrel_organizer.qch"));
 
         help.setLanguage("Russian");
-        QVERIFY(help.showContext(8));
+        QVERIFY2(help.showContext(8), qPrintable(help.pageText()));
         QCOMPARE(help.currentHelpFile(), dir.filePath("help/Russian/ostrel_organizer.qch"));
         QVERIFY2(help.pageText().contains(QString::fromUtf8("Настройки")), qPrintable(help.pageText().left(200)));
 
@@ -412,8 +412,8 @@ private slots:
             help.setLanguage(language);
             QCOMPARE(help.currentHelpFile(), dir.filePath("help/ostrel_organizer.qch"));
         }
-        QVERIFY(help.showContext(8));
-        QVERIFY(help.pageText().startsWith("Settings"));
+        QVERIFY2(help.showContext(8), qPrintable(help.pageText()));
+        QVERIFY2(help.pageText().startsWith("Settings"), qPrintable(help.pageText().left(200)));
 
         // Changing the language while the help is open turns the same page.
         help.followLanguage("Russian");
