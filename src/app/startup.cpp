@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <optional>
+
 #include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QTimer>
@@ -74,24 +76,29 @@ int runOrganizer(int argc, char** argv) {
 
     try {
         // The database is checked before anything opens it, on a worker
-        // thread while the clock is made; the check's messages are in the
-        // chosen language.
-        DatabaseCheck databaseCheck;
+        // thread; the check's messages are in the chosen language.
+        std::optional<DatabaseCheck> databaseCheck;
         LoadLanguageSetting(false);
         qCInfo(lcStartup, "language read: %lld ms", static_cast<long long>(started.elapsed()));
-        const auto showClock = [] {
+        const auto showClock = [&databaseCheck] {
             // The clock is on the screen first; the other windows are made
             // while it shows. (Not when start-up is about to end anyway.)
+            // The check starts once the clock is handed to the display: on
+            // a machine with few cores it would slow the clock's start.
             if (OstrelApplication::terminateRequested() || settingsFileFailed() || QuitSignalWatcher::received() ||
-                !frmClock->showOnStart())
+                !frmClock->showOnStart()) {
+                databaseCheck.emplace();
                 return;
+            }
             frmClock->show();
             // Hands the window to the display now rather than at the first
             // turn of the run loop; input waits for the run loop.
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            databaseCheck.emplace();
         };
         const auto finishCheck = [&databaseCheck, &started] {
-            databaseCheck.finish();
+            if (!databaseCheck) databaseCheck.emplace();
+            databaseCheck->finish();
             qCInfo(lcStartup, "database checked: %lld ms", static_cast<long long>(started.elapsed()));
         };
         createForms(showClock, finishCheck);
