@@ -306,6 +306,15 @@ void TfrmDayInfo::FillDayList(bool tasks) {
         }
         g->setColWidth(0, timeWidth);
         g->setColWidth(1, 199 - timeWidth);
+        // The empty line is the title column's; where the language's words
+        // do not fit there, they take the time column's room as well.
+        g->clearSpans();
+        const int room = g->colWidth(1) - g->textLeftInset() - g->textRightInset();
+        if (rows.empty() && fm.horizontalAdvance(empty) > room) {
+            g->setCells(1, 0, QString());
+            g->setCells(0, 0, empty);
+            g->setSpan(0, 0, 1, 2);
+        }
     } else {
         const auto rows = days_.holidaysOfDay(calendarDate());
         g->setGridRowCount(std::max<int>(1, static_cast<int>(rows.size())));

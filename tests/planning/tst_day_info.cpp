@@ -386,6 +386,34 @@ private slots:
         setExeDirForTesting({});
     }
 
+    // The empty to-do line sits in the title column; a language whose words
+    // do not fit there spans the time column too, and a day with tasks
+    // has no span left over.
+    void theEmptyLineIsShownWholeInEveryLanguage() {
+        setExeDirForTesting(QStringLiteral(OSTREL_SOURCE_DIR));
+        StringGrid* g = child<StringGrid>(*p, "sgToDo");
+        for (const QString& language : {QStringLiteral("English"), QStringLiteral("Russian")}) {
+            SetCurrentLanguage(language);
+            p->showPanel();
+            const QString empty = GetLangMessage(QStringLiteral("ListIsEpmty"));
+            const int col = g->cells(1, 0).isEmpty() ? 0 : 1;
+            QCOMPARE(g->cells(col, 0), empty);
+            const QRect cell = g->visualRect(g->model()->index(0, col));
+            const int shown = std::min(cell.right(), g->viewport()->width() - 1) - cell.left() + 1;
+            QVERIFY2(
+                QFontMetrics(g->font()).horizontalAdvance(empty) + g->textLeftInset() + g->textRightInset() <= shown,
+                qPrintable(language));
+            if (language == QLatin1String("English")) QCOMPARE(col, 1);  // as it always was
+            p->hidePanel();
+        }
+        addTaskExact(at(kToday, 9, 0), "Call the bank");
+        p->showPanel();
+        QCOMPARE(g->columnSpan(0, 0), 1);
+        QCOMPARE(g->cells(1, 0), QStringLiteral("Call the bank"));
+        SetCurrentLanguage(QStringLiteral("English"));
+        setExeDirForTesting({});
+    }
+
     // Both windows in English and Russian on the screen, for a person to look
     // at: OSTREL_SCREENSHOT_DIR=dir xvfb-run ... tst_day_info screenshots
     void screenshots() {
