@@ -85,15 +85,13 @@ int runOrganizer(int argc, char** argv) {
             // while it shows. (Not when start-up is about to end anyway.)
             // The check starts once the clock is handed to the display: on
             // a machine with few cores it would slow the clock's start.
-            if (OstrelApplication::terminateRequested() || settingsFileFailed() || QuitSignalWatcher::received() ||
-                !frmClock->showOnStart()) {
-                databaseCheck.emplace();
-                return;
+            if (!OstrelApplication::terminateRequested() && !settingsFileFailed() && !QuitSignalWatcher::received() &&
+                frmClock->showOnStart()) {
+                frmClock->show();
+                // Hands the window to the display now rather than at the
+                // first turn of the run loop; input waits for the run loop.
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             }
-            frmClock->show();
-            // Hands the window to the display now rather than at the first
-            // turn of the run loop; input waits for the run loop.
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             databaseCheck.emplace();
         };
         const auto finishCheck = [&databaseCheck, &started] {

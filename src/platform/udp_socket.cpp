@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <cerrno>
 #include <map>
@@ -11,7 +10,6 @@
 #include <thread>
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -126,6 +124,17 @@ void deliver(int id, std::optional<Ipv4Address> address) {
     if (entry.context) entry.done(address);
 }
 
+// Every answer reaches deliver() the same way, from the GUI thread's run
+// loop (later than the lookup call returns): through the application
+// object, which outlives every context, so an answer whose context is gone
+// still takes its entry out of the list.
+void post(int id, std::optional<Ipv4Address> address) {
+    std::lock_guard lock(lookups().mutex);
+    if (lookups().appAlive)
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [id, address] { deliver(id, address); }, Qt::QueuedConnection);
+}
+
 std::optional<Ipv4Address> resolve(const std::string& host) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
@@ -147,17 +156,11 @@ int lookupIpv4(const QString& host, QObject* context, std::function<void(std::op
     const int id = l.nextId++;
     l.wanted[id] = {context, std::move(done)};
     if (const auto literal = parseIpv4(host)) {
-        QTimer::singleShot(0, context, [id, literal] { deliver(id, literal); });
+        post(id, literal);
         return id;
     }
     const std::string name = host.toStdString();
-    std::thread([id, name] {
-        const std::optional<Ipv4Address> address = resolve(name);
-        std::lock_guard lock(lookups().mutex);
-        if (lookups().appAlive)
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(), [id, address] { deliver(id, address); }, Qt::QueuedConnection);
-    }).detach();
+    std::thread([id, name] { post(id, resolve(name)); }).detach();
     return id;
 }
 
