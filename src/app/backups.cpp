@@ -9,13 +9,17 @@
 
 #include <cmath>
 
+#include "app/startup.h"
 #include "base/app_paths.h"
 #include "base/language_texts.h"
 #include "core/data/sql/connection.h"
+#include "core/data/sql/sql_value.h"
 #include "core/time/clock_service.h"
 #include "data/backup_store.h"
 #include "data/data_module.h"
 #include "data/plan_store.h"
+#include "platform/quit_signals.h"
+#include "ui/app_commands.h"
 #include "ui/dialog_service.h"
 #include "ui/guarded.h"
 
@@ -33,6 +37,9 @@ QString shownTime(DateTime t) {
 QString nativePath(const QString& p) { return QDir::toNativeSeparators(p); }
 
 double g_failedDay = std::nan("");
+
+// A quit signal or the end of the session ends the start-up.
+bool quitAsked() { return QuitSignalWatcher::received() || terminateRequested(); }
 
 }  // namespace
 
@@ -69,8 +76,12 @@ bool reportDamagedDatabase(const QString& db, const QStringList& problems) {
 
 DatabaseCheck::DatabaseCheck() : db_(databaseFilePath()) {
     // A missing database is reported where it is opened.
-    if (!QFileInfo::exists(db_)) return;
-    problems_ = std::async(std::launch::async, [db = db_] { return BackupStore::checkDatabaseFile(db); });
+    if (QFileInfo::exists(db_)) start();
+}
+
+void DatabaseCheck::start() {
+    problems_ = std::async(std::launch::async,
+                           [db = db_] { return BackupStore::checkDatabaseFile(db, [] { return quitAsked(); }); });
 }
 
 DatabaseCheck::~DatabaseCheck() {
@@ -80,9 +91,29 @@ DatabaseCheck::~DatabaseCheck() {
 
 bool DatabaseCheck::finish() {
     if (!problems_.valid()) return false;
-    const QStringList problems = problems_.get();  // a failure to check at all is thrown here
-    if (problems.isEmpty()) return false;
-    return reportDamagedDatabase(db_, problems);
+    for (;;) {
+        QStringList problems;
+        try {
+            problems = problems_.get();  // a failure to check at all is thrown here
+        } catch (const sql::DbError& e) {
+            if (!e.busy()) throw;
+            // Another program holds the database's lock: that is no damage,
+            // and no copy is offered for it. The user frees it and retries.
+            if (quitAsked()) throw StartupEnded{0};
+            const MsgButton answer = showMessage(FormatMessageText(GetLangMessage(QStringLiteral("DatabaseInUse")),
+                                                                   {nativePath(db_), QString::fromStdString(e.what())}),
+                                                 kCaption, MsgIcon::Warning, MsgRetry | MsgCancel);
+            if (quitAsked()) throw StartupEnded{0};
+            if (answer != MsgRetry) throw StartupEnded{1};
+            start();
+            continue;
+        }
+        if (quitAsked()) throw StartupEnded{0};
+        if (problems.isEmpty()) return false;
+        const bool restored = reportDamagedDatabase(db_, problems);
+        if (quitAsked()) throw StartupEnded{0};
+        return restored;
+    }
 }
 
 void backUpNow() {

@@ -15,9 +15,12 @@ namespace ostrel {
 // constructor starts PRAGMA quick_check on a worker thread (on its own
 // read-only connection, which it closes); finish() waits for it and, when
 // it fails, tells the user and offers the newest sound backup copy; the
-// damaged file is moved into "Backups/replaced <date time>", never
-// deleted. finish() returns true when a copy was restored. Nothing else may
-// open the database before finish() returns.
+// damaged file is kept in "Backups/replaced <date time>", never deleted.
+// finish() returns true when a copy was restored. A database that another
+// program holds locked is never called damaged: the user is told it is in
+// use and may retry (StartupEnded with exit code 1 when not). A quit asked
+// for meanwhile ends the start-up (StartupEnded, exit code 0). Nothing else
+// may open the database before finish() returns.
 class DatabaseCheck {
 public:
     DatabaseCheck();
@@ -27,6 +30,7 @@ public:
     bool finish();
 
 private:
+    void start();
     QString db_;
     std::future<QStringList> problems_;
 };

@@ -13,10 +13,12 @@
 #include "clock/clock_window.h"
 #include "core/data/sql/sql_value.h"
 #include "core/time/clock_from_environment.h"
+#include "data/backup_store.h"
 #include "data/data_module.h"
 #include "platform/instance_guard.h"
 #include "platform/quit_signals.h"
 #include "settings/settings_dialog.h"
+#include "ui/app_commands.h"
 #include "ui/dialog_service.h"
 #include "ui/error_display.h"
 #include "ui/guarded.h"
@@ -65,14 +67,33 @@ int runOrganizer(int argc, char** argv) {
 
     qCInfo(lcStartup, "application made: %lld ms", static_cast<long long>(started.elapsed()));
     installDialogServiceFromEnvironment();
-    // What saves killed part-way left beside the settings file.
+    // What saves killed part-way left beside the settings file, and a
+    // restore's copy that never reached its place.
     removeSettingsLeftovers();
+    BackupStore::removeRestoreLeftovers();
     app.setQuitOnLastWindowClosed(false);
     OstrelApplication::setTitle(QStringLiteral("Ostrel Organizer"));
 
     // SIGTERM, SIGINT and SIGHUP end the program as Exit does, so the view
-    // mode and position are saved.
+    // mode and position are saved; at any moment, also while a message box
+    // or dialog waits for an answer (it is answered as cancelled). Before
+    // the run loop the start-up ends at its next step; in it, the clock
+    // closes as by Exit.
     QuitSignalWatcher quitSignals;
+    bool inRunLoop = false;
+    const auto quitAsked = [&inRunLoop] {
+        closeOpenDialogs();
+        if (inRunLoop && frmClock) frmClock->miExitClick();
+    };
+    QObject::connect(&quitSignals, &QuitSignalWatcher::quitRequested, &app, quitAsked);
+    // The end of the desktop session while start-up still runs (a message
+    // box is open): the same as a quit signal. In the run loop the clock
+    // saves on this request itself.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&inRunLoop] {
+        if (inRunLoop) return;
+        requestTerminate();
+        closeOpenDialogs();
+    });
 
     try {
         // The database is checked before anything opens it, on a worker
@@ -101,7 +122,6 @@ int runOrganizer(int argc, char** argv) {
         };
         createForms(showClock, finishCheck);
         qCInfo(lcStartup, "windows created: %lld ms", static_cast<long long>(started.elapsed()));
-        QObject::connect(&quitSignals, &QuitSignalWatcher::quitRequested, frmClock, &TfrmClock::miExitClick);
         // The run loop ends with the clock. Not quit(): it first asks every
         // window to close, and an open reminder window answers a close by
         // postponing itself and staying, which would cancel the quit and
@@ -125,6 +145,9 @@ int runOrganizer(int argc, char** argv) {
         installDailyBackup(frmClock);
         // The settings dialog is not one of the application's windows.
         TranslateForm(frmSettings);
+    } catch (const StartupEnded& ended) {
+        destroyForms();
+        return ended.exitCode;
     } catch (...) {
         showCurrentError();
         destroyForms();
@@ -145,6 +168,7 @@ int runOrganizer(int argc, char** argv) {
     QTimer::singleShot(0, &app, [&started] {
         qCInfo(lcStartup, "clock shown %lld ms after start", static_cast<long long>(started.elapsed()));
     });
+    inRunLoop = true;
     const int rc = app.exec();
     destroyForms();
     return rc;

@@ -5,6 +5,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <vector>
@@ -57,6 +62,32 @@ void copyFile(const QString& from, const QString& to) {
         QFile::remove(tmp);
         throw fail(QStringLiteral("Cannot write \"%1\"").arg(to));
     }
+}
+
+// Copies a file and flushes the copy to the disk before returning.
+void writeDurableCopy(const QString& from, const QString& to) {
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly)) throw fail(QStringLiteral("Cannot read \"%1\": %2").arg(from, in.errorString()));
+    QFile out(to);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw fail(QStringLiteral("Cannot write \"%1\": %2").arg(to, out.errorString()));
+    QByteArray block;
+    while (!(block = in.read(1 << 20)).isEmpty()) {
+        if (out.write(block) != block.size())
+            throw fail(QStringLiteral("Cannot write \"%1\": %2").arg(to, out.errorString()));
+    }
+    if (in.error() != QFileDevice::NoError)
+        throw fail(QStringLiteral("Cannot read \"%1\": %2").arg(from, in.errorString()));
+    if (!out.flush() || ::fsync(out.handle()) != 0)
+        throw fail(QStringLiteral("Cannot write \"%1\": %2").arg(to, out.errorString()));
+}
+
+// Makes the names in a folder durable (after a rename or a new link).
+void syncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 QStringList databaseCompanions(const QString& db) {
@@ -134,43 +165,68 @@ BackupCopy BackupStore::newestGoodCopy() const {
     return {};
 }
 
+std::function<void(BackupStore::RestoreStep)> BackupStore::restoreStepHook;
+
+QString BackupStore::restoreTemporaryPath() { return databaseFilePath() + QStringLiteral(".restoring"); }
+
+void BackupStore::removeRestoreLeftovers() { QFile::remove(restoreTemporaryPath()); }
+
 QString BackupStore::restoreDatabase(const BackupCopy& copy) {
     const QString db = databaseFilePath();
     const QString source = copy.folder + QLatin1Char('/') + QFileInfo(db).fileName();
     const QStringList problems = checkDatabaseFile(source);
     if (!problems.isEmpty())
         throw fail(QStringLiteral("The copy \"%1\" is damaged: %2").arg(source, problems.join(QLatin1Char(' '))));
-
-    conn_.close();
-    const QString root = backupsDir();
-    const QString aside = freeFolder(root, kReplacedPrefix + stampName(clock().now()));
-    if (!QDir().mkpath(aside)) throw fail(QStringLiteral("Cannot create the folder \"%1\"").arg(aside));
-    QStringList moved;
-    auto putBack = [&] {
-        for (const QString& f : moved) QFile::rename(aside + QLatin1Char('/') + QFileInfo(f).fileName(), f);
+    const auto step = [](RestoreStep s) {
+        if (restoreStepHook) restoreStepHook(s);
     };
-    for (const QString& f : databaseCompanions(db)) {
-        if (!QFileInfo::exists(f)) continue;
-        if (!QFile::rename(f, aside + QLatin1Char('/') + QFileInfo(f).fileName())) {
-            putBack();
-            throw fail(QStringLiteral("Cannot move \"%1\" aside").arg(f));
-        }
-        moved << f;
-    }
+
+    // At every moment a whole database stands at the database's path: the
+    // current one until the rename, the copy after it.
+    conn_.close();
+    const QString tmp = restoreTemporaryPath();
+    QFile::remove(tmp);
     try {
-        copyFile(source, db);
+        writeDurableCopy(source, tmp);
+        step(RestoreStep::CopyWritten);
+
+        // The current files are kept by a second name (a link, or a copy
+        // where the file system has no links); nothing is moved away.
+        const QString root = backupsDir();
+        const QString aside = freeFolder(root, kReplacedPrefix + stampName(clock().now()));
+        if (!QDir().mkpath(aside)) throw fail(QStringLiteral("Cannot create the folder \"%1\"").arg(aside));
+        for (const QString& f : databaseCompanions(db)) {
+            if (!QFileInfo::exists(f)) continue;
+            const QString kept = aside + QLatin1Char('/') + QFileInfo(f).fileName();
+            if (::link(QFile::encodeName(f).constData(), QFile::encodeName(kept).constData()) != 0)
+                writeDurableCopy(f, kept);
+        }
+        syncFolder(aside);
+        step(RestoreStep::CurrentKept);
+
+        // A journal or log left beside the current file would be played
+        // into the copy once it stands there: they go first (kept above).
+        for (const QString& f : databaseCompanions(db).mid(1)) {
+            if (QFileInfo::exists(f) && !QFile::remove(f)) throw fail(QStringLiteral("Cannot remove \"%1\"").arg(f));
+        }
+        step(RestoreStep::CompanionsRemoved);
+
+        if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(db).constData()) != 0)
+            throw fail(QStringLiteral("Cannot write \"%1\": %2").arg(db, QString::fromLocal8Bit(std::strerror(errno))));
+        syncFolder(QFileInfo(db).absolutePath());
+        step(RestoreStep::Renamed);
+        emit restored();
+        return aside;
     } catch (...) {
-        putBack();
+        QFile::remove(tmp);
         throw;
     }
-    emit restored();
-    return aside;
 }
 
-QStringList BackupStore::checkDatabaseFile(const QString& path) {
+QStringList BackupStore::checkDatabaseFile(const QString& path, const std::function<bool()>& stop) {
     QStringList out;
     if (!QFileInfo::exists(path)) return {QStringLiteral("The file \"%1\" does not exist").arg(path)};
-    for (const std::string& p : sql::checkDatabase(path.toStdString())) out << QString::fromStdString(p);
+    for (const std::string& p : sql::checkDatabase(path.toStdString(), false, stop)) out << QString::fromStdString(p);
     return out;
 }
 

@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 #include "core/data/sql/connection.h"
 #include "core/time/datetime.h"
 
@@ -45,13 +47,27 @@ public:
     BackupCopy newestGoodCopy() const;
 
     // Puts the copy's database in place of the program's database. The
-    // current database (with its journal files) is moved first into a new
-    // folder "Backups/replaced <date time>", which is returned; it is never
-    // deleted. Throws on failure, after putting the current files back.
+    // copy is written beside the database (restoreTemporaryPath()) and
+    // flushed; the current database and its journal files are kept in a new
+    // folder "Backups/replaced <date time>" (by a link, or a copy), which is
+    // returned and never deleted; the journal files are removed and the copy
+    // is renamed over the database. Whenever the work stops, a whole
+    // database stands at the database's path: the current one or the copy.
+    // Throws on failure.
     QString restoreDatabase(const BackupCopy& copy);
 
-    // The database's problems by PRAGMA quick_check (empty: sound).
-    static QStringList checkDatabaseFile(const QString& path);
+    // The steps of a restore, after each of which tests may stop it.
+    enum class RestoreStep { CopyWritten, CurrentKept, CompanionsRemoved, Renamed };
+    static std::function<void(RestoreStep)> restoreStepHook;
+    // The copy on its way into place; what a stopped restore left there is
+    // removed at the next start (after the instance lock is held).
+    static QString restoreTemporaryPath();
+    static void removeRestoreLeftovers();
+
+    // The database's problems by PRAGMA quick_check (empty: sound). Another
+    // program's lock is no problem: it throws sql::DbError with busy() set
+    // (also once stop() answers true; sql::checkDatabase).
+    static QStringList checkDatabaseFile(const QString& path, const std::function<bool()>& stop = {});
 
 signals:
     void changed();   // a copy was made or removed

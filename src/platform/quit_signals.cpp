@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 
@@ -13,12 +14,14 @@ namespace ostrel {
 namespace {
 
 int g_pipe[2] = {-1, -1};
-volatile std::sig_atomic_t g_received = 0;
+// Written by the handler, read by any thread (a check on a worker thread).
+std::atomic<bool> g_received{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
 const int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 void onSignal(int sig) {
     const unsigned char byte = static_cast<unsigned char>(sig);
-    g_received = 1;
+    g_received.store(true);
     const int saved = errno;
     [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
     errno = saved;
@@ -49,7 +52,7 @@ QuitSignalWatcher::~QuitSignalWatcher() {
     g_pipe[0] = g_pipe[1] = -1;
 }
 
-bool QuitSignalWatcher::received() { return g_received != 0; }
+bool QuitSignalWatcher::received() { return g_received.load(); }
 
 void QuitSignalWatcher::readSignal() {
     unsigned char byte = 0;

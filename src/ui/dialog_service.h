@@ -20,6 +20,7 @@ enum MsgButton : unsigned {
     MsgCancel = 1u << 1,
     MsgYes = 1u << 2,
     MsgNo = 1u << 3,
+    MsgRetry = 1u << 4,
 };
 
 struct MessageRequest {
@@ -67,8 +68,12 @@ public:
 };
 
 // Writes messages to standard error and answers with the first button
-// offered; dialogs are cancelled. Chosen by OSTREL_DIALOGS=stderr, for runs
-// without a user (process tests, scripted checks).
+// offered, in the order Ok, Yes, No, Cancel, Retry (so a question that
+// offers Retry is answered without looping); dialogs are cancelled. Chosen
+// by OSTREL_DIALOGS=stderr, for runs without a user (process tests,
+// scripted checks). OSTREL_DIALOGS=stderr-open writes each message to
+// standard error too and then shows the real box, for process tests of
+// what happens while a box is open.
 class StderrDialogService final : public DialogService {
 public:
     MsgButton message(const MessageRequest& request) override;
@@ -83,6 +88,14 @@ DialogService& dialogs();
 DialogService* setDialogService(DialogService* service);
 // Picks the service named by OSTREL_DIALOGS, if any.
 void installDialogServiceFromEnvironment();
+
+// Closes every dialog and message box open at the moment as if cancelled
+// (a question is answered No or Cancel, never Yes): the program is asked to
+// end (a quit signal, the end of the session). Also the dialogs opened
+// later in the same start-up are closed at once (see quitRequested()).
+void closeOpenDialogs();
+// Lets boxes wait for answers again (tests that closed them).
+void resetDialogsClosingForTesting();
 
 // Shorthand for a message box.
 MsgButton showMessage(const QString& text, const QString& caption, MsgIcon icon = MsgIcon::Information,

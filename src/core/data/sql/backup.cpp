@@ -7,6 +7,9 @@
 namespace ostrel::sql {
 namespace {
 
+constexpr int kCheckBusyWaitMs = 3000;
+constexpr int kCheckBusyStepMs = 20;
+
 // A handle closed on every way out.
 struct Handle {
     sqlite3* db = nullptr;
@@ -43,13 +46,45 @@ void backupDatabase(const std::string& sourcePath, const std::string& destPath) 
     if (finish != SQLITE_OK) throw DbError("Cannot copy the database \"" + sourcePath + "\": " + dst.error());
 }
 
-std::vector<std::string> checkDatabase(const std::string& path, bool full) {
+std::vector<std::string> checkDatabase(const std::string& path, bool full, const std::function<bool()>& stop) {
     Handle h;
     if (sqlite3_open_v2(path.c_str(), &h.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return {h.error()};
-    sqlite3_busy_timeout(h.db, 2000);
+    // Waits for another connection's lock up to kCheckBusyWaitMs, and
+    // stops waiting or checking soon after stop() turns true.
+    struct Waiting {
+        const std::function<bool()>* stop;
+        bool stopped = false;
+    } waiting{&stop};
+    sqlite3_busy_handler(
+        h.db,
+        [](void* data, int count) -> int {
+            auto* w = static_cast<Waiting*>(data);
+            if (count * kCheckBusyStepMs >= kCheckBusyWaitMs || (*w->stop && (*w->stop)())) return 0;
+            sqlite3_sleep(kCheckBusyStepMs);
+            return 1;
+        },
+        &waiting);
+    if (stop)
+        sqlite3_progress_handler(
+            h.db, 10000,
+            [](void* data) -> int {
+                auto* w = static_cast<Waiting*>(data);
+                w->stopped = (*w->stop)();
+                return w->stopped ? 1 : 0;
+            },
+            &waiting);
+    // Another connection's lock says nothing about the file's state: it is
+    // thrown as busy, never returned as a problem.
+    const auto busy = [&h] {
+        const int code = sqlite3_errcode(h.db) & 0xff;
+        return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+    };
     sqlite3_stmt* stmt = nullptr;
     const char* sql = full ? "PRAGMA integrity_check" : "PRAGMA quick_check";
-    if (sqlite3_prepare_v2(h.db, sql, -1, &stmt, nullptr) != SQLITE_OK) return {h.error()};
+    if (sqlite3_prepare_v2(h.db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+        if (busy()) throw DbError(h.error(), true);
+        return {h.error()};
+    }
     std::vector<std::string> problems;
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
@@ -57,8 +92,13 @@ std::vector<std::string> checkDatabase(const std::string& path, bool full) {
         const std::string line = text ? text : "";
         if (line != "ok") problems.push_back(line);
     }
-    if (rc != SQLITE_DONE) problems.push_back(h.error());
+    const std::string error = rc == SQLITE_DONE ? std::string() : h.error();
     sqlite3_finalize(stmt);
+    if (waiting.stopped || (rc != SQLITE_DONE && stop && stop())) throw DbError("The check was stopped.", true);
+    if (rc != SQLITE_DONE) {
+        if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) throw DbError(error, true);
+        problems.push_back(error);
+    }
     return problems;
 }
 

@@ -42,11 +42,14 @@ void Connection::open() {
     // Read the header now so that a file that is not a database is reported
     // at the first statement, not at some later write.
     char* err = nullptr;
-    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {
+    if (const int read = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err);
+        read != SQLITE_OK) {
         std::string msg = err ? err : sqlite3_errmsg(db);
         sqlite3_free(err);
         sqlite3_close(db);
-        throw DbError("Cannot open the database \"" + path_ + "\": " + msg);
+        // Another program's lock: the same open may succeed later.
+        const bool busy = (read & 0xff) == SQLITE_BUSY || (read & 0xff) == SQLITE_LOCKED;
+        throw DbError("Cannot open the database \"" + path_ + "\": " + msg, busy);
     }
     registerSqlFunctions(db);
     db_ = db;
