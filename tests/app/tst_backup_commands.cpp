@@ -6,7 +6,12 @@
 #include <QFileInfo>
 #include <QtTest>
 
+#include <sqlite3.h>
+
+#include <functional>
+
 #include "app/backups.h"
+#include "app/startup.h"
 #include "base/app_paths.h"
 #include "base/language_texts.h"
 #include "core/data/sql/query.h"
@@ -45,6 +50,22 @@ struct Program {
     ~Program() {
         testing::destroyGlobal(DataModule1);
         setExeDirForTesting({});
+    }
+};
+
+// Another program's exclusive lock on a database, until released.
+struct ExclusiveLock {
+    sqlite3* db = nullptr;
+    explicit ExclusiveLock(const QString& path) {
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    }
+    ~ExclusiveLock() { release(); }
+    void release() {
+        if (!db) return;
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        db = nullptr;
     }
 };
 
@@ -104,6 +125,42 @@ private slots:
             QDir(p.root + QStringLiteral("/Backups")).entryList({QStringLiteral("replaced *")}, QDir::Dirs);
         QCOMPARE(aside.size(), 1);
         QVERIFY(QFileInfo::exists(p.root + QStringLiteral("/Backups/") + aside[0] + QStringLiteral("/Tamo.qdb")));
+    }
+
+    // Another program's lock is no damage: the start-up check says the
+    // database is in use; Retry checks again once the lock is gone, Cancel
+    // ends the start-up as a failure; no copy is offered either way.
+    void aDatabaseInUseIsRetriedAndNeverRestored_data() {
+        QTest::addColumn<bool>("retry");
+        QTest::newRow("Retry after the lock is gone") << true;
+        QTest::newRow("Cancel") << false;
+    }
+    void aDatabaseInUseIsRetriedAndNeverRestored() {
+        QFETCH(bool, retry);
+        Program p;
+        backUpNow();
+        p.dialogs.messages.clear();
+        ExclusiveLock lock(databaseFilePath());
+        p.dialogs.answers = {retry ? MsgRetry : MsgCancel};
+        p.dialogs.onMessage = [&lock](const MessageRequest&) { lock.release(); };
+        DatabaseCheck check;
+        if (retry) {
+            QCOMPARE(check.finish(), false);
+        } else {
+            int exitCode = -1;
+            try {
+                check.finish();
+            } catch (const StartupEnded& ended) {
+                exitCode = ended.exitCode;
+            }
+            QCOMPARE(exitCode, 1);
+        }
+        QCOMPARE(p.dialogs.messages.size(), std::size_t{1});
+        QVERIFY2(p.dialogs.messages[0].text.contains(QStringLiteral("is in use by another program")),
+                 qPrintable(p.dialogs.messages[0].text));
+        QCOMPARE(p.dialogs.messages[0].buttons, unsigned(MsgRetry | MsgCancel));
+        QVERIFY(
+            QDir(p.root + QStringLiteral("/Backups")).entryList({QStringLiteral("replaced*")}, QDir::Dirs).isEmpty());
     }
 
     void dailyCopyOncePerDay() {

@@ -7,6 +7,11 @@
 #include <QFileInfo>
 #include <QtTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
 #include "base/app_paths.h"
 #include "core/data/sql/backup.h"
 #include "core/data/sql/query.h"
@@ -164,6 +169,83 @@ private slots:
         QCOMPARE(count(conn, "ToDo"), std::int64_t{1});  // the connection reads the restored file
         // The folder aside is no copy to restore from, and never removed by the rule.
         QCOMPARE(store.copies().size(), 1);
+    }
+
+    // A restore stopped after any of its steps (the process killed there)
+    // leaves a whole database at the database's path: the current one
+    // before the copy's rename, the copy after it. Nothing else is needed
+    // to start again, and a leftover temporary copy is removed at start.
+    void aRestoreKilledAfterAnyStepLeavesAWholeDatabase_data() {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<QString>("expected");  // the title the database holds
+        QTest::newRow("copy written") << int(BackupStore::RestoreStep::CopyWritten) << QStringLiteral("current");
+        QTest::newRow("current kept") << int(BackupStore::RestoreStep::CurrentKept) << QStringLiteral("current");
+        QTest::newRow("journal files removed")
+            << int(BackupStore::RestoreStep::CompanionsRemoved) << QStringLiteral("current");
+        QTest::newRow("renamed") << int(BackupStore::RestoreStep::Renamed) << QStringLiteral("copy");
+    }
+    void aRestoreKilledAfterAnyStepLeavesAWholeDatabase() {
+        QFETCH(int, step);
+        QFETCH(QString, expected);
+        Folder f;
+        const QString db = databaseFilePath();
+        testing::ScopedFakeClock clock(encodeDateTime({{2026, 12, 10}, {9, 0, 0, 0}}));
+        testing::execSql(db.toStdString(), "INSERT INTO ToDo (MesType, Title) VALUES (1, 'copy')");
+        {
+            sql::Connection conn(db.toStdString());
+            BackupStore(conn).backUpNow();
+        }
+        testing::execSql(db.toStdString(), "UPDATE ToDo SET Title = 'current'");
+        // A journal beside the database, as a crashed writer leaves it: it
+        // must not be played into the copy once the copy stands there.
+        writeFile(db + QStringLiteral("-journal"), QByteArray(512, '\0'));
+        clock->setNow(clock->now() + 0.1);
+
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            // The restore in a process of its own, ended without any clean-up
+            // right after the step.
+            BackupStore::restoreStepHook = [step](BackupStore::RestoreStep s) {
+                if (int(s) == step) ::_exit(0);
+            };
+            sql::Connection conn(db.toStdString());
+            BackupStore store(conn);
+            try {
+                store.restoreDatabase(store.copies().first());
+            } catch (...) {
+                ::_exit(2);
+            }
+            ::_exit(3);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+
+        QVERIFY(BackupStore::checkDatabaseFile(db).isEmpty());
+        sql::Connection conn(db.toStdString());
+        sql::Query q(conn);
+        q.add("SELECT Title FROM ToDo");
+        q.open();
+        QCOMPARE(QString::fromStdString(q.asString("Title")), expected);
+        conn.close();
+        // The replaced database is kept once the copy may be in place.
+        if (step >= int(BackupStore::RestoreStep::CurrentKept)) {
+            const QStringList aside =
+                QDir(BackupStore::backupsDir()).entryList({QStringLiteral("replaced*")}, QDir::Dirs);
+            QCOMPARE(aside.size(), 1);
+            const QString kept =
+                BackupStore::backupsDir() + QLatin1Char('/') + aside.first() + QStringLiteral("/Tamo.qdb");
+            QCOMPARE(countIn(kept, "ToDo"), std::int64_t{1});
+            QVERIFY(QFile::exists(kept + QStringLiteral("-journal")));
+        }
+        // The journal never stands beside the copy.
+        if (step >= int(BackupStore::RestoreStep::CompanionsRemoved))
+            QVERIFY(!QFile::exists(db + QStringLiteral("-journal")));
+        BackupStore::removeRestoreLeftovers();
+        QVERIFY(!QFile::exists(BackupStore::restoreTemporaryPath()));
     }
 
     void damagedCopyIsNotRestoredAndNothingMoves() {

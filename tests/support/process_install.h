@@ -59,14 +59,15 @@ public:
     }
 
     // Starts the installed program; the caller owns the process. extra
-    // adds to (or overrides) the environment; args are its command line.
+    // adds to (or overrides) the environment, OSTREL_DIALOGS (stderr by
+    // default) too; args are its command line.
     QProcess* start(const QProcessEnvironment& extra = {}, const QStringList& args = {}) const {
         auto* p = new QProcess;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
-        for (const QString& key : extra.keys()) env.insert(key, extra.value(key));
         env.insert(QStringLiteral("OSTREL_DIALOGS"), QStringLiteral("stderr"));
+        for (const QString& key : extra.keys()) env.insert(key, extra.value(key));
         if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         p->setProcessEnvironment(env);

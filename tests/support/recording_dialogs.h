@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -21,12 +22,13 @@ public:
 
     MsgButton message(const MessageRequest& request) override {
         messages.push_back(request);
+        if (onMessage) onMessage(request);
         if (!answers.empty()) {
             const MsgButton b = answers.front();
             answers.pop_front();
             return b;
         }
-        for (MsgButton b : {MsgOk, MsgYes, MsgNo, MsgCancel})
+        for (MsgButton b : {MsgOk, MsgYes, MsgNo, MsgCancel, MsgRetry})
             if (request.buttons & b) return b;
         return MsgOk;
     }
@@ -59,6 +61,9 @@ public:
 
     std::vector<MessageRequest> messages;
     std::deque<MsgButton> answers;
+    // Called with each message before it is answered (what the user does
+    // while the box is open).
+    std::function<void(const MessageRequest&)> onMessage;
     QString fileAnswer;
     QString saveAnswer;        // what saveFile answers (empty: cancel)
     QStringList saveCaptions;  // every saveFile request's caption
