@@ -1,8 +1,8 @@
 #pragma once
 // The property names language files use, and how each reaches a Qt object.
 //
-// Language files name properties the way the windows were first described:
-// Caption, Hint, Text, Title, Items, Lines and so on. This is the one place
+// Language files name properties with words of their own, independent of
+// the toolkit: Caption, Hint, Text, Title, Items, Lines and so on. This is the one place
 // that maps them onto Qt: a name is looked up in the table first and, when
 // the table has nothing for that kind of object, taken as the name of a Qt
 // property of the object (without regard to case). See docs/languages.md.

@@ -39,7 +39,7 @@ Color resolveColor(Color c) {
 }
 
 int mulDiv(int a, int b, int c) {
-    if (c == 0) return -1;  // as the platform's MulDiv does
+    if (c == 0) return -1;  // a zero divisor has no quotient: -1 stands for it
     const long long num = static_cast<long long>(a) * b;
     const long long den = c;
     const long long q = num / den;

@@ -28,7 +28,7 @@ TEST(Colors, PercentEdgeCases) {
         {Color(0x123456), 0, false, Color(0x123456)},
         {Color(0x123456), 100, true, Color(0x000000)},
         {Color(0x123456), 100, false, Color(0xFFFFFF)},
-        {Color(0xFFFFFF), 50, true, makeColor(127, 127, 127)},  // 255 - MulDiv(255,50,100)=255-128
+        {Color(0xFFFFFF), 50, true, makeColor(127, 127, 127)},  // 255 - mulDiv(255, 50, 100) = 255 - 128
         {Color(0x000000), 50, false, makeColor(128, 128, 128)},
         {Color(0x123456), 255, true, Color(0x000000)},  // beyond 100 percent stays in range
         {Color(0x123456), 255, false, Color(0xFFFFFF)},

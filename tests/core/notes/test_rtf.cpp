@@ -235,8 +235,9 @@ TEST(RtfReader, FormattingOfEachConstruct) {
     }
 }
 
-TEST(RtfReader, FilesOfCommonWritersAndOlderVersions) {
-    // The rich edit control's own output (older versions of this program).
+TEST(RtfReader, FilesOfCommonWriters) {
+    // A simple editor's file: an ANSI code page, a one-font table, a colour
+    // table and a bullet list written with \pn groups.
     const Document old = readOk(
         "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0\\fnil\\fcharset204 MS Sans Serif;}{\\f1\\fnil"
         "\\fcharset2 Symbol;}}\r\n{\\colortbl ;\\red255\\green0\\blue0;}\r\n\\viewkind4\\uc1\\pard\\f0\\fs16 "

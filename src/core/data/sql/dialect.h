@@ -1,11 +1,8 @@
 #pragma once
-// Where our SQL differs from the desktop engine the statements were first
-// written for. The statements in the code are written in SQLite's dialect
-// with exactly these changes and no others:
+// The rules the program's statements follow, in SQLite's dialect:
 //
-//  1. Texts are joined with || instead of +. Both give null when either side
-//     is null, so "Str(x) || ' ' || Descript" behaves like "Str(x) + ' ' +
-//     Descript".
+//  1. Texts are joined with ||, which gives null when either side is null:
+//     "Str(x) || ' ' || Descript" is null for a null Descript.
 //  2. The column Group is written [Group] everywhere, also after a table name
 //     (AddressBook.[Group]), since GROUP is a keyword in SQLite even there.
 //  3. Int(x) returns the date of a date-time: it truncates toward zero, which
