@@ -6,6 +6,7 @@
 #   scripts/dev.sh test    install, build, run every test
 #   scripts/dev.sh build   build only
 #   scripts/dev.sh sanitize  install, build with ASan+UBSan (build-sanitize/), run every test
+#   scripts/dev.sh package   install, build for /usr and make a Debian package (build-package/)
 #
 # "test" (what CI runs) treats compiler warnings in our own code as errors.
 set -euo pipefail
@@ -18,7 +19,7 @@ packages=(build-essential cmake ninja-build pkg-config python3
   qt6-documentation-tools libqt6help6 libqt6sql6-sqlite sqlite3
   libsqlite3-dev libjpeg-dev libical-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils trayer openbox imagemagick dbus-daemon dbus-x11
-  fonts-dejavu-core)
+  fonts-dejavu-core desktop-file-utils appstream dpkg-dev)
 
 install_packages() {
   local missing=()
@@ -61,8 +62,17 @@ case "${1:-}" in
   build)
     build_all
     ;;
+  package)
+    install_packages
+    build="${OSTREL_BUILD_DIR:-$here/build-package}"
+    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DOSTREL_BUILD_TESTS=OFF \
+      -DCMAKE_INSTALL_PREFIX=/usr
+    cmake --build "$build" -j "$(nproc)"
+    (cd "$build" && cpack -G DEB)
+    ls "$build"/*.deb
+    ;;
   *)
-    echo "usage: $0 run|test|build|sanitize" >&2
+    echo "usage: $0 run|test|build|sanitize|package" >&2
     exit 2
     ;;
 esac

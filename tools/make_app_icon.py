@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the program's icon, assets/icons/ostrel-organizer-<size>.png.
+"""Draws the program's icon, assets/icons/ostrel-organizer-<size>.png and the
+scalable assets/icons/ostrel-organizer.svg.
 
 A round clock face in the clock's green with a dark ring and two hands at
 ten past ten, drawn large and scaled down to each size the desktop asks for.
@@ -46,6 +47,27 @@ def mvg():
     return "\n".join(out) + "\n"
 
 
+def svg():
+    out = [f'<svg xmlns="http://www.w3.org/2000/svg" width="{BIG}" height="{BIG}" viewBox="0 0 {BIG} {BIG}">',
+           f'  <circle cx="{C:g}" cy="{C:g}" r="124" fill="{RING}"/>',
+           f'  <circle cx="{C:g}" cy="{C:g}" r="104" fill="{FACE}"/>']
+    for m in range(0, 60, 5):
+        x1, y1 = polar(80 if m % 15 == 0 else 88, m)
+        x2, y2 = polar(100, m)
+        w = 14 if m % 15 == 0 else 8
+        out.append(f'  <line x1="{x1:.1f}" y1="{y1:.1f}" x2="{x2:.1f}" y2="{y2:.1f}" stroke="{TICKS}" '
+                   f'stroke-width="{w}" stroke-linecap="round"/>')
+    hx, hy = polar(56, 50)
+    mx, my = polar(86, 10)
+    out.append(f'  <line x1="{C:g}" y1="{C:g}" x2="{hx:.1f}" y2="{hy:.1f}" stroke="{HANDS}" stroke-width="20" '
+               'stroke-linecap="round"/>')
+    out.append(f'  <line x1="{C:g}" y1="{C:g}" x2="{mx:.1f}" y2="{my:.1f}" stroke="{HANDS}" stroke-width="14" '
+               'stroke-linecap="round"/>')
+    out.append(f'  <circle cx="{C:g}" cy="{C:g}" r="16" fill="{HANDS}"/>')
+    out.append("</svg>")
+    return "\n".join(out) + "\n"
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "assets", "icons")
@@ -55,6 +77,10 @@ def main():
         subprocess.run(["convert", "-size", f"{BIG}x{BIG}", "xc:none", "-draw", mvg(), "-resize",
                         f"{size}x{size}", "-strip", target], check=True)
         print(os.path.normpath(target))
+    target = os.path.join(folder, "ostrel-organizer.svg")
+    with open(target, "w", encoding="ascii") as f:
+        f.write(svg())
+    print(os.path.normpath(target))
 
 
 if __name__ == "__main__":

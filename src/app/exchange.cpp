@@ -1,5 +1,7 @@
 #include "app/exchange.h"
 
+#include "app/startup.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -8,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 
 #include "base/app_paths.h"
 #include "base/language_texts.h"
@@ -156,13 +159,14 @@ std::optional<int> runExchangeCommandLine(int argc, char** argv) {
     // Relative to the caller's working folder.
     const QString file = QFileInfo(request->file).absoluteFilePath();
     try {
+        if (QString error; !prepareUserFiles(&error)) throw std::runtime_error(error.toStdString());
         TDataModule1 data(databaseFilePath());
         // The running program may hold the file for a moment.
         data.connTAMO.setBusyTimeout(10000);
         const ExchangeResult result = run(data, request->action, file);
         const bool import = request->action == Action::ImportCalendar || request->action == Action::ImportContacts;
         if (import && (result.added > 0 || result.updated > 0))
-            InstanceGuard::sendToFirstInstance(instanceKey(QCoreApplication::applicationFilePath()), "refresh");
+            InstanceGuard::sendToFirstInstance(programInstanceKey(), "refresh");
         std::fprintf(stdout, "%s\n",
                      summaryOf(request->action, result, QDir::toNativeSeparators(file)).toLocal8Bit().constData());
         return 0;

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <cstdio>
 #include <optional>
 
 #include <QElapsedTimer>
@@ -10,6 +11,8 @@
 #include "app/backups.h"
 #include "app/exchange.h"
 #include "app/forms.h"
+#include "base/app_paths.h"
+#include "base/language_texts.h"
 #include "clock/clock_window.h"
 #include "core/data/sql/sql_value.h"
 #include "core/time/clock_from_environment.h"
@@ -31,9 +34,69 @@ namespace ostrel {
 // (QT_LOGGING_RULES="ostrel.startup.info=true").
 Q_LOGGING_CATEGORY(lcStartup, "ostrel.startup", QtWarningMsg)
 
+namespace {
+
+const char kUsage[] =
+    "Usage: ostrel-organizer [--data-dir DIR] [--export-calendar FILE | --import-calendar FILE |\n"
+    "                         --export-contacts FILE | --import-contacts FILE]\n"
+    "       ostrel-organizer --help | --version\n"
+    "\n"
+    "A desktop organizer that presents itself as a clock.\n"
+    "\n"
+    "  --data-dir DIR            keep every user file (database, notes, photos, backups,\n"
+    "                            settings) in DIR; also OSTREL_DATA_DIR\n"
+    "  --export-calendar FILE    write tasks, holidays and plans to an iCalendar file and exit\n"
+    "  --import-calendar FILE    read an iCalendar file into the database and exit\n"
+    "  --export-contacts FILE    write the address book to a vCard file and exit\n"
+    "  --import-contacts FILE    read a vCard file into the address book and exit\n"
+    "  --help                    show this text and exit\n"
+    "  --version                 show the version and exit\n";
+
+// The options read before anything else: the data folder, help and
+// version. Returns an exit code when the program ends here.
+std::optional<int> readEarlyOptions(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    for (const QString& a : args) {
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (a == QLatin1String("--version")) {
+            std::printf("ostrel-organizer %s\n", OSTREL_VERSION);
+            return 0;
+        }
+    }
+    QString error;
+    const QString dir = takeDataDirArgument(args, &error);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "ostrel-organizer: %s\n\n%s", error.toLocal8Bit().constData(), kUsage);
+        return 2;
+    }
+    if (!dir.isEmpty()) setDataDirOverride(dir);
+    return std::nullopt;
+}
+
+}  // namespace
+
+const char* waylandSessionPlatform() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return nullptr;
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+                         qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland");
+    if (!wayland || qEnvironmentVariableIsEmpty("DISPLAY")) return nullptr;
+    return "xcb";
+}
+
+QString programInstanceKey() {
+    // One copy per user (the guard's files are the user's) and per data
+    // folder: two folders of data may be open at once.
+    return instanceKey(QCoreApplication::applicationFilePath()) + QLatin1Char('|') + userDataDir();
+}
+
 int runOrganizer(int argc, char** argv) {
     QElapsedTimer started;
     started.start();
+    if (const auto rc = readEarlyOptions(argc, argv)) return *rc;
     // Process tests choose the present (clock_from_environment.h).
     installClockFromEnvironment();
     // An exchange asked on the command line runs without a window, whether
@@ -44,13 +107,19 @@ int runOrganizer(int argc, char** argv) {
     // redraw of the analog clock. The clock's windows are small; plain
     // requests cost less than the extra wake-up. (A user's own setting wins.)
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+    // A Wayland session does not let a client place its own windows: the
+    // floating and panel clocks keep their places through the session's X
+    // server when there is one. The user's own choice of platform wins.
+    if (const char* platform = waylandSessionPlatform(); platform) qputenv("QT_QPA_PLATFORM", platform);
     OstrelApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("ostrel-organizer"));
-    app.setApplicationVersion(QStringLiteral("1.1.1"));
+    app.setApplicationVersion(QStringLiteral(OSTREL_VERSION));
+    // The desktop entry and icon it is known by (a Wayland app id too).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.ostrel.organizer"));
 
     // A second copy asks the first to come forward and ends, touching
     // neither the database nor the settings.
-    InstanceGuard guard(instanceKey(QCoreApplication::applicationFilePath()));
+    InstanceGuard guard(programInstanceKey());
     if (guard.lockFailed()) {
         // Not another copy: the lock cannot be made at all. Said so, and
         // ended as a failure.
@@ -65,8 +134,19 @@ int runOrganizer(int argc, char** argv) {
         return 0;
     }
 
-    qCInfo(lcStartup, "application made: %lld ms", static_cast<long long>(started.elapsed()));
+    qCInfo(lcStartup, "application made: %lld ms (platform %s)", static_cast<long long>(started.elapsed()),
+           qPrintable(QGuiApplication::platformName()));
     installDialogServiceFromEnvironment();
+    // A first start of an installed program (or in a new data folder)
+    // copies the empty database into place.
+    if (QString error; !prepareUserFiles(&error)) {
+        showMessage(
+            FormatMessageText(GetLangMessageOr(QStringLiteral("UserFilesFailed"),
+                                               QStringLiteral("Ostrel Organizer cannot prepare its files: %s.")),
+                              {error}),
+            QStringLiteral("Ostrel Organizer"), MsgIcon::Error, MsgOk);
+        return 1;
+    }
     // What saves killed part-way left beside the settings file, and a
     // restore's copy that never reached its place.
     removeSettingsLeftovers();

@@ -58,7 +58,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
 
     lbVersionTitle = new QLabel(QStringLiteral("Version"), this);
     lbVersionTitle->setObjectName(QStringLiteral("lbVersionTitle"));
-    lbVersion = new QLabel(QStringLiteral("1.1.1"), this);
+    lbVersion = new QLabel(QStringLiteral(OSTREL_VERSION), this);
     lbVersion->setObjectName(QStringLiteral("lbVersion"));
 
     btnOK = new QPushButton(QStringLiteral("OK"), this);

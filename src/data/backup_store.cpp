@@ -98,7 +98,7 @@ QStringList databaseCompanions(const QString& db) {
 
 BackupStore::BackupStore(sql::Connection& conn, QObject* parent) : QObject(parent), conn_(conn) {}
 
-QString BackupStore::backupsDir() { return exeDir() + QStringLiteral("/Backups"); }
+QString BackupStore::backupsDir() { return ostrel::backupsDir(); }
 
 QList<BackupCopy> BackupStore::copies() const {
     QList<BackupCopy> out;

@@ -29,7 +29,7 @@ public:
     // statement opens the restored file.
     explicit BackupStore(sql::Connection& conn, QObject* parent = nullptr);
 
-    static QString backupsDir();  // "Backups" beside the program
+    static QString backupsDir();  // "Backups" in the user's data folder (base/app_paths.h)
 
     // The copies, newest first. Folders whose name is not a date and time,
     // or without a database, are not copies.

@@ -108,6 +108,8 @@ void setAutostart(const QString& exePath) {
         << "Type=Application\n"
         << "Name=Ostrel Organizer\n"
         << "Exec=" << quoteExec(exePath) << "\n"
+        << "Icon=org.ostrel.organizer\n"
+        << "Terminal=false\n"
         << "X-GNOME-Autostart-enabled=true\n";
     out.flush();
     if (!f.commit()) throw std::runtime_error(("Cannot write " + path + ": " + f.errorString()).toStdString());

@@ -67,6 +67,7 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/runtime"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
         env.insert(QStringLiteral("OSTREL_DIALOGS"), QStringLiteral("stderr"));
         env.insert(QStringLiteral("OSTREL_CLOCK_START"), QString::fromStdString(num(present)));
         env.insert(QStringLiteral("QT_LOGGING_RULES"),

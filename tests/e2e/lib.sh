@@ -20,6 +20,9 @@ e2e_private_copy() {
     mkdir -p "$work/bin" "$work/config"
     cp "$exe" "$work/bin/"
     cp -r "$(dirname "$exe")/skins" "$work/bin/"
+    # Every file beside the program, nothing in the user's folders.
+    touch "$work/bin/portable"
+    export XDG_DATA_HOME="$work/data"
     if [ -f "$(dirname "$exe")/Tamo.qdb" ]; then cp "$(dirname "$exe")/Tamo.qdb" "$work/bin/"; fi
     prog="$work/bin/$(basename "$exe")"
     ini="$work/bin/$(basename "$exe").ini"

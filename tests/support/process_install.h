@@ -38,6 +38,10 @@ public:
         QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         exe = root + QStringLiteral("/ostrel-organizer");
         QFile::copy(QStringLiteral(OSTREL_APP_EXE), exe);
+        // Every file beside the program (also when a test leaves the
+        // database out), never in the user's own folders.
+        QFile marker(root + QStringLiteral("/portable"));
+        if (marker.open(QIODevice::WriteOnly)) marker.close();
         if (options.skin) {
             QDir().mkpath(root + QStringLiteral("/skins"));
             QFile::copy(QFileInfo(QStringLiteral(OSTREL_APP_EXE)).absolutePath() + QStringLiteral("/skins/ostrel.skn"),
@@ -66,6 +70,8 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.path() + QStringLiteral("/data"));
+        env.remove(QStringLiteral("OSTREL_DATA_DIR"));
         env.insert(QStringLiteral("OSTREL_DIALOGS"), QStringLiteral("stderr"));
         for (const QString& key : extra.keys()) env.insert(key, extra.value(key));
         if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
