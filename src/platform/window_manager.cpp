@@ -30,12 +30,19 @@ bool windowManagerRunning() {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* c = x11 ? x11->connection() : nullptr;
     if (!c) return true;
-    static const char kName[] = "_NET_SUPPORTING_WM_CHECK";
-    xcb_intern_atom_reply_t* atomReply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof kName - 1, kName), nullptr);
-    if (!atomReply) return false;
-    const xcb_atom_t atom = atomReply->atom;
-    std::free(atomReply);
+    // The atom, once it exists, stays for the display's life: asked once
+    // per connection.
+    static xcb_connection_t* knownFor = nullptr;
+    static xcb_atom_t atom = XCB_ATOM_NONE;
+    if (knownFor != c || atom == XCB_ATOM_NONE) {
+        static const char kName[] = "_NET_SUPPORTING_WM_CHECK";
+        xcb_intern_atom_reply_t* reply =
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof kName - 1, kName), nullptr);
+        if (!reply) return false;
+        atom = reply->atom;
+        knownFor = c;
+        std::free(reply);
+    }
     if (atom == XCB_ATOM_NONE) return false;
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     if (!screen) return false;
