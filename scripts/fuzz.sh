@@ -13,7 +13,7 @@ build="${OSTREL_FUZZ_BUILD_DIR:-$here/build-fuzz}"
 seconds="${1:-60}"
 shift || true
 
-packages=(clang libclang-rt-14-dev cmake ninja-build libsqlite3-dev libjpeg-dev libical-dev qt6-base-dev)
+packages=(clang libclang-rt-14-dev cmake ninja-build libsqlite3-dev libjpeg-dev libical-dev libxcb1-dev qt6-base-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

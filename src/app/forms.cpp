@@ -1,6 +1,7 @@
 #include "app/forms.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "app/app_commands.h"
 #include "app/help_setup.h"
@@ -27,6 +28,7 @@
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "ui/app_commands.h"
+#include "ui/close_keys.h"
 #include "ui/guarded.h"
 
 namespace ostrel {
@@ -66,13 +68,19 @@ void createDayInfoForm() {
     frmDayInfo = new TfrmDayInfo(DataModule1->tasks(), DataModule1->plans(), DataModule1->holidays());
     registerApplicationForm(frmDayInfo);
     frmDayInfo->placeMode = [] {
-        return frmClock && (frmClock->viewMode() == vmFreeClock || frmClock->viewMode() == vmAnalogClock)
-                   ? DayInfoPlace::BesideClock
-                   : DayInfoPlace::ScreenCorner;
+        if (!frmClock) return DayInfoPlace::ScreenCorner;
+        const TViewMode mode = frmClock->viewMode();
+        if (mode == vmFreeClock || mode == vmAnalogClock) return DayInfoPlace::BesideClock;
+        if (mode == vmSysTrayIcon && frmClock->trayIconGeometry().isValid()) return DayInfoPlace::BesideIcon;
+        return DayInfoPlace::ScreenCorner;
     };
     // Where the program put the clock (a frameless window): a window manager
-    // that framed it may report another place for it.
-    frmDayInfo->clockFrame = [] { return frmClock ? frmClock->viewState().geometry : QRect(); };
+    // that framed it may report another place for it. In the notification
+    // area: where the icon is.
+    frmDayInfo->clockFrame = [] {
+        if (!frmClock) return QRect();
+        return frmClock->viewMode() == vmSysTrayIcon ? frmClock->trayIconGeometry() : frmClock->viewState().geometry;
+    };
     frmClock->setDayInfoPanel(&g_dayInfoLink);
 }
 
@@ -145,6 +153,11 @@ void createForms(const std::function<void()>& clockMade, const std::function<voi
     registerApplicationForm(frmSchedule);
     createHolidayForms();
     createPocketBookForm();
+    // The windows without a button to close them (without a window manager
+    // they have no frame either).
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{frmToDoList, frmSchedule, frmHolidayList, frmAddressBook, frmPocketBook})
+        installCloseKeys(w);
     installAppCommands();
     installHelp();
     installWindowRules([]() -> QWidget* { return frmClock; });

@@ -6,6 +6,7 @@
 
 #include "base/app_paths.h"
 #include "help/help_window.h"
+#include "ui/close_keys.h"
 #include "ui/help_key.h"
 #include "ui/help_link.h"
 #include "ui/languages.h"
@@ -32,6 +33,7 @@ HelpWindow* helpWindow() {
         g_help->setHelpFile(helpFilePath());
         const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
         if (!cache.isEmpty()) g_help->setCollectionFolder(QDir(cache).filePath(QStringLiteral("help")));
+        installCloseKeys(g_help);
         QObject::connect(g_help, &QObject::destroyed, [] { g_help = nullptr; });
         QObject::connect(&languageNotifier(), &LanguageNotifier::languageApplied, g_help,
                          [] { g_help->followLanguage(CurrentLanguage()); });

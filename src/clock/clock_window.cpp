@@ -618,9 +618,19 @@ void TfrmClock::spTrayIcon1Click() {
     if (dayInfo_) dayInfo_->showPanel();
 }
 
+QRect TfrmClock::trayIconGeometry() const {
+    if (!spTrayIcon1 || !spTrayIcon1->isVisible()) return {};
+    const QRect icon = spTrayIcon1->geometry();
+    if (icon.isValid()) return icon;
+    return trayClickPos_.isNull() ? QRect() : QRect(trayClickPos_, QSize(1, 1));
+}
+
 void TfrmClock::trayIconActivated(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
-        case QSystemTrayIcon::Trigger: trayClickTimer_->start(QApplication::doubleClickInterval()); break;
+        case QSystemTrayIcon::Trigger:
+            trayClickPos_ = QCursor::pos();
+            trayClickTimer_->start(QApplication::doubleClickInterval());
+            break;
         case QSystemTrayIcon::DoubleClick: trayClickTimer_->stop(); break;
         case QSystemTrayIcon::Context: popupClockMenu(QCursor::pos()); break;
         default: break;

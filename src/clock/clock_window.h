@@ -111,6 +111,9 @@ public:
     void tmrDayInfoShowTimer();
     void pmClockMenuPopup();
     void spTrayIcon1Click();
+    // Where the notification-area icon is on the screen: as the area tells,
+    // else the point of the last click on it; empty while there is no icon.
+    QRect trayIconGeometry() const;
     // The end of the desktop session: stores the view mode and position.
     void endSession();
 
@@ -238,6 +241,7 @@ private:
     bool skinFailed_ = false;
     DayInfoPanel* dayInfo_ = nullptr;
     QTimer* trayClickTimer_ = nullptr;
+    QPoint trayClickPos_;
 };
 
 }  // namespace ostrel

@@ -76,9 +76,16 @@ QModelIndex findContentsItem(QHelpContentModel* model, const QModelIndex& parent
 
 QString htmlEscaped(const QString& text) { return text.toHtmlEscaped(); }
 
+// A dialog-kind window, as every other window of the program: the X11
+// platform marks only such windows transient for the window they open over,
+// and so only they share the stacking of a clock that stays on top. Its own
+// buttons to minimise and maximise stay.
+constexpr Qt::WindowFlags kHelpWindowFlags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                             Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
+
 }  // namespace
 
-HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, kHelpWindowFlags) {
     setObjectName(QStringLiteral("frmHelp"));
     // The window's own help context is none: F1 here opens nothing else.
     setProperty("helpContext", 0);
@@ -374,7 +381,7 @@ void HelpWindow::followModalDialog() {
         if (m_modal) m_modal->removeEventFilter(this);
         const QRect frame = geometry();
         const bool placed = isVisible();
-        setParent(modal, Qt::Window);
+        setParent(modal, kHelpWindowFlags);
         if (placed) setGeometry(frame);
         m_modal = modal;
         modal->installEventFilter(this);
@@ -382,7 +389,7 @@ void HelpWindow::followModalDialog() {
         const QRect frame = geometry();
         if (m_modal) m_modal->removeEventFilter(this);
         m_modal = nullptr;
-        setParent(nullptr, Qt::Window);
+        setParent(nullptr, kHelpWindowFlags);
         setGeometry(frame);
     }
 }
@@ -393,7 +400,7 @@ bool HelpWindow::eventFilter(QObject* watched, QEvent* event) {
         const QRect frame = geometry();
         m_modal->removeEventFilter(this);
         m_modal = nullptr;
-        setParent(nullptr, Qt::Window);
+        setParent(nullptr, kHelpWindowFlags);
         setGeometry(frame);
         if (open) show();
     }

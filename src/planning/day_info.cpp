@@ -20,6 +20,7 @@
 #include "data/plan_store.h"
 #include "data/task_store.h"
 #include "platform/window_frame.h"
+#include "platform/window_manager.h"
 #include "ui/app_commands.h"
 #include "ui/grid_style.h"
 #include "ui/guarded.h"
@@ -38,6 +39,11 @@ constexpr int kRowStep = 16;  // a row and its grid line
 constexpr int kClientWidth = 195;
 constexpr int kCalendarWidth = 190;
 constexpr int kCalendarHeight = 136;
+// The date above the sections when no title bar shows it: it takes part of
+// the room the title bar leaves unused when there is none.
+constexpr int kDateStrip = 18;
+// Between the panel and the clock or icon it stands beside.
+constexpr int kGap = 7;
 
 // The schedule's text keeps clear of a plan's 3-pixel frame lines.
 constexpr int kScheduleTextLeft = 5;
@@ -127,13 +133,47 @@ void DaySection::layoutChildren() {
 
 // ---------------------------------------------------------------- placement
 
-QPoint dayInfoPosition(DayInfoPlace place, const QRect& screen, const QRect& clock, const QSize& window) {
-    if (place == DayInfoPlace::ScreenCorner)
+namespace {
+
+// Beside the icon, on the side away from the screen edge its panel is on:
+// below a top panel, above a bottom one, right of a left one, left of a
+// right one; never into the room the panel keeps for itself; within the
+// screen.
+QPoint besideIcon(const QRect& screen, const QRect& icon, const QSize& window, const QRect& workArea) {
+    const QRect area = workArea.isValid() ? workArea : screen;
+    const int toTop = icon.top() - screen.top();
+    const int toBottom = screen.bottom() - icon.bottom();
+    const int toLeft = icon.left() - screen.left();
+    const int toRight = screen.right() - icon.right();
+    const int nearest = std::min({toTop, toBottom, toLeft, toRight});
+    int left = 0, top = 0;
+    if (nearest == toTop || nearest == toBottom) {
+        // Right edges in line, as beside the clock.
+        left = icon.x() + icon.width() - window.width();
+        top = nearest == toTop ? std::max(icon.bottom() + 1 + kGap, area.top())
+                               : std::min(icon.top() - kGap, area.bottom() + 1) - window.height();
+    } else {
+        // Top edges in line in the upper half of the screen, bottom edges below.
+        top = icon.center().y() < screen.center().y() ? icon.y() : icon.y() + icon.height() - window.height();
+        left = nearest == toLeft ? std::max(icon.right() + 1 + kGap, area.left())
+                                 : std::min(icon.left() - kGap, area.right() + 1) - window.width();
+    }
+    left = std::clamp(left, screen.left(), std::max(screen.left(), screen.right() + 1 - window.width()));
+    top = std::clamp(top, screen.top(), std::max(screen.top(), screen.bottom() + 1 - window.height()));
+    return {left, top};
+}
+
+}  // namespace
+
+QPoint dayInfoPosition(DayInfoPlace place, const QRect& screen, const QRect& clock, const QSize& window,
+                       const QRect& workArea) {
+    if (place == DayInfoPlace::BesideIcon && clock.isValid()) return besideIcon(screen, clock, window, workArea);
+    if (place != DayInfoPlace::BesideClock)
         return {screen.x() + screen.width() - window.width(), screen.y() + screen.height() - window.height() - 30};
     int left = clock.x() + clock.width() - window.width();
     if (left < 0) left = clock.x();
-    int top = clock.y() - window.height() - 7;
-    if (top < 0) top = clock.y() + clock.height() + 7;
+    int top = clock.y() - window.height() - kGap;
+    if (top < 0) top = clock.y() + clock.height() + kGap;
     return {left, top};
 }
 
@@ -150,6 +190,17 @@ TfrmDayInfo::TfrmDayInfo(TaskStore& tasks, PlanStore& plans, HolidayStore& holid
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFont(compactFont(font()));
     cursorPos = [] { return QCursor::pos(); };
+    framedByWindowManager = [] { return windowManagerRunning(); };
+
+    lbDate = new QLabel(this);
+    lbDate->setObjectName(QStringLiteral("lbDate"));
+    lbDate->setAlignment(Qt::AlignCenter);
+    {
+        QFont f = lbDate->font();
+        f.setBold(true);
+        lbDate->setFont(f);
+    }
+    lbDate->hide();
 
     plToDo = new DaySection(this, "plToDo", "plToDoTop", "lbToDo", "To do...", "sbToDo", "plToDoBottom", "blToDo");
     plSchedule = new DaySection(this, "plSchedule", "plScheduleTop", "lbSchedule", "Schedule...", "sbSchedule",
@@ -228,6 +279,10 @@ DateTime TfrmDayInfo::calendarDate() const {
 
 void TfrmDayInfo::layoutSections() {
     int y = 0;
+    if (!lbDate->isHidden()) {
+        lbDate->setGeometry(0, 0, width(), kDateStrip);
+        y = kDateStrip;
+    }
     for (DaySection* s : {plToDo, plSchedule, plHolidays}) {
         s->setGeometry(0, y, width(), s->height());
         y += s->height();
@@ -261,6 +316,7 @@ void TfrmDayInfo::FormShow() {
         sgSchedule->setSelectionRect({0, 0, 0, 0});
     }
     scheduleSelectionNone_ = false;
+    lbDate->setVisible(!framedByWindowManager());
     const DateTime today = datePart(clock().now());
     MonthCalendar->setSelectedDate(toQDate(today));
     ShownDay = today;
@@ -270,7 +326,10 @@ void TfrmDayInfo::FormShow() {
 }
 
 void TfrmDayInfo::ShowDay() {
-    setWindowTitle(QLocale::system().toString(toQDate(calendarDate()), longDateFormat()));
+    const QString date = QLocale::system().toString(toQDate(calendarDate()), longDateFormat());
+    setWindowTitle(date);
+    lbDate->setText(lbDate->fontMetrics().elidedText(date, Qt::ElideRight, width() - 4));
+    lbDate->setToolTip(date);
     FillDayList(true);
     FillDayList(false);
     FillDaySchedule();
@@ -370,9 +429,14 @@ void TfrmDayInfo::PlaceDayInfo() {
     setFixedHeight(std::max(1, outer - frameExtra.height()));
     layoutSections();
     const QSize window(width() + frameExtra.width(), outer);
-    QScreen* screen = QGuiApplication::primaryScreen();
+    const DayInfoPlace place = placeMode();
+    const QRect anchor = clockFrame();
+    // The icon's own screen (a panel may be on any of them).
+    QScreen* screen = place == DayInfoPlace::BesideIcon ? QGuiApplication::screenAt(anchor.center()) : nullptr;
+    if (!screen) screen = QGuiApplication::primaryScreen();
     const QRect screenRect = screen ? screen->geometry() : QRect(0, 0, 1280, 1024);
-    moveWindowFrame(this, dayInfoPosition(placeMode(), screenRect, clockFrame(), window));
+    const QRect workArea = screen ? screen->availableGeometry() : screenRect;
+    moveWindowFrame(this, dayInfoPosition(place, screenRect, anchor, window, workArea));
 }
 
 void TfrmDayInfo::sbToDoClick(QToolButton* button) {

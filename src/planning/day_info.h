@@ -48,12 +48,16 @@ private:
 
 // Where the panel stands, from the clock's view mode.
 enum class DayInfoPlace {
-    ScreenCorner,  // icon or taskbar clock: the bottom right corner of the screen
+    ScreenCorner,  // taskbar clock, or an icon whose place is unknown: the bottom right corner of the screen
     BesideClock,   // floating digital or analog clock: above (or below) the clock
+    BesideIcon,    // notification-area icon: beside the icon, off the panel that holds it
 };
 
-// The panel's top left corner (frame coordinates).
-QPoint dayInfoPosition(DayInfoPlace place, const QRect& screen, const QRect& clockFrame, const QSize& window);
+// The panel's top left corner (frame coordinates). clockFrame is the
+// clock's rectangle, or the icon's for BesideIcon; workArea the screen
+// less the desktop's panels (the screen when unknown).
+QPoint dayInfoPosition(DayInfoPlace place, const QRect& screen, const QRect& clockFrame, const QSize& window,
+                       const QRect& workArea = QRect());
 
 class TfrmDayInfo : public QDialog {
     Q_OBJECT
@@ -68,6 +72,10 @@ public:
     std::function<QRect()> clockFrame = [] { return QRect(); };
     // The pointer's screen position (tests replace it).
     std::function<QPoint()> cursorPos;
+    // Whether a window manager frames the panel, asked on every showing:
+    // without one there is no title bar, and the panel shows the date it
+    // would have said at its own top (tests replace it).
+    std::function<bool()> framedByWindowManager;
 
     // The outer height the window is given: the sections, the calendar and
     // 43 pixels of frame and margins.
@@ -113,6 +121,7 @@ private:
     StringGrid* sgSchedule;
     StringGrid* sgHolidays;
     QCalendarWidget* MonthCalendar;
+    QLabel* lbDate;
     QTimer* tmrHide;
 
     void FormShow();

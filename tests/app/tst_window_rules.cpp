@@ -1,6 +1,6 @@
 // Rules every window follows: the program's icon, opening above the clock
 // while the clock stays on top of other windows, Tab leaving a description
-// box.
+// box, keys that close the windows without a button to close them.
 
 #include <QtTest>
 
@@ -9,12 +9,19 @@
 #include <QWindow>
 
 #include "app/forms.h"
+#include "app/help_setup.h"
 #include "app/window_rules.h"
 #include "base/app_paths.h"
 #include "clock/clock_window.h"
+#include "contacts/address_book.h"
+#include "core/notes/rtf_reader.h"
 #include "data/data_module.h"
 #include "fixture_db.h"
+#include "help/help_window.h"
+#include "notes/pocket_book.h"
 #include "planning/holiday_editor.h"
+#include "planning/holiday_list.h"
+#include "planning/schedule_window.h"
 #include "recording_dialogs.h"
 #include "settings/settings_dialog.h"
 #include "tasks/task_editor.h"
@@ -23,6 +30,25 @@
 
 using namespace ostrel;
 using ostrel::testing::child;
+
+namespace {
+
+// The kinds of window the X11 platform marks transient for the window
+// they open over (a plain window it never marks, whatever its transient
+// parent: it would stay under a clock that stays on top).
+bool keptTransient(const QWidget* w) {
+    const Qt::WindowType type = w->windowType();
+    return type == Qt::Dialog || type == Qt::Tool || type == Qt::Sheet;
+}
+
+std::string notesText() {
+    QFile f(notesFilePath());
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = f.readAll();
+    return rtf::read(std::string_view(bytes.constData(), bytes.size())).document.plainText();
+}
+
+}  // namespace
 
 class TestWindowRules : public QObject {
     Q_OBJECT
@@ -98,12 +124,84 @@ private slots:
         frmSettings->reject();
         frmCreateToDo->hide();
         frmToDoList->hide();
+        // Every window, the help and the pocket book too, of a kind the
+        // transient parent holds for.
+        HelpWindow* help = helpWindow();
+        QVERIFY(help);
+        for (QWidget* w : {static_cast<QWidget*>(help), static_cast<QWidget*>(frmPocketBook),
+                           static_cast<QWidget*>(frmToDoList), static_cast<QWidget*>(frmSettings)}) {
+            w->show();
+            QCOMPARE(w->windowHandle()->transientParent(), clockWindow);
+            QVERIFY2(keptTransient(w), qPrintable(w->objectName()));
+            w->hide();
+        }
 
         // The clock in the notification area: nothing to open above.
         frmClock->setViewMode(vmSysTrayIcon);
         frmToDoList->show();
         QCOMPARE(frmToDoList->windowHandle()->transientParent(), nullptr);
         frmToDoList->hide();
+        destroyForms();
+    }
+
+    // Without a window manager a window has no frame to close it by: the
+    // windows without a button of their own close on Ctrl+W, and on Escape
+    // (the dialogs among them close on Escape by themselves). The pocket
+    // book writes its notes as when it is hidden.
+    void windowsWithoutACloseButtonCloseByKeys_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        for (const char* w :
+             {"frmPocketBook", "frmHelp", "frmToDoList", "frmSchedule", "frmHolidayList", "frmAddressBook"}) {
+            QTest::addRow("%s Escape", w) << QString::fromLatin1(w) << int(Qt::Key_Escape) << int(Qt::NoModifier);
+            QTest::addRow("%s Ctrl+W", w) << QString::fromLatin1(w) << int(Qt::Key_W) << int(Qt::ControlModifier);
+        }
+    }
+    void windowsWithoutACloseButtonCloseByKeys() {
+        QFETCH(QString, window);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        writeSettings("[General]\nProgramView=1\n");
+        ostrel::testing::RecordingDialogs dialogs;
+        createForms();
+        QWidget* w = nullptr;
+        for (QWidget* form : {static_cast<QWidget*>(frmPocketBook), static_cast<QWidget*>(helpWindow()),
+                              static_cast<QWidget*>(frmToDoList), static_cast<QWidget*>(frmSchedule),
+                              static_cast<QWidget*>(frmHolidayList), static_cast<QWidget*>(frmAddressBook)})
+            if (form->objectName() == window) w = form;
+        QVERIFY(w);
+        w->show();
+        QApplication::setActiveWindow(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QWidget* focus = w->focusWidget() ? w->focusWidget() : w;
+        if (w == frmPocketBook) {
+            focus = child<QWidget>(*frmPocketBook, "Editor");
+            focus->setFocus();
+            QTest::keyClicks(focus, QStringLiteral("Milk"));
+        }
+        QTest::keyClick(focus, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QVERIFY2(!w->isVisible(), qPrintable(window));
+        if (w == frmPocketBook) {
+            frmPocketBook->waitForSaves();
+            QVERIFY(!frmPocketBook->hasUnsavedChanges());
+            QVERIFY(notesText().find("Milk") != std::string::npos);
+        }
+        destroyForms();
+    }
+
+    // The keys stay with the windows that ask for them: a reminder's Escape
+    // is its own (it postpones), the clock stays.
+    void theCloseKeysLeaveOtherWindowsAlone() {
+        writeSettings("[General]\nProgramView=3\n[Clock]\nLeft=500\nTop=400\n");
+        ostrel::testing::RecordingDialogs dialogs;
+        createForms();
+        frmClock->show();
+        QApplication::setActiveWindow(frmClock);
+        QVERIFY(QTest::qWaitForWindowActive(frmClock));
+        QTest::keyClick(frmClock, Qt::Key_W, Qt::ControlModifier);
+        QTest::keyClick(frmClock, Qt::Key_Escape);
+        QVERIFY(frmClock->isVisible());
         destroyForms();
     }
 

@@ -306,10 +306,12 @@ private slots:
         help.setHelpFile(kEnglishManual);
         TfrmAbout about;
         bool insideDialog = false;
+        Qt::WindowType kindInside = Qt::Widget;
         QTimer::singleShot(0, &about, [&] {
             help.showContext(5);
             // A window of the dialog: not blocked by it.
             insideDialog = help.parentWidget() == &about && help.isVisible();
+            kindInside = help.windowType();
             about.accept();
         });
         about.exec();
@@ -317,6 +319,10 @@ private slots:
         // The dialog is gone; the help stands alone and stays open.
         QVERIFY(!help.parentWidget());
         QVERIFY(help.isVisible());
+        // A dialog-kind window throughout, as every window of the program: a
+        // plain one is never kept above the window it opens over.
+        QCOMPARE(kindInside, Qt::Dialog);
+        QCOMPARE(help.windowType(), Qt::Dialog);
         QCOMPARE(pageName(help.currentPage()), QStringLiteral("schedule.html"));
     }
 

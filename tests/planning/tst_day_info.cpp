@@ -246,6 +246,76 @@ private slots:
         QCOMPARE(child<DaySection>(*p, "plSchedule")->height(), 177);
     }
 
+    // Beside the notification-area icon: off the panel that holds it, the
+    // panel's outer size 195 x 438 on a 1280 x 1024 screen.
+    void besideTheIcon_data() {
+        QTest::addColumn<QRect>("icon");
+        QTest::addColumn<QRect>("workArea");
+        QTest::addColumn<QPoint>("expected");
+        const QRect screen(0, 0, 1280, 1024);
+        QTest::newRow("top right: below") << QRect(1250, 3, 22, 22) << screen << QPoint(1272 - 195, 25 + 7);
+        QTest::newRow("bottom right: above") << QRect(1250, 999, 22, 22) << screen << QPoint(1077, 999 - 7 - 438);
+        QTest::newRow("top left: within the screen") << QRect(4, 3, 22, 22) << screen << QPoint(0, 32);
+        // A panel that keeps more room than the icon's gap: never into it.
+        QTest::newRow("top, thick panel") << QRect(1250, 3, 22, 22) << QRect(0, 48, 1280, 976) << QPoint(1077, 48);
+        QTest::newRow("bottom, thick panel")
+            << QRect(1250, 999, 22, 22) << QRect(0, 0, 1280, 964) << QPoint(1077, 964 - 438);
+        QTest::newRow("left panel, low") << QRect(3, 900, 22, 22) << screen << QPoint(25 + 7, 922 - 438);
+        QTest::newRow("right panel, high") << QRect(1255, 100, 22, 22) << screen << QPoint(1255 - 7 - 195, 100);
+        // The point of a click, where the area does not tell the icon's place.
+        QTest::newRow("a click at the top") << QRect(1200, 10, 1, 1) << screen << QPoint(1201 - 195, 18);
+    }
+    void besideTheIcon() {
+        QFETCH(QRect, icon);
+        QFETCH(QRect, workArea);
+        QFETCH(QPoint, expected);
+        QCOMPARE(dayInfoPosition(DayInfoPlace::BesideIcon, QRect(0, 0, 1280, 1024), icon, QSize(195, 438), workArea),
+                 expected);
+        // The window itself goes there.
+        p->placeMode = [] { return DayInfoPlace::BesideIcon; };
+        p->clockFrame = [icon] { return icon; };
+        if (workArea == QRect(0, 0, 1280, 1024)) {
+            p->showPanel();
+            // Placed by its right edge (all but the rows at the left edge of
+            // the screen), the frame's width counts.
+            if (expected.x() > 100) expected.rx() -= p->frameGeometry().width() - 195;
+            QCOMPARE(p->frameGeometry().topLeft(), expected);
+        }
+    }
+
+    // Without a window manager there is no title bar: the date it would
+    // show stands at the panel's top, in room the frame leaves unused, so
+    // the panel keeps its outer size.
+    void theDateShowsWhereNoTitleBarDoes() {
+        bool framed = true;
+        p->framedByWindowManager = [&] { return framed; };
+        auto* date = child<QLabel>(*p, "lbDate");
+        p->showPanel();
+        QVERIFY(!date->isVisible());
+        QCOMPARE(child<DaySection>(*p, "plToDo")->y(), 0);
+        const int outer = p->frameGeometry().height();
+
+        framed = false;
+        reshow();
+        const QString today = QLocale::system().toString(QDate(2026, 12, 10), longDateFormat());
+        QVERIFY(date->isVisible());
+        QCOMPARE(date->text(), today);
+        QCOMPARE(p->windowTitle(), today);
+        QVERIFY(date->geometry().bottom() < child<DaySection>(*p, "plToDo")->y());
+        QCOMPARE(p->frameGeometry().height(), outer);
+        // The sections still end above the calendar.
+        QVERIFY(child<DaySection>(*p, "plHolidays")->geometry().bottom() <
+                child<QCalendarWidget>(*p, "MonthCalendar")->y());
+        // Another day picked: its date.
+        pick(2026, 12, 24);
+        QCOMPARE(date->text(), QLocale::system().toString(QDate(2026, 12, 24), longDateFormat()));
+
+        framed = true;
+        reshow();
+        QVERIFY(!date->isVisible());
+        QCOMPARE(child<DaySection>(*p, "plToDo")->y(), 0);
+    }
+
     void placement_data() {
         QTest::addColumn<int>("mode");
         QTest::addColumn<QRect>("clock");
