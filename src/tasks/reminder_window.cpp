@@ -16,6 +16,7 @@
 #include "ui/guarded.h"
 #include "ui/languages.h"
 #include "ui/locale_format.h"
+#include "ui/unit_list.h"
 
 namespace ostrel {
 
@@ -233,8 +234,7 @@ TfrmToDo::TfrmToDo(QWidget* parent)
     cbPostpone = new QComboBox(this);
     cbPostpone->setObjectName(QStringLiteral("cbPostpone"));
     cbPostpone->setGeometry(166, 210, 68, 21);
-    cbPostpone->addItems({QStringLiteral("Minutes"), QStringLiteral("Hours"), QStringLiteral("Days"),
-                          QStringLiteral("Weeks"), QStringLiteral("Months"), QStringLiteral("Years")});
+    nameUnitsByCount(cbPostpone, sePostpone, {puMinutes, puHours, puDays, puWeeks, puMonths, puYears});
     cbPostpone->setEnabled(false);
 
     Bevel2 = makeBevel(this, "Bevel2", 4, 246, 227, 3);

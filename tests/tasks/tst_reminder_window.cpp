@@ -115,7 +115,7 @@ private slots:
         // The postpone row makes room for "Postpone by" in every language.
         QCOMPARE(child<QComboBox>(*w, "cbPostpone")->geometry(), QRect(166, 210, 68, 21));
         QCOMPARE(child<QComboBox>(*w, "cbPostpone")->count(), 6);
-        QCOMPARE(child<QComboBox>(*w, "cbPostpone")->itemText(5), QStringLiteral("Years"));
+        QCOMPARE(child<QComboBox>(*w, "cbPostpone")->itemText(5), QStringLiteral("years"));  // the form "10" takes
         QCOMPARE(child<QComboBox>(*w, "cbPostpone")->currentIndex(), 0);
         QCOMPARE(child<QSpinBox>(*w, "sePostpone")->value(), 10);
         QVERIFY(child<QRadioButton>(*w, "rbDone")->isChecked());
