@@ -259,6 +259,15 @@ TfrmToDo::~TfrmToDo() = default;
 void TfrmToDo::FormCreate() {
     TranslateForm(this);
     for (QLabel* caption : {lbTitle, lblTaskTime, lbDescript}) fitCaption(caption, caption->text());
+    // The unit list shows every unit's name whole: it grows to the left from
+    // the row's right edge, the count beside it, and "Again in" keeps
+    // the rest.
+    const QRect list = cbPostpone->geometry();
+    const int width =
+        std::max(list.width(), unitListWidth(cbPostpone, {puMinutes, puHours, puDays, puWeeks, puMonths, puYears}));
+    cbPostpone->setGeometry(list.right() + 1 - width, list.top(), width, list.height());
+    sePostpone->move(cbPostpone->x() - 2 - sePostpone->width(), sePostpone->y());
+    rbPostpone->resize(sePostpone->x() - rbPostpone->x(), rbPostpone->height());
     cbPostpone->setCurrentIndex(0);
 }
 

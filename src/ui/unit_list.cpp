@@ -1,8 +1,13 @@
 #include "ui/unit_list.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+
+#include <algorithm>
 
 #include "ui/languages.h"
 
@@ -20,6 +25,17 @@ void nameUnitsByCount(QComboBox* list, QSpinBox* count, const QList<PeriodUnit>&
     name();
     QObject::connect(count, &QSpinBox::valueChanged, list, name);
     QObject::connect(&languageNotifier(), &LanguageNotifier::languageApplied, list, name);
+}
+
+int unitListWidth(const QComboBox* list, const QList<PeriodUnit>& units) {
+    const QFontMetrics fm(list->font());
+    int widest = 0;
+    for (const PeriodUnit unit : units)
+        for (const int count : {1, 2, 5})
+            widest = std::max(widest, fm.horizontalAdvance(UnitInListForCount(count, unit)));
+    QStyleOptionComboBox option;
+    option.initFrom(list);
+    return list->style()->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(widest, fm.height()), list).width();
 }
 
 void nameUnitByCount(QLabel* label, QSpinBox* count, PeriodUnit unit) {

@@ -19,5 +19,8 @@ namespace ostrel {
 void nameUnitsByCount(QComboBox* list, QSpinBox* count, const QList<PeriodUnit>& units);
 // The label names one unit.
 void nameUnitByCount(QLabel* label, QSpinBox* count, PeriodUnit unit);
+// The width the list needs to show every form of its units in the current
+// language whole (a list box cuts its text without an ellipsis).
+int unitListWidth(const QComboBox* list, const QList<PeriodUnit>& units);
 
 }  // namespace ostrel
