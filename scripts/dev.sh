@@ -16,7 +16,7 @@ build="${OSTREL_BUILD_DIR:-$here/build}"
 
 packages=(build-essential cmake ninja-build pkg-config python3
   qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-svg-dev
-  qt6-documentation-tools libqt6help6 libqt6sql6-sqlite sqlite3
+  qt6-documentation-tools libqt6help6 libqt6sql6-sqlite sqlite3 qt6-translations-l10n
   libsqlite3-dev libjpeg-dev libical-dev libxcb1-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils trayer openbox imagemagick dbus-daemon dbus-x11
   fonts-dejavu-core desktop-file-utils appstream dpkg-dev weston xwayland qt6-wayland)

@@ -111,13 +111,10 @@ QString LanguageDisplayName(const QString& name) {
     return name;
 }
 
-QString FormatCountWithUnit(qint64 count, PeriodUnit unit) {
-    static const char* const english[] = {"minute|minutes", "hour|hours",   "day|days",
-                                          "week|weeks",     "month|months", "year|years"};
-    if (!isPeriodUnit(unit)) return QString::number(count);
-    const int unitId = static_cast<int>(storedPeriodUnit(unit));
-    const QStringList forms = GetLangCaption(QStringLiteral("Unit%1").arg(unitId), QLatin1String(english[unitId - 1]))
-                                  .split(QLatin1Char('|'));
+namespace {
+
+// The form of forms (one|other, or one|few|many) that count takes.
+QString pluralForm(const QStringList& forms, qint64 count) {
     const qint64 n = count < 0 ? -count : count;
     qsizetype form = 0;
     if (forms.size() >= 3) {
@@ -126,7 +123,37 @@ QString FormatCountWithUnit(qint64 count, PeriodUnit unit) {
     } else {
         form = n == 1 ? 0 : 1;
     }
-    return QString::number(count) + QLatin1Char(' ') + forms.value(std::min(form, forms.size() - 1)).trimmed();
+    return forms.value(std::min(form, forms.size() - 1)).trimmed();
+}
+
+const char* const kEnglishUnits[] = {"minute|minutes", "hour|hours",   "day|days",
+                                     "week|weeks",     "month|months", "year|years"};
+
+QString unitForms(const QString& key, PeriodUnit unit, const QString& fallback) {
+    const int unitId = static_cast<int>(storedPeriodUnit(unit));
+    return GetLangCaption(key + QString::number(unitId), fallback);
+}
+
+}  // namespace
+
+QString UnitForCount(qint64 count, PeriodUnit unit) {
+    if (!isPeriodUnit(unit)) return {};
+    const int unitId = static_cast<int>(storedPeriodUnit(unit));
+    return pluralForm(unitForms(QStringLiteral("Unit"), unit, QLatin1String(kEnglishUnits[unitId - 1])).split(u'|'),
+                      count);
+}
+
+QString UnitInListForCount(qint64 count, PeriodUnit unit) {
+    if (!isPeriodUnit(unit)) return {};
+    const int unitId = static_cast<int>(storedPeriodUnit(unit));
+    const QString forms = unitForms(QStringLiteral("UnitInList"), unit,
+                                    unitForms(QStringLiteral("Unit"), unit, QLatin1String(kEnglishUnits[unitId - 1])));
+    return pluralForm(forms.split(u'|'), count);
+}
+
+QString FormatCountWithUnit(qint64 count, PeriodUnit unit) {
+    if (!isPeriodUnit(unit)) return QString::number(count);
+    return QString::number(count) + QLatin1Char(' ') + UnitForCount(count, unit);
 }
 
 QString FormatMessageText(const QString& format, const QVariantList& args) {

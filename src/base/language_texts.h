@@ -46,6 +46,14 @@ QString GetLangCaption(const QString& key, const QString& englishDefault);
 // the one / few / many forms of Russian and its neighbours). English forms
 // are the default. puNone gives the count alone.
 QString FormatCountWithUnit(qint64 count, PeriodUnit unit);
+// The unit's word alone, in the form FormatCountWithUnit gives it; empty
+// for puNone.
+QString UnitForCount(qint64 count, PeriodUnit unit);
+// The unit's word as a unit list beside a count the user sets shows it,
+// read on from the words before the count ("postpone by 1 minute"): the
+// forms of "Captions" key UnitInList<id>, else those of Unit<id>. (Russian
+// puts a feminine unit in the accusative there: "на 1 минуту".)
+QString UnitInListForCount(qint64 count, PeriodUnit unit);
 
 // Formatting for message texts: %s, %d, %u, %x, %f, %g, %e, %n and %m with
 // an optional argument index ("%1:s"), '-' flag, width and precision; "%%"

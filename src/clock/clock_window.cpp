@@ -505,7 +505,7 @@ QString TfrmClock::trayToolTip() const {
     const DateTime present = clock().now();
     const QDateTime now = toQDateTime(present);
     QString tip = QStringLiteral("Ostrel Organizer\n") + QLocale::system().toString(now.date(), longDateFormat()) +
-                  QLatin1Char(' ') + QLocale::system().toString(now.time(), QLocale::ShortFormat);
+                  QLatin1Char(' ') + QLocale::system().toString(now.time(), shortTimeFormat());
     if (!DataModule1) return tip;
     // Whole minutes: a task due in this minute is still "next".
     const DateTime minute = std::floor(present * 1440.0 + 1e-9) / 1440.0;
@@ -526,7 +526,7 @@ QString TfrmClock::trayToolTip() const {
         tip += QLatin1Char('\n') +
                FormatMessageText(
                    GetLangMessageOr(QStringLiteral("TrayNextReminder"), QStringLiteral("Next reminder: %s %s")),
-                   {QLocale::system().toString(toQDateTime(task.showDT).time(), QLocale::ShortFormat), title});
+                   {QLocale::system().toString(toQDateTime(task.showDT).time(), shortTimeFormat()), title});
         break;
     }
     return tip;

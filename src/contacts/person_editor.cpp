@@ -16,6 +16,7 @@
 #include "ui/grid_style.h"
 #include "ui/guarded.h"
 #include "ui/locale_format.h"
+#include "ui/text_boxes.h"
 #include "ui/tool_icons.h"
 
 namespace ostrel {
@@ -151,9 +152,7 @@ TfrmPersonEdit::TfrmPersonEdit(ContactStore& store, QWidget* parent)
     lbComment = sectionTitle(this, "lbComment", "Comment", 352);
     memComment = new QPlainTextEdit(this);
     memComment->setObjectName(QStringLiteral("memComment"));
-    memComment->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memComment->setLineWrapMode(QPlainTextEdit::NoWrap);
+    setUpDescriptionBox(memComment);
     memComment->setGeometry(8, 370, 296, 76);
 
     bbOk = new QPushButton(QStringLiteral("OK"), this);
@@ -194,6 +193,13 @@ void TfrmPersonEdit::showEvent(QShowEvent* event) {
         calendar->setMinimumSize(200, 150);
     QDialog::showEvent(event);
     if (!event->spontaneous()) FormShow();
+}
+
+void TfrmPersonEdit::setVisible(bool visible) {
+    QDialog::setVisible(visible);
+    // After the dialog has focused its first field (which selects that
+    // field's text and puts its cursor at the end).
+    if (visible) showLineEditsFromStart(this);
 }
 
 void TfrmPersonEdit::FormShow() {

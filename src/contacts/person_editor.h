@@ -67,6 +67,7 @@ public:
     ContactRow contactFromInputs() const;
 
     void reject() override;
+    void setVisible(bool visible) override;
 
 protected:
     void showEvent(QShowEvent* event) override;

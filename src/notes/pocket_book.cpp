@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QHideEvent>
 #include <QIconEngine>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -39,6 +40,7 @@ constexpr int kToolBarHeight = 32;
 constexpr int kAutohideLine = 3;  // pixels below the editor's top edge
 constexpr int kMaxFontNameLength = 32;
 const char* const kCaption = "Ostrel Organizer";
+const char* const kDesignedText = "Editor";
 
 // A small picture for a tool button: a letter in its style, or bullets.
 // A letter drawn in the style it stands for. Drawn when the tool bar is
@@ -178,7 +180,7 @@ TfrmPocketBook::TfrmPocketBook(QWidget* parent) : QWidget(parent, Qt::Tool) {
     if (docFont.pointSizeF() <= 0) docFont.setPointSize(10);
     Editor->document()->setDefaultFont(docFont);
     // The designed content, shown until a notes file exists.
-    Editor->setPlainText(QStringLiteral("Editor"));
+    Editor->setPlainText(QLatin1String(kDesignedText));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -227,7 +229,11 @@ void TfrmPocketBook::FormCreate() {
 void TfrmPocketBook::LoadNotes() {
     const NotesLoadResult r = loadNotesFile(notesFilePath(), toQDateTime(clock().now()));
     switch (r.kind) {
-        case NotesLoadResult::Missing: return;
+        case NotesLoadResult::Missing:
+            // The designed first line is selected when the editor first
+            // gets the focus: the first keystroke replaces it.
+            selectDesignedText_ = true;
+            return;
         case NotesLoadResult::Loaded: setRtfModel(*Editor->document(), r.document); return;
         case NotesLoadResult::KeptAside:
             // Show what could be read; the file itself stays as it was.
@@ -486,6 +492,34 @@ void TfrmPocketBook::EditorMouseMove(const QPoint& pos) {
 }
 
 bool TfrmPocketBook::eventFilter(QObject* watched, QEvent* event) {
+    if (selectDesignedText_ && watched == Editor && event->type() == QEvent::FocusIn) {
+        selectDesignedText_ = false;
+        if (!dirty_ && Editor->document()->toPlainText() == QLatin1String(kDesignedText)) {
+            Editor->selectAll();
+            // The click that gave the focus does not put the cursor into the
+            // line instead.
+            keepDesignedSelection_ = static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason;
+        }
+    }
+    if (keepDesignedSelection_ && watched == Editor->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) return true;
+        if (event->type() == QEvent::MouseButtonRelease) {
+            keepDesignedSelection_ = false;
+            return true;
+        }
+    }
+    if (watched == Editor && event->type() == QEvent::KeyPress) {
+        // The B, I and U buttons' keys.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        QToolButton* button = key->matches(QKeySequence::Bold)        ? sbBold
+                              : key->matches(QKeySequence::Italic)    ? sbItalic
+                              : key->matches(QKeySequence::Underline) ? sbUnderLine
+                                                                      : nullptr;
+        if (button) {
+            button->click();
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseMove && (watched == Editor->viewport() || watched == Editor)) {
         auto* me = static_cast<QMouseEvent*>(event);
         auto* w = static_cast<QWidget*>(watched);

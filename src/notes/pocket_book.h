@@ -103,6 +103,11 @@ private:
     std::unique_ptr<NotesSaver> saver_;
     RtfSnapshots* snapshots_ = nullptr;
     bool dirty_ = false;
+    // The designed first line shows (no notes file yet) and the editor has
+    // not had the focus.
+    bool selectDesignedText_ = false;
+    // The click that focused the editor is not to move its cursor.
+    bool keepDesignedSelection_ = false;
     bool saveBlocked_ = false;  // the file could not be read nor kept aside
     bool failureReported_ = false;
     QElapsedTimer firstUnsaved_;

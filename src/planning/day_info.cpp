@@ -69,6 +69,8 @@ StringGrid* makeGrid(QWidget* parent, const char* name, int cols, int rows) {
     // The parent's colour.
     g->setStyleSheet(QStringLiteral("QTableWidget { background: transparent; border: none; }"));
     g->viewport()->setAutoFillBackground(false);
+    // A title too long for the panel ends in "…".
+    g->setElideText(true);
     return g;
 }
 

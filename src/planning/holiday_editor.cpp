@@ -11,6 +11,8 @@
 #include "ui/grid_style.h"
 #include "ui/guarded.h"
 #include "ui/locale_format.h"
+#include "ui/text_boxes.h"
+#include "ui/unit_list.h"
 
 namespace ostrel {
 
@@ -70,17 +72,16 @@ TfrmNewHoliday::TfrmNewHoliday(HolidayStore& store, QWidget* parent)
     seActiveTime->setRange(1, 366);
     seActiveTime->setSingleStep(1);
     seActiveTime->setGeometry(132, 99, 50, 22);
-    lbDays = new QLabel(QStringLiteral("days"), this);
+    lbDays = new QLabel(this);
     lbDays->setObjectName(QStringLiteral("lbDays"));
+    nameUnitByCount(lbDays, seActiveTime, puDays);
     lbDays->setGeometry(186, 99, 46, 22);
 
     lbDescription = sectionLabel(this, "lbDescription", QStringLiteral("Description"), 8, 128, 222);
     memComment = new QPlainTextEdit(this);
     memComment->setObjectName(QStringLiteral("memComment"));
     memComment->setGeometry(8, 145, 222, 80);
-    memComment->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memComment->setLineWrapMode(QPlainTextEdit::NoWrap);
+    setUpDescriptionBox(memComment);
 
     bbOk = new QPushButton(QStringLiteral("OK"), this);
     bbOk->setObjectName(QStringLiteral("bbOk"));
@@ -151,6 +152,7 @@ void TfrmNewHoliday::OpenForHoliday(const HolidayRow& row) {
     }
     cbRemindClick();
     memComment->setPlainText(row.Comment);
+    showLineEditsFromStart(this);
 }
 
 void TfrmNewHoliday::cbRemindClick() { seActiveTime->setEnabled(cbRemind->isChecked()); }

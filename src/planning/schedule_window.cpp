@@ -46,6 +46,8 @@ constexpr int kWindowHeight = 333;
 // A plan's title keeps clear of its box's 3-pixel frame lines.
 constexpr int kTextLeft = 6;
 constexpr int kTextRight = 3;
+// The row a day without plans opens on: 08:00.
+constexpr int kOpeningRow = 8 * 2 + 1;
 
 QDate toQDate(DateTime d) {
     const CivilDate c = decodeDate(d);
@@ -180,6 +182,21 @@ TfrmSchedule::TfrmSchedule(PlanStore& plans, QWidget* parent)
     move(53, 73);
 }
 
+QString TfrmSchedule::weekHeading(DateTime day, bool bold) const {
+    // The weekday where the column has room for it: "Thu 10 Dec", else
+    // "Thu 10", else "10 Dec".
+    QFont font = sgSchedule->horizontalHeader()->font();
+    font.setBold(bold);
+    const QFontMetrics fm(font);
+    const int room = kDayWidth - 2 * 2 - 2;  // the heading's padding and line
+    const QDate date = toQDate(day);
+    for (const char* format : {"ddd d MMM", "ddd d"}) {
+        const QString text = QLocale::system().toString(date, QLatin1String(format));
+        if (fm.horizontalAdvance(text) <= room) return text;
+    }
+    return QLatin1Char(' ') + QLocale::system().toString(date, QStringLiteral("dd MMM"));
+}
+
 QString TfrmSchedule::planHeader() { return GetLangCaption(QStringLiteral("SchedulePlan"), QStringLiteral("Plan")); }
 
 void TfrmSchedule::fitTimeColumn() {
@@ -229,12 +246,21 @@ void TfrmSchedule::showEvent(QShowEvent* event) {
 }
 
 void TfrmSchedule::FormShow() {
-    // The present half hour becomes the current row, with up to five
-    // following rows in view.
-    const int s = slotOfTime(timePart(clock().now()));
-    sgSchedule->setGridRow(1);
-    sgSchedule->setGridRow(std::min(kSlotsPerDay, s + 6));
-    sgSchedule->setGridRow(s + 1);
+    // The plans as stored now; the window opens on the first plan of the
+    // shown day (of the shown week in the week view), or on 08:00 when there
+    // is none: that row is the current one and the top row in view.
+    rebuild();
+    int row = kRows;
+    for (int c = 1; c < sgSchedule->colCount(); ++c)
+        for (int r = 1; r < row; ++r)
+            if (sgSchedule->objects(c, r) != smFree) {
+                row = r;
+                break;
+            }
+    if (row == kRows) row = kOpeningRow;
+    const int col = std::max(1, columnOfDay(scheduleDate()));
+    sgSchedule->setCurrentCell(col, row);
+    sgSchedule->scrollTo(sgSchedule->model()->index(row - 1, col), QAbstractItemView::PositionAtTop);
     sgSchedule->viewport()->update();
 }
 
@@ -260,6 +286,7 @@ void TfrmSchedule::rebuild() {
     SelStartRow = -1;
     const DateTime date = scheduleDate();
     if (!weekView()) {
+        sgSchedule->setMarkedColumn(-1);
         sgSchedule->setColCount(2);
         sgSchedule->setColWidth(1, 397);
         sgSchedule->setCells(1, 0, planHeader());
@@ -267,13 +294,22 @@ void TfrmSchedule::rebuild() {
     } else {
         WeekStart = weekOf(date);
         sgSchedule->setColCount(8);
+        const DateTime today = datePart(clock().now());
         for (int i = 1; i <= 7; ++i) {
             const DateTime day = WeekStart + i - 1;
             sgSchedule->setColWidth(i, kDayWidth);
-            sgSchedule->setCells(i, 0,
-                                 QLatin1Char(' ') + QLocale::system().toString(toQDate(day), QStringLiteral("dd MMM")));
+            sgSchedule->setCells(i, 0, weekHeading(day, day == today));
             FillScheduleColumn(i, day);
         }
+        // Today's column: a tinted background and a bold heading.
+        const int todayCol = columnOfDay(today);
+        sgSchedule->setMarkedColumn(todayCol);
+        for (int i = 1; i <= 7; ++i)
+            if (QTableWidgetItem* heading = sgSchedule->horizontalHeaderItem(i)) {
+                QFont f = sgSchedule->horizontalHeader()->font();
+                f.setBold(i == todayCol);
+                heading->setFont(f);
+            }
     }
     fitWidth();
     // The grid always has a current cell; moving it here is no click.

@@ -54,6 +54,9 @@ public:
     void tbDeleteClick();
     void FillScheduleColumn(int col, DateTime day);
     static QString planHeader();
+    // A week view column's heading for the day, with its weekday where the
+    // column has room (bold: today's).
+    QString weekHeading(DateTime day, bool bold) const;
     void fitTimeColumn();
     // The window's width for the view: the designed one, or in the week
     // view what its columns need beside the vertical scroll bar.

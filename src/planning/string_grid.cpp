@@ -1,5 +1,6 @@
 #include "planning/string_grid.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -35,18 +36,19 @@ public:
         } else {
             // Selected cells, and the focused cell, in the selection colours;
             // the text a few pixels in (two unless the window asks for
-            // more), cut at the cell's edge rather than shortened with an
-            // ellipsis.
+            // more), cut at the cell's edge, or shortened with "…" where the
+            // window asks for it.
             const bool selected =
                 (option.state & QStyle::State_Selected) || (index == grid_->currentIndex() && grid_->hasFocus());
             painter->save();
             if (selected) painter->fillRect(option.rect, QColor(0x9f, 0xd0, 0x96));
+            else if (col == grid_->markedCol_) painter->fillRect(option.rect, QColor(0xf3, 0xf7, 0xd6));
             const QRect textRect = option.rect.adjusted(grid_->textLeft_, 0, -grid_->textRight_, 0);
             painter->setClipRect(textRect);
             painter->setFont(option.font);
             painter->setPen(selected ? QColor(0x15, 0x30, 0x1a) : option.palette.color(QPalette::Text));
             painter->drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
-                              index.data(Qt::DisplayRole).toString());
+                              grid_->fitText(index.data(Qt::DisplayRole).toString(), option.font, textRect.width()));
             painter->restore();
         }
         if (grid_->drawHook_) {
@@ -122,6 +124,11 @@ StringGrid::StringGrid(int fixedCols, int fixedRows, QWidget* parent)
     horizontalHeader()->setFixedHeight(15);
     horizontalHeader()->setVisible(fixedRows_ > 0);
     setItemDelegate(new StringGridDelegate(this));
+}
+
+QString StringGrid::fitText(const QString& text, const QFont& font, int width) const {
+    if (!elide_) return text;
+    return QFontMetrics(font).elidedText(text, Qt::ElideRight, width, Qt::TextSingleLine);
 }
 
 void StringGrid::setColWidth(int col, int width) {

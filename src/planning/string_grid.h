@@ -53,6 +53,18 @@ public:
     }
     int textLeftInset() const { return textLeft_; }
     int textRightInset() const { return textRight_; }
+    // A column drawn on a tinted background (-1: none), as the schedule's
+    // week marks today.
+    void setMarkedColumn(int col) {
+        markedCol_ = col;
+        viewport()->update();
+    }
+    // A text wider than its cell is shortened with "…" (on) or cut at the
+    // cell's edge (off, the default: the schedule's plan boxes run on).
+    void setElideText(bool on) {
+        elide_ = on;
+        viewport()->update();
+    }
 
     QString cells(int col, int row) const;
     void setCells(int col, int row, const QString& text);
@@ -132,6 +144,9 @@ private:
     bool fitLast_ = false;
     int textLeft_ = 2;
     int textRight_ = 0;
+    bool elide_ = false;
+    int markedCol_ = -1;
+    QString fitText(const QString& text, const QFont& font, int width) const;
     QList<int> wanted_;
     void applyWidths();
 };

@@ -16,6 +16,7 @@
 #include "ui/guarded.h"
 #include "ui/languages.h"
 #include "ui/locale_format.h"
+#include "ui/unit_list.h"
 
 namespace ostrel {
 
@@ -66,7 +67,7 @@ ReminderListWindow::ReminderListWindow(QWidget* parent)
     rbDone = new QRadioButton(QStringLiteral("Done"), this);
     rbDone->setObjectName(QStringLiteral("rbDone"));
     rbDone->setChecked(true);
-    rbPostpone = new QRadioButton(QStringLiteral("Postpone by"), this);
+    rbPostpone = new QRadioButton(QStringLiteral("Again in"), this);
     rbPostpone->setObjectName(QStringLiteral("rbPostpone"));
     sePostpone = new QSpinBox(this);
     sePostpone->setObjectName(QStringLiteral("sePostpone"));
@@ -75,8 +76,7 @@ ReminderListWindow::ReminderListWindow(QWidget* parent)
     sePostpone->setEnabled(false);
     cbPostpone = new QComboBox(this);
     cbPostpone->setObjectName(QStringLiteral("cbPostpone"));
-    cbPostpone->addItems({QStringLiteral("Minutes"), QStringLiteral("Hours"), QStringLiteral("Days"),
-                          QStringLiteral("Weeks"), QStringLiteral("Months"), QStringLiteral("Years")});
+    nameUnitsByCount(cbPostpone, sePostpone, {puMinutes, puHours, puDays, puWeeks, puMonths, puYears});
     cbPostpone->setEnabled(false);
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));

@@ -2,7 +2,7 @@
 // Reminders beyond the first few windows. Each due reminder opens its own
 // window (reminder_window.h) until kMaxReminderWindows of them are open at
 // once; the rest are gathered in ONE list window, where each can still be
-// answered with "Done" or "Postpone by" a count of units, as in a reminder
+// answered with "Done" or "Again in" a count of units, as in a reminder
 // window. A flood of due reminders (a thousand tasks due at one start) so
 // costs a few rows of a table instead of a thousand windows.
 

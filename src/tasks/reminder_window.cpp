@@ -16,6 +16,7 @@
 #include "ui/guarded.h"
 #include "ui/languages.h"
 #include "ui/locale_format.h"
+#include "ui/unit_list.h"
 
 namespace ostrel {
 
@@ -233,8 +234,7 @@ TfrmToDo::TfrmToDo(QWidget* parent)
     cbPostpone = new QComboBox(this);
     cbPostpone->setObjectName(QStringLiteral("cbPostpone"));
     cbPostpone->setGeometry(166, 210, 68, 21);
-    cbPostpone->addItems({QStringLiteral("Minutes"), QStringLiteral("Hours"), QStringLiteral("Days"),
-                          QStringLiteral("Weeks"), QStringLiteral("Months"), QStringLiteral("Years")});
+    nameUnitsByCount(cbPostpone, sePostpone, {puMinutes, puHours, puDays, puWeeks, puMonths, puYears});
     cbPostpone->setEnabled(false);
 
     Bevel2 = makeBevel(this, "Bevel2", 4, 246, 227, 3);
@@ -259,6 +259,15 @@ TfrmToDo::~TfrmToDo() = default;
 void TfrmToDo::FormCreate() {
     TranslateForm(this);
     for (QLabel* caption : {lbTitle, lblTaskTime, lbDescript}) fitCaption(caption, caption->text());
+    // The unit list shows every unit's name whole: it grows to the left from
+    // the row's right edge, the count beside it, and "Again in" keeps
+    // the rest.
+    const QRect list = cbPostpone->geometry();
+    const int width =
+        std::max(list.width(), unitListWidth(cbPostpone, {puMinutes, puHours, puDays, puWeeks, puMonths, puYears}));
+    cbPostpone->setGeometry(list.right() + 1 - width, list.top(), width, list.height());
+    sePostpone->move(cbPostpone->x() - 2 - sePostpone->width(), sePostpone->y());
+    rbPostpone->resize(sePostpone->x() - rbPostpone->x(), rbPostpone->height());
     cbPostpone->setCurrentIndex(0);
 }
 

@@ -20,6 +20,8 @@
 #include "ui/guarded.h"
 #include "ui/languages.h"
 #include "ui/locale_format.h"
+#include "ui/text_boxes.h"
+#include "ui/unit_list.h"
 
 namespace ostrel {
 
@@ -40,10 +42,11 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int
     return l;
 }
 
-QComboBox* unitList(QWidget* parent, const char* name, const QStringList& items, int x, int y, int w) {
+// A unit list that names its units in the form its count takes.
+QComboBox* unitList(QWidget* parent, const char* name, QSpinBox* count, qsizetype units, int x, int y, int w) {
     auto* c = new QComboBox(parent);
     c->setObjectName(QLatin1String(name));
-    c->addItems(items);
+    nameUnitsByCount(c, count, QList<PeriodUnit>{puMinutes, puHours, puDays, puWeeks, puMonths, puYears}.first(units));
     c->setGeometry(x, y, w, 22);
     return c;
 }
@@ -81,9 +84,6 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     setModal(false);
     setFont(compactFont(font()));
 
-    const QStringList units = {QStringLiteral("Minutes"), QStringLiteral("Hours"),  QStringLiteral("Days"),
-                               QStringLiteral("Weeks"),   QStringLiteral("Months"), QStringLiteral("Years")};
-
     lbTitle = label(this, "lbTitle", QStringLiteral("Task title"), 14, 13, 64);
     edTitle = new QLineEdit(this);
     edTitle->setObjectName(QStringLiteral("edTitle"));
@@ -113,7 +113,7 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     rbAfterWinLoad->setObjectName(QStringLiteral("rbAfterWinLoad"));
     rbAfterWinLoad->setGeometry(9, 86, 60, 22);
     spAfterWinLoad = countEdit(this, "spAfterWinLoad", 69, 86, 44, 22, 0);
-    cbAfterWinLoading = unitList(this, "cbAfterWinLoading", units.mid(0, 2), 116, 86, 74);
+    cbAfterWinLoading = unitList(this, "cbAfterWinLoading", spAfterWinLoad, 2, 116, 86, 74);
     // Two rows when a language needs them (room down to the divider).
     lbAfterWinLoading = label(this, "lbAfterWinLoading", QStringLiteral("after windows loading"), 194, 89, 113);
     lbAfterWinLoading->setWordWrap(true);
@@ -125,21 +125,19 @@ TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
     chbRepeatEvery->setObjectName(QStringLiteral("chbRepeatEvery"));
     chbRepeatEvery->setGeometry(9, 139, 140, 22);
     seRepeatEvery = countEdit(this, "seRepeatEvery", 149, 139, 50, 22, 1);
-    cbRepeatEvery = unitList(this, "cbRepeatEvery", units, 203, 139, 85);
+    cbRepeatEvery = unitList(this, "cbRepeatEvery", seRepeatEvery, 6, 203, 139, 85);
     Bevel2 = makeBevel(this, "Bevel2", 10, 176, 291);
 
     lbIfMess = label(this, "lbIfMess", QStringLiteral("If message can`t shown for any reason "), 13, 184, 292);
     lbDontShow = label(this, "lbDontShow", QStringLiteral("don`t show one after"), 13, 206, 153);
     seActiveTime = countEdit(this, "seActiveTime", 168, 202, 46, 22, 0);
-    cbActiveTime = unitList(this, "cbActiveTime", units.mid(0, 3), 217, 202, 85);
+    cbActiveTime = unitList(this, "cbActiveTime", seActiveTime, 3, 217, 202, 85);
 
     lbDescription = label(this, "lbDescription", QStringLiteral("Description"), 14, 238, 200);
     memComment = new QPlainTextEdit(this);
     memComment->setObjectName(QStringLiteral("memComment"));
     memComment->setGeometry(4, 255, 300, 70);
-    memComment->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memComment->setLineWrapMode(QPlainTextEdit::NoWrap);
+    setUpDescriptionBox(memComment);
     // A short description: Tab goes on to the buttons.
     memComment->setTabChangesFocus(true);
 
@@ -232,6 +230,7 @@ void TfrmCreateToDo::OpenForTask(int taskId) {
     seActiveTime->setValue(static_cast<int>(task.ElapseInt));
     cbActiveTime->setCurrentIndex(listIndexOfPeriodUnit(task.ElapseType));
     setEnabledStates();
+    showLineEditsFromStart(this);
 }
 
 void TfrmCreateToDo::setEnabledStates() {

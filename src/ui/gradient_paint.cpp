@@ -1,6 +1,7 @@
 #include "ui/gradient_paint.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPalette>
 
@@ -70,6 +71,13 @@ void GradientFillRect(QPainter& painter, const QRect& rect, bool leftToRight, co
     painter.setPen(saved);
 }
 
+QString gradientCellText(const QString& text, const QFont& font, const QRect& cell) {
+    QFont bold = font;
+    bold.setBold(true);
+    // The frame's pixel on the right stays clear.
+    return QFontMetrics(bold).elidedText(text, Qt::ElideRight, cell.width() - 4, Qt::TextSingleLine);
+}
+
 void DrawGradientCell(QPainter& painter, const QRect& cell, const QString& text, const QFont& font,
                       const QColor& textColor, bool selected) {
     if (!selected) return;
@@ -84,7 +92,7 @@ void DrawGradientCell(QPainter& painter, const QRect& cell, const QString& text,
     painter.setPen(textColor);
     painter.setClipRect(cell);
     const QRect textRect(cell.left() + 2, cell.top() + 2, cell.width() - 2, cell.height() - 2);
-    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, gradientCellText(text, font, cell));
     painter.restore();
 }
 

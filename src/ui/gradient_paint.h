@@ -24,8 +24,10 @@ void installPaletteColorResolver();
 void GradientFillRect(QPainter& painter, const QRect& rect, bool leftToRight, const std::vector<Color>& colors);
 
 // Paints a selected cell over the grid's default drawing: a green gradient,
-// a one-pixel frame and the text in bold at (left + 2, top + 2), clipped to
-// the cell, in textColor. An unselected cell is left alone.
+// a one-pixel frame and the text in bold at (left + 2, top + 2), in
+// textColor, shortened with "…" as the grid shortens the other rows'
+// (gradientCellText). An unselected cell is left alone.
+QString gradientCellText(const QString& text, const QFont& font, const QRect& cell);
 void DrawGradientCell(QPainter& painter, const QRect& cell, const QString& text, const QFont& font,
                       const QColor& textColor, bool selected);
 

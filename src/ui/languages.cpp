@@ -1,12 +1,16 @@
 #include "ui/languages.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMenu>
+#include <QMetaEnum>
 #include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QStringDecoder>
+#include <QTranslator>
 #include <QWidget>
 
 #include <algorithm>
@@ -129,9 +133,47 @@ void LoadLanguageSetting(bool translate) {
     QString name;
     const bool ok = withSettingsFile(
         [&](IniFile& ini) { name = decodeLanguageText(ini.readString("General", "Language", "English")); });
-    if (!ok) return;
+    if (!ok) {
+        ApplyQtTranslations();
+        return;
+    }
     if (!name.isEmpty()) SetCurrentLanguage(name);
     if (translate) TranslateAllForms();
+    else ApplyQtTranslations();
+}
+
+QString LanguageLocaleCode() {
+    QString code = GetLangCaption(QStringLiteral("Locale"), QString()).trimmed();
+    if (code.isEmpty()) {
+        bool known = false;
+        const int language =
+            QMetaEnum::fromType<QLocale::Language>().keyToValue(CurrentLanguage().toLatin1().constData(), &known);
+        if (known) code = QLocale::languageToCode(static_cast<QLocale::Language>(language));
+    }
+    return code;
+}
+
+void ApplyQtTranslations() {
+    if (!QCoreApplication::instance()) return;
+    struct QtTranslators {
+        QString code;
+        QTranslator base;
+        QTranslator help;
+    };
+    static QtTranslators translators;
+    QString code = LanguageLocaleCode();
+    // Qt's own texts are English already.
+    if (code == QLatin1String("en") || code.startsWith(QLatin1String("en_"))) code.clear();
+    if (code == translators.code) return;
+    translators.code = code;
+    QCoreApplication::removeTranslator(&translators.base);
+    QCoreApplication::removeTranslator(&translators.help);
+    if (code.isEmpty()) return;
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (translators.base.load(QStringLiteral("qtbase_") + code, folder))
+        QCoreApplication::installTranslator(&translators.base);
+    if (translators.help.load(QStringLiteral("qt_help_") + code, folder))
+        QCoreApplication::installTranslator(&translators.help);
 }
 
 void TranslateForm(QWidget* form) {
@@ -148,6 +190,7 @@ void TranslateForm(QWidget* form) {
 }
 
 void TranslateAllForms() {
+    ApplyQtTranslations();
     const std::vector<QWidget*> forms = applicationForms();
     for (QWidget* form : forms) TranslateForm(form);
     emit languageNotifier().languageApplied();

@@ -19,10 +19,21 @@ namespace ostrel {
 // read is reported as the settings helper does (settings_file.h).
 void LoadLanguageSetting(bool translate);
 
+// The current language's locale code ("ru"): "Captions" key Locale of its
+// file, else the code of the language Qt knows by the file's name
+// ("Russian"); empty when neither names one.
+QString LanguageLocaleCode();
+// Qt's own texts (standard buttons, file dialogs, the help's search) in the
+// current language: Qt's translation files qtbase_<code> and qt_help_<code>
+// from Qt's translations folder, swapped for the previous language's.
+// English, or a language Qt has no file for, leaves Qt's own English texts.
+// Run by LoadLanguageSetting and TranslateAllForms.
+void ApplyQtTranslations();
+
 // Applies the window's section of the current language file.
 void TranslateForm(QWidget* form);
-// TranslateForm on every window the application owns, in creation order,
-// then languageNotifier().languageApplied().
+// ApplyQtTranslations, TranslateForm on every window the application owns,
+// in creation order, then languageNotifier().languageApplied().
 void TranslateAllForms();
 
 // Told after TranslateAllForms, so that windows can rebuild the texts they

@@ -3,6 +3,7 @@
 
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolTip>
@@ -406,6 +407,34 @@ private slots:
         book->tbViewClick();
         QCOMPARE(cells(child<QTableWidget>(*viewer, "sgPersonInfo"), 0), QStringList(6, QString()));
         QVERIFY(dialogs->messages.empty());
+    }
+
+    // Texts longer than their boxes open at their first letters; the comment
+    // wraps at words and has a vertical scroll bar only when it needs one.
+    void longFieldsOpenAtTheirStartAndTheCommentWraps() {
+        const std::string longText = "'Beginning of a text far longer than its box, " + std::string(80, 'x') + " end'";
+        add("Anna", "Long", 1, ", Address, Mail, Web_site, Comment",
+            ", " + longText + ", " + longText + ", " + longText + ", 'A short comment'");
+        add("Boris", "Long", 1, ", Comment",
+            ", '" + std::string(60, 'w') + " words that go on and on " + std::string(600, 'z') + "'");
+        showBook();
+        for (int row : {1, 2}) {
+            book->setCurrentRow(row);
+            withEditor([this] { book->tbEditClick(); },
+                       [&] {
+                           for (const char* name : {"edFirstName", "edAddress", "edMail", "edWebSite"}) {
+                               auto* edit = child<QLineEdit>(*editor, name);
+                               QVERIFY2(edit->cursorPosition() == 0, name);
+                               QVERIFY2(edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left() < 8,
+                                        name);  // scrolled to its start
+                           }
+                           auto* comment = child<QPlainTextEdit>(*editor, "memComment");
+                           const bool longComment = comment->toPlainText().size() > 100;
+                           QTRY_COMPARE(comment->verticalScrollBar()->isVisible(), longComment);
+                           QVERIFY(!comment->horizontalScrollBar()->isVisible());
+                           editor->bbCancelClick();
+                       });
+        }
     }
 
     void bothNamesEmptyIsRefused() {

@@ -110,6 +110,63 @@ private slots:
         QVERIFY(!ini.contains("AutohidePanel"));
     }
 
+    // The designed first line is selected when the editor first gets the
+    // focus (by the keyboard or by a click into it), so the first keystroke
+    // replaces it; later focus changes select nothing.
+    void theFirstKeystrokeReplacesTheDesignedLine_data() {
+        QTest::addColumn<bool>("byClick");
+        QTest::newRow("keyboard") << false;
+        QTest::newRow("click") << true;
+    }
+    void theFirstKeystrokeReplacesTheDesignedLine() {
+        QFETCH(bool, byClick);
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        TfrmPocketBook pb;
+        pb.show();
+        pb.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&pb));
+        QTextEdit* e = editor(pb);
+        child<QComboBox>(pb, "cbFontName")->setFocus(Qt::TabFocusReason);
+        QVERIFY(!e->hasFocus());
+        if (byClick) {
+            QTest::mouseClick(e->viewport(), Qt::LeftButton, {}, e->cursorRect(e->textCursor()).center());
+        } else {
+            e->setFocus(Qt::TabFocusReason);
+        }
+        QVERIFY(e->hasFocus());
+        QTest::keyClicks(e, QStringLiteral("Note"));
+        QCOMPARE(e->toPlainText(), QStringLiteral("Note"));
+        child<QComboBox>(pb, "cbFontName")->setFocus(Qt::TabFocusReason);
+        e->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(e, QStringLiteral("s"));
+        QVERIFY(e->toPlainText().contains(QStringLiteral("Note")));
+    }
+
+    // Ctrl+B, Ctrl+I and Ctrl+U do what the B, I and U buttons do.
+    void formattingKeysWorkAsTheButtons() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        TfrmPocketBook pb;
+        pb.show();
+        QTextEdit* e = editor(pb);
+        e->selectAll();
+        const std::pair<Qt::Key, QToolButton*> keys[] = {
+            {Qt::Key_B, boldButton(pb)}, {Qt::Key_I, italicButton(pb)}, {Qt::Key_U, underlineButton(pb)}};
+        for (const auto& [key, button] : keys) {
+            QTest::keyClick(e, key, Qt::ControlModifier);
+            QVERIFY(button->isChecked());
+        }
+        QTextCursor c(e->document());
+        c.setPosition(2);
+        QCOMPARE(c.charFormat().fontWeight(), int(QFont::Bold));
+        QVERIFY(c.charFormat().fontItalic() && c.charFormat().fontUnderline());
+        QCOMPARE(e->toPlainText(), QStringLiteral("Editor"));  // no control characters typed
+        QTest::keyClick(e, Qt::Key_B, Qt::ControlModifier);
+        QVERIFY(!boldButton(pb)->isChecked());
+        QVERIFY(c.charFormat().fontWeight() < QFont::DemiBold);
+    }
+
     void typedNotesComeBackAfterCloseAndRestart() {
         ClockEnv env;
         RecordingDialogs dialogs;

@@ -13,6 +13,7 @@
 #include "data/data_module.h"
 #include "data/holiday_store.h"
 #include "data/plan_store.h"
+#include "drawn_texts.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
 #include "globals.h"
@@ -131,6 +132,27 @@ private slots:
         QCOMPARE(child<StringGrid>(*p, "sgToDo")->cells(0, 0), formatLongTime(at(kToday, 9, 0)));
         QCOMPARE(child<DaySection>(*p, "plToDo")->height(), 73);
         QCOMPARE(p->frameGeometry().height(), 73 + 177 + 41 + 136 + 43);
+    }
+
+    // Titles too long for the panel end in "…" (tasks, plans, holidays);
+    // short ones show whole.
+    void longTitlesEndInAnEllipsis() {
+        addTask(at(kToday, 9, 0), "Short");
+        addTask(at(kToday, 10, 0), "Prepare the quarterly report for the board meeting next week");
+        DataModule1->plans().insertPlan(QStringLiteral("Planning session with the whole department team"),
+                                        at(kToday, 8, 0), 2);
+        addHoliday(2026, 12, 10, "International day of a holiday with a very long name indeed");
+        p->showPanel();
+        QVERIFY(QTest::qWaitForWindowExposed(p));
+        for (const char* name : {"sgToDo", "sgSchedule", "sgHolidays"}) {
+            ostrel::testing::DrawnTexts drawn;
+            child<StringGrid>(*p, name)->viewport()->render(&drawn);
+            const QStringList titles =
+                drawn.texts.filter(QRegularExpression(QStringLiteral("^(Prepare|Planning|International|Short)")));
+            QVERIFY2(!titles.isEmpty(), name);
+            for (const QString& t : titles)
+                QVERIFY2(t == QLatin1String("Short") || t.endsWith(QChar(0x2026)), qPrintable(t));
+        }
     }
 
     void pastTasksAreStruckThrough() {

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include <QHeaderView>
+#include <QScrollBar>
 
 #include <cstdio>
 #include <cstdlib>
@@ -251,6 +252,29 @@ private slots:
         QCOMPARE(row(padded).Comment, std::string());
         QCOMPARE(row(kept).Comment, std::string(" a comment "));
         QCOMPARE(dialogs->messages.size(), std::size_t{4});
+    }
+
+    // A long title opens at its first letters; the description wraps at
+    // words with a vertical scroll bar only when it needs one.
+    void longTextsOpenAtTheirStartAndTheDescriptionWraps() {
+        HolidayRow row;
+        row.TDID = 7;
+        row.FirstDT = encodeDate(2027, 1, 1);
+        row.Title = QStringLiteral("The beginning of a holiday title far longer than its box ") + QString(60, u'x');
+        row.ElapseInt = 1;
+        for (const QString& comment : {QStringLiteral("Short"), QStringLiteral("many words ").repeated(40)}) {
+            row.Comment = comment;
+            editor()->OpenForHoliday(row);
+            QVERIFY(QTest::qWaitForWindowExposed(editor()));
+            auto* title = child<QLineEdit>(*editor(), "edTitle");
+            QCOMPARE(title->cursorPosition(), 0);
+            QVERIFY(title->inputMethodQuery(Qt::ImCursorRectangle).toRect().left() < 8);
+            auto* box = child<QPlainTextEdit>(*editor(), "memComment");
+            QCoreApplication::processEvents();
+            QVERIFY(!box->horizontalScrollBar()->isVisible());
+            QCOMPARE(box->verticalScrollBar()->isVisible(), comment.size() > 100);
+            editor()->bbCancelClick();
+        }
     }
 
     void reminderBoxRoundTrip() {

@@ -3,6 +3,7 @@
 
 #include <QtTest>
 
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -140,8 +141,9 @@ private slots:
         for (int i = 1; i <= 6; ++i) QCOMPARE(grid()->colWidth(i), 56);
         QVERIFY(grid()->colWidth(7) <= 56 && grid()->colWidth(7) >= 40);
         QCOMPARE(grid()->horizontalScrollBar()->value(), 0);
-        QCOMPARE(grid()->cells(1, 0), QLatin1Char(' ') + QLocale::system().toString(QDate(2026, 12, 7), "dd MMM"));
-        QCOMPARE(grid()->cells(7, 0), QLatin1Char(' ') + QLocale::system().toString(QDate(2026, 12, 13), "dd MMM"));
+        // Each heading names its day (weekViewMarksTodayAndNamesWeekdays).
+        QVERIFY(grid()->cells(1, 0).contains(QRegularExpression(QStringLiteral("\\b0?7\\b"))));
+        QVERIFY(grid()->cells(7, 0).contains(QRegularExpression(QStringLiteral("\\b13\\b"))));
     }
 
     // Every day of the week keeps its width and the last one ends left of
@@ -436,25 +438,72 @@ private slots:
         QCOMPARE(grid()->cells(1, rowOf(10, 0)), QStringLiteral("Friday plan"));
     }
 
-    void showingScrollsToThePresentHalfHour_data() {
-        QTest::addColumn<int>("minuteOfDay");
+    // The window opens on the first plan of the day (the week in the week
+    // view), or on 08:00 when there is none, whatever the time: that row is
+    // current and the top row in view; a plan there is selected. Plans
+    // stored while it was hidden are shown.
+    void opensOnTheFirstPlanOrAtEight_data() {
+        QTest::addColumn<bool>("week");
+        QTest::addColumn<int>("planMinute");  // -1: no plan that day
         QTest::addColumn<int>("row");
-        QTest::newRow("23:45") << 23 * 60 + 45 << 48;
-        QTest::newRow("00:10") << 10 << 1;
-        QTest::newRow("10:00") << 600 << 21;
+        QTest::newRow("no plan") << false << -1 << rowOf(8, 0);
+        QTest::newRow("09:00") << false << 9 * 60 << rowOf(9, 0);
+        QTest::newRow("06:30") << false << 6 * 60 + 30 << rowOf(6, 30);
+        QTest::newRow("22:00") << false << 22 * 60 << rowOf(22, 0);
+        QTest::newRow("week 07:00") << true << 7 * 60 << rowOf(7, 0);
     }
-    void showingScrollsToThePresentHalfHour() {
-        QFETCH(int, minuteOfDay);
+    void opensOnTheFirstPlanOrAtEight() {
+        QFETCH(bool, week);
+        QFETCH(int, planMinute);
         QFETCH(int, row);
-        addPlan(at(kToday, 10, 0), "Now", 2);
-        w->cbScheduleChange();
         w->hide();
-        clock->get().setNow(kToday + minuteOfDay / 1440.0);
+        if (week) useWeekView();
+        if (planMinute >= 0) addPlan(kToday + (week ? 1 : 0) + planMinute / 1440.0, "Plan", 2);
+        if (planMinute >= 0) addPlan(at(kToday + (week ? 1 : 0), 23, 30), "Late", 1);  // not the first
+        clock->get().setNow(at(kToday, 1, 0));                                         // at 01:00 as well
         w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
         QCOMPARE(grid()->gridRow(), row);
-        const QRect cell = grid()->cellRect(1, row);
-        QVERIFY(grid()->viewport()->rect().contains(cell));
-        QCOMPARE(w->SelStartRow, row == 21 ? 21 : -1);  // a plan at the present half hour is selected
+        // The top row in view, unless the grid cannot scroll that far.
+        const QScrollBar* bar = grid()->verticalScrollBar();
+        QVERIFY(grid()->indexAt(QPoint(2, 2)).row() + 1 == row || bar->value() == bar->maximum());
+        QVERIFY(grid()->viewport()->rect().contains(grid()->cellRect(1, row)));
+        const bool planThere = !week && planMinute >= 0 && rowOf(planMinute / 60, planMinute % 60) == row;
+        QCOMPARE(w->SelStartRow, planThere ? row : -1);
+    }
+
+    // The week view marks today's column (tinted, bold heading) and names
+    // each day's weekday where the column has room.
+    void weekViewMarksTodayAndNamesWeekdays() {
+        useWeekView();
+        // The background of a free cell of each day's column.
+        const auto backgrounds = [this] {
+            grid()->setSelectionRect({});
+            grid()->scrollTo(grid()->model()->index(rowOf(3, 0) - 1, 1));
+            const QImage image = grid()->viewport()->grab().toImage();
+            QList<QRgb> out;
+            for (int c = 1; c <= 7; ++c) {
+                const QRect cell = grid()->cellRect(c, rowOf(3, 0));
+                out << image.pixel(cell.right() - 2, cell.center().y());
+            }
+            return out;
+        };
+        QList<QRgb> shown = backgrounds();
+        for (int c = 1; c <= 7; ++c) QCOMPARE(shown[c - 1] != shown[0], c == 4);  // Thursday, weeks from Monday
+        for (int c = 1; c <= 7; ++c) {
+            const QDate day = QDate(2026, 12, 7).addDays(c - 1);
+            const QString heading = grid()->cells(c, 0);
+            QVERIFY2(heading.startsWith(QLocale::system().dayName(day.dayOfWeek(), QLocale::ShortFormat)),
+                     qPrintable(heading));
+            QFont f = grid()->horizontalHeader()->font();
+            f.setBold(c == 4);
+            QVERIFY2(QFontMetrics(f).horizontalAdvance(heading) <= grid()->colWidth(c) - 4, qPrintable(heading));
+            QCOMPARE(grid()->horizontalHeaderItem(c)->font().bold(), c == 4);
+        }
+        // Another week: no column marked.
+        child<QDateEdit>(*w, "dtpSchedule")->setDate(QDate(2026, 12, 20));
+        shown = backgrounds();
+        for (int c = 2; c <= 7; ++c) QCOMPARE(shown[c - 1], shown[0]);
     }
 
     void theDayQueryUsesTheShowDTIndex() {

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -317,6 +319,45 @@ private slots:
         QCOMPARE(b.form.windowTitle(), QStringLiteral("Schedule"));
         QCOMPARE(notOwned.form.windowTitle(), QStringLiteral("Original caption"));
         QCOMPARE(applied.count(), 1);
+    }
+
+    // Qt's own texts (a standard button, the help's search count) follow
+    // the language, live; a language file may name its locale.
+    void qtOwnTextsFollowTheLanguage() {
+        writeBytes(langFile(QStringLiteral("Russian")), "[Messages]\n");
+        writeBytes(langFile(QStringLiteral("Mine")), "[Captions]\nLocale=ru\n");
+        QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        // A window never shown is told of the change by a posted event.
+        const auto cancel = [&box] {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+            return box.button(QDialogButtonBox::Cancel)->text();
+        };
+        const auto hits = [] {
+            return QCoreApplication::translate("QHelpSearchResultWidget", "%1 - %2 of %n Hits", nullptr, 5);
+        };
+        QCOMPARE(cancel(), QStringLiteral("Cancel"));
+        SetCurrentLanguage(QStringLiteral("Russian"));
+        TranslateAllForms();
+        const QString russian = cancel(), russianHits = hits();
+        SetCurrentLanguage(QStringLiteral("Test"));
+        TranslateAllForms();
+        const QString english = cancel();
+        SetCurrentLanguage(QStringLiteral("Russian"));
+        TranslateAllForms();
+        LoadLanguageSetting(false);  // no settings file: English
+        const QString afterLoad = cancel();
+        SetCurrentLanguage(QStringLiteral("Mine"));
+        TranslateAllForms();
+        const QString byLocaleKey = cancel();
+        SetCurrentLanguage(QStringLiteral("Test"));
+        TranslateAllForms();
+        QVERIFY2(QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ru.qm")),
+                 "Qt's translations are not installed (Debian qt6-translations-l10n)");
+        QCOMPARE(russian, QStringLiteral("Отмена"));
+        QCOMPARE(russianHits, QStringLiteral("%1 - %2 из 5 совпадений"));
+        QCOMPARE(english, QStringLiteral("Cancel"));
+        QCOMPARE(afterLoad, QStringLiteral("Cancel"));
+        QCOMPARE(byLocaleKey, QStringLiteral("Отмена"));
     }
 
     void messagesComeFromTheCurrentFileOrAreTheirKeys() {

@@ -5,8 +5,11 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QStyleOptionComboBox>
 
 #include "app/forms.h"
+#include "base/app_paths.h"
+#include "base/language_texts.h"
 #include "core/data/period.h"
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
@@ -82,6 +85,41 @@ private slots:
         dir.reset();
     }
 
+    // Every unit's name shows whole in the postponement's list, in every
+    // form and language ("10 minutes" lost its "s" to a narrow list), and
+    // "Again in" still fits beside it.
+    void unitNamesFitThePostponeList_data() {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("English") << QStringLiteral("English");
+        QTest::newRow("Russian") << QStringLiteral("Russian");
+    }
+    void unitNamesFitThePostponeList() {
+        QFETCH(QString, language);
+        setExeDirForTesting(QStringLiteral(OSTREL_SOURCE_DIR));
+        SetCurrentLanguage(language);
+        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("Reminder"), 0);
+        auto* list = child<QComboBox>(*w, "cbPostpone");
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        const int room =
+            list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list).width();
+        const QFontMetrics fm(list->font());
+        QStringList cut;
+        for (const int count : {1, 2, 5, 10}) {
+            child<QSpinBox>(*w, "sePostpone")->setValue(count);
+            for (int i = 0; i < list->count(); ++i)
+                if (fm.horizontalAdvance(list->itemText(i)) > room) cut << list->itemText(i);
+        }
+        auto* radio = child<QRadioButton>(*w, "rbPostpone");
+        const bool radioFits = radio->sizeHint().width() <= radio->width();
+        w->Answered = true;
+        delete w;
+        SetCurrentLanguage(QStringLiteral("English"));
+        setExeDirForTesting(QString());
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u',')));
+        QVERIFY(radioFits);
+    }
+
     void layoutAndTexts() {
         QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("Reminder"), 0);
         QCOMPARE(w->objectName(), QStringLiteral("frmToDo"));
@@ -111,11 +149,13 @@ private slots:
         QVERIFY(child<QLabel>(*w, "lbTitle")->font().bold());
         QCOMPARE(child<QPlainTextEdit>(*w, "memDescript")->geometry(), QRect(79, 64, 156, 103));
         QCOMPARE(child<QPushButton>(*w, "btnOK")->geometry(), QRect(153, 257, 75, 25));
-        QCOMPARE(child<QSpinBox>(*w, "sePostpone")->geometry(), QRect(120, 210, 44, 20));
-        // The postpone row makes room for "Postpone by" in every language.
-        QCOMPARE(child<QComboBox>(*w, "cbPostpone")->geometry(), QRect(166, 210, 68, 21));
+        // The postpone row ends at the window's right margin; the unit list
+        // is as wide as its names need (unitNamesFitThePostponeList).
+        QCOMPARE(child<QComboBox>(*w, "cbPostpone")->geometry().right(), 233);
+        QCOMPARE(child<QSpinBox>(*w, "sePostpone")->geometry().right() + 3,
+                 child<QComboBox>(*w, "cbPostpone")->geometry().left());
         QCOMPARE(child<QComboBox>(*w, "cbPostpone")->count(), 6);
-        QCOMPARE(child<QComboBox>(*w, "cbPostpone")->itemText(5), QStringLiteral("Years"));
+        QCOMPARE(child<QComboBox>(*w, "cbPostpone")->itemText(5), QStringLiteral("years"));  // the form "10" takes
         QCOMPARE(child<QComboBox>(*w, "cbPostpone")->currentIndex(), 0);
         QCOMPARE(child<QSpinBox>(*w, "sePostpone")->value(), 10);
         QVERIFY(child<QRadioButton>(*w, "rbDone")->isChecked());

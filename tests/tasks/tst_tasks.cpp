@@ -3,12 +3,15 @@
 
 #include <QtTest>
 
+#include <QScrollBar>
+
 #include <fstream>
 
 #include "app/forms.h"
 #include "base/app_paths.h"
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
+#include "drawn_texts.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
 #include "globals.h"
@@ -109,7 +112,7 @@ private slots:
         QCOMPARE(child<QTimeEdit>(*editor(), "dtpToDoTime")->text(), QStringLiteral("10:00:00"));
         QCOMPARE(child<QDateEdit>(*editor(), "dtpToDoDate")->date(), QDate(2026, 12, 10));
         QCOMPARE(child<QSpinBox>(*editor(), "seActiveTime")->value(), 1);
-        QCOMPARE(child<QComboBox>(*editor(), "cbActiveTime")->currentText(), QStringLiteral("Hours"));
+        QCOMPARE(child<QComboBox>(*editor(), "cbActiveTime")->currentText(), QStringLiteral("hour"));
         QVERIFY(child<QRadioButton>(*editor(), "rbAtTime")->isChecked());
         QVERIFY(!child<QCheckBox>(*editor(), "chbRepeatEvery")->isChecked());
         QVERIFY(child<QTimeEdit>(*editor(), "dtpToDoTime")->isEnabled() &&
@@ -189,11 +192,11 @@ private slots:
         QTest::addColumn<double>("firstDT");
         QTest::addColumn<int>("shownCount");
         QTest::addColumn<QString>("shownUnit");
-        QTest::newRow("90 minutes") << 90 << 0 << 0.0625 << 90 << "Minutes";
-        QTest::newRow("2 hours") << 2 << 1 << 2 / 24.0 << 2 << "Hours";
-        QTest::newRow("61 minutes") << 61 << 0 << 61 / 24.0 / 60.0 << 61 << "Minutes";
-        QTest::newRow("120 minutes") << 120 << 0 << 120 / 24.0 / 60.0 << 2 << "Hours";
-        QTest::newRow("30 minutes") << 30 << 0 << 30 / 24.0 / 60.0 << 30 << "Minutes";
+        QTest::newRow("90 minutes") << 90 << 0 << 0.0625 << 90 << "minutes";
+        QTest::newRow("2 hours") << 2 << 1 << 2 / 24.0 << 2 << "hours";
+        QTest::newRow("61 minutes") << 61 << 0 << 61 / 24.0 / 60.0 << 61 << "minutes";
+        QTest::newRow("120 minutes") << 120 << 0 << 120 / 24.0 / 60.0 << 2 << "hours";
+        QTest::newRow("30 minutes") << 30 << 0 << 30 / 24.0 / 60.0 << 30 << "minutes";
     }
     void delaysAfterStartUpAndTheirRoundTrip() {
         QFETCH(int, count);
@@ -533,6 +536,116 @@ private slots:
         QCOMPARE(russian, (QStringList{QStringLiteral("1 час/1 час"), QStringLiteral("3 часа/21 час"),
                                        QStringLiteral("5 часов/ --- "), QStringLiteral("11 минут/12 дней")}));
         QCOMPARE(dialogs->messages.back().caption, QStringLiteral("Новая задача"));
+    }
+
+    // A unit list beside a count names its units in the form the count
+    // takes, read on from the words before it ("in 1 minute", "через 1
+    // минуту"), and follows the count and the language; the reminder's
+    // postponement too.
+    void unitListsFollowTheirCount_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QStringList>("items");
+        const QString en = QStringLiteral("English"), ru = QStringLiteral("Russian");
+        QTest::newRow("en 1 hour") << en << "seActiveTime"
+                                   << "cbActiveTime" << 1 << QStringList{"minute", "hour", "day"};
+        QTest::newRow("en 10") << en << "seActiveTime"
+                               << "cbActiveTime" << 10 << QStringList{"minutes", "hours", "days"};
+        QTest::newRow("ru 1") << ru << "seActiveTime"
+                              << "cbActiveTime" << 1
+                              << QStringList{QStringLiteral("минуту"), QStringLiteral("час"), QStringLiteral("день")};
+        QTest::newRow("ru 3") << ru << "spAfterWinLoad"
+                              << "cbAfterWinLoading" << 3
+                              << QStringList{QStringLiteral("минуты"), QStringLiteral("часа")};
+        QTest::newRow("ru 11") << ru << "seRepeatEvery"
+                               << "cbRepeatEvery" << 11
+                               << QStringList{QStringLiteral("минут"),   QStringLiteral("часов"),
+                                              QStringLiteral("дней"),    QStringLiteral("недель"),
+                                              QStringLiteral("месяцев"), QStringLiteral("лет")};
+        QTest::newRow("ru 21") << ru << "seRepeatEvery"
+                               << "cbRepeatEvery" << 21
+                               << QStringList{QStringLiteral("минуту"), QStringLiteral("час"),   QStringLiteral("день"),
+                                              QStringLiteral("неделю"), QStringLiteral("месяц"), QStringLiteral("год")};
+    }
+    void unitListsFollowTheirCount() {
+        QFETCH(QString, language);
+        QFETCH(QString, count);
+        QFETCH(QString, list);
+        QFETCH(int, value);
+        QFETCH(QStringList, items);
+        const auto itemsOf = [](QComboBox* box) {
+            QStringList out;
+            for (int i = 0; i < box->count(); ++i) out << box->itemText(i);
+            return out;
+        };
+        setExeDirForTesting(QStringLiteral(OSTREL_SOURCE_DIR));
+        SetCurrentLanguage(language);
+        TranslateForm(editor());
+        emit languageNotifier().languageApplied();
+        editor()->OpenForNewTask();
+        child<QCheckBox>(*editor(), "chbRepeatEvery")->setChecked(true);
+        child<QRadioButton>(*editor(), "rbAfterWinLoad")->setChecked(true);
+        child<QSpinBox>(*editor(), qPrintable(count))->setValue(value);
+        const QStringList shown = itemsOf(child<QComboBox>(*editor(), qPrintable(list)));
+        // The reminder's postponement, made in this language.
+        TTaskParams params;
+        params.TaskID = 1;
+        params.TaskTitle = QStringLiteral("Call");
+        TfrmToDo* reminder = ShowReminder(params, QStringLiteral("To do"), 0);
+        child<QSpinBox>(*reminder, "sePostpone")->setValue(value);
+        const QStringList postponement = itemsOf(child<QComboBox>(*reminder, "cbPostpone"));
+        reminder->Answered = true;
+        delete reminder;
+        SetCurrentLanguage(QStringLiteral("English"));
+        emit languageNotifier().languageApplied();
+        setExeDirForTesting(QString());
+        QCOMPARE(shown, items);
+        QCOMPARE(postponement.mid(0, items.size()), items);
+        // Back in English the lists follow at once.
+        QCOMPARE(itemsOf(child<QComboBox>(*editor(), qPrintable(list))).first(),
+                 QLatin1String(value == 1 ? "minute" : "minutes"));
+    }
+
+    // A title too long for its column ends in "…" in every row, the
+    // selected one (drawn bold on the gradient) too.
+    void longTitlesEndInAnEllipsisSelectedOrNot() {
+        insert(
+            "(0, 46501, 46501, 'A task title far too long for its column of the list', '', 0, 0, 1, 2),"
+            "(0, 46502, 46502, 'A task title far too long for its column of the list', '', 0, 0, 1, 2)");
+        frmToDoList->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frmToDoList));
+        auto* grid = child<QTableView>(*frmToDoList, "grToDoList");
+        QVERIFY(grid->selectionModel()->isRowSelected(0, {}));
+        ostrel::testing::DrawnTexts drawn;
+        grid->viewport()->render(&drawn);
+        const QStringList titles = drawn.texts.filter(QStringLiteral("A task"));
+        QVERIFY(titles.size() >= 3);  // the selected row's title is drawn twice
+        for (const QString& t : titles) QVERIFY2(t.endsWith(QChar(0x2026)), qPrintable(t));
+    }
+
+    // Task editor: a long title opens at its first letters; the
+    // description wraps at words, with a vertical scroll bar only when
+    // needed.
+    void longTextsOpenAtTheirStartAndTheDescriptionWraps() {
+        const std::string title = "The beginning of a title far longer than its box " + std::string(80, 'x');
+        const std::string longComment = QStringLiteral("many words ").repeated(40).toStdString();
+        insert(("(0, 46501, 46501, '" + title + "', 'Short', 0, 0, 1, 2), (0, 46502, 46502, '" + title + "', '" +
+                longComment + "', 0, 0, 1, 2)")
+                   .c_str());
+        for (const int id : {1, 2}) {
+            editor()->OpenForTask(id);
+            QVERIFY(QTest::qWaitForWindowExposed(editor()));
+            auto* edit = child<QLineEdit>(*editor(), "edTitle");
+            QCOMPARE(edit->cursorPosition(), 0);
+            QVERIFY(edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left() < 8);
+            auto* box = child<QPlainTextEdit>(*editor(), "memComment");
+            QCoreApplication::processEvents();
+            QVERIFY(!box->horizontalScrollBar()->isVisible());
+            QCOMPARE(box->verticalScrollBar()->isVisible(), id == 2);
+            editor()->bbCancelClick();
+        }
     }
 
     void columnTitlesFollowTheLanguage() {
