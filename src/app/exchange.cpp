@@ -101,7 +101,8 @@ ExchangeResult importOffThread(Action action, const QString& file) {
             error = std::current_exception();
         }
         finished.store(true);
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
 
     // Shown by itself once the import has taken a second.

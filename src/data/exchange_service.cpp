@@ -53,8 +53,7 @@ QString englishOr(const QString& key) {
          QStringLiteral("The file %s is not an iCalendar file (%s). Nothing was imported.")},
         {QStringLiteral("NotVCardFile"), QStringLiteral("The file %s is not a vCard file (%s). Nothing was imported.")},
         {QStringLiteral("ExchangeReadFailed"), QStringLiteral("The file %s cannot be read: %s. Nothing was imported.")},
-        {QStringLiteral("ExchangeFileTooBig"),
-         QStringLiteral("it is larger than %d MB, the most one import reads")},
+        {QStringLiteral("ExchangeFileTooBig"), QStringLiteral("it is larger than %d MB, the most one import reads")},
         {QStringLiteral("ExchangeTooManyEntries"),
          QStringLiteral("The file %s holds more than %d entries, the most one import takes. Nothing was imported.")},
         {QStringLiteral("ExchangeRuleRefused"),
@@ -100,8 +99,8 @@ std::string readImportFile(const QString& file, bool (*mayBe)(std::string_view),
     constexpr qint64 kPiece = 1024 * 1024;
     bool checked = false;
     for (;;) {
-        const qint64 want = checked ? std::min<qint64>(kPiece, kMaxFileBytes + 1 - static_cast<qint64>(bytes.size()))
-                                    : kHeadBytes;
+        const qint64 want =
+            checked ? std::min<qint64>(kPiece, kMaxFileBytes + 1 - static_cast<qint64>(bytes.size())) : kHeadBytes;
         const std::size_t at = bytes.size();
         bytes.resize(at + static_cast<std::size_t>(want));
         const qint64 got = f.read(bytes.data() + at, want);
@@ -125,7 +124,8 @@ std::string readImportFile(const QString& file, bool (*mayBe)(std::string_view),
 // The share of an import done at a row of its writing (the reading is the
 // first half).
 bool rowDone(const ImportProgress& progress, std::size_t row, std::size_t rows) {
-    return !progress || progress(0.5 + 0.5 * static_cast<double>(row) / static_cast<double>(std::max<std::size_t>(rows, 1)));
+    return !progress ||
+           progress(0.5 + 0.5 * static_cast<double>(row) / static_cast<double>(std::max<std::size_t>(rows, 1)));
 }
 
 QStringList texts(const std::vector<std::string>& v) {
@@ -386,9 +386,8 @@ ExchangeResult ExchangeService::exportCalendar(const QString& file) {
 }
 
 ExchangeResult ExchangeService::importCalendar(const QString& file, const ImportProgress& progress) {
-    const std::string bytes =
-        readImportFile(file, exchange::mayBeCalendar, QStringLiteral("NotCalendarFile"),
-                       "it does not begin with BEGIN:VCALENDAR");
+    const std::string bytes = readImportFile(file, exchange::mayBeCalendar, QStringLiteral("NotCalendarFile"),
+                                             "it does not begin with BEGIN:VCALENDAR");
     exchange::CalendarRead read;
     try {
         exchange::ReadLimits limits;
@@ -524,13 +523,12 @@ ExchangeResult ExchangeService::exportContacts(const QString& file) {
 }
 
 ExchangeResult ExchangeService::importContacts(const QString& file, const ImportProgress& progress) {
-    const std::string bytes =
-        readImportFile(file, exchange::mayBeVCard, QStringLiteral("NotVCardFile"), "it does not begin with BEGIN:VCARD");
+    const std::string bytes = readImportFile(file, exchange::mayBeVCard, QStringLiteral("NotVCardFile"),
+                                             "it does not begin with BEGIN:VCARD");
     exchange::CardRead read;
     try {
-        read = exchange::readCards(bytes, ImportLimits::kMaxEntries, [&progress](double done) {
-            return !progress || progress(0.5 * done);
-        });
+        read = exchange::readCards(bytes, ImportLimits::kMaxEntries,
+                                   [&progress](double done) { return !progress || progress(0.5 * done); });
     } catch (const exchange::ExchangeStopped&) {
         stopped();
     } catch (const exchange::ExchangeLimitError& e) {
@@ -607,17 +605,19 @@ QString ExchangeService::importSummary(const ExchangeResult& r, const QString& f
         return t;
     };
     if (!r.ruleNotKept.isEmpty())
-        s += QLatin1Char(' ') + FormatMessageText(message(QStringLiteral("ExchangeRuleNotKept")), {titles(r.ruleNotKept)});
+        s += QLatin1Char(' ') +
+             FormatMessageText(message(QStringLiteral("ExchangeRuleNotKept")), {titles(r.ruleNotKept)});
     if (!r.ruleRefused.isEmpty())
-        s += QLatin1Char(' ') + FormatMessageText(message(QStringLiteral("ExchangeRuleRefused")), {titles(r.ruleRefused)});
+        s += QLatin1Char(' ') +
+             FormatMessageText(message(QStringLiteral("ExchangeRuleRefused")), {titles(r.ruleRefused)});
     if (!r.tooLong.isEmpty())
-        s += QLatin1Char(' ') + FormatMessageText(message(QStringLiteral("ExchangeTooLong")),
-                                                  {ImportLimits::kMaxTitleKBytes, ImportLimits::kMaxCommentKBytes,
-                                                   titles(r.tooLong)});
+        s += QLatin1Char(' ') +
+             FormatMessageText(message(QStringLiteral("ExchangeTooLong")),
+                               {ImportLimits::kMaxTitleKBytes, ImportLimits::kMaxCommentKBytes, titles(r.tooLong)});
     if (!r.photoTooBig.isEmpty())
-        s += QLatin1Char(' ') + FormatMessageText(message(QStringLiteral("ExchangePhotoTooBig")),
-                                                  {static_cast<qlonglong>(kMaxPhotoBytes / kMegabyte),
-                                                   titles(r.photoTooBig)});
+        s += QLatin1Char(' ') +
+             FormatMessageText(message(QStringLiteral("ExchangePhotoTooBig")),
+                               {static_cast<qlonglong>(kMaxPhotoBytes / kMegabyte), titles(r.photoTooBig)});
     return s;
 }
 

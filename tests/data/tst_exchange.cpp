@@ -456,9 +456,10 @@ private slots:
         QByteArray photo("\xFF\xD8\xFF\xE0", 4);
         photo += QByteArray(static_cast<int>(ImportLimits::kMaxPhotoBytes), 'j');
         const QByteArray text = "BEGIN:VCARD\r\nVERSION:4.0\r\nN:Big;Anna;;;\r\nPHOTO:data:image/jpeg;base64," +
-                                photo.toBase64() + "\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:4.0\r\nN:Small;Bob;;;\r\n"
-                                "PHOTO:data:image/jpeg;base64," + QByteArray("\xFF\xD8\xFF\xE0small", 9).toBase64() +
-                                "\r\nEND:VCARD\r\n";
+                                photo.toBase64() +
+                                "\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:4.0\r\nN:Small;Bob;;;\r\n"
+                                "PHOTO:data:image/jpeg;base64," +
+                                QByteArray("\xFF\xD8\xFF\xE0small", 9).toBase64() + "\r\nEND:VCARD\r\n";
         writeFile(o.file("photos.vcf"), text);
         const ExchangeResult r = o.service().importContacts(o.file("photos.vcf"));
         QCOMPARE(r.added, 2);

@@ -484,9 +484,8 @@ class RuleSearch {
 public:
     RuleSearch(long steps, double seconds)
         : stepsLeft_(steps),
-          deadline_(std::chrono::steady_clock::now() +
-                    std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                        std::chrono::duration<double>(seconds))) {}
+          deadline_(std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                           std::chrono::duration<double>(seconds))) {}
 
     bool exhausted() const { return stepsLeft_ <= 0 || std::chrono::steady_clock::now() > deadline_; }
 
@@ -546,8 +545,7 @@ std::optional<icaltimetype> RuleSearch::next(const icalrecurrencetype& r, icalti
         // before the end (the parts of a rule meet again within eight
         // years).
         for (const std::int64_t days : {1, 32, 367, 9 * 366}) {
-            const icaltimetype from =
-                periodStartNear(r, start, fromWallSeconds(*until - days * kSecondsPerDay, start));
+            const icaltimetype from = periodStartNear(r, start, fromWallSeconds(*until - days * kSecondsPerDay, start));
             const Walk w = walk(r, from, now, found);
             if (w == Walk::Spent) return std::nullopt;
             if (w == Walk::Found || wallSeconds(from) == wallSeconds(start)) return found;
@@ -993,7 +991,8 @@ CalendarRead readCalendar(std::string_view text, const std::string& tzid, DateTi
         // their TZIDs find them.
         const std::string shellText = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + cal.zones + "END:VCALENDAR\r\n";
         ComponentPtr shell(icalparser_parse_string(shellText.c_str()));
-        if (!shell || icalcomponent_isa(shell.get()) != ICAL_VCALENDAR_COMPONENT) shell.reset(icalcomponent_new_vcalendar());
+        if (!shell || icalcomponent_isa(shell.get()) != ICAL_VCALENDAR_COMPONENT)
+            shell.reset(icalcomponent_new_vcalendar());
         for (const std::string_view itemText : cal.items) {
             if (limits.step && !limits.step(done, total)) throw ExchangeStopped();
             ++done;
@@ -1036,8 +1035,8 @@ CalendarRead readCalendar(std::string_view text, const std::string& tzid, DateTi
             }
             const char* kindText = xValue(c, kKind);
             const auto kind = kindText ? kindFromName(kindText) : std::nullopt;
-            const bool ok = kind && k == ICAL_VEVENT_COMPONENT ? readOurs(c, *kind, e)
-                                                               : readForeign(c, now, rules, e, out);
+            const bool ok =
+                kind && k == ICAL_VEVENT_COMPONENT ? readOurs(c, *kind, e) : readForeign(c, now, rules, e, out);
             if (!ok || !inServiceRange(e.start)) {
                 ++out.skipped;
                 continue;

@@ -124,8 +124,7 @@ std::string writeCalendar(const std::vector<CalendarEntry>& entries, const std::
 // Each event is parsed on its own (the file is never whole in libical's
 // memory). Throws ExchangeError when the text is not an iCalendar object,
 // ExchangeLimitError when it holds more entries than allowed.
-CalendarRead readCalendar(std::string_view text, const std::string& tzid, DateTime now,
-                          const ReadLimits& limits = {});
+CalendarRead readCalendar(std::string_view text, const std::string& tzid, DateTime now, const ReadLimits& limits = {});
 
 // Whether a file beginning with these bytes may be a calendar (after a BOM
 // and blank lines, BEGIN:VCALENDAR or the start of it): a file that cannot

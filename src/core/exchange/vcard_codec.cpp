@@ -640,7 +640,8 @@ std::string writeCards(const std::vector<Card>& cards) {
 
 bool mayBeVCard(std::string_view head) {
     if (head.substr(0, 3) == "\xEF\xBB\xBF") head.remove_prefix(3);
-    while (!head.empty() && (head.front() == ' ' || head.front() == '\t' || head.front() == '\r' || head.front() == '\n'))
+    while (!head.empty() &&
+           (head.front() == ' ' || head.front() == '\t' || head.front() == '\r' || head.front() == '\n'))
         head.remove_prefix(1);
     constexpr std::string_view kFirst = "BEGIN:VCARD";
     const std::size_t n = std::min(head.size(), kFirst.size());

@@ -323,9 +323,9 @@ TEST(CalendarCodec, LimitsOfOneFile) {
 // a new one; a title holding one came back as another title.
 TEST(CalendarCodec, ABareCarriageReturnDoesNotChangeAnEntryOnARoundTrip) {
     const DateTime now = at(2026, 12, 10, 12, 0);
-    const std::string text =
-        calendarOf("BEGIN:VEVENT\r\nUID:ab\rcd@example.com\r\nSUMMARY:one\rtwo\r\nDESCRIPTION:three\r\r\n"
-                   "DTSTART:20270101T100000Z\r\nEND:VEVENT\r\n");
+    const std::string text = calendarOf(
+        "BEGIN:VEVENT\r\nUID:ab\rcd@example.com\r\nSUMMARY:one\rtwo\r\nDESCRIPTION:three\r\r\n"
+        "DTSTART:20270101T100000Z\r\nEND:VEVENT\r\n");
     const CalendarRead first = readCalendar(text, "Europe/Berlin", now);
     ASSERT_EQ(first.entries.size(), 1u);
     for (const std::string zone : {"Europe/Berlin", ""}) {

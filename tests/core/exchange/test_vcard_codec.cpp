@@ -244,11 +244,12 @@ TEST(VCardCodec, LimitsOfOneFile) {
         EXPECT_EQ(e.limit, 4u);
     }
     int asked = 0;
-    EXPECT_THROW(readCards(text, 100, [&](double done) {
-                     EXPECT_GE(done, 0.0);
-                     EXPECT_LT(done, 1.0);
-                     return ++asked < 3;
-                 }),
+    EXPECT_THROW(readCards(text, 100,
+                           [&](double done) {
+                               EXPECT_GE(done, 0.0);
+                               EXPECT_LT(done, 1.0);
+                               return ++asked < 3;
+                           }),
                  ExchangeStopped);
     EXPECT_EQ(asked, 3);
 }
