@@ -243,7 +243,7 @@ TEST(CalendarCodec, RulesTakenAsTheirNextOccurrenceAreWorkedOutOrLeftOut) {
         {"weekdays", ":19000101T080000", "FREQ=DAILY;BYDAY=MO,TU,WE,TH,FR", at(2026, 12, 11, 8, 0)},
         {"last-friday", ":19000105T170000", "FREQ=MONTHLY;BYDAY=-1FR", at(2026, 12, 25, 17, 0)},
         {"monthly-31st", ":19000131T100000", "FREQ=MONTHLY;COUNT=2000", at(2026, 12, 31, 10, 0)},
-        {"monthly-31st-aligned", ":19000131T100000", "FREQ=MONTHLY;BYMONTHDAY=31", at(2026, 12, 31, 10, 0)},
+        {"month-ends", ":19000131T100000", "FREQ=MONTHLY;BYMONTHDAY=31,-1", at(2026, 12, 31, 10, 0)},
         {"leap-day-ended", ":19000101T090000", "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=29;UNTIL=20260101T000000",
          at(2024, 2, 29, 9, 0)},
         {"ended-weekdays", ":20261101T080000", "FREQ=DAILY;BYDAY=MO;UNTIL=20261125T000000", at(2026, 11, 23, 8, 0)},
