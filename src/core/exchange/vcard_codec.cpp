@@ -657,6 +657,11 @@ CardRead readCards(std::string_view text, std::size_t maxCards, const std::funct
     bool v21 = false;
     bool anyCard = false;
     const std::vector<std::string> lines = logicalLines(text);
+    // Too many cards refuse the file before any is parsed.
+    std::size_t begins = 0;
+    for (const std::string& line : lines)
+        if (line.size() < 32 && upper(trim(line)) == "BEGIN:VCARD" && ++begins > maxCards)
+            throw ExchangeLimitError(ExchangeLimit::Cards, maxCards);
     for (std::size_t index = 0; index < lines.size(); ++index) {
         const std::string& line = lines[index];
         if (trim(line).empty()) continue;
@@ -667,8 +672,6 @@ CardRead readCards(std::string_view text, std::size_t maxCards, const std::funct
             if (step && !step(static_cast<double>(index) / static_cast<double>(lines.size()))) throw ExchangeStopped();
             inCard = true;
             anyCard = true;
-            if (out.cards.size() + static_cast<std::size_t>(out.skipped) >= maxCards)
-                throw ExchangeLimitError(ExchangeLimit::Cards, maxCards);
             v21 = false;
             props.clear();
             rawLines.clear();
