@@ -25,6 +25,10 @@ constexpr double kHalfSecond = 0.5 / 86400.0;
 // new task in the editor is.
 constexpr std::int32_t kDefaultActiveHours = 1;
 
+// libical keeps the strings it hands out for a while in a ring of
+// buffers; once a file is read or written none is in use any more.
+void releaseTemporaries() { icalmemory_free_ring(); }
+
 struct ComponentDeleter {
     void operator()(icalcomponent* c) const { icalcomponent_free(c); }
 };
@@ -846,6 +850,8 @@ std::string writeCalendar(const std::vector<CalendarEntry>& entries, const std::
     char* s = icalcomponent_as_ical_string_r(cal.get());
     std::string out = s ? s : "";
     std::free(s);
+    cal.reset();
+    releaseTemporaries();
     return out;
 }
 
@@ -1044,6 +1050,7 @@ CalendarRead readCalendar(std::string_view text, const std::string& tzid, DateTi
             out.entries.push_back(std::move(e));
         }
     }
+    releaseTemporaries();
     if (limits.step) limits.step(total, total);
     return out;
 }
