@@ -916,21 +916,24 @@ std::vector<CalendarText> splitCalendars(std::string_view body) {
     return calendars;
 }
 
-// A carriage return is no part of a value as libical writes it (it drops
-// one), so one read from a file would not come back: in a UID it is
-// dropped as the writer drops it, in text it is a line end like LF.
-std::string uidWithoutCr(std::string s) {
-    std::erase(s, '\r');
+// Backspace, form feed and carriage return are no part of a value as
+// libical writes it (it drops them), so one read from a file would not
+// come back: dropped from a UID as the writer drops them, and in text a
+// carriage return is a line end like LF.
+bool droppedByWriter(char c) { return c == '\b' || c == '\f' || c == '\r'; }
+
+std::string uidAsWritten(std::string s) {
+    std::erase_if(s, droppedByWriter);
     return s;
 }
 
-std::string textWithLfLineEnds(const std::string& s) {
-    if (s.find('\r') == std::string::npos) return s;
+std::string textAsWritten(const std::string& s) {
+    if (std::none_of(s.begin(), s.end(), droppedByWriter)) return s;
     std::string out;
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '\r') out += s[i];
-        else if (i + 1 >= s.size() || s[i + 1] != '\n') out += '\n';
+        if (s[i] == '\r' && (i + 1 >= s.size() || s[i + 1] != '\n')) out += '\n';
+        else if (!droppedByWriter(s[i])) out += s[i];
     }
     return out;
 }
@@ -1030,10 +1033,10 @@ CalendarRead readCalendar(std::string_view text, const std::string& tzid, DateTi
             }
             CalendarEntry e;
             if (icalproperty* u = icalcomponent_get_first_property(c, ICAL_UID_PROPERTY))
-                if (const char* s = icalproperty_get_uid(u)) e.uid = uidWithoutCr(s);
+                if (const char* s = icalproperty_get_uid(u)) e.uid = uidAsWritten(s);
             if (e.uid.empty()) e.uid = contentUid(c);
-            e.title = textWithLfLineEnds(textOf(c, ICAL_SUMMARY_PROPERTY));
-            e.comment = textWithLfLineEnds(textOf(c, ICAL_DESCRIPTION_PROPERTY));
+            e.title = textAsWritten(textOf(c, ICAL_SUMMARY_PROPERTY));
+            e.comment = textAsWritten(textOf(c, ICAL_DESCRIPTION_PROPERTY));
             if (e.title.size() > limits.maxTitleBytes || e.comment.size() > limits.maxCommentBytes) {
                 out.tooLong.push_back(shortTitle(e.title));
                 ++out.skipped;
