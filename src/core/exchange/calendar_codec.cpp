@@ -386,8 +386,21 @@ icaltimetype presentLike(const icaltimetype& start, DateTime now) {
     return t;
 }
 
+// Whether a date is the weekday of a BYDAY value, at its place when it has
+// one (the 2nd Monday, the last Friday) in the month, or in the year of a
+// yearly rule without BYMONTH.
+bool weekdayPasses(const icalrecurrencetype& r, short value, int year, int month, int day, int weekday) {
+    if (static_cast<int>(icalrecurrencetype_day_day_of_week(value)) != weekday) return false;
+    const int position = icalrecurrencetype_day_position(value);
+    if (position == 0) return true;
+    const bool inYear = r.freq == ICAL_YEARLY_RECURRENCE && emptyBy(r.by_month);
+    const int index = inYear ? static_cast<int>(serialDay(year, month, day) - serialDay(year, 1, 1)) : day - 1;
+    const int length = inYear ? (isLeapYear(year) ? 366 : 365) : daysInMonth(year, month);
+    return position > 0 ? index / 7 + 1 == position : (length - 1 - index) / 7 + 1 == -position;
+}
+
 // Whether a date passes the day-level parts of a rule that a day can be
-// told by alone (BYMONTH, BYMONTHDAY, BYYEARDAY, the weekdays of BYDAY).
+// told by alone (BYMONTH, BYMONTHDAY, BYYEARDAY, BYDAY).
 bool dayPasses(const icalrecurrencetype& r, int year, int month, int day) {
     auto listed = [](const short* by, int size, auto&& match) {
         if (emptyBy(by)) return true;
@@ -405,7 +418,7 @@ bool dayPasses(const icalrecurrencetype& r, int year, int month, int day) {
            listed(r.by_year_day, ICAL_BY_YEARDAY_SIZE,
                   [&](short v) { return v == yearDay || (v < 0 && yearDays + 1 + v == yearDay); }) &&
            listed(r.by_day, ICAL_BY_DAY_SIZE,
-                  [&](short v) { return static_cast<int>(icalrecurrencetype_day_day_of_week(v)) == weekday; });
+                  [&](short v) { return weekdayPasses(r, v, year, month, day, weekday); });
 }
 
 // Whether some day of the twelve years from the date passes the rule's

@@ -228,6 +228,7 @@ TEST(CalendarCodec, RulesTakenAsTheirNextOccurrenceAreWorkedOutOrLeftOut) {
         {"never-day", ":19000101T000000", "FREQ=DAILY;BYMONTH=2;BYMONTHDAY=30", 0},
         {"never-month", ":19000101T000000", "FREQ=MONTHLY;BYMONTH=2;BYMONTHDAY=30", 0},
         {"never-year", ":19000101T000000", "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=30", 0},
+        {"never-fifth-monday-on-the-first", ":19000101T000000", "FREQ=MONTHLY;BYDAY=5MO;BYMONTHDAY=1", 0},
         {"never-all-day", ";VALUE=DATE:19000101", "FREQ=DAILY;BYMONTH=11;BYMONTHDAY=31", 0},
         {"second-narrowed", ":19000101T000000", "FREQ=SECONDLY;BYHOUR=23", 0},
         // Equal steps are worked out, not walked: every second since 1900 is
@@ -242,6 +243,8 @@ TEST(CalendarCodec, RulesTakenAsTheirNextOccurrenceAreWorkedOutOrLeftOut) {
         {"leap-day", ":19000101T090000", "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=29", at(2028, 2, 29, 9, 0)},
         {"weekdays", ":19000101T080000", "FREQ=DAILY;BYDAY=MO,TU,WE,TH,FR", at(2026, 12, 11, 8, 0)},
         {"last-friday", ":19000105T170000", "FREQ=MONTHLY;BYDAY=-1FR", at(2026, 12, 25, 17, 0)},
+        {"last-sunday-of-march", ":19000101T010000", "FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU", at(2027, 3, 28, 1, 0)},
+        {"first-monday-of-the-year", ":19000101T010000", "FREQ=YEARLY;BYDAY=1MO", at(2027, 1, 4, 1, 0)},
         {"monthly-31st", ":19000131T100000", "FREQ=MONTHLY;COUNT=2000", at(2026, 12, 31, 10, 0)},
         {"month-ends", ":19000131T100000", "FREQ=MONTHLY;BYMONTHDAY=31,-1", at(2026, 12, 31, 10, 0)},
         {"leap-day-ended", ":19000101T090000", "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=29;UNTIL=20260101T000000",
