@@ -417,8 +417,7 @@ bool dayPasses(const icalrecurrencetype& r, int year, int month, int day) {
                   [&](short v) { return v == day || (v < 0 && dim + 1 + v == day); }) &&
            listed(r.by_year_day, ICAL_BY_YEARDAY_SIZE,
                   [&](short v) { return v == yearDay || (v < 0 && yearDays + 1 + v == yearDay); }) &&
-           listed(r.by_day, ICAL_BY_DAY_SIZE,
-                  [&](short v) { return weekdayPasses(r, v, year, month, day, weekday); });
+           listed(r.by_day, ICAL_BY_DAY_SIZE, [&](short v) { return weekdayPasses(r, v, year, month, day, weekday); });
 }
 
 // Whether some day of the twelve years from the date passes the rule's
