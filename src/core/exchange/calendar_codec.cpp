@@ -934,9 +934,14 @@ std::vector<CalendarText> splitCalendars(std::string_view body) {
 // carriage return is a line end like LF.
 bool droppedByWriter(char c) { return c == '\b' || c == '\f' || c == '\r'; }
 
+// Blanks at either end of a UID do not survive libical's reader either.
 std::string uidAsWritten(std::string s) {
     std::erase_if(s, droppedByWriter);
-    return s;
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!s.empty() && blank(s.back())) s.pop_back();
+    std::size_t first = 0;
+    while (first < s.size() && blank(s[first])) ++first;
+    return s.substr(first);
 }
 
 std::string textAsWritten(const std::string& s) {
