@@ -1,5 +1,7 @@
 // Calendar and contact files of 10,000 rows: export, import into an empty
-// database (every row new) and import again (every row unchanged).
+// database (every row new) and import again (every row unchanged). Then
+// hostile files, each imported once with its peak memory (the process's
+// peak resident size, reset before each through /proc/self/clear_refs).
 //
 //   cmake -B build -DOSTREL_BUILD_BENCHMARKS=ON && cmake --build build --target bench_exchange
 //   TZ=Europe/Berlin build/bench/bench_exchange
@@ -8,6 +10,10 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+
+#include <fstream>
+#include <string>
 
 #include "base/app_paths.h"
 #include "data/data_module.h"
@@ -114,6 +120,115 @@ void BM_ImportContactsAgain(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 BENCHMARK(BM_ImportContactsAgain)->Unit(benchmark::kMillisecond);
+
+// ---- hostile files ----
+
+// The peak resident size since the last reset, in MB.
+double peakMegabytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+    return 0;
+}
+
+void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+QByteArray event(int i, const QByteArray& rule, const QByteArray& title = "Event") {
+    return "BEGIN:VEVENT\r\nUID:e" + QByteArray::number(i) + "\r\nSUMMARY:" + title +
+           "\r\nDTSTART:19000101T000000\r\n" + (rule.isEmpty() ? QByteArray() : "RRULE:" + rule + "\r\n") +
+           "END:VEVENT\r\n";
+}
+
+QByteArray calendarOf(const QByteArray& events) {
+    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Bench//EN\r\n" + events + "END:VCALENDAR\r\n";
+}
+
+// One import of the file made by make(), timed, with the peak memory and
+// whether it was refused as counters.
+template <typename Make>
+void importHostile(benchmark::State& state, Make make) {
+    World world(0, 0);
+    const QString file = world.file("hostile.ics");
+    {
+        QFile f(file);
+        f.open(QIODevice::WriteOnly);
+        f.write(make());
+    }
+    state.counters["file_MB"] = static_cast<double>(QFileInfo(file).size()) / (1024.0 * 1024.0);
+    for (auto _ : state) {
+        resetPeak();
+        bool refused = false;
+        try {
+            benchmark::DoNotOptimize(ExchangeService(*world.dm).importCalendar(file).added);
+        } catch (const ExchangeFailure&) {
+            refused = true;
+        }
+        state.counters["peak_MB"] = peakMegabytes();
+        state.counters["refused"] = refused ? 1 : 0;
+    }
+}
+
+// The 228-byte rule whose parts never meet (it searched for ever).
+void BM_HostileRuleNeverMeets(benchmark::State& state) {
+    importHostile(state, [] { return calendarOf(event(0, "FREQ=SECONDLY;BYMONTH=2;BYMONTHDAY=30")); });
+}
+BENCHMARK(BM_HostileRuleNeverMeets)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A thousand events of an occurrence a second since 1900.
+void BM_HostileThousandSecondly(benchmark::State& state) {
+    importHostile(state, [] {
+        QByteArray events;
+        for (int i = 0; i < 1000; ++i) events += event(i, "FREQ=SECONDLY");
+        return calendarOf(events);
+    });
+}
+BENCHMARK(BM_HostileThousandSecondly)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A thousand rules whose parts never meet, of every frequency a budget
+// must stop.
+void BM_HostileThousandNeverMeet(benchmark::State& state) {
+    importHostile(state, [] {
+        const char* rules[] = {"FREQ=HOURLY;BYMONTH=2;BYMONTHDAY=30", "FREQ=DAILY;BYMONTH=4;BYMONTHDAY=31",
+                               "FREQ=MONTHLY;BYMONTH=2;BYMONTHDAY=30", "FREQ=YEARLY;BYDAY=5MO;BYMONTHDAY=1"};
+        QByteArray events;
+        for (int i = 0; i < 1000; ++i) events += event(i, rules[i % 4]);
+        return calendarOf(events);
+    });
+}
+BENCHMARK(BM_HostileThousandNeverMeet)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The most events an import takes, each plain.
+void BM_HostileMostEvents(benchmark::State& state) {
+    importHostile(state, [] {
+        QByteArray events;
+        for (int i = 0; i < ImportLimits::kMaxEntries; ++i) events += event(i, {});
+        return calendarOf(events);
+    });
+}
+BENCHMARK(BM_HostileMostEvents)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A million events (130 MB): over the size limit, refused unread.
+void BM_HostileMillionEvents(benchmark::State& state) {
+    importHostile(state, [] {
+        QByteArray events;
+        for (int i = 0; i < 1000000; ++i) events += event(i, {});
+        return calendarOf(events);
+    });
+}
+BENCHMARK(BM_HostileMillionEvents)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A 10 MB title, unfolded: left out unread.
+void BM_HostileTenMegabyteTitle(benchmark::State& state) {
+    importHostile(state, [] { return calendarOf(event(0, {}, QByteArray(10 * 1024 * 1024, 't'))); });
+}
+BENCHMARK(BM_HostileTenMegabyteTitle)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A title just under the limit (64 KB), unfolded.
+void BM_HostileLongestTitle(benchmark::State& state) {
+    importHostile(state, [] { return calendarOf(event(0, {}, QByteArray(64 * 1024 - 1, 't'))); });
+}
+BENCHMARK(BM_HostileLongestTitle)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

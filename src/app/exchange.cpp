@@ -4,13 +4,19 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QProgressDialog>
+#include <QTimer>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <stdexcept>
+#include <thread>
 
 #include "base/app_paths.h"
 #include "base/language_texts.h"
@@ -19,6 +25,7 @@
 #include "data/exchange_service.h"
 #include "data/plan_store.h"
 #include "platform/instance_guard.h"
+#include "platform/quit_signals.h"
 #include "ui/dialog_service.h"
 #include "ui/languages.h"
 
@@ -61,6 +68,69 @@ QString summaryOf(Action action, const ExchangeResult& r, const QString& file) {
     return {};
 }
 
+// An import from the menu runs on a worker thread with its own connection
+// to the database (as the command line's does), so the clock keeps
+// ticking and a quit signal ends it at once: the worker stops between two
+// entries and its transaction is undone. A progress dialog with a Cancel
+// button shows once it has taken a second. Throws what the import threw.
+ExchangeResult importOffThread(Action action, const QString& file) {
+    static bool running = false;
+    if (running) throw ExchangeFailure(ExchangeService::message(QStringLiteral("ExchangeBusy")).toStdString());
+    running = true;
+    struct Done {
+        ~Done() { running = false; }
+    } done;
+    const QString database = QString::fromStdString(DataModule1->connTAMO.path());
+    std::atomic<bool> stop{false};
+    std::atomic<int> permille{0};
+    std::atomic<bool> finished{false};
+    ExchangeResult result;
+    std::exception_ptr error;
+    QEventLoop loop;
+    std::thread worker([&] {
+        try {
+            TDataModule1 data(database);
+            // The program's own writes wait for the import as for another
+            // process's.
+            data.connTAMO.setBusyTimeout(10000);
+            ExchangeService service(data);
+            const ImportProgress progress = [&](double done) {
+                permille.store(static_cast<int>(done * 1000.0));
+                return !stop.load() && !QuitSignalWatcher::received();
+            };
+            result = action == Action::ImportCalendar ? service.importCalendar(file, progress)
+                                                      : service.importContacts(file, progress);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        finished.store(true);
+        QMetaObject::invokeMethod(
+            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+
+    // Shown by itself once the import has taken a second.
+    QProgressDialog dialog(FormatMessageText(ExchangeService::message(QStringLiteral("ExchangeProgress")),
+                                             {QDir::toNativeSeparators(QFileInfo(file).fileName())}),
+                           ExchangeService::message(QStringLiteral("ExchangeCancel")), 0, 1000);
+    dialog.setObjectName(QStringLiteral("dlgImportProgress"));
+    dialog.setWindowTitle(kCaption);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    dialog.setMinimumDuration(1000);
+    QObject::connect(&dialog, &QProgressDialog::canceled, &loop, [&stop] { stop.store(true); });
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] { dialog.setValue(std::min(999, permille.load())); });
+    tick.start(100);
+    if (!finished.load()) loop.exec();
+    // Left early (the program is ending): the worker stops at its next
+    // entry and undoes what it wrote.
+    stop.store(true);
+    worker.join();
+    if (error) std::rethrow_exception(error);
+    return result;
+}
+
 void runFromMenu(Action action) {
     if (!DataModule1) return;
     const bool calendar = action == Action::ExportCalendar || action == Action::ImportCalendar;
@@ -82,12 +152,18 @@ void runFromMenu(Action action) {
     lastFolder() = QFileInfo(file).absolutePath();
     ExchangeResult result;
     try {
-        result = run(*DataModule1, action, file);
+        result = import ? importOffThread(action, file) : run(*DataModule1, action, file);
     } catch (const ExchangeFailure& e) {
-        showMessage(e.text(), kCaption, MsgIcon::Warning, MsgOk);
+        // Stopped for a quit: the program is ending, no message.
+        if (!QuitSignalWatcher::received()) showMessage(e.text(), kCaption, MsgIcon::Warning, MsgOk);
         return;
     }
-    if (import) DataModule1->UpdateNextReminderTime();
+    if (import) {
+        // Written on another connection: every view reads again.
+        if (result.added > 0 || result.updated > 0) refreshAfterExternalChange();
+        else DataModule1->UpdateNextReminderTime();
+    }
+    if (QuitSignalWatcher::received()) return;
     showMessage(summaryOf(action, result, QDir::toNativeSeparators(file)), kCaption, MsgIcon::Information, MsgOk);
 }
 

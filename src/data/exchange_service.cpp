@@ -33,10 +33,12 @@ using exchange::EntryKind;
 
 namespace {
 
-// No calendar or address book we read is this big; a bigger file is
-// refused before it is read into memory.
-constexpr qint64 kMaxFileBytes = 256ll * 1024 * 1024;
-constexpr qint64 kMaxPhotoBytes = 16ll * 1024 * 1024;
+constexpr qint64 kMaxFileBytes = ImportLimits::kMaxFileBytes;
+constexpr qint64 kMaxPhotoBytes = ImportLimits::kMaxPhotoBytes;
+constexpr qint64 kMegabyte = 1024 * 1024;
+// Read first: a file whose beginning cannot be what it should is refused
+// before the rest is read.
+constexpr qint64 kHeadBytes = 4096;
 
 QString englishOr(const QString& key) {
     static const QHash<QString, QString> english{
@@ -51,7 +53,19 @@ QString englishOr(const QString& key) {
          QStringLiteral("The file %s is not an iCalendar file (%s). Nothing was imported.")},
         {QStringLiteral("NotVCardFile"), QStringLiteral("The file %s is not a vCard file (%s). Nothing was imported.")},
         {QStringLiteral("ExchangeReadFailed"), QStringLiteral("The file %s cannot be read: %s. Nothing was imported.")},
-        {QStringLiteral("ExchangeFileTooBig"), QStringLiteral("the file is too big")},
+        {QStringLiteral("ExchangeFileTooBig"), QStringLiteral("it is larger than %d MB, the most one import reads")},
+        {QStringLiteral("ExchangeTooManyEntries"),
+         QStringLiteral("The file %s holds more than %d entries, the most one import takes. Nothing was imported.")},
+        {QStringLiteral("ExchangeRuleRefused"),
+         QStringLiteral("Repeating events whose next occurrence cannot be worked out were left out: %s.")},
+        {QStringLiteral("ExchangeTooLong"),
+         QStringLiteral("Entries with a title over %d KB or a comment over %d KB were left out: %s.")},
+        {QStringLiteral("ExchangePhotoTooBig"),
+         QStringLiteral("Photos over %d MB were left out (the contacts themselves were imported): %s.")},
+        {QStringLiteral("ExchangeStopped"), QStringLiteral("The import was stopped. Nothing was imported.")},
+        {QStringLiteral("ExchangeProgress"), QStringLiteral("Importing %s...")},
+        {QStringLiteral("ExchangeCancel"), QStringLiteral("Cancel")},
+        {QStringLiteral("ExchangeBusy"), QStringLiteral("Another import is still running.")},
         {QStringLiteral("ExchangeWriteFailed"), QStringLiteral("The file %s cannot be written: %s")},
         {QStringLiteral("ExchangeDatabaseReadOnly"),
          QStringLiteral("The database cannot be written to (it is read-only). Nothing was imported.")},
@@ -69,14 +83,55 @@ QString message(const QString& key) { return englishOr(key); }
     throw ExchangeFailure(FormatMessageText(message(key), args).toStdString());
 }
 
-std::string readWhole(const QString& file) {
+// The whole file, refused unread beyond its beginning when that cannot
+// be what mayBe accepts (notKey and reason: the refusal), and unread when
+// it is bigger than an import takes.
+std::string readImportFile(const QString& file, bool (*mayBe)(std::string_view), const QString& notKey,
+                           const char* reason) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) fail(QStringLiteral("ExchangeReadFailed"), {file, f.errorString()});
     if (f.size() > kMaxFileBytes)
-        fail(QStringLiteral("ExchangeReadFailed"), {file, message(QStringLiteral("ExchangeFileTooBig"))});
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) fail(QStringLiteral("ExchangeReadFailed"), {file, f.errorString()});
-    return bytes.toStdString();
+        fail(QStringLiteral("ExchangeReadFailed"),
+             {file, FormatMessageText(message(QStringLiteral("ExchangeFileTooBig")), {kMaxFileBytes / kMegabyte})});
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(std::min(f.size(), kMaxFileBytes)));
+    // Read in pieces straight into the text (no second copy of the file).
+    constexpr qint64 kPiece = 1024 * 1024;
+    bool checked = false;
+    for (;;) {
+        const qint64 want =
+            checked ? std::min<qint64>(kPiece, kMaxFileBytes + 1 - static_cast<qint64>(bytes.size())) : kHeadBytes;
+        const std::size_t at = bytes.size();
+        bytes.resize(at + static_cast<std::size_t>(want));
+        const qint64 got = f.read(bytes.data() + at, want);
+        if (got < 0) fail(QStringLiteral("ExchangeReadFailed"), {file, f.errorString()});
+        bytes.resize(at + static_cast<std::size_t>(got));
+        if (!checked) {
+            if (!mayBe(bytes)) fail(notKey, {file, QString::fromUtf8(reason)});
+            checked = true;
+        }
+        // A file that grows while it is read is refused at the limit.
+        if (static_cast<qint64>(bytes.size()) > kMaxFileBytes)
+            fail(QStringLiteral("ExchangeReadFailed"),
+                 {file, FormatMessageText(message(QStringLiteral("ExchangeFileTooBig")), {kMaxFileBytes / kMegabyte})});
+        if (got == 0) break;
+    }
+    return bytes;
+}
+
+[[noreturn]] void stopped() { fail(QStringLiteral("ExchangeStopped"), {}); }
+
+// The share of an import done at a row of its writing (the reading is the
+// first half).
+bool rowDone(const ImportProgress& progress, std::size_t row, std::size_t rows) {
+    return !progress ||
+           progress(0.5 + 0.5 * static_cast<double>(row) / static_cast<double>(std::max<std::size_t>(rows, 1)));
+}
+
+QStringList texts(const std::vector<std::string>& v) {
+    QStringList out;
+    for (const std::string& s : v) out << QString::fromStdString(s);
+    return out;
 }
 
 void writeWhole(const QString& file, const std::string& text) {
@@ -330,17 +385,32 @@ ExchangeResult ExchangeService::exportCalendar(const QString& file) {
     return r;
 }
 
-ExchangeResult ExchangeService::importCalendar(const QString& file) {
-    const std::string bytes = readWhole(file);
+ExchangeResult ExchangeService::importCalendar(const QString& file, const ImportProgress& progress) {
+    const std::string bytes = readImportFile(file, exchange::mayBeCalendar, QStringLiteral("NotCalendarFile"),
+                                             "it does not begin with BEGIN:VCALENDAR");
     exchange::CalendarRead read;
     try {
-        read = exchange::readCalendar(bytes, localZone(), clock().now());
+        exchange::ReadLimits limits;
+        limits.maxEntries = ImportLimits::kMaxEntries;
+        limits.maxTitleBytes = ImportLimits::kMaxTitleKBytes * 1024;
+        limits.maxCommentBytes = ImportLimits::kMaxCommentKBytes * 1024;
+        if (progress)
+            limits.step = [&progress](std::size_t done, std::size_t total) {
+                return progress(0.5 * static_cast<double>(done) / static_cast<double>(std::max<std::size_t>(total, 1)));
+            };
+        read = exchange::readCalendar(bytes, localZone(), clock().now(), limits);
+    } catch (const exchange::ExchangeStopped&) {
+        stopped();
+    } catch (const exchange::ExchangeLimitError& e) {
+        fail(QStringLiteral("ExchangeTooManyEntries"), {file, static_cast<qlonglong>(e.limit)});
     } catch (const exchange::ExchangeError& e) {
         fail(QStringLiteral("NotCalendarFile"), {file, QString::fromUtf8(e.what())});
     }
     ExchangeResult r;
     r.skipped = read.skipped;
-    for (const std::string& t : read.ruleNotKept) r.ruleNotKept << text(t);
+    r.ruleNotKept = texts(read.ruleNotKept);
+    r.ruleRefused = texts(read.ruleRefused);
+    r.tooLong = texts(read.tooLong);
 
     ExchangeStore& ids = data_.exchange();
     if (!ids.ensureTable()) fail(QStringLiteral("ExchangeDatabaseReadOnly"), {});
@@ -349,7 +419,9 @@ ExchangeResult ExchangeService::importCalendar(const QString& file) {
     HeldSignals plans(data_.plans());
     {
         sql::Transaction tx(data_.connTAMO);
+        std::size_t row = 0;
         for (CalendarEntry& e : read.entries) {
+            if (!rowDone(progress, row++, read.entries.size())) stopped();
             std::optional<TaskRow> existing;
             if (const auto id = ids.rowOf(ExchangeStore::kToDo, e.uid)) {
                 TaskRow row = data_.tasks().task(static_cast<std::int32_t>(*id));
@@ -450,11 +522,17 @@ ExchangeResult ExchangeService::exportContacts(const QString& file) {
     return r;
 }
 
-ExchangeResult ExchangeService::importContacts(const QString& file) {
-    const std::string bytes = readWhole(file);
+ExchangeResult ExchangeService::importContacts(const QString& file, const ImportProgress& progress) {
+    const std::string bytes = readImportFile(file, exchange::mayBeVCard, QStringLiteral("NotVCardFile"),
+                                             "it does not begin with BEGIN:VCARD");
     exchange::CardRead read;
     try {
-        read = exchange::readCards(bytes);
+        read = exchange::readCards(bytes, ImportLimits::kMaxEntries,
+                                   [&progress](double done) { return !progress || progress(0.5 * done); });
+    } catch (const exchange::ExchangeStopped&) {
+        stopped();
+    } catch (const exchange::ExchangeLimitError& e) {
+        fail(QStringLiteral("ExchangeTooManyEntries"), {file, static_cast<qlonglong>(e.limit)});
     } catch (const exchange::ExchangeError& e) {
         fail(QStringLiteral("NotVCardFile"), {file, QString::fromUtf8(e.what())});
     }
@@ -465,13 +543,20 @@ ExchangeResult ExchangeService::importContacts(const QString& file) {
     HeldSignals contacts(data_.contacts());
     {
         sql::Transaction tx(data_.connTAMO);
+        std::size_t done = 0;
         for (Card& card : read.cards) {
+            if (!rowDone(progress, done++, read.cards.size())) stopped();
             std::optional<ContactRow> existing;
             if (const auto id = ids.rowOf(ExchangeStore::kAddressBook, card.uid))
                 existing = data_.contacts().person(*id);
             ContactRow row = contactOfCard(card);
             // A card without a photo leaves the stored one as it is.
             if (existing) row.Photo = existing->Photo;
+            // A photo bigger than an export embeds would not come back out.
+            if (static_cast<qint64>(card.photo.size()) > kMaxPhotoBytes) {
+                r.photoTooBig << text(card.firstName.empty() ? card.lastName : card.firstName + " " + card.lastName);
+                card.photo.clear();
+            }
             const QByteArray photo = QByteArray::fromStdString(card.photo);
             const QString type = photoTypeOf(photo);
             if (!type.isEmpty()) {
@@ -512,13 +597,27 @@ QString ExchangeService::contactExportSummary(const ExchangeResult& r, const QSt
 QString ExchangeService::importSummary(const ExchangeResult& r, const QString& file) {
     QString s = FormatMessageText(message(QStringLiteral("ExchangeImported")),
                                   {file, r.added, r.updated, r.unchanged, r.skipped});
-    if (!r.ruleNotKept.isEmpty()) {
-        // At most ten titles, so the message stays readable.
+    // At most ten titles a line, so the message stays readable.
+    const auto titles = [](const QStringList& list) {
         constexpr int kShown = 10;
-        QString titles = r.ruleNotKept.mid(0, kShown).join(QStringLiteral("; "));
-        if (r.ruleNotKept.size() > kShown) titles += QStringLiteral("; … (+%1)").arg(r.ruleNotKept.size() - kShown);
-        s += QLatin1Char(' ') + FormatMessageText(message(QStringLiteral("ExchangeRuleNotKept")), {titles});
-    }
+        QString t = list.mid(0, kShown).join(QStringLiteral("; "));
+        if (list.size() > kShown) t += QStringLiteral("; … (+%1)").arg(list.size() - kShown);
+        return t;
+    };
+    if (!r.ruleNotKept.isEmpty())
+        s += QLatin1Char(' ') +
+             FormatMessageText(message(QStringLiteral("ExchangeRuleNotKept")), {titles(r.ruleNotKept)});
+    if (!r.ruleRefused.isEmpty())
+        s += QLatin1Char(' ') +
+             FormatMessageText(message(QStringLiteral("ExchangeRuleRefused")), {titles(r.ruleRefused)});
+    if (!r.tooLong.isEmpty())
+        s += QLatin1Char(' ') +
+             FormatMessageText(message(QStringLiteral("ExchangeTooLong")),
+                               {ImportLimits::kMaxTitleKBytes, ImportLimits::kMaxCommentKBytes, titles(r.tooLong)});
+    if (!r.photoTooBig.isEmpty())
+        s += QLatin1Char(' ') +
+             FormatMessageText(message(QStringLiteral("ExchangePhotoTooBig")),
+                               {static_cast<qlonglong>(kMaxPhotoBytes / kMegabyte), titles(r.photoTooBig)});
     return s;
 }
 

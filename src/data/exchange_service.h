@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <stdexcept>
 
 namespace ostrel {
@@ -23,7 +24,31 @@ struct ExchangeResult {
     int skipped = 0;    // import: components or cards left out
     // Import: titles of repeating events taken as their next occurrence.
     QStringList ruleNotKept;
+    // Import, left out: repeating events whose next occurrence cannot be
+    // worked out; entries of a title or comment over the limit; contacts
+    // whose photo is over the limit keep no photo from the file.
+    QStringList ruleRefused;
+    QStringList tooLong;
+    QStringList photoTooBig;
 };
+
+// What one import may take (docs/exchange.md, Limits): a bigger file, or one
+// of more entries or cards, is refused whole; a longer title or comment
+// leaves its entry out, a bigger photo its picture. Reading costs about
+// four times the file's size in memory at most.
+struct ImportLimits {
+    static constexpr qint64 kMaxFileBytes = 64ll * 1024 * 1024;
+    static constexpr int kMaxEntries = 100000;  // events and to-dos, or cards
+    static constexpr int kMaxTitleKBytes = 64;
+    static constexpr int kMaxCommentKBytes = 1024;
+    // Also what an export embeds at most.
+    static constexpr qint64 kMaxPhotoBytes = 16ll * 1024 * 1024;
+};
+
+// Asked between two entries or rows of an import with the share done (0 to
+// 1); false stops it: nothing is imported then (ExchangeFailure with the
+// text "ExchangeStopped").
+using ImportProgress = std::function<bool(double done)>;
 
 // An export or import that could not be done; the text is for the user
 // (in the current language).
@@ -38,9 +63,9 @@ public:
     explicit ExchangeService(TDataModule1& data);
 
     ExchangeResult exportCalendar(const QString& file);
-    ExchangeResult importCalendar(const QString& file);
+    ExchangeResult importCalendar(const QString& file, const ImportProgress& progress = {});
     ExchangeResult exportContacts(const QString& file);
-    ExchangeResult importContacts(const QString& file);
+    ExchangeResult importContacts(const QString& file, const ImportProgress& progress = {});
 
     // The one-line summary of a result in the current language.
     static QString calendarExportSummary(const ExchangeResult& r, const QString& file);

@@ -8,6 +8,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <csignal>
+
 #include "app/exchange.h"
 #include "base/app_paths.h"
 #include "base/language_texts.h"
@@ -16,6 +18,7 @@
 #include "fake_clock.h"
 #include "fixture_db.h"
 #include "globals.h"
+#include "platform/quit_signals.h"
 #include "recording_dialogs.h"
 
 using namespace ostrel;
@@ -130,6 +133,41 @@ private slots:
         QVERIFY(p.dialogs.messages.empty());
         QCOMPARE(p.dialogs.saveCaptions, (QStringList{"Export calendar", "Export contacts"}));
         QCOMPARE(QDir(p.root).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{"Tamo.qdb"});
+    }
+
+    // An import from the menu leaves the run loop running (the clock
+    // ticks), and a quit signal ends it within a second with nothing
+    // imported and no message (it ran on the GUI thread: the clock stood
+    // and the quit waited for the end). Last: the quit flag stays set.
+    void menuImportKeepsTheLoopRunningAndEndsAtAQuit() {
+        Program p;
+        QuitSignalWatcher quitSignals;
+        QByteArray text = "BEGIN:VCALENDAR\r\n";
+        for (int i = 0; i < 60000; ++i)
+            text += "BEGIN:VEVENT\r\nUID:e" + QByteArray::number(i) +
+                    "\r\nSUMMARY:Event\r\nDTSTART:20270101T100000\r\nEND:VEVENT\r\n";
+        text += "END:VCALENDAR\r\n";
+        const QString file = p.root + QStringLiteral("/many.ics");
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        f.close();
+        int ticks = 0;
+        QTimer clockTick;
+        QObject::connect(&clockTick, &QTimer::timeout, [&ticks] { ++ticks; });
+        clockTick.start(20);
+        QElapsedTimer sinceQuit;
+        QTimer::singleShot(200, [&sinceQuit] {
+            sinceQuit.start();
+            std::raise(SIGTERM);
+        });
+        p.dialogs.fileAnswer = file;
+        importCalendarCommand();
+        QVERIFY2(sinceQuit.isValid(), "the import ended before the quit signal came");
+        QVERIFY2(sinceQuit.elapsed() < 1000, qPrintable(QString::number(sinceQuit.elapsed())));
+        QVERIFY(ticks >= 5);
+        QVERIFY(p.dialogs.messages.empty());
+        QCOMPARE(rows("ToDo"), std::int64_t{0});
     }
 };
 

@@ -345,6 +345,23 @@ private slots:
         QTest::newRow("a calendar as cards")
             << false << readAll(fixture("calendar_programs.ics"))
             << "is not a vCard file (it does not begin with BEGIN:VCARD). Nothing was imported.";
+        QTest::newRow("binary zeros as a calendar")
+            << true << QByteArray(1 << 20, '\0')
+            << "is not an iCalendar file (it does not begin with BEGIN:VCALENDAR). Nothing was imported.";
+        QTest::newRow("binary zeros as cards")
+            << false << QByteArray(1 << 20, '\0')
+            << "is not a vCard file (it does not begin with BEGIN:VCARD). Nothing was imported.";
+        QTest::newRow("text before the first card")
+            << false << QByteArray("My contacts\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nN:A;B\r\nEND:VCARD\r\n")
+            << "is not a vCard file (it does not begin with BEGIN:VCARD). Nothing was imported.";
+        QTest::newRow("more events than an import takes")
+            << true
+            << QByteArray("BEGIN:VCALENDAR\r\n") + QByteArray("BEGIN:VEVENT\r\nEND:VEVENT\r\n").repeated(100001) +
+                   QByteArray("END:VCALENDAR\r\n")
+            << "holds more than 100000 entries, the most one import takes. Nothing was imported.";
+        QTest::newRow("more cards than an import takes")
+            << false << QByteArray("BEGIN:VCARD\r\nN:A;B\r\nEND:VCARD\r\n").repeated(100001)
+            << "holds more than 100000 entries, the most one import takes. Nothing was imported.";
         QTest::newRow("the last card does not end")
             << false << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nN:A;B\r\nEND:VCARD\r\nBEGIN:VCARD\r\nN:C;D\r\n")
             << "is not a vCard file (the last vCard does not end (END:VCARD is missing)). Nothing was imported.";
@@ -367,6 +384,92 @@ private slots:
         }
         QCOMPARE(dump(o.data->connTAMO, "ToDo"), todo);
         QCOMPARE(count(o.data->connTAMO, "AddressBook"), std::int64_t{0});
+    }
+
+    // A file bigger than an import reads is refused unread (a sparse file:
+    // nothing is written to the disk), with the limit named.
+    void fileOverTheLimitIsRefusedUnread() {
+        Organizer o;
+        for (const char* name : {"big.ics", "big.vcf"}) {
+            const QString file = o.file(name);
+            writeFile(file, "BEGIN:VCALENDAR\r\n");
+            QVERIFY(QFile::resize(file, ImportLimits::kMaxFileBytes + 1));
+            try {
+                if (QByteArray(name).endsWith(".ics")) o.service().importCalendar(file);
+                else o.service().importContacts(file);
+                QFAIL("a file over the limit was read");
+            } catch (const ExchangeFailure& e) {
+                QCOMPARE(e.text(), QStringLiteral("The file ") + file +
+                                       QStringLiteral(" cannot be read: it is larger than 64 MB, the most one import "
+                                                      "reads. Nothing was imported."));
+            }
+        }
+        QCOMPARE(count(o.data->connTAMO, "ToDo"), std::int64_t{0});
+    }
+
+    // An import asked to stop (a quit, Cancel) between two rows undoes what
+    // it wrote; the reading and the writing are both asked.
+    void stoppedImportChangesNothing_data() {
+        QTest::addColumn<bool>("calendar");
+        QTest::addColumn<double>("stopAt");
+        QTest::newRow("calendar, reading") << true << 0.2;
+        QTest::newRow("calendar, writing") << true << 0.7;
+        QTest::newRow("cards, reading") << false << 0.2;
+        QTest::newRow("cards, writing") << false << 0.7;
+    }
+    void stoppedImportChangesNothing() {
+        QFETCH(bool, calendar);
+        QFETCH(double, stopAt);
+        testing::ScopedFakeClock clock{at(2026, 12, 10, 15, 0)};
+        Organizer o;
+        fillEveryKind(*o.data);
+        const QStringList todo = dump(o.data->connTAMO, "ToDo");
+        QByteArray text;
+        for (int i = 0; i < 20; ++i)
+            text += calendar ? QByteArray("BEGIN:VEVENT\r\nUID:e") + QByteArray::number(i) +
+                                   "\r\nSUMMARY:Event\r\nDTSTART:20270101T100000\r\nEND:VEVENT\r\n"
+                             : QByteArray("BEGIN:VCARD\r\nN:Name") + QByteArray::number(i) + ";A\r\nEND:VCARD\r\n";
+        if (calendar) text = "BEGIN:VCALENDAR\r\n" + text + "END:VCALENDAR\r\n";
+        const QString file = o.file(calendar ? "many.ics" : "many.vcf");
+        writeFile(file, text);
+        double last = -1;
+        const ImportProgress progress = [&](double done) {
+            last = done;
+            return done < stopAt;
+        };
+        try {
+            if (calendar) o.service().importCalendar(file, progress);
+            else o.service().importContacts(file, progress);
+            QFAIL("the import did not stop");
+        } catch (const ExchangeFailure& e) {
+            QCOMPARE(e.text(), QStringLiteral("The import was stopped. Nothing was imported."));
+        }
+        QVERIFY2(last >= stopAt && last < stopAt + 0.1, qPrintable(QString::number(last)));
+        QCOMPARE(dump(o.data->connTAMO, "ToDo"), todo);
+        QCOMPARE(count(o.data->connTAMO, "AddressBook"), std::int64_t{0});
+    }
+
+    // A photo bigger than an export embeds is left out on import, said in
+    // the summary; the contact comes in without it.
+    void photoOverTheExportLimitIsLeftOut() {
+        Organizer o;
+        QByteArray photo("\xFF\xD8\xFF\xE0", 4);
+        photo += QByteArray(static_cast<int>(ImportLimits::kMaxPhotoBytes), 'j');
+        const QByteArray text = "BEGIN:VCARD\r\nVERSION:4.0\r\nN:Big;Anna;;;\r\nPHOTO:data:image/jpeg;base64," +
+                                photo.toBase64() +
+                                "\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:4.0\r\nN:Small;Bob;;;\r\n"
+                                "PHOTO:data:image/jpeg;base64," +
+                                QByteArray("\xFF\xD8\xFF\xE0small", 9).toBase64() + "\r\nEND:VCARD\r\n";
+        writeFile(o.file("photos.vcf"), text);
+        const ExchangeResult r = o.service().importContacts(o.file("photos.vcf"));
+        QCOMPARE(r.added, 2);
+        QCOMPARE(r.photoTooBig, QStringList{QStringLiteral("Anna Big")});
+        QVERIFY2(ExchangeService::importSummary(r, QStringLiteral("p.vcf"))
+                     .endsWith(QStringLiteral(" Photos over 16 MB were left out (the contacts themselves were "
+                                              "imported): Anna Big.")),
+                 qPrintable(ExchangeService::importSummary(r, QStringLiteral("p.vcf"))));
+        QCOMPARE(QDir(photosDir()).entryList(QDir::Files).size(), 1);
+        QCOMPARE(count(o.data->connTAMO, "AddressBook WHERE Photo IS NOT NULL AND Photo <> ''"), std::int64_t{1});
     }
 
     // A write that fails half-way (here a trigger refuses one row) leaves

@@ -7,7 +7,9 @@
 // written in UTC. Reading converts every time with a zone (TZID, UTC) to
 // local time; floating times are taken as local.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -22,6 +24,44 @@ namespace ostrel::exchange {
 class ExchangeError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// What a file may hold at most; more refuses the whole file.
+enum class ExchangeLimit : std::uint8_t {
+    Entries,  // events and to-dos of a calendar
+    Cards,    // cards of a vCard file
+};
+
+class ExchangeLimitError : public ExchangeError {
+public:
+    ExchangeLimitError(ExchangeLimit which, std::size_t limit)
+        : ExchangeError("the file holds more than the limit"), which(which), limit(limit) {}
+    ExchangeLimit which;
+    std::size_t limit;
+};
+
+// The reading was stopped from outside (ReadLimits::step said so).
+class ExchangeStopped : public ExchangeError {
+public:
+    ExchangeStopped() : ExchangeError("stopped") {}
+};
+
+// The work one file may cost. The defaults keep a file's reading within a
+// few seconds and a few hundred megabytes (docs/exchange.md, Limits).
+struct ReadLimits {
+    std::size_t maxEntries = 100000;
+    // An entry with a longer title or comment is left out (listed in
+    // CalendarRead::tooLong).
+    std::size_t maxTitleBytes = 64 * 1024;
+    std::size_t maxCommentBytes = 1024 * 1024;
+    // Occurrences worked out, and the time spent on them, for all rules of
+    // one file taken as their next occurrence; a rule beyond is left out
+    // (listed in CalendarRead::ruleRefused).
+    long ruleSteps = 100000;
+    double ruleSeconds = 2.0;
+    // Called before each event with the number read and the number in all;
+    // false stops the reading (ExchangeStopped is thrown).
+    std::function<bool(std::size_t done, std::size_t total)> step;
 };
 
 enum class EntryKind : std::uint8_t {
@@ -62,8 +102,15 @@ struct CalendarRead {
     // Titles of repeating events whose rule a task cannot repeat by: each was
     // taken as its next occurrence (the last one when the series has ended).
     std::vector<std::string> ruleNotKept;
+    // Titles of repeating events whose next occurrence cannot be worked out
+    // (a rule whose parts never meet, an occurrence every second narrowed by
+    // other parts, the file's budget spent): left out.
+    std::vector<std::string> ruleRefused;
+    // Titles (the first 60 bytes) of entries left out for a title or comment
+    // longer than the limit.
+    std::vector<std::string> tooLong;
     // Components left out: changed single occurrences, to-dos without a
-    // date, events without a start.
+    // date, events without a start, and those listed above.
     int skipped = 0;
 };
 
@@ -74,8 +121,15 @@ std::string writeCalendar(const std::vector<CalendarEntry>& entries, const std::
 // Reads the events and to-dos of a calendar. One without a UID gets one
 // made from its text ("event-<hash>"), the same each time it is read. now: the present, for the
 // next occurrence of a rule not kept and for a holiday's stored year.
-// Throws ExchangeError when the text is not an iCalendar object.
-CalendarRead readCalendar(std::string_view text, const std::string& tzid, DateTime now);
+// Each event is parsed on its own (the file is never whole in libical's
+// memory). Throws ExchangeError when the text is not an iCalendar object,
+// ExchangeLimitError when it holds more entries than allowed.
+CalendarRead readCalendar(std::string_view text, const std::string& tzid, DateTime now, const ReadLimits& limits = {});
+
+// Whether a file beginning with these bytes may be a calendar (after a BOM
+// and blank lines, BEGIN:VCALENDAR or the start of it): a file that cannot
+// be is refused before the rest is read.
+bool mayBeCalendar(std::string_view head);
 
 // A new unique identifier ("<random hex>@ostrel-organizer").
 std::string newUid();

@@ -227,6 +227,12 @@ bool isQuotedPrintableLine(std::string_view line) {
     return head.find("QUOTED-PRINTABLE") != std::string::npos;
 }
 
+// BEGIN:VCARD or END:VCARD (any case, blanks around).
+bool isCardBoundary(std::string_view line) {
+    const std::string u = upper(trim(line));
+    return u == "END:VCARD" || u == "BEGIN:VCARD";
+}
+
 // Logical lines: folded lines joined (a line starting with a blank
 // continues the one before), and quoted-printable values ending in a soft
 // break joined with the next line.
@@ -234,6 +240,12 @@ std::vector<std::string> logicalLines(std::string_view text) {
     std::vector<std::string> out;
     bool qpOpen = false;
     for (std::string& line : physicalLines(text)) {
+        // A soft break at the end of a card's last value joins nothing: the
+        // card still ends.
+        if (qpOpen && isCardBoundary(line)) {
+            out.back().pop_back();
+            qpOpen = false;
+        }
         if (qpOpen && !out.empty()) {
             out.back().pop_back();  // the soft break's "="
             out.back() += line;
@@ -626,7 +638,17 @@ std::string writeCards(const std::vector<Card>& cards) {
     return out;
 }
 
-CardRead readCards(std::string_view text) {
+bool mayBeVCard(std::string_view head) {
+    if (head.substr(0, 3) == "\xEF\xBB\xBF") head.remove_prefix(3);
+    while (!head.empty() &&
+           (head.front() == ' ' || head.front() == '\t' || head.front() == '\r' || head.front() == '\n'))
+        head.remove_prefix(1);
+    constexpr std::string_view kFirst = "BEGIN:VCARD";
+    const std::size_t n = std::min(head.size(), kFirst.size());
+    return upper(head.substr(0, n)) == kFirst.substr(0, n);
+}
+
+CardRead readCards(std::string_view text, std::size_t maxCards, const std::function<bool(double done)>& step) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     CardRead out;
     std::vector<Property> props;
@@ -634,12 +656,20 @@ CardRead readCards(std::string_view text) {
     bool inCard = false;
     bool v21 = false;
     bool anyCard = false;
-    for (const std::string& line : logicalLines(text)) {
+    const std::vector<std::string> lines = logicalLines(text);
+    // Too many cards refuse the file before any is parsed.
+    std::size_t begins = 0;
+    for (const std::string& line : lines)
+        if (line.size() < 32 && upper(trim(line)) == "BEGIN:VCARD" && ++begins > maxCards)
+            throw ExchangeLimitError(ExchangeLimit::Cards, maxCards);
+    for (std::size_t index = 0; index < lines.size(); ++index) {
+        const std::string& line = lines[index];
         if (trim(line).empty()) continue;
         const Property p = parseLine(line);
         const std::string value = upper(trim(p.value));
         if (p.name == kBegin && value == "VCARD") {
             if (inCard) throw ExchangeError("a vCard does not end before the next begins");
+            if (step && !step(static_cast<double>(index) / static_cast<double>(lines.size()))) throw ExchangeStopped();
             inCard = true;
             anyCard = true;
             v21 = false;
@@ -648,7 +678,7 @@ CardRead readCards(std::string_view text) {
             continue;
         }
         if (!inCard) {
-            if (!anyCard && !p.name.empty()) throw ExchangeError("it does not begin with BEGIN:VCARD");
+            if (!anyCard) throw ExchangeError("it does not begin with BEGIN:VCARD");
             continue;
         }
         if (p.name == "END" && value == "VCARD") {

@@ -8,6 +8,7 @@
 // code pages) to UTF-8, and undoes the escapes of 3.0 and 4.0 text values.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,9 +53,19 @@ struct CardRead {
 };
 
 // Reads every card of a file. A card without a UID gets one made from its
-// text ("card-<hash>"), the same each time the card is read. Throws ExchangeError when the text holds no
-// vCard at all, or a card does not end.
-CardRead readCards(std::string_view text);
+// text ("card-<hash>"), the same each time the card is read. Throws
+// ExchangeError when the text holds no vCard at all, holds anything but
+// blank lines before the first BEGIN:VCARD, or a card does not end;
+// ExchangeLimitError when it holds more than maxCards cards. step, when
+// given, is asked before each card with the share of the file read (0 to
+// 1); false stops the reading (ExchangeStopped).
+CardRead readCards(std::string_view text, std::size_t maxCards = 100000,
+                   const std::function<bool(double done)>& step = {});
+
+// Whether a file beginning with these bytes may be a vCard file (after a
+// BOM and blank lines, BEGIN:VCARD or the start of it): a file that cannot
+// be is refused before the rest is read.
+bool mayBeVCard(std::string_view head);
 
 // Base64 of bytes and back (the decoder skips blanks and line breaks, and
 // returns nothing for text that is not base64).

@@ -200,11 +200,58 @@ TEST(VCardCodec, RefusesWhatIsNoCardFile) {
         // A card that never ends, after one that does: nothing is read.
         "BEGIN:VCARD\r\nVERSION:3.0\r\nN:A;B\r\nEND:VCARD\r\nBEGIN:VCARD\r\nN:C;D\r\n",
         "BEGIN:VCARD\r\nN:A;B\r\nBEGIN:VCARD\r\nN:C;D\r\nEND:VCARD\r\n",
+        // Text before the first card, with or without a colon.
+        "hello\r\nBEGIN:VCARD\r\nN:A;B\r\nEND:VCARD\r\n",
+        "Note: contacts\r\nBEGIN:VCARD\r\nN:A;B\r\nEND:VCARD\r\n",
+        std::string(64, '\0') + "BEGIN:VCARD\r\nN:A;B\r\nEND:VCARD\r\n",
     };
     for (const std::string& text : notCards) {
         SCOPED_TRACE(text);
         EXPECT_THROW(readCards(text), ExchangeError);
     }
+    // The beginning alone tells a file of binary zeros from a card file.
+    EXPECT_FALSE(mayBeVCard(std::string(4096, '\0')));
+    EXPECT_FALSE(mayBeVCard("hello"));
+    EXPECT_TRUE(mayBeVCard("\xEF\xBB\xBF\r\n  begin:vcard\r\nN:A"));
+    EXPECT_TRUE(mayBeVCard("\r\n\r\nBEGIN:VC"));  // cut short: may still be one
+    EXPECT_TRUE(mayBeVCard(std::string(4096, '\n')));
+}
+
+// A 2.1 card whose last value ends in a quoted-printable soft break still
+// ends at its END:VCARD (the break joined END:VCARD to the value, and the
+// file was refused as a card that does not end).
+TEST(VCardCodec, ASoftBreakAtTheEndOfACardJoinsNothing) {
+    const std::string text =
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Smith;Anna\r\nNOTE;ENCODING=QUOTED-PRINTABLE:Line one=0D=0Aline two=\r\n"
+        "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:2.1\r\nN:Brown;Bob\r\nNOTE;ENCODING=QUOTED-PRINTABLE:soft=\r\n"
+        "break=\r\nend:vcard\r\n";
+    const CardRead read = readCards(text);
+    ASSERT_EQ(read.cards.size(), 2u);
+    EXPECT_EQ(read.cards[0].comment, "Line one\nline two");
+    EXPECT_EQ(read.cards[1].lastName, "Brown");
+    EXPECT_EQ(read.cards[1].comment, "softbreak");
+}
+
+TEST(VCardCodec, LimitsOfOneFile) {
+    std::string text;
+    for (int i = 0; i < 5; ++i) text += "BEGIN:VCARD\r\nN:Name" + std::to_string(i) + ";A\r\nEND:VCARD\r\n";
+    EXPECT_EQ(readCards(text, 5).cards.size(), 5u);
+    try {
+        readCards(text, 4);
+        ADD_FAILURE() << "five cards read under a limit of four";
+    } catch (const ExchangeLimitError& e) {
+        EXPECT_EQ(e.which, ExchangeLimit::Cards);
+        EXPECT_EQ(e.limit, 4u);
+    }
+    int asked = 0;
+    EXPECT_THROW(readCards(text, 100,
+                           [&](double done) {
+                               EXPECT_GE(done, 0.0);
+                               EXPECT_LT(done, 1.0);
+                               return ++asked < 3;
+                           }),
+                 ExchangeStopped);
+    EXPECT_EQ(asked, 3);
 }
 
 TEST(VCardCodec, Base64BothWays) {
