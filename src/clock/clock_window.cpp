@@ -393,7 +393,11 @@ void TfrmClock::switchToFreeClock() {
     if (from == vmSysTrayClock) RemoveTrayClock();
     if (from == vmSysTrayIcon) showTrayIcon(false);
     if (from == vmSysTrayIcon || from == vmAnalogClock) imgAnalogClock->clear();
-    resize(0, 0);
+    // Small, so the layout below sizes it to its text; never empty: the
+    // toolkit keeps a window it once gave an empty size off the display,
+    // and the change of flags below takes away the resize that would lift
+    // that, so the clock would stay unmapped while counted as shown.
+    resize(1, 1);
     clearMask();
     moveToStoredPosition();
     viewMode_ = vmFreeClock;
