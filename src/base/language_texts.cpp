@@ -256,4 +256,10 @@ QStringList LanguageList() {
     return names;
 }
 
+QString LanguageForLocale(const QLocale& locale) {
+    const QString name = QLocale::languageToString(locale.language());
+    if (locale.language() != QLocale::C && LanguageList().contains(name)) return name;
+    return QStringLiteral("English");
+}
+
 }  // namespace ostrel

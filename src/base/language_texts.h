@@ -6,6 +6,7 @@
 // leaves room are described in docs/languages.md. Qt Core only, so the data
 // module may use it too.
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -67,6 +68,11 @@ QString FormatMessageText(const QString& format, const QVariantList& args);
 // the first ".lng"; sorted without regard to case, without repeats or empty
 // names. Empty when the folder cannot be listed.
 QStringList LanguageList();
+
+// The language a locale asks for: the language's English name
+// ("Russian" for ru_RU, ru_UA, ...) when the languages folder has a file of
+// that name (LanguageList), otherwise "English".
+QString LanguageForLocale(const QLocale& locale);
 
 // The name a language gives itself ("Russian.lng" says "Русский"): the
 // value of "LanguageName" in the "Captions" section of its file, else the

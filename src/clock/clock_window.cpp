@@ -92,6 +92,15 @@ const QString kDialUnreadable = QStringLiteral(
     "The clock face picture %s is missing or damaged, so the analog clock cannot be shown. The clock stays as it "
     "was; reinstalling the program puts the picture back.");
 
+// The first look for a notification area after start, the looks again while
+// the floating clock stands in for the icon, and how many in all (about half
+// a minute); how long the first-start balloon stays.
+constexpr int kTrayFirstCheckMs = 500;
+constexpr int kTrayRecheckMs = 1000;
+constexpr int kTrayChecks = 30;
+constexpr int kTrayHintMs = 20000;
+constexpr int kTrayHintTries = 5;
+
 // Milliseconds past midnight of a date-time (never negative).
 qint64 msOfDay(DateTime dt) {
     const double ms = std::floor(timePart(dt) * kMsPerDay + 0.5);
@@ -179,10 +188,20 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
 
     leftButtonDown = [] { return (QGuiApplication::mouseButtons() & Qt::LeftButton) != 0; };
     notificationAreaAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    showTrayMessage = [this](const QString& title, const QString& text) {
+        if (!spTrayIcon1) return false;
+        if (!QSystemTrayIcon::supportsMessages()) return true;  // nothing to wait for
+        // A balloon from an icon not yet docked is lost; a notification
+        // area that reports no place for its icons gets it after a few
+        // seconds all the same.
+        if (spTrayIcon1->geometry().isEmpty() && ++trayHintTries_ < kTrayHintTries) return false;
+        spTrayIcon1->showMessage(title, text, QSystemTrayIcon::Information, kTrayHintMs);
+        return true;
+    };
     tmrTrayWait = new QTimer(this);
     tmrTrayWait->setObjectName(QStringLiteral("tmrTrayWait"));
     tmrTrayWait->setSingleShot(true);
-    tmrTrayWait->setInterval(10000);  // a panel may start after us at login
+    tmrTrayWait->setInterval(kTrayFirstCheckMs);
     connect(tmrTrayWait, &QTimer::timeout, this, guarded(this, &TfrmClock::checkNotificationArea));
 
     // The session manager asks the program to save before the session ends.
@@ -198,7 +217,10 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     tmrTimeTimer();
     loadSkin();
     creating_ = false;
-    if (viewMode_ == vmSysTrayIcon) tmrTrayWait->start();
+    if (viewMode_ == vmSysTrayIcon) {
+        trayChecksLeft_ = kTrayChecks;
+        tmrTrayWait->start();
+    }
 }
 
 void TfrmClock::connectDataModule() {
@@ -224,8 +246,26 @@ void TfrmClock::showFaceParts() {
 }
 
 void TfrmClock::checkNotificationArea() {
-    if (viewMode_ != vmSysTrayIcon || notificationAreaAvailable()) return;
-    setViewMode(vmFreeClock);
+    const bool available = notificationAreaAvailable();
+    if (viewMode_ == vmSysTrayIcon && !available) {
+        setViewMode(vmFreeClock);
+        trayFallback_ = true;
+    } else if (trayFallback_ && available) {
+        setViewMode(vmSysTrayIcon);
+    }
+    const bool hintWaits = viewMode_ == vmSysTrayIcon && available && !showFirstStartHint();
+    if ((trayFallback_ || hintWaits) && --trayChecksLeft_ > 0) tmrTrayWait->start(kTrayRecheckMs);
+    else tmrTrayWait->stop();
+}
+
+bool TfrmClock::showFirstStartHint() {
+    SettingsModel& s = settings();
+    if (s.value(kGeneral, QStringLiteral("TrayHintShown")).toBool()) return true;
+    if (!showTrayMessage(QStringLiteral("Ostrel Organizer"), GetLangMessage(QStringLiteral("TrayFirstStartHint"))))
+        return false;
+    // Remembered with the view mode (saveView): nothing is written at start.
+    s.setValue(kGeneral, QStringLiteral("TrayHintShown"), true);
+    return true;
 }
 
 TfrmClock::~TfrmClock() {
@@ -309,7 +349,9 @@ void TfrmClock::applyClockFont() {
 void TfrmClock::saveView() {
     SettingsModel& s = settings();
     s.setValue(kGeneral, QStringLiteral("ProgramView"), keptProgramView_ ? keptProgramView_ : int(viewMode_) + 1);
-    if (!s.saveKeys(kGeneral, {QStringLiteral("ProgramView")})) return;
+    QStringList keys{QStringLiteral("ProgramView")};
+    if (s.value(kGeneral, QStringLiteral("TrayHintShown")).toBool()) keys << QStringLiteral("TrayHintShown");
+    if (!s.saveKeys(kGeneral, keys)) return;
     if (viewMode_ == vmFreeClock || viewMode_ == vmAnalogClock) storePosition();
 }
 
@@ -338,6 +380,7 @@ void TfrmClock::storePosition() {
 // ---- the view-mode switches ------------------------------------------------
 
 void TfrmClock::setViewMode(TViewMode mode) {
+    trayFallback_ = false;  // a mode chosen stays
     if (mode == viewMode_) return;
     switch (mode) {
         case vmSysTrayIcon: switchToTrayIcon(); break;
@@ -393,7 +436,11 @@ void TfrmClock::switchToFreeClock() {
     if (from == vmSysTrayClock) RemoveTrayClock();
     if (from == vmSysTrayIcon) showTrayIcon(false);
     if (from == vmSysTrayIcon || from == vmAnalogClock) imgAnalogClock->clear();
-    resize(0, 0);
+    // Small, so the layout below sizes it to its text; never empty: the
+    // toolkit keeps a window it once gave an empty size off the display,
+    // and the change of flags below takes away the resize that would lift
+    // that, so the clock would stay unmapped while counted as shown.
+    resize(1, 1);
     clearMask();
     moveToStoredPosition();
     viewMode_ = vmFreeClock;

@@ -75,9 +75,19 @@ public:
     std::function<bool()> leftButtonDown;
     // Whether the desktop has a notification area (replaceable in tests).
     std::function<bool()> notificationAreaAvailable;
-    // In the icon mode on a desktop that still has no notification area some
-    // seconds after start, the floating clock is shown instead, so the
-    // program stays within reach.
+    // Shows a balloon message from the notification-area icon (title,
+    // text); false while it cannot be shown yet (the icon not yet in the
+    // notification area). Replaceable in tests.
+    std::function<bool(const QString&, const QString&)> showTrayMessage;
+    // Half a second after start (tmrTrayWait): in the icon mode on a desktop
+    // without a notification area the floating clock is shown instead, so
+    // the program stays within reach; with one, the icon says once where
+    // the organizer lives (a balloon). While the icon waits for a
+    // notification area, it is looked for again every second for half a
+    // minute (a panel may start after the program at login): one that
+    // comes takes the clock back into the icon, unless the user has chosen
+    // a mode meanwhile. A balloon that cannot be shown yet is tried again
+    // the same way.
     void checkNotificationArea();
 
     // Follows the data module's reminder gate and task changes. Called by
@@ -197,6 +207,14 @@ private:
     QAction* miEmpty = nullptr;
     QAction* miExit = nullptr;
     QTimer* tmrTrayWait = nullptr;
+    // The floating clock stands in for the icon while no notification
+    // area is there; checks of it left.
+    bool trayFallback_ = false;
+    int trayChecksLeft_ = 0;
+    int trayHintTries_ = 0;
+    // Shows the first-start balloon unless it was shown before; false
+    // while it cannot be shown yet.
+    bool showFirstStartHint();
     ClockChangeWatcher* clockWatcher = nullptr;
     QPointer<QObject> connectedData_;  // the data module followed (null once it is gone)
 

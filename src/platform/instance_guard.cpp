@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -120,6 +122,7 @@ InstanceGuard::InstanceGuard(const QString& key, const QString& folder, QObject*
 }
 
 InstanceGuard::~InstanceGuard() {
+    for (const Connection& c : connections_) ::close(c.fd);
     if (listener_ >= 0) {
         delete listening_;
         ::close(listener_);
@@ -141,28 +144,83 @@ bool InstanceGuard::sendToFirstInstance(const QString& key, const QByteArray& re
 }
 
 void InstanceGuard::onNewConnection() {
-    for (;;) {
+    // A few at a time, so that a flood of connections cannot hold the run
+    // loop; the notifier reports the rest on its next turn.
+    for (int taken = 0; taken < 2 * kMaxConnections;) {
         const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (connection < 0) {
             if (errno == EINTR || errno == ECONNABORTED) continue;
-            return;  // EAGAIN: none waits
+            if (errno == EAGAIN || errno == EWOULDBLOCK) return;  // none waits
+            // No descriptor left (EMFILE, ENFILE) or no memory: the
+            // connection stays queued, and the notifier would report it
+            // again at once.
+            waitBeforeAccepting();
+            return;
         }
-        auto* notifier = new QSocketNotifier(connection, QSocketNotifier::Read, this);
-        connect(notifier, &QSocketNotifier::activated, this,
-                [this, connection, notifier] { serve(connection, notifier); });
+        ++taken;
+        acceptRetryMs_ = kAcceptRetryMs;
+        // A sender writes its request right after connecting: it is
+        // usually here already.
+        if (const std::optional<QByteArray> request = readRequest(connection)) {
+            ::close(connection);
+            answer(*request);
+            continue;
+        }
+        if (int(connections_.size()) >= kMaxConnections) closeConnection(connections_.front().fd);
+        Connection c;
+        c.fd = connection;
+        c.notifier = new QSocketNotifier(connection, QSocketNotifier::Read, this);
+        connect(c.notifier, &QSocketNotifier::activated, this, [this, connection] {
+            const std::optional<QByteArray> request = readRequest(connection);
+            if (!request) return;
+            closeConnection(connection);
+            answer(*request);
+        });
+        c.idle = new QTimer(this);
+        c.idle->setSingleShot(true);
+        connect(c.idle, &QTimer::timeout, this, [this, connection] { closeConnection(connection); });
+        c.idle->start(kIdleCloseMs);
+        connections_.push_back(c);
     }
+}
+
+void InstanceGuard::waitBeforeAccepting() {
+    listening_->setEnabled(false);
+    if (!acceptRetry_) {
+        acceptRetry_ = new QTimer(this);
+        acceptRetry_->setSingleShot(true);
+        connect(acceptRetry_, &QTimer::timeout, this, [this] { listening_->setEnabled(true); });
+    }
+    acceptRetry_->start(acceptRetryMs_);
+    acceptRetryMs_ = std::min(2 * acceptRetryMs_, kAcceptRetryMaxMs);
+}
+
+void InstanceGuard::closeConnection(int connection) {
+    const auto it = std::find_if(connections_.begin(), connections_.end(),
+                                 [connection](const Connection& c) { return c.fd == connection; });
+    if (it == connections_.end()) return;
+    // Either may be the sender of the signal being handled.
+    it->notifier->setEnabled(false);
+    it->notifier->deleteLater();
+    it->idle->stop();
+    it->idle->deleteLater();
+    ::close(it->fd);
+    connections_.erase(it);
 }
 
 // A request is one short line; whatever came first is taken, and the
 // connection is closed (a sender that closes without a word is closed too).
-void InstanceGuard::serve(int connection, QSocketNotifier* notifier) {
+std::optional<QByteArray> InstanceGuard::readRequest(int connection) {
     char buffer[64];
-    const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
-    if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
-    notifier->setEnabled(false);
-    notifier->deleteLater();
-    ::close(connection);
-    const QByteArray request = n > 0 ? QByteArray(buffer, static_cast<qsizetype>(n)) : QByteArray();
+    ssize_t n;
+    do {
+        n = ::recv(connection, buffer, sizeof buffer, 0);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return std::nullopt;
+    return n > 0 ? QByteArray(buffer, static_cast<qsizetype>(n)) : QByteArray();
+}
+
+void InstanceGuard::answer(const QByteArray& request) {
     if (request.startsWith("raise")) emit activationRequested();
     else if (request.startsWith("refresh")) emit refreshRequested();
 }

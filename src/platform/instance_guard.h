@@ -4,14 +4,24 @@
 // asks the first copy over the socket to come forward, and ends. The socket
 // is a Unix domain socket only the user may use (mode 0600), in the user's
 // runtime folder.
+//
+// Whatever connects to the socket cannot cost the program more than a few
+// descriptors: at most kMaxConnections connections are open at once (a new
+// one closes the oldest), a connection that has said nothing for
+// kIdleCloseMs is closed, and when the process has no descriptor left to
+// accept with, the guard waits (kAcceptRetryMs, doubling up to
+// kAcceptRetryMaxMs) before it tries again instead of retrying at once.
 
 #include <QLockFile>
 #include <QObject>
 #include <QString>
 
+#include <deque>
 #include <memory>
+#include <optional>
 
 class QSocketNotifier;
+class QTimer;
 
 namespace ostrel {
 
@@ -24,6 +34,11 @@ QString instanceKey(const QString& executablePath);
 class InstanceGuard : public QObject {
     Q_OBJECT
 public:
+    static constexpr int kMaxConnections = 4;
+    static constexpr int kIdleCloseMs = 1000;
+    static constexpr int kAcceptRetryMs = 100;
+    static constexpr int kAcceptRetryMaxMs = 2000;
+
     // folder: where the lock and socket live; empty picks the user's runtime
     // folder (or the temporary folder).
     explicit InstanceGuard(const QString& key, const QString& folder = {}, QObject* parent = nullptr);
@@ -52,14 +67,28 @@ signals:
     void refreshRequested();
 
 private:
+    struct Connection {
+        int fd = -1;
+        QSocketNotifier* notifier = nullptr;
+        QTimer* idle = nullptr;
+    };
+
     void onNewConnection();
-    void serve(int connection, QSocketNotifier* notifier);
+    // The connection's request; an empty one when the other side closed
+    // without a word; nothing while none has come.
+    static std::optional<QByteArray> readRequest(int connection);
+    void answer(const QByteArray& request);
+    void closeConnection(int connection);
+    void waitBeforeAccepting();
 
     QString lockPath_;
     QString serverName_;
     std::unique_ptr<QLockFile> lock_;
     int listener_ = -1;
     QSocketNotifier* listening_ = nullptr;
+    std::deque<Connection> connections_;  // oldest first
+    QTimer* acceptRetry_ = nullptr;
+    int acceptRetryMs_ = kAcceptRetryMs;
     bool first_ = false;
     bool failed_ = false;
     QString failureReason_;

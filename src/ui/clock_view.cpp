@@ -15,6 +15,8 @@ void declareClockSettings() {
     SettingsModel& s = settings();
     const QString general = QStringLiteral("General"), clock = QStringLiteral("Clock");
     s.declare(general, QStringLiteral("ProgramView"), 0);
+    // The one-time balloon from the notification-area icon has been shown.
+    s.declare(general, QStringLiteral("TrayHintShown"), false);
     s.declare(clock, QStringLiteral("VertSpace"), 3);
     s.declare(clock, QStringLiteral("HorisSpace"), 7);
     s.declare(clock, QStringLiteral("FontName"), QStringLiteral("MS Sans Serif"));

@@ -131,8 +131,12 @@ void translateKey(QWidget* form, const QString& key, const QString& value) {
 void LoadLanguageSetting(bool translate) {
     SetCurrentLanguage(QStringLiteral("English"));
     QString name;
-    const bool ok = withSettingsFile(
-        [&](IniFile& ini) { name = decodeLanguageText(ini.readString("General", "Language", "English")); });
+    // Until the user picks a language (a first start has no settings file
+    // at all), the system's locale picks it.
+    const bool ok = withSettingsFile([&](IniFile& ini) {
+        const std::optional<std::string> stored = ini.findValue("General", "Language");
+        name = stored ? decodeLanguageText(*stored) : LanguageForLocale(QLocale::system());
+    });
     if (!ok) {
         ApplyQtTranslations();
         return;

@@ -15,7 +15,9 @@ namespace ostrel {
 
 // Reads "General"/"Language" from the settings file into CurrentLanguage
 // and, when translate is true, translates every application window. An
-// empty stored name counts as "English". A settings file that cannot be
+// empty stored name counts as "English"; without the key (a first start
+// has no settings file) the system's locale picks the language
+// (LanguageForLocale). A settings file that cannot be
 // read is reported as the settings helper does (settings_file.h).
 void LoadLanguageSetting(bool translate);
 

@@ -82,7 +82,12 @@ private slots:
         RecordingDialogs dialogs;
         ostrel::testing::ClockWindow clockWindow;
         TfrmClock& clock = clockWindow.clock;
-        QVERIFY(child<QTimer>(clock, "tmrTrayWait")->isActive());
+        clock.showTrayMessage = [](const QString&, const QString&) { return true; };
+        QTimer* wait = child<QTimer>(clock, "tmrTrayWait");
+        QVERIFY(wait->isActive());
+        // Decided within a second of the start, not after a wait the user
+        // sees as an empty screen.
+        QVERIFY2(wait->remainingTime() <= 1000, qPrintable(QString::number(wait->remainingTime())));
         bool available = true;
         clock.notificationAreaAvailable = [&] { return available; };
         clock.checkNotificationArea();  // a tray came up: the icon stays
@@ -93,6 +98,135 @@ private slots:
         QVERIFY(clock.isVisible());
         QVERIFY(!trayIconShown(clock));
         QVERIFY(child<QRadioButton>(*frmSettings, "rbFreeClock")->isChecked());
+    }
+
+    // A panel that starts after the program at login: the floating clock
+    // stands in for the icon only until the notification area comes, and
+    // is looked for about half a minute, once a second; a mode the user
+    // picks meanwhile stays.
+    void aNotificationAreaThatComesLateTakesTheClockBack() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        bool available = false;
+        {
+            ostrel::testing::ClockWindow clockWindow;
+            TfrmClock& clock = clockWindow.clock;
+            clock.showTrayMessage = [](const QString&, const QString&) { return true; };
+            QTimer* wait = child<QTimer>(clock, "tmrTrayWait");
+            clock.notificationAreaAvailable = [&] { return available; };
+            clock.checkNotificationArea();
+            QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
+            QVERIFY(wait->isActive());
+            QCOMPARE(wait->interval(), 1000);
+            clock.checkNotificationArea();  // still none
+            QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
+            available = true;
+            clock.checkNotificationArea();
+            QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayIcon));
+            QVERIFY(!clock.isVisible());
+            QVERIFY(trayIconShown(clock));
+            QVERIFY(!wait->isActive());
+            QVERIFY(child<QRadioButton>(*frmSettings, "rbSysTrayIcon")->isChecked());
+
+            // The tray goes again: the floating clock, looked for a limited time.
+            available = false;
+            clock.checkNotificationArea();
+            QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
+            int checks = 1;
+            while (wait->isActive() && checks < 100) {
+                wait->stop();
+                clock.checkNotificationArea();
+                ++checks;
+            }
+            QVERIFY2(checks >= 20 && checks <= 40, qPrintable(QString::number(checks)));
+            QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmFreeClock));
+        }
+
+        // The user's own choice is not undone by a tray that comes later.
+        QFile::remove(settingsFilePath());
+        ostrel::testing::ClockWindow second;
+        TfrmClock& other = second.clock;
+        other.showTrayMessage = [](const QString&, const QString&) { return true; };
+        available = false;
+        other.notificationAreaAvailable = [&] { return available; };
+        other.checkNotificationArea();
+        QCOMPARE(std::uint8_t(other.viewMode()), std::uint8_t(vmFreeClock));
+        other.setViewMode(vmSysTrayClock);
+        available = true;
+        other.checkNotificationArea();
+        QCOMPARE(std::uint8_t(other.viewMode()), std::uint8_t(vmSysTrayClock));
+    }
+
+    // With a notification area, the first start says once, in the user's
+    // language, that the organizer lives there; the settings file remembers
+    // it (written with the view mode, so nothing is written at start).
+    void theFirstStartSaysOnceWhereTheOrganizerLives() {
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        QDir().mkpath(env.dir.path() + QStringLiteral("/Languages"));
+        QFile lng(env.dir.path() + QStringLiteral("/Languages/English.lng"));
+        QVERIFY(lng.open(QIODevice::WriteOnly));
+        lng.write("[Messages]\nTrayFirstStartHint=Right-click me\n");
+        lng.close();
+        SetCurrentLanguage(QStringLiteral("English"));
+        QStringList shown;
+        bool available = true;
+        {
+            ostrel::testing::ClockWindow clockWindow;
+            TfrmClock& clock = clockWindow.clock;
+            // The icon is not in the notification area yet: tried again a
+            // second later, and not taken as shown.
+            bool docked = false;
+            clock.showTrayMessage = [&](const QString& title, const QString& text) {
+                if (docked) shown << title + ": " + text;
+                return docked;
+            };
+            clock.notificationAreaAvailable = [&] { return available; };
+            QTimer* wait = child<QTimer>(clock, "tmrTrayWait");
+            clock.checkNotificationArea();
+            QVERIFY(shown.isEmpty());
+            QVERIFY(wait->isActive());
+            QCOMPARE(wait->interval(), 1000);
+            docked = true;
+            clock.checkNotificationArea();
+            QVERIFY(!wait->isActive());
+            QCOMPARE(shown, QStringList{QStringLiteral("Ostrel Organizer: Right-click me")});
+            QVERIFY(!QFile::exists(settingsFilePath()));
+            clock.checkNotificationArea();
+            clock.setViewMode(vmFreeClock);
+            clock.setViewMode(vmSysTrayIcon);
+            clock.checkNotificationArea();
+            QCOMPARE(shown.size(), 1);
+        }
+        QVERIFY(env.readSettings().contains("TrayHintShown=1"));
+        {
+            ostrel::testing::ClockWindow clockWindow;
+            TfrmClock& clock = clockWindow.clock;
+            clock.showTrayMessage = [&](const QString& title, const QString& text) {
+                shown << title + ": " + text;
+                return true;
+            };
+            clock.notificationAreaAvailable = [&] { return available; };
+            clock.checkNotificationArea();
+        }
+        QCOMPARE(shown.size(), 1);
+
+        // Without a notification area there is no icon to speak from.
+        QFile::remove(settingsFilePath());
+        available = false;
+        {
+            ostrel::testing::ClockWindow clockWindow;
+            TfrmClock& clock = clockWindow.clock;
+            clock.showTrayMessage = [&](const QString& title, const QString& text) {
+                shown << title + ": " + text;
+                return true;
+            };
+            clock.notificationAreaAvailable = [&] { return available; };
+            clock.checkNotificationArea();
+        }
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(!env.readSettings().contains("TrayHintShown"));
+        SetCurrentLanguage(QStringLiteral("English"));
     }
 
     // A clock on the desktop has no notification-area icon at all: the icon

@@ -6,7 +6,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QWindow>
 #include <QtTest>
 
 #include <utility>
@@ -128,6 +132,45 @@ void checkMode(TfrmClock& clock, std::uint8_t mode) {
     }
 }
 
+// On a real X server: whether the display shows the window (it and every
+// window it sits in are mapped), as the X server itself reports it.
+bool viewableOnDisplay(const QWidget* w) {
+    // The window's own id: a widget may keep an old one after its window
+    // was made anew.
+    const QWindow* window = w->windowHandle();
+    if (!window || !window->handle()) return false;
+    QProcess info;
+    info.start(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window->winId())});
+    if (!info.waitForFinished(10000)) return false;
+    return info.readAllStandardOutput().contains("Map State: IsViewable");
+}
+
+// The window that shows the clock in a mode; none in the icon mode.
+QWidget* clockOnDisplay(TfrmClock& clock) {
+    switch (clock.viewMode()) {
+        case vmSysTrayIcon: return nullptr;
+        case vmSysTrayClock: return taskbarEmbedding().host();
+        default: return &clock;
+    }
+}
+
+// A window manager (openbox) for the rows that ask for one; it runs until
+// the test ends.
+QProcess* windowManager() {
+    static QProcess* wm = [] {
+        auto* p = new QProcess(qApp);
+        p->start(QStringLiteral("openbox"), {});
+        return p;
+    }();
+    return wm;
+}
+
+bool windowManagerRunning() {
+    QProcess prop;
+    prop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+    return prop.waitForFinished(10000) && prop.readAllStandardOutput().contains("window id");
+}
+
 }  // namespace
 
 class TestViewModes : public QObject {
@@ -231,6 +274,88 @@ private slots:
         putDial(shippedDial());
         child<QRadioButton>(*frmSettings, "rbAnalogClock")->setChecked(true);
         checkMode(clock, vmAnalogClock);
+    }
+
+    // Every switch between two modes made from the settings dialog, as the
+    // user makes it (the dialog open and modal, OK at the end), shows the
+    // clock on a real display at once: mapped in the X server's own words,
+    // not only visible to the toolkit; with and without a window manager.
+    // Run under Xvfb by the tests tst_view_modes_xvfb*.
+    void everySwitchShowsTheClockOnTheDisplay_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<bool>("withWindowManager");
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+            QTest::newRow("not on X") << -1 << -1 << false;
+            return;
+        }
+        const char* names[] = {"icon", "panel", "free", "analog"};
+        for (bool wm : {false, true})
+            for (int from = 0; from < 4; ++from)
+                for (int to = 0; to < 4; ++to)
+                    if (from != to)
+                        QTest::addRow("%s -> %s%s", names[from], names[to], wm ? ", openbox" : "") << from << to << wm;
+    }
+    void everySwitchShowsTheClockOnTheDisplay() {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(bool, withWindowManager);
+        if (from < 0) QSKIP("needs a real X server (Xvfb)");
+        if (QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty()) QSKIP("xwininfo is missing");
+        if (withWindowManager) {
+            if (QStandardPaths::findExecutable(QStringLiteral("openbox")).isEmpty()) QSKIP("openbox is missing");
+            windowManager();
+            QTRY_VERIFY_WITH_TIMEOUT(windowManagerRunning(), 20000);
+        } else if (windowManagerRunning()) {
+            QSKIP("a window manager runs already");
+        }
+
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        putDial(shippedDial());
+        env.writeSettings(QByteArray("[General]\nProgramView=") + QByteArray::number(from + 1) +
+                          "\n[Clock]\nLeft=300\nTop=250\n");
+        ostrel::testing::ClockWindow clockWindow;
+        TfrmClock& clock = clockWindow.clock;
+        if (clock.showOnStart()) clock.show();  // as start-up does
+        if (QWidget* shown = clockOnDisplay(clock)) QTRY_VERIFY_WITH_TIMEOUT(viewableOnDisplay(shown), 10000);
+        // The user reaches the settings through the clock menu; its window
+        // belongs to the clock's (a hidden clock gets a window of its own).
+        auto* menu = child<QMenu>(clock, "pmClockMenu");
+        clock.popupClockMenu(QPoint(640, 500));
+        QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible() && viewableOnDisplay(menu), 10000);
+        menu->hide();
+
+        // The switch and OK, while the dialog runs as the menu runs it.
+        bool shownWhileOpen = false;
+        QTimer::singleShot(0, frmSettings, [&] {
+            button(std::uint8_t(to))->click();
+            if (QWidget* shown = clockOnDisplay(clock)) {
+                QDeadlineTimer deadline(10000);
+                while (!(shownWhileOpen = viewableOnDisplay(shown)) && !deadline.hasExpired()) QTest::qWait(50);
+            } else {
+                QTest::qWait(200);
+                shownWhileOpen = true;
+            }
+            child<QPushButton>(*frmSettings, "btnOK")->click();
+        });
+        frmSettings->execDialog();
+        QVERIFY2(dialogs.messages.empty(), dialogs.messages.empty() ? "" : qPrintable(dialogs.messages[0].text));
+        QCOMPARE(int(clock.viewMode()), to);
+        QVERIFY2(shownWhileOpen, "the clock was not on the display while the dialog was open");
+        QVERIFY(env.readSettings().contains("ProgramView=" + QByteArray::number(to + 1)));
+
+        // Still there after the dialog has closed and a few ticks; and in
+        // the icon mode no clock window at all.
+        clock.tmrTimeTimer();
+        QCoreApplication::processEvents();
+        if (QWidget* shown = clockOnDisplay(clock)) {
+            QVERIFY(viewableOnDisplay(shown));
+            if (to != vmSysTrayClock) QVERIFY(!taskbarEmbedding().host());
+        } else {
+            QVERIFY(!clock.isVisible());
+            QVERIFY(!viewableOnDisplay(&clock));
+        }
     }
 
     void closingInThePanelLeavesNoHost() {

@@ -2,7 +2,8 @@
 # End to end under a real X server with a system tray: the program starts
 # with no settings file, shows its notification-area icon, a right click on
 # the icon opens the clock menu, Exit ends the program and the view mode is
-# saved. The tray is then restarted and the icon must come back.
+# saved. The first-start balloon from the icon shows, closes at a click and
+# is remembered. The tray is then restarted and the icon must come back.
 #
 #   tray_menu.sh PROGRAM      (wraps itself in dbus-run-session and xvfb-run)
 set -euo pipefail
@@ -18,6 +19,8 @@ fi
 
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_private_copy "$exe"
+# The texts, as installed (the balloon's among them).
+cp -r "$(dirname "$exe")/Languages" "$work/bin/"
 trayer_pid=""
 app_pid=""
 cleanup() {
@@ -65,6 +68,26 @@ echo "ok: icon docked in the tray"
 [ ! -f "$ini" ] || { echo "FAIL: settings file written at start"; exit 1; }
 
 icon_id="$(icon_window)"
+# A first start says once, in a balloon from the icon, where the organizer
+# lives; a click on the balloon closes it.
+balloon_window() {
+    local w
+    for w in $(xdotool search --onlyvisible --classname '^ostrel-organizer$' 2>/dev/null); do
+        [ "$w" = "$icon_id" ] && continue
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        [ "$WIDTH" -gt 200 ] && { echo "$w"; return 0; }
+    done
+    return 1
+}
+balloon_shown() { balloon_window >/dev/null; }
+balloon_gone() { ! balloon_shown; }
+wait_for balloon_shown || { echo "FAIL: no first-start balloon"; exit 1; }
+eval "$(xdotool getwindowgeometry --shell "$(balloon_window)")"
+xdotool mousemove $((X + 20)) $((Y + HEIGHT - 15)) click 1
+wait_for balloon_gone || { echo "FAIL: the balloon did not close"; exit 1; }
+echo "ok: first-start balloon shown and closed"
+[ ! -f "$ini" ] || { echo "FAIL: settings file written for the balloon"; exit 1; }
+
 before="$(count_mapped)"
 xdotool mousemove --window "$icon_id" 8 8
 sleep 0.3
@@ -116,6 +139,7 @@ if kill -0 "$app_pid" 2>/dev/null; then echo "FAIL: Exit did not end the program
 wait "$app_pid"; rc=$?; app_pid=""
 [ "$rc" -eq 0 ] || { echo "FAIL: exit code $rc"; cat "$work/stderr.txt"; exit 1; }
 grep -q '^ProgramView=1' "$ini" || { echo "FAIL: view mode not saved"; cat "$ini"; exit 1; }
+grep -q '^TrayHintShown=1' "$ini" || { echo "FAIL: the balloon is not remembered"; cat "$ini"; exit 1; }
 echo "ok: Exit ended the program and saved the view mode"
 if grep -q 'cannot start: the file' "$work/stderr.txt"; then echo "FAIL: skin warning"; exit 1; fi
 echo "1 passed, 0 failed"

@@ -6,9 +6,54 @@
 
 #include <qplatformdefs.h>
 
+#include <QAbstractEventDispatcher>
+#include <QDir>
+#include <QElapsedTimer>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include "platform/instance_guard.h"
 
 using namespace ostrel;
+
+namespace {
+
+// Descriptors this process holds now.
+int openDescriptors() {
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::System).size()) - 1;
+}
+
+// A connection to the guard's socket that never says a word; -1 while the
+// guard's queue is full (the caller lets the guard's loop run and retries).
+int connectSilently(const QString& socketPath) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray native = QFile::encodeName(socketPath);
+    std::memcpy(address.sun_path, native.constData(), static_cast<std::size_t>(native.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Whether the guard has closed its end of a silent connection.
+bool closedByTheGuard(int fd) {
+    char c;
+    return ::recv(fd, &c, 1, MSG_DONTWAIT) == 0;
+}
+
+}  // namespace
 
 class TestInstanceGuard : public QObject {
     Q_OBJECT
@@ -119,6 +164,93 @@ private slots:
         QVERIFY(refreshed.wait(3000));
         QCOMPARE(raised.count(), 0);
         QCOMPARE(refreshed.count(), 1);
+    }
+
+    // A local process opens connections and holds them without a word: the
+    // guard keeps only a few of them open, so it never brings the program
+    // near its descriptor limit, closes them when they have idled a short
+    // while, and still takes a real request while they are held.
+    void connectionsHeldWithoutAWordAreFewAndClosed() {
+        QTemporaryDir dir;
+        InstanceGuard first(QStringLiteral("PREVINST:flood"), dir.path());
+        QVERIFY(first.isFirstInstance());
+        QSignalSpy raised(&first, &InstanceGuard::activationRequested);
+        const int before = openDescriptors();
+
+        constexpr int kHeld = 300;
+        std::vector<int> held;
+        QElapsedTimer spent;
+        spent.start();
+        while (int(held.size()) < kHeld && spent.elapsed() < 20000) {
+            const int fd = connectSilently(first.serverName());
+            if (fd >= 0) held.push_back(fd);
+            else QCoreApplication::processEvents();
+        }
+        QCOMPARE(int(held.size()), kHeld);
+        QCoreApplication::processEvents();
+        const int guardHolds = openDescriptors() - before - kHeld;
+        QVERIFY2(guardHolds <= 8, qPrintable(QStringLiteral("the guard holds %1 connections").arg(guardHolds)));
+
+        // The program goes on answering: a second copy's request comes through.
+        InstanceGuard(QStringLiteral("PREVINST:flood"), dir.path()).activatePreviousInstance();
+        QVERIFY(raised.wait(3000));
+        QCOMPARE(raised.count(), 1);
+
+        // The ones it still held are closed once they have idled.
+        QTRY_VERIFY_WITH_TIMEOUT(openDescriptors() - before - kHeld <= 0, 10000);
+        int closed = 0;
+        for (int fd : held) closed += closedByTheGuard(fd) ? 1 : 0;
+        QCOMPARE(closed, kHeld);
+        for (int fd : held) ::close(fd);
+    }
+
+    // With every descriptor of the process taken, a waiting connection
+    // cannot be accepted: the guard waits before it tries again instead of
+    // spinning, and accepts it (and new requests) once descriptors are free.
+    void withNoDescriptorLeftTheGuardWaitsInsteadOfSpinning() {
+        QTemporaryDir dir;
+        InstanceGuard first(QStringLiteral("PREVINST:emfile"), dir.path());
+        QVERIFY(first.isFirstInstance());
+        QSignalSpy raised(&first, &InstanceGuard::activationRequested);
+        // The request's socket is made while descriptors are left.
+        const int sender = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(sender >= 0);
+
+        rlimit saved{};
+        QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+        rlimit low = saved;
+        low.rlim_cur = static_cast<rlim_t>(openDescriptors() + 16);
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &low), 0);
+        std::vector<int> filler;
+        for (int fd; (fd = ::fcntl(sender, F_DUPFD_CLOEXEC, 0)) >= 0;) filler.push_back(fd);
+        QCOMPARE(errno, EMFILE);
+
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray native = QFile::encodeName(first.serverName());
+        std::memcpy(address.sun_path, native.constData(), static_cast<std::size_t>(native.size()));
+        QCOMPARE(::connect(sender, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        QCOMPARE(::send(sender, "raise\n", 6, MSG_NOSIGNAL), ssize_t(6));
+
+        // Half a second of the run loop: a loop that retried at once would
+        // wake thousands of times.
+        int wakeUps = 0;
+        const QMetaObject::Connection counting =
+            connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, this, [&] { ++wakeUps; });
+        QEventLoop loop;
+        QTimer::singleShot(500, &loop, &QEventLoop::quit);
+        loop.exec();
+        disconnect(counting);
+
+        for (int fd : filler) ::close(fd);
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+        QVERIFY2(wakeUps < 100, qPrintable(QStringLiteral("%1 wake-ups in half a second").arg(wakeUps)));
+        QCOMPARE(raised.count(), 0);
+
+        QTRY_COMPARE_WITH_TIMEOUT(raised.count(), 1, 10000);
+        ::close(sender);
+        InstanceGuard(QStringLiteral("PREVINST:emfile"), dir.path()).activatePreviousInstance();
+        QTRY_COMPARE_WITH_TIMEOUT(raised.count(), 2, 3000);
     }
 
     void aReleasedGuardCanBeTakenAgain() {

@@ -432,6 +432,55 @@ private slots:
         QVERIFY(dialogs.messages.empty());
     }
 
+    // Until the user picks a language, the locale picks the one it asks
+    // for when its file is there, otherwise English.
+    void theLocalePicksTheLanguageOfAFirstStart_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("language");
+        const QStringList both{QStringLiteral("English"), QStringLiteral("Russian")};
+        QTest::newRow("ru_RU") << "ru_RU" << both << "Russian";
+        QTest::newRow("ru_UA") << "ru_UA" << both << "Russian";
+        QTest::newRow("ru without its file") << "ru_RU" << QStringList{QStringLiteral("English")} << "English";
+        QTest::newRow("en_GB") << "en_GB" << both << "English";
+        QTest::newRow("de_DE, no German file") << "de_DE" << both << "English";
+        QTest::newRow("de_DE with a German file")
+            << "de_DE" << (both + QStringList{QStringLiteral("German")}) << "German";
+        QTest::newRow("C") << "C" << both << "English";
+        QTest::newRow("uk_UA") << "uk_UA" << both << "English";
+    }
+    void theLocalePicksTheLanguageOfAFirstStart() {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, files);
+        QFETCH(QString, language);
+        for (const QString& name : files) writeBytes(langFile(name), "[Messages]\n");
+        QCOMPARE(LanguageForLocale(QLocale(locale)), language);
+    }
+
+    // The program's own start: no settings file, or one without the key,
+    // follows the system's locale (run once more as tst_languages_ru_RU);
+    // a stored choice wins over it.
+    void aFirstStartTakesTheLanguageOfTheSystem() {
+        writeBytes(langFile(QStringLiteral("English")), "[Messages]\n");
+        writeBytes(langFile(QStringLiteral("Russian")), "[Messages]\n");
+        const QString expected =
+            QLocale::system().language() == QLocale::Russian ? QStringLiteral("Russian") : QStringLiteral("English");
+        QFile::remove(settingsFilePath());
+        LoadLanguageSetting(false);
+        QCOMPARE(CurrentLanguage(), expected);
+        QVERIFY(!QFile::exists(settingsFilePath()));
+        writeBytes(settingsFilePath(), "[General]\nProgramView=3\n");
+        LoadLanguageSetting(false);
+        QCOMPARE(CurrentLanguage(), expected);
+        writeBytes(settingsFilePath(), "[General]\nLanguage=English\n");
+        LoadLanguageSetting(false);
+        QCOMPARE(CurrentLanguage(), QStringLiteral("English"));
+        writeBytes(settingsFilePath(), "[General]\nLanguage=Russian\n");
+        LoadLanguageSetting(false);
+        QCOMPARE(CurrentLanguage(), QStringLiteral("Russian"));
+        QVERIFY(dialogs.messages.empty());
+    }
+
     void anUnreadableSettingsFileEndsTheProgram() {
         writeBytes(langFile(QStringLiteral("Test")),
                    "[Messages]\nErrorOnLoad=Cannot load the %s file. The program will close.\n");
