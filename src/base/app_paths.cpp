@@ -17,7 +17,10 @@ QString withoutTrailingSlash(QString dir) {
     return dir;
 }
 
-QString installedShareDir() { return QDir::cleanPath(exeDir() + QStringLiteral("/../share/ostrel-organizer")); }
+// The executable's own folder, whatever a test set.
+QString realExeDir() { return QCoreApplication::applicationDirPath(); }
+
+QString installedShareDir() { return QDir::cleanPath(realExeDir() + QStringLiteral("/../share/ostrel-organizer")); }
 
 QString dataDirOverride() {
     if (!g_dataDirOverride.isEmpty()) return g_dataDirOverride;
@@ -95,7 +98,7 @@ const PathLayout& layout() {
     static bool made = false;
     if (!made) {
         PathFacts f;
-        f.exeDir = exeDir();
+        f.exeDir = realExeDir();
         f.exeDirWritable = QFileInfo(f.exeDir).isWritable();
         f.portableMarker = QFileInfo::exists(f.exeDir + QStringLiteral("/portable"));
         f.databaseBesideExe = QFileInfo::exists(f.exeDir + QStringLiteral("/Tamo.qdb"));

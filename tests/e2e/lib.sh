@@ -36,3 +36,18 @@ e2e_private_copy() {
     export QT_QPA_PLATFORM=xcb
     export OSTREL_DIALOGS=stderr
 }
+
+# The program's notification-area icon: its window once a tray has docked
+# it (a parent that is not the root window); fails before that.
+icon_window() {
+    local w info
+    for w in $(xdotool search --classname '^ostrel-organizer$' 2>/dev/null); do
+        info="$(xwininfo -id "$w" -children 2>/dev/null)" || continue
+        if [ "$(awk '/Root window id/ {print $4}' <<<"$info")" != "$(awk '/Parent window id/ {print $4}' <<<"$info")" ]; then
+            echo "$w"
+            return 0
+        fi
+    done
+    return 1
+}
+icon_docked() { icon_window >/dev/null; }

@@ -33,20 +33,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The program's icon window docked in the tray: one of its windows whose
-# parent is not the root window.
-icon_window() {
-    local w info
-    for w in $(xdotool search --classname '^ostrel-organizer$' 2>/dev/null); do
-        info="$(xwininfo -id "$w" -children 2>/dev/null)" || continue
-        if [ "$(awk '/Root window id/ {print $4}' <<<"$info")" != "$(awk '/Parent window id/ {print $4}' <<<"$info")" ]; then
-            echo "$w"
-            return 0
-        fi
-    done
-    return 1
-}
-icon_docked() { icon_window >/dev/null; }
 panel_window() { xdotool search --onlyvisible --name ' 20[0-9][0-9]$' 2>/dev/null | head -1; }
 panel_shown() { [ -n "$(panel_window)" ]; }
 

@@ -30,28 +30,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-
 start_trayer() {
     trayer --edge bottom --align right --widthtype pixel --width 120 --height 28 \
         --transparent false --tint 0x808080 >/dev/null 2>&1 &
     trayer_pid=$!
 }
 
-
-# The program's icon window docked in the tray: one of its windows whose
-# parent is not the root window.
-icon_window() {
-    local w info
-    for w in $(xdotool search --classname '^ostrel-organizer$' 2>/dev/null); do
-        info="$(xwininfo -id "$w" -children 2>/dev/null)" || continue
-        if [ "$(awk '/Root window id/ {print $4}' <<<"$info")" != "$(awk '/Parent window id/ {print $4}' <<<"$info")" ]; then
-            echo "$w"
-            return 0
-        fi
-    done
-    return 1
-}
-icon_docked() { icon_window >/dev/null; }
 count_mapped() {
     xdotool search --onlyvisible --classname ostrel-organizer 2>/dev/null | wc -l
 }
