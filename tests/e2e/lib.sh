@@ -1,5 +1,22 @@
 # Shared by the end-to-end scripts (sourced, not run).
 
+# Runs the calling script once more inside a private D-Bus session and a new
+# Xvfb screen, after checking that the tools it needs (xvfb-run,
+# dbus-run-session and the ones named) are there; in that second run it
+# returns at once.
+#   e2e_inside_xvfb "TOOL ..." "$0" "$@"
+e2e_inside_xvfb() {
+    local tools="$1"
+    shift
+    [ -n "${OSTREL_E2E_INNER:-}" ] && return 0
+    local tool
+    for tool in xvfb-run dbus-run-session $tools; do
+        command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
+    done
+    export OSTREL_E2E_INNER=1
+    exec dbus-run-session -- xvfb-run -a -s '-screen 0 1280x1024x24' bash "$@"
+}
+
 # Waits until the condition command succeeds (up to about 30 seconds: a
 # loaded machine starts X clients slowly).
 wait_for() {

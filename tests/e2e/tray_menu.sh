@@ -9,15 +9,9 @@
 set -euo pipefail
 
 exe="$1"
-if [ -z "${OSTREL_E2E_INNER:-}" ]; then
-    for tool in xvfb-run trayer xdotool dbus-run-session xwininfo; do
-        command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
-    done
-    export OSTREL_E2E_INNER=1
-    exec dbus-run-session -- xvfb-run -a -s '-screen 0 1280x1024x24' bash "$0" "$@"
-fi
-
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+e2e_inside_xvfb "trayer xdotool xwininfo" "$0" "$@"
+
 e2e_private_copy "$exe"
 # The texts, as installed (the balloon's among them).
 cp -r "$(dirname "$exe")/Languages" "$work/bin/"
