@@ -78,6 +78,17 @@ PeriodUnit unitOf(icalrecurrencetype_frequency f) {
 
 // ---- times ----
 
+// A civil date and time written into a libical time (its zone and
+// date-only mark stay as they are).
+void setCivil(icaltimetype& t, const CivilDateTime& c) {
+    t.year = c.date.year;
+    t.month = c.date.month;
+    t.day = c.date.day;
+    t.hour = c.time.hour;
+    t.minute = c.time.minute;
+    t.second = c.time.second;
+}
+
 icaltimezone* zoneNamed(const std::string& tzid) {
     if (tzid.empty()) return nullptr;
     return icaltimezone_get_builtin_timezone(tzid.c_str());
@@ -91,12 +102,7 @@ icaltimetype localTime(DateTime dt, icaltimezone* zone) {
         return icaltime_from_timet_with_zone(static_cast<time_t>(unix), 0, icaltimezone_get_utc_timezone());
     }
     icaltimetype t = icaltime_null_time();
-    t.year = c.date.year;
-    t.month = c.date.month;
-    t.day = c.date.day;
-    t.hour = c.time.hour;
-    t.minute = c.time.minute;
-    t.second = c.time.second;
+    setCivil(t, c);
     t.is_date = 0;
     t.zone = zone;
     return t;
@@ -372,14 +378,8 @@ icaltimetype presentLike(const icaltimetype& start, DateTime now) {
         const auto unix = static_cast<time_t>(std::floor(toUnixSecondsLocal(now)));
         t = icaltime_from_timet_with_zone(unix, 0, const_cast<icaltimezone*>(start.zone));
     } else {
-        const CivilDateTime c = decodeDateTime(now);
         t = start;
-        t.year = c.date.year;
-        t.month = c.date.month;
-        t.day = c.date.day;
-        t.hour = c.time.hour;
-        t.minute = c.time.minute;
-        t.second = c.time.second;
+        setCivil(t, decodeDateTime(now));
     }
     t.is_date = start.is_date;
     if (t.is_date) t.hour = t.minute = t.second = 0;
