@@ -53,17 +53,6 @@ QString freeFolder(const QString& parent, const QString& base) {
     return path;
 }
 
-// Copies a file through a temporary name, so the target is whole or absent.
-void copyFile(const QString& from, const QString& to) {
-    const QString tmp = to + QStringLiteral(".tmp");
-    QFile::remove(tmp);
-    if (!QFile::copy(from, tmp)) throw fail(QStringLiteral("Cannot copy \"%1\" to \"%2\"").arg(from, tmp));
-    if (!QFile::rename(tmp, to)) {
-        QFile::remove(tmp);
-        throw fail(QStringLiteral("Cannot write \"%1\"").arg(to));
-    }
-}
-
 // Copies a file and flushes the copy to the disk before returning.
 void writeDurableCopy(const QString& from, const QString& to) {
     QFile in(from);
@@ -88,6 +77,22 @@ void syncFolder(const QString& folder) {
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
+}
+
+// Copies a file through a temporary name, so the target is whole or absent.
+void copyFile(const QString& from, const QString& to) {
+    const QString tmp = to + QStringLiteral(".tmp");
+    QFile::remove(tmp);
+    try {
+        writeDurableCopy(from, tmp);
+    } catch (...) {
+        QFile::remove(tmp);
+        throw;
+    }
+    if (!QFile::rename(tmp, to)) {
+        QFile::remove(tmp);
+        throw fail(QStringLiteral("Cannot write \"%1\"").arg(to));
+    }
 }
 
 QStringList databaseCompanions(const QString& db) {

@@ -358,7 +358,7 @@ TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Of
 }
 
 void HandleReminderAnswer(const TReminderAnswerEvent& event) {
-    TfrmToDo* W = event.lParam;
+    TfrmToDo* W = event.window;
     if (!W) return;
     try {
         if (W->rbPostpone->isChecked() && DataModule1) {

@@ -29,11 +29,11 @@ class TfrmToDo;
 class TReminderAnswerEvent : public QEvent {
 public:
     TReminderAnswerEvent(int taskId, TfrmToDo* window)
-        : QEvent(static_cast<QEvent::Type>(WM_REMINDER_ANSWER)), wParam(taskId), lParam(window) {}
+        : QEvent(static_cast<QEvent::Type>(WM_REMINDER_ANSWER)), taskId(taskId), window(window) {}
     // The window's Tag (the task id); the handler reads the window instead.
-    const int wParam;
+    const int taskId;
     // The answering window; null once it has been destroyed.
-    const QPointer<TfrmToDo> lParam;
+    const QPointer<TfrmToDo> window;
 };
 
 class TfrmToDo : public QWidget {

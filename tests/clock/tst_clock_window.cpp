@@ -171,6 +171,18 @@ private slots:
         SetCurrentLanguage(QStringLiteral("English"));
         QStringList shown;
         bool available = true;
+        // A start whose icon docks at once: the first look at the
+        // notification area, and the balloon if it is due.
+        const auto startOnce = [&] {
+            ostrel::testing::ClockWindow clockWindow;
+            TfrmClock& clock = clockWindow.clock;
+            clock.showTrayMessage = [&](const QString& title, const QString& text) {
+                shown << title + ": " + text;
+                return true;
+            };
+            clock.notificationAreaAvailable = [&] { return available; };
+            clock.checkNotificationArea();
+        };
         {
             ostrel::testing::ClockWindow clockWindow;
             TfrmClock& clock = clockWindow.clock;
@@ -199,31 +211,13 @@ private slots:
             QCOMPARE(shown.size(), 1);
         }
         QVERIFY(env.readSettings().contains("TrayHintShown=1"));
-        {
-            ostrel::testing::ClockWindow clockWindow;
-            TfrmClock& clock = clockWindow.clock;
-            clock.showTrayMessage = [&](const QString& title, const QString& text) {
-                shown << title + ": " + text;
-                return true;
-            };
-            clock.notificationAreaAvailable = [&] { return available; };
-            clock.checkNotificationArea();
-        }
+        startOnce();
         QCOMPARE(shown.size(), 1);
 
         // Without a notification area there is no icon to speak from.
         QFile::remove(settingsFilePath());
         available = false;
-        {
-            ostrel::testing::ClockWindow clockWindow;
-            TfrmClock& clock = clockWindow.clock;
-            clock.showTrayMessage = [&](const QString& title, const QString& text) {
-                shown << title + ": " + text;
-                return true;
-            };
-            clock.notificationAreaAvailable = [&] { return available; };
-            clock.checkNotificationArea();
-        }
+        startOnce();
         QCOMPARE(shown.size(), 1);
         QVERIFY(!env.readSettings().contains("TrayHintShown"));
         SetCurrentLanguage(QStringLiteral("English"));

@@ -93,10 +93,11 @@ std::vector<std::string> checkDatabase(const std::string& path, bool full, const
         if (line != "ok") problems.push_back(line);
     }
     const std::string error = rc == SQLITE_DONE ? std::string() : h.error();
+    const bool locked = rc != SQLITE_DONE && busy();
     sqlite3_finalize(stmt);
     if (waiting.stopped || (rc != SQLITE_DONE && stop && stop())) throw DbError("The check was stopped.", true);
     if (rc != SQLITE_DONE) {
-        if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) throw DbError(error, true);
+        if (locked) throw DbError(error, true);
         problems.push_back(error);
     }
     return problems;
