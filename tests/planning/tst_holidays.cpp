@@ -153,7 +153,7 @@ private slots:
         child<QAction>(*frmClock, "miHoliday")->trigger();
         QVERIFY(editor()->isVisible());
         QCOMPARE(editor()->windowTitle(), QStringLiteral("NewHoliday..."));  // no language file: the key
-        QCOMPARE(editor()->Tag, 0);
+        QCOMPARE(editor()->holidayId, 0);
         QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->text(), QStringLiteral("InputHolidayTitle..."));
         QCOMPARE(child<QDateEdit>(*editor(), "dtpToDoDate")->date(), QDate(2026, 10, 10));
         QVERIFY(child<QCheckBox>(*editor(), "cbRemind")->isChecked());
@@ -163,10 +163,10 @@ private slots:
 
         // The command on an open editor keeps what was typed.
         child<QLineEdit>(*editor(), "edTitle")->setText(QStringLiteral("Typed"));
-        editor()->Tag = 7;
+        editor()->holidayId = 7;
         child<QToolButton>(*list(), "tbNew")->click();
         QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->text(), QStringLiteral("Typed"));
-        QCOMPARE(editor()->Tag, 0);
+        QCOMPARE(editor()->holidayId, 0);
 
         // Esc and Cancel only hide.
         QTest::keyClick(editor(), Qt::Key_Escape);
@@ -215,7 +215,7 @@ private slots:
         list()->tbEditClick();
         QCOMPARE(child<QDateEdit>(*editor(), "dtpToDoDate")->date(), s);
         QCOMPARE(editor()->windowTitle(), QStringLiteral("EditHoliday"));
-        QCOMPARE(editor()->Tag, id);
+        QCOMPARE(editor()->holidayId, id);
     }
 
     void twentyNinthOfFebruaryFallsOnTheTwentyEighth() {
@@ -291,14 +291,14 @@ private slots:
         child<QAction>(*frmClock, "Holydayslist1")->trigger();
         list()->setCurrentRow(1);
         list()->tbEditClick();
-        QCOMPARE(editor()->Tag, none);
+        QCOMPARE(editor()->holidayId, none);
         QVERIFY(!child<QCheckBox>(*editor(), "cbRemind")->isChecked());
         QVERIFY(!child<QSpinBox>(*editor(), "seActiveTime")->isEnabled());
         QCOMPARE(child<QSpinBox>(*editor(), "seActiveTime")->value(), 1);
         // An open editor is overwritten by the next row.
         list()->setCurrentRow(2);
         list()->tbEditClick();
-        QCOMPARE(editor()->Tag, five);
+        QCOMPARE(editor()->holidayId, five);
         QVERIFY(child<QCheckBox>(*editor(), "cbRemind")->isChecked());
         QVERIFY(child<QSpinBox>(*editor(), "seActiveTime")->isEnabled());
         QCOMPARE(child<QSpinBox>(*editor(), "seActiveTime")->value(), 5);
@@ -528,7 +528,7 @@ private slots:
         for (const char* lang : {"English", "Russian"}) {
             const QString name = QString::fromLatin1(lang);
             QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/Languages/") + name + QStringLiteral(".lng"),
-                        LanguageFilePath(name));
+                        languageFilePath(name));
             SetCurrentLanguage(name);
             TranslateForm(list());
             TranslateForm(editor());
@@ -572,7 +572,7 @@ private slots:
         for (const char* lang : {"English", "Russian"}) {
             const QString name = QString::fromLatin1(lang);
             QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/Languages/") + name + QStringLiteral(".lng"),
-                        LanguageFilePath(name));
+                        languageFilePath(name));
             SetCurrentLanguage(name);
             TranslateForm(list());
             TranslateForm(editor());
