@@ -328,8 +328,8 @@ private slots:
         QCOMPARE(marks(1, rowOf(14, 0), rowOf(15, 30)), QStringLiteral("1223"));
     }
 
-    // Mended: a move onto another plan's slots was stored unchecked, and two
-    // plans could then share a start that a later delete reached together.
+    // A move onto another plan's slots is refused: two plans sharing a start
+    // would both go with one delete.
     void aMoveOntoAnotherPlanIsRefusedButMayOverlapItself() {
         addPlan(at(kToday, 10, 0), "Meeting", 2);
         addPlan(at(kToday, 13, 0), "Lunch", 2);
@@ -355,8 +355,8 @@ private slots:
         QCOMPARE(plans()[1].showDT, at(kToday, 13, 0));
     }
 
-    // Mended: a rebuild while a title was typed left the entry open on rows
-    // that no longer existed.
+    // A rebuild while a title is typed ends the entry: its rows are read
+    // afresh, and nothing is saved.
     void aRebuildWhileTypingEndsTheEntryWithoutSaving() {
         clickCell(1, rowOf(9, 0));
         w->tbNewClick();
