@@ -249,7 +249,7 @@ void TfrmPersonEdit::clearForNew() {
     edFirstName->clear();
     edLastName->clear();
     setPicture({});
-    PhotoPath.clear();
+    photoPath.clear();
     dtpBithday->setDate(toQDateTime(clock().now()).date());
     for (QLineEdit* e : {edHomePhone, edJobPhone, edMobilePhone, edAddress, edMail, edICQ, edWebSite}) e->clear();
     memComment->clear();
@@ -261,8 +261,8 @@ bool TfrmPersonEdit::loadContact(std::int64_t personId) {
     if (!c) return false;
     edFirstName->setText(c->FirstName);
     edLastName->setText(c->LastName);
-    PhotoPath = textOrEmpty(c->Photo);
-    setPicture(PhotoPath.isEmpty() ? QImage() : loadPicture(resolvePhotoPath(PhotoPath)));
+    photoPath = textOrEmpty(c->Photo);
+    setPicture(photoPath.isEmpty() ? QImage() : loadPicture(resolvePhotoPath(photoPath)));
     QDate birthday = c->Birthday ? dateOf(*c->Birthday) : QDate();
     if (!birthday.isValid() || birthday < dtpBithday->minimumDate() || birthday > dtpBithday->maximumDate())
         birthday = toQDateTime(clock().now()).date();
@@ -281,7 +281,7 @@ bool TfrmPersonEdit::loadContact(std::int64_t personId) {
 
 void TfrmPersonEdit::sbLoadPhotoClick() {
     QString folder;
-    if (!PhotoPath.isEmpty()) folder = QFileInfo(resolvePhotoPath(PhotoPath)).absolutePath();
+    if (!photoPath.isEmpty()) folder = QFileInfo(resolvePhotoPath(photoPath)).absolutePath();
     if (folder.isEmpty() || !QDir(folder).exists())
         folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
@@ -294,7 +294,7 @@ void TfrmPersonEdit::sbLoadPhotoClick() {
                     MsgIcon::Information, MsgOk, this);
         return;
     }
-    PhotoPath = storablePhotoPath(file);
+    photoPath = storablePhotoPath(file);
     setPicture(image);
     plPhoto->setText(QString());
     Modified = true;
@@ -302,9 +302,9 @@ void TfrmPersonEdit::sbLoadPhotoClick() {
 
 void TfrmPersonEdit::sbDeletePhotoClick() {
     // Removing the photo is a change to save.
-    if (hasPicture() || !PhotoPath.isEmpty()) Modified = true;
+    if (hasPicture() || !photoPath.isEmpty()) Modified = true;
     setPicture({});
-    PhotoPath.clear();
+    photoPath.clear();
 }
 
 ContactRow TfrmPersonEdit::contactFromInputs() const {
@@ -312,7 +312,7 @@ ContactRow TfrmPersonEdit::contactFromInputs() const {
     c.ABID = contactId;
     c.LastName = edLastName->text().isEmpty() ? QStringLiteral(" ") : edLastName->text();
     c.FirstName = edFirstName->text().isEmpty() ? QStringLiteral(" ") : edFirstName->text();
-    c.Photo = textOrNull(PhotoPath);
+    c.Photo = textOrNull(photoPath);
     const QDate birthday = dtpBithday->date();
     const QDate today = toQDateTime(clock().now()).date();
     if (birthday.isValid() && birthday != today)

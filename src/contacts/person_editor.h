@@ -47,7 +47,7 @@ public:
     bool AllowClose = true;
     // The photo path to store: as stored, or the file last chosen (relative
     // to the executable's folder when it lies inside it); empty for none.
-    QString PhotoPath;
+    QString photoPath;
 
     // Empties every input for a new contact (Add).
     void clearForNew();

@@ -709,7 +709,7 @@ private slots:
             QCOMPARE(dialogs->messages[0].caption, QStringLiteral("Loading photo"));
             QCOMPARE(dialogs->messages[0].icon, MsgIcon::Information);
             QVERIFY(!editor->hasPicture());
-            QVERIFY(editor->PhotoPath.isEmpty());
+            QVERIFY(editor->photoPath.isEmpty());
             QVERIFY(!editor->Modified);
             QCOMPARE(child<QLabel>(*editor, "plPhoto")->text(), QStringLiteral("Photo"));
 
