@@ -76,7 +76,7 @@ void BM_WeekViewRebuild(benchmark::State& state) {
     for (auto _ : state) {
         frmSchedule->cbScheduleChange();
         QApplication::processEvents();  // repaint
-        benchmark::DoNotOptimize(frmSchedule->WeekStart);
+        benchmark::DoNotOptimize(frmSchedule->weekStart());
     }
 }
 BENCHMARK(BM_WeekViewRebuild)->Arg(100000)->Unit(benchmark::kMillisecond);

@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QString path = ostrel::LanguageFilePath(QStringLiteral("Fuzz"));
+    const QString path = ostrel::languageFilePath(QStringLiteral("Fuzz"));
     {
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) std::abort();

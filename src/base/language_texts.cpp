@@ -59,12 +59,12 @@ QString decodeLanguageText(const std::string& bytes) {
 std::string encodeLanguageText(const QString& text) { return text.toUtf8().toStdString(); }
 
 // The current language file; its path is empty when the name cannot have one.
-IniFile currentLanguageFile() { return IniFile(QFile::encodeName(LanguageFilePath(g_language)).toStdString()); }
+IniFile currentLanguageFile() { return IniFile(QFile::encodeName(languageFilePath(g_language)).toStdString()); }
 
 QString CurrentLanguage() { return g_language; }
 void SetCurrentLanguage(const QString& name) { g_language = name; }
 
-QString LanguageFilePath(const QString& name) {
+QString languageFilePath(const QString& name) {
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) ||
         name.contains(QChar(0)))
         return {};
@@ -97,8 +97,8 @@ QString GetLangCaption(const QString& key, const QString& englishDefault) {
     return englishDefault;
 }
 
-QString LanguageDisplayName(const QString& name) {
-    const QString path = LanguageFilePath(name);
+QString languageDisplayName(const QString& name) {
+    const QString path = languageFilePath(name);
     if (path.isEmpty()) return name;
     try {
         const IniFile file(QFile::encodeName(path).toStdString());
@@ -136,14 +136,14 @@ QString unitForms(const QString& key, PeriodUnit unit, const QString& fallback) 
 
 }  // namespace
 
-QString UnitForCount(qint64 count, PeriodUnit unit) {
+QString unitForCount(qint64 count, PeriodUnit unit) {
     if (!isPeriodUnit(unit)) return {};
     const int unitId = static_cast<int>(storedPeriodUnit(unit));
     return pluralForm(unitForms(QStringLiteral("Unit"), unit, QLatin1String(kEnglishUnits[unitId - 1])).split(u'|'),
                       count);
 }
 
-QString UnitInListForCount(qint64 count, PeriodUnit unit) {
+QString unitInListForCount(qint64 count, PeriodUnit unit) {
     if (!isPeriodUnit(unit)) return {};
     const int unitId = static_cast<int>(storedPeriodUnit(unit));
     const QString forms = unitForms(QStringLiteral("UnitInList"), unit,
@@ -153,7 +153,7 @@ QString UnitInListForCount(qint64 count, PeriodUnit unit) {
 
 QString FormatCountWithUnit(qint64 count, PeriodUnit unit) {
     if (!isPeriodUnit(unit)) return QString::number(count);
-    return QString::number(count) + QLatin1Char(' ') + UnitForCount(count, unit);
+    return QString::number(count) + QLatin1Char(' ') + unitForCount(count, unit);
 }
 
 QString FormatMessageText(const QString& format, const QVariantList& args) {
@@ -237,7 +237,7 @@ QString FormatMessageText(const QString& format, const QVariantList& args) {
     return out;
 }
 
-QStringList LanguageList() {
+QStringList languageList() {
     QStringList names;
     const QDir dir(languagesDir());
     if (!dir.exists()) return names;
@@ -256,9 +256,9 @@ QStringList LanguageList() {
     return names;
 }
 
-QString LanguageForLocale(const QLocale& locale) {
+QString languageForLocale(const QLocale& locale) {
     const QString name = QLocale::languageToString(locale.language());
-    if (locale.language() != QLocale::C && LanguageList().contains(name)) return name;
+    if (locale.language() != QLocale::C && languageList().contains(name)) return name;
     return QStringLiteral("English");
 }
 

@@ -25,7 +25,7 @@ void SetCurrentLanguage(const QString& name);
 // The file the language name stands for: "<exeDir>/Languages/<name>.lng".
 // Empty for a name that is empty or holds a path separator (such a
 // language has no file, so it reads as missing).
-QString LanguageFilePath(const QString& name);
+QString languageFilePath(const QString& name);
 
 // The value of key in section "Messages" of the current language file; the
 // key itself when the key or the file is missing.
@@ -49,12 +49,12 @@ QString GetLangCaption(const QString& key, const QString& englishDefault);
 QString FormatCountWithUnit(qint64 count, PeriodUnit unit);
 // The unit's word alone, in the form FormatCountWithUnit gives it; empty
 // for puNone.
-QString UnitForCount(qint64 count, PeriodUnit unit);
+QString unitForCount(qint64 count, PeriodUnit unit);
 // The unit's word as a unit list beside a count the user sets shows it,
 // read on from the words before the count ("postpone by 1 minute"): the
 // forms of "Captions" key UnitInList<id>, else those of Unit<id>. (Russian
 // puts a feminine unit in the accusative there: "на 1 минуту".)
-QString UnitInListForCount(qint64 count, PeriodUnit unit);
+QString unitInListForCount(qint64 count, PeriodUnit unit);
 
 // Formatting for message texts: %s, %d, %u, %x, %f, %g, %e, %n and %m with
 // an optional argument index ("%1:s"), '-' flag, width and precision; "%%"
@@ -67,17 +67,17 @@ QString FormatMessageText(const QString& format, const QVariantList& args);
 // the languages folder whose name holds ".lng" (that case), the part before
 // the first ".lng"; sorted without regard to case, without repeats or empty
 // names. Empty when the folder cannot be listed.
-QStringList LanguageList();
+QStringList languageList();
 
 // The language a locale asks for: the language's English name
 // ("Russian" for ru_RU, ru_UA, ...) when the languages folder has a file of
-// that name (LanguageList), otherwise "English".
-QString LanguageForLocale(const QLocale& locale);
+// that name (languageList), otherwise "English".
+QString languageForLocale(const QLocale& locale);
 
 // The name a language gives itself ("Russian.lng" says "Русский"): the
 // value of "LanguageName" in the "Captions" section of its file, else the
 // file's name. The settings store the file's name, never this one.
-QString LanguageDisplayName(const QString& name);
+QString languageDisplayName(const QString& name);
 
 // Language files are UTF-8; a text that is not valid UTF-8 is taken byte
 // for byte (Latin-1).

@@ -264,7 +264,7 @@ void TfrmAddressBook::tbViewClick() {
     viewer_->move(0, 0);
     viewer_->setWindowTitle(GetLangCaption(QStringLiteral("ViewContact"), QStringLiteral("View contact")) +
                             QStringLiteral(" - ") + currentContactName());
-    viewer_->Tag = currentABID();
+    viewer_->contactId = currentABID();
     viewer_->show();
     viewer_->raise();
     viewer_->activateWindow();
@@ -277,8 +277,8 @@ void TfrmAddressBook::tbEditClick() {
     if (currentRow() == 0 || !editor_) return;
     editor_->setWindowTitle(GetLangMessage(QStringLiteral("AddressBook")) + QStringLiteral(" - ") +
                             currentContactName());
-    editor_->Tag = currentABID();
-    if (!editor_->LoadContact(editor_->Tag)) return;
+    editor_->contactId = currentABID();
+    if (!editor_->loadContact(editor_->contactId)) return;
     editor_->exec();
     RefreshContactList();
 }
@@ -286,8 +286,8 @@ void TfrmAddressBook::tbEditClick() {
 void TfrmAddressBook::tbAddClick() {
     if (!editor_) return;
     editor_->setWindowTitle(GetLangMessage(QStringLiteral("NewAddress")));
-    editor_->Tag = 0;
-    editor_->ClearForNew();
+    editor_->contactId = 0;
+    editor_->clearForNew();
     editor_->exec();
     RefreshContactList();
 }

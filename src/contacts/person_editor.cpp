@@ -89,6 +89,31 @@ TfrmPersonEdit::TfrmPersonEdit(ContactStore& store, QWidget* parent)
     setModal(true);
     setFont(compactFont(font()));
 
+    buildGeneralFields();
+    buildPhoto();
+    buildContactFields();
+    bbOk = new QPushButton(QStringLiteral("OK"), this);
+    bbOk->setObjectName(QStringLiteral("bbOk"));
+    bbOk->setDefault(true);
+    bbOk->setGeometry(152, 452, 75, 25);
+    bbCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    bbCancel->setObjectName(QStringLiteral("bbCancel"));
+    bbCancel->setGeometry(231, 452, 75, 25);
+
+    OpenPictureDialog1 = new PictureDialogSettings(this);
+    OpenPictureDialog1->setObjectName(QStringLiteral("OpenPictureDialog1"));
+    OpenPictureDialog1->setTitle(QStringLiteral("Associated photo..."));
+
+    connectFields();
+
+    AllowClose = true;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->availableGeometry();
+        move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2);
+    }
+}
+
+void TfrmPersonEdit::buildGeneralFields() {
     lbGeneral = sectionTitle(this, "lbGeneral", "Gereral", 4);
     lbFirstName = fieldLabel(this, "lbFirstName", "First name", 24);
     edFirstName = input(this, "edFirstName", 24, kShortInput);
@@ -109,7 +134,9 @@ TfrmPersonEdit::TfrmPersonEdit(ContactStore& store, QWidget* parent)
     const char* const groups[] = {"Not assigned", "Family", "Job", "Frends"};
     for (int i = 0; i < 4; ++i) cbGroup->addItem(toolIcon(i), QLatin1String(groups[i]));
     cbGroup->setGeometry(kInputLeft, 96, kShortInput, 22);
+}
 
+void TfrmPersonEdit::buildPhoto() {
     plPhoto = new QLabel(QStringLiteral("Photo"), this);
     plPhoto->setObjectName(QStringLiteral("plPhoto"));
     plPhoto->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -129,7 +156,9 @@ TfrmPersonEdit::TfrmPersonEdit(ContactStore& store, QWidget* parent)
     sbDeletePhoto->setToolTip(QStringLiteral("Delete photo"));
     sbDeletePhoto->setIcon(toolIcon(7));
     sbDeletePhoto->setGeometry(274, 115, 24, 22);
+}
 
+void TfrmPersonEdit::buildContactFields() {
     lbAddress = fieldLabel(this, "lbAddress", "Address", 142);
     edAddress = input(this, "edAddress", 142, kLongInput);
 
@@ -154,19 +183,9 @@ TfrmPersonEdit::TfrmPersonEdit(ContactStore& store, QWidget* parent)
     memComment->setObjectName(QStringLiteral("memComment"));
     setUpDescriptionBox(memComment);
     memComment->setGeometry(8, 370, 296, 76);
+}
 
-    bbOk = new QPushButton(QStringLiteral("OK"), this);
-    bbOk->setObjectName(QStringLiteral("bbOk"));
-    bbOk->setDefault(true);
-    bbOk->setGeometry(152, 452, 75, 25);
-    bbCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    bbCancel->setObjectName(QStringLiteral("bbCancel"));
-    bbCancel->setGeometry(231, 452, 75, 25);
-
-    OpenPictureDialog1 = new PictureDialogSettings(this);
-    OpenPictureDialog1->setObjectName(QStringLiteral("OpenPictureDialog1"));
-    OpenPictureDialog1->setTitle(QStringLiteral("Associated photo..."));
-
+void TfrmPersonEdit::connectFields() {
     for (QLineEdit* e :
          {edFirstName, edLastName, edAddress, edHomePhone, edJobPhone, edMobilePhone, edMail, edICQ, edWebSite})
         connect(e, &QLineEdit::textChanged, this, &TfrmPersonEdit::memCommentChange);
@@ -178,12 +197,6 @@ TfrmPersonEdit::TfrmPersonEdit(ContactStore& store, QWidget* parent)
     connect(sbDeletePhoto, &QToolButton::clicked, this, guarded(this, &TfrmPersonEdit::sbDeletePhotoClick));
     connect(bbOk, &QPushButton::clicked, this, guarded([this] { bbOkClick(); }));
     connect(bbCancel, &QPushButton::clicked, this, guarded(this, &TfrmPersonEdit::bbCancelClick));
-
-    AllowClose = true;  // FormCreate
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect s = screen->availableGeometry();
-        move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2);
-    }
 }
 
 void TfrmPersonEdit::showEvent(QShowEvent* event) {
@@ -209,7 +222,7 @@ void TfrmPersonEdit::FormShow() {
 }
 
 void TfrmPersonEdit::closeEvent(QCloseEvent* event) {
-    // FormCloseQuery: only an editor that may close does.
+    // Only an editor that may close does (the session end and OK/Cancel allow it).
     if (!AllowClose) {
         event->ignore();
         return;
@@ -232,24 +245,24 @@ void TfrmPersonEdit::setPicture(const QImage& image) {
     showPicture(imgPhoto, image);
 }
 
-void TfrmPersonEdit::ClearForNew() {
+void TfrmPersonEdit::clearForNew() {
     edFirstName->clear();
     edLastName->clear();
     setPicture({});
-    PhotoPath.clear();
+    photoPath.clear();
     dtpBithday->setDate(toQDateTime(clock().now()).date());
     for (QLineEdit* e : {edHomePhone, edJobPhone, edMobilePhone, edAddress, edMail, edICQ, edWebSite}) e->clear();
     memComment->clear();
     cbGroup->setCurrentIndex(0);
 }
 
-bool TfrmPersonEdit::LoadContact(std::int64_t personId) {
+bool TfrmPersonEdit::loadContact(std::int64_t personId) {
     const std::optional<ContactRow> c = store_.person(personId);
     if (!c) return false;
     edFirstName->setText(c->FirstName);
     edLastName->setText(c->LastName);
-    PhotoPath = textOrEmpty(c->Photo);
-    setPicture(PhotoPath.isEmpty() ? QImage() : loadPicture(resolvePhotoPath(PhotoPath)));
+    photoPath = textOrEmpty(c->Photo);
+    setPicture(photoPath.isEmpty() ? QImage() : loadPicture(resolvePhotoPath(photoPath)));
     QDate birthday = c->Birthday ? dateOf(*c->Birthday) : QDate();
     if (!birthday.isValid() || birthday < dtpBithday->minimumDate() || birthday > dtpBithday->maximumDate())
         birthday = toQDateTime(clock().now()).date();
@@ -268,7 +281,7 @@ bool TfrmPersonEdit::LoadContact(std::int64_t personId) {
 
 void TfrmPersonEdit::sbLoadPhotoClick() {
     QString folder;
-    if (!PhotoPath.isEmpty()) folder = QFileInfo(resolvePhotoPath(PhotoPath)).absolutePath();
+    if (!photoPath.isEmpty()) folder = QFileInfo(resolvePhotoPath(photoPath)).absolutePath();
     if (folder.isEmpty() || !QDir(folder).exists())
         folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
@@ -281,7 +294,7 @@ void TfrmPersonEdit::sbLoadPhotoClick() {
                     MsgIcon::Information, MsgOk, this);
         return;
     }
-    PhotoPath = storablePhotoPath(file);
+    photoPath = storablePhotoPath(file);
     setPicture(image);
     plPhoto->setText(QString());
     Modified = true;
@@ -289,17 +302,17 @@ void TfrmPersonEdit::sbLoadPhotoClick() {
 
 void TfrmPersonEdit::sbDeletePhotoClick() {
     // Removing the photo is a change to save.
-    if (hasPicture() || !PhotoPath.isEmpty()) Modified = true;
+    if (hasPicture() || !photoPath.isEmpty()) Modified = true;
     setPicture({});
-    PhotoPath.clear();
+    photoPath.clear();
 }
 
 ContactRow TfrmPersonEdit::contactFromInputs() const {
     ContactRow c;
-    c.ABID = Tag;
+    c.ABID = contactId;
     c.LastName = edLastName->text().isEmpty() ? QStringLiteral(" ") : edLastName->text();
     c.FirstName = edFirstName->text().isEmpty() ? QStringLiteral(" ") : edFirstName->text();
-    c.Photo = textOrNull(PhotoPath);
+    c.Photo = textOrNull(photoPath);
     const QDate birthday = dtpBithday->date();
     const QDate today = toQDateTime(clock().now()).date();
     if (birthday.isValid() && birthday != today)
@@ -327,11 +340,11 @@ bool TfrmPersonEdit::bbOkClick() {
     } else {
         try {
             const ContactRow c = contactFromInputs();
-            if (Tag != 0) store_.updateContact(Tag, c);
+            if (contactId != 0) store_.updateContact(contactId, c);
             else store_.insertContact(c);
             AllowClose = true;
         } catch (const std::exception&) {
-            showMessage(Tag != 0 ? QStringLiteral("Error on update contact. Check all fields")
+            showMessage(contactId != 0 ? QStringLiteral("Error on update contact. Check all fields")
                                  : QStringLiteral("Error on add contact. Check all fields"),
                         QStringLiteral("Addition of contact"), MsgIcon::Information, MsgOk, this);
             AllowClose = false;

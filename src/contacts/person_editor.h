@@ -1,7 +1,7 @@
 #pragma once
-// The contact editor: one input per column of a contact. Tag 0 means a new
-// contact (OK inserts); any other Tag is the ABID of the contact being
-// edited (OK updates it). Shown modally by the address book.
+// The contact editor: one input per column of a contact; OK inserts a new
+// contact or updates the one being edited. Shown modally by the address
+// book.
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -37,7 +37,8 @@ class TfrmPersonEdit : public QDialog {
 public:
     explicit TfrmPersonEdit(ContactStore& store, QWidget* parent = nullptr);
 
-    std::int64_t Tag = 0;
+    // The ABID of the contact being edited; 0 for a new one.
+    std::int64_t contactId = 0;
     // Something was changed since the window was shown.
     bool Modified = false;
     // The answer to a request to close the window: false while it is shown
@@ -46,13 +47,13 @@ public:
     bool AllowClose = true;
     // The photo path to store: as stored, or the file last chosen (relative
     // to the executable's folder when it lies inside it); empty for none.
-    QString PhotoPath;
+    QString photoPath;
 
     // Empties every input for a new contact (Add).
-    void ClearForNew();
+    void clearForNew();
     // Fills the inputs with a stored contact (Edit); false, and nothing
     // changed, when there is no such contact.
-    bool LoadContact(std::int64_t personId);
+    bool loadContact(std::int64_t personId);
     // Whether the photo panel shows a picture.
     bool hasPicture() const;
 
@@ -110,6 +111,13 @@ private:
     PictureDialogSettings* OpenPictureDialog1;
 
     void FormShow();
+    // The constructor's steps: the name, birthday and group; the photo and
+    // its buttons; address, phones, mail and comment; the change tracking
+    // and the buttons' handlers.
+    void buildGeneralFields();
+    void buildPhoto();
+    void buildContactFields();
+    void connectFields();
     void setPicture(const QImage& image);
 
     ContactStore& store_;

@@ -228,7 +228,7 @@ void TfrmViewPerson::FillPersonInfo() {
     for (std::size_t i = 0; i < keys.size(); ++i) labels[i] = GetLangMessage(QLatin1String(keys[i]));
 
     sgPersonInfoClick();
-    const std::optional<ContactRow> person = store_.person(Tag);
+    const std::optional<ContactRow> person = store_.person(contactId);
     if (!person) {
         // The contact is gone: show an empty card rather than another
         // contact's details under this caption.

@@ -19,9 +19,9 @@ public:
     explicit TfrmViewPerson(ContactStore& store, QWidget* parent = nullptr);
 
     // ABID of the contact shown (set by the address book before filling).
-    std::int64_t Tag = 0;
+    std::int64_t contactId = 0;
 
-    // Loads contact Tag into the grids and the photo panel.
+    // Loads contact contactId into the grids and the photo panel.
     void FillPersonInfo();
     // Clears the selection of both grids: no cell is ever highlighted.
     void sgPersonInfoClick();

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/data/period.h"
@@ -63,6 +64,9 @@ public:
     // The tasks (kinds 0 and 3, shown or not) whose ShowDT falls on the day,
     // in ShowDT order; found through the ShowDT index.
     std::vector<TaskOfDay> tasksOfDay(DateTime day);
+    // The first of those tasks of the day of `from` whose ShowDT is at or
+    // after `from`; none when no task is left that day.
+    std::optional<TaskOfDay> nextTaskOfDay(DateTime from);
 
 signals:
     // After every write of this store.

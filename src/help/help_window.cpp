@@ -163,6 +163,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, kHelpWindowFlags) {
 
 HelpWindow::~HelpWindow() {
     if (m_modal) m_modal->removeEventFilter(this);
+    dropSearch();
 }
 
 void HelpWindow::retranslate() {
@@ -230,7 +231,14 @@ bool HelpWindow::openEngine() {
         if (!links.isEmpty()) showPage(links.first().url);
     });
 
-    QHelpSearchEngine* search = m_engine->searchEngine();
+    makeSearch();
+    return true;
+}
+
+void HelpWindow::makeSearch() {
+    if (m_search) return;
+    m_search = new QHelpSearchEngine(m_engine, this);
+    QHelpSearchEngine* search = m_search;
     QHelpSearchQueryWidget* query = search->queryWidget();
     QHelpSearchResultWidget* results = search->resultWidget();
     query->setObjectName(QStringLiteral("edSearch"));
@@ -239,7 +247,18 @@ bool HelpWindow::openEngine() {
     m_searchPage->layout()->addWidget(results);
     connect(query, &QHelpSearchQueryWidget::search, search, [search, query] { search->search(query->searchInput()); });
     connect(results, &QHelpSearchResultWidget::requestShowLink, this, &HelpWindow::showPage);
-    return true;
+}
+
+void HelpWindow::dropSearch() {
+    if (!m_search) return;
+    // The widgets first: they follow the search engine's signals (and the
+    // result list may take the engine with it). Deleting the engine cancels
+    // its index writer and waits until the thread has ended.
+    QPointer<QHelpSearchEngine> search = m_search;
+    m_search = nullptr;
+    delete search->queryWidget();
+    if (search) delete search->resultWidget();
+    delete search.data();
 }
 
 HelpWindow::Load HelpWindow::loadManual() {
@@ -263,6 +282,7 @@ HelpWindow::Load HelpWindow::loadManual() {
     const QString ns = QHelpEngineCore::namespaceName(absolute);
     m_loadedFile.clear();
     m_namespace.clear();
+    dropSearch();
     // Only one manual is shown at a time: the previous one (another
     // language, another file) leaves the collection.
     for (const QString& registered : m_engine->registeredDocumentations()) {
@@ -273,13 +293,15 @@ HelpWindow::Load HelpWindow::loadManual() {
     if (ns.isEmpty() ||
         (!m_engine->registeredDocumentations().contains(ns) && !m_engine->registerDocumentation(absolute))) {
         m_engine->setupData();
+        makeSearch();
         showMessage(FormatMessageText(message("HelpFileDamaged"), {shown}));
         return Load::Failed;
     }
     m_engine->setupData();
     m_loadedFile = absolute;
     m_namespace = ns;
-    m_engine->searchEngine()->reindexDocumentation();
+    makeSearch();
+    m_search->reindexDocumentation();
     return Load::Ready;
 }
 

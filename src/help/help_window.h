@@ -16,6 +16,7 @@
 #include <memory>
 
 class QHelpEngine;
+class QHelpSearchEngine;
 class QLabel;
 class QLineEdit;
 class QSplitter;
@@ -71,6 +72,12 @@ private:
     enum class Load { Ready, NotHelpFile, Failed };
     Load loadManual();
     bool openEngine();
+    // The full-text search and its index of the loaded manual. The index is
+    // written by a background thread that opens the help collection itself,
+    // so the collection changes only while no search exists:
+    // dropSearch() stops that thread and waits for it.
+    void makeSearch();
+    void dropSearch();
     void showMessage(const QString& text);
     void showPage(const QUrl& url);
     void bringToFront();
@@ -89,6 +96,7 @@ private:
     QString m_collectionFile;
     std::unique_ptr<QTemporaryDir> m_tempFolder;
     QHelpEngine* m_engine = nullptr;
+    QHelpSearchEngine* m_search = nullptr;
     QPointer<QWidget> m_modal;
     bool m_showingMessage = false;
     bool m_placed = false;

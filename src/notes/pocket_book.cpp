@@ -124,50 +124,7 @@ TfrmPocketBook::TfrmPocketBook(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setProperty("helpContext", kHelpContext);
     setMinimumSize(200, 100);
 
-    tbPockerBook = new QWidget(this);
-    tbPockerBook->setObjectName(QStringLiteral("tbPockerBook"));
-    tbPockerBook->setFixedHeight(kToolBarHeight);
-    auto* bar = new QHBoxLayout(tbPockerBook);
-    bar->setContentsMargins(3, 2, 3, 2);
-    bar->setSpacing(2);
-
-    cbFontName = new QComboBox(tbPockerBook);
-    cbFontName->setObjectName(QStringLiteral("cbFontName"));
-    cbFontName->setEditable(true);
-    cbFontName->setInsertPolicy(QComboBox::NoInsert);
-    cbFontName->setMaxVisibleItems(10);
-    cbFontName->setToolTip(QStringLiteral("Font Name"));
-    cbFontName->setStatusTip(QStringLiteral("Select font name"));
-    cbFontName->setMinimumContentsLength(12);
-    cbFontName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cbFontName->setFixedWidth(140);
-    bar->addWidget(cbFontName);
-
-    edFontSize = new QSpinBox(tbPockerBook);
-    edFontSize->setObjectName(QStringLiteral("edFontSize"));
-    edFontSize->setRange(1, 1638);
-    edFontSize->setFixedWidth(52);
-    edFontSize->setKeyboardTracking(true);
-    bar->addWidget(edFontSize);
-    bar->addWidget(toolDivider(tbPockerBook));
-
-    auto toggle = [this, bar](const char* name, const char* hint, const QIcon& icon) {
-        auto* b = new QToolButton(tbPockerBook);
-        b->setObjectName(QLatin1String(name));
-        b->setToolTip(QLatin1String(hint));
-        b->setCheckable(true);
-        b->setAutoRaise(true);
-        b->setIcon(icon);
-        b->setFixedSize(26, 26);
-        bar->addWidget(b);
-        return b;
-    };
-    sbBold = toggle("sbBold", "Bold", letterIcon(QStringLiteral("B"), true, false, false));
-    sbItalic = toggle("sbItalic", "Italic", letterIcon(QStringLiteral("I"), false, true, false));
-    sbUnderLine = toggle("sbUnderLine", "Underline", letterIcon(QStringLiteral("U"), false, false, true));
-    bar->addWidget(toolDivider(tbPockerBook));
-    sbBillet = toggle("sbBillet", "Bullets", bulletsIcon());
-    bar->addStretch();
+    buildToolBar();
 
     Editor = new QTextEdit(this);
     Editor->setObjectName(QStringLiteral("Editor"));
@@ -214,19 +171,67 @@ TfrmPocketBook::TfrmPocketBook(QWidget* parent) : QWidget(parent, Qt::Tool) {
     connect(Editor->document(), &QTextDocument::contentsChanged, this, &TfrmPocketBook::notesChanged);
 }
 
+// The tool bar: font name and size, bold, italic, underline and bullets.
+void TfrmPocketBook::buildToolBar() {
+    tbPockerBook = new QWidget(this);
+    tbPockerBook->setObjectName(QStringLiteral("tbPockerBook"));
+    tbPockerBook->setFixedHeight(kToolBarHeight);
+    auto* bar = new QHBoxLayout(tbPockerBook);
+    bar->setContentsMargins(3, 2, 3, 2);
+    bar->setSpacing(2);
+
+    cbFontName = new QComboBox(tbPockerBook);
+    cbFontName->setObjectName(QStringLiteral("cbFontName"));
+    cbFontName->setEditable(true);
+    cbFontName->setInsertPolicy(QComboBox::NoInsert);
+    cbFontName->setMaxVisibleItems(10);
+    cbFontName->setToolTip(QStringLiteral("Font Name"));
+    cbFontName->setStatusTip(QStringLiteral("Select font name"));
+    cbFontName->setMinimumContentsLength(12);
+    cbFontName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbFontName->setFixedWidth(140);
+    bar->addWidget(cbFontName);
+
+    edFontSize = new QSpinBox(tbPockerBook);
+    edFontSize->setObjectName(QStringLiteral("edFontSize"));
+    edFontSize->setRange(1, 1638);
+    edFontSize->setFixedWidth(52);
+    edFontSize->setKeyboardTracking(true);
+    bar->addWidget(edFontSize);
+    bar->addWidget(toolDivider(tbPockerBook));
+
+    auto toggle = [this, bar](const char* name, const char* hint, const QIcon& icon) {
+        auto* b = new QToolButton(tbPockerBook);
+        b->setObjectName(QLatin1String(name));
+        b->setToolTip(QLatin1String(hint));
+        b->setCheckable(true);
+        b->setAutoRaise(true);
+        b->setIcon(icon);
+        b->setFixedSize(26, 26);
+        bar->addWidget(b);
+        return b;
+    };
+    sbBold = toggle("sbBold", "Bold", letterIcon(QStringLiteral("B"), true, false, false));
+    sbItalic = toggle("sbItalic", "Italic", letterIcon(QStringLiteral("I"), false, true, false));
+    sbUnderLine = toggle("sbUnderLine", "Underline", letterIcon(QStringLiteral("U"), false, false, true));
+    bar->addWidget(toolDivider(tbPockerBook));
+    sbBillet = toggle("sbBillet", "Bullets", bulletsIcon());
+    bar->addStretch();
+}
+
 TfrmPocketBook::~TfrmPocketBook() { FormDestroy(); }
 
 // ---- creation and destruction ---------------------------------------------
 
 void TfrmPocketBook::FormCreate() {
-    LoadNotes();
+    loadNotes();
     Editor->moveCursor(QTextCursor::Start);
     FillFontNames(QFontDatabase::families());
     SelectionChange();
-    ReadSettings();
+    readSettings();
 }
 
-void TfrmPocketBook::LoadNotes() {
+void TfrmPocketBook::loadNotes() {
     const NotesLoadResult r = loadNotesFile(notesFilePath(), toQDateTime(clock().now()));
     switch (r.kind) {
         case NotesLoadResult::Missing:
@@ -272,7 +277,7 @@ int settingInt(const char* key) {
 }
 }  // namespace
 
-void TfrmPocketBook::ReadSettings() {
+void TfrmPocketBook::readSettings() {
     declarePocketBookKeys();
     if (!settings().load(kSection)) return;
     // "AutohidePanel" belongs to the settings dialog, which writes it to the
@@ -291,10 +296,10 @@ void TfrmPocketBook::FormDestroy() {
     tmrAutosave->stop();
     if (dirty_) saveNotes();
     saver_->waitForIdle();
-    WriteSettings();
+    writeSettings();
 }
 
-void TfrmPocketBook::WriteSettings() {
+void TfrmPocketBook::writeSettings() {
     SettingsModel& s = settings();
     s.setValue(kSection, QStringLiteral("Top"), pos().y());
     s.setValue(kSection, QStringLiteral("Left"), pos().x());

@@ -89,10 +89,11 @@ private:
     QTimer* tmrAutosave = nullptr;
 
     void FormCreate();
+    void buildToolBar();
     void FormDestroy();
-    void LoadNotes();
-    void ReadSettings();
-    void WriteSettings();
+    void loadNotes();
+    void readSettings();
+    void writeSettings();
     void mergeFormat(const QTextCharFormat& change);
     void notesChanged();
     void autosave();

@@ -240,7 +240,7 @@ TfrmDayInfo::TfrmDayInfo(TaskStore& tasks, PlanStore& plans, HolidayStore& holid
     tmrHide->setSingleShot(true);
     connect(tmrHide, &QTimer::timeout, this, &TfrmDayInfo::tmrHideTimer);
 
-    // FormCreate: the locale's first day of the week; the column widths.
+    // The locale's first day of the week; the column widths.
     MonthCalendar->setFirstDayOfWeek(QLocale::system().firstDayOfWeek());
     sgToDo->setColWidth(0, 50);
     sgToDo->setColWidth(1, 149);
@@ -336,8 +336,8 @@ void TfrmDayInfo::ShowDay() {
     FillDayList(false);
     FillDaySchedule();
     for (DaySection* s : {plToDo, plHolidays}) {
-        s->Tag = s->grid->gridRowCount() * kRowStep + kStrip + kBottom + kBevel + 1;
-        if (s->height() > 24) s->setFixedHeight(s->Tag);
+        s->expandedHeight = s->grid->gridRowCount() * kRowStep + kStrip + kBottom + kBevel + 1;
+        if (s->height() > 24) s->setFixedHeight(s->expandedHeight);
     }
     PlaceDayInfo();
 }
@@ -445,11 +445,11 @@ void TfrmDayInfo::sbToDoClick(QToolButton* button) {
     auto* section = qobject_cast<DaySection*>(button->parentWidget()->parentWidget());
     if (!section) return;
     if (section->height() > kCollapsed) {
-        section->Tag = section->height();
+        section->expandedHeight = section->height();
         section->setFixedHeight(kCollapsed);
         button->setIcon(toolIcon(8));
     } else {
-        section->setFixedHeight(section->Tag);
+        section->setFixedHeight(section->expandedHeight);
         button->setIcon(toolIcon(9));
     }
     PlaceDayInfo();

@@ -35,8 +35,8 @@ public:
     StringGrid* grid = nullptr;
     QWidget* bottom;
     QWidget* bevel;
-    // The expanded height (the section's Tag).
-    int Tag = 0;
+    // The section's height while expanded.
+    int expandedHeight = 0;
     void setGrid(StringGrid* g);
 
 protected:

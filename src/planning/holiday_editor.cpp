@@ -132,7 +132,7 @@ void TfrmNewHoliday::OpenForNewHoliday() {
     raise();
     activateWindow();
     setWindowTitle(GetLangMessage(QStringLiteral("NewHoliday")) + QStringLiteral("..."));
-    Tag = 0;
+    holidayId = 0;
 }
 
 void TfrmNewHoliday::OpenForHoliday(const HolidayRow& row) {
@@ -140,7 +140,7 @@ void TfrmNewHoliday::OpenForHoliday(const HolidayRow& row) {
     raise();
     activateWindow();
     setWindowTitle(GetLangMessage(QStringLiteral("EditHoliday")));
-    Tag = row.TDID;
+    holidayId = row.TDID;
     edTitle->setText(row.Title);
     dtpToDoDate->setDate(toQDateTime(row.FirstDT).date());
     if (row.ElapseInt != 0) {
@@ -166,13 +166,13 @@ bool TfrmNewHoliday::bbOkClick() {
     }
     const QDate d = dtpToDoDate->date();
     HolidayRow row;
-    row.TDID = Tag;
+    row.TDID = holidayId;
     row.FirstDT = holidayStoredDate(encodeDate(d.year(), d.month(), d.day()), clock().now());
     row.Title = edTitle->text();
     const QString comment = memComment->toPlainText();
     row.Comment = comment.trimmed().isEmpty() ? QString() : comment;
     row.ElapseInt = cbRemind->isChecked() ? seActiveTime->value() : 0;
-    if (Tag == 0) store_.insertHoliday(row);
+    if (holidayId == 0) store_.insertHoliday(row);
     else store_.updateHoliday(row);
     hide();
     return true;

@@ -1,7 +1,6 @@
 #pragma once
-// The holiday editor: one modeless dialog for a new and an existing holiday.
-// Tag 0 means a new holiday (OK inserts); any other Tag is the TDID of the
-// holiday being edited (OK updates it).
+// The holiday editor: one modeless dialog for a new and an existing holiday
+// (OK inserts a new one and updates an existing one).
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -21,10 +20,11 @@ class TfrmNewHoliday : public QDialog {
 public:
     explicit TfrmNewHoliday(HolidayStore& store, QWidget* parent = nullptr);
 
-    int Tag = 0;
+    // The TDID of the holiday being edited; 0 for a new one (OK inserts it).
+    int holidayId = 0;
 
     // The "Holiday" command: shows the editor (defaults when it was hidden),
-    // caption "NewHoliday...", Tag 0. Fields typed into an editor that is
+    // caption "NewHoliday...", holidayId 0. Fields typed into an editor that is
     // already open stay.
     void OpenForNewHoliday();
     // Shows the editor with the fields of a stored holiday.

@@ -1,12 +1,7 @@
-// The schedule window.
-//
-// State: EntryState is 0 idle, 1 while a new plan's title is typed in the
-// grid, 2 while a moved plan's title is typed, 3 while the window moves the
-// grid's cursor itself (click events are ignored), 4 after Edit until the
-// click that gives the plan's new slots. SelStartRow..SelEndRow are the grid
-// rows of the selected plan or of the slots being titled (-1: none); every
-// rebuild clears them. Grid row r (1..48) holds slot r - 1; row 0 is the
-// header; column 0 holds the slot times.
+// The schedule window. What a click on the grid means lives in PlanClicks
+// (core/data/plan_clicks.h); the window reads the grid for it and carries
+// out its answer. Every rebuild clears the selection. Grid row r (1..48)
+// holds slot r - 1; row 0 is the header; column 0 holds the slot times.
 
 #include "planning/schedule_window.h"
 
@@ -83,15 +78,42 @@ TfrmSchedule::TfrmSchedule(PlanStore& plans, QWidget* parent)
 
     auto* toolBar = new ToolBar(this, QSize(23, 22));
     ToolBar1 = toolBar;
-    auto* bar = toolBar->row();
-    auto tool = [toolBar](const char* name, const char* hint, int image) {
-        return toolBar->addTool(name, hint, image);
-    };
-    tbEdit = tool("tbEdit", "Edit", 5);
-    tbNew = tool("tbNew", "New", 6);
-    tbDelete = tool("tbDelete", "Delete", 7);
-    bar->addStretch();
+    tbEdit = toolBar->addTool("tbEdit", "Edit", 5);
+    tbNew = toolBar->addTool("tbNew", "New", 6);
+    tbDelete = toolBar->addTool("tbDelete", "Delete", 7);
+    toolBar->row()->addStretch();
+    buildTopPanel();
+    buildGrid();
+    plBottom = new QWidget(this);
+    plBottom->setObjectName(QStringLiteral("plBottom"));
+    plBottom->setFixedHeight(20);
 
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(ToolBar1);
+    layout->addWidget(plTop);
+    layout->addWidget(sgSchedule, 1);
+    layout->addWidget(plBottom);
+
+    const int firstDay = static_cast<int>(QLocale::system().firstDayOfWeek()) - 1;  // 0 Monday ... 6 Sunday
+    firstDayShift_ = 7 - firstDay;
+    {
+        const QSignalBlocker block(dtpSchedule);
+        setScheduleDate(datePart(clock().now()));
+    }
+    sgSchedule->setCells(0, 0, GetLangMessage(QStringLiteral("Time")));
+    fitTimeColumn();
+    {
+        const QSignalBlocker block(cbSchedule);
+        cbSchedule->setCurrentIndex(0);
+    }
+    rebuild();
+    connectControls();
+    move(53, 73);
+}
+
+void TfrmSchedule::buildTopPanel() {
     plTop = new QWidget(this);
     plTop->setObjectName(QStringLiteral("plTop"));
     plTop->setFixedHeight(29);
@@ -107,12 +129,10 @@ TfrmSchedule::TfrmSchedule(PlanStore& plans, QWidget* parent)
     dtpSchedule = new QDateEdit(plTop);
     dtpSchedule->setObjectName(QStringLiteral("dtpSchedule"));
     dtpSchedule->setCalendarPopup(true);
-    {
-        // Day, month and the year with four digits, in the locale's order.
-        QString f = QLocale::system().dateFormat(QLocale::ShortFormat);
-        if (!f.contains(QLatin1String("yyyy"))) f.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-        dtpSchedule->setDisplayFormat(f);
-    }
+    // Day, month and the year with four digits, in the locale's order.
+    QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy"))) format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    dtpSchedule->setDisplayFormat(format);
     dtpSchedule->setMinimumWidth(100);
     top->addWidget(lbViewMode);
     top->addWidget(cbSchedule);
@@ -120,7 +140,9 @@ TfrmSchedule::TfrmSchedule(PlanStore& plans, QWidget* parent)
     top->addWidget(lbDate);
     top->addWidget(dtpSchedule);
     top->addStretch();
+}
 
+void TfrmSchedule::buildGrid() {
     sgSchedule = new StringGrid(1, 1, this);
     sgSchedule->setObjectName(QStringLiteral("sgSchedule"));
     sgSchedule->setColCount(2);
@@ -133,39 +155,13 @@ TfrmSchedule::TfrmSchedule(PlanStore& plans, QWidget* parent)
         [this](QPainter& p, const QRect& r, int c, int row) { sgScheduleDrawCell(p, r, c, row); });
     sgSchedule->hintForCell = [this](int c, int r) { return hintFor(c, r); };
     sgSchedule->setTextInsets(kTextLeft, kTextRight);
+}
 
-    plBottom = new QWidget(this);
-    plBottom->setObjectName(QStringLiteral("plBottom"));
-    plBottom->setFixedHeight(20);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(ToolBar1);
-    layout->addWidget(plTop);
-    layout->addWidget(sgSchedule, 1);
-    layout->addWidget(plBottom);
-
-    // FormCreate.
-    const int firstDay = static_cast<int>(QLocale::system().firstDayOfWeek()) - 1;  // 0 Monday ... 6 Sunday
-    FirstDayShift = 7 - firstDay;
-    {
-        const QSignalBlocker block(dtpSchedule);
-        setScheduleDate(datePart(clock().now()));
-    }
-    sgSchedule->setCells(0, 0, GetLangMessage(QStringLiteral("Time")));
-    fitTimeColumn();
-    EntryState = esIdle;
-    {
-        const QSignalBlocker block(cbSchedule);
-        cbSchedule->setCurrentIndex(0);
-    }
-    rebuild();
-
+void TfrmSchedule::connectControls() {
     connect(cbSchedule, &QComboBox::currentIndexChanged, this, [this] { runGuarded([this] { cbScheduleChange(); }); });
     connect(dtpSchedule, &QDateEdit::dateChanged, this, [this] { runGuarded([this] { dtpScheduleChange(); }); });
     connect(sgSchedule, &StringGrid::pointerMoved, this,
-            [this](const QPoint& pos, Qt::MouseButtons b, Qt::KeyboardModifiers m) { sgScheduleMouseMove(pos, b, m); });
+            [this](const QPoint&, Qt::MouseButtons b, Qt::KeyboardModifiers m) { sgScheduleMouseMove(b, m); });
     connect(sgSchedule, &StringGrid::pointerReleased, this, [this] { sgScheduleMouseUp(); });
     connect(sgSchedule, &StringGrid::clicked, this, [this] { runGuarded([this] { sgScheduleClick(); }); });
     connect(sgSchedule, &StringGrid::editorEnded, this,
@@ -178,8 +174,6 @@ TfrmSchedule::TfrmSchedule(PlanStore& plans, QWidget* parent)
         if (!weekView()) sgSchedule->setCells(1, 0, planHeader());
         fitTimeColumn();
     });
-
-    move(53, 73);
 }
 
 QString TfrmSchedule::weekHeading(DateTime day, bool bold) const {
@@ -232,11 +226,11 @@ DateTime TfrmSchedule::scheduleDate() const {
 
 void TfrmSchedule::setScheduleDate(DateTime date) { dtpSchedule->setDate(toQDate(date)); }
 
-DateTime TfrmSchedule::weekOf(DateTime d) const { return d - ((dayOfWeek(d) + FirstDayShift + 5) % 7); }
+DateTime TfrmSchedule::weekOf(DateTime d) const { return d - ((dayOfWeek(d) + firstDayShift_ + 5) % 7); }
 
 int TfrmSchedule::columnOfDay(DateTime day) const {
     if (!weekView()) return datePart(day) == scheduleDate() ? 1 : -1;
-    const double k = datePart(day) - WeekStart;
+    const double k = datePart(day) - weekStart_;
     return k >= 0 && k <= 6 ? static_cast<int>(k) + 1 : -1;
 }
 
@@ -267,14 +261,13 @@ void TfrmSchedule::FormShow() {
 void TfrmSchedule::cbScheduleChange() { rebuild(); }
 
 void TfrmSchedule::dtpScheduleChange() {
-    if (!weekView() || weekOf(scheduleDate()) != WeekStart) rebuild();
+    if (!weekView() || weekOf(scheduleDate()) != weekStart_) rebuild();
 }
 
 void TfrmSchedule::rebuild() {
     // A rebuild ends a title entry (or an armed Edit) without saving: the
     // rows it refers to are about to be read afresh.
-    if (EntryState == esAdding || EntryState == esEditing || EntryState == esEditArmed) dropEntry();
-    EntryState = esIdle;
+    dropEntry();
     const int keepCol = sgSchedule->gridCol();
     const int keepRow = sgSchedule->gridRow();
 
@@ -283,7 +276,7 @@ void TfrmSchedule::rebuild() {
             sgSchedule->setCells(c, r, QString());
             sgSchedule->setObjects(c, r, smFree);
         }
-    SelStartRow = -1;
+    clicks_.clearSelection();
     const DateTime date = scheduleDate();
     if (!weekView()) {
         sgSchedule->setMarkedColumn(-1);
@@ -292,11 +285,11 @@ void TfrmSchedule::rebuild() {
         sgSchedule->setCells(1, 0, planHeader());
         FillScheduleColumn(1, date);
     } else {
-        WeekStart = weekOf(date);
+        weekStart_ = weekOf(date);
         sgSchedule->setColCount(8);
         const DateTime today = datePart(clock().now());
         for (int i = 1; i <= 7; ++i) {
-            const DateTime day = WeekStart + i - 1;
+            const DateTime day = weekStart_ + i - 1;
             sgSchedule->setColWidth(i, kDayWidth);
             sgSchedule->setCells(i, 0, weekHeading(day, day == today));
             FillScheduleColumn(i, day);
@@ -345,16 +338,17 @@ void TfrmSchedule::sgScheduleDrawCell(QPainter& p, const QRect& rect, int col, i
         if (mark == smFirst || mark == smOnly) p.drawLine(L, T + 1, R, T + 1);
         if (mark == smLast || mark == smOnly) p.drawLine(L, B - 1, R, B - 1);
     }
-    if (SelStartRow > 0 && col == sgSchedule->gridCol() && row >= SelStartRow && row <= SelEndRow) {
+    const int selStart = clicks_.selStartRow();
+    if (selStart > 0 && col == sgSchedule->gridCol() && row >= selStart && row <= clicks_.selEndRow()) {
         const bool firstOrOnly = mark == smFirst || mark == smOnly;
         const bool lastOrOnly = mark == smLast || mark == smOnly;
         const QRect fill(QPoint(L + 3, firstOrOnly ? T + 3 : T - 1), QPoint(R - 2 - 1, (lastOrOnly ? B - 2 : B) - 1));
         p.setClipRect(fill);
-        p.fillRect(fill, EntryState == esIdle ? QColor(213, 245, 150) : QColor(128, 128, 128));
+        p.fillRect(fill, clicks_.state() == EntryState::Idle ? QColor(213, 245, 150) : QColor(128, 128, 128));
         if (firstOrOnly) {
             p.setPen(Qt::black);
             p.drawText(QRect(L + kTextLeft, T + 3, R - L - kTextLeft - kTextRight, B - T), Qt::AlignLeft | Qt::AlignTop,
-                       sgSchedule->cells(col, SelStartRow));
+                       sgSchedule->cells(col, selStart));
         }
     }
 }
@@ -366,16 +360,9 @@ QString TfrmSchedule::hintFor(int col, int row) const {
     return r > 0 ? sgSchedule->cells(col, r) : QString();
 }
 
-void TfrmSchedule::sgScheduleMouseMove(const QPoint& pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
-    if (buttons == Qt::LeftButton && modifiers == Qt::NoModifier) {
-        const GridRect s = sgSchedule->selectionRect();
-        if (!s.isNone() && s.right > s.left) sgSchedule->setSelectionRect({s.left, s.top, s.left, s.bottom});
-    }
-    int col = -1, row = -1;
-    if (!sgSchedule->cellAt(pos, col, row)) return;
-    if (row == HintRow && col == HintCol) return;
-    HintRow = row;
-    HintCol = col;
+void TfrmSchedule::sgScheduleMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+    // A drag selects within one column.
+    if (buttons == Qt::LeftButton && modifiers == Qt::NoModifier) sgScheduleMouseUp();
 }
 
 void TfrmSchedule::sgScheduleMouseUp() {
@@ -384,135 +371,96 @@ void TfrmSchedule::sgScheduleMouseUp() {
 }
 
 void TfrmSchedule::sgScheduleClick() {
-    switch (EntryState) {
-        case esIdle: {
-            const int col = sgSchedule->gridCol();
-            const int row = sgSchedule->gridRow();
-            if (col < 1 || row < 1) return;
-            if (weekView()) setScheduleDate(WeekStart + col - 1);
-            if (sgSchedule->objects(col, row) != smFree) {
-                int top = row;
-                while (top > 1 && sgSchedule->objects(col, top) != smFirst && sgSchedule->objects(col, top) != smOnly)
-                    --top;
-                int bottom = row;
-                while (bottom < kSlotsPerDay && sgSchedule->objects(col, bottom) != smLast &&
-                       sgSchedule->objects(col, bottom) != smOnly)
-                    ++bottom;
-                SelStartRow = top;
-                SelEndRow = bottom;
-            } else {
-                SelStartRow = -1;
-            }
+    GridClick click;
+    click.col = sgSchedule->gridCol();
+    click.row = sgSchedule->gridRow();
+    const GridRect sel = sgSchedule->selectionRect();
+    click.selTop = sel.top;
+    click.selBottom = sel.bottom;
+    click.dayCol = columnOfDay(scheduleDate());
+    click.oldCol = columnOfDay(datePart(oldShowDT_));
+    click.mark = [this](int col, int row) { return static_cast<std::uint8_t>(sgSchedule->objects(col, row)); };
+    const int typedRow = clicks_.selStartRow();
+    if (clicks_.entryRunning()) {
+        sgSchedule->closeCellEditor(true);
+        sgSchedule->setEditingEnabled(false);
+        click.title = sgSchedule->cells(clicks_.editCol(), typedRow).trimmed().toStdString();
+        entryRow_ = -1;
+    }
+    clicks_.setPrompt(GetLangMessage(QStringLiteral("InputTitle")).toStdString());
+    const bool adding = clicks_.state() == EntryState::Adding;
+    carryOut(clicks_.click(click), click, typedRow, adding);
+}
+
+void TfrmSchedule::carryOut(ClickAction action, const GridClick& click, int typedRow, bool adding) {
+    switch (action) {
+        case ClickAction::None: break;
+        case ClickAction::Select:
+            // In the week view the clicked day becomes the date.
+            if (weekView()) setScheduleDate(weekStart_ + click.col - 1);
             sgSchedule->viewport()->update();
             break;
-        }
-        case esAdding:
-        case esEditing: {
-            const bool adding = EntryState == esAdding;
-            sgSchedule->closeCellEditor(true);
-            sgSchedule->setEditingEnabled(false);
-            const QString T = sgSchedule->cells(EditCol, SelStartRow).trimmed();
-            EntryState = esIdle;
-            entryRow_ = -1;
-            const bool refused =
-                adding ? (T.isEmpty() || T == GetLangMessage(QStringLiteral("InputTitle"))) : T.isEmpty();
-            if (refused) {
-                sgSchedule->setCells(EditCol, SelStartRow, QString());
-                SelStartRow = -1;
-                SelEndRow = -1;
-                sgSchedule->viewport()->update();
-                showMessage(GetLangMessage(QStringLiteral("YouHaventInputedTitleOfPlan")),
-                            QStringLiteral("Addition of plan"), MsgIcon::Information, MsgOk, this);
-                return;
-            }
-            // The plan goes to the day of dtpSchedule: its slots must be free
-            // there (a moved plan's own slots count as free).
-            const int dayCol = columnOfDay(scheduleDate());
-            const int oldCol = adding ? -1 : columnOfDay(datePart(OldShowDT));
-            const bool own = !adding && dayCol == oldCol;
-            if (dayCol > 0 &&
-                !slotsFree(dayCol, SelStartRow, SelEndRow, own ? oldStartRow_ : -1, own ? oldEndRow_ : -1)) {
-                rebuild();
-                showMessage(GetLangMessage(QStringLiteral("SelectedIntervalConsistsExistingPlan")),
-                            adding ? QStringLiteral("Addition of plan") : QStringLiteral("Edition plan"),
-                            MsgIcon::Information, MsgOk, this);
-                return;
-            }
-            SaveSchedulePlan(adding, T);
+        case ClickAction::NoTitle:
+            sgSchedule->setCells(clicks_.editCol(), typedRow, QString());
+            sgSchedule->viewport()->update();
+            showMessage(GetLangMessage(QStringLiteral("YouHaventInputedTitleOfPlan")),
+                        QStringLiteral("Addition of plan"), MsgIcon::Information, MsgOk, this);
+            break;
+        case ClickAction::SlotsTaken:
+            rebuild();
+            showMessage(GetLangMessage(QStringLiteral("SelectedIntervalConsistsExistingPlan")),
+                        adding ? QStringLiteral("Addition of plan") : QStringLiteral("Edition plan"),
+                        MsgIcon::Information, MsgOk, this);
+            break;
+        case ClickAction::MoveRefused:
+            sgSchedule->viewport()->update();
+            showMessage(GetLangMessage(QStringLiteral("SelectedIntervalConsistsExistingPlan")),
+                        QStringLiteral("Edition plan"), MsgIcon::Information, MsgOk, this);
+            break;
+        case ClickAction::AddPlan:
+        case ClickAction::MovePlan:
+            SaveSchedulePlan(action == ClickAction::AddPlan, QString::fromStdString(click.title));
             rebuild();
             break;
-        }
-        case esBusy: break;
-        case esEditArmed: {
-            EntryState = esBusy;
-            EditCol = sgSchedule->gridCol();
-            const GridRect sel = sgSchedule->selectionRect();
-            SelStartRow = sel.top;
-            SelEndRow = sel.bottom;
-            // The new slots must be free on the plan's day, apart from the
-            // plan's own.
-            const int dayCol = columnOfDay(scheduleDate());
-            const int oldCol = columnOfDay(datePart(OldShowDT));
-            const bool own = dayCol == oldCol;
-            if (EditCol < 1 || SelStartRow < 1 ||
-                (dayCol > 0 &&
-                 !slotsFree(dayCol, SelStartRow, SelEndRow, own ? oldStartRow_ : -1, own ? oldEndRow_ : -1))) {
-                EntryState = esIdle;
-                SelStartRow = -1;
-                SelEndRow = -1;
-                sgSchedule->viewport()->update();
-                showMessage(GetLangMessage(QStringLiteral("SelectedIntervalConsistsExistingPlan")),
-                            QStringLiteral("Edition plan"), MsgIcon::Information, MsgOk, this);
-                return;
-            }
-            sgSchedule->setCurrentCell(EditCol, SelStartRow);
-            const int oldRow = static_cast<int>(std::lround(timePart(OldShowDT) * 48.0)) + 1;
-            const QString title = oldCol > 0 ? sgSchedule->cells(oldCol, oldRow) : QString();
-            startEntry(esEditing, title);
+        case ClickAction::StartEditing: {
+            sgSchedule->setCurrentCell(clicks_.editCol(), clicks_.selStartRow());
+            const int oldRow = static_cast<int>(std::lround(timePart(oldShowDT_) * 48.0)) + 1;
+            const QString title = click.oldCol > 0 ? sgSchedule->cells(click.oldCol, oldRow) : QString();
+            startEntry(false, title);
             break;
         }
-        default: break;
     }
 }
 
-bool TfrmSchedule::slotsFree(int col, int top, int bottom, int ownTop, int ownBottom) const {
-    for (int r = top; r <= bottom; ++r) {
-        if (r >= ownTop && r <= ownBottom) continue;
-        if (sgSchedule->objects(col, r) != smFree) return false;
-    }
-    return true;
-}
-
-void TfrmSchedule::startEntry(int state, const QString& text) {
-    entryRow_ = SelStartRow;
-    entryCellText_ = sgSchedule->cells(EditCol, SelStartRow);
-    sgSchedule->setCells(EditCol, SelStartRow, text);
+void TfrmSchedule::startEntry(bool adding, const QString& text) {
+    entryRow_ = clicks_.selStartRow();
+    entryCellText_ = sgSchedule->cells(clicks_.editCol(), entryRow_);
+    sgSchedule->setCells(clicks_.editCol(), entryRow_, text);
     sgSchedule->viewport()->update();
     sgSchedule->setEditingEnabled(true);
     sgSchedule->openEditor();
-    EntryState = state;
+    clicks_.entryOpened(adding);
 }
 
 void TfrmSchedule::dropEntry() {
-    if (EntryState == esAdding || EntryState == esEditing) {
+    if (clicks_.entryRunning()) {
         sgSchedule->closeCellEditor(false);
         sgSchedule->setEditingEnabled(false);
-        if (entryRow_ > 0) sgSchedule->setCells(EditCol, entryRow_, entryCellText_);
+        if (entryRow_ > 0) sgSchedule->setCells(clicks_.editCol(), entryRow_, entryCellText_);
     }
     entryRow_ = -1;
-    EntryState = esIdle;
+    clicks_.reset();
 }
 
 void TfrmSchedule::editorEnded(bool commit) {
-    if (EntryState != esAdding && EntryState != esEditing) return;
+    if (!clicks_.entryRunning()) return;
     if (commit) {
         sgScheduleClick();
         return;
     }
     // Escape: the entry ends, nothing is stored.
     dropEntry();
-    SelStartRow = -1;
-    SelEndRow = -1;
+    clicks_.clearSelection();
     sgSchedule->viewport()->update();
 }
 
@@ -527,25 +475,20 @@ void TfrmSchedule::tbNewClick() {
             return;
         }
     }
-    if (EntryState != esIdle) dropEntry();
-    EntryState = esBusy;
-    EditCol = col;
-    SelStartRow = sel.top;
-    SelEndRow = sel.bottom;
+    dropEntry();
+    clicks_.beginNew(col, sel.top, sel.bottom);
     sgSchedule->setCurrentCell(col, sel.top);
-    startEntry(esAdding, GetLangMessage(QStringLiteral("InputTitle")));
+    startEntry(true, GetLangMessage(QStringLiteral("InputTitle")));
 }
 
 void TfrmSchedule::tbEditClick() {
-    if (EntryState != esIdle || SelStartRow == -1) {
+    const int start = clicks_.selStartRow();
+    if (!clicks_.armMove()) {
         showMessage(GetLangMessage(QStringLiteral("FirstSelectAnyPlan")), QStringLiteral("Edition plan"),
                     MsgIcon::Warning, MsgOk, this);
         return;
     }
-    OldShowDT = slotStart(scheduleDate(), SelStartRow);
-    oldStartRow_ = SelStartRow;
-    oldEndRow_ = SelEndRow;
-    EntryState = esEditArmed;
+    oldShowDT_ = slotStart(scheduleDate(), start);
 }
 
 void TfrmSchedule::tbDeleteClick() {
@@ -559,16 +502,16 @@ void TfrmSchedule::tbDeleteClick() {
     while (r > 1 && sgSchedule->objects(col, r) != smFirst && sgSchedule->objects(col, r) != smOnly) --r;
     // The day shown in the cursor's column (in the week view this is the
     // day of dtpSchedule whenever the window is idle).
-    const DateTime day = weekView() ? WeekStart + col - 1 : scheduleDate();
+    const DateTime day = weekView() ? weekStart_ + col - 1 : scheduleDate();
     plans_.deletePlan(slotStart(day, r));
     rebuild();
 }
 
 void TfrmSchedule::SaveSchedulePlan(bool insert, const QString& title) {
-    const DateTime start = slotStart(scheduleDate(), SelStartRow);
-    const int slotCount = SelEndRow - SelStartRow + 1;
+    const DateTime start = slotStart(scheduleDate(), clicks_.selStartRow());
+    const int slotCount = clicks_.selEndRow() - clicks_.selStartRow() + 1;
     if (insert) plans_.insertPlan(title, start, slotCount);
-    else plans_.updatePlan(OldShowDT, title, start, slotCount);
+    else plans_.updatePlan(oldShowDT_, title, start, slotCount);
 }
 
 }  // namespace ostrel

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QToolButton>
 
+#include "core/data/plan_clicks.h"
 #include "core/time/datetime.h"
 #include "planning/string_grid.h"
 
@@ -22,20 +23,16 @@ class TfrmSchedule : public QDialog {
 public:
     explicit TfrmSchedule(PlanStore& plans, QWidget* parent = nullptr);
 
-    enum : int { esIdle = 0, esAdding = 1, esEditing = 2, esBusy = 3, esEditArmed = 4 };
-
-    // Window state (see the class comment in schedule_window.cpp).
-    int EntryState = esIdle;
-    int SelStartRow = -1;
-    int SelEndRow = -1;
-    int EditCol = 0;
-    DateTime OldShowDT = 0.0;
-    DateTime WeekStart = 0.0;
-    // 7 minus the locale's first day of week (0 Monday ... 6 Sunday); read
-    // at creation. Tests may set it and rebuild.
-    int FirstDayShift = 7;
-    int HintRow = -1;
-    int HintCol = -1;
+    // The title entry's state and the selected plan's rows (grid rows,
+    // -1: none).
+    EntryState entryState() const { return clicks_.state(); }
+    int selStartRow() const { return clicks_.selStartRow(); }
+    int selEndRow() const { return clicks_.selEndRow(); }
+    // The first day of the week view.
+    DateTime weekStart() const { return weekStart_; }
+    // 7 minus the first day of the week (0 Monday ... 6 Sunday), read from
+    // the locale at creation; tests set another and rebuild.
+    void setFirstDayShift(int shift) { firstDayShift_ = shift; }
 
     // The date of dtpSchedule as a date-time (midnight).
     DateTime scheduleDate() const;
@@ -46,7 +43,7 @@ public:
 
     void cbScheduleChange();
     void dtpScheduleChange();
-    void sgScheduleMouseMove(const QPoint& pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+    void sgScheduleMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
     void sgScheduleMouseUp();
     void sgScheduleClick();
     void tbNewClick();
@@ -83,23 +80,29 @@ private:
     QWidget* plBottom;
 
     void FormShow();
+    void buildTopPanel();
+    void buildGrid();
+    void connectControls();
     void rebuild();
     void sgScheduleDrawCell(QPainter& painter, const QRect& rect, int col, int row);
     // Ends a title entry without saving: closes the cell editor and puts
     // back what the cell showed before.
     void dropEntry();
-    void startEntry(int state, const QString& text);
-    // Whether rows top..bottom of a column hold no plan, the rows
-    // ownTop..ownBottom counting as free (a moved plan's own slots).
-    bool slotsFree(int col, int top, int bottom, int ownTop = -1, int ownBottom = -1) const;
+    // Opens the title editor in the entry's cell with the text.
+    void startEntry(bool adding, const QString& text);
+    // Carries out what a click on the grid asked for (typedRow: where a
+    // title was typed; adding: the entry was of a new plan).
+    void carryOut(ClickAction action, const GridClick& click, int typedRow, bool adding);
     // The column that shows a day, or -1.
     int columnOfDay(DateTime day) const;
     void editorEnded(bool commit);
 
     PlanStore& plans_;
-    // The moved plan's slots (grid rows) at the time Edit was pressed.
-    int oldStartRow_ = -1;
-    int oldEndRow_ = -1;
+    PlanClicks clicks_;
+    // Where the moved plan was when Edit was pressed.
+    DateTime oldShowDT_ = 0.0;
+    DateTime weekStart_ = 0.0;
+    int firstDayShift_ = 7;
     // What the cell showed before a title entry began in it.
     QString entryCellText_;
     int entryRow_ = -1;

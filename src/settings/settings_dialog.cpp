@@ -28,10 +28,6 @@ TfrmSettings* frmSettings = nullptr;
 namespace {
 
 constexpr int kHelpContext = 8;
-// Inside a page's frame (the skin pads the frame itself), so that the widest
-// page fits the dialog's 434 pixels in every language.
-const QMargins kPageMargins(4, 4, 4, 4);
-
 const QString kGeneral = QStringLiteral("General");
 const QString kClock = QStringLiteral("Clock");
 const QString kPocketBook = QStringLiteral("PocketBook");
@@ -197,165 +193,6 @@ void TfrmSettings::centreOnDesktop() {
     move(desktop.x() + (desktop.width() - width()) / 2, desktop.y() + (desktop.height() - height()) / 2);
 }
 
-void TfrmSettings::buildPages() {
-    auto page = [this](const char* name, const char* title) {
-        auto* holder = new QWidget;
-        auto* box = new QGroupBox(QString::fromLatin1(title), holder);
-        box->setObjectName(QString::fromLatin1(name));
-        auto* l = new QVBoxLayout(holder);
-        l->setContentsMargins(0, 0, 0, 0);
-        l->addWidget(box);
-        Notebook1->addWidget(holder);
-        return box;
-    };
-    auto heading = [](const char* name, const char* text, QWidget* parent) {
-        auto* lb = new QLabel(QString::fromLatin1(text), parent);
-        lb->setObjectName(QString::fromLatin1(name));
-        lb->setProperty("heading", true);
-        QFont f = lb->font();
-        f.setBold(true);
-        lb->setFont(f);
-        return lb;
-    };
-    auto swatch = [](const char* name, QWidget* parent) {
-        auto* s = new ColorSwatch(parent);
-        s->setObjectName(QString::fromLatin1(name));
-        return s;
-    };
-    auto button = [](const char* name, const char* text, QWidget* parent) {
-        auto* b = new QPushButton(QString::fromLatin1(text), parent);
-        b->setObjectName(QString::fromLatin1(name));
-        return b;
-    };
-    // A label before its control; a long one (in some languages) wraps.
-    auto rowLabel = [](const char* name, const char* text, QWidget* parent) {
-        auto* lb = new QLabel(QString::fromLatin1(text), parent);
-        lb->setObjectName(QString::fromLatin1(name));
-        lb->setWordWrap(true);
-        return lb;
-    };
-    auto colorRow = [](QGridLayout* grid, int row, QWidget* label, QWidget* a, QWidget* b, QWidget* c) {
-        grid->addWidget(label, row, 0);
-        auto* h = new QHBoxLayout;
-        h->setSpacing(4);
-        h->addWidget(a);
-        h->addWidget(b);
-        h->addWidget(c);
-        h->addStretch(1);
-        grid->addLayout(h, row, 1);
-    };
-
-    // General
-    QGroupBox* general = page("gbGeneral", "General");
-    rbFreeClock = new QRadioButton(QStringLiteral("Free clock"), general);
-    rbFreeClock->setObjectName(QStringLiteral("rbFreeClock"));
-    rbSysTrayIcon = new QRadioButton(QStringLiteral("System tray icon"), general);
-    rbSysTrayIcon->setObjectName(QStringLiteral("rbSysTrayIcon"));
-    rbAnalogClock = new QRadioButton(QStringLiteral("Analog clock"), general);
-    rbAnalogClock->setObjectName(QStringLiteral("rbAnalogClock"));
-    rbSysTrayClock = new QRadioButton(QStringLiteral("System tray clock"), general);
-    rbSysTrayClock->setObjectName(QStringLiteral("rbSysTrayClock"));
-    cbAutorun = new QCheckBox(QStringLiteral("Run application on Windows load"), general);
-    cbAutorun->setObjectName(QStringLiteral("cbAutorun"));
-    {
-        auto* l = new QVBoxLayout(general);
-        l->setContentsMargins(kPageMargins);
-        l->addWidget(heading("lbView", "View", general));
-        for (QWidget* w : {static_cast<QWidget*>(rbFreeClock), static_cast<QWidget*>(rbSysTrayIcon),
-                           static_cast<QWidget*>(rbAnalogClock), static_cast<QWidget*>(rbSysTrayClock)}) {
-            auto* h = new QHBoxLayout;
-            h->setContentsMargins(12, 0, 0, 0);
-            h->addWidget(w);
-            l->addLayout(h);
-        }
-        l->addSpacing(8);
-        l->addWidget(heading("lbAutorun", "Autorun", general));
-        auto* h = new QHBoxLayout;
-        h->setContentsMargins(12, 0, 0, 0);
-        h->addWidget(cbAutorun);
-        l->addLayout(h);
-        l->addStretch(1);
-    }
-
-    // Clock
-    QGroupBox* clockPage = page("gbClock", "Clock");
-    btnSelectFont = button("btnSelectFont", "Select font", clockPage);
-    shColor1 = swatch("shColor1", clockPage);
-    btnSelectColor = button("btnSelectColor", "Select color", clockPage);
-    shColor2 = swatch("shColor2", clockPage);
-    seVertSpace = new QSpinBox(clockPage);
-    seVertSpace->setObjectName(QStringLiteral("seVertSpace"));
-    seVertSpace->setRange(0, 15);
-    seHorisSpase = new QSpinBox(clockPage);
-    seHorisSpase->setObjectName(QStringLiteral("seHorisSpase"));
-    seHorisSpase->setRange(0, 25);
-    for (QSpinBox* s : {seVertSpace, seHorisSpase}) s->setMinimumWidth(64);
-    {
-        auto* grid = new QGridLayout(clockPage);
-        grid->setContentsMargins(kPageMargins);
-        grid->setVerticalSpacing(10);
-        grid->setColumnStretch(1, 1);
-        auto* lbFont = rowLabel("lbNumeralsFont", "Numerals font", clockPage);
-        grid->addWidget(lbFont, 0, 0);
-        auto* h = new QHBoxLayout;
-        h->addWidget(btnSelectFont);
-        h->addStretch(1);
-        grid->addLayout(h, 0, 1);
-        auto* lbBg = rowLabel("lbBackgroundColor", "Background color", clockPage);
-        colorRow(grid, 1, lbBg, shColor1, btnSelectColor, shColor2);
-        auto* lbV = rowLabel("lbVertSpace", "Vertical stretch", clockPage);
-        grid->addWidget(lbV, 2, 0);
-        grid->addWidget(seVertSpace, 2, 1, Qt::AlignLeft);
-        auto* lbH = rowLabel("lbHorisSpace", "Horisontal stretch", clockPage);
-        grid->addWidget(lbH, 3, 0);
-        grid->addWidget(seHorisSpase, 3, 1, Qt::AlignLeft);
-        grid->setRowStretch(4, 1);
-    }
-
-    // Language
-    QGroupBox* langPage = page("gbLanguages", "Languages");
-    cbLang = new DropDownComboBox(langPage);
-    cbLang->setObjectName(QStringLiteral("cbLang"));
-    cbLang->setEditable(true);
-    cbLang->setInsertPolicy(QComboBox::NoInsert);
-    cbLang->setMinimumWidth(160);
-    {
-        auto* l = new QVBoxLayout(langPage);
-        l->setContentsMargins(kPageMargins);
-        auto* lb = new QLabel(QStringLiteral("Select language"), langPage);
-        lb->setObjectName(QStringLiteral("lbSelectLanguage"));
-        l->addWidget(lb);
-        auto* h = new QHBoxLayout;
-        h->addWidget(cbLang);
-        h->addStretch(1);
-        l->addLayout(h);
-        l->addStretch(1);
-    }
-
-    // Pocket book
-    QGroupBox* pbPage = page("gbPocketBook", "Pocket book");
-    chbAutohidePanel = new QCheckBox(QStringLiteral("Autohide panel"), pbPage);
-    chbAutohidePanel->setObjectName(QStringLiteral("chbAutohidePanel"));
-    shColor3 = swatch("shColor3", pbPage);
-    btnBgdColor = button("btnBgdColor", "Select color", pbPage);
-    shColor4 = swatch("shColor4", pbPage);
-    shColor5 = swatch("shColor5", pbPage);
-    btnPBFontColor = button("btnPBFontColor", "Select color", pbPage);
-    shColor6 = swatch("shColor6", pbPage);
-    {
-        auto* grid = new QGridLayout(pbPage);
-        grid->setContentsMargins(kPageMargins);
-        grid->setVerticalSpacing(10);
-        grid->setColumnStretch(1, 1);
-        grid->addWidget(chbAutohidePanel, 0, 0, 1, 2);
-        auto* lbBg = rowLabel("lbPBBackgroundColor", "Background color", pbPage);
-        colorRow(grid, 1, lbBg, shColor3, btnBgdColor, shColor4);
-        auto* lbFc = rowLabel("lbPBFontColor", "Font color", pbPage);
-        colorRow(grid, 2, lbFc, shColor5, btnPBFontColor, shColor6);
-        grid->setRowStretch(3, 1);
-    }
-}
-
 // ---- the settings -----------------------------------------------------------
 
 void TfrmSettings::LoadSettings() {
@@ -502,7 +339,7 @@ void TfrmSettings::rbAnalogClockClick() { clock_->setViewMode(vmAnalogClock); }
 void TfrmSettings::prepareToShow() {
     {
         const QSignalBlocker block(cbLang);
-        cbLang->setEditText(LanguageDisplayName(CurrentLanguage()));
+        cbLang->setEditText(languageDisplayName(CurrentLanguage()));
     }
     lbxSettings->setCurrentRow(0);
     Notebook1->setCurrentIndex(0);
@@ -587,7 +424,7 @@ void TfrmSettings::cbLangDropDown() {
     const QSignalBlocker block(cbLang);
     const QString text = cbLang->currentText();
     cbLang->clear();
-    for (const QString& name : LanguageList()) cbLang->addItem(LanguageDisplayName(name), name);
+    for (const QString& name : languageList()) cbLang->addItem(languageDisplayName(name), name);
     cbLang->setEditText(text);
 }
 
@@ -596,8 +433,8 @@ QString TfrmSettings::languageOfText(const QString& text) const {
     // name.
     for (int i = 0; i < cbLang->count(); ++i)
         if (cbLang->itemText(i) == text) return cbLang->itemData(i).toString();
-    for (const QString& name : LanguageList())
-        if (name != text && LanguageDisplayName(name) == text) return name;
+    for (const QString& name : languageList())
+        if (name != text && languageDisplayName(name) == text) return name;
     return text;
 }
 

@@ -145,6 +145,12 @@ private:
     // The language file a text of the language box stands for.
     QString languageOfText(const QString& text) const;
     void buildPages();
+    // Adds a page of the notebook: a group box with its title.
+    QGroupBox* addPage(const char* name, const char* title);
+    void buildGeneralPage();
+    void buildClockPage();
+    void buildLanguagePage();
+    void buildPocketBookPage();
     void connectSwitch(QRadioButton* button, TViewMode mode);
     QRadioButton* modeButton(std::uint8_t mode) const;
     // Checks the button of the clock's present mode.

@@ -135,18 +135,18 @@ void LoadLanguageSetting(bool translate) {
     // at all), the system's locale picks it.
     const bool ok = withSettingsFile([&](IniFile& ini) {
         const std::optional<std::string> stored = ini.findValue("General", "Language");
-        name = stored ? decodeLanguageText(*stored) : LanguageForLocale(QLocale::system());
+        name = stored ? decodeLanguageText(*stored) : languageForLocale(QLocale::system());
     });
     if (!ok) {
-        ApplyQtTranslations();
+        applyQtTranslations();
         return;
     }
     if (!name.isEmpty()) SetCurrentLanguage(name);
     if (translate) TranslateAllForms();
-    else ApplyQtTranslations();
+    else applyQtTranslations();
 }
 
-QString LanguageLocaleCode() {
+QString languageLocaleCode() {
     QString code = GetLangCaption(QStringLiteral("Locale"), QString()).trimmed();
     if (code.isEmpty()) {
         bool known = false;
@@ -157,7 +157,7 @@ QString LanguageLocaleCode() {
     return code;
 }
 
-void ApplyQtTranslations() {
+void applyQtTranslations() {
     if (!QCoreApplication::instance()) return;
     struct QtTranslators {
         QString code;
@@ -165,7 +165,7 @@ void ApplyQtTranslations() {
         QTranslator help;
     };
     static QtTranslators translators;
-    QString code = LanguageLocaleCode();
+    QString code = languageLocaleCode();
     // Qt's own texts are English already.
     if (code == QLatin1String("en") || code.startsWith(QLatin1String("en_"))) code.clear();
     if (code == translators.code) return;
@@ -194,7 +194,7 @@ void TranslateForm(QWidget* form) {
 }
 
 void TranslateAllForms() {
-    ApplyQtTranslations();
+    applyQtTranslations();
     const std::vector<QWidget*> forms = applicationForms();
     for (QWidget* form : forms) TranslateForm(form);
     emit languageNotifier().languageApplied();

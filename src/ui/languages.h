@@ -1,7 +1,7 @@
 #pragma once
 // Window translation: a window's section of the current language file is
 // applied to its controls by TranslateForm. The texts themselves (current
-// language, GetLangMessage, FormatMessageText, LanguageList) live in
+// language, GetLangMessage, FormatMessageText, languageList) live in
 // base/language_texts.h, included here, so every window area has both.
 
 #include <QObject>
@@ -17,24 +17,24 @@ namespace ostrel {
 // and, when translate is true, translates every application window. An
 // empty stored name counts as "English"; without the key (a first start
 // has no settings file) the system's locale picks the language
-// (LanguageForLocale). A settings file that cannot be
+// (languageForLocale). A settings file that cannot be
 // read is reported as the settings helper does (settings_file.h).
 void LoadLanguageSetting(bool translate);
 
 // The current language's locale code ("ru"): "Captions" key Locale of its
 // file, else the code of the language Qt knows by the file's name
 // ("Russian"); empty when neither names one.
-QString LanguageLocaleCode();
+QString languageLocaleCode();
 // Qt's own texts (standard buttons, file dialogs, the help's search) in the
 // current language: Qt's translation files qtbase_<code> and qt_help_<code>
 // from Qt's translations folder, swapped for the previous language's.
 // English, or a language Qt has no file for, leaves Qt's own English texts.
 // Run by LoadLanguageSetting and TranslateAllForms.
-void ApplyQtTranslations();
+void applyQtTranslations();
 
 // Applies the window's section of the current language file.
 void TranslateForm(QWidget* form);
-// ApplyQtTranslations, TranslateForm on every window the application owns,
+// applyQtTranslations, TranslateForm on every window the application owns,
 // in creation order, then languageNotifier().languageApplied().
 void TranslateAllForms();
 

@@ -18,7 +18,7 @@ void nameUnitsByCount(QComboBox* list, QSpinBox* count, const QList<PeriodUnit>&
     for (qsizetype i = 0; i < units.size(); ++i) list->addItem(QString());
     const auto name = [list, count, units] {
         for (qsizetype i = 0; i < units.size() && i < list->count(); ++i) {
-            const QString text = UnitInListForCount(count->value(), units[i]);
+            const QString text = unitInListForCount(count->value(), units[i]);
             if (list->itemText(static_cast<int>(i)) != text) list->setItemText(static_cast<int>(i), text);
         }
     };
@@ -32,14 +32,14 @@ int unitListWidth(const QComboBox* list, const QList<PeriodUnit>& units) {
     int widest = 0;
     for (const PeriodUnit unit : units)
         for (const int count : {1, 2, 5})
-            widest = std::max(widest, fm.horizontalAdvance(UnitInListForCount(count, unit)));
+            widest = std::max(widest, fm.horizontalAdvance(unitInListForCount(count, unit)));
     QStyleOptionComboBox option;
     option.initFrom(list);
     return list->style()->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(widest, fm.height()), list).width();
 }
 
 void nameUnitByCount(QLabel* label, QSpinBox* count, PeriodUnit unit) {
-    const auto name = [label, count, unit] { label->setText(UnitInListForCount(count->value(), unit)); };
+    const auto name = [label, count, unit] { label->setText(unitInListForCount(count->value(), unit)); };
     name();
     QObject::connect(count, &QSpinBox::valueChanged, label, name);
     QObject::connect(&languageNotifier(), &LanguageNotifier::languageApplied, label, name);

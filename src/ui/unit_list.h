@@ -1,7 +1,7 @@
 #pragma once
 // Units named beside a count the user sets ("postpone by 10 minutes",
 // "remind 1 day before"): each names its unit in the form the count takes
-// in the current language (UnitInListForCount), and follows the count and
+// in the current language (unitInListForCount), and follows the count and
 // every change of the language. A language file therefore names no items
 // of these lists.
 

@@ -351,7 +351,7 @@ private slots:
         doubleClick(vp, second.center());
         QTRY_VERIFY(viewer->isVisible());
         QCOMPARE(viewer->windowTitle(), QStringLiteral("View contact - Name 02"));
-        QCOMPARE(viewer->Tag, child<ContactListModel>(*book, "dsContactList")->idAt(1));
+        QCOMPARE(viewer->contactId, child<ContactListModel>(*book, "dsContactList")->idAt(1));
         QCOMPARE(viewer->pos(), QPoint(0, 0));
         viewer->hide();
 
@@ -388,7 +388,7 @@ private slots:
         showBook();
         addWith([this] {
             QCOMPARE(editor->windowTitle(), QStringLiteral("NewAddress"));
-            QCOMPARE(editor->Tag, std::int64_t{0});
+            QCOMPARE(editor->contactId, std::int64_t{0});
             child<QLineEdit>(*editor, "edLastName")->setText("Lastonly");
         });
         addWith([this] { child<QLineEdit>(*editor, "edFirstName")->setText("   "); });
@@ -549,8 +549,8 @@ private slots:
         // A code outside 1 to 4 shows as "Not assigned" and is saved as 4.
         withEditor(
             [this, id = rows[2].integer("ABID")] {
-                editor->Tag = id;
-                QVERIFY(editor->LoadContact(id));
+                editor->contactId = id;
+                QVERIFY(editor->loadContact(id));
                 editor->exec();
             },
             [this] {
@@ -709,7 +709,7 @@ private slots:
             QCOMPARE(dialogs->messages[0].caption, QStringLiteral("Loading photo"));
             QCOMPARE(dialogs->messages[0].icon, MsgIcon::Information);
             QVERIFY(!editor->hasPicture());
-            QVERIFY(editor->PhotoPath.isEmpty());
+            QVERIFY(editor->photoPath.isEmpty());
             QVERIFY(!editor->Modified);
             QCOMPARE(child<QLabel>(*editor, "plPhoto")->text(), QStringLiteral("Photo"));
 
@@ -876,7 +876,7 @@ private slots:
         ostrel::testing::ClockEnv env;
         ostrel::testing::createOrganizerDatabase((env.dir.path() + QStringLiteral("/Tamo.qdb")).toStdString());
         createForms();
-        frmClock->miAddresBookClick();
+        child<QAction>(*frmClock, "miAddresBook")->trigger();
         QVERIFY(frmAddressBook->isVisible());
         QCOMPARE(frmAddressBook->pos(), QPoint(55, 75));
         bool refused = false;

@@ -282,7 +282,8 @@ private slots:
         help.setCollectionFolder(dir.filePath("cache"));
         help.setHelpFile(kEnglishManual);
         QVERIFY(help.showContents());
-        QHelpSearchEngine* search = help.findChild<QHelpEngine*>()->searchEngine();
+        QHelpSearchEngine* search = help.findChild<QHelpSearchEngine*>();
+        QVERIFY(search);
         QSignalSpy finished(search, &QHelpSearchEngine::searchingFinished);
         for (int attempt = 0; attempt < 50; ++attempt) {
             // The index is written in the background after the manual is registered.
@@ -427,6 +428,28 @@ private slots:
         QVERIFY(help.pageText().startsWith(QString::fromUtf8("Настройки")));
         help.followLanguage("English");
         QVERIFY(help.pageText().startsWith("Settings"));
+    }
+
+    // Each change of manual comes while the index of the one before is
+    // still being written in the background: every change shows its page,
+    // and one search serves the manual shown.
+    void changingTheManualWhileItIsIndexedShowsEveryPage() {
+        QTemporaryDir dir;
+        QDir().mkpath(dir.filePath("help/Russian"));
+        QVERIFY(QFile::copy(kEnglishManual, dir.filePath("help/ostrel_organizer.qch")));
+        QVERIFY(QFile::copy(kRussianManual, dir.filePath("help/Russian/ostrel_organizer.qch")));
+        HelpWindow help;
+        help.setCollectionFolder(dir.filePath("cache"));
+        help.setHelpFile(dir.filePath("help/ostrel_organizer.qch"));
+        QVERIFY(help.showContext(8));
+        for (int change = 0; change < 20; ++change) {
+            const bool russian = change % 2 == 0;
+            help.followLanguage(russian ? QStringLiteral("Russian") : QStringLiteral("English"));
+            QVERIFY2(!help.showsMessage(), qPrintable(help.pageText()));
+            QVERIFY2(help.pageText().startsWith(russian ? QString::fromUtf8("Настройки") : QStringLiteral("Settings")),
+                     qPrintable(help.pageText().left(200)));
+        }
+        QCOMPARE(help.findChildren<QHelpSearchEngine*>().size(), 1);
     }
 };
 

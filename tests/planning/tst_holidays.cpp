@@ -147,13 +147,13 @@ private slots:
         QCOMPARE(child<QToolButton>(*list(), "tbEdit")->toolTip(), QStringLiteral("Edit holiday"));
         QVERIFY(!child<QToolButton>(*list(), "tbNew")->icon().isNull());
 
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         QVERIFY(list()->isVisible());
         QVERIFY(list()->qrHolidaysOpen());
-        frmClock->miHolidayClick();
+        child<QAction>(*frmClock, "miHoliday")->trigger();
         QVERIFY(editor()->isVisible());
         QCOMPARE(editor()->windowTitle(), QStringLiteral("NewHoliday..."));  // no language file: the key
-        QCOMPARE(editor()->Tag, 0);
+        QCOMPARE(editor()->holidayId, 0);
         QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->text(), QStringLiteral("InputHolidayTitle..."));
         QCOMPARE(child<QDateEdit>(*editor(), "dtpToDoDate")->date(), QDate(2026, 10, 10));
         QVERIFY(child<QCheckBox>(*editor(), "cbRemind")->isChecked());
@@ -163,15 +163,15 @@ private slots:
 
         // The command on an open editor keeps what was typed.
         child<QLineEdit>(*editor(), "edTitle")->setText(QStringLiteral("Typed"));
-        editor()->Tag = 7;
+        editor()->holidayId = 7;
         child<QToolButton>(*list(), "tbNew")->click();
         QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->text(), QStringLiteral("Typed"));
-        QCOMPARE(editor()->Tag, 0);
+        QCOMPARE(editor()->holidayId, 0);
 
         // Esc and Cancel only hide.
         QTest::keyClick(editor(), Qt::Key_Escape);
         QVERIFY(!editor()->isVisible());
-        frmClock->miHolidayClick();
+        child<QAction>(*frmClock, "miHoliday")->trigger();
         QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->text(),
                  QStringLiteral("InputHolidayTitle..."));  // defaults again
         child<QLineEdit>(*editor(), "edTitle")->setText(QStringLiteral("Not saved"));
@@ -208,14 +208,14 @@ private slots:
         QCOMPARE(r.ElapseInt, std::int64_t{3});
         QCOMPARE(r.ElapseType, std::int64_t{3});
         // The list shows day and month only; editing shows the stored year.
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         const QDate s = toQDateTime(stored).date();
         QCOMPARE(child<HolidayListModel>(*list(), "dsHolidaysList")->index(0, 0).data().toString(),
                  s.toString(QStringLiteral("dd.MM")));
         list()->tbEditClick();
         QCOMPARE(child<QDateEdit>(*editor(), "dtpToDoDate")->date(), s);
         QCOMPARE(editor()->windowTitle(), QStringLiteral("EditHoliday"));
-        QCOMPARE(editor()->Tag, id);
+        QCOMPARE(editor()->holidayId, id);
     }
 
     void twentyNinthOfFebruaryFallsOnTheTwentyEighth() {
@@ -288,17 +288,17 @@ private slots:
         QCOMPARE(row(none).ElapseInt, std::int64_t{0});
         QCOMPARE(row(five).ElapseInt, std::int64_t{5});
 
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         list()->setCurrentRow(1);
         list()->tbEditClick();
-        QCOMPARE(editor()->Tag, none);
+        QCOMPARE(editor()->holidayId, none);
         QVERIFY(!child<QCheckBox>(*editor(), "cbRemind")->isChecked());
         QVERIFY(!child<QSpinBox>(*editor(), "seActiveTime")->isEnabled());
         QCOMPARE(child<QSpinBox>(*editor(), "seActiveTime")->value(), 1);
         // An open editor is overwritten by the next row.
         list()->setCurrentRow(2);
         list()->tbEditClick();
-        QCOMPARE(editor()->Tag, five);
+        QCOMPARE(editor()->holidayId, five);
         QVERIFY(child<QCheckBox>(*editor(), "cbRemind")->isChecked());
         QVERIFY(child<QSpinBox>(*editor(), "seActiveTime")->isEnabled());
         QCOMPARE(child<QSpinBox>(*editor(), "seActiveTime")->value(), 5);
@@ -311,7 +311,7 @@ private slots:
     }
 
     void listOrderAndTitleWidth() {
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         const int title = HolidayListModel::ColTitle;
         QCOMPARE(child<QTableView>(*list(), "grToDoList")->columnWidth(0), 42);
         QCOMPARE(child<QTableView>(*list(), "grToDoList")->columnWidth(title), 213);
@@ -333,7 +333,7 @@ private slots:
 
     void rowKeptAfterSaveAndDelete() {
         for (int m = 1; m <= 5; ++m) save(QStringLiteral("H%1").arg(m), QDate(2026, m, 1));
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         list()->setCurrentRow(3);
         list()->tbEditClick();
         child<QLineEdit>(*editor(), "edTitle")->setText(QStringLiteral("Third"));
@@ -354,7 +354,7 @@ private slots:
     void doubleClicks() {
         save(QStringLiteral("One"), QDate(2026, 3, 1));
         save(QStringLiteral("Two"), QDate(2026, 4, 1));
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         editor()->hide();
         QTableView* grid = child<QTableView>(*list(), "grToDoList");
         // Below the last row: nothing.
@@ -378,7 +378,7 @@ private slots:
     void emptyListEditAndDeleteDoNothing() {
         // A row outside the holidays must survive a delete on the empty list.
         ostrel::testing::execSql(dbPath().toStdString(), "INSERT INTO ToDo (MesType, Title) VALUES (1, 'plan')");
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         QSignalSpy edits(list(), &TfrmHolidayList::editHoliday);
         QSignalSpy writes(&DataModule1->holidays(), &HolidayStore::changed);
         child<QToolButton>(*list(), "tbEdit")->click();
@@ -394,12 +394,12 @@ private slots:
         QVERIFY(!list()->qrHolidaysOpen());
         save(QStringLiteral("While hidden"), QDate(2026, 7, 7));
         QCOMPARE(child<HolidayListModel>(*list(), "dsHolidaysList")->rowCount(), 0);  // hidden: not refreshed
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         QCOMPARE(child<HolidayListModel>(*list(), "dsHolidaysList")->rowCount(), 1);
         // The same command on the open list brings it forward and keeps it.
         save(QStringLiteral("Second"), QDate(2026, 8, 8));
         list()->setCurrentRow(2);
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         QCOMPARE(list()->currentRow(), 2);
         list()->hide();
         QVERIFY(!list()->qrHolidaysOpen());
@@ -407,7 +407,7 @@ private slots:
 
     void anEditedRowDeletedMeanwhileIsStoredAgain() {
         const int id = save(QStringLiteral("Gone"), QDate(2026, 9, 9));
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         list()->tbEditClick();
         DataModule1->holidays().deleteHoliday(id);
         child<QLineEdit>(*editor(), "edTitle")->setText(QStringLiteral("Kept"));
@@ -474,7 +474,7 @@ private slots:
         clock->get().setNow(at(2026, 12, 1, 10));
         const int id = save(QStringLiteral("Moved"), QDate(2026, 12, 20), 3);
         QCOMPARE(row(id).ShowDT, at(2026, 12, 17));  // pending
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         list()->tbEditClick();
         child<QDateEdit>(*editor(), "dtpToDoDate")->setDate(QDate(2026, 12, 14));
         QVERIFY(editor()->bbOkClick());
@@ -498,7 +498,7 @@ private slots:
         const int id = save(QStringLiteral("Longer"), QDate(2026, 12, 20), 3);
         tick();
         QVERIFY(shown.empty());
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         list()->tbEditClick();
         child<QSpinBox>(*editor(), "seActiveTime")->setValue(12);
         QVERIFY(editor()->bbOkClick());
@@ -528,11 +528,11 @@ private slots:
         for (const char* lang : {"English", "Russian"}) {
             const QString name = QString::fromLatin1(lang);
             QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/Languages/") + name + QStringLiteral(".lng"),
-                        LanguageFilePath(name));
+                        languageFilePath(name));
             SetCurrentLanguage(name);
             TranslateForm(list());
             TranslateForm(editor());
-            frmClock->miHolidayClick();
+            child<QAction>(*frmClock, "miHoliday")->trigger();
             QVERIFY(editor()->windowTitle().endsWith(QStringLiteral("...")));
             QVERIFY(editor()->windowTitle() != QStringLiteral("NewHoliday..."));
             QVERIFY(child<QCheckBox>(*editor(), "cbRemind")->text() != QStringLiteral("Remind befor"));
@@ -572,11 +572,11 @@ private slots:
         for (const char* lang : {"English", "Russian"}) {
             const QString name = QString::fromLatin1(lang);
             QFile::copy(QStringLiteral(OSTREL_SOURCE_DIR "/Languages/") + name + QStringLiteral(".lng"),
-                        LanguageFilePath(name));
+                        languageFilePath(name));
             SetCurrentLanguage(name);
             TranslateForm(list());
             TranslateForm(editor());
-            frmClock->Holydayslist1Click();
+            child<QAction>(*frmClock, "Holydayslist1")->trigger();
             list()->setCurrentRow(2);
             list()->tbEditClick();
             editor()->move(420, 80);
@@ -587,7 +587,7 @@ private slots:
                                                   out + QStringLiteral("/holidays-") + name + QStringLiteral(".png")});
             QVERIFY(shot.waitForFinished(20000));
             editor()->hide();
-            frmClock->miHolidayClick();
+            child<QAction>(*frmClock, "miHoliday")->trigger();
             QTest::qWait(500);
             shot.start(QStringLiteral("import"),
                        {QStringLiteral("-window"), QStringLiteral("root"),

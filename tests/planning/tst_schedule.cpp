@@ -107,7 +107,7 @@ private slots:
         DataModule1 = new TDataModule1(QString::fromStdString((dir->path() / "Tamo.qdb").string()));
         frmSchedule = new TfrmSchedule(DataModule1->plans());
         w = frmSchedule;
-        w->FirstDayShift = 7;  // weeks start on Monday
+        w->setFirstDayShift(7);  // weeks start on Monday
         w->cbScheduleChange();
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));
@@ -179,25 +179,25 @@ private slots:
     void weekStartFollowsTheFirstDayOfTheWeek() {
         w->setScheduleDate(encodeDate(2008, 5, 18));  // a Sunday
         useWeekView();
-        QCOMPARE(w->WeekStart, encodeDate(2008, 5, 12));
-        w->FirstDayShift = 1;  // Sunday first
+        QCOMPARE(w->weekStart(), encodeDate(2008, 5, 12));
+        w->setFirstDayShift(1);  // Sunday first
         w->cbScheduleChange();
-        QCOMPARE(w->WeekStart, encodeDate(2008, 5, 18));
+        QCOMPARE(w->weekStart(), encodeDate(2008, 5, 18));
         w->setScheduleDate(encodeDate(2008, 5, 24));
-        QCOMPARE(w->WeekStart, encodeDate(2008, 5, 18));
+        QCOMPARE(w->weekStart(), encodeDate(2008, 5, 18));
     }
 
     void aThreeSlotPlanIsStoredAndFramed() {
         drag(1, rowOf(10, 0), 1, rowOf(11, 0));
         QTest::mouseClick(child<QToolButton>(*w, "tbNew"), Qt::LeftButton);
-        QCOMPARE(w->EntryState, int(TfrmSchedule::esAdding));
+        QCOMPARE(w->entryState(), EntryState::Adding);
         QVERIFY(editor() && editor()->isVisible());
         QCOMPARE(editor()->text(), QStringLiteral("InputTitle"));
-        QCOMPARE(w->SelStartRow, rowOf(10, 0));
-        QCOMPARE(w->SelEndRow, rowOf(11, 0));
+        QCOMPARE(w->selStartRow(), rowOf(10, 0));
+        QCOMPARE(w->selEndRow(), rowOf(11, 0));
         typeTitle(QStringLiteral("  Budget meeting "));
         clickCell(1, rowOf(14, 0));
-        QCOMPARE(w->EntryState, int(TfrmSchedule::esIdle));
+        QCOMPARE(w->entryState(), EntryState::Idle);
         QVERIFY(dialogs->messages.empty());
         const auto p = plans();
         QCOMPARE(p.size(), std::size_t{1});
@@ -210,8 +210,8 @@ private slots:
         QVERIFY(!grid()->editorOpen());
         // Clicking inside the plan selects it whole; the hint names it.
         clickCell(1, rowOf(10, 30));
-        QCOMPARE(w->SelStartRow, rowOf(10, 0));
-        QCOMPARE(w->SelEndRow, rowOf(11, 0));
+        QCOMPARE(w->selStartRow(), rowOf(10, 0));
+        QCOMPARE(w->selEndRow(), rowOf(11, 0));
         QCOMPARE(w->hintFor(1, rowOf(11, 0)), QStringLiteral("Budget meeting"));
         QCOMPARE(w->hintFor(1, rowOf(11, 30)), QString());
     }
@@ -221,7 +221,7 @@ private slots:
         w->tbNewClick();
         typeTitle(QStringLiteral("Call"));
         QTest::keyClick(editor(), Qt::Key_Return);
-        QTRY_COMPARE(w->EntryState, int(TfrmSchedule::esIdle));
+        QTRY_COMPARE(w->entryState(), EntryState::Idle);
         QCOMPARE(plans().size(), std::size_t{1});
         QCOMPARE(plans()[0].elapse, std::int64_t{1});
         QCOMPARE(grid()->objects(1, rowOf(9, 0)), int(smOnly));
@@ -230,7 +230,7 @@ private slots:
         w->tbNewClick();
         typeTitle(QStringLiteral("Lunch"));
         QTest::keyClick(editor(), Qt::Key_Escape);
-        QCOMPARE(w->EntryState, int(TfrmSchedule::esIdle));
+        QCOMPARE(w->entryState(), EntryState::Idle);
         QCOMPARE(grid()->cells(1, rowOf(12, 0)), QString());
         clickCell(1, rowOf(13, 0));
         QCOMPARE(plans().size(), std::size_t{1});
@@ -254,7 +254,7 @@ private slots:
         QCOMPARE(dialogs->texts(), QStringList{QStringLiteral("SelectedIntervalConsistsExistingPlan")});
         QCOMPARE(dialogs->messages[0].caption, QStringLiteral("Addition of plan"));
         QCOMPARE(dialogs->messages[0].icon, MsgIcon::Information);
-        QCOMPARE(w->EntryState, int(TfrmSchedule::esIdle));
+        QCOMPARE(w->entryState(), EntryState::Idle);
         QVERIFY(!grid()->editorOpen());
         QCOMPARE(plans().size(), std::size_t{1});
     }
@@ -266,7 +266,7 @@ private slots:
         QCOMPARE(dialogs->texts(), QStringList{QStringLiteral("YouHaventInputedTitleOfPlan")});
         QCOMPARE(dialogs->messages[0].caption, QStringLiteral("Addition of plan"));
         QCOMPARE(grid()->cells(1, rowOf(15, 0)), QString());
-        QCOMPARE(w->SelStartRow, -1);
+        QCOMPARE(w->selStartRow(), -1);
         QVERIFY(plans().empty());
         // Blanks only are refused too.
         clickCell(1, rowOf(15, 0));
@@ -284,8 +284,8 @@ private slots:
         QCOMPARE(marks(1, rowOf(6, 30), rowOf(7, 30)), QStringLiteral("040"));
         QCOMPARE(marks(1, rowOf(22, 30), rowOf(23, 30)), QStringLiteral("013"));
         clickCell(1, rowOf(7, 0));
-        QCOMPARE(w->SelStartRow, rowOf(7, 0));
-        QCOMPARE(w->SelEndRow, rowOf(7, 0));
+        QCOMPARE(w->selStartRow(), rowOf(7, 0));
+        QCOMPARE(w->selEndRow(), rowOf(7, 0));
     }
 
     void deleteOnAPlanAndOnAFreeSlot() {
@@ -312,11 +312,11 @@ private slots:
         QCOMPARE(dialogs->messages[0].icon, MsgIcon::Warning);
         clickCell(1, rowOf(10, 0));
         w->tbEditClick();
-        QCOMPARE(w->EntryState, int(TfrmSchedule::esEditArmed));
+        QCOMPARE(w->entryState(), EntryState::MoveArmed);
         w->tbEditClick();  // armed: refused again
         QCOMPARE(dialogs->messages.size(), std::size_t{2});
         drag(1, rowOf(14, 0), 1, rowOf(15, 30));
-        QCOMPARE(w->EntryState, int(TfrmSchedule::esEditing));
+        QCOMPARE(w->entryState(), EntryState::Editing);
         QCOMPARE(editor()->text(), QStringLiteral("Meeting"));
         typeTitle(QStringLiteral("Moved meeting"));
         clickCell(1, rowOf(8, 0));
@@ -328,8 +328,8 @@ private slots:
         QCOMPARE(marks(1, rowOf(14, 0), rowOf(15, 30)), QStringLiteral("1223"));
     }
 
-    // Mended: a move onto another plan's slots was stored unchecked, and two
-    // plans could then share a start that a later delete reached together.
+    // A move onto another plan's slots is refused: two plans sharing a start
+    // would both go with one delete.
     void aMoveOntoAnotherPlanIsRefusedButMayOverlapItself() {
         addPlan(at(kToday, 10, 0), "Meeting", 2);
         addPlan(at(kToday, 13, 0), "Lunch", 2);
@@ -339,7 +339,7 @@ private slots:
         drag(1, rowOf(12, 30), 1, rowOf(13, 0));
         QCOMPARE(dialogs->texts(), QStringList{QStringLiteral("SelectedIntervalConsistsExistingPlan")});
         QCOMPARE(dialogs->messages[0].caption, QStringLiteral("Edition plan"));
-        QCOMPARE(w->EntryState, int(TfrmSchedule::esIdle));
+        QCOMPARE(w->entryState(), EntryState::Idle);
         QVERIFY(!grid()->editorOpen());
         QCOMPARE(plans()[0].showDT, at(kToday, 10, 0));
         QCOMPARE(plans()[1].showDT, at(kToday, 13, 0));
@@ -347,7 +347,7 @@ private slots:
         clickCell(1, rowOf(10, 0));
         w->tbEditClick();
         drag(1, rowOf(10, 30), 1, rowOf(11, 0));
-        QCOMPARE(w->EntryState, int(TfrmSchedule::esEditing));
+        QCOMPARE(w->entryState(), EntryState::Editing);
         clickCell(1, rowOf(20, 0));
         QCOMPARE(dialogs->messages.size(), std::size_t{1});
         QCOMPARE(plans()[0].showDT, at(kToday, 10, 30));
@@ -355,14 +355,14 @@ private slots:
         QCOMPARE(plans()[1].showDT, at(kToday, 13, 0));
     }
 
-    // Mended: a rebuild while a title was typed left the entry open on rows
-    // that no longer existed.
+    // A rebuild while a title is typed ends the entry: its rows are read
+    // afresh, and nothing is saved.
     void aRebuildWhileTypingEndsTheEntryWithoutSaving() {
         clickCell(1, rowOf(9, 0));
         w->tbNewClick();
         typeTitle(QStringLiteral("Half typed"));
         useWeekView();
-        QCOMPARE(w->EntryState, int(TfrmSchedule::esIdle));
+        QCOMPARE(w->entryState(), EntryState::Idle);
         QVERIFY(!grid()->editorOpen());
         for (int c = 1; c <= 7; ++c) QCOMPARE(grid()->cells(c, rowOf(9, 0)), QString());
         clickCell(2, rowOf(9, 0));
@@ -374,7 +374,7 @@ private slots:
         clickCell(1, rowOf(9, 0));
         w->tbNewClick();
         w->setScheduleDate(kToday + 3);
-        QCOMPARE(w->EntryState, int(TfrmSchedule::esIdle));
+        QCOMPARE(w->entryState(), EntryState::Idle);
         QCOMPARE(grid()->cells(1, rowOf(9, 0)), QString());
         addPlan(at(kToday + 3, 12, 0), "Keep", 1);
         w->cbScheduleChange();
@@ -391,10 +391,10 @@ private slots:
         w->tbNewClick();
         w->tbDeleteClick();  // on the prompt cell: nothing to delete
         QCOMPARE(dialogs->texts().last(), QStringLiteral("SelectAnyPlan"));
-        QCOMPARE(w->EntryState, int(TfrmSchedule::esAdding));
+        QCOMPARE(w->entryState(), EntryState::Adding);
         clickCell(1, rowOf(16, 0));
         w->tbDeleteClick();
-        QCOMPARE(w->EntryState, int(TfrmSchedule::esIdle));
+        QCOMPARE(w->entryState(), EntryState::Idle);
         QVERIFY(plans().empty());
         QCOMPARE(grid()->cells(1, rowOf(17, 0)), QString());
     }
@@ -422,9 +422,9 @@ private slots:
         QCOMPARE(grid()->objects(wed, rowOf(15, 0)), int(smOnly));
         QCOMPARE(grid()->objects(fri, rowOf(15, 0)), int(smFree));
         // A date inside the shown week changes nothing else.
-        const double weekStart = w->WeekStart;
+        const double weekStart = w->weekStart();
         w->setScheduleDate(encodeDate(2026, 12, 12));
-        QCOMPARE(w->WeekStart, weekStart);
+        QCOMPARE(w->weekStart(), weekStart);
         QCOMPARE(grid()->objects(wed, rowOf(15, 0)), int(smOnly));
     }
 
@@ -469,7 +469,7 @@ private slots:
         QVERIFY(grid()->indexAt(QPoint(2, 2)).row() + 1 == row || bar->value() == bar->maximum());
         QVERIFY(grid()->viewport()->rect().contains(grid()->cellRect(1, row)));
         const bool planThere = !week && planMinute >= 0 && rowOf(planMinute / 60, planMinute % 60) == row;
-        QCOMPARE(w->SelStartRow, planThere ? row : -1);
+        QCOMPARE(w->selStartRow(), planThere ? row : -1);
     }
 
     // The week view marks today's column (tinted, bold heading) and names

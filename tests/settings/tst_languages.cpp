@@ -378,8 +378,8 @@ private slots:
         writeBytes(dir.path() + QStringLiteral("/Outside.lng"), "[Messages]\nInputTaskTitle=outside\n");
         SetCurrentLanguage(QStringLiteral("../Outside"));
         QCOMPARE(GetLangMessage(QStringLiteral("InputTaskTitle")), QStringLiteral("InputTaskTitle"));
-        QVERIFY(LanguageFilePath(QStringLiteral("../Outside")).isEmpty());
-        QVERIFY(LanguageFilePath(QString()).isEmpty());
+        QVERIFY(languageFilePath(QStringLiteral("../Outside")).isEmpty());
+        QVERIFY(languageFilePath(QString()).isEmpty());
     }
 
     void aFileThatIsNotUtf8StillLoads() {
@@ -402,11 +402,11 @@ private slots:
                                  "english.lng", "Russian.lng~"})
             writeBytes(langs + QLatin1String(name), "[Messages]\n");
         QDir().mkpath(langs + QStringLiteral("Folder.lng"));
-        QCOMPARE(LanguageList(),
+        QCOMPARE(languageList(),
                  (QStringList{QStringLiteral("Deutsch"), QStringLiteral("English"), QStringLiteral("english"),
                               QStringLiteral("Folder"), QStringLiteral("Russian")}));
         QDir(langs).removeRecursively();
-        QCOMPARE(LanguageList(), QStringList());
+        QCOMPARE(languageList(), QStringList());
     }
 
     void loadLanguageSettingReadsTheSettingsFile() {
@@ -454,7 +454,7 @@ private slots:
         QFETCH(QStringList, files);
         QFETCH(QString, language);
         for (const QString& name : files) writeBytes(langFile(name), "[Messages]\n");
-        QCOMPARE(LanguageForLocale(QLocale(locale)), language);
+        QCOMPARE(languageForLocale(QLocale(locale)), language);
     }
 
     // The program's own start: no settings file, or one without the key,

@@ -224,8 +224,8 @@ private slots:
     }
 
     // A stored position off the screen (Top=5000, values beyond the 16-bit
-    // range or the int range) used to place the floating clock where it
-    // could never be reached again.
+    // range or the int range) is brought back where the floating clock can
+    // be reached.
     void aStoredPositionOffTheScreenIsBroughtBack_data() {
         QTest::addColumn<QByteArray>("position");
         QTest::newRow("Top=5000") << QByteArray("Left=100\nTop=5000");
@@ -377,8 +377,8 @@ private slots:
         QCOMPARE(std::uint8_t(clock.viewMode()), std::uint8_t(vmSysTrayIcon));
         QVERIFY(trayIconShown(clock));
         QCOMPARE(dialogs.messages.size(), std::size_t(1));
-        // The fallback is for this run: the stored mode used to be replaced
-        // for good (4 became 1 or 3 after one run).
+        // The fallback is for this run only: the stored mode stays (4 does
+        // not become 1 or 3 after one run).
         frmSettings->SaveSettings();
         QCOMPARE(ini().readInteger("General", "ProgramView", 0), 4);
         clock.saveView();

@@ -327,8 +327,9 @@ void makeOld(const fs::path& p, long secondsAgo = 3600) {
 
 }  // namespace
 
-// Every key read used to read and parse the whole file again: a 100 MB
-// settings file took 27 s to start. A file is parsed once per change.
+// A file is parsed once per change, not once per key read (a key read that
+// parses the whole file makes a 100 MB settings file take half a minute to
+// start).
 TEST_F(IniFileTest, AFileIsParsedOncePerChange) {
     // A file whose times all lie well in the past (a ctime cannot be set
     // back, so a file written here would not do): the shipped language file.
@@ -378,9 +379,9 @@ TEST_F(IniFileTest, OversizedFilesAndNonRegularFilesAreRefusedUnread) {
     }
 }
 
-// A save of several keys used to replace the file once per key, so a kill
-// in between left Top new and Left old. In a batch the keys reach the file
-// in one replace; an unchanged text is not written at all.
+// In a batch the keys reach the file in one replace, so a kill in between
+// never leaves Top new and Left old; an unchanged text is not written at
+// all.
 TEST_F(IniFileTest, ABatchWritesEveryKeyInOneReplace) {
     writeFile(file, "[Clock]\nTop=1\nLeft=1\n");
     int replaces = 0;
