@@ -18,6 +18,7 @@
 #include "core/time/clock_from_environment.h"
 #include "data/backup_store.h"
 #include "data/data_module.h"
+#include "data/reminder_engine.h"
 #include "platform/instance_guard.h"
 #include "platform/quit_signals.h"
 #include "settings/settings_dialog.h"
@@ -211,10 +212,10 @@ int runOrganizer(int argc, char** argv) {
         QObject::connect(&guard, &InstanceGuard::refreshRequested, frmClock, guarded(refreshAfterExternalChange));
         // A long reminder pass stops at a quit signal; the rows it has not
         // reached stay due for the next start.
-        DataModule1->StopRequested = [] { return QuitSignalWatcher::received(); };
+        reminderEngine->setStopRequested([] { return QuitSignalWatcher::received(); });
         LoadLanguageSetting(true);
         try {
-            DataModule1->InitReminders();
+            reminderEngine->InitReminders();
         } catch (const sql::DbError& e) {
             if (!e.busy()) throw;
             // Another process holds the database's lock: the clock starts,
