@@ -138,6 +138,13 @@ void createReminderEngine() {
     setReminderAnswerReceiver(new ReminderAnswers(*reminderEngine));
 }
 
+void destroyReminderEngine() {
+    delete reminderAnswerReceiver();
+    setReminderAnswerReceiver(nullptr);
+    delete reminderEngine;
+    reminderEngine = nullptr;
+}
+
 TfrmSettings* createSettingsDialog(TfrmClock* clock) {
     auto* dialog = new TfrmSettings(clock);
     frmSettings = dialog;
@@ -195,10 +202,7 @@ void destroyForms() {
     frmNewHoliday = nullptr;
     frmHolidayList = nullptr;
     frmPocketBook = nullptr;
-    delete reminderAnswerReceiver();
-    setReminderAnswerReceiver(nullptr);
-    delete reminderEngine;
-    reminderEngine = nullptr;
+    destroyReminderEngine();
     delete DataModule1;
     DataModule1 = nullptr;
 }

@@ -50,6 +50,8 @@ extern TfrmDayInfo* frmDayInfo;
 // The reminder engine on DataModule1: its reminders open reminder windows
 // (or the list of further reminders), whose answers it applies.
 void createReminderEngine();
+// Destroys what createReminderEngine made.
+void destroyReminderEngine();
 // The holidays list and the holiday editor on DataModule1, wired together.
 void createHolidayForms();
 // Makes the settings dialog for the clock window and wires the two (the
