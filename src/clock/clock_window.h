@@ -1,6 +1,10 @@
 #pragma once
 // The clock window: the program's main window, its one-second tick, the
-// clock menu and the notification-area icon.
+// clock menu and the notification-area icon. Its parts live by job:
+// clock_window.cpp (creation, the tick, the clock's settings, painting),
+// clock_view_modes.cpp (the four view modes), clock_menu.cpp (the menu),
+// clock_tray_icon.cpp (the notification-area icon and its tooltip),
+// clock_placement.cpp (dragging and the stored position).
 
 #include <QColor>
 #include <QLabel>
@@ -112,7 +116,6 @@ public:
     // The system clock jumped or the machine resumed: redraw and re-check
     // the reminder gate at once.
     void clockChanged();
-    // Reports jumps of the system clock.
     // Brings the window forward (a second copy of the program asked for it).
     void bringToFront();
     // Opens the clock menu with its right edge at the point.
@@ -127,25 +130,13 @@ public:
     // The end of the desktop session: stores the view mode and position.
     void endSession();
 
-    void miToDoClick();
-    void miHolidayClick();
-    void miViewToDoListClick();
-    void miScheduleClick();
-    void Holydayslist1Click();
-    void miAddresBookClick();
+    // The clock menu's items that do more than run a command (the table of
+    // the menu is in clock_menu.cpp).
     void miCalculatorClick();
-    void miPocketBookClick();
     void miManualTimeCorrClick();
-    void miSMTPClockCorrClick();
     void miSettingClick();
     void miHelpClick();
     void miAboutClick();
-    void miImportCalendarClick();
-    void miExportCalendarClick();
-    void miImportContactsClick();
-    void miExportContactsClick();
-    void miBackupNowClick();
-    void miRestoreBackupClick();
     void miExitClick();
 
     // Window flags for the present view mode (floating modes stay on top).
@@ -180,32 +171,6 @@ private:
     QTimer* tmrDayInfoShow = nullptr;
     QSystemTrayIcon* spTrayIcon1 = nullptr;
     QMenu* pmClockMenu = nullptr;
-    QMenu* miCreate = nullptr;
-    QAction* miToDo = nullptr;
-    QAction* miHoliday = nullptr;
-    QMenu* miView = nullptr;
-    QAction* miViewToDoList = nullptr;
-    QAction* miSchedule = nullptr;
-    QAction* Holydayslist1 = nullptr;
-    QAction* miAddresBook = nullptr;
-    QAction* N1 = nullptr;
-    QAction* miCalculator = nullptr;
-    QAction* miPocketBook = nullptr;
-    QMenu* miTimeCorrection = nullptr;
-    QAction* miManualTimeCorr = nullptr;
-    QAction* N2 = nullptr;
-    QAction* miSetting = nullptr;
-    QAction* miHelp = nullptr;
-    QAction* miAbout = nullptr;
-    QMenu* miExchange = nullptr;
-    QAction* miImportCalendar = nullptr;
-    QAction* miExportCalendar = nullptr;
-    QAction* miImportContacts = nullptr;
-    QAction* miExportContacts = nullptr;
-    QAction* miBackupNow = nullptr;
-    QAction* miRestoreBackup = nullptr;
-    QAction* miEmpty = nullptr;
-    QAction* miExit = nullptr;
     QTimer* tmrTrayWait = nullptr;
     // The floating clock stands in for the icon while no notification
     // area is there; checks of it left.
@@ -219,6 +184,10 @@ private:
     QPointer<QObject> connectedData_;  // the data module followed (null once it is gone)
 
     void buildMenu();
+    // The notification-area icon's timers and replaceable hooks.
+    void setUpTrayIcon();
+    // The first look for a notification area after start (tmrTrayWait).
+    void startNotificationAreaWatch();
     void loadSkin();
     void trayIconActivated(QSystemTrayIcon::ActivationReason reason);
     // Shows the notification-area icon (made on first need) or hides it.

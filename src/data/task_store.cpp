@@ -199,4 +199,22 @@ std::vector<TaskOfDay> TaskStore::tasksOfDay(DateTime day) {
     return out;
 }
 
+std::optional<TaskOfDay> TaskStore::nextTaskOfDay(DateTime from) {
+    sql::Query q(conn_);
+    q.add("SELECT TDID, ShowDT, Title");
+    q.add("FROM ToDo");
+    q.add("WHERE (MesType IN (0, 3, 10, 13)) AND (Int(ShowDT) = Int(:ToDoDate))");
+    q.add("  AND (ShowDT > Int(:ToDoDateFrom) - 1) AND (ShowDT < Int(:ToDoDateTo) + 1)");
+    q.add("  AND (ShowDT >= :FromDT)");
+    q.add("ORDER BY ShowDT");
+    q.add("LIMIT 1");
+    q.param("ToDoDate", sql::ParamType::DateTime, from);
+    q.param("ToDoDateFrom", sql::ParamType::DateTime, from);
+    q.param("ToDoDateTo", sql::ParamType::DateTime, from);
+    q.param("FromDT", sql::ParamType::DateTime, from);
+    q.open();
+    if (q.eof()) return std::nullopt;
+    return TaskOfDay{q.asInteger("TDID"), q.asDateTime("ShowDT"), QString::fromStdString(q.asString("Title"))};
+}
+
 }  // namespace ostrel

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/data/period.h"
@@ -113,6 +114,9 @@ public:
     // The tasks (isTask, dealt with or not) whose ShowDT falls on the day,
     // in ShowDT order; found through the ShowDT index.
     std::vector<TaskOfDay> tasksOfDay(DateTime day);
+    // The first of those tasks of the day of `from` whose ShowDT is at or
+    // after `from`; none when no task is left that day.
+    std::optional<TaskOfDay> nextTaskOfDay(DateTime from);
 
 signals:
     // After every write of this store.

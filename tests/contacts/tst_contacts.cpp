@@ -876,7 +876,7 @@ private slots:
         ostrel::testing::ClockEnv env;
         ostrel::testing::createOrganizerDatabase((env.dir.path() + QStringLiteral("/Tamo.qdb")).toStdString());
         createForms();
-        frmClock->miAddresBookClick();
+        child<QAction>(*frmClock, "miAddresBook")->trigger();
         QVERIFY(frmAddressBook->isVisible());
         QCOMPARE(frmAddressBook->pos(), QPoint(55, 75));
         bool refused = false;

@@ -156,10 +156,10 @@ private slots:
         QCOMPARE(child<QToolButton>(*list(), "tbEdit")->toolTip(), QStringLiteral("Edit holiday"));
         QVERIFY(!child<QToolButton>(*list(), "tbNew")->icon().isNull());
 
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         QVERIFY(list()->isVisible());
         QVERIFY(list()->qrHolidaysOpen());
-        frmClock->miHolidayClick();
+        child<QAction>(*frmClock, "miHoliday")->trigger();
         QVERIFY(editor()->isVisible());
         QCOMPARE(editor()->windowTitle(), QStringLiteral("NewHoliday..."));  // no language file: the key
         QCOMPARE(editor()->Tag, 0);
@@ -180,7 +180,7 @@ private slots:
         // Esc and Cancel only hide.
         QTest::keyClick(editor(), Qt::Key_Escape);
         QVERIFY(!editor()->isVisible());
-        frmClock->miHolidayClick();
+        child<QAction>(*frmClock, "miHoliday")->trigger();
         QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->text(),
                  QStringLiteral("InputHolidayTitle..."));  // defaults again
         child<QLineEdit>(*editor(), "edTitle")->setText(QStringLiteral("Not saved"));
@@ -217,7 +217,7 @@ private slots:
         QCOMPARE(r.ElapseInt, std::int64_t{3});
         QCOMPARE(r.ElapseType, std::int64_t{3});
         // The list shows day and month only; editing shows the stored year.
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         const QDate s = toQDateTime(stored).date();
         QCOMPARE(child<HolidayListModel>(*list(), "dsHolidaysList")->index(0, 0).data().toString(),
                  s.toString(QStringLiteral("dd.MM")));
@@ -297,7 +297,7 @@ private slots:
         QCOMPARE(row(none).ElapseInt, std::int64_t{0});
         QCOMPARE(row(five).ElapseInt, std::int64_t{5});
 
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         list()->setCurrentRow(1);
         list()->tbEditClick();
         QCOMPARE(editor()->Tag, none);
@@ -320,7 +320,7 @@ private slots:
     }
 
     void listOrderAndTitleWidth() {
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         const int title = HolidayListModel::ColTitle;
         QCOMPARE(child<QTableView>(*list(), "grToDoList")->columnWidth(0), 42);
         QCOMPARE(child<QTableView>(*list(), "grToDoList")->columnWidth(title), 213);
@@ -342,7 +342,7 @@ private slots:
 
     void rowKeptAfterSaveAndDelete() {
         for (int m = 1; m <= 5; ++m) save(QStringLiteral("H%1").arg(m), QDate(2026, m, 1));
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         list()->setCurrentRow(3);
         list()->tbEditClick();
         child<QLineEdit>(*editor(), "edTitle")->setText(QStringLiteral("Third"));
@@ -363,7 +363,7 @@ private slots:
     void doubleClicks() {
         save(QStringLiteral("One"), QDate(2026, 3, 1));
         save(QStringLiteral("Two"), QDate(2026, 4, 1));
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         editor()->hide();
         QTableView* grid = child<QTableView>(*list(), "grToDoList");
         // Below the last row: nothing.
@@ -387,7 +387,7 @@ private slots:
     void emptyListEditAndDeleteDoNothing() {
         // A row outside the holidays must survive a delete on the empty list.
         ostrel::testing::execSql(dbPath().toStdString(), "INSERT INTO ToDo (MesType, Title) VALUES (1, 'plan')");
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         QSignalSpy edits(list(), &TfrmHolidayList::editHoliday);
         QSignalSpy writes(&DataModule1->holidays(), &HolidayStore::changed);
         child<QToolButton>(*list(), "tbEdit")->click();
@@ -403,12 +403,12 @@ private slots:
         QVERIFY(!list()->qrHolidaysOpen());
         save(QStringLiteral("While hidden"), QDate(2026, 7, 7));
         QCOMPARE(child<HolidayListModel>(*list(), "dsHolidaysList")->rowCount(), 0);  // hidden: not refreshed
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         QCOMPARE(child<HolidayListModel>(*list(), "dsHolidaysList")->rowCount(), 1);
         // The same command on the open list brings it forward and keeps it.
         save(QStringLiteral("Second"), QDate(2026, 8, 8));
         list()->setCurrentRow(2);
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         QCOMPARE(list()->currentRow(), 2);
         list()->hide();
         QVERIFY(!list()->qrHolidaysOpen());
@@ -416,7 +416,7 @@ private slots:
 
     void anEditedRowDeletedMeanwhileIsStoredAgain() {
         const int id = save(QStringLiteral("Gone"), QDate(2026, 9, 9));
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         list()->tbEditClick();
         DataModule1->holidays().deleteHoliday(id);
         child<QLineEdit>(*editor(), "edTitle")->setText(QStringLiteral("Kept"));
@@ -483,7 +483,7 @@ private slots:
         clock->get().setNow(at(2026, 12, 1, 10));
         const int id = save(QStringLiteral("Moved"), QDate(2026, 12, 20), 3);
         QCOMPARE(row(id).ShowDT, at(2026, 12, 17));  // pending
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         list()->tbEditClick();
         child<QDateEdit>(*editor(), "dtpToDoDate")->setDate(QDate(2026, 12, 14));
         QVERIFY(editor()->bbOkClick());
@@ -507,7 +507,7 @@ private slots:
         const int id = save(QStringLiteral("Longer"), QDate(2026, 12, 20), 3);
         tick();
         QVERIFY(shown.empty());
-        frmClock->Holydayslist1Click();
+        child<QAction>(*frmClock, "Holydayslist1")->trigger();
         list()->tbEditClick();
         child<QSpinBox>(*editor(), "seActiveTime")->setValue(12);
         QVERIFY(editor()->bbOkClick());
@@ -541,7 +541,7 @@ private slots:
             SetCurrentLanguage(name);
             TranslateForm(list());
             TranslateForm(editor());
-            frmClock->miHolidayClick();
+            child<QAction>(*frmClock, "miHoliday")->trigger();
             QVERIFY(editor()->windowTitle().endsWith(QStringLiteral("...")));
             QVERIFY(editor()->windowTitle() != QStringLiteral("NewHoliday..."));
             QVERIFY(child<QCheckBox>(*editor(), "cbRemind")->text() != QStringLiteral("Remind befor"));
@@ -585,7 +585,7 @@ private slots:
             SetCurrentLanguage(name);
             TranslateForm(list());
             TranslateForm(editor());
-            frmClock->Holydayslist1Click();
+            child<QAction>(*frmClock, "Holydayslist1")->trigger();
             list()->setCurrentRow(2);
             list()->tbEditClick();
             editor()->move(420, 80);
@@ -596,7 +596,7 @@ private slots:
                                                   out + QStringLiteral("/holidays-") + name + QStringLiteral(".png")});
             QVERIFY(shot.waitForFinished(20000));
             editor()->hide();
-            frmClock->miHolidayClick();
+            child<QAction>(*frmClock, "miHoliday")->trigger();
             QTest::qWait(500);
             shot.start(QStringLiteral("import"),
                        {QStringLiteral("-window"), QStringLiteral("root"),
