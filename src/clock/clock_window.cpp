@@ -21,7 +21,8 @@
 #include "core/clock/clock_layout.h"
 #include "core/clock/colors.h"
 #include "core/time/clock_service.h"
-#include "data/data_module.h"
+#include "data/reminder_engine.h"
+#include "data/task_store.h"
 #include "platform/clock_change_watcher.h"
 #include "ui/app_commands.h"
 #include "ui/dialog_service.h"
@@ -122,8 +123,7 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     tmrTime->start();
     tickFilter_ = new TickVisibilityFilter(this);
     installEventFilter(tickFilter_);
-    // The reminder gate waits on its own timer; a clock jump re-checks both.
-    connectDataModule();
+    // A clock jump redraws at once and re-checks the reminder gate.
     clockWatcher = new ClockChangeWatcher(this);
     connect(clockWatcher, &ClockChangeWatcher::clockChanged, this, guarded(this, &TfrmClock::clockChanged));
 
@@ -150,13 +150,18 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     if (viewMode_ == vmSysTrayIcon) startNotificationAreaWatch();
 }
 
-void TfrmClock::connectDataModule() {
-    if (!DataModule1 || connectedData_ == DataModule1) return;
-    connectedData_ = DataModule1;
-    connect(DataModule1, &TDataModule1::reminderPassDue, this, guarded(this, &TfrmClock::runReminderPassIfDue));
+void TfrmClock::connectData(ReminderEngine& engine, TaskStore& tasks) {
+    if (engine_ == &engine && tasks_ == &tasks) return;
+    engine_ = &engine;
+    tasks_ = &tasks;
+    // No tick during a pass: a tick handled while a reminder window shows
+    // would otherwise redraw into the middle of it; the tick is armed again
+    // when the pass ends, also after a failing one.
+    connect(&engine, &ReminderEngine::passStarted, tmrTime, &QTimer::stop);
+    connect(&engine, &ReminderEngine::passEnded, this, [this] { scheduleTick(); });
     // The icon's tooltip names the next reminder: a new or changed task
     // shows there at once.
-    connect(&DataModule1->tasks(), &TaskStore::changed, this, guarded([this] {
+    connect(&tasks, &TaskStore::changed, this, guarded([this] {
         if (viewMode_ == vmSysTrayIcon) updateTrayToolTip();
     }));
     updateTrayToolTip();
@@ -284,7 +289,10 @@ void TfrmClock::tmrTimeTimer() {
 
     if (viewMode_ == vmSysTrayIcon) updateTrayToolTip();
     scheduleTick();
-    runReminderPassIfDue();
+    // The gate's own timer runs the passes; the tick is the second chance
+    // (a timer that came late after a suspend). A failing pass waits a
+    // minute before the next attempt; its error goes to the error display.
+    if (engine_) engine_->runTickPassIfDue();
 }
 
 int TfrmClock::scheduleTick() {
@@ -303,24 +311,9 @@ int TfrmClock::scheduleTick() {
     return delay;
 }
 
-void TfrmClock::runReminderPassIfDue() {
-    // Reminder pass, when one is due. The tick is off for the pass; if a
-    // statement fails the tick runs again, the error goes to the default
-    // error display, and the next attempt waits a minute rather than failing
-    // every second.
-    if (DataModule1 && DataModule1->ReminderPassDue()) {
-        tmrTime->stop();
-        struct Restart {
-            TfrmClock* clock;
-            ~Restart() { clock->scheduleTick(); }
-        } restart{this};
-        DataModule1->RunTickPass();
-    }
-}
-
 void TfrmClock::clockChanged() {
     tmrTimeTimer();
-    if (DataModule1) DataModule1->ClockChanged();
+    if (engine_) engine_->ClockChanged();
 }
 
 // ---- window events ---------------------------------------------------------

@@ -203,7 +203,7 @@ std::optional<TaskOfDay> TaskStore::nextTaskOfDay(DateTime from) {
     sql::Query q(conn_);
     q.add("SELECT TDID, ShowDT, Title");
     q.add("FROM ToDo");
-    q.add("WHERE (MesType IN (0, 3, 10, 13)) AND (Int(ShowDT) = Int(:ToDoDate))");
+    q.add("WHERE (MesType IN " + kTaskTypes + ") AND (Int(ShowDT) = Int(:ToDoDate))");
     q.add("  AND (ShowDT > Int(:ToDoDateFrom) - 1) AND (ShowDT < Int(:ToDoDateTo) + 1)");
     q.add("  AND (ShowDT >= :FromDT)");
     q.add("ORDER BY ShowDT");
