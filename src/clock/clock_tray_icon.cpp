@@ -101,11 +101,11 @@ void TfrmClock::checkNotificationArea() {
 
 bool TfrmClock::showFirstStartHint() {
     SettingsModel& s = settings();
-    if (s.value(kGeneralSection, QStringLiteral("TrayHintShown")).toBool()) return true;
+    if (s.value(kGeneralSection, clockKey::trayHintShown).toBool()) return true;
     if (!showTrayMessage(QStringLiteral("Ostrel Organizer"), GetLangMessage(QStringLiteral("TrayFirstStartHint"))))
         return false;
     // Remembered with the view mode (saveView): nothing is written at start.
-    s.setValue(kGeneralSection, QStringLiteral("TrayHintShown"), true);
+    s.setValue(kGeneralSection, clockKey::trayHintShown, true);
     return true;
 }
 

@@ -182,22 +182,22 @@ void TfrmClock::loadSettings() {
     SettingsModel& s = settings();
     if (!s.load(kGeneralSection) || !s.load(kClockSection)) return;
     // The spin boxes' ranges and a readable font size.
-    s.setValue(kClockSection, QStringLiteral("VertSpace"), std::clamp<qlonglong>(clockValue("VertSpace").toLongLong(), 0, 15));
-    s.setValue(kClockSection, QStringLiteral("HorisSpace"),
-               std::clamp<qlonglong>(clockValue("HorisSpace").toLongLong(), 0, 25));
-    s.setValue(kClockSection, QStringLiteral("FontSize"), std::clamp<qlonglong>(clockValue("FontSize").toLongLong(), 1, 400));
+    s.setValue(kClockSection, clockKey::vertSpace, std::clamp<qlonglong>(clockValue(clockKey::vertSpace).toLongLong(), 0, 15));
+    s.setValue(kClockSection, clockKey::horisSpace,
+               std::clamp<qlonglong>(clockValue(clockKey::horisSpace).toLongLong(), 0, 25));
+    s.setValue(kClockSection, clockKey::fontSize, std::clamp<qlonglong>(clockValue(clockKey::fontSize).toLongLong(), 1, 400));
 
     // The font first, so that a digital clock is sized to its text at once.
     applyClockFont();
     TViewMode stored = vmSysTrayIcon;
-    if (viewModeFromStored(s.value(kGeneralSection, QStringLiteral("ProgramView")).toLongLong(), stored) &&
+    if (viewModeFromStored(s.value(kGeneralSection, clockKey::programView).toLongLong(), stored) &&
         stored != vmSysTrayIcon)
         runGuarded([&] { setViewMode(stored); });
     // A mode that could not be taken (an unreadable dial) is a fallback for
     // this run only: the file keeps the stored mode until the user picks one.
-    const qlonglong storedView = s.value(kGeneralSection, QStringLiteral("ProgramView")).toLongLong();
+    const qlonglong storedView = s.value(kGeneralSection, clockKey::programView).toLongLong();
     keptProgramView_ = viewModeFromStored(storedView, stored) && stored != viewMode_ ? storedView : 0;
-    s.setValue(kGeneralSection, QStringLiteral("ProgramView"), keptProgramView_ ? keptProgramView_ : int(viewMode_) + 1);
+    s.setValue(kGeneralSection, clockKey::programView, keptProgramView_ ? keptProgramView_ : int(viewMode_) + 1);
     showTrayIcon(viewMode_ == vmSysTrayIcon);
     setClockVisible(viewMode_ != vmSysTrayIcon);
     update();
@@ -207,14 +207,14 @@ void TfrmClock::settingChanged(const QString& section, const QString& key) {
     if (section != kClockSection) return;
     if (key.startsWith(QLatin1String("Font"))) {
         applyClockFont();
-    } else if (key == QLatin1String("Color")) {
+    } else if (key == clockKey::color) {
         update();
-    } else if (key == QLatin1String("VertSpace")) {
+    } else if (key == clockKey::vertSpace) {
         if (viewMode_ == vmFreeClock) {
             const QFontMetrics fm(lbClock->font());
             resize(width(), fm.height() + vertSpace() + 1);
         }
-    } else if (key == QLatin1String("HorisSpace")) {
+    } else if (key == clockKey::horisSpace) {
         if (viewMode_ == vmFreeClock) {
             const QFontMetrics fm(lbClock->font());
             resize(fm.horizontalAdvance(lbClock->text()) + horisSpace() + 1, height());
@@ -222,22 +222,22 @@ void TfrmClock::settingChanged(const QString& section, const QString& key) {
     }
 }
 
-int TfrmClock::vertSpace() const { return clockValue("VertSpace").toInt(); }
+int TfrmClock::vertSpace() const { return clockValue(clockKey::vertSpace).toInt(); }
 
-int TfrmClock::horisSpace() const { return clockValue("HorisSpace").toInt(); }
+int TfrmClock::horisSpace() const { return clockValue(clockKey::horisSpace).toInt(); }
 
-QColor TfrmClock::color() const { return toQColor(clockColorValue("Color")); }
+QColor TfrmClock::color() const { return toQColor(clockColorValue(clockKey::color)); }
 
 void TfrmClock::applyClockFont() {
     QFont f = font();
-    f.setFamily(clockValue("FontName").toString());
-    f.setPointSize(clockValue("FontSize").toInt());
+    f.setFamily(clockValue(clockKey::fontName).toString());
+    f.setPointSize(clockValue(clockKey::fontSize).toInt());
     f.setStyleHint(QFont::AnyStyle);
-    f.setBold(clockValue("FontBold").toBool());
-    f.setItalic(clockValue("FontItalic").toBool());
+    f.setBold(clockValue(clockKey::fontBold).toBool());
+    f.setItalic(clockValue(clockKey::fontItalic).toBool());
     setFont(f);
     lbClock->setFont(f);
-    const QColor fontColor = toQColor(clockColorValue("FontColor"));
+    const QColor fontColor = toQColor(clockColorValue(clockKey::fontColor));
     QPalette pal = lbClock->palette();
     pal.setColor(QPalette::WindowText, fontColor);
     lbClock->setPalette(pal);

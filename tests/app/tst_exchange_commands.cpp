@@ -11,6 +11,7 @@
 #include <csignal>
 
 #include "app/exchange.h"
+#include "app/forms.h"
 #include "base/app_paths.h"
 #include "base/language_texts.h"
 #include "core/data/sql/query.h"
