@@ -47,11 +47,16 @@ void settle() {
     }
 }
 
+// Closes and destroys the answering window without storing the answer.
 class AnswerReceiver : public QObject {
 protected:
     bool event(QEvent* e) override {
-        if (e->type() != static_cast<QEvent::Type>(WM_REMINDER_ANSWER)) return QObject::event(e);
-        HandleReminderAnswer(static_cast<const TReminderAnswerEvent&>(*e));
+        if (e->type() != kReminderAnswerEvent) return QObject::event(e);
+        if (TfrmToDo* w = static_cast<const TReminderAnswerEvent&>(*e).window) {
+            w->Answered = true;
+            w->close();
+            delete w;
+        }
         return true;
     }
 };
@@ -63,15 +68,15 @@ void showAndAnswer(int count) {
     p.TaskTime = 46000.5;
     for (int i = 0; i < count; ++i) {
         p.TaskID = i + 1;
-        TfrmToDo* w = ShowReminder(p, QStringLiteral("Once task"), 0);
+        TfrmToDo* w = ShowReminder(p, QStringLiteral("Once task"));
         QCoreApplication::processEvents();
         w->btnOKClick();  // "Done" is the default choice
         settle();
     }
 }
 
-// Without a data module the answer only closes and destroys the window, so
-// what stays is what the window itself left behind.
+// The answer only closes and destroys the window, so what stays is what
+// the window itself left behind.
 void BM_ReminderWindowsAnswered(benchmark::State& state) {
     AnswerReceiver receiver;
     setReminderAnswerReceiver(&receiver);

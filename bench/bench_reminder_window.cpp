@@ -21,7 +21,7 @@ void showWithTitle(benchmark::State& state, const QString& title) {
     p.TaskComment = QStringLiteral("comment");
     p.TaskTime = 45418.5;
     for (auto _ : state) {
-        TfrmToDo* w = ShowReminder(p, QStringLiteral("Reminder"), 0);
+        TfrmToDo* w = ShowReminder(p, QStringLiteral("Reminder"));
         benchmark::DoNotOptimize(w);
         delete w;
     }

@@ -19,6 +19,7 @@
 #include "core/data/sql/query.h"
 #include "core/time/clock_service.h"
 #include "data/data_module.h"
+#include "data/reminder_engine.h"
 
 using namespace ostrel;
 namespace fs = std::filesystem;
@@ -144,10 +145,11 @@ void resetDue(TDataModule1& dm) {
 
 struct Engine {
     TDataModule1 dm;
+    ReminderEngine engine;
     int windows = 0;
-    Engine() : dm(QString::fromStdString(databaseFile().string())) {
+    Engine() : dm(QString::fromStdString(databaseFile().string())), engine(dm.connTAMO, dm.tasks(), dm.holidays()) {
         setClockService(&g_clock);
-        dm.ShowReminderHook = [this](const TTaskParams&, const QString&, int) { ++windows; };
+        QObject::connect(&engine, &ReminderEngine::reminderDue, &engine, [this] { ++windows; });
     }
     ~Engine() { setClockService(nullptr); }
 };
@@ -179,10 +181,7 @@ void BM_TickPass100kRows(benchmark::State& state) {
         state.PauseTiming();
         resetDue(e.dm);
         state.ResumeTiming();
-        std::uint8_t cascade = 0;
-        e.dm.CheckOnceTasks(cascade);
-        e.dm.CheckRegularTasks(cascade, false);
-        e.dm.UpdateNextReminderTime();
+        e.engine.RunTickPass();
     }
     state.counters["windows"] = benchmark::Counter(e.windows, benchmark::Counter::kAvgIterations);
 }
@@ -190,15 +189,8 @@ BENCHMARK(BM_TickPass100kRows)->Unit(benchmark::kMillisecond);
 
 void BM_TickPassNothingDue100kRows(benchmark::State& state) {
     Engine e;
-    std::uint8_t cascade = 0;
-    e.dm.CheckOnceTasks(cascade);
-    e.dm.CheckRegularTasks(cascade, false);
-    for (auto _ : state) {
-        cascade = 0;
-        e.dm.CheckOnceTasks(cascade);
-        e.dm.CheckRegularTasks(cascade, false);
-        e.dm.UpdateNextReminderTime();
-    }
+    e.engine.RunTickPass();
+    for (auto _ : state) e.engine.RunTickPass();
 }
 BENCHMARK(BM_TickPassNothingDue100kRows)->Unit(benchmark::kMillisecond);
 
@@ -208,7 +200,7 @@ void BM_StartupPass100kRows(benchmark::State& state) {
         state.PauseTiming();
         resetDue(e.dm);
         state.ResumeTiming();
-        e.dm.InitReminders();
+        e.engine.InitReminders();
     }
     state.counters["windows"] = benchmark::Counter(e.windows, benchmark::Counter::kAvgIterations);
 }
@@ -216,7 +208,7 @@ BENCHMARK(BM_StartupPass100kRows)->Unit(benchmark::kMillisecond);
 
 void BM_UpdateNextReminderTime100kRows(benchmark::State& state) {
     Engine e;
-    for (auto _ : state) e.dm.UpdateNextReminderTime();
+    for (auto _ : state) e.engine.UpdateNextReminderTime();
 }
 BENCHMARK(BM_UpdateNextReminderTime100kRows)->Unit(benchmark::kMicrosecond);
 

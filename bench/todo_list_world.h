@@ -30,8 +30,8 @@ struct ToDoListWorld {
                     "i % 3 ELSE 0 END, CASE WHEN i % 5 = 0 THEN 1 + i % 6 ELSE 0 END, 1 + i % 30, "
                     "1 + i % 3 FROM n;");
         DataModule1 = new TDataModule1(QString::fromStdString(db.string()));
-        frmCreateToDo = new TfrmCreateToDo();
-        frmToDoList = new TfrmToDoList();
+        frmCreateToDo = new TfrmCreateToDo(DataModule1->tasks());
+        frmToDoList = new TfrmToDoList(DataModule1->tasks(), frmCreateToDo);
     }
     ~ToDoListWorld() {
         ostrel::testing::destroyGlobal(frmToDoList);

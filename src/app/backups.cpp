@@ -16,7 +16,9 @@
 #include "core/data/sql/sql_value.h"
 #include "core/time/clock_service.h"
 #include "data/backup_store.h"
+#include "app/forms.h"
 #include "data/data_module.h"
+#include "data/reminder_engine.h"
 #include "data/plan_store.h"
 #include "platform/quit_signals.h"
 #include "ui/app_commands.h"
@@ -147,7 +149,7 @@ void restoreFromBackup() {
     emit DataModule1->holidays().changed();
     emit DataModule1->contacts().changed();
     emit DataModule1->plans().changed();
-    DataModule1->UpdateNextReminderTime();
+    if (reminderEngine) reminderEngine->UpdateNextReminderTime();
     showMessage(FormatMessageText(GetLangMessage(QStringLiteral("BackupRestored")),
                                   {items[index], nativePath(aside), nativePath(copy.folder)}),
                 kCaption, MsgIcon::Information, MsgOk);
@@ -157,7 +159,7 @@ bool runDailyBackupIfDue() {
     if (!DataModule1) return false;
     const DateTime now = clock().now();
     if (std::floor(now) == g_failedDay) return false;
-    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || DataModule1->InReminderPass())
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || (reminderEngine && reminderEngine->InReminderPass()))
         return false;
     BackupStore& store = DataModule1->backups();
     if (!store.isDue(now)) return false;

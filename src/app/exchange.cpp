@@ -21,7 +21,9 @@
 #include "base/app_paths.h"
 #include "base/language_texts.h"
 #include "core/data/sql/sql_value.h"
+#include "app/forms.h"
 #include "data/data_module.h"
+#include "data/reminder_engine.h"
 #include "data/exchange_service.h"
 #include "data/plan_store.h"
 #include "platform/instance_guard.h"
@@ -161,7 +163,7 @@ void runFromMenu(Action action) {
     if (import) {
         // Written on another connection: every view reads again.
         if (result.added > 0 || result.updated > 0) refreshAfterExternalChange();
-        else DataModule1->UpdateNextReminderTime();
+        else if (reminderEngine) reminderEngine->UpdateNextReminderTime();
     }
     if (QuitSignalWatcher::received()) return;
     showMessage(summaryOf(action, result, QDir::toNativeSeparators(file)), kCaption, MsgIcon::Information, MsgOk);
@@ -186,7 +188,7 @@ void refreshAfterExternalChange() {
     emit DataModule1->holidays().changed();
     emit DataModule1->plans().changed();
     emit DataModule1->contacts().changed();
-    DataModule1->UpdateNextReminderTime();
+    if (reminderEngine) reminderEngine->UpdateNextReminderTime();
 }
 
 std::optional<int> runExchangeCommandLine(int argc, char** argv) {

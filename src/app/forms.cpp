@@ -17,6 +17,7 @@
 #include "data/data_module.h"
 #include "data/holiday_store.h"
 #include "data/plan_store.h"
+#include "data/reminder_engine.h"
 #include "notes/pocket_book.h"
 #include "planning/day_info.h"
 #include "planning/holiday_editor.h"
@@ -29,6 +30,7 @@
 #include "tasks/todo_list.h"
 #include "ui/app_commands.h"
 #include "ui/close_keys.h"
+#include "ui/error_display.h"
 #include "ui/guarded.h"
 
 namespace ostrel {
@@ -37,6 +39,7 @@ namespace ostrel {
 // settings dialog and frmCreateToDo beside the task editor: their own layer
 // or area reaches them without this file.
 TfrmClock* frmClock = nullptr;
+ReminderEngine* reminderEngine = nullptr;
 TfrmDayInfo* frmDayInfo = nullptr;
 TfrmAddressBook* frmAddressBook = nullptr;
 TfrmPersonEdit* frmPersonEdit = nullptr;
@@ -122,6 +125,26 @@ void createHolidayForms() {
     QObject::connect(frmHolidayList, &TfrmHolidayList::editHoliday, frmNewHoliday, &TfrmNewHoliday::OpenForHoliday);
 }
 
+void createReminderEngine() {
+    reminderEngine = new ReminderEngine(DataModule1->connTAMO, DataModule1->tasks(), DataModule1->holidays());
+    // A pass the gate's own timer runs has no command around it to report
+    // its error.
+    reminderEngine->setPassErrorHandler([] { showCurrentError(); });
+    // Beyond a few open windows the rest go to one list window.
+    QObject::connect(reminderEngine, &ReminderEngine::reminderDue, reminderEngine,
+                     [](const TTaskParams& params, const QString& caption) {
+                         ShowReminderOrList(*reminderEngine, params, caption);
+                     });
+    setReminderAnswerReceiver(new ReminderAnswers(*reminderEngine));
+}
+
+void destroyReminderEngine() {
+    delete reminderAnswerReceiver();
+    setReminderAnswerReceiver(nullptr);
+    delete reminderEngine;
+    reminderEngine = nullptr;
+}
+
 TfrmSettings* createSettingsDialog(TfrmClock* clock) {
     auto* dialog = new TfrmSettings(clock);
     frmSettings = dialog;
@@ -136,18 +159,14 @@ void createForms(const std::function<void()>& clockMade, const std::function<voi
     if (clockMade) clockMade();
     if (beforeData) beforeData();
     DataModule1 = new TDataModule1(databaseFilePath());
-    // The reminder engine opens its windows through this hook.
-    // Beyond a few open windows the rest go to one list window.
-    DataModule1->ShowReminderHook = [](const TTaskParams& params, const QString& caption, int offset) {
-        ShowReminderOrList(params, caption, offset);
-    };
-    frmClock->connectDataModule();
+    createReminderEngine();
+    frmClock->connectData(*reminderEngine, DataModule1->tasks());
     createSettingsDialog(frmClock);
     createDayInfoForm();
     createContactForms();
-    frmCreateToDo = new TfrmCreateToDo();
+    frmCreateToDo = new TfrmCreateToDo(DataModule1->tasks());
     registerApplicationForm(frmCreateToDo);
-    frmToDoList = new TfrmToDoList();
+    frmToDoList = new TfrmToDoList(DataModule1->tasks(), frmCreateToDo);
     registerApplicationForm(frmToDoList);
     frmSchedule = new TfrmSchedule(DataModule1->plans());
     registerApplicationForm(frmSchedule);
@@ -183,6 +202,7 @@ void destroyForms() {
     frmNewHoliday = nullptr;
     frmHolidayList = nullptr;
     frmPocketBook = nullptr;
+    destroyReminderEngine();
     delete DataModule1;
     DataModule1 = nullptr;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// One global reference per long-lived window and one for the data module.
+// One global reference per long-lived window, one for the data module and
+// one for the reminder engine.
 // They are set by start-up in the order below and stay valid until the end
 // of the run. Only the application (src/app) and tests use this header; a
 // window asks for another one through runCommand (ui/app_commands.h) or a
@@ -15,6 +16,7 @@
 namespace ostrel {
 
 class TDataModule1;
+class ReminderEngine;
 class TfrmClock;
 class TfrmSettings;
 class TfrmCreateToDo;
@@ -29,6 +31,8 @@ class TfrmSchedule;
 class TfrmDayInfo;
 
 extern TDataModule1* DataModule1;
+// Made right after the data module, on its connection and stores.
+extern ReminderEngine* reminderEngine;
 extern TfrmClock* frmClock;
 // Made right after the clock window, destroyed before it.
 extern TfrmSettings* frmSettings;
@@ -43,20 +47,26 @@ extern TfrmPocketBook* frmPocketBook;
 extern TfrmSchedule* frmSchedule;
 extern TfrmDayInfo* frmDayInfo;
 
+// The reminder engine on DataModule1: its reminders open reminder windows
+// (or the list of further reminders), whose answers it applies.
+void createReminderEngine();
+// Destroys what createReminderEngine made.
+void destroyReminderEngine();
 // The holidays list and the holiday editor on DataModule1, wired together.
 void createHolidayForms();
 // Makes the settings dialog for the clock window and wires the two (the
 // clock's Setting command runs the dialog); sets frmSettings.
 TfrmSettings* createSettingsDialog(TfrmClock* clock);
 
-// Creates the clock, then the data module and every other window, in the
+// Creates the clock, then the data module, the reminder engine and every
+// other window, in the
 // fixed order. clockMade, when given, runs as soon as the clock exists
 // (start-up shows it there, so that it is on the screen while the rest is
 // made); beforeData runs next, before anything opens the database
 // (start-up finishes the database's check there).
 void createForms(const std::function<void()>& clockMade = {}, const std::function<void()>& beforeData = {});
-// Destroys the windows, the most recently created first, then the data
-// module.
+// Destroys the windows, the most recently created first, then the reminder
+// engine and the data module.
 void destroyForms();
 
 }  // namespace ostrel

@@ -18,6 +18,7 @@
 #include "core/time/clock_from_environment.h"
 #include "data/backup_store.h"
 #include "data/data_module.h"
+#include "data/reminder_engine.h"
 #include "platform/instance_guard.h"
 #include "platform/quit_signals.h"
 #include "settings/settings_dialog.h"
@@ -77,6 +78,112 @@ std::optional<int> readEarlyOptions(int argc, char** argv) {
     return std::nullopt;
 }
 
+// Environment the platform is chosen by, set before the application exists.
+void prepareEnvironment() {
+    // On X11, Qt hands window contents to the server through shared memory
+    // and waits for a completion event each time: a second wake-up per
+    // redraw of the analog clock. The clock's windows are small; plain
+    // requests cost less than the extra wake-up. (A user's own setting wins.)
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+    // A Wayland session does not let a client place its own windows: the
+    // floating and panel clocks keep their places through the session's X
+    // server when there is one. The user's own choice of platform wins.
+    if (const char* platform = waylandSessionPlatform(); platform) qputenv("QT_QPA_PLATFORM", platform);
+}
+
+// A second copy asks the first to come forward and ends; a lock that cannot
+// be made at all is said and ends the program as a failure. Returns the
+// exit code when this copy ends here.
+std::optional<int> claimInstance(InstanceGuard& guard) {
+    if (guard.lockFailed()) {
+        // Not another copy: the lock cannot be made at all. Said so, and
+        // ended as a failure.
+        installDialogServiceFromEnvironment();
+        showMessage(FormatMessageText(GetLangMessage(QStringLiteral("InstanceLockFailed")),
+                                      {guard.lockFilePath(), guard.failureReason()}),
+                    QStringLiteral("Ostrel Organizer"), MsgIcon::Error, MsgOk);
+        return 1;
+    }
+    if (!guard.isFirstInstance()) {
+        guard.activatePreviousInstance();
+        return 0;
+    }
+    return std::nullopt;
+}
+
+// The user's files in place: false (said so) when they cannot be prepared.
+bool prepareFiles() {
+    // A first start of an installed program (or in a new data folder)
+    // copies the empty database into place.
+    if (QString error; !prepareUserFiles(&error)) {
+        showMessage(
+            FormatMessageText(GetLangMessageOr(QStringLiteral("UserFilesFailed"),
+                                               QStringLiteral("Ostrel Organizer cannot prepare its files: %s.")),
+                              {error}),
+            QStringLiteral("Ostrel Organizer"), MsgIcon::Error, MsgOk);
+        return false;
+    }
+    // What saves killed part-way left beside the settings file, and a
+    // restore's copy that never reached its place.
+    removeSettingsLeftovers();
+    BackupStore::removeRestoreLeftovers();
+    return true;
+}
+
+// The windows, the data module and the reminder engine, then the start-up
+// pass. Throws StartupEnded when start-up ends on the way.
+void createProgram(OstrelApplication& app, InstanceGuard& guard, const QElapsedTimer& started) {
+    // The database is checked before anything opens it, on a worker
+    // thread; the check's messages are in the chosen language.
+    std::optional<DatabaseCheck> databaseCheck;
+    LoadLanguageSetting(false);
+    qCInfo(lcStartup, "language read: %lld ms", static_cast<long long>(started.elapsed()));
+    const auto showClock = [&databaseCheck] {
+        // The clock is on the screen first; the other windows are made
+        // while it shows. (Not when start-up is about to end anyway.)
+        // The check starts once the clock is handed to the display: on
+        // a machine with few cores it would slow the clock's start.
+        if (!OstrelApplication::terminateRequested() && !settingsFileFailed() && !QuitSignalWatcher::received() &&
+            frmClock->showOnStart()) {
+            frmClock->show();
+            // Hands the window to the display now rather than at the
+            // first turn of the run loop; input waits for the run loop.
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+        databaseCheck.emplace();
+    };
+    const auto finishCheck = [&databaseCheck, &started] {
+        if (!databaseCheck) databaseCheck.emplace();
+        databaseCheck->finish();
+        qCInfo(lcStartup, "database checked: %lld ms", static_cast<long long>(started.elapsed()));
+    };
+    createForms(showClock, finishCheck);
+    qCInfo(lcStartup, "windows created: %lld ms", static_cast<long long>(started.elapsed()));
+    // The run loop ends with the clock. Not quit(): it first asks every
+    // window to close, and an open reminder window answers a close by
+    // postponing itself and staying, which would cancel the quit and
+    // answer reminders the user never saw through.
+    QObject::connect(frmClock, &TfrmClock::closed, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(&guard, &InstanceGuard::activationRequested, frmClock, &TfrmClock::bringToFront);
+    QObject::connect(&guard, &InstanceGuard::refreshRequested, frmClock, guarded(refreshAfterExternalChange));
+    // A long reminder pass stops at a quit signal; the rows it has not
+    // reached stay due for the next start.
+    reminderEngine->setStopRequested([] { return QuitSignalWatcher::received(); });
+    LoadLanguageSetting(true);
+    try {
+        reminderEngine->InitReminders();
+    } catch (const sql::DbError& e) {
+        if (!e.busy()) throw;
+        // Another process holds the database's lock: the clock starts,
+        // the fault is told, and the pass is tried again in a minute.
+        showError(e);
+    }
+    qCInfo(lcStartup, "start-up pass done: %lld ms", static_cast<long long>(started.elapsed()));
+    installDailyBackup(frmClock);
+    // The settings dialog is not one of the application's windows.
+    TranslateForm(frmSettings);
+}
+
 }  // namespace
 
 const char* waylandSessionPlatform() {
@@ -102,15 +209,7 @@ int runOrganizer(int argc, char** argv) {
     // An exchange asked on the command line runs without a window, whether
     // or not a copy of the program runs.
     if (const auto rc = runExchangeCommandLine(argc, argv)) return *rc;
-    // On X11, Qt hands window contents to the server through shared memory
-    // and waits for a completion event each time: a second wake-up per
-    // redraw of the analog clock. The clock's windows are small; plain
-    // requests cost less than the extra wake-up. (A user's own setting wins.)
-    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
-    // A Wayland session does not let a client place its own windows: the
-    // floating and panel clocks keep their places through the session's X
-    // server when there is one. The user's own choice of platform wins.
-    if (const char* platform = waylandSessionPlatform(); platform) qputenv("QT_QPA_PLATFORM", platform);
+    prepareEnvironment();
     OstrelApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("ostrel-organizer"));
     app.setApplicationVersion(QStringLiteral(OSTREL_VERSION));
@@ -120,37 +219,12 @@ int runOrganizer(int argc, char** argv) {
     // A second copy asks the first to come forward and ends, touching
     // neither the database nor the settings.
     InstanceGuard guard(programInstanceKey());
-    if (guard.lockFailed()) {
-        // Not another copy: the lock cannot be made at all. Said so, and
-        // ended as a failure.
-        installDialogServiceFromEnvironment();
-        showMessage(FormatMessageText(GetLangMessage(QStringLiteral("InstanceLockFailed")),
-                                      {guard.lockFilePath(), guard.failureReason()}),
-                    QStringLiteral("Ostrel Organizer"), MsgIcon::Error, MsgOk);
-        return 1;
-    }
-    if (!guard.isFirstInstance()) {
-        guard.activatePreviousInstance();
-        return 0;
-    }
+    if (const auto rc = claimInstance(guard)) return *rc;
 
     qCInfo(lcStartup, "application made: %lld ms (platform %s)", static_cast<long long>(started.elapsed()),
            qPrintable(QGuiApplication::platformName()));
     installDialogServiceFromEnvironment();
-    // A first start of an installed program (or in a new data folder)
-    // copies the empty database into place.
-    if (QString error; !prepareUserFiles(&error)) {
-        showMessage(
-            FormatMessageText(GetLangMessageOr(QStringLiteral("UserFilesFailed"),
-                                               QStringLiteral("Ostrel Organizer cannot prepare its files: %s.")),
-                              {error}),
-            QStringLiteral("Ostrel Organizer"), MsgIcon::Error, MsgOk);
-        return 1;
-    }
-    // What saves killed part-way left beside the settings file, and a
-    // restore's copy that never reached its place.
-    removeSettingsLeftovers();
-    BackupStore::removeRestoreLeftovers();
+    if (!prepareFiles()) return 1;
     app.setQuitOnLastWindowClosed(false);
     OstrelApplication::setTitle(QStringLiteral("Ostrel Organizer"));
 
@@ -176,55 +250,7 @@ int runOrganizer(int argc, char** argv) {
     });
 
     try {
-        // The database is checked before anything opens it, on a worker
-        // thread; the check's messages are in the chosen language.
-        std::optional<DatabaseCheck> databaseCheck;
-        LoadLanguageSetting(false);
-        qCInfo(lcStartup, "language read: %lld ms", static_cast<long long>(started.elapsed()));
-        const auto showClock = [&databaseCheck] {
-            // The clock is on the screen first; the other windows are made
-            // while it shows. (Not when start-up is about to end anyway.)
-            // The check starts once the clock is handed to the display: on
-            // a machine with few cores it would slow the clock's start.
-            if (!OstrelApplication::terminateRequested() && !settingsFileFailed() && !QuitSignalWatcher::received() &&
-                frmClock->showOnStart()) {
-                frmClock->show();
-                // Hands the window to the display now rather than at the
-                // first turn of the run loop; input waits for the run loop.
-                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            }
-            databaseCheck.emplace();
-        };
-        const auto finishCheck = [&databaseCheck, &started] {
-            if (!databaseCheck) databaseCheck.emplace();
-            databaseCheck->finish();
-            qCInfo(lcStartup, "database checked: %lld ms", static_cast<long long>(started.elapsed()));
-        };
-        createForms(showClock, finishCheck);
-        qCInfo(lcStartup, "windows created: %lld ms", static_cast<long long>(started.elapsed()));
-        // The run loop ends with the clock. Not quit(): it first asks every
-        // window to close, and an open reminder window answers a close by
-        // postponing itself and staying, which would cancel the quit and
-        // answer reminders the user never saw through.
-        QObject::connect(frmClock, &TfrmClock::closed, &app, [] { QCoreApplication::exit(0); });
-        QObject::connect(&guard, &InstanceGuard::activationRequested, frmClock, &TfrmClock::bringToFront);
-        QObject::connect(&guard, &InstanceGuard::refreshRequested, frmClock, guarded(refreshAfterExternalChange));
-        // A long reminder pass stops at a quit signal; the rows it has not
-        // reached stay due for the next start.
-        DataModule1->StopRequested = [] { return QuitSignalWatcher::received(); };
-        LoadLanguageSetting(true);
-        try {
-            DataModule1->InitReminders();
-        } catch (const sql::DbError& e) {
-            if (!e.busy()) throw;
-            // Another process holds the database's lock: the clock starts,
-            // the fault is told, and the pass is tried again in a minute.
-            showError(e);
-        }
-        qCInfo(lcStartup, "start-up pass done: %lld ms", static_cast<long long>(started.elapsed()));
-        installDailyBackup(frmClock);
-        // The settings dialog is not one of the application's windows.
-        TranslateForm(frmSettings);
+        createProgram(app, guard, started);
     } catch (const StartupEnded& ended) {
         destroyForms();
         return ended.exitCode;

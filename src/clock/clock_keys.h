@@ -9,16 +9,17 @@
 #include <cstdint>
 
 #include "core/clock/colors.h"
+#include "ui/clock_view.h"
 #include "ui/settings_model.h"
 
 namespace ostrel {
 
-inline const QString kGeneralSection = QStringLiteral("General");
-inline const QString kClockSection = QStringLiteral("Clock");
+inline const QString& kGeneralSection = clockKey::generalSection;
+inline const QString& kClockSection = clockKey::clockSection;
 
-inline QVariant clockValue(const char* key) { return settings().value(kClockSection, QLatin1String(key)); }
+inline QVariant clockValue(const QString& key) { return settings().value(kClockSection, key); }
 
-inline Color clockColorValue(const char* key) {
+inline Color clockColorValue(const QString& key) {
     return Color(static_cast<std::int32_t>(clockValue(key).toLongLong()));
 }
 

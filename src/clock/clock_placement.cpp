@@ -22,16 +22,16 @@ void TfrmClock::moveToStoredPosition() {
     }
     // The clock may not have its size yet (the first tick gives it).
     const QSize size = this->size().expandedTo(sizeHint()).expandedTo(QSize(40, 16));
-    const ClockRect placed = KeepOnScreens(clockValue("Left").toLongLong(), clockValue("Top").toLongLong(),
+    const ClockRect placed = KeepOnScreens(clockValue(clockKey::left).toLongLong(), clockValue(clockKey::top).toLongLong(),
                                            size.width(), size.height(), screens);
     move(placed.left, placed.top);
 }
 
 void TfrmClock::storePosition() {
     const QPoint where = place();
-    settings().setValue(kClockSection, QStringLiteral("Top"), where.y());
-    settings().setValue(kClockSection, QStringLiteral("Left"), where.x());
-    settings().saveKeys(kClockSection, {QStringLiteral("Top"), QStringLiteral("Left")});
+    settings().setValue(kClockSection, clockKey::top, where.y());
+    settings().setValue(kClockSection, clockKey::left, where.x());
+    settings().saveKeys(kClockSection, {clockKey::top, clockKey::left});
 }
 
 void TfrmClock::mousePressEvent(QMouseEvent* event) {

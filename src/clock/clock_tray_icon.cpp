@@ -14,7 +14,7 @@
 #include "clock/day_info_link.h"
 #include "core/clock/colors.h"
 #include "core/time/clock_service.h"
-#include "data/data_module.h"
+#include "data/task_store.h"
 #include "ui/gradient_paint.h"
 #include "ui/guarded.h"
 #include "ui/locale_format.h"
@@ -101,11 +101,11 @@ void TfrmClock::checkNotificationArea() {
 
 bool TfrmClock::showFirstStartHint() {
     SettingsModel& s = settings();
-    if (s.value(kGeneralSection, QStringLiteral("TrayHintShown")).toBool()) return true;
+    if (s.value(kGeneralSection, clockKey::trayHintShown).toBool()) return true;
     if (!showTrayMessage(QStringLiteral("Ostrel Organizer"), GetLangMessage(QStringLiteral("TrayFirstStartHint"))))
         return false;
     // Remembered with the view mode (saveView): nothing is written at start.
-    s.setValue(kGeneralSection, QStringLiteral("TrayHintShown"), true);
+    s.setValue(kGeneralSection, clockKey::trayHintShown, true);
     return true;
 }
 
@@ -117,12 +117,12 @@ QString TfrmClock::trayToolTip() const {
     const QDateTime now = toQDateTime(present);
     QString tip = QStringLiteral("Ostrel Organizer\n") + QLocale::system().toString(now.date(), longDateFormat()) +
                   QLatin1Char(' ') + QLocale::system().toString(now.time(), shortTimeFormat());
-    if (!DataModule1) return tip;
+    if (!tasks_) return tip;
     // Whole minutes: a task due in this minute is still "next".
     const DateTime minute = std::floor(present * 1440.0 + 1e-9) / 1440.0;
     std::optional<TaskOfDay> next;
     try {
-        next = DataModule1->tasks().nextTaskOfDay(minute);
+        next = tasks_->nextTaskOfDay(minute);
     } catch (const std::exception&) {
         // A database that cannot be read now: the tooltip is not the place
         // to say so (the reminder pass does), and it must not say it every

@@ -37,7 +37,7 @@ void TfrmClock::setViewMode(TViewMode mode) {
         default: return;
     }
     keptProgramView_ = 0;  // a mode taken: stored as it is
-    settings().setValue(kGeneralSection, QStringLiteral("ProgramView"), int(viewMode_) + 1);
+    settings().setValue(kGeneralSection, clockKey::programView, int(viewMode_) + 1);
 }
 
 ClockViewState TfrmClock::viewState() const { return {viewMode_, QRect(place(), size())}; }
@@ -49,9 +49,9 @@ void TfrmClock::restoreViewState(const ClockViewState& state) {
 
 void TfrmClock::saveView() {
     SettingsModel& s = settings();
-    s.setValue(kGeneralSection, QStringLiteral("ProgramView"), keptProgramView_ ? keptProgramView_ : int(viewMode_) + 1);
-    QStringList keys{QStringLiteral("ProgramView")};
-    if (s.value(kGeneralSection, QStringLiteral("TrayHintShown")).toBool()) keys << QStringLiteral("TrayHintShown");
+    s.setValue(kGeneralSection, clockKey::programView, keptProgramView_ ? keptProgramView_ : int(viewMode_) + 1);
+    QStringList keys{clockKey::programView};
+    if (s.value(kGeneralSection, clockKey::trayHintShown).toBool()) keys << clockKey::trayHintShown;
     if (!s.saveKeys(kGeneralSection, keys)) return;
     if (viewMode_ == vmFreeClock || viewMode_ == vmAnalogClock) storePosition();
 }

@@ -21,7 +21,8 @@
 #include "core/clock/clock_layout.h"
 #include "core/clock/colors.h"
 #include "core/time/clock_service.h"
-#include "data/data_module.h"
+#include "data/reminder_engine.h"
+#include "data/task_store.h"
 #include "platform/clock_change_watcher.h"
 #include "ui/app_commands.h"
 #include "ui/dialog_service.h"
@@ -122,8 +123,7 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     tmrTime->start();
     tickFilter_ = new TickVisibilityFilter(this);
     installEventFilter(tickFilter_);
-    // The reminder gate waits on its own timer; a clock jump re-checks both.
-    connectDataModule();
+    // A clock jump redraws at once and re-checks the reminder gate.
     clockWatcher = new ClockChangeWatcher(this);
     connect(clockWatcher, &ClockChangeWatcher::clockChanged, this, guarded(this, &TfrmClock::clockChanged));
 
@@ -150,13 +150,18 @@ TfrmClock::TfrmClock(QWidget* parent) : QWidget(parent) {
     if (viewMode_ == vmSysTrayIcon) startNotificationAreaWatch();
 }
 
-void TfrmClock::connectDataModule() {
-    if (!DataModule1 || connectedData_ == DataModule1) return;
-    connectedData_ = DataModule1;
-    connect(DataModule1, &TDataModule1::reminderPassDue, this, guarded(this, &TfrmClock::runReminderPassIfDue));
+void TfrmClock::connectData(ReminderEngine& engine, TaskStore& tasks) {
+    if (engine_ == &engine && tasks_ == &tasks) return;
+    engine_ = &engine;
+    tasks_ = &tasks;
+    // No tick during a pass: a tick handled while a reminder window shows
+    // would otherwise redraw into the middle of it; the tick is armed again
+    // when the pass ends, also after a failing one.
+    connect(&engine, &ReminderEngine::passStarted, tmrTime, &QTimer::stop);
+    connect(&engine, &ReminderEngine::passEnded, this, [this] { scheduleTick(); });
     // The icon's tooltip names the next reminder: a new or changed task
     // shows there at once.
-    connect(&DataModule1->tasks(), &TaskStore::changed, this, guarded([this] {
+    connect(&tasks, &TaskStore::changed, this, guarded([this] {
         if (viewMode_ == vmSysTrayIcon) updateTrayToolTip();
     }));
     updateTrayToolTip();
@@ -177,22 +182,22 @@ void TfrmClock::loadSettings() {
     SettingsModel& s = settings();
     if (!s.load(kGeneralSection) || !s.load(kClockSection)) return;
     // The spin boxes' ranges and a readable font size.
-    s.setValue(kClockSection, QStringLiteral("VertSpace"), std::clamp<qlonglong>(clockValue("VertSpace").toLongLong(), 0, 15));
-    s.setValue(kClockSection, QStringLiteral("HorisSpace"),
-               std::clamp<qlonglong>(clockValue("HorisSpace").toLongLong(), 0, 25));
-    s.setValue(kClockSection, QStringLiteral("FontSize"), std::clamp<qlonglong>(clockValue("FontSize").toLongLong(), 1, 400));
+    s.setValue(kClockSection, clockKey::vertSpace, std::clamp<qlonglong>(clockValue(clockKey::vertSpace).toLongLong(), 0, 15));
+    s.setValue(kClockSection, clockKey::horisSpace,
+               std::clamp<qlonglong>(clockValue(clockKey::horisSpace).toLongLong(), 0, 25));
+    s.setValue(kClockSection, clockKey::fontSize, std::clamp<qlonglong>(clockValue(clockKey::fontSize).toLongLong(), 1, 400));
 
     // The font first, so that a digital clock is sized to its text at once.
     applyClockFont();
     TViewMode stored = vmSysTrayIcon;
-    if (viewModeFromStored(s.value(kGeneralSection, QStringLiteral("ProgramView")).toLongLong(), stored) &&
+    if (viewModeFromStored(s.value(kGeneralSection, clockKey::programView).toLongLong(), stored) &&
         stored != vmSysTrayIcon)
         runGuarded([&] { setViewMode(stored); });
     // A mode that could not be taken (an unreadable dial) is a fallback for
     // this run only: the file keeps the stored mode until the user picks one.
-    const qlonglong storedView = s.value(kGeneralSection, QStringLiteral("ProgramView")).toLongLong();
+    const qlonglong storedView = s.value(kGeneralSection, clockKey::programView).toLongLong();
     keptProgramView_ = viewModeFromStored(storedView, stored) && stored != viewMode_ ? storedView : 0;
-    s.setValue(kGeneralSection, QStringLiteral("ProgramView"), keptProgramView_ ? keptProgramView_ : int(viewMode_) + 1);
+    s.setValue(kGeneralSection, clockKey::programView, keptProgramView_ ? keptProgramView_ : int(viewMode_) + 1);
     showTrayIcon(viewMode_ == vmSysTrayIcon);
     setClockVisible(viewMode_ != vmSysTrayIcon);
     update();
@@ -202,14 +207,14 @@ void TfrmClock::settingChanged(const QString& section, const QString& key) {
     if (section != kClockSection) return;
     if (key.startsWith(QLatin1String("Font"))) {
         applyClockFont();
-    } else if (key == QLatin1String("Color")) {
+    } else if (key == clockKey::color) {
         update();
-    } else if (key == QLatin1String("VertSpace")) {
+    } else if (key == clockKey::vertSpace) {
         if (viewMode_ == vmFreeClock) {
             const QFontMetrics fm(lbClock->font());
             resize(width(), fm.height() + vertSpace() + 1);
         }
-    } else if (key == QLatin1String("HorisSpace")) {
+    } else if (key == clockKey::horisSpace) {
         if (viewMode_ == vmFreeClock) {
             const QFontMetrics fm(lbClock->font());
             resize(fm.horizontalAdvance(lbClock->text()) + horisSpace() + 1, height());
@@ -217,22 +222,22 @@ void TfrmClock::settingChanged(const QString& section, const QString& key) {
     }
 }
 
-int TfrmClock::vertSpace() const { return clockValue("VertSpace").toInt(); }
+int TfrmClock::vertSpace() const { return clockValue(clockKey::vertSpace).toInt(); }
 
-int TfrmClock::horisSpace() const { return clockValue("HorisSpace").toInt(); }
+int TfrmClock::horisSpace() const { return clockValue(clockKey::horisSpace).toInt(); }
 
-QColor TfrmClock::color() const { return toQColor(clockColorValue("Color")); }
+QColor TfrmClock::color() const { return toQColor(clockColorValue(clockKey::color)); }
 
 void TfrmClock::applyClockFont() {
     QFont f = font();
-    f.setFamily(clockValue("FontName").toString());
-    f.setPointSize(clockValue("FontSize").toInt());
+    f.setFamily(clockValue(clockKey::fontName).toString());
+    f.setPointSize(clockValue(clockKey::fontSize).toInt());
     f.setStyleHint(QFont::AnyStyle);
-    f.setBold(clockValue("FontBold").toBool());
-    f.setItalic(clockValue("FontItalic").toBool());
+    f.setBold(clockValue(clockKey::fontBold).toBool());
+    f.setItalic(clockValue(clockKey::fontItalic).toBool());
     setFont(f);
     lbClock->setFont(f);
-    const QColor fontColor = toQColor(clockColorValue("FontColor"));
+    const QColor fontColor = toQColor(clockColorValue(clockKey::fontColor));
     QPalette pal = lbClock->palette();
     pal.setColor(QPalette::WindowText, fontColor);
     lbClock->setPalette(pal);
@@ -284,7 +289,10 @@ void TfrmClock::tmrTimeTimer() {
 
     if (viewMode_ == vmSysTrayIcon) updateTrayToolTip();
     scheduleTick();
-    runReminderPassIfDue();
+    // The gate's own timer runs the passes; the tick is the second chance
+    // (a timer that came late after a suspend). A failing pass waits a
+    // minute before the next attempt; its error goes to the error display.
+    if (engine_) engine_->runTickPassIfDue();
 }
 
 int TfrmClock::scheduleTick() {
@@ -303,24 +311,9 @@ int TfrmClock::scheduleTick() {
     return delay;
 }
 
-void TfrmClock::runReminderPassIfDue() {
-    // Reminder pass, when one is due. The tick is off for the pass; if a
-    // statement fails the tick runs again, the error goes to the default
-    // error display, and the next attempt waits a minute rather than failing
-    // every second.
-    if (DataModule1 && DataModule1->ReminderPassDue()) {
-        tmrTime->stop();
-        struct Restart {
-            TfrmClock* clock;
-            ~Restart() { clock->scheduleTick(); }
-        } restart{this};
-        DataModule1->RunTickPass();
-    }
-}
-
 void TfrmClock::clockChanged() {
     tmrTimeTimer();
-    if (DataModule1) DataModule1->ClockChanged();
+    if (engine_) engine_->ClockChanged();
 }
 
 // ---- window events ---------------------------------------------------------

@@ -23,6 +23,8 @@
 namespace ostrel {
 
 class ClockChangeWatcher;
+class ReminderEngine;
+class TaskStore;
 class DayInfoPanel;
 
 // Paints the analog hands.
@@ -94,10 +96,11 @@ public:
     // the same way.
     void checkNotificationArea();
 
-    // Follows the data module's reminder gate and task changes. Called by
-    // the constructor when the data module exists, else by whoever makes
-    // it after the clock.
-    void connectDataModule();
+    // Follows the reminder engine (its passes pause the tick; the tick runs
+    // a pass when the gate is passed) and the task store (the icon's
+    // tooltip names the next task of the day). The clock is made before the
+    // database is opened; the application hands both in once they exist.
+    void connectData(ReminderEngine& engine, TaskStore& tasks);
 
     // The tick: redraws the time and runs a reminder pass when one is due.
     void tmrTimeTimer();
@@ -110,9 +113,6 @@ public:
     // format without seconds and for the icon's tooltip); stops it while
     // the window is hidden. Returns the delay in ms, or -1 when stopped.
     int scheduleTick();
-    // Runs a reminder pass when the gate is open (the tick and the gate's
-    // own timer); the tick is off during the pass.
-    void runReminderPassIfDue();
     // The system clock jumped or the machine resumed: redraw and re-check
     // the reminder gate at once.
     void clockChanged();
@@ -181,7 +181,9 @@ private:
     // while it cannot be shown yet.
     bool showFirstStartHint();
     ClockChangeWatcher* clockWatcher = nullptr;
-    QPointer<QObject> connectedData_;  // the data module followed (null once it is gone)
+    // The engine and store followed (null before connectData and once gone).
+    QPointer<ReminderEngine> engine_;
+    QPointer<TaskStore> tasks_;
 
     void buildMenu();
     // The notification-area icon's timers and replaceable hooks.

@@ -24,6 +24,7 @@
 #include "data/exchange_store.h"
 #include "data/holiday_store.h"
 #include "data/plan_store.h"
+#include "data/reminder_engine.h"
 
 namespace ostrel {
 
@@ -149,11 +150,9 @@ QString text(const std::string& s) { return QString::fromStdString(s); }
 
 // ---- calendar rows ----
 
-bool isTaskCode(std::int64_t mesType) { return mesType == 0 || mesType == 3 || mesType == 10 || mesType == 13; }
-
 CalendarEntry entryOfTask(const TaskRow& t) {
     CalendarEntry e;
-    e.kind = (t.MesType == 3 || t.MesType == 13) ? EntryKind::AfterStart : EntryKind::Task;
+    e.kind = isAfterStart(t.mesType) ? EntryKind::AfterStart : EntryKind::Task;
     e.title = utf8(t.Title);
     e.comment = utf8(t.Comment);
     e.start = t.FirstDT;
@@ -162,23 +161,23 @@ CalendarEntry entryOfTask(const TaskRow& t) {
     e.periodType = t.PeriodInt > 0 ? t.PeriodType : puNone;
     e.elapseInt = static_cast<std::int32_t>(t.ElapseInt);
     e.elapseType = t.ElapseType;
-    e.done = t.PeriodInt == 0 && t.MesType >= 10;
+    e.done = t.PeriodInt == 0 && isDealtWith(t.mesType);
     return e;
 }
 
 // Any ToDo row as the entry it is exported as.
 std::optional<CalendarEntry> entryOfRow(const TaskRow& t) {
-    if (isTaskCode(t.MesType)) return entryOfTask(t);
+    if (isTask(t.mesType)) return entryOfTask(t);
     CalendarEntry e;
     e.title = utf8(t.Title);
-    if (t.MesType == 2) {
+    if (t.mesType == mtHoliday) {
         e.kind = EntryKind::Holiday;
         e.comment = utf8(t.Comment);
         e.start = t.FirstDT;
         e.elapseInt = static_cast<std::int32_t>(t.ElapseInt);
         return e;
     }
-    if (t.MesType == 1) {
+    if (t.mesType == mtPlan) {
         e.kind = EntryKind::Plan;
         e.start = t.ShowDT;
         e.elapseInt = static_cast<std::int32_t>(t.ElapseInt);
@@ -191,11 +190,12 @@ TaskRow taskOfEntry(const CalendarEntry& e) {
     TaskRow t;
     const bool afterStart = e.kind == EntryKind::AfterStart;
     t.FirstDT = e.start;
-    t.ShowDT = afterStart ? e.start + TDataModule1::LoadingTime() : e.start;
+    t.ShowDT = afterStart ? e.start + ReminderEngine::LoadingTime() : e.start;
     t.PeriodInt = std::max<std::int32_t>(0, e.periodInt);
     t.PeriodType = t.PeriodInt > 0 && isPeriodUnit(e.periodType) ? e.periodType : puNone;
     if (t.PeriodType == puNone) t.PeriodInt = 0;
-    t.MesType = (afterStart ? 3 : 0) + (e.done && t.PeriodInt == 0 ? 10 : 0);
+    const MesType kind = afterStart ? mtOnceAfterStart : mtOnceAtTime;
+    t.mesType = e.done && t.PeriodInt == 0 ? dealtWith(kind) : kind;
     t.Title = text(e.title);
     t.Comment = text(e.comment);
     t.ElapseInt = std::max<std::int32_t>(0, e.elapseInt);

@@ -4,8 +4,10 @@
 #include <limits>
 
 #include "core/data/holiday_dates.h"
+#include "core/data/period.h"
 #include "core/data/sql/query.h"
 #include "core/time/clock_service.h"
+#include "data/mes_type.h"
 
 namespace ostrel {
 
@@ -38,7 +40,7 @@ std::vector<HolidayRow> HolidayStore::listHolidays() {
     sql::Query q(conn_);
     q.add("SELECT TDID, FirstDT, Title, ElapseInt, Comment");
     q.add("FROM ToDo");
-    q.add("WHERE MesType = 2");
+    q.add("WHERE MesType = " + std::to_string(storedMesType(mtHoliday)));
     q.add("ORDER BY 40*Month(FirstDT) + Day(FirstDT)");
     q.open();
     std::vector<HolidayRow> rows;
@@ -64,7 +66,7 @@ std::vector<DayHoliday> HolidayStore::holidaysOfDay(DateTime day) {
     sql::Query q(conn_);
     q.add("SELECT TDID, Title");
     q.add("FROM ToDo ");
-    q.add("WHERE (MesType = 2) AND (Day(FirstDT) = Day(:HolidDate)) AND (Month(FirstDT) = Month(:HolidDate1))");
+    q.add("WHERE (MesType = " + std::to_string(storedMesType(mtHoliday)) + ") AND (Day(FirstDT) = Day(:HolidDate)) AND (Month(FirstDT) = Month(:HolidDate1))");
     q.param("HolidDate", ParamType::DateTime, day);
     q.param("HolidDate1", ParamType::DateTime, day);
     q.open();
@@ -76,7 +78,10 @@ std::vector<DayHoliday> HolidayStore::holidaysOfDay(DateTime day) {
 std::int32_t HolidayStore::insertHoliday(const HolidayRow& row) {
     sql::Query q(conn_);
     q.add("INSERT INTO ToDo (FirstDT, MesType, Title, Comment, PeriodInt, PeriodType, ElapseInt, ElapseType)");
-    q.add("VALUES (:FirstDT, 2, :Title, :Comment, 1, 6, :ElapseInt, 3)");
+    q.add("VALUES (:FirstDT, :MesType, :Title, :Comment, 1, :PeriodType, :ElapseInt, :ElapseType)");
+    q.param("MesType", sql::ParamType::Integer, storedMesType(mtHoliday));
+    q.param("PeriodType", sql::ParamType::Integer, storedPeriodUnit(puYears));
+    q.param("ElapseType", sql::ParamType::Integer, storedPeriodUnit(puDays));
     bindHoliday(q, row);
     q.exec();
     const auto id = int32Of(conn_.lastInsertRowId());

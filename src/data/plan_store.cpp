@@ -1,8 +1,15 @@
 #include "data/plan_store.h"
 
 #include "core/data/sql/query.h"
+#include "data/mes_type.h"
+
+#include <string>
 
 namespace ostrel {
+
+namespace {
+const std::string kPlan = std::to_string(storedMesType(mtPlan));
+}  // namespace
 
 using sql::ParamType;
 
@@ -16,7 +23,7 @@ std::vector<SlotQueryRow> PlanStore::plansOfDay(DateTime day) {
     q.add("FROM Halfhours LEFT JOIN (");
     q.add("  SELECT TimeValue(ShowDT) AS ScheduleTime, Title, ElapseInt");
     q.add("  FROM ToDo");
-    q.add("  WHERE (MesType = 1) AND (Int(ShowDT) = Int(:ScheduleDate))");
+    q.add("  WHERE (MesType = " + kPlan + ") AND (Int(ShowDT) = Int(:ScheduleDate))");
     // The same day as a range the ShowDT index answers (dialect.h, 7).
     q.add("    AND (ShowDT > Int(:ScheduleDateFrom) - 1) AND (ShowDT < Int(:ScheduleDateTo) + 1)");
     q.add(") AS qrSchedule");
@@ -60,7 +67,7 @@ std::vector<PlanRow> PlanStore::allPlans() {
     sql::Query q(conn_);
     q.add("SELECT TDID, ShowDT, Title, ElapseInt");
     q.add("FROM ToDo");
-    q.add("WHERE MesType = 1");
+    q.add("WHERE MesType = " + kPlan);
     q.add("ORDER BY TDID");
     q.open();
     std::vector<PlanRow> rows;
@@ -73,7 +80,7 @@ std::optional<PlanRow> PlanStore::plan(std::int64_t TDID) {
     sql::Query q(conn_);
     q.add("SELECT TDID, ShowDT, Title, ElapseInt");
     q.add("FROM ToDo");
-    q.add("WHERE (TDID = :TDID) AND (MesType = 1)");
+    q.add("WHERE (TDID = :TDID) AND (MesType = " + kPlan + ")");
     q.param("TDID", ParamType::Integer, TDID);
     q.open();
     if (q.eof()) return std::nullopt;
@@ -85,7 +92,7 @@ void PlanStore::updatePlanRow(std::int64_t TDID, const QString& title, DateTime 
         sql::Query q(conn_);
         q.add("UPDATE ToDo");
         q.add("SET Title = :Title, ShowDT = :ShowDT, ElapseInt = :ElapseInt");
-        q.add("WHERE (TDID = :TDID) AND (MesType = 1)");
+        q.add("WHERE (TDID = :TDID) AND (MesType = " + kPlan + ")");
         q.param("Title", ParamType::Text, title.toStdString());
         q.param("ShowDT", ParamType::DateTime, start);
         q.param("ElapseInt", ParamType::Integer, std::int64_t{slotCount});
@@ -100,7 +107,7 @@ std::int64_t PlanStore::insertPlan(const QString& title, DateTime start, int slo
     {
         sql::Query q(conn_);
         q.add("INSERT INTO ToDo (MesType, Title, ShowDT, ElapseInt)");
-        q.add("VALUES (1, :Title, :ShowDT, :ElapseInt)");
+        q.add("VALUES (" + kPlan + ", :Title, :ShowDT, :ElapseInt)");
         q.param("Title", ParamType::Text, title.toStdString());
         q.param("ShowDT", ParamType::DateTime, start);
         q.param("ElapseInt", ParamType::Integer, std::int64_t{slotCount});
@@ -116,7 +123,7 @@ void PlanStore::updatePlan(DateTime oldStart, const QString& title, DateTime sta
         sql::Query q(conn_);
         q.add("UPDATE ToDo");
         q.add("SET Title = :Title, ShowDT = :ShowDT, ElapseInt = :ElapseInt");
-        q.add("WHERE (ShowDT = :ShowDTOld) AND (MesType = 1)");
+        q.add("WHERE (ShowDT = :ShowDTOld) AND (MesType = " + kPlan + ")");
         q.param("Title", ParamType::Text, title.toStdString());
         q.param("ShowDT", ParamType::DateTime, start);
         q.param("ElapseInt", ParamType::Integer, std::int64_t{slotCount});
@@ -130,7 +137,7 @@ void PlanStore::deletePlan(DateTime start) {
     {
         sql::Query q(conn_);
         q.add("DELETE FROM ToDo");
-        q.add("WHERE (ShowDT = :ScheduleDT) AND (MesType = 1)");
+        q.add("WHERE (ShowDT = :ScheduleDT) AND (MesType = " + kPlan + ")");
         q.param("ScheduleDT", ParamType::DateTime, start);
         q.exec();
     }

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "data/data_module.h"
+#include "data/reminder_engine.h"
 #include "tasks/reminder_window.h"
 #include "ui/guarded.h"
 #include "ui/languages.h"
@@ -35,8 +35,9 @@ QString cut(const QString& text, qsizetype max) { return text.size() > max ? tex
 
 }  // namespace
 
-ReminderListWindow::ReminderListWindow(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+ReminderListWindow::ReminderListWindow(ReminderEngine& engine, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      engine_(engine) {
     setObjectName(QStringLiteral("frmReminderList"));
     // The skin's window background, as every other window has.
     setAttribute(Qt::WA_StyledBackground, true);
@@ -149,10 +150,8 @@ void ReminderListWindow::btnOKClick() {
     for (const QModelIndex& index : grReminders->selectionModel()->selectedRows()) rows.append(index.row());
     std::sort(rows.begin(), rows.end(), std::greater<int>());
     for (const int row : rows) {
-        if (DataModule1) {
-            if (postpone) DataModule1->ApplyReminderAnswer(taskIdAt(row), count, unit, taskTimeAt(row));
-            else DataModule1->MarkReminderDone(taskIdAt(row), taskTimeAt(row));
-        }
+        if (postpone) engine_.ApplyReminderAnswer(taskIdAt(row), count, unit, taskTimeAt(row));
+        else engine_.MarkReminderDone(taskIdAt(row), taskTimeAt(row));
         grReminders->removeRow(row);
     }
     if (grReminders->rowCount() == 0) {
@@ -182,13 +181,13 @@ int openReminderWindowCount() {
 
 ReminderListWindow* reminderListWindow() { return g_list; }
 
-void ShowReminderOrList(const TTaskParams& params, const QString& caption, int offset) {
+void ShowReminderOrList(ReminderEngine& engine, const TTaskParams& params, const QString& caption) {
     if (openReminderWindowCount() < kMaxReminderWindows) {
-        ShowReminder(params, caption, offset);
+        ShowReminder(params, caption);
         return;
     }
     if (!g_list) {
-        g_list = new ReminderListWindow;
+        g_list = new ReminderListWindow(engine);
         g_list->setAttribute(Qt::WA_DeleteOnClose);
     }
     const bool first = !g_list->isVisible();

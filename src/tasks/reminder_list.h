@@ -20,13 +20,16 @@
 
 namespace ostrel {
 
+class ReminderEngine;
+
 // Reminder windows open at once before the rest go to the list window.
 inline constexpr int kMaxReminderWindows = 20;
 
 class ReminderListWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit ReminderListWindow(QWidget* parent = nullptr);
+    // Answers go to the task through engine.
+    explicit ReminderListWindow(ReminderEngine& engine, QWidget* parent = nullptr);
 
     // One row per reminder: title, task time, caption (what kind of
     // reminder it is); the task id and task time in the first item's data.
@@ -38,8 +41,8 @@ public:
     int taskIdAt(int row) const;
     DateTime taskTimeAt(int row) const;
 
-    // OK: applies the chosen answer to every selected row through the data
-    // module and removes the rows answered. The window closes when no row
+    // OK: applies the chosen answer to every selected row through the
+    // reminder engine and removes the rows answered. The window closes when no row
     // is left. A failure stops there: the rows not answered stay.
     void btnOKClick();
 
@@ -47,6 +50,7 @@ public:
     void placeOnScreen();
 
 private:
+    ReminderEngine& engine_;
     QLabel* lbInfo = nullptr;
     QTableWidget* grReminders = nullptr;
     QRadioButton* rbDone = nullptr;
@@ -67,8 +71,9 @@ int openReminderWindowCount();
 // is answered).
 ReminderListWindow* reminderListWindow();
 
-// Opens a reminder window, or adds the reminder to the list window when
-// kMaxReminderWindows reminder windows are open already.
-void ShowReminderOrList(const TTaskParams& params, const QString& caption, int offset);
+// Opens a reminder window, or adds the reminder to the list window (which
+// answers through engine) when kMaxReminderWindows reminder windows are open
+// already.
+void ShowReminderOrList(ReminderEngine& engine, const TTaskParams& params, const QString& caption);
 
 }  // namespace ostrel

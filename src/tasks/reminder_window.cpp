@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "data/data_module.h"
+#include "data/reminder_engine.h"
 #include "ui/bevel.h"
 #include "ui/guarded.h"
 #include "ui/languages.h"
@@ -41,7 +41,7 @@ int lowestFreePlace() {
                   windows.end());
     std::vector<int> taken;
     for (const auto& w : windows)
-        if (w->isVisible()) taken.push_back(w->Offset / 20);
+        if (w->isVisible()) taken.push_back(w->stackPlace());
     int place = 0;
     while (std::find(taken.begin(), taken.end(), place) != taken.end()) ++place;
     return place;
@@ -147,31 +147,20 @@ void setFittedText(QLabel* label, const QString& text) {
 
 }  // namespace
 
-namespace {
-// Takes the answers posted by reminder windows and applies them.
-class ReminderAnswerSink : public QObject {
-protected:
-    void customEvent(QEvent* event) override {
-        if (event->type() == static_cast<QEvent::Type>(WM_REMINDER_ANSWER)) {
-            const auto& answer = *static_cast<TReminderAnswerEvent*>(event);
-            runGuarded([&] { HandleReminderAnswer(answer); });
-            return;
-        }
-        QObject::customEvent(event);
-    }
-};
-}  // namespace
-
-QObject* reminderAnswerReceiver() {
-    if (g_answerReceiver) return g_answerReceiver;
-    static QPointer<ReminderAnswerSink> sink;
-    if (!sink && QCoreApplication::instance()) {
-        sink = new ReminderAnswerSink;
-        sink->setObjectName(QStringLiteral("reminderAnswers"));
-        sink->setParent(QCoreApplication::instance());
-    }
-    return sink;
+ReminderAnswers::ReminderAnswers(ReminderEngine& engine, QObject* parent) : QObject(parent), engine_(engine) {
+    setObjectName(QStringLiteral("reminderAnswers"));
 }
+
+void ReminderAnswers::customEvent(QEvent* event) {
+    if (event->type() != kReminderAnswerEvent) {
+        QObject::customEvent(event);
+        return;
+    }
+    const auto& answer = *static_cast<TReminderAnswerEvent*>(event);
+    runGuarded([&] { HandleReminderAnswer(engine_, answer); });
+}
+
+QObject* reminderAnswerReceiver() { return g_answerReceiver; }
 
 void setReminderAnswerReceiver(QObject* receiver) { g_answerReceiver = receiver; }
 
@@ -283,7 +272,9 @@ void TfrmToDo::btnOKClick() {
     if (AnswerPosted) return;
     if (QObject* receiver = reminderAnswerReceiver()) {
         AnswerPosted = true;
-        QCoreApplication::postEvent(receiver, new TReminderAnswerEvent(Tag, this));
+        QCoreApplication::postEvent(
+            receiver, new TReminderAnswerEvent(this, taskId_, TaskTime, rbPostpone->isChecked(), sePostpone->value(),
+                                               periodUnitAtListIndex(cbPostpone->currentIndex())));
     }
 }
 
@@ -320,7 +311,7 @@ int TfrmToDo::restingLeft() {
     // present size.
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const QSize frame = frameGeometry().size();
-    FinalTop = screen.top() + screen.height() - frame.height() - Offset - 25;
+    FinalTop = screen.top() + screen.height() - frame.height() - 20 * stackPlace_ - 25;
     return screen.left() + screen.width() - frame.width() - 3;
 }
 
@@ -334,16 +325,15 @@ void TfrmToDo::tmrShowTimer() {
     move(left, top);
 }
 
-TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Offset) {
+TfrmToDo* ShowReminder(const TTaskParams& params, const QString& caption) {
     auto* w = new TfrmToDo();
-    w->setWindowTitle(Caption);
-    setFittedText(w->lblTitle, Params.TaskTitle);
-    w->TaskTime = Params.TaskTime;
-    setFittedText(w->lbTaskTime, formatLongDateTime(Params.TaskTime));
-    w->memDescript->setPlainText(Params.TaskComment);
-    w->Tag = Params.TaskID;
-    Q_UNUSED(Offset);
-    w->Offset = 20 * lowestFreePlace();
+    w->setWindowTitle(caption);
+    setFittedText(w->lblTitle, params.TaskTitle);
+    w->TaskTime = params.TaskTime;
+    setFittedText(w->lbTaskTime, formatLongDateTime(params.TaskTime));
+    w->memDescript->setPlainText(params.TaskComment);
+    w->taskId_ = params.TaskID;
+    w->stackPlace_ = lowestFreePlace();
     openReminders().emplace_back(w);
 
     // Just below the bottom edge of the screen, at its right side.
@@ -353,30 +343,26 @@ TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Of
     w->move(w->restingLeft(), below);
     w->raise();
     w->tmrShow->start();
-    qCInfo(lcReminders, "reminder shown: task %d", Params.TaskID);
+    qCInfo(lcReminders, "reminder shown: task %d", params.TaskID);
     return w;
 }
 
-void HandleReminderAnswer(const TReminderAnswerEvent& event) {
-    TfrmToDo* W = event.window;
-    if (!W) return;
+void HandleReminderAnswer(ReminderEngine& engine, const TReminderAnswerEvent& event) {
+    TfrmToDo* w = event.window;
+    if (!w) return;
     try {
-        if (W->rbPostpone->isChecked() && DataModule1) {
-            DataModule1->ApplyReminderAnswer(W->Tag, W->sePostpone->value(),
-                                             periodUnitAtListIndex(W->cbPostpone->currentIndex()), W->TaskTime);
-        } else if (DataModule1) {
-            DataModule1->MarkReminderDone(W->Tag, W->TaskTime);
-        }
+        if (event.postpone) engine.ApplyReminderAnswer(event.taskId, event.count, event.unit, event.taskTime);
+        else engine.MarkReminderDone(event.taskId, event.taskTime);
     } catch (...) {
         // Not applied (a locked database): the reminder stays on the screen
         // to be answered again.
-        W->AnswerPosted = false;
-        if (!W->isVisible()) W->show();
+        w->AnswerPosted = false;
+        if (!w->isVisible()) w->show();
         throw;
     }
-    W->Answered = true;
-    W->close();
-    delete W;
+    w->Answered = true;
+    w->close();
+    delete w;
 }
 
 }  // namespace ostrel

@@ -1,8 +1,9 @@
 #pragma once
 // The reminder window: one small always-on-top window per due task, sliding
 // up at the right edge of the primary screen. The user answers "Done" or
-// "Postpone at" a count of units; OK posts the answer to
-// reminderAnswerReceiver(), which applies it and destroys the window.
+// "Postpone at" a count of units; OK posts the answer (a
+// TReminderAnswerEvent) to reminderAnswerReceiver(), which applies it through
+// the reminder engine and destroys the window.
 
 #include <QComboBox>
 #include <QEvent>
@@ -16,24 +17,41 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <cstdint>
+
+#include "core/data/period.h"
 #include "core/time/datetime.h"
 #include "data/task_params.h"
 
 namespace ostrel {
 
 // The event type of a reminder's answer, posted to reminderAnswerReceiver().
-inline constexpr int WM_REMINDER_ANSWER = 1104;
+inline constexpr QEvent::Type kReminderAnswerEvent = static_cast<QEvent::Type>(QEvent::User + 104);
 
 class TfrmToDo;
+class ReminderEngine;
 
+// A reminder's answer, as the window had it when OK was pressed.
 class TReminderAnswerEvent : public QEvent {
 public:
-    TReminderAnswerEvent(int taskId, TfrmToDo* window)
-        : QEvent(static_cast<QEvent::Type>(WM_REMINDER_ANSWER)), taskId(taskId), window(window) {}
-    // The window's Tag (the task id); the handler reads the window instead.
-    const int taskId;
+    TReminderAnswerEvent(TfrmToDo* window, std::int32_t taskId, DateTime taskTime, bool postpone, int count,
+                         PeriodUnit unit)
+        : QEvent(kReminderAnswerEvent),
+          window(window),
+          taskId(taskId),
+          taskTime(taskTime),
+          postpone(postpone),
+          count(count),
+          unit(unit) {}
     // The answering window; null once it has been destroyed.
     const QPointer<TfrmToDo> window;
+    // The task and the time the reminder stands for.
+    const std::int32_t taskId;
+    const DateTime taskTime;
+    // "Postpone at" count units; otherwise "Done".
+    const bool postpone;
+    const int count;
+    const PeriodUnit unit;
 };
 
 class TfrmToDo : public QWidget {
@@ -46,10 +64,11 @@ public:
     DateTime TaskTime = 0.0;
     // Where sliding stops (top of the window frame).
     int FinalTop = 0;
-    // The task id.
-    int Tag = 0;
-    // Pixels above the lowest place of the stack (20 per place).
-    int Offset = 0;
+    // The task the reminder is for.
+    std::int32_t taskId() const { return taskId_; }
+    // The place of the stack the window takes: 0 the lowest, each 20 pixels
+    // above the one below.
+    int stackPlace() const { return stackPlace_; }
     // True once an answer has been posted (OK, Enter, Esc or the title
     // bar's close button); a second one is not posted.
     bool AnswerPosted = false;
@@ -83,8 +102,11 @@ protected:
 
 private:
     // Filled in and read by the two functions below.
-    friend TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Offset);
-    friend void HandleReminderAnswer(const TReminderAnswerEvent& event);
+    friend TfrmToDo* ShowReminder(const TTaskParams& params, const QString& caption);
+    friend void HandleReminderAnswer(ReminderEngine& engine, const TReminderAnswerEvent& event);
+
+    std::int32_t taskId_ = 0;
+    int stackPlace_ = 0;
 
     QLabel* lbTitle = nullptr;
     QLabel* lblTitle = nullptr;
@@ -105,17 +127,29 @@ private:
 // Creates and shows one reminder window. It takes the lowest free place of
 // the stack at the right side of the screen (places 20 pixels apart), so it
 // never covers a reminder window still open, whatever pass opened that one.
-// The engine's Offset (20 x its cascade index) is not needed for that and
-// is not used.
-TfrmToDo* ShowReminder(const TTaskParams& Params, const QString& Caption, int Offset);
+TfrmToDo* ShowReminder(const TTaskParams& params, const QString& caption);
 
-// The handling of a reminder's answer: applies "Postpone at" through the
-// engine, then closes and destroys the window.
-void HandleReminderAnswer(const TReminderAnswerEvent& event);
+// Applies a reminder's answer through the engine, then closes and destroys
+// the window. When the answer cannot be stored (a locked database) the
+// window stays (shown again) to be answered once more, and the error passes
+// on.
+void HandleReminderAnswer(ReminderEngine& engine, const TReminderAnswerEvent& event);
 
-// Where answers are posted: an object of this area that applies them
-// (HandleReminderAnswer; an error goes to the default error display),
-// unless a test sets another.
+// Takes the answers posted by reminder windows and applies them
+// (HandleReminderAnswer; an error goes to the default error display).
+class ReminderAnswers : public QObject {
+public:
+    explicit ReminderAnswers(ReminderEngine& engine, QObject* parent = nullptr);
+
+protected:
+    void customEvent(QEvent* event) override;
+
+private:
+    ReminderEngine& engine_;
+};
+
+// Where reminder windows post their answers: set by the application (a
+// ReminderAnswers) or by a test; null, OK posts nothing.
 QObject* reminderAnswerReceiver();
 void setReminderAnswerReceiver(QObject* receiver);
 

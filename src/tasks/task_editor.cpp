@@ -13,7 +13,7 @@
 #include "base/language_texts.h"
 #include "core/data/period.h"
 #include "core/time/clock_service.h"
-#include "data/data_module.h"
+#include "data/mes_type.h"
 #include "ui/bevel.h"
 #include "ui/dialog_service.h"
 #include "ui/grid_style.h"
@@ -76,8 +76,8 @@ DelayChoice delayFromDayFraction(double firstDT) {
     return {saturatingRoundToInt(roundHalfEven(firstDT / encodeTime(0, 1, 0))), false};
 }
 
-TfrmCreateToDo::TfrmCreateToDo(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+TfrmCreateToDo::TfrmCreateToDo(TaskStore& tasks, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), tasks_(tasks) {
     setObjectName(QStringLiteral("frmCreateToDo"));
     setProperty("helpContext", 4);
     setFixedSize(309, 370);
@@ -192,7 +192,7 @@ void TfrmCreateToDo::OpenForNewTask() {
     raise();
     activateWindow();
     setWindowTitle(GetLangMessage(QStringLiteral("NewToDo")) + QStringLiteral("..."));
-    Tag = 0;
+    taskId_ = 0;
     memComment->clear();
     seActiveTime->setValue(1);
     cbActiveTime->setCurrentIndex(1);
@@ -207,11 +207,11 @@ void TfrmCreateToDo::OpenForTask(int taskId) {
     activateWindow();
     setWindowTitle(GetLangMessage(QStringLiteral("EditTask")) + QStringLiteral("..."));
 
-    const TaskRow task = DataModule1->tasks().task(taskId);
-    Tag = task.TDID;
+    const TaskRow task = tasks_.task(taskId);
+    taskId_ = task.TDID;
     edTitle->setText(task.Title);
     memComment->setPlainText(task.Comment);
-    if (task.MesType == 0 || task.MesType == 10) {
+    if (!isAfterStart(task.mesType)) {
         rbAtTime->setChecked(true);
         const QDateTime due = toQDateTime(task.ShowDT);
         dtpToDoDate->setDate(due.date());
@@ -271,7 +271,7 @@ bool TfrmCreateToDo::bbOKClick() {
         // is not in the past. The time the window opened with, untouched,
         // passes too (it is due at once).
         const double present = std::floor(clock().now() * kSecondsPerDay + 1e-6) / kSecondsPerDay;
-        if (Tag == 0 && due < present && due != shownDefaultDue_) {
+        if (taskId_ == 0 && due < present && due != shownDefaultDue_) {
             showMessage(GetLangMessage(QStringLiteral("TimeOfTaskIsLessThanNow")), refusalCaption(), MsgIcon::Warning,
                         MsgOk, this);
             return false;
@@ -279,12 +279,12 @@ bool TfrmCreateToDo::bbOKClick() {
     }
 
     TaskRow row;
-    row.TDID = Tag;
+    row.TDID = taskId_;
     if (atTime) {
         row.FirstDT = due;
         row.ShowDT = row.FirstDT;
     } else {
-        row.MesType = 3;
+        row.mesType = mtOnceAfterStart;
         row.FirstDT = spAfterWinLoad->value() / 24.0;
         if (cbAfterWinLoading->currentIndex() == 0) row.FirstDT = row.FirstDT / 60.0;
         row.ShowDT = row.FirstDT + clock().bootTime();
@@ -305,11 +305,9 @@ bool TfrmCreateToDo::bbOKClick() {
     row.PeriodType = repeat ? periodUnitAtListIndex(cbRepeatEvery->currentIndex()) : puNone;
     row.ElapseInt = seActiveTime->value();
     row.ElapseType = periodUnitAtListIndex(cbActiveTime->currentIndex());
-    // The list refreshes itself when the store reports the change.
-    if (Tag == 0) DataModule1->tasks().insertTask(row);
-    else DataModule1->tasks().updateTask(row);
-
-    DataModule1->UpdateNextReminderTime();
+    // The list and the reminder engine follow the store's announcements.
+    if (taskId_ == 0) tasks_.insertTask(row);
+    else tasks_.updateTask(row);
     hide();
     return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The task editor: creates a task or changes one. Tag 0 means a new task
-// (OK inserts); any other Tag is the TDID of the task being edited.
+// The task editor: creates a task or changes one (editedTaskId() 0: a new
+// task, OK inserts; otherwise the TDID of the task being edited).
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,17 +16,21 @@
 #include <QTimeEdit>
 
 #include "core/time/datetime.h"
+#include "data/task_store.h"
+
+#include <cstdint>
 
 namespace ostrel {
 
 class TfrmCreateToDo : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmCreateToDo(QWidget* parent = nullptr);
+    explicit TfrmCreateToDo(TaskStore& tasks, QWidget* parent = nullptr);
 
-    int Tag = 0;
+    // The task being edited; 0 for a new one.
+    std::int32_t editedTaskId() const { return taskId_; }
 
-    // Shows the editor for a new task (the "To do" command): tag 0, empty
+    // Shows the editor for a new task (the "To do" command): no task, empty
     // description, one hour of active time, exact time, no repetition.
     void OpenForNewTask();
     // Shows the editor with the fields of an existing task.
@@ -46,6 +50,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    TaskStore& tasks_;
+    std::int32_t taskId_ = 0;
     QLabel* lbTitle;
     QLineEdit* edTitle;
     QFrame* Bevel1;

@@ -13,7 +13,7 @@
 
 #include "base/language_texts.h"
 #include "core/time/datetime.h"
-#include "data/data_module.h"
+#include "data/mes_type.h"
 #include "tasks/task_editor.h"
 #include "ui/dialog_service.h"
 #include "ui/gradient_paint.h"
@@ -31,23 +31,17 @@ ToDoListModel::ToDoListModel(QObject* parent) : QAbstractTableModel(parent) {
     setObjectName(QStringLiteral("dsToDoList"));
 }
 
-void ToDoListModel::setQuery(std::unique_ptr<sql::Query> query) {
+void ToDoListModel::setCursor(std::unique_ptr<ToDoListCursor> cursor) {
     beginResetModel();
-    query_ = std::move(query);
-    static const char* const names[ColumnCount] = {"ShowDT", "Title", "ActiveTime", "Cycle"};
-    for (int c = 0; c < ColumnCount; ++c) resultColumns_[c] = query_ ? query_->fieldIndex(names[c]) : -1;
-    idColumn_ = query_ ? query_->fieldIndex("TDID") : -1;
-    mesTypeColumn_ = query_ ? query_->fieldIndex("MesType") : -1;
-    static const char* const counts[4] = {"ElapseInt", "ElapseType", "PeriodInt", "PeriodType"};
-    for (int c = 0; c < 4; ++c) countColumns_[c] = query_ ? query_->fieldIndex(counts[c]) : -1;
-    shown_ = query_ ? query_->fetchedCount() : 0;
+    cursor_ = std::move(cursor);
+    shown_ = cursor_ ? cursor_->fetchedCount() : 0;
     endResetModel();
 }
 
 int ToDoListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shown_; }
 
 bool ToDoListModel::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && query_ && (!query_->fetchedAll() || query_->fetchedCount() > shown_);
+    return !parent.isValid() && cursor_ && (!cursor_->fetchedAll() || cursor_->fetchedCount() > shown_);
 }
 
 void ToDoListModel::fetchMore(const QModelIndex& parent) {
@@ -55,15 +49,15 @@ void ToDoListModel::fetchMore(const QModelIndex& parent) {
 }
 
 bool ToDoListModel::showMore(int count) {
-    if (!query_) return false;
-    query_->fetchMore(count);
-    const int now = query_->fetchedCount();
+    if (!cursor_) return false;
+    cursor_->fetchMore(count);
+    const int now = cursor_->fetchedCount();
     if (now > shown_) {
         beginInsertRows({}, shown_, now - 1);
         shown_ = now;
         endInsertRows();
     }
-    return !query_->fetchedAll();
+    return !cursor_->fetchedAll();
 }
 
 void ToDoListModel::ensureShown(int count) {
@@ -73,35 +67,29 @@ void ToDoListModel::ensureShown(int count) {
 int ToDoListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
 
 QVariant ToDoListModel::data(const QModelIndex& index, int role) const {
-    if (!query_ || !index.isValid() || index.row() >= shown_) return {};
-    if (role == Qt::UserRole) return qlonglong(sql::toInteger(query_->valueAt(index.row(), idColumn_)));
-    if (role == Qt::UserRole + 1) {
-        // True for a task the engine has dealt with (shown or expired).
-        return mesTypeColumn_ >= 0 && sql::toInteger(query_->valueAt(index.row(), mesTypeColumn_)) >= 10;
-    }
+    if (!cursor_ || !index.isValid() || index.row() >= shown_) return {};
+    if (role != Qt::UserRole && role != Qt::UserRole + 1 && role != Qt::ForegroundRole && role != Qt::DisplayRole)
+        return {};
+    const ToDoListRow row = cursor_->row(index.row());
+    if (role == Qt::UserRole) return qlonglong(row.TDID);
+    // True for a task the engine has dealt with (shown or expired).
+    if (role == Qt::UserRole + 1) return isDealtWith(row.mesType);
     if (role == Qt::ForegroundRole) {
         // Finished tasks (shown and answered, or past their time) in grey,
         // pending ones in the grid's own colour.
-        if (mesTypeColumn_ >= 0 && sql::toInteger(query_->valueAt(index.row(), mesTypeColumn_)) >= 10)
-            return QBrush(QColor(128, 128, 128));
+        if (isDealtWith(row.mesType)) return QBrush(QColor(128, 128, 128));
         return {};
     }
-    if (role != Qt::DisplayRole) return {};
-    // Counts with their unit in the language's plural form ("1 hour").
-    if ((index.column() == ColActiveTime || index.column() == ColCycle) && countColumns_[0] >= 0) {
-        const int base = index.column() == ColActiveTime ? 0 : 2;
-        const qint64 count = sql::toInteger(query_->valueAt(index.row(), countColumns_[base]));
-        const PeriodUnit unit =
-            periodUnitFromStored(sql::toInteger(query_->valueAt(index.row(), countColumns_[base + 1])));
-        if (index.column() == ColCycle && count <= 0) return QStringLiteral(" --- ");
-        return FormatCountWithUnit(count, unit);
+    switch (index.column()) {
+        case ColShowDT: return row.hasShowDT ? formatShortDateTime(row.ShowDT) : QString();
+        case ColTitle: return row.Title;
+        // Counts with their unit in the language's plural form ("1 hour").
+        case ColActiveTime: return FormatCountWithUnit(row.ElapseInt, row.ElapseType);
+        case ColCycle:
+            if (row.PeriodInt <= 0) return QStringLiteral(" --- ");
+            return FormatCountWithUnit(row.PeriodInt, row.PeriodType);
+        default: return {};
     }
-    const int col = resultColumns_[index.column()];
-    if (col < 0) return {};
-    const sql::Value& v = query_->valueAt(index.row(), col);
-    if (sql::isNull(v)) return QString();
-    if (index.column() == ColShowDT) return formatShortDateTime(sql::toDouble(v));
-    return QString::fromStdString(sql::toText(v));
 }
 
 QVariant ToDoListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -121,8 +109,10 @@ bool ToDoListModel::setHeaderData(int section, Qt::Orientation orientation, cons
 
 // ---------------------------------------------------------------- window
 
-TfrmToDoList::TfrmToDoList(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+TfrmToDoList::TfrmToDoList(TaskStore& tasks, TfrmCreateToDo* editor, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      tasks_(tasks),
+      editor_(editor) {
     setObjectName(QStringLiteral("frmToDoList"));
     setProperty("helpContext", 4);
     setWindowTitle(QStringLiteral("To do list"));
@@ -251,21 +241,21 @@ void TfrmToDoList::layoutColumns() {
 void TfrmToDoList::FormShow() {
     fitColumns();
     // A write to the table re-reads the list while it is shown.
-    connect(&DataModule1->tasks(), &TaskStore::changed, this, &TfrmToDoList::RefreshToDoList, Qt::UniqueConnection);
+    connect(&tasks_, &TaskStore::changed, this, &TfrmToDoList::RefreshToDoList, Qt::UniqueConnection);
     openList();
     setCurrentRow(1);
 }
 
 void TfrmToDoList::FormClose() {
     fetchTimer_->stop();
-    dsToDoList->setQuery(nullptr);
+    dsToDoList->setCursor(nullptr);
 }
 
 void TfrmToDoList::openList() {
-    auto q = DataModule1->tasks().openToDoList();
-    q->fetchMore(256);
-    dsToDoList->setQuery(std::move(q));
-    if (!dsToDoList->query()->fetchedAll()) fetchTimer_->start();
+    auto cursor = tasks_.openToDoList();
+    cursor->fetchMore(256);
+    dsToDoList->setCursor(std::move(cursor));
+    if (!dsToDoList->cursor()->fetchedAll()) fetchTimer_->start();
 }
 
 int TfrmToDoList::currentRow() const {
@@ -336,13 +326,13 @@ void TfrmToDoList::dsToDoListDataChange() {
 }
 
 void TfrmToDoList::tbNewClick() {
-    if (frmCreateToDo) frmCreateToDo->OpenForNewTask();
+    if (editor_) editor_->OpenForNewTask();
 }
 
 void TfrmToDoList::tbEditClick() {
     const int id = currentTaskId();
     if (id == 0) return;  // an empty list: nothing to edit
-    if (frmCreateToDo) frmCreateToDo->OpenForTask(id);
+    if (editor_) editor_->OpenForTask(id);
 }
 
 void TfrmToDoList::tbDeleteClick() {
@@ -351,7 +341,7 @@ void TfrmToDoList::tbDeleteClick() {
     if (showMessage(GetLangMessage(QStringLiteral("WantDeleteTask")), windowTitle(), MsgIcon::Question, MsgYes | MsgNo,
                     this) != MsgYes)
         return;
-    DataModule1->DeleteTask(id);  // the store's changed() re-reads the list
+    tasks_.removeTask(id);  // the store's changed() re-reads the list
 }
 
 void TfrmToDoList::grToDoListDblClick() { tbEditClick(); }

@@ -5,25 +5,28 @@
 #include <QDialog>
 #include <QTableView>
 #include <QTimer>
+#include <QPointer>
 #include <QToolButton>
 
 #include <memory>
 
-#include "core/data/sql/query.h"
+#include "data/task_store.h"
 
 namespace ostrel {
 
-// The rows of the list query, shown by the grid. Texts are formatted only
-// for the cells that are drawn, so a long list opens quickly.
+class TfrmCreateToDo;
+
+// The rows of the task store's list cursor, shown by the grid. Texts are
+// formatted only for the cells that are drawn, so a long list opens quickly.
 class ToDoListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { ColShowDT, ColTitle, ColActiveTime, ColCycle, ColumnCount };
     explicit ToDoListModel(QObject* parent = nullptr);
 
-    // Takes over an open query (nullptr empties the model).
-    void setQuery(std::unique_ptr<sql::Query> query);
-    sql::Query* query() const { return query_.get(); }
+    // Takes over an open cursor (nullptr empties the model).
+    void setCursor(std::unique_ptr<ToDoListCursor> cursor);
+    ToDoListCursor* cursor() const { return cursor_.get(); }
 
     // Rows read so far; the view asks for more as it scrolls.
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -43,21 +46,19 @@ public:
                           QStringLiteral("Cycle")};
 
 private:
-    std::unique_ptr<sql::Query> query_;
+    std::unique_ptr<ToDoListCursor> cursor_;
     int shown_ = 0;
-    int resultColumns_[ColumnCount] = {-1, -1, -1, -1};
-    int idColumn_ = -1;
-    int mesTypeColumn_ = -1;
-    int countColumns_[4] = {-1, -1, -1, -1};  // ElapseInt, ElapseType, PeriodInt, PeriodType
 };
 
 class TfrmToDoList : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmToDoList(QWidget* parent = nullptr);
+    // tasks: the store the list reads and deletes through; editor: where New
+    // and Edit open the task (may be null: they do nothing then).
+    explicit TfrmToDoList(TaskStore& tasks, TfrmCreateToDo* editor = nullptr, QWidget* parent = nullptr);
 
-    // The list query while the window is shown; null while it is hidden.
-    sql::Query* qrToDoList() const { return dsToDoList->query(); }
+    // The list's cursor while the window is shown; null while it is hidden.
+    ToDoListCursor* qrToDoList() const { return dsToDoList->cursor(); }
 
     // Re-reads the list keeping the same task current (by its id; the same
     // row number only when that task is gone); nothing while hidden.
@@ -87,6 +88,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    TaskStore& tasks_;
+    QPointer<TfrmCreateToDo> editor_;
     QWidget* ToolBar1;
     QToolButton* tbEdit;
     QToolButton* tbNew;

@@ -13,20 +13,20 @@ bool viewModeFromStored(long long stored, TViewMode& mode) {
 
 void declareClockSettings() {
     SettingsModel& s = settings();
-    const QString general = QStringLiteral("General"), clock = QStringLiteral("Clock");
-    s.declare(general, QStringLiteral("ProgramView"), 0);
+    using namespace clockKey;
+    s.declare(generalSection, programView, 0);
     // The one-time balloon from the notification-area icon has been shown.
-    s.declare(general, QStringLiteral("TrayHintShown"), false);
-    s.declare(clock, QStringLiteral("VertSpace"), 3);
-    s.declare(clock, QStringLiteral("HorisSpace"), 7);
-    s.declare(clock, QStringLiteral("FontName"), QStringLiteral("MS Sans Serif"));
-    s.declare(clock, QStringLiteral("FontSize"), 8);
-    s.declare(clock, QStringLiteral("FontColor"), 0x800000);  // navy
-    s.declare(clock, QStringLiteral("FontBold"), true);
-    s.declare(clock, QStringLiteral("FontItalic"), false);
-    s.declare(clock, QStringLiteral("Color"), 12582074);  // light green
-    s.declare(clock, QStringLiteral("Top"), 0);
-    s.declare(clock, QStringLiteral("Left"), 0);
+    s.declare(generalSection, trayHintShown, false);
+    s.declare(clockSection, vertSpace, 3);
+    s.declare(clockSection, horisSpace, 7);
+    s.declare(clockSection, fontName, QStringLiteral("MS Sans Serif"));
+    s.declare(clockSection, fontSize, 8);
+    s.declare(clockSection, fontColor, 0x800000);  // navy
+    s.declare(clockSection, fontBold, true);
+    s.declare(clockSection, fontItalic, false);
+    s.declare(clockSection, color, 12582074);  // light green
+    s.declare(clockSection, top, 0);
+    s.declare(clockSection, left, 0);
 }
 
 }  // namespace ostrel

@@ -12,6 +12,7 @@
 // setViewMode.
 
 #include <QRect>
+#include <QString>
 
 #include <cstdint>
 
@@ -28,6 +29,26 @@ enum TViewMode : std::uint8_t {
 // The mode a stored "ProgramView" value stands for (its low eight bits less
 // one); nothing for a value that names no mode.
 bool viewModeFromStored(long long stored, TViewMode& mode);
+
+// The sections and keys of the clock's settings, each named here once.
+namespace clockKey {
+inline const QString generalSection = QStringLiteral("General");
+inline const QString clockSection = QStringLiteral("Clock");
+// General
+inline const QString programView = QStringLiteral("ProgramView");
+inline const QString trayHintShown = QStringLiteral("TrayHintShown");
+// Clock
+inline const QString vertSpace = QStringLiteral("VertSpace");
+inline const QString horisSpace = QStringLiteral("HorisSpace");
+inline const QString fontName = QStringLiteral("FontName");
+inline const QString fontSize = QStringLiteral("FontSize");
+inline const QString fontColor = QStringLiteral("FontColor");
+inline const QString fontBold = QStringLiteral("FontBold");
+inline const QString fontItalic = QStringLiteral("FontItalic");
+inline const QString color = QStringLiteral("Color");
+inline const QString top = QStringLiteral("Top");
+inline const QString left = QStringLiteral("Left");
+}  // namespace clockKey
 
 // Declares the keys of "General" and "Clock" the clock uses, with their
 // defaults, in settings().

@@ -11,10 +11,12 @@
 #include <csignal>
 
 #include "app/exchange.h"
+#include "app/forms.h"
 #include "base/app_paths.h"
 #include "base/language_texts.h"
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
+#include "data/reminder_engine.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
 #include "globals.h"
@@ -50,8 +52,10 @@ struct Program {
         SetCurrentLanguage(QLatin1String(language));
         testing::createOrganizerDatabase(databaseFilePath().toStdString());
         DataModule1 = new TDataModule1(databaseFilePath());
+        reminderEngine = new ReminderEngine(DataModule1->connTAMO, DataModule1->tasks(), DataModule1->holidays());
     }
     ~Program() {
+        testing::destroyGlobal(reminderEngine);
         testing::destroyGlobal(DataModule1);
         SetCurrentLanguage(QStringLiteral("English"));
         setExeDirForTesting({});
@@ -79,7 +83,7 @@ private slots:
         QCOMPARE(tasksChanged.count(), 1);
         QCOMPARE(holidaysChanged.count(), 1);
         // The reminder gate looks at the new rows.
-        QVERIFY(DataModule1->NextReminderTime < kFarFuture);
+        QVERIFY(reminderEngine->NextReminderTime() < kFarFuture);
     }
 
     void exportWritesWhereTheUserChose() {

@@ -121,7 +121,7 @@ private slots:
         ostrel::testing::RecordingDialogs dialogs;
         createForms();
         TTaskParams params{1, QStringLiteral("Title"), QStringLiteral("Comment"), 45000.5};
-        QPointer<TfrmToDo> reminder = ShowReminder(params, QStringLiteral("x"), 0);
+        QPointer<TfrmToDo> reminder = ShowReminder(params, QStringLiteral("x"));
 
         QStringList problems;
         std::vector<QWidget*> windows = applicationForms();

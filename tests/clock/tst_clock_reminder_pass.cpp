@@ -1,6 +1,6 @@
-// The clock's tick runs reminder passes: its gate, the shared stacking of one
-// pass, recovery from a failing statement, and the answers of reminder
-// windows.
+// The clock's tick runs reminder passes: its gate, the tick paused during a
+// pass, the stacking of the windows one pass opens, recovery from a failing
+// statement, and the answers of reminder windows.
 
 #include <QtTest>
 
@@ -10,6 +10,7 @@
 #include "core/data/period.h"
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
+#include "data/reminder_engine.h"
 #include "dates.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
@@ -35,7 +36,6 @@ std::string num(DateTime v) {
 
 struct Shown {
     int id;
-    int offset;
     bool timerRunning;
 };
 
@@ -48,6 +48,8 @@ class TestClockReminderPass : public QObject {
     std::unique_ptr<ostrel::testing::ScopedFakeClock> clock;
     RecordingDialogs dialogs;
     std::vector<Shown> shown;
+    // Runs for each reminder when set, instead of recording it.
+    std::function<void(const TTaskParams&, const QString&)> onReminder;
 
     void insert(const std::string& values) {
         ostrel::testing::execSql(dir->path() / "Tamo.qdb",
@@ -65,13 +67,25 @@ private slots:
         dialogs.messages.clear();
         shown.clear();
         DataModule1 = new TDataModule1(QString::fromStdString((dir->path() / "Tamo.qdb").string()));
-        DataModule1->ShowReminderHook = [this](const TTaskParams& p, const QString&, int offset) {
-            shown.push_back({p.TaskID, offset, child<QTimer>(*frmClock, "tmrTime")->isActive()});
-        };
+        reminderEngine = new ReminderEngine(DataModule1->connTAMO, DataModule1->tasks(), DataModule1->holidays());
+        onReminder = {};
+        QObject::connect(reminderEngine, &ReminderEngine::reminderDue, reminderEngine,
+                         [this](const TTaskParams& p, const QString& c) {
+                             if (onReminder) onReminder(p, c);
+                             else shown.push_back({p.TaskID, child<QTimer>(*frmClock, "tmrTime")->isActive()});
+                         });
         frmClock = new TfrmClock();
+        frmClock->connectData(*reminderEngine, DataModule1->tasks());
     }
     void cleanup() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* r = qobject_cast<TfrmToDo*>(w)) {
+                r->Answered = true;
+                delete r;
+            }
+        setReminderAnswerReceiver(nullptr);
         ostrel::testing::destroyGlobal(frmClock);
+        ostrel::testing::destroyGlobal(reminderEngine);
         ostrel::testing::destroyGlobal(DataModule1);
         setDialogService(nullptr);
         clock.reset();
@@ -80,7 +94,7 @@ private slots:
 
     void noPassBeforeTheStartupPassHasRun() {
         insert("(1, 0, 45000, 45000, 0, 0, 1, 2)");
-        QCOMPARE(DataModule1->NextReminderTime, kFarFuture);
+        QCOMPARE(reminderEngine->NextReminderTime(), kFarFuture);
         frmClock->tmrTimeTimer();
         QVERIFY(shown.empty());
     }
@@ -89,20 +103,36 @@ private slots:
         const DateTime due = at(2024, 5, 6, 12, 0, 0);
         insert("(1, 0, " + num(due) + ", " + num(due) + ", 0, 0, 1, 2)");
         insert("(2, 0, " + num(due - 1) + ", " + num(due) + ", 1, 3, 1, 2)");
-        DataModule1->NextReminderTime = due;
+        reminderEngine->UpdateNextReminderTime();  // both due now, not shown: the gate is the present
+        QCOMPARE(reminderEngine->NextReminderTime(), due);
         frmClock->tmrTimeTimer();  // equal: no pass
         QVERIFY(shown.empty());
         clock->get().advanceMs(1000);
         frmClock->tmrTimeTimer();
         QCOMPARE(shown.size(), std::size_t(2));
         QCOMPARE(shown[0].id, 1);
-        QCOMPARE(shown[0].offset, 0);
         QCOMPARE(shown[1].id, 2);
-        QCOMPARE(shown[1].offset, 20);
         QVERIFY(!shown[0].timerRunning);
         QVERIFY(!shown[1].timerRunning);
         QVERIFY(child<QTimer>(*frmClock, "tmrTime")->isActive());
-        QCOMPARE(DataModule1->NextReminderTime, at(2024, 5, 7, 12, 0, 0));
+        QCOMPARE(reminderEngine->NextReminderTime(), at(2024, 5, 7, 12, 0, 0));
+    }
+
+    // The windows one pass opens stand one above the other, 20 pixels
+    // apart, the first in the lowest place.
+    void windowsOfOnePassStack() {
+        const DateTime due = at(2024, 5, 6, 11, 59, 0);
+        for (int id = 1; id <= 3; ++id)
+            insert("(" + std::to_string(id) + ", 0, " + num(due) + ", " + num(due) + ", 0, 0, 1, 2)");
+        std::vector<QPointer<TfrmToDo>> windows;
+        onReminder = [&](const TTaskParams& p, const QString& c) { windows.emplace_back(ShowReminder(p, c)); };
+        reminderEngine->InitReminders();
+        QCOMPARE(windows.size(), std::size_t(3));
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            for (int step = 0; child<QTimer>(*windows[i], "tmrShow")->isActive() && step < 100; ++step)
+                windows[i]->tmrShowTimer();
+            QCOMPARE(1024 - (windows[i]->frameGeometry().bottom() + 1), 25 + 20 * int(i));
+        }
     }
 
     void noPassInsideAPass() {
@@ -112,22 +142,24 @@ private slots:
         insert("(1, 0, " + num(due) + ", " + num(due) + ", 10, 1, 1, 2)");
         insert("(2, 0, " + num(due) + ", " + num(due) + ", 0, 0, 1, 2)");
         int nested = 0;
-        DataModule1->ShowReminderHook = [&](const TTaskParams& p, const QString&, int offset) {
-            shown.push_back({p.TaskID, offset, false});
-            DataModule1->NextReminderTime = 0.0;
+        onReminder = [&](const TTaskParams& p, const QString&) {
+            shown.push_back({p.TaskID, false});
+            // A save or an answer has moved the gate behind the present.
+            reminderEngine->UpdateNextReminderTime();
+            clock->get().advanceMs(1000);
             if (nested++ == 0) frmClock->tmrTimeTimer();
         };
-        DataModule1->InitReminders();
+        reminderEngine->InitReminders();
         // The one-time task once, the repeating one once for the latest of
         // its four active occurrences (11:30 .. 12:00), nothing twice.
         QCOMPARE(shown.size(), std::size_t(2));
         QCOMPARE(shown[0].id, 2);
         QCOMPARE(shown[1].id, 1);
-        QCOMPARE(shown[1].offset, 20);
     }
 
     void failingPassKeepsTheClockTicking() {
-        DataModule1->NextReminderTime = 0.0;
+        reminderEngine->UpdateNextReminderTime();  // an empty table: the gate is 0.0
+        clock->get().advanceMs(1000);
         DataModule1->connTAMO.setPath((dir->path() / "missing" / "Tamo.qdb").string());
         // Through the event loop, as the timer delivers it (each tick arms
         // the single-shot timer anew, under a new id).
@@ -153,10 +185,13 @@ private slots:
     }
 
     void answersReachTheClockWindow() {
-        DataModule1->ShowReminderHook = [](const TTaskParams& p, const QString& c, int o) { ShowReminder(p, c, o); };
+        onReminder = [](const TTaskParams& p, const QString& c) { ShowReminder(p, c); };
+        ReminderAnswers answers(*reminderEngine);
+        setReminderAnswerReceiver(&answers);
         const DateTime due = at(2024, 5, 6, 11, 50, 0);
         insert("(5, 0, " + num(due) + ", " + num(due) + ", 0, 0, 1, 2)");
-        DataModule1->NextReminderTime = 0.0;
+        reminderEngine->UpdateNextReminderTime();
+        clock->get().advanceMs(1000);
         frmClock->tmrTimeTimer();
         const auto windows = QApplication::topLevelWidgets();
         TfrmToDo* w = nullptr;

@@ -11,6 +11,7 @@
 #include "clock_env.h"
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
+#include "data/reminder_engine.h"
 #include "dates.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
@@ -54,9 +55,10 @@ class TestClockTick : public QObject {
         env->writeSettings(QByteArray("[General]\nProgramView=") + QByteArray::number(programView) +
                            "\nLanguage=English\n");
         frmClock = new TfrmClock();
+        frmClock->connectData(*reminderEngine, DataModule1->tasks());
         if (frmClock->showOnStart()) frmClock->show();
     }
-    QTimer* gate() { return DataModule1->reminderGateTimer(); }
+    QTimer* gate() { return reminderEngine->reminderGateTimer(); }
 
 private slots:
     void init() {
@@ -68,12 +70,13 @@ private slots:
         dialogs.messages.clear();
         shown.clear();
         DataModule1 = new TDataModule1(QString::fromStdString((dir->path() / "Tamo.qdb").string()));
-        DataModule1->ShowReminderHook = [this](const TTaskParams& p, const QString&, int) {
-            shown.push_back(p.TaskID);
-        };
+        reminderEngine = new ReminderEngine(DataModule1->connTAMO, DataModule1->tasks(), DataModule1->holidays());
+        QObject::connect(reminderEngine, &ReminderEngine::reminderDue, reminderEngine,
+                         [this](const TTaskParams& p) { shown.push_back(p.TaskID); });
     }
     void cleanup() {
         ostrel::testing::destroyGlobal(frmClock);
+        ostrel::testing::destroyGlobal(reminderEngine);
         ostrel::testing::destroyGlobal(DataModule1);
         setDialogService(nullptr);
         fake.reset();
@@ -174,8 +177,8 @@ private slots:
         insert("(1, 0, " + num(due) + ", " + num(due) + ", 0, 0, 1, 2)");
         makeClock(1);
         QVERIFY(!gate()->isActive());  // nothing before the start-up pass
-        DataModule1->InitReminders();
-        QCOMPARE(DataModule1->NextReminderTime, due);
+        reminderEngine->InitReminders();
+        QCOMPARE(reminderEngine->NextReminderTime(), due);
         QVERIFY(gate()->isActive());
         QVERIFY(gate()->isSingleShot());
         QCOMPARE(gate()->interval(), 89700 + 1);
@@ -189,9 +192,9 @@ private slots:
         QCoreApplication::sendEvent(gate(), &fire);
         QCOMPARE(shown, std::vector<int>{1});
         // Nothing lies ahead now: the gate settles and nothing polls it.
-        QCOMPARE(DataModule1->NextReminderTime, 0.0);
+        QCOMPARE(reminderEngine->NextReminderTime(), 0.0);
         QVERIFY(!gate()->isActive());
-        QVERIFY(!DataModule1->ReminderPassDue());
+        QVERIFY(!reminderEngine->ReminderPassDue());
         fake->get().advanceMs(5000);
         frmClock->tmrTimeTimer();
         QCOMPARE(shown, std::vector<int>{1});
@@ -199,12 +202,12 @@ private slots:
 
     void gateFollowsSavesAndLongWaitsAreCapped() {
         makeClock(1);
-        DataModule1->InitReminders();
+        reminderEngine->InitReminders();
         QVERIFY(!gate()->isActive());
         // A save far ahead: the gate wakes after an hour and looks again.
         const DateTime later = at(2024, 5, 9, 8, 0, 0);
         insert("(2, 0, " + num(later) + ", " + num(later) + ", 0, 0, 1, 2)");
-        DataModule1->UpdateNextReminderTime();
+        reminderEngine->UpdateNextReminderTime();
         QCOMPARE(gate()->interval(), 3600000);
         fake->get().advanceMs(3600000);
         QTimerEvent fire(gate()->timerId());
@@ -218,7 +221,7 @@ private slots:
         const DateTime due = at(2024, 5, 6, 12, 30, 0);
         insert("(3, 0, " + num(due) + ", " + num(due) + ", 0, 0, 1, 2)");
         makeClock(3);
-        DataModule1->InitReminders();
+        reminderEngine->InitReminders();
         QCOMPARE(gate()->interval(), 30 * 60000 - 300 + 1);
         // The clock is set forward past the reminder: the clock catches up
         // at once and the pass runs without waiting for the old delay.
@@ -235,7 +238,7 @@ private slots:
         insert("(4, 0, " + num(next) + ", " + num(next) + ", 0, 0, 1, 2)");
         fake->get().setNow(at(2024, 5, 6, 12, 5, 0));
         frmClock->clockChanged();
-        QCOMPARE(DataModule1->NextReminderTime, next);
+        QCOMPARE(reminderEngine->NextReminderTime(), next);
         QCOMPARE(gate()->interval(), 5 * 60000 + 1);
     }
 };

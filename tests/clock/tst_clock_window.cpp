@@ -555,17 +555,22 @@ private slots:
         ostrel::testing::TempDir db("clock menu");
         ostrel::testing::createOrganizerDatabase(db.path() / "Tamo.qdb");
         DataModule1 = new TDataModule1(QString::fromStdString((db.path() / "Tamo.qdb").string()));
-        DataModule1->NextReminderTime = 0.0;
-        frmCreateToDo = new TfrmCreateToDo();
-        frmToDoList = new TfrmToDoList();
+        frmCreateToDo = new TfrmCreateToDo(DataModule1->tasks());
+        frmToDoList = new TfrmToDoList(DataModule1->tasks(), frmCreateToDo);
         installAppCommands();  // the menu asks the application for the windows
         {
             ostrel::testing::ClockWindow clockWindow;
             TfrmClock& clock = clockWindow.clock;
-            frmCreateToDo->Tag = 17;
+            // The editor was last open on a task: "To do" opens it empty.
+            TaskRow task;
+            task.Title = QStringLiteral("earlier");
+            const auto id = static_cast<std::int32_t>(DataModule1->tasks().insertTask(task));
+            frmCreateToDo->OpenForTask(id);
+            QCOMPARE(frmCreateToDo->editedTaskId(), id);
+            frmCreateToDo->hide();
             child<QAction>(clock, "miToDo")->trigger();
             QVERIFY(frmCreateToDo->isVisible());
-            QCOMPARE(frmCreateToDo->Tag, 0);
+            QCOMPARE(frmCreateToDo->editedTaskId(), 0);
             child<QAction>(clock, "miViewToDoList")->trigger();
             QVERIFY(frmToDoList->isVisible());
         }

@@ -14,6 +14,8 @@
 #include "core/data/period.h"
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
+#include "data/mes_type.h"
+#include "data/reminder_engine.h"
 #include "data/exchange_service.h"
 #include "data/plan_store.h"
 #include "fake_clock.h"
@@ -93,8 +95,8 @@ void fillEveryKind(TDataModule1& data) {
                     std::int64_t periodType, std::int64_t elapseInt, std::int64_t elapseType) {
         TaskRow t;
         t.FirstDT = first;
-        t.ShowDT = mesType == 3 || mesType == 13 ? first + TDataModule1::LoadingTime() : first;
-        t.MesType = mesType;
+        t.ShowDT = mesType == 3 || mesType == 13 ? first + ReminderEngine::LoadingTime() : first;
+        t.mesType = mesTypeFromStored(mesType);
         t.Title = QString::fromUtf8(title);
         t.Comment = QStringLiteral("About %1:\nsecond line, with; separators").arg(t.Title);
         t.PeriodInt = periodInt;

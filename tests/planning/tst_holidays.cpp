@@ -17,6 +17,7 @@
 #include "clock_env.h"
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
+#include "data/reminder_engine.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
 #include "globals.h"
@@ -65,6 +66,8 @@ private:
     std::unique_ptr<ScopedFakeClock> clock;
     std::unique_ptr<RecordingDialogs> dialogs;
     std::vector<Shown> shown;
+    // Runs for each reminder when set, instead of recording it.
+    std::function<void(const TTaskParams&, const QString&)> onReminder;
 
     TfrmNewHoliday* editor() { return frmNewHoliday; }
     TfrmHolidayList* list() { return frmHolidayList; }
@@ -117,19 +120,25 @@ private slots:
         dialogs = std::make_unique<RecordingDialogs>();
         shown.clear();
         DataModule1 = new TDataModule1(dbPath());
-        DataModule1->ShowReminderHook = [this](const TTaskParams& p, const QString& caption, int) {
-            shown.push_back({p.TaskID, caption, p.TaskTime});
-        };
+        reminderEngine = new ReminderEngine(DataModule1->connTAMO, DataModule1->tasks(), DataModule1->holidays());
+        onReminder = {};
+        QObject::connect(reminderEngine, &ReminderEngine::reminderDue, reminderEngine,
+                         [this](const TTaskParams& p, const QString& caption) {
+                             if (onReminder) onReminder(p, caption);
+                             else shown.push_back({p.TaskID, caption, p.TaskTime});
+                         });
         frmClock = new TfrmClock();
+        frmClock->connectData(*reminderEngine, DataModule1->tasks());
         createHolidayForms();
         installAppCommands();
-        DataModule1->InitReminders();
+        reminderEngine->InitReminders();
     }
     void cleanup() {
         setCommandHandler({});
         ostrel::testing::destroyGlobal(frmHolidayList);
         ostrel::testing::destroyGlobal(frmNewHoliday);
         ostrel::testing::destroyGlobal(frmClock);
+        ostrel::testing::destroyGlobal(reminderEngine);
         ostrel::testing::destroyGlobal(DataModule1);
         dialogs.reset();
         clock.reset();
@@ -424,7 +433,7 @@ private slots:
         clock->get().setNow(at(2026, 12, 10, 10));
         // Something far ahead holds the gate.
         save(QStringLiteral("Far"), QDate(2026, 12, 30), 1);
-        QCOMPARE(DataModule1->NextReminderTime, at(2026, 12, 29));
+        QCOMPARE(reminderEngine->NextReminderTime(), at(2026, 12, 29));
         const int id = save(QStringLiteral("Soon"), QDate(2026, 12, 12), 3);
         QCOMPARE(row(id).ShowDT, at(2026, 12, 9));
         tick();
@@ -433,7 +442,7 @@ private slots:
         QCOMPARE(shown[0].caption, QStringLiteral("Holidays"));
         QCOMPARE(shown[0].time, at(2025, 12, 12));
         QCOMPARE(row(id).ShowDT, at(2027, 12, 9));
-        QCOMPARE(DataModule1->NextReminderTime, at(2026, 12, 29));
+        QCOMPARE(reminderEngine->NextReminderTime(), at(2026, 12, 29));
         tick();
         QCOMPARE(shown.size(), std::size_t{1});
         // Saved on the holiday itself: no reminder before next year.
@@ -454,20 +463,20 @@ private slots:
                       "ElapseType) VALUES (0, %.17g, %.17g, 'daily', 1, 3, 1, 2)",
                       due, due);
         ostrel::testing::execSql(dbPath().toStdString(), sqlText);
-        DataModule1->UpdateNextReminderTime();
+        reminderEngine->UpdateNextReminderTime();
         int holiday = 0;
-        DataModule1->ShowReminderHook = [&](const TTaskParams& p, const QString& caption, int) {
+        onReminder = [&](const TTaskParams& p, const QString& caption) {
             shown.push_back({p.TaskID, caption, p.TaskTime});
             if (holiday == 0) holiday = save(QStringLiteral("Soon"), QDate(2026, 12, 12), 3);
         };
         tick();
         QCOMPARE(shown.size(), std::size_t{1});
         QVERIFY(holiday > 0);
-        QVERIFY(DataModule1->NextReminderTime <= at(2026, 12, 10, 10, 0, 1));
+        QVERIFY(reminderEngine->NextReminderTime() <= at(2026, 12, 10, 10, 0, 1));
         tick();
         QCOMPARE(shown.size(), std::size_t{2});
         QCOMPARE(shown[1].id, holiday);
-        QVERIFY(qAbs(DataModule1->NextReminderTime - (at(2026, 12, 11, 10) + 0.5 / 86400.0)) < 1e-9);
+        QVERIFY(qAbs(reminderEngine->NextReminderTime() - (at(2026, 12, 11, 10) + 0.5 / 86400.0)) < 1e-9);
     }
 
     void changedDateRemindsOnTheNewDayNotTheOld() {

@@ -6,8 +6,10 @@
 #include <QApplication>
 #include <QScreen>
 
+#include "app/forms.h"
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
+#include "data/reminder_engine.h"
 #include "dates.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
@@ -64,13 +66,12 @@ private slots:
         dir = std::make_unique<ostrel::testing::TempDir>("ostrel list test");
         ostrel::testing::createOrganizerDatabase(db());
         DataModule1 = new TDataModule1(QString::fromStdString(db().string()));
-        DataModule1->ShowReminderHook = [](const TTaskParams& p, const QString& c, int o) {
-            ShowReminderOrList(p, c, o);
-        };
+        createReminderEngine();
     }
     void cleanup() {
         for (TfrmToDo* w : reminderWindows()) delete w;
         delete reminderListWindow();
+        destroyReminderEngine();
         ostrel::testing::destroyGlobal(DataModule1);
         dir.reset();
     }
@@ -81,7 +82,7 @@ private slots:
     void theRestGoToOneListAndAreAnsweredThere() {
         ostrel::testing::ScopedFakeClock clock(at(2024, 5, 6, 14, 30));
         insertDueTasks(25);
-        DataModule1->InitReminders();
+        reminderEngine->InitReminders();
         QCOMPARE(reminderWindows().size(), kMaxReminderWindows);
         QPointer<ReminderListWindow> list = reminderListWindow();
         QVERIFY(list && list->isVisible());
@@ -98,7 +99,7 @@ private slots:
         QVERIFY(QGuiApplication::primaryScreen()->geometry().contains(list->frameGeometry()));
 
         // The next pass lists nothing twice.
-        DataModule1->RunTickPass();
+        reminderEngine->RunTickPass();
         QCOMPARE(list->reminderCount(), 5);
 
         // Done for tasks 21 and 23.
@@ -151,7 +152,7 @@ private slots:
     void aFreedPlaceOpensAWindowAgain() {
         ostrel::testing::ScopedFakeClock clock(at(2024, 5, 6, 14, 30));
         insertDueTasks(21);
-        DataModule1->InitReminders();
+        reminderEngine->InitReminders();
         QCOMPARE(reminderWindows().size(), 20);
         QCOMPARE(reminderListWindow()->reminderCount(), 1);
         delete reminderWindows().first();
@@ -159,14 +160,14 @@ private slots:
         p.TaskID = 99;
         p.TaskTitle = QString(100000, QLatin1Char('x'));
         p.TaskTime = at(2024, 5, 6, 14);
-        ShowReminderOrList(p, QStringLiteral("Reminder"), 0);
+        ShowReminderOrList(*reminderEngine, p, QStringLiteral("Reminder"));
         QCOMPARE(reminderWindows().size(), 20);
         QCOMPARE(reminderListWindow()->reminderCount(), 1);
         // Full again: to the list, once per task and time; a huge title is
         // cut in the list's cell.
         p.TaskTime = at(2024, 5, 7, 14);
-        ShowReminderOrList(p, QStringLiteral("Reminder"), 0);
-        ShowReminderOrList(p, QStringLiteral("Reminder"), 0);
+        ShowReminderOrList(*reminderEngine, p, QStringLiteral("Reminder"));
+        ShowReminderOrList(*reminderEngine, p, QStringLiteral("Reminder"));
         QCOMPARE(reminderListWindow()->reminderCount(), 2);
         QCOMPARE(reminderListWindow()->taskIdAt(1), 99);
         QVERIFY(child<QTableWidget>(*reminderListWindow(), "grReminders")->item(1, 0)->text().size() < 1000);

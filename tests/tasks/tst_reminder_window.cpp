@@ -13,6 +13,7 @@
 #include "core/data/period.h"
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
+#include "data/reminder_engine.h"
 #include "dates.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
@@ -27,18 +28,27 @@ using ostrel::testing::child;
 
 namespace {
 
-// Stands in for the clock window: handles answers the way it does.
+// Stands in for the application's receiver: handles answers the way it
+// does, and counts them.
 class AnswerReceiver : public QObject {
 public:
     int answers = 0;
+    ReminderEngine* engine = nullptr;
 
 protected:
     void customEvent(QEvent* e) override {
-        if (e->type() != static_cast<QEvent::Type>(WM_REMINDER_ANSWER)) return;
+        if (e->type() != kReminderAnswerEvent) return;
         ++answers;
-        HandleReminderAnswer(*static_cast<TReminderAnswerEvent*>(e));
+        HandleReminderAnswer(*engine, *static_cast<TReminderAnswerEvent*>(e));
     }
 };
+
+// The place of the stack a window has come to rest at: its bottom edge 25
+// pixels above the screen's bottom, and 20 more for each place.
+int restingPlace(const TfrmToDo& w) {
+    const int above = 1024 - (w.frameGeometry().bottom() + 1) - 25;
+    return above % 20 == 0 ? above / 20 : -1;
+}
 
 // Runs the slide timer's steps by hand; returns the number of steps.
 int slideToRest(TfrmToDo* w, std::vector<int>* tops = nullptr) {
@@ -58,6 +68,7 @@ class TestReminderWindow : public QObject {
 
     std::unique_ptr<ostrel::testing::TempDir> dir;
     AnswerReceiver receiver;
+    std::unique_ptr<ReminderEngine> engine;
 
     TTaskParams params(int id = 7) {
         TTaskParams p;
@@ -78,9 +89,13 @@ private slots:
         const auto db = dir->path() / "Tamo.qdb";
         ostrel::testing::createOrganizerDatabase(db);
         DataModule1 = new TDataModule1(QString::fromStdString(db.string()));
+        engine = std::make_unique<ReminderEngine>(DataModule1->connTAMO, DataModule1->tasks(), DataModule1->holidays());
+        receiver.engine = engine.get();
         receiver.answers = 0;
     }
     void cleanup() {
+        receiver.engine = nullptr;
+        engine.reset();
         ostrel::testing::destroyGlobal(DataModule1);
         dir.reset();
     }
@@ -97,7 +112,7 @@ private slots:
         QFETCH(QString, language);
         setExeDirForTesting(QStringLiteral(OSTREL_SOURCE_DIR));
         SetCurrentLanguage(language);
-        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("Reminder"), 0);
+        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("Reminder"));
         auto* list = child<QComboBox>(*w, "cbPostpone");
         QStyleOptionComboBox option;
         option.initFrom(list);
@@ -121,7 +136,7 @@ private slots:
     }
 
     void layoutAndTexts() {
-        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("Reminder"), 0);
+        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("Reminder"));
         QCOMPARE(w->objectName(), QStringLiteral("frmToDo"));
         QCOMPARE(w->windowTitle(), QStringLiteral("Reminder"));
         QCOMPARE(w->size(), QSize(239, 299));
@@ -140,7 +155,7 @@ private slots:
         QCOMPARE(child<QLabel>(*w, "lbTaskTime")->geometry().top(), 40);
         QCOMPARE(child<QPlainTextEdit>(*w, "memDescript")->toPlainText(), QStringLiteral("Kitchen tap\nsecond line"));
         QVERIFY(child<QPlainTextEdit>(*w, "memDescript")->isReadOnly());
-        QCOMPARE(w->Tag, 7);
+        QCOMPARE(w->taskId(), 7);
         QCOMPARE(w->TaskTime, at(2024, 5, 6, 14));
         QCOMPARE(child<QLabel>(*w, "lbTitle")->text(), QStringLiteral("Title"));
         QCOMPARE(child<QLabel>(*w, "lblTaskTime")->text(), QStringLiteral("Task time"));
@@ -182,7 +197,7 @@ private slots:
         QFETCH(QString, title);
         TTaskParams p = params();
         p.TaskTitle = title;
-        QPointer<TfrmToDo> w = ShowReminder(p, QStringLiteral("Reminder"), 0);
+        QPointer<TfrmToDo> w = ShowReminder(p, QStringLiteral("Reminder"));
         const QString shown = child<QLabel>(*w, "lblTitle")->text();
         const QFontMetrics fm(child<QLabel>(*w, "lblTitle")->font());
         for (const QString& line : shown.split(QLatin1Char('\n')))
@@ -200,11 +215,14 @@ private slots:
         delete w;
     }
 
-    void slidesUpAndStacksPerOffset() {
+    // Each window slides up to the lowest place of the stack no open
+    // window takes: three open at once rest 25, 45 and 65 pixels above the
+    // screen's bottom.
+    void slidesUpAndStacks() {
         const int offsets[] = {0, 20, 40};
         std::vector<QPointer<TfrmToDo>> windows;
         for (int offset : offsets) {
-            TfrmToDo* w = ShowReminder(params(), QStringLiteral("x"), offset);
+            TfrmToDo* w = ShowReminder(params(), QStringLiteral("x"));
             windows.emplace_back(w);
             QVERIFY(w->isVisible());
             QVERIFY(child<QTimer>(*w, "tmrShow")->isActive());
@@ -228,7 +246,7 @@ private slots:
     }
 
     void tallWindowTakesTwentySixSteps() {
-        TfrmToDo* w = ShowReminder(params(), QStringLiteral("x"), 0);
+        TfrmToDo* w = ShowReminder(params(), QStringLiteral("x"));
         w->setFixedSize(239, 330);
         w->move(w->pos().x(), 1024);
         QCOMPARE(slideToRest(w), 26);
@@ -237,7 +255,7 @@ private slots:
     }
 
     void doneAndPostponeChoice() {
-        TfrmToDo* w = ShowReminder(params(), QStringLiteral("x"), 0);
+        TfrmToDo* w = ShowReminder(params(), QStringLiteral("x"));
         QTest::mouseClick(child<QRadioButton>(*w, "rbPostpone"), Qt::LeftButton);
         QVERIFY(child<QRadioButton>(*w, "rbPostpone")->isChecked());
         QVERIFY(child<QSpinBox>(*w, "sePostpone")->isEnabled());
@@ -256,7 +274,7 @@ private slots:
         ostrel::testing::execSql(dir->path() / "Tamo.qdb",
                                  "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, PeriodInt, ElapseInt, ElapseType) "
                                  "VALUES (7, 10, 45418.5833333333, 45418.5833333333, 0, 1, 2)");
-        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"), 0);
+        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"));
         QTest::mouseClick(child<QPushButton>(*w, "btnOK"), Qt::LeftButton);
         QVERIFY(w);  // posted, not handled inside the click
         QCoreApplication::sendPostedEvents(&receiver);
@@ -273,7 +291,7 @@ private slots:
         ostrel::testing::execSql(dir->path() / "Tamo.qdb",
                                  "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, PeriodInt, ElapseInt, ElapseType) "
                                  "VALUES (7, 10, 0, 0, 0, 1, 2)");
-        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"), 0);
+        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"));
         QTest::mouseClick(child<QRadioButton>(*w, "rbPostpone"), Qt::LeftButton);
         child<QSpinBox>(*w, "sePostpone")->setValue(300);
         QCOMPARE(child<QSpinBox>(*w, "sePostpone")->value(), 300);
@@ -287,9 +305,9 @@ private slots:
         QCOMPARE(q.asInteger("MesType"), std::int64_t{0});
         // 14:00 + 300 minutes, not + 44.
         QVERIFY(std::fabs(q.asDateTime("ShowDT") - at(2024, 5, 6, 19)) < 1e-9);
-        QCOMPARE(DataModule1->NextReminderTime, q.asDateTime("ShowDT"));
+        QCOMPARE(engine->NextReminderTime(), q.asDateTime("ShowDT"));
         // The count offered stops where the answer can carry it.
-        TfrmToDo* w2 = ShowReminder(params(), QStringLiteral("x"), 0);
+        TfrmToDo* w2 = ShowReminder(params(), QStringLiteral("x"));
         child<QSpinBox>(*w2, "sePostpone")->setValue(-1);
         QCOMPARE(child<QSpinBox>(*w2, "sePostpone")->value(), 0);
         delete w2;
@@ -330,7 +348,7 @@ private slots:
                                  "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, PeriodInt, ElapseInt, ElapseType) "
                                  "VALUES (7, 0, " +
                                      due + ", " + due + ", 0, 1, 2)");
-        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"), 0);
+        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"));
         if (how == QLatin1String("close 2h")) {
             child<QSpinBox>(*w, "sePostpone")->setValue(2);
             child<QComboBox>(*w, "cbPostpone")->setCurrentIndex(1);
@@ -354,7 +372,7 @@ private slots:
     // A window closed while the application ends stays unanswered (it comes
     // back at the next start).
     void closedWhileQuittingGivesNoAnswer() {
-        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"), 0);
+        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"));
         w->Answered = true;  // what the answer handler sets before closing
         w->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -369,9 +387,8 @@ private slots:
     void windowsOfDifferentPassesTakeDistinctPlaces() {
         ostrel::testing::ScopedFakeClock clock(at(2024, 5, 6, 12, 0, 30));
         std::vector<QPointer<TfrmToDo>> windows;
-        DataModule1->ShowReminderHook = [&](const TTaskParams& p, const QString& c, int offset) {
-            windows.emplace_back(ShowReminder(p, c, offset));
-        };
+        QObject::connect(engine.get(), &ReminderEngine::reminderDue, engine.get(),
+                         [&](const TTaskParams& p, const QString& c) { windows.emplace_back(ShowReminder(p, c)); });
         const DateTime noon = at(2024, 5, 6, 12);
         ostrel::testing::execSql(dir->path() / "Tamo.qdb",
                                  "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, Title, PeriodInt, PeriodType, "
@@ -382,34 +399,33 @@ private slots:
                                      "(2, 0, " +
                                      std::to_string(noon + 1.0 / 1440) + ", " + std::to_string(noon + 1.0 / 1440) +
                                      ", 'once', 0, 0, 1, 2)");
-        DataModule1->RunTickPass();  // 12:00 of the repeating task
+        engine->RunTickPass();  // 12:00 of the repeating task
         clock->setNow(at(2024, 5, 6, 12, 1, 30));
-        DataModule1->RunTickPass();  // 12:01 of it and the one-time task
+        engine->RunTickPass();  // 12:01 of it and the one-time task
         QCOMPARE(windows.size(), std::size_t(3));
         for (auto& w : windows) slideToRest(w);
-        QCOMPARE(windows[0]->Offset, 0);
-        QCOMPARE(windows[1]->Offset, 20);
-        QCOMPARE(windows[2]->Offset, 40);
-        QVERIFY(windows[1]->geometry().bottom() < windows[0]->geometry().bottom());
-        QVERIFY(windows[2]->geometry().bottom() < windows[1]->geometry().bottom());
+        QCOMPARE(restingPlace(*windows[0]), 0);
+        QCOMPARE(restingPlace(*windows[1]), 1);
+        QCOMPARE(restingPlace(*windows[2]), 2);
         // The lowest is answered: the next reminder takes its place, the one
         // after that the first place above the others.
         QTest::mouseClick(child<QPushButton>(*windows[0], "btnOK"), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(&receiver);
         QVERIFY(!windows[0]);
         clock->setNow(at(2024, 5, 6, 12, 2, 30));
-        DataModule1->RunTickPass();
+        engine->RunTickPass();
         clock->setNow(at(2024, 5, 6, 12, 3, 30));
-        DataModule1->RunTickPass();
+        engine->RunTickPass();
         QCOMPARE(windows.size(), std::size_t(5));
-        QCOMPARE(windows[3]->Offset, 0);
-        QCOMPARE(windows[4]->Offset, 60);
-        DataModule1->ShowReminderHook = nullptr;
+        slideToRest(windows[3]);
+        slideToRest(windows[4]);
+        QCOMPARE(restingPlace(*windows[3]), 0);
+        QCOMPARE(restingPlace(*windows[4]), 3);
         for (auto& w : windows) delete w.data();
     }
 
     void answerForAWindowAlreadyGone() {
-        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"), 0);
+        QPointer<TfrmToDo> w = ShowReminder(params(), QStringLiteral("x"));
         QTest::mouseClick(child<QPushButton>(*w, "btnOK"), Qt::LeftButton);
         delete w.data();
         QCoreApplication::sendPostedEvents(&receiver);

@@ -11,6 +11,7 @@
 #include "base/app_paths.h"
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
+#include "data/reminder_engine.h"
 #include "drawn_texts.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
@@ -91,12 +92,14 @@ private slots:
         clock = std::make_unique<ScopedFakeClock>(kNow, 3600000);
         dialogs = std::make_unique<RecordingDialogs>();
         DataModule1 = new TDataModule1(QString::fromStdString((dir->path() / "Tamo.qdb").string()));
-        frmCreateToDo = new TfrmCreateToDo();
-        frmToDoList = new TfrmToDoList();
+        reminderEngine = new ReminderEngine(DataModule1->connTAMO, DataModule1->tasks(), DataModule1->holidays());
+        frmCreateToDo = new TfrmCreateToDo(DataModule1->tasks());
+        frmToDoList = new TfrmToDoList(DataModule1->tasks(), frmCreateToDo);
     }
     void cleanup() {
         ostrel::testing::destroyGlobal(frmToDoList);
         ostrel::testing::destroyGlobal(frmCreateToDo);
+        ostrel::testing::destroyGlobal(reminderEngine);
         ostrel::testing::destroyGlobal(DataModule1);
         dialogs.reset();
         clock.reset();
@@ -145,7 +148,7 @@ private slots:
         QCOMPARE(r[0].showDT, r[0].firstDT);
         QCOMPARE(r[0].elapseInt, std::int64_t{1});
         QCOMPARE(r[0].elapseType, std::int64_t{2});
-        QCOMPARE(DataModule1->NextReminderTime, 0.0);  // the new task is not after the present
+        QCOMPARE(reminderEngine->NextReminderTime(), 0.0);  // the new task is not after the present
     }
 
     void titlesAreCheckedTrimmedButSavedAsTyped() {
@@ -156,7 +159,7 @@ private slots:
         child<QLineEdit>(*editor(), "edTitle")->setText(QStringLiteral("  padded  "));
         QVERIFY(editor()->bbOKClick());
         QCOMPARE(rows().at(0).title, std::string("  padded  "));
-        QCOMPARE(DataModule1->NextReminderTime, encodeDateTime({{2026, 12, 10}, {11, 0, 0, 0}}));
+        QCOMPARE(reminderEngine->NextReminderTime(), encodeDateTime({{2026, 12, 10}, {11, 0, 0, 0}}));
     }
 
     // OK pressed on the untouched window: the prompt is refused as a title,
@@ -303,7 +306,7 @@ private slots:
         insert("(10, 46000.5, 46000.5, 'old', 'c', 0, 0, 1, 2)");
         frmToDoList->show();
         frmToDoList->tbEditClick();
-        QCOMPARE(editor()->Tag, 1);
+        QCOMPARE(editor()->editedTaskId(), 1);
         QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->text(), QStringLiteral("old"));
         QCOMPARE(child<QPlainTextEdit>(*editor(), "memComment")->toPlainText(), QStringLiteral("c"));
         QCOMPARE(child<QDateEdit>(*editor(), "dtpToDoDate")->date(), QDate(2025, 12, 9));
@@ -335,7 +338,7 @@ private slots:
         frmToDoList->show();
         frmToDoList->tbEditClick();
         editor()->OpenForNewTask();  // FormShow does not run again
-        QCOMPARE(editor()->Tag, 0);
+        QCOMPARE(editor()->editedTaskId(), 0);
         QCOMPARE(child<QLineEdit>(*editor(), "edTitle")->text(), QStringLiteral("existing"));
         QVERIFY(child<QPlainTextEdit>(*editor(), "memComment")->toPlainText().isEmpty());
         QVERIFY(!child<QCheckBox>(*editor(), "chbRepeatEvery")->isChecked());
@@ -451,7 +454,7 @@ private slots:
         frmToDoList->show();
         frmToDoList->setCurrentRow(1);
         frmToDoList->tbEditClick();
-        QCOMPARE(editor()->Tag, 1);
+        QCOMPARE(editor()->editedTaskId(), 1);
         child<QDateEdit>(*editor(), "dtpToDoDate")->setDate(QDate(2027, 12, 31));  // after "c"
         QVERIFY(editor()->bbOKClick());
         QCOMPARE(frmToDoList->currentRow(), 3);
@@ -475,7 +478,7 @@ private slots:
         frmToDoList->setCurrentRow(1);
         QTest::keyClick(child<QTableView>(*frmToDoList, "grToDoList"), Qt::Key_Return);
         QVERIFY(editor()->isVisible());
-        QCOMPARE(editor()->Tag, 2);
+        QCOMPARE(editor()->editedTaskId(), 2);
         editor()->hide();
 
         ostrel::testing::execSql(dir->path() / "Tamo.qdb", "DELETE FROM ToDo");
@@ -491,7 +494,7 @@ private slots:
     void deletingATaskLeavesItsReminderAndALaterAnswerChangesNothing() {
         insert("(10, 46366.4, 46366.4, 'keep', '', 0, 0, 1, 2), (10, 46366.41, 46366.41, 'gone', '', 0, 0, 1, 2)");
         QPointer<TfrmToDo> reminder =
-            ShowReminder({2, QStringLiteral("gone"), QString(), 46366.41}, QStringLiteral("OnceTask"), 0);
+            ShowReminder({2, QStringLiteral("gone"), QString(), 46366.41}, QStringLiteral("OnceTask"));
         QVERIFY(reminder);
         frmToDoList->show();
         frmToDoList->setCurrentRow(2);
@@ -501,7 +504,11 @@ private slots:
 
         child<QRadioButton>(*reminder, "rbPostpone")->setChecked(true);
         child<QSpinBox>(*reminder, "sePostpone")->setValue(10);
-        HandleReminderAnswer(TReminderAnswerEvent(2, reminder));
+        ReminderAnswers answers(*reminderEngine);
+        setReminderAnswerReceiver(&answers);
+        QTest::mouseClick(child<QPushButton>(*reminder, "btnOK"), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(&answers);
+        setReminderAnswerReceiver(nullptr);
         QVERIFY(!reminder);  // closed and destroyed
         const auto r = rows();
         QCOMPARE(r.size(), std::size_t{1});
@@ -593,7 +600,7 @@ private slots:
         TTaskParams params;
         params.TaskID = 1;
         params.TaskTitle = QStringLiteral("Call");
-        TfrmToDo* reminder = ShowReminder(params, QStringLiteral("To do"), 0);
+        TfrmToDo* reminder = ShowReminder(params, QStringLiteral("To do"));
         child<QSpinBox>(*reminder, "sePostpone")->setValue(value);
         const QStringList postponement = itemsOf(child<QComboBox>(*reminder, "cbPostpone"));
         reminder->Answered = true;

@@ -15,6 +15,7 @@
 #include "core/data/period.h"
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
+#include "data/reminder_engine.h"
 #include "dates.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
@@ -95,15 +96,14 @@ private slots:
                                      values);
 
         DataModule1 = new TDataModule1(QString::fromStdString(db.string()));
-        frmToDoList = new TfrmToDoList();
+        ReminderEngine engine(DataModule1->connTAMO, DataModule1->tasks(), DataModule1->holidays());
+        frmToDoList = new TfrmToDoList(DataModule1->tasks());
         frmToDoList->show();
         auto* grid = frmToDoList->findChild<QTableView*>(QStringLiteral("grToDoList"));
         QVERIFY(grid);
         QVERIFY(grid->model()->rowCount() < repeating + 1000);  // still reading
 
-        std::uint8_t cascade = 0;
-        DataModule1->CheckOnceTasks(cascade);
-        DataModule1->CheckRegularTasks(cascade, false);
+        engine.RunTickPass();
         {
             sql::Query q(DataModule1->connTAMO);
             q.add("SELECT Count(*) AS Moved FROM ToDo WHERE ShowDT > :Later");

@@ -19,15 +19,6 @@
 
 namespace ostrel {
 
-// Due times of the MesType codes that the engine reads.
-enum MesTypeCode : int {
-    mtOnceAtTime = 0,
-    mtPlan = 1,
-    mtHoliday = 2,
-    mtOnceAfterStart = 3,
-    mtDealtWith = 10,  // added to 0 or 3 once the engine has dealt with a task
-};
-
 // The end of the active window of an occurrence at t.
 inline DateTime activeEnd(DateTime t, PeriodUnit elapseType, std::int32_t elapseInt) {
     return AddPeriod(elapseType, elapseInt, t);

@@ -53,6 +53,13 @@ void Connection::open() {
     }
     registerSqlFunctions(db);
     db_ = db;
+    if (openedHook_) {
+        try {
+            openedHook_();
+        } catch (...) {
+            // A read-only or locked file: the file is used as it is.
+        }
+    }
 }
 
 void Connection::close() {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 struct sqlite3;
 
@@ -35,12 +37,17 @@ public:
     std::int64_t lastInsertRowId();
     int changes();
 
+    // Runs after every opening, on the open connection (schema steps of the
+    // file). An error it throws is not the opening's: it is dropped.
+    void setOpenedHook(std::function<void()> hook) { openedHook_ = std::move(hook); }
+
 private:
     void open();
 
     std::string path_;
     sqlite3* db_ = nullptr;
     int busyTimeoutMs_ = 250;
+    std::function<void()> openedHook_;
 };
 
 // Registers the date-time and text functions of dialect.h on a handle.
