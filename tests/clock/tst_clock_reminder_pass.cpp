@@ -103,7 +103,10 @@ private slots:
         const DateTime due = at(2024, 5, 6, 12, 0, 0);
         insert("(1, 0, " + num(due) + ", " + num(due) + ", 0, 0, 1, 2)");
         insert("(2, 0, " + num(due - 1) + ", " + num(due) + ", 1, 3, 1, 2)");
-        reminderEngine->UpdateNextReminderTime();  // both due now, not shown: the gate is the present
+        insert("(3, 0, " + num(due + 1) + ", " + num(due + 1) + ", 0, 0, 1, 2)");
+        // Two rows due now and not shown yet, one tomorrow: the gate is the
+        // present.
+        reminderEngine->UpdateNextReminderTime();
         QCOMPARE(reminderEngine->NextReminderTime(), due);
         frmClock->tmrTimeTimer();  // equal: no pass
         QVERIFY(shown.empty());
