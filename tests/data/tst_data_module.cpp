@@ -52,6 +52,8 @@ private slots:
             sqlite3_close(h);
             return has;
         };
+        // A file made before the column existed.
+        testing::execSql(db, "DROP INDEX ToDo_PostponedDT; ALTER TABLE ToDo DROP COLUMN PostponedDT");
         testing::execSql(db, "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, PeriodInt, PeriodType, ElapseInt, "
                              "ElapseType) VALUES (1, 0, 45000.4, 45000.4, 1, 3, 1, 2)");
         QVERIFY(!hasColumn());
