@@ -722,7 +722,7 @@ private slots:
     void nextReminderTime() {
         ScopedFakeClock clock(at(2024, 5, 6, 12));
         engine->UpdateNextReminderTime();
-        QCOMPARE(engine->NextReminderTime(), 0.0);                                  // empty table: Min() gives a null row
+        QCOMPARE(engine->NextReminderTime(), 0.0);                            // empty table: Min() gives a null row
         insert(0, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 0, 0, 1, puHours);  // exactly now: not after it
         insert(1, 0, at(2024, 5, 6, 15), 0, 0, 2, 0);                         // a plan counts too
         insert(0, at(2024, 5, 6, 13), at(2024, 5, 6, 13, 30), 0, 0, 1, puHours);
