@@ -28,7 +28,7 @@ INSERT INTO Halfhours ("Time")
     WITH RECURSIVE slot(k) AS (SELECT 0 UNION ALL SELECT k + 1 FROM slot WHERE k < 47)
     SELECT k * 1800 / 86400.0 FROM slot ORDER BY k;
 
--- Tasks (MesType 0, 3, 10, 13), plans (1) and holidays (2).
+-- Tasks, plans and holidays (MesType, src/data/mes_type.h).
 -- AUTOINCREMENT keeps the id of a deleted row from being given to a new one,
 -- so a late answer to a deleted task's reminder can never touch another task.
 CREATE TABLE ToDo (
@@ -41,7 +41,11 @@ CREATE TABLE ToDo (
     PeriodInt  INTEGER DEFAULT 0,
     PeriodType INTEGER DEFAULT 0,
     ElapseInt  INTEGER DEFAULT 0,
-    ElapseType INTEGER DEFAULT 0
+    ElapseType INTEGER DEFAULT 0,
+    -- The one postponed occurrence of a repeating task or holiday waiting
+    -- to come back (NULL: none). A file made without the column gets it
+    -- when it is opened.
+    PostponedDT REAL
 );
 
 -- The reminder gate (Min(ShowDT) WHERE ShowDT > Now()), the to-do list
@@ -49,6 +53,7 @@ CREATE TABLE ToDo (
 -- read by MesType and ShowDT.
 CREATE INDEX ToDo_ShowDT ON ToDo (ShowDT);
 CREATE INDEX ToDo_MesType_ShowDT ON ToDo (MesType, ShowDT);
+CREATE INDEX ToDo_PostponedDT ON ToDo (PostponedDT);
 
 CREATE TABLE AddressBook (
     ABID        INTEGER PRIMARY KEY AUTOINCREMENT,

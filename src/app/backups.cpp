@@ -9,6 +9,7 @@
 
 #include <cmath>
 
+#include "app/forms.h"
 #include "app/startup.h"
 #include "base/app_paths.h"
 #include "base/language_texts.h"
@@ -16,10 +17,9 @@
 #include "core/data/sql/sql_value.h"
 #include "core/time/clock_service.h"
 #include "data/backup_store.h"
-#include "app/forms.h"
 #include "data/data_module.h"
-#include "data/reminder_engine.h"
 #include "data/plan_store.h"
+#include "data/reminder_engine.h"
 #include "platform/quit_signals.h"
 #include "ui/app_commands.h"
 #include "ui/dialog_service.h"
@@ -159,7 +159,8 @@ bool runDailyBackupIfDue() {
     if (!DataModule1) return false;
     const DateTime now = clock().now();
     if (std::floor(now) == g_failedDay) return false;
-    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || (reminderEngine && reminderEngine->InReminderPass()))
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() ||
+        (reminderEngine && reminderEngine->InReminderPass()))
         return false;
     BackupStore& store = DataModule1->backups();
     if (!store.isDue(now)) return false;

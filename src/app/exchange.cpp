@@ -18,14 +18,14 @@
 #include <stdexcept>
 #include <thread>
 
+#include "app/forms.h"
 #include "base/app_paths.h"
 #include "base/language_texts.h"
 #include "core/data/sql/sql_value.h"
-#include "app/forms.h"
 #include "data/data_module.h"
-#include "data/reminder_engine.h"
 #include "data/exchange_service.h"
 #include "data/plan_store.h"
+#include "data/reminder_engine.h"
 #include "platform/instance_guard.h"
 #include "platform/quit_signals.h"
 #include "ui/dialog_service.h"

@@ -22,8 +22,9 @@ void TfrmClock::moveToStoredPosition() {
     }
     // The clock may not have its size yet (the first tick gives it).
     const QSize size = this->size().expandedTo(sizeHint()).expandedTo(QSize(40, 16));
-    const ClockRect placed = KeepOnScreens(clockValue(clockKey::left).toLongLong(), clockValue(clockKey::top).toLongLong(),
-                                           size.width(), size.height(), screens);
+    const ClockRect placed =
+        KeepOnScreens(clockValue(clockKey::left).toLongLong(), clockValue(clockKey::top).toLongLong(), size.width(),
+                      size.height(), screens);
     move(placed.left, placed.top);
 }
 

@@ -182,10 +182,12 @@ void TfrmClock::loadSettings() {
     SettingsModel& s = settings();
     if (!s.load(kGeneralSection) || !s.load(kClockSection)) return;
     // The spin boxes' ranges and a readable font size.
-    s.setValue(kClockSection, clockKey::vertSpace, std::clamp<qlonglong>(clockValue(clockKey::vertSpace).toLongLong(), 0, 15));
+    s.setValue(kClockSection, clockKey::vertSpace,
+               std::clamp<qlonglong>(clockValue(clockKey::vertSpace).toLongLong(), 0, 15));
     s.setValue(kClockSection, clockKey::horisSpace,
                std::clamp<qlonglong>(clockValue(clockKey::horisSpace).toLongLong(), 0, 25));
-    s.setValue(kClockSection, clockKey::fontSize, std::clamp<qlonglong>(clockValue(clockKey::fontSize).toLongLong(), 1, 400));
+    s.setValue(kClockSection, clockKey::fontSize,
+               std::clamp<qlonglong>(clockValue(clockKey::fontSize).toLongLong(), 1, 400));
 
     // The font first, so that a digital clock is sized to its text at once.
     applyClockFont();

@@ -66,7 +66,8 @@ std::vector<DayHoliday> HolidayStore::holidaysOfDay(DateTime day) {
     sql::Query q(conn_);
     q.add("SELECT TDID, Title");
     q.add("FROM ToDo ");
-    q.add("WHERE (MesType = " + std::to_string(storedMesType(mtHoliday)) + ") AND (Day(FirstDT) = Day(:HolidDate)) AND (Month(FirstDT) = Month(:HolidDate1))");
+    q.add("WHERE (MesType = " + std::to_string(storedMesType(mtHoliday)) +
+          ") AND (Day(FirstDT) = Day(:HolidDate)) AND (Month(FirstDT) = Month(:HolidDate1))");
     q.param("HolidDate", ParamType::DateTime, day);
     q.param("HolidDate1", ParamType::DateTime, day);
     q.open();

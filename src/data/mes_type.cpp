@@ -10,8 +10,8 @@ struct Code {
 };
 
 constexpr Code kCodes[] = {
-    {mtOnceAtTime, 0},     {mtPlan, 1},           {mtHoliday, 2},
-    {mtOnceAfterStart, 3}, {mtOnceAtTimeDone, 10}, {mtOnceAfterStartDone, 13},
+    {mtOnceAtTime, 0},          {mtPlan, 1}, {mtHoliday, 2}, {mtOnceAfterStart, 3}, {mtOnceAtTimeDone, 10},
+    {mtOnceAfterStartDone, 13},
 };
 
 }  // namespace

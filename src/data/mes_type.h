@@ -29,8 +29,7 @@ std::string storedMesTypeList(std::initializer_list<MesType> types);
 
 // The four kinds of a task (pending or dealt with).
 inline constexpr bool isTask(MesType type) {
-    return type == mtOnceAtTime || type == mtOnceAfterStart || type == mtOnceAtTimeDone ||
-           type == mtOnceAfterStartDone;
+    return type == mtOnceAtTime || type == mtOnceAfterStart || type == mtOnceAtTimeDone || type == mtOnceAfterStartDone;
 }
 inline constexpr bool isAfterStart(MesType type) { return type == mtOnceAfterStart || type == mtOnceAfterStartDone; }
 inline constexpr bool isDealtWith(MesType type) { return type == mtOnceAtTimeDone || type == mtOnceAfterStartDone; }

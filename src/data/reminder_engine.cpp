@@ -385,8 +385,7 @@ DateTime ReminderEngine::walkRegularRow(const TaskRow& row, DateTime now, bool a
 
 // ---------------------------------------------------------------- answers
 
-void ReminderEngine::ApplyReminderAnswer(std::int32_t taskId, std::int32_t count, PeriodUnit unit,
-                                         DateTime baseTime) {
+void ReminderEngine::ApplyReminderAnswer(std::int32_t taskId, std::int32_t count, PeriodUnit unit, DateTime baseTime) {
     sql::Query q(conn_);
     q.add("SELECT *");
     q.add("FROM ToDo");
@@ -430,8 +429,7 @@ void ReminderEngine::MarkReminderDone(std::int32_t taskId, DateTime taskTime) {
     // new time) stays due.
     sql::Query q(conn_);
     q.add("UPDATE ToDo");
-    q.add("SET MesType = MesType + " +
-          std::to_string(storedMesType(mtOnceAtTimeDone) - storedMesType(mtOnceAtTime)));
+    q.add("SET MesType = MesType + " + std::to_string(storedMesType(mtOnceAtTimeDone) - storedMesType(mtOnceAtTime)));
     q.add("WHERE (TDID = :TDID) AND (ShowDT = :ShowDT) AND (MesType IN " + kPendingTasks + ") AND (PeriodInt = 0)");
     q.param("TDID", ParamType::Integer, std::int64_t{taskId});
     q.param("ShowDT", ParamType::DateTime, taskTime);
@@ -459,7 +457,7 @@ void ReminderEngine::computeGate(DateTime now) {
     DateTime next = q.recNo() > 0 ? q.asDateTime("FirstShowDT") : 0.0;
     if (q.recNo() > 0 && tasks_.hasPostponedColumn()) {
         sql::Query p(conn_);
-    prepareAt(p, now, {"SELECT Min(PostponedDT) AS FirstPostponedDT", "FROM ToDo", "WHERE PostponedDT > :Now"});
+        prepareAt(p, now, {"SELECT Min(PostponedDT) AS FirstPostponedDT", "FROM ToDo", "WHERE PostponedDT > :Now"});
         p.open();
         const DateTime postponed = p.recNo() > 0 ? p.asDateTime("FirstPostponedDT") : 0.0;
         if (postponed > 0.0 && (next == 0.0 || postponed < next)) next = postponed;
@@ -479,14 +477,14 @@ void ReminderEngine::computeGate(DateTime now) {
 bool ReminderEngine::waitingRowIsDue(DateTime now) {
     {
         sql::Query q(conn_);
-    prepareAt(q, now, {"SELECT TDID, ShowDT", "FROM ToDo", kDueOnceTasks});
+        prepareAt(q, now, {"SELECT TDID, ShowDT", "FROM ToDo", kDueOnceTasks});
         q.open();
         for (; !q.eof(); q.next())
             if (!shown_.count({countOf(q.asInteger("TDID")), q.asDateTime("ShowDT")})) return true;
     }
     {
         sql::Query q(conn_);
-    prepareAt(q, now, {"SELECT MesType, ShowDT, PeriodInt, PeriodType", "FROM ToDo", kDueRegularRows});
+        prepareAt(q, now, {"SELECT MesType, ShowDT, PeriodInt, PeriodType", "FROM ToDo", kDueRegularRows});
         q.open();
         for (; !q.eof(); q.next()) {
             // Rows a pass leaves as they are (out of range, a holiday without
@@ -500,7 +498,7 @@ bool ReminderEngine::waitingRowIsDue(DateTime now) {
     }
     if (tasks_.hasPostponedColumn()) {
         sql::Query q(conn_);
-    prepareAt(q, now, {"SELECT TDID, PostponedDT", "FROM ToDo", kDuePostponed});
+        prepareAt(q, now, {"SELECT TDID, PostponedDT", "FROM ToDo", kDuePostponed});
         q.open();
         for (; !q.eof(); q.next())
             if (!postponedShown_.count({countOf(q.asInteger("TDID")), q.asDateTime("PostponedDT")})) return true;

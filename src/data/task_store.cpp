@@ -20,7 +20,8 @@ void bindFields(sql::Query& q, const TaskRow& row) {
     q.param("ElapseType", ParamType::Integer, storedPeriodUnit(row.ElapseType));
 }
 
-const std::string kTaskTypes = storedMesTypeList({mtOnceAtTime, mtOnceAfterStart, mtOnceAtTimeDone, mtOnceAfterStartDone});
+const std::string kTaskTypes =
+    storedMesTypeList({mtOnceAtTime, mtOnceAfterStart, mtOnceAtTimeDone, mtOnceAfterStartDone});
 
 }  // namespace
 
@@ -153,7 +154,7 @@ std::unique_ptr<ToDoListCursor> TaskStore::openToDoList() {
 }
 
 ToDoListCursor::ToDoListCursor(std::unique_ptr<sql::Query> query) : query_(std::move(query)) {
-    static const char* const names[fieldCount] = {"TDID",     "ShowDT",     "Title",     "MesType",
+    static const char* const names[fieldCount] = {"TDID",      "ShowDT",     "Title",     "MesType",
                                                   "ElapseInt", "ElapseType", "PeriodInt", "PeriodType"};
     for (int f = 0; f < fieldCount; ++f) columns_[f] = query_->fieldIndex(names[f]);
 }

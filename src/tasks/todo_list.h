@@ -3,9 +3,9 @@
 
 #include <QAbstractTableModel>
 #include <QDialog>
+#include <QPointer>
 #include <QTableView>
 #include <QTimer>
-#include <QPointer>
 #include <QToolButton>
 
 #include <memory>

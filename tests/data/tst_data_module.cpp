@@ -52,8 +52,11 @@ private slots:
             sqlite3_close(h);
             return has;
         };
-        testing::execSql(db, "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, PeriodInt, PeriodType, ElapseInt, "
-                             "ElapseType) VALUES (1, 0, 45000.4, 45000.4, 1, 3, 1, 2)");
+        // A file made before the column existed.
+        testing::execSql(db, "DROP INDEX ToDo_PostponedDT; ALTER TABLE ToDo DROP COLUMN PostponedDT");
+        testing::execSql(db,
+                         "INSERT INTO ToDo (TDID, MesType, FirstDT, ShowDT, PeriodInt, PeriodType, ElapseInt, "
+                         "ElapseType) VALUES (1, 0, 45000.4, 45000.4, 1, 3, 1, 2)");
         QVERIFY(!hasColumn());
         {
             sqlite3* other = nullptr;
@@ -79,8 +82,8 @@ private slots:
     // program does not know reads as mtUnknown and is never a task.
     void mesTypeCodes() {
         const std::pair<MesType, std::int64_t> codes[] = {
-            {mtOnceAtTime, 0},     {mtPlan, 1},            {mtHoliday, 2},
-            {mtOnceAfterStart, 3}, {mtOnceAtTimeDone, 10}, {mtOnceAfterStartDone, 13},
+            {mtOnceAtTime, 0},          {mtPlan, 1}, {mtHoliday, 2}, {mtOnceAfterStart, 3}, {mtOnceAtTimeDone, 10},
+            {mtOnceAfterStartDone, 13},
         };
         for (const auto& [type, stored] : codes) {
             QCOMPARE(storedMesType(type), stored);

@@ -14,10 +14,10 @@
 #include "core/data/period.h"
 #include "core/data/sql/query.h"
 #include "data/data_module.h"
-#include "data/mes_type.h"
-#include "data/reminder_engine.h"
 #include "data/exchange_service.h"
+#include "data/mes_type.h"
 #include "data/plan_store.h"
+#include "data/reminder_engine.h"
 #include "fake_clock.h"
 #include "fixture_db.h"
 

@@ -719,10 +719,35 @@ private slots:
         QCOMPARE(row(r).ShowDT, at(2024, 5, 7, 12));
     }
 
+    // A pass the gate's own timer runs has no caller to take its error: the
+    // handler the application sets gets it (as the exception being handled),
+    // and the next attempt waits a minute.
+    void aFailingPassOnTheGatesTimerGoesToTheErrorHandler() {
+        ScopedFakeClock clock(at(2024, 5, 6, 12, 0, 30));
+        engine->UpdateNextReminderTime();  // an empty table: every tick may look
+        QStringList errors;
+        engine->setPassErrorHandler([&] {
+            try {
+                throw;
+            } catch (const std::exception& e) {
+                errors << QString::fromUtf8(e.what());
+            }
+        });
+        dm->connTAMO.setPath((dir->path() / "missing" / "Tamo.qdb").string());
+        QVERIFY(engine->reminderGateTimer()->isActive());
+        QTimerEvent fire(engine->reminderGateTimer()->timerId());
+        QCoreApplication::sendEvent(engine->reminderGateTimer(), &fire);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].contains(QStringLiteral("missing")), qPrintable(errors[0]));
+        QCOMPARE(engine->NextReminderTime(), at(2024, 5, 6, 12, 1, 30));
+        QVERIFY(!engine->ReminderPassDue());
+        QVERIFY(!engine->InReminderPass());
+    }
+
     void nextReminderTime() {
         ScopedFakeClock clock(at(2024, 5, 6, 12));
         engine->UpdateNextReminderTime();
-        QCOMPARE(engine->NextReminderTime(), 0.0);                                  // empty table: Min() gives a null row
+        QCOMPARE(engine->NextReminderTime(), 0.0);                            // empty table: Min() gives a null row
         insert(0, at(2024, 5, 6, 12), at(2024, 5, 6, 12), 0, 0, 1, puHours);  // exactly now: not after it
         insert(1, 0, at(2024, 5, 6, 15), 0, 0, 2, 0);                         // a plan counts too
         insert(0, at(2024, 5, 6, 13), at(2024, 5, 6, 13, 30), 0, 0, 1, puHours);
