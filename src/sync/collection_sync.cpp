@@ -44,6 +44,16 @@ std::string sha1(const std::string& text) {
     return QCryptographicHash::hash(QByteArray::fromStdString(text), QCryptographicHash::Sha1).toHex().toStdString();
 }
 
+// Item text with CRLF line ends (an XML reply hands its text over with
+// bare line feeds).
+std::string crlf(const QByteArray& data) {
+    QByteArray t = data;
+    t.replace("\r\n", "\n");
+    t.replace('\r', "\n");
+    t.replace("\n", "\r\n");
+    return t.toStdString();
+}
+
 std::string trimmed(const std::string& s) { return QString::fromStdString(s).trimmed().toStdString(); }
 
 // A field of a hashed text: its length first, so no two different rows
@@ -118,6 +128,8 @@ public:
     // The item text of a row.
     virtual QByteArray body(std::int64_t row, const std::string& uid) = 0;
     virtual std::string newUid() = 0;
+    // Why the last parse() found nothing.
+    std::string lastError;
 };
 
 class CalendarSide : public LocalSide {
@@ -142,12 +154,16 @@ public:
 
     std::optional<Mapped> parse(const QByteArray& data) override {
         try {
-            exchange::CalendarRead read = exchange::readCalendar(data.toStdString(), zone_, clock().now());
-            if (read.entries.empty()) return std::nullopt;
+            exchange::CalendarRead read = exchange::readCalendar(crlf(data), zone_, clock().now());
+            if (read.entries.empty()) {
+                lastError = "no event or to-do this program can hold";
+                return std::nullopt;
+            }
             CalendarEntry e = std::move(read.entries.front());
             std::string uid = e.uid;
             return Mapped{std::move(uid), std::move(e)};
-        } catch (const exchange::ExchangeError&) {
+        } catch (const exchange::ExchangeError& e) {
+            lastError = e.what();
             return std::nullopt;
         }
     }
@@ -237,12 +253,13 @@ public:
 
     std::optional<Mapped> parse(const QByteArray& data) override {
         try {
-            exchange::CardRead read = exchange::readCards(data.toStdString(), 1);
+            exchange::CardRead read = exchange::readCards(crlf(data), 1);
             if (read.cards.empty()) return std::nullopt;
             Card c = std::move(read.cards.front());
             std::string uid = c.uid;
             return Mapped{std::move(uid), std::move(c)};
-        } catch (const exchange::ExchangeError&) {
+        } catch (const exchange::ExchangeError& e) {
+            lastError = e.what();
             return std::nullopt;
         }
     }
@@ -287,7 +304,24 @@ public:
         if (!c) return {};
         Card card = withPhoto(*c);
         card.uid = uid;
-        return QByteArray::fromStdString(exchange::writeCards({card}));
+        const std::string photo = std::move(card.photo);
+        const std::string type = std::move(card.photoType);
+        card.photo.clear();
+        std::string text = exchange::writeCards({card});
+        if (!photo.empty()) {
+            // The photo as ENCODING=b: servers built on vobject read a
+            // data: URI as a list of texts and cut it at its comma.
+            const std::string b64 = exchange::toBase64(photo);
+            std::string line = "PHOTO;ENCODING=b;TYPE=" + type + ":";
+            std::string folded;
+            std::size_t room = 75 - line.size();
+            std::size_t at = 0;
+            folded = line + b64.substr(0, room) + "\r\n";
+            for (at = room; at < b64.size(); at += 74) folded += " " + b64.substr(at, 74) + "\r\n";
+            const std::size_t end = text.rfind("END:VCARD");
+            if (end != std::string::npos) text.insert(end, folded);
+        }
+        return QByteArray::fromStdString(text);
     }
 
     std::string newUid() override { return "urn:uuid:" + exchange::newUuid(); }
@@ -538,6 +572,8 @@ SyncCounts CollectionSync::round(bool& again) {
             const auto recIt = records.find(f.href);
             const SyncItemRecord* rec = recIt == records.end() ? nullptr : &recIt->second;
             if (!m) {
+                log(QStringLiteral("%1 is kept as it is: %2")
+                        .arg(QString::fromStdString(f.href), QString::fromStdString(side->lastError)));
                 // Kept on the server as it is; a row made from its earlier
                 // version stays as it was.
                 store.putItem(coll, {f.href, rec ? rec->uid : std::string(), f.etag, std::string(), 0});
@@ -596,6 +632,8 @@ SyncCounts CollectionSync::round(bool& again) {
         tx.commit();
     }
     step("applied");
+    // Conflict copies made above are new rows to send.
+    local = side->snapshot();
 
     // ---- local changes ----
     records.clear();
