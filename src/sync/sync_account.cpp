@@ -8,6 +8,7 @@
 #include <qt6keychain/keychain.h>
 
 #include "base/app_paths.h"
+#include "base/language_texts.h"
 #include "core/settings/ini_file.h"
 #include "core/time/clock_service.h"
 #include "data/data_module.h"
@@ -119,6 +120,12 @@ RunResult runOnce(const RunOptions& options) {
     lock.setStaleLockTime(0);
     if (!lock.tryLock(0)) throw SyncError("another sync is running");
 
+    // Conflict copies are marked in the language the user chose.
+    {
+        const IniFile ini(settingsFilePath().toStdString());
+        const std::string language = ini.readString("General", "Language", "");
+        if (!language.empty()) SetCurrentLanguage(QString::fromStdString(language));
+    }
     const QString password = passwordFor(account, options.askPassword);
     DavClient client(account.user, password);
     if (!account.certificate.isEmpty()) client.setPinnedCertificate(account.certificate);
