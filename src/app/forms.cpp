@@ -1,4 +1,5 @@
 #include "app/forms.h"
+#include "app/sync_launcher.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -142,6 +143,7 @@ void createForms(const std::function<void()>& clockMade, const std::function<voi
         ShowReminderOrList(params, caption, offset);
     };
     frmClock->connectDataModule();
+    startSyncLauncher(*DataModule1);
     createSettingsDialog(frmClock);
     createDayInfoForm();
     createContactForms();
