@@ -1,6 +1,8 @@
 #include "app/sync_launcher.h"
 
+#include "base/app_paths.h"
 #include "data/contact_store.h"
+#include "data/database_watcher.h"
 #include "data/data_module.h"
 #include "data/holiday_store.h"
 #include "data/plan_store.h"
@@ -14,7 +16,7 @@ namespace {
 const QString kSection = QStringLiteral("Sync");
 }
 
-SyncLauncher::SyncLauncher(TDataModule1& data, QObject* parent) : QObject(parent) {
+SyncLauncher::SyncLauncher(TDataModule1& data, DatabaseWatcher* watcher, QObject* parent) : QObject(parent) {
     SyncPage::declareSettings();
     settings().load(kSection);
     afterChange_.setSingleShot(true);
@@ -22,7 +24,8 @@ SyncLauncher::SyncLauncher(TDataModule1& data, QObject* parent) : QObject(parent
     connect(&afterChange_, &QTimer::timeout, this, &SyncLauncher::runNow);
     connect(&interval_, &QTimer::timeout, this, &SyncLauncher::runNow);
     // A local change is sent a minute later (changes in a row, once).
-    auto changed = [this] {
+    auto changed = [this, watcher] {
+        if (watcher && watcher->announcing()) return;
         if (configured() && !(helper_ && helper_->state() != QProcess::NotRunning)) afterChange_.start();
     };
     connect(&data.tasks(), &TaskStore::changed, this, changed);
@@ -60,6 +63,9 @@ void SyncLauncher::runNow() {
     helper_->start(SyncPage::helperPath(), arguments());
 }
 
-void startSyncLauncher(TDataModule1& data) { new SyncLauncher(data, &data); }
+void startSyncLauncher(TDataModule1& data) {
+    auto* watcher = new DatabaseWatcher(data, databaseFilePath(), &data);
+    new SyncLauncher(data, watcher, &data);
+}
 
 }  // namespace ostrel

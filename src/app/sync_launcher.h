@@ -12,6 +12,7 @@
 namespace ostrel {
 
 class TDataModule1;
+class DatabaseWatcher;
 
 class SyncLauncher : public QObject {
     Q_OBJECT
@@ -19,7 +20,9 @@ public:
     // The delay between a local change and the sync it starts.
     static constexpr int kAfterChangeMs = 60 * 1000;
 
-    explicit SyncLauncher(TDataModule1& data, QObject* parent = nullptr);
+    // watcher: changes it announces came from another process and start
+    // no sync.
+    SyncLauncher(TDataModule1& data, DatabaseWatcher* watcher, QObject* parent = nullptr);
 
     // Starts the helper now unless no account is set up or a run is going.
     void runNow();
@@ -38,7 +41,8 @@ private:
     QProcess* helper_ = nullptr;
 };
 
-// Made once by the application after the data module.
+// Made once by the application after the data module, with the watcher
+// that lets the clock see other processes' commits (data/database_watcher.h).
 void startSyncLauncher(TDataModule1& data);
 
 }  // namespace ostrel
