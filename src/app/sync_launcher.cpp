@@ -2,8 +2,8 @@
 
 #include "base/app_paths.h"
 #include "data/contact_store.h"
-#include "data/database_watcher.h"
 #include "data/data_module.h"
+#include "data/database_watcher.h"
 #include "data/holiday_store.h"
 #include "data/plan_store.h"
 #include "data/task_store.h"
@@ -43,9 +43,7 @@ bool SyncLauncher::configured() {
            !settings().value(kSection, QStringLiteral("User")).toString().isEmpty();
 }
 
-QStringList SyncLauncher::arguments() {
-    return QStringList{QStringLiteral("--once")} + SyncPage::dataDirArguments();
-}
+QStringList SyncLauncher::arguments() { return QStringList{QStringLiteral("--once")} + SyncPage::dataDirArguments(); }
 
 void SyncLauncher::followInterval() {
     const int minutes = settings().value(kSection, QStringLiteral("Interval")).toInt();

@@ -109,8 +109,6 @@ TaskRow taskOfEntry(const CalendarEntry& e) {
 
 // ---- contacts ----
 
-
-
 QString photoTypeOf(const QByteArray& bytes) {
     if (bytes.startsWith("\xFF\xD8\xFF")) return QStringLiteral("JPEG");
     if (bytes.startsWith("\x89PNG")) return QStringLiteral("PNG");
@@ -175,7 +173,6 @@ bool sameContact(const ContactRow& a, const ContactRow& b) {
            norm(a.Mail) == norm(b.Mail) && norm(a.ICQ) == norm(b.ICQ) && norm(a.Web_site) == norm(b.Web_site) &&
            norm(a.Comment) == norm(b.Comment) && a.Group == b.Group;
 }
-
 
 // Writes the photo beside the program (unless a file with those bytes is
 // there already) and returns the path to store.

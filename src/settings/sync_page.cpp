@@ -156,7 +156,8 @@ void SyncPage::save() {
     s.setValue(kSection, QStringLiteral("Interval"), cbSyncInterval->currentData().toInt());
     // Another account: its collections are found anew.
     if (picked_ || oldUrl != edSyncUrl->text().trimmed() || oldUser != edSyncUser->text().trimmed()) {
-        s.setValue(kSection, QStringLiteral("Calendar"), picked_ ? cbSyncCalendar->currentData().toString() : QString());
+        s.setValue(kSection, QStringLiteral("Calendar"),
+                   picked_ ? cbSyncCalendar->currentData().toString() : QString());
         s.setValue(kSection, QStringLiteral("AddressBook"),
                    picked_ ? cbSyncAddressBook->currentData().toString() : QString());
         keys << QStringLiteral("Calendar") << QStringLiteral("AddressBook");
@@ -189,14 +190,16 @@ void SyncPage::runHelper(const QStringList& args, const QByteArray& input,
     helper_ = new QProcess(this);
     connect(helper_, &QProcess::finished, this, [this, done](int code, QProcess::ExitStatus status) {
         const QString out = QString::fromUtf8(helper_->readAllStandardOutput()).trimmed();
-        const QString err = QString::fromUtf8(helper_->readAllStandardError()).trimmed().section(QLatin1Char('\n'), -1)
+        const QString err = QString::fromUtf8(helper_->readAllStandardError())
+                                .trimmed()
+                                .section(QLatin1Char('\n'), -1)
                                 .remove(QStringLiteral("ostrel-sync: "));
         done(status == QProcess::NormalExit ? code : -1, out, err);
     });
     connect(helper_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
         if (e == QProcess::FailedToStart)
-            lbSyncStatus->setText(FormatMessageText(text("SyncHelperMissing", "The sync program %s cannot be started."),
-                                                    {helperPath()}));
+            lbSyncStatus->setText(
+                FormatMessageText(text("SyncHelperMissing", "The sync program %s cannot be started."), {helperPath()}));
     });
     helper_->start(helperPath(), args);
     if (!input.isEmpty()) helper_->write(input);
@@ -251,10 +254,9 @@ void SyncPage::showStatus() {
         return;
     }
     const QString when = QLocale().toString(toQDateTime(status->finishedAt), QLocale::ShortFormat);
-    lbSyncStatus->setText(
-        FormatMessageText(status->ok ? text("SyncLastOk", "Last sync %s: %s")
-                                     : text("SyncLastFailed", "Last sync %s failed: %s"),
-                          {when, QString::fromStdString(status->summary)}));
+    lbSyncStatus->setText(FormatMessageText(
+        status->ok ? text("SyncLastOk", "Last sync %s: %s") : text("SyncLastFailed", "Last sync %s failed: %s"),
+        {when, QString::fromStdString(status->summary)}));
 }
 
 QString SyncPage::statusText() const { return lbSyncStatus->text(); }

@@ -427,10 +427,10 @@ SyncCounts CollectionSync::round(bool& again) {
         return withoutSlash(path) != collPath && !r.isType(kDav, "collection");
     };
     auto syncReport = [&](const QString& token) {
-        const QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                                "<D:sync-collection xmlns:D=\"DAV:\"><D:sync-token>" +
-                                xmlEscaped(token) + "</D:sync-token><D:sync-level>1</D:sync-level>" + etagProp +
-                                "</D:sync-collection>";
+        const QByteArray body =
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+            "<D:sync-collection xmlns:D=\"DAV:\"><D:sync-token>" +
+            xmlEscaped(token) + "</D:sync-token><D:sync-level>1</D:sync-level>" + etagProp + "</D:sync-collection>";
         return client_.request("REPORT", url_, body, {{"Depth", "1"}});
     };
     Listing listing;
@@ -474,12 +474,14 @@ SyncCounts CollectionSync::round(bool& again) {
         token = ms.syncToken;
     }
     if (!tokenWorks) {
-        const QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:propfind xmlns:D=\"DAV:\">"
-                                "<D:prop><D:getetag/><D:resourcetype/></D:prop></D:propfind>";
+        const QByteArray body =
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:propfind xmlns:D=\"DAV:\">"
+            "<D:prop><D:getetag/><D:resourcetype/></D:prop></D:propfind>";
         const DavReply reply = client_.request("PROPFIND", url_, body, {{"Depth", "1"}});
         if (reply.status == 401) throw SyncError("the server refused the user name or password");
         if (reply.status != 207)
-            throw SyncError(QStringLiteral("the server cannot list the collection (HTTP %1)").arg(reply.status).toStdString());
+            throw SyncError(
+                QStringLiteral("the server cannot list the collection (HTTP %1)").arg(reply.status).toStdString());
         listing = Listing{};
         listing.full = true;
         for (const DavResponse& r : parseMultistatus(reply.body).responses) {
@@ -494,7 +496,8 @@ SyncCounts CollectionSync::round(bool& again) {
     // Unchanged items are not fetched.
     for (auto it = listing.changed.begin(); it != listing.changed.end();) {
         const auto rec = records.find(it->first);
-        if (rec != records.end() && !it->second.empty() && rec->second.etag == it->second) it = listing.changed.erase(it);
+        if (rec != records.end() && !it->second.empty() && rec->second.etag == it->second)
+            it = listing.changed.erase(it);
         else ++it;
     }
     // A collection that had items and is empty now: ask first.
@@ -505,9 +508,9 @@ SyncCounts CollectionSync::round(bool& again) {
                 ++represented;
                 if (listing.gone.count(href)) ++goneRepresented;
             }
-        const bool emptied = represented > 0 && goneRepresented == represented &&
-                             (listing.full ? listing.changed.empty() && records.size() == listing.gone.size()
-                                           : listing.changed.empty());
+        const bool emptied =
+            represented > 0 && goneRepresented == represented &&
+            (listing.full ? listing.changed.empty() && records.size() == listing.gone.size() : listing.changed.empty());
         if (emptied && !options_.acceptEmpty)
             throw CollectionEmptied(
                 QStringLiteral("the collection %1 on the server is empty now; nothing was deleted here")
@@ -534,8 +537,7 @@ SyncCounts CollectionSync::round(bool& again) {
                              : "<C:addressbook-multiget xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:carddav\">"
                                "<D:prop><D:getetag/><C:address-data/></D:prop>";
             const std::size_t end = std::min(hrefs.size(), i + static_cast<std::size_t>(batch));
-            for (std::size_t k = i; k < end; ++k)
-                body += "<D:href>" + xmlEscaped(encodedPath(hrefs[k])) + "</D:href>";
+            for (std::size_t k = i; k < end; ++k) body += "<D:href>" + xmlEscaped(encodedPath(hrefs[k])) + "</D:href>";
             body += calendar ? "</C:calendar-multiget>" : "</C:addressbook-multiget>";
             const DavReply reply = client_.request("REPORT", url_, body, {{"Depth", "1"}});
             if (reply.status != 207)
@@ -690,13 +692,13 @@ SyncCounts CollectionSync::round(bool& again) {
         }
     };
     for (const Outgoing& o : outgoing) {
-        const std::string href =
-            o.rec ? o.rec->href : collPath + "/" + fileNameFor(o.uid, side->extension());
+        const std::string href = o.rec ? o.rec->href : collPath + "/" + fileNameFor(o.uid, side->extension());
         QUrl target = url_;
         target.setPath(QString::fromStdString(href), QUrl::DecodedMode);
         QList<QPair<QByteArray, QByteArray>> headers{{"Content-Type", side->contentType()}};
         if (!o.rec) headers.append(qMakePair(QByteArray("If-None-Match"), QByteArray("*")));
-        else if (!o.rec->etag.empty()) headers.append(qMakePair(QByteArray("If-Match"), QByteArray::fromStdString(o.rec->etag)));
+        else if (!o.rec->etag.empty())
+            headers.append(qMakePair(QByteArray("If-Match"), QByteArray::fromStdString(o.rec->etag)));
         const DavReply reply = client_.request("PUT", target, side->body(o.row, o.uid), headers);
         if (reply.status == 412) {
             again = true;

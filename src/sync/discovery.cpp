@@ -17,10 +17,11 @@ QUrl withSlash(QUrl u) {
 }
 
 DavMultistatus propfind(DavClient& client, const QUrl& url, const QByteArray& props, int depth, QUrl* answered) {
-    const QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                            "<D:propfind xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\" "
-                            "xmlns:A=\"urn:ietf:params:xml:ns:carddav\"><D:prop>" +
-                            props + "</D:prop></D:propfind>";
+    const QByteArray body =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+        "<D:propfind xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\" "
+        "xmlns:A=\"urn:ietf:params:xml:ns:carddav\"><D:prop>" +
+        props + "</D:prop></D:propfind>";
     QUrl at = url;
     // Redirects (a well-known address) are followed a few times, within
     // the same scheme.
@@ -58,8 +59,8 @@ QUrl principalFrom(DavClient& client, const QUrl& start) {
 std::vector<DavCollection> collectionsIn(DavClient& client, const QUrl& home, bool calendar) {
     std::vector<DavCollection> out;
     if (home.isEmpty()) return out;
-    const DavMultistatus ms = propfind(
-        client, home, "<D:resourcetype/><D:displayname/><C:supported-calendar-component-set/>", 1, nullptr);
+    const DavMultistatus ms =
+        propfind(client, home, "<D:resourcetype/><D:displayname/><C:supported-calendar-component-set/>", 1, nullptr);
     for (const DavResponse& r : ms.responses) {
         const bool is = calendar ? r.isType(kCalDav, "calendar") : r.isType(kCardDav, "addressbook");
         if (!is) continue;
@@ -99,11 +100,12 @@ QUrl createCollection(DavClient& client, const QUrl& home, bool calendar, const 
     const QByteArray comps =
         calendar ? "<C:supported-calendar-component-set><C:comp name=\"VEVENT\"/></C:supported-calendar-component-set>"
                  : "";
-    const QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                            "<D:mkcol xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\" "
-                            "xmlns:A=\"urn:ietf:params:xml:ns:carddav\"><D:set><D:prop><D:resourcetype><D:collection/>" +
-                            type + "</D:resourcetype><D:displayname>" + name.toHtmlEscaped().toUtf8() +
-                            "</D:displayname>" + comps + "</D:prop></D:set></D:mkcol>";
+    const QByteArray body =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+        "<D:mkcol xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\" "
+        "xmlns:A=\"urn:ietf:params:xml:ns:carddav\"><D:set><D:prop><D:resourcetype><D:collection/>" +
+        type + "</D:resourcetype><D:displayname>" + name.toHtmlEscaped().toUtf8() + "</D:displayname>" + comps +
+        "</D:prop></D:set></D:mkcol>";
     const DavReply reply = client.request("MKCOL", url, body);
     if (reply.status != 201)
         throw SyncError(

@@ -76,9 +76,10 @@ int main(int argc, char** argv) {
     const QString url = valueOf(args, QStringLiteral("--url"));
     const QString user = valueOf(args, QStringLiteral("--user"));
     if (!args.isEmpty() || (int(once) + int(discoverOnly) + int(store)) != 1) {
-        printErr(QStringLiteral("usage: ostrel-sync --once [--verbose] [--accept-empty] [--password-stdin] | "
-                                "--discover --url URL --user NAME [--password-stdin] | --store-password "
-                                "[--url URL --user NAME]; each with [--data-dir DIR]"));
+        printErr(
+            QStringLiteral("usage: ostrel-sync --once [--verbose] [--accept-empty] [--password-stdin] | "
+                           "--discover --url URL --user NAME [--password-stdin] | --store-password "
+                           "[--url URL --user NAME]; each with [--data-dir DIR]"));
         return 2;
     }
     try {

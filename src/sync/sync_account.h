@@ -19,7 +19,7 @@ struct SyncAccount {
     QUrl addressBook;  // the same
     int interval = 0;  // minutes, 0 = off
     QString passwordCommand;
-    QString certificate;  // the pinned SHA-256 fingerprint
+    QString certificate;    // the pinned SHA-256 fingerprint
     QString plainHttpHost;  // a host the user allowed plain http for
 };
 

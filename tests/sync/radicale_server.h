@@ -35,9 +35,9 @@ public:
         if (!dir_.isValid()) return false;
         const QString users = dir_.filePath(QStringLiteral("users"));
         QProcess htpasswd;
-        htpasswd.start(QStringLiteral("htpasswd"), {QStringLiteral("-c"), QStringLiteral("-i"), QStringLiteral("-B"),
-                                                    QStringLiteral("-C"), QStringLiteral("4"), users,
-                                                    QString::fromLatin1(kUser)});
+        htpasswd.start(QStringLiteral("htpasswd"),
+                       {QStringLiteral("-c"), QStringLiteral("-i"), QStringLiteral("-B"), QStringLiteral("-C"),
+                        QStringLiteral("4"), users, QString::fromLatin1(kUser)});
         htpasswd.write(password().toUtf8() + '\n');
         htpasswd.closeWriteChannel();
         if (!htpasswd.waitForFinished(30000) || htpasswd.exitCode() != 0) return false;
@@ -49,13 +49,13 @@ public:
         }
         server_.setProcessChannelMode(QProcess::MergedChannels);
         server_.setStandardOutputFile(dir_.filePath(QStringLiteral("server.log")));
-        server_.start(QStringLiteral("radicale"),
-                      {QStringLiteral("--config"), QString(), QStringLiteral("--hosts"),
-                       QStringLiteral("127.0.0.1:%1").arg(port_), QStringLiteral("--auth-type"),
-                       QStringLiteral("htpasswd"), QStringLiteral("--auth-htpasswd-filename"), users,
-                       QStringLiteral("--auth-htpasswd-encryption"), QStringLiteral("bcrypt"),
-                       QStringLiteral("--auth-delay"), QStringLiteral("0"), QStringLiteral("--storage-filesystem-folder"),
-                       storage()});
+        server_.start(
+            QStringLiteral("radicale"),
+            {QStringLiteral("--config"), QString(), QStringLiteral("--hosts"),
+             QStringLiteral("127.0.0.1:%1").arg(port_), QStringLiteral("--auth-type"), QStringLiteral("htpasswd"),
+             QStringLiteral("--auth-htpasswd-filename"), users, QStringLiteral("--auth-htpasswd-encryption"),
+             QStringLiteral("bcrypt"), QStringLiteral("--auth-delay"), QStringLiteral("0"),
+             QStringLiteral("--storage-filesystem-folder"), storage()});
         if (!server_.waitForStarted(30000)) return false;
         // Ready once it accepts a connection.
         for (int i = 0; i < 300; ++i) {

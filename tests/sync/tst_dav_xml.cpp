@@ -50,19 +50,18 @@ private slots:
         QTest::newRow("another root") << QByteArray("<html xmlns=\"DAV:\"/>");
         QTest::newRow("cut short") << QByteArray("<d:multistatus xmlns:d=\"DAV:\"><d:response><d:href>/a");
         QTest::newRow("unbalanced") << QByteArray("<d:multistatus xmlns:d=\"DAV:\"><d:response></d:multistatus>");
-        QTest::newRow("two roots")
-            << QByteArray("<d:multistatus xmlns:d=\"DAV:\"/><d:multistatus xmlns:d=\"DAV:\"/>");
-        QTest::newRow("deep nesting")
-            << (QByteArray("<d:multistatus xmlns:d=\"DAV:\"><d:response><d:propstat><d:prop><d:x>") +
-                QByteArray("<d:y>").repeated(100000) + QByteArray("</d:y>").repeated(100000) +
-                "</d:x></d:prop></d:propstat></d:response></d:multistatus>");
-        QTest::newRow("entity expansion")
-            << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE m [<!ENTITY a \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\">"
-                          "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
-                          "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
-                          "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
-                          "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">]>"
-                          "<d:multistatus xmlns:d=\"DAV:\"><d:sync-token>&e;&e;&e;&e;</d:sync-token></d:multistatus>");
+        QTest::newRow("two roots") << QByteArray("<d:multistatus xmlns:d=\"DAV:\"/><d:multistatus xmlns:d=\"DAV:\"/>");
+        QTest::newRow("deep nesting") << (QByteArray(
+                                              "<d:multistatus xmlns:d=\"DAV:\"><d:response><d:propstat><d:prop><d:x>") +
+                                          QByteArray("<d:y>").repeated(100000) + QByteArray("</d:y>").repeated(100000) +
+                                          "</d:x></d:prop></d:propstat></d:response></d:multistatus>");
+        QTest::newRow("entity expansion") << QByteArray(
+            "<?xml version=\"1.0\"?><!DOCTYPE m [<!ENTITY a \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\">"
+            "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+            "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+            "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+            "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">]>"
+            "<d:multistatus xmlns:d=\"DAV:\"><d:sync-token>&e;&e;&e;&e;</d:sync-token></d:multistatus>");
     }
     void hostileRepliesAreErrors() {
         QFETCH(QByteArray, body);

@@ -39,14 +39,15 @@ struct Folder {
     }
     std::int64_t count(const char* table) const {
         QProcess p;
-        p.start(QStringLiteral("sqlite3"),
-                {QString::fromStdString(db.string()), QStringLiteral("SELECT Count(*) FROM %1").arg(QLatin1String(table))});
+        p.start(QStringLiteral("sqlite3"), {QString::fromStdString(db.string()),
+                                            QStringLiteral("SELECT Count(*) FROM %1").arg(QLatin1String(table))});
         p.waitForFinished(30000);
         return p.readAllStandardOutput().trimmed().toLongLong();
     }
     QString integrity() const {
         QProcess p;
-        p.start(QStringLiteral("sqlite3"), {QString::fromStdString(db.string()), QStringLiteral("PRAGMA integrity_check")});
+        p.start(QStringLiteral("sqlite3"),
+                {QString::fromStdString(db.string()), QStringLiteral("PRAGMA integrity_check")});
         p.waitForFinished(30000);
         return QString::fromUtf8(p.readAllStandardOutput().trimmed());
     }
@@ -119,7 +120,8 @@ private slots:
         {
             QFile ini(wrong.path + QStringLiteral("/ostrel-organizer.ini"));
             QVERIFY(ini.open(QIODevice::WriteOnly));
-            ini.write("[Sync]\nUrl=" + server_->url().toString().toUtf8() + "\nUser=alice\nPasswordCommand=echo nope\n");
+            ini.write("[Sync]\nUrl=" + server_->url().toString().toUtf8() +
+                      "\nUser=alice\nPasswordCommand=echo nope\n");
         }
         r = once(wrong);
         QCOMPARE(r.code, 1);
@@ -174,8 +176,8 @@ private slots:
 
         // Another machine: killed while its transaction of received rows
         // is open (its journal exists).
-        Folder b(server_->url(), QStringLiteral("Calendar=%1\nAddressBook=%2\n")
-                                     .arg(a.setting("Calendar"), a.setting("AddressBook")));
+        Folder b(server_->url(),
+                 QStringLiteral("Calendar=%1\nAddressBook=%2\n").arg(a.setting("Calendar"), a.setting("AddressBook")));
         {
             QProcess p;
             prepare(p, b);

@@ -92,9 +92,9 @@ struct Phone {
     // Every item of a collection: href -> (etag, text).
     std::map<QString, std::pair<QByteArray, QByteArray>> items(const QUrl& coll) {
         std::map<QString, std::pair<QByteArray, QByteArray>> out;
-        const DavReply list = client.request("PROPFIND", coll,
-                                             "<D:propfind xmlns:D=\"DAV:\"><D:prop><D:getetag/></D:prop></D:propfind>",
-                                             {{"Depth", "1"}});
+        const DavReply list =
+            client.request("PROPFIND", coll, "<D:propfind xmlns:D=\"DAV:\"><D:prop><D:getetag/></D:prop></D:propfind>",
+                           {{"Depth", "1"}});
         for (const DavResponse& r : parseMultistatus(list.body).responses) {
             const QUrl u = coll.resolved(QUrl(r.href));
             if (u.path() == coll.path()) continue;
@@ -108,8 +108,9 @@ struct Phone {
         return all.size() == 1 ? all.begin()->second.second : QByteArray();
     }
     int put(const QUrl& coll, const QString& name, const QByteArray& body, const QByteArray& ifMatch = {}) {
-        QList<QPair<QByteArray, QByteArray>> h{
-            {"Content-Type", name.endsWith(QLatin1String(".vcf")) ? QByteArray("text/vcard") : QByteArray("text/calendar")}};
+        QList<QPair<QByteArray, QByteArray>> h{{"Content-Type", name.endsWith(QLatin1String(".vcf"))
+                                                                    ? QByteArray("text/vcard")
+                                                                    : QByteArray("text/calendar")}};
         if (!ifMatch.isEmpty()) h.append(qMakePair(QByteArray("If-Match"), ifMatch));
         return client.request("PUT", coll.resolved(QUrl(name)), body, h).status;
     }
@@ -121,8 +122,9 @@ struct Phone {
         QByteArray body = all.begin()->second.second;
         QVERIFY2(body.contains(from), body.constData());
         body.replace(from, to);
-        const int status = client.request("PUT", coll.resolved(QUrl(all.begin()->first)), body,
-                                          {{"Content-Type", "text/calendar"}, {"If-Match", all.begin()->second.first}})
+        const int status = client
+                               .request("PUT", coll.resolved(QUrl(all.begin()->first)), body,
+                                        {{"Content-Type", "text/calendar"}, {"If-Match", all.begin()->second.first}})
                                .status;
         QVERIFY2(status == 201 || status == 204, QByteArray::number(status).constData());
     }
@@ -159,7 +161,9 @@ struct World {
     SyncCounts sync() { return sync(m); }
 };
 
-QString countsText(const SyncCounts& c) { return QStringLiteral("%1/%2/%3/%4").arg(c.sent).arg(c.received).arg(c.deleted).arg(c.conflicts); }
+QString countsText(const SyncCounts& c) {
+    return QStringLiteral("%1/%2/%3/%4").arg(c.sent).arg(c.received).arg(c.deleted).arg(c.conflicts);
+}
 
 struct Scenario {
     const char* name;
@@ -254,20 +258,23 @@ const std::vector<Scenario>& scenarios() {
              w.m.addTask(QStringLiteral("One"), at(2026, 12, 20, 9, 30));
              w.m.addTask(QStringLiteral("Two"), at(2026, 12, 21, 9, 30));
              w.sync();
-             QCOMPARE(w.phone.put(w.cal, QStringLiteral("three.ics"),
-                                  event("three", "DTSTART:20261222T100000Z\r\nDTEND:20261222T110000Z\r\nSUMMARY:Three\r\n")),
-                      201);
-             SyncStore(w.m.data->connTAMO).setToken(w.cal.toString(QUrl::FullyEncoded).toStdString(),
-                                                    "http://radicale.org/ns/sync/0000");
+             QCOMPARE(
+                 w.phone.put(w.cal, QStringLiteral("three.ics"),
+                             event("three", "DTSTART:20261222T100000Z\r\nDTEND:20261222T110000Z\r\nSUMMARY:Three\r\n")),
+                 201);
+             SyncStore(w.m.data->connTAMO)
+                 .setToken(w.cal.toString(QUrl::FullyEncoded).toStdString(), "http://radicale.org/ns/sync/0000");
              QCOMPARE(countsText(w.sync()), QStringLiteral("0/1/0/0"));
-             QCOMPARE(w.m.titles(), (QStringList{QStringLiteral("One"), QStringLiteral("Three"), QStringLiteral("Two")}));
+             QCOMPARE(w.m.titles(),
+                      (QStringList{QStringLiteral("One"), QStringLiteral("Three"), QStringLiteral("Two")}));
              QCOMPARE(w.phone.items(w.cal).size(), std::size_t{3});
          }},
         {"a repeating event both ways",
          [](World& w) {
              QCOMPARE(w.phone.put(w.cal, QStringLiteral("gym.ics"),
-                                  event("gym", "DTSTART;TZID=Europe/Berlin:20261214T180000\r\nDURATION:PT1H\r\n"
-                                               "RRULE:FREQ=WEEKLY;INTERVAL=2\r\nSUMMARY:Gym\r\n")),
+                                  event("gym",
+                                        "DTSTART;TZID=Europe/Berlin:20261214T180000\r\nDURATION:PT1H\r\n"
+                                        "RRULE:FREQ=WEEKLY;INTERVAL=2\r\nSUMMARY:Gym\r\n")),
                       201);
              w.m.addTask(QStringLiteral("Rent"), at(2026, 12, 1, 9, 0), 1, puMonths);
              QCOMPARE(countsText(w.sync()), QStringLiteral("1/1/0/0"));
@@ -372,8 +379,7 @@ private slots:
 
     void table_data() {
         QTest::addColumn<int>("row");
-        for (std::size_t i = 0; i < scenarios().size(); ++i)
-            QTest::newRow(scenarios()[i].name) << static_cast<int>(i);
+        for (std::size_t i = 0; i < scenarios().size(); ++i) QTest::newRow(scenarios()[i].name) << static_cast<int>(i);
     }
     void table() {
         QFETCH(int, row);
@@ -403,9 +409,10 @@ private slots:
     // server and never counted as a local deletion.
     void itemsWeCannotRepresentStayAsTheyAre() {
         World w;
-        const QByteArray todo = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Test//Phone//EN\r\nBEGIN:VTODO\r\n"
-                                "UID:undated\r\nDTSTAMP:20261201T000000Z\r\nSUMMARY:Some day\r\nEND:VTODO\r\n"
-                                "END:VCALENDAR\r\n";
+        const QByteArray todo =
+            "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Test//Phone//EN\r\nBEGIN:VTODO\r\n"
+            "UID:undated\r\nDTSTAMP:20261201T000000Z\r\nSUMMARY:Some day\r\nEND:VTODO\r\n"
+            "END:VCALENDAR\r\n";
         QCOMPARE(w.phone.put(w.cal, QStringLiteral("undated.ics"), todo), 201);
         const auto before = w.phone.items(w.cal);
         QCOMPARE(countsText(w.sync()), QStringLiteral("0/0/0/0"));
@@ -427,7 +434,8 @@ private slots:
         const Discovery d = discover(c, g_server->url());
         QCOMPARE(d.principal.path(), g_server->home().path());
         const auto has = [](const std::vector<DavCollection>& list, const QUrl& u) {
-            return std::any_of(list.begin(), list.end(), [&](const DavCollection& x) { return x.url.path() == u.path(); });
+            return std::any_of(list.begin(), list.end(),
+                               [&](const DavCollection& x) { return x.url.path() == u.path(); });
         };
         QVERIFY(has(d.calendars, w.cal));
         QVERIFY(has(d.addressBooks, w.book));
