@@ -13,6 +13,10 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <sys/prctl.h>
+
+#include <csignal>
+
 namespace ostrel::testing {
 
 class RadicaleServer {
@@ -48,6 +52,8 @@ public:
             port_ = probe.serverPort();
         }
         server_.setProcessChannelMode(QProcess::MergedChannels);
+        // A test that aborts takes its server with it.
+        server_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         server_.setStandardOutputFile(dir_.filePath(QStringLiteral("server.log")));
         server_.start(
             QStringLiteral("radicale"),
