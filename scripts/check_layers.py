@@ -25,6 +25,8 @@ BELOW = {
     "platform": {"core", "base"},
     "ui": {"core", "base", "data", "platform"},
     "app": {"core", "base", "data", "platform", "ui"} | AREAS,
+    # The sync helper's own program; nothing of the clock includes it.
+    "sync": {"core", "base", "data"},
 }
 for area in AREAS:
     BELOW[area] = {"core", "base", "data", "platform", "ui"}

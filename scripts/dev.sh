@@ -19,7 +19,8 @@ packages=(build-essential cmake ninja-build pkg-config python3
   qt6-documentation-tools libqt6help6 libqt6sql6-sqlite sqlite3 qt6-translations-l10n
   libsqlite3-dev libjpeg-dev libical-dev libxcb1-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils trayer openbox imagemagick dbus-daemon dbus-x11
-  fonts-dejavu-core desktop-file-utils appstream dpkg-dev weston xwayland qt6-wayland)
+  fonts-dejavu-core desktop-file-utils appstream dpkg-dev weston xwayland qt6-wayland
+  qtkeychain-qt6-dev radicale apache2-utils)
 
 install_packages() {
   local missing=()

@@ -1,4 +1,5 @@
 #include "app/forms.h"
+#include "app/sync_launcher.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -161,6 +162,7 @@ void createForms(const std::function<void()>& clockMade, const std::function<voi
     DataModule1 = new TDataModule1(databaseFilePath());
     createReminderEngine();
     frmClock->connectData(*reminderEngine, DataModule1->tasks());
+    startSyncLauncher(*DataModule1, *reminderEngine);
     createSettingsDialog(frmClock);
     createDayInfoForm();
     createContactForms();

@@ -110,6 +110,14 @@ std::vector<ContactRow> ContactStore::allContacts() {
     return rows;
 }
 
+void ContactStore::removeContact(std::int64_t personId) {
+    sql::Query q(conn_);
+    q.add("DELETE FROM AddressBook WHERE ABID = :ABID");
+    q.param("ABID", ParamType::Integer, personId);
+    q.exec();
+    emit changed();
+}
+
 std::int64_t ContactStore::insertContact(const ContactRow& contact) {
     sql::Query q(conn_);
     q.add(

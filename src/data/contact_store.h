@@ -71,6 +71,8 @@ public:
     std::vector<ContactRow> allContacts();
     // Adds a contact (ABID is assigned by the database) and returns its ABID.
     std::int64_t insertContact(const ContactRow& contact);
+    // Deletes one contact by its ABID.
+    void removeContact(std::int64_t personId);
     // Writes every column of the contact personId.
     void updateContact(std::int64_t personId, const ContactRow& contact);
 

@@ -1,4 +1,5 @@
 #include "settings/settings_dialog.h"
+#include "settings/sync_page.h"
 
 #include <QFontMetrics>
 
@@ -103,6 +104,10 @@ TfrmSettings::TfrmSettings(ClockView* clock) : QDialog(nullptr), clock_(clock) {
     Notebook1 = new QStackedWidget(this);
     Notebook1->setObjectName(QStringLiteral("Notebook1"));
     buildPages();
+    // The server sync's page (sync_page.h).
+    syncPage_ = new SyncPage;
+    Notebook1->addWidget(syncPage_);
+    lbxSettings->addItem(QStringLiteral("Sync"));
 
     btnHelp = new QPushButton(QStringLiteral("Help"), this);
     btnHelp->setObjectName(QStringLiteral("btnHelp"));
@@ -199,12 +204,14 @@ void TfrmSettings::LoadSettings() {
     cbAutorun->setChecked(autostartEnabledFor(exePath()));
     declareDialogSettings();
     settings().load(kPocketBook);
+    syncPage_->load();
     showValue({}, {});
     takeSnapshot();
 }
 
 void TfrmSettings::SaveSettings() {
     clock_->saveView();
+    syncPage_->save();
     setValue(kGeneral, "Language", CurrentLanguage());
     SettingsModel& s = settings();
     const bool ok =

@@ -53,6 +53,8 @@ signals:
     void dropDown();
 };
 
+class SyncPage;
+
 class TfrmSettings : public QDialog {
     Q_OBJECT
 public:
@@ -172,6 +174,7 @@ private:
     // The stored ProgramView while the clock shows another mode only for
     // this run (its dial could not be read): saved back unchanged unless the
     // user picks a mode.
+    SyncPage* syncPage_ = nullptr;
 };
 
 // The settings dialog, created by the application after the clock window.
