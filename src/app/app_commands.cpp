@@ -10,6 +10,7 @@
 #include "planning/holiday_list.h"
 #include "planning/schedule_window.h"
 #include "settings/settings_dialog.h"
+#include "tasks/quick_task.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "timesync/internet_time.h"
@@ -44,6 +45,9 @@ void installAppCommands() {
         switch (command) {
             case AppCommand::NewTask:
                 if (frmCreateToDo) frmCreateToDo->OpenForNewTask();
+                break;
+            case AppCommand::QuickTask:
+                if (frmQuickTask) frmQuickTask->OpenForNewTask();
                 break;
             case AppCommand::ShowToDoList: showWindow(frmToDoList); break;
             case AppCommand::NewHoliday:

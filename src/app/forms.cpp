@@ -24,6 +24,7 @@
 #include "planning/schedule_window.h"
 #include "settings/settings_dialog.h"
 #include "tasks/reminder_list.h"
+#include "tasks/quick_task.h"
 #include "tasks/reminder_window.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
@@ -46,6 +47,7 @@ TfrmSchedule* frmSchedule = nullptr;
 TfrmNewHoliday* frmNewHoliday = nullptr;
 TfrmHolidayList* frmHolidayList = nullptr;
 TfrmPocketBook* frmPocketBook = nullptr;
+TfrmQuickTask* frmQuickTask = nullptr;
 
 namespace {
 // The day-info panel as the clock sees it.
@@ -147,6 +149,8 @@ void createForms(const std::function<void()>& clockMade, const std::function<voi
     createContactForms();
     frmCreateToDo = new TfrmCreateToDo();
     registerApplicationForm(frmCreateToDo);
+    frmQuickTask = new TfrmQuickTask(DataModule1->tasks(), [] { DataModule1->UpdateNextReminderTime(); });
+    registerApplicationForm(frmQuickTask);
     frmToDoList = new TfrmToDoList();
     registerApplicationForm(frmToDoList);
     frmSchedule = new TfrmSchedule(DataModule1->plans());
@@ -178,6 +182,7 @@ void destroyForms() {
     frmPersonEdit = nullptr;
     frmViewPerson = nullptr;
     frmCreateToDo = nullptr;
+    frmQuickTask = nullptr;
     frmToDoList = nullptr;
     frmSchedule = nullptr;
     frmNewHoliday = nullptr;

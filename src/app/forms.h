@@ -18,6 +18,7 @@ class TDataModule1;
 class TfrmClock;
 class TfrmSettings;
 class TfrmCreateToDo;
+class TfrmQuickTask;
 class TfrmToDoList;
 class TfrmAddressBook;
 class TfrmViewPerson;
@@ -33,6 +34,7 @@ extern TfrmClock* frmClock;
 // Made right after the clock window, destroyed before it.
 extern TfrmSettings* frmSettings;
 extern TfrmCreateToDo* frmCreateToDo;
+extern TfrmQuickTask* frmQuickTask;
 extern TfrmToDoList* frmToDoList;
 extern TfrmAddressBook* frmAddressBook;
 extern TfrmViewPerson* frmViewPerson;

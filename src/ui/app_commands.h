@@ -9,6 +9,7 @@ namespace ostrel {
 
 enum class AppCommand {
     NewTask,            // the task editor for a new task
+    QuickTask,          // one typed line that becomes a task
     ShowToDoList,       // the to-do list
     NewHoliday,         // the holiday editor for a new holiday
     ShowHolidayList,    // the holidays list
