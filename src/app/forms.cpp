@@ -25,6 +25,9 @@
 #include "settings/settings_dialog.h"
 #include "tasks/reminder_list.h"
 #include "tasks/quick_task.h"
+#include "data/search_store.h"
+#include "find/find_window.h"
+#include "ui/find_key.h"
 #include "tasks/reminder_window.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
@@ -48,6 +51,7 @@ TfrmNewHoliday* frmNewHoliday = nullptr;
 TfrmHolidayList* frmHolidayList = nullptr;
 TfrmPocketBook* frmPocketBook = nullptr;
 TfrmQuickTask* frmQuickTask = nullptr;
+TfrmFind* frmFind = nullptr;
 
 namespace {
 // The day-info panel as the clock sees it.
@@ -157,6 +161,13 @@ void createForms(const std::function<void()>& clockMade, const std::function<voi
     registerApplicationForm(frmSchedule);
     createHolidayForms();
     createPocketBookForm();
+    auto* search = new SearchStore(DataModule1->connTAMO);
+    frmFind = new TfrmFind(*search, [] { return readNotesParagraphs(notesFilePath()); });
+    search->setParent(frmFind);
+    registerApplicationForm(frmFind);
+    // Ctrl+F opens the search window from every window of ours.
+    for (QWidget* w : applicationForms()) installFindKey(w);
+    installFindKey(frmSettings);
     // The windows without a button to close them (without a window manager
     // they have no frame either).
     for (QWidget* w :
@@ -169,6 +180,7 @@ void createForms(const std::function<void()>& clockMade, const std::function<voi
 
 void destroyForms() {
     setCommandHandler({});
+    setItemHandler({});
     removeWindowRules();
     removeHelp();
     if (frmClock) frmClock->setDayInfoPanel(nullptr);
@@ -183,6 +195,7 @@ void destroyForms() {
     frmViewPerson = nullptr;
     frmCreateToDo = nullptr;
     frmQuickTask = nullptr;
+    frmFind = nullptr;
     frmToDoList = nullptr;
     frmSchedule = nullptr;
     frmNewHoliday = nullptr;

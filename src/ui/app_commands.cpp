@@ -11,6 +11,10 @@ std::function<void(AppCommand)>& handler() {
     static std::function<void(AppCommand)> h;
     return h;
 }
+std::function<void(AppItem, std::int64_t)>& itemHandler() {
+    static std::function<void(AppItem, std::int64_t)> h;
+    return h;
+}
 bool g_terminate = false;
 }  // namespace
 
@@ -19,6 +23,12 @@ void runCommand(AppCommand command) {
 }
 
 void setCommandHandler(std::function<void(AppCommand)> h) { handler() = std::move(h); }
+
+void openItem(AppItem item, std::int64_t id) {
+    if (itemHandler()) itemHandler()(item, id);
+}
+
+void setItemHandler(std::function<void(AppItem, std::int64_t)> h) { itemHandler() = std::move(h); }
 
 void requestTerminate() {
     g_terminate = true;
