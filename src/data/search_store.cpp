@@ -53,6 +53,38 @@ std::string phrase(const std::string& folded) {
     return out + "\"";
 }
 
+// Every spelling of a short folded query in upper and lower case (the
+// index's text keeps its case; "ё" is "е" there already).
+std::vector<std::string> caseVariants(const std::string& query) {
+    std::vector<QString> variants{QString()};
+    for (QChar c : QString::fromStdString(query)) {
+        const QChar upper = c.toUpper();
+        std::vector<QString> next;
+        for (const QString& v : variants) {
+            next.push_back(v + c);
+            if (upper != c) next.push_back(v + upper);
+        }
+        variants = std::move(next);
+    }
+    std::vector<std::string> out;
+    for (const QString& v : variants) out.push_back(v.toStdString());
+    return out;
+}
+
+// A scan of an index's own copy of the text (its content table) for any
+// spelling of a short query.
+void whereAnySpelling(sql::Query& q, const char* contentTable, const std::string& query) {
+    const std::vector<std::string> variants = caseVariants(query);
+    std::string where = "WHERE rowid IN (SELECT id FROM " + std::string(contentTable) + " WHERE ";
+    for (std::size_t i = 0; i < variants.size(); ++i) {
+        if (i > 0) where += " OR ";
+        where += "instr(c0, :V" + std::to_string(i) + ") > 0";
+    }
+    q.add(where + " LIMIT " + std::to_string(kFetchLimit) + ")");
+    for (std::size_t i = 0; i < variants.size(); ++i)
+        q.param("V" + std::to_string(i), ParamType::Text, variants[i]);
+}
+
 std::string folded(const QString& text) { return foldForMatch(text.toStdString()); }
 
 // The first line of text that holds the query.
@@ -129,15 +161,22 @@ std::vector<FoundItem> SearchStore::find(const QString& query, int perKind) {
     const std::string q = foldForMatch(query.trimmed().toStdString());
     std::vector<FoundItem> found;
     if (q.empty() || perKind <= 0) return found;
-    const bool indexed = characterCount(q) >= 3 && ensureIndex();
+    // Three letters or more: the trigram index. Fewer: a scan of the
+    // index's copy of the text, or of the tables themselves without an index.
+    const bool indexed = ensureIndex();
+    const bool trigrams = indexed && characterCount(q) >= 3;
+    const bool shortScan = indexed && !trigrams && characterCount(q) <= 2;
 
     {
         sql::Query t(conn_);
         t.add("SELECT ToDo.TDID, ToDo.MesType, ToDo.Title, ToDo.Comment, ToDo.ShowDT, ToDo.FirstDT");
-        if (indexed) {
+        if (trigrams) {
             t.add("FROM SearchToDo JOIN ToDo ON ToDo.TDID = SearchToDo.rowid");
             t.add("WHERE SearchToDo MATCH :Q");
             t.param("Q", ParamType::Text, phrase(q));
+        } else if (shortScan) {
+            t.add("FROM ToDo");
+            whereAnySpelling(t, "SearchToDo_content", q);
         } else {
             t.add("FROM ToDo");
             t.add("WHERE instr(Fold(" + toDoBody("") + "), :Q) > 0");
@@ -164,10 +203,13 @@ std::vector<FoundItem> SearchStore::find(const QString& query, int perKind) {
     {
         sql::Query c(conn_);
         c.add("SELECT ABID, FirstName, LastName, HomePhone, JobPhone, MobilePhone, Mail, Birthday");
-        if (indexed) {
+        if (trigrams) {
             c.add("FROM SearchContacts JOIN AddressBook ON AddressBook.ABID = SearchContacts.rowid");
             c.add("WHERE SearchContacts MATCH :Q");
             c.param("Q", ParamType::Text, phrase(q));
+        } else if (shortScan) {
+            c.add("FROM AddressBook");
+            whereAnySpelling(c, "SearchContacts_content", q);
         } else {
             c.add("FROM AddressBook");
             c.add("WHERE instr(Fold(" + contactBody("") + "), :Q) > 0");

@@ -8,8 +8,9 @@
 // ToDo, SearchContacts over AddressBook), kept by triggers that use only
 // SQLite's own functions, so any program that writes the file keeps them
 // current. They are made on the first search, never at start-up; a file
-// that cannot take them (read-only) is searched by a scan instead, as are
-// queries of fewer than three letters, which trigrams cannot answer.
+// that cannot take them (read-only) is searched by a scan instead. Queries
+// of one or two letters, which trigrams cannot answer, scan the indexes'
+// own copy of the text for each of their spellings in upper and lower case.
 
 #include <QObject>
 #include <QString>
