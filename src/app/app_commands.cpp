@@ -85,6 +85,9 @@ void installAppCommands() {
                 break;
         }
     });
+    setNewTaskOnHandler([](double day) {
+        if (frmCreateToDo) frmCreateToDo->OpenForNewTaskOn(day);
+    });
     setItemHandler([](AppItem item, std::int64_t id) {
         switch (item) {
             case AppItem::Task:

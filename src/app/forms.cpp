@@ -25,6 +25,7 @@
 #include "settings/settings_dialog.h"
 #include "tasks/reminder_list.h"
 #include "tasks/quick_task.h"
+#include "data/month_marks_store.h"
 #include "data/search_store.h"
 #include "find/find_window.h"
 #include "ui/find_key.h"
@@ -73,6 +74,7 @@ DayInfoLink g_dayInfoLink;
 void createDayInfoForm() {
     frmDayInfo = new TfrmDayInfo(DataModule1->tasks(), DataModule1->plans(), DataModule1->holidays());
     registerApplicationForm(frmDayInfo);
+    frmDayInfo->setCalendarSources(new MonthMarksStore(DataModule1->connTAMO, frmDayInfo), &DataModule1->contacts());
     frmDayInfo->placeMode = [] {
         if (!frmClock) return DayInfoPlace::ScreenCorner;
         const TViewMode mode = frmClock->viewMode();
@@ -181,6 +183,7 @@ void createForms(const std::function<void()>& clockMade, const std::function<voi
 void destroyForms() {
     setCommandHandler({});
     setItemHandler({});
+    setNewTaskOnHandler({});
     removeWindowRules();
     removeHelp();
     if (frmClock) frmClock->setDayInfoPanel(nullptr);

@@ -15,6 +15,10 @@ std::function<void(AppItem, std::int64_t)>& itemHandler() {
     static std::function<void(AppItem, std::int64_t)> h;
     return h;
 }
+std::function<void(double)>& newTaskOnHandler() {
+    static std::function<void(double)> h;
+    return h;
+}
 bool g_terminate = false;
 }  // namespace
 
@@ -29,6 +33,12 @@ void openItem(AppItem item, std::int64_t id) {
 }
 
 void setItemHandler(std::function<void(AppItem, std::int64_t)> h) { itemHandler() = std::move(h); }
+
+void newTaskOn(double day) {
+    if (newTaskOnHandler()) newTaskOnHandler()(day);
+}
+
+void setNewTaskOnHandler(std::function<void(double)> h) { newTaskOnHandler() = std::move(h); }
 
 void requestTerminate() {
     g_terminate = true;

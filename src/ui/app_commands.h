@@ -38,6 +38,11 @@ enum class AppItem { Task, Plan, Holiday, Contact, Notes };
 void openItem(AppItem item, std::int64_t id);
 void setItemHandler(std::function<void(AppItem, std::int64_t)> handler);
 
+// The task editor for a new task on day (a date; the time of day is the
+// present's).
+void newTaskOn(double day);
+void setNewTaskOnHandler(std::function<void(double)> handler);
+
 // Asks the program to end: the run loop ends at once if it runs, or as soon
 // as start-up reaches it (OstrelApplication reads the request).
 void requestTerminate();
