@@ -162,11 +162,11 @@ void createForms(const std::function<void()>& clockMade, const std::function<voi
     frmSchedule = new TfrmSchedule(DataModule1->plans());
     registerApplicationForm(frmSchedule);
     createHolidayForms();
-    createPocketBookForm();
     auto* search = new SearchStore(DataModule1->connTAMO);
     frmFind = new TfrmFind(*search, [] { return readNotesParagraphs(notesFilePath()); });
     search->setParent(frmFind);
     registerApplicationForm(frmFind);
+    createPocketBookForm();
     // Ctrl+F opens the search window from every window of ours.
     for (QWidget* w : applicationForms()) installFindKey(w);
     installFindKey(frmSettings);

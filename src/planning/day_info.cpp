@@ -272,7 +272,9 @@ TfrmDayInfo::TfrmDayInfo(TaskStore& tasks, PlanStore& plans, HolidayStore& holid
     // "Today" in the calendar's navigation bar, beside the month and year.
     btToday = new QToolButton(MonthCalendar);
     btToday->setObjectName(QStringLiteral("btToday"));
-    btToday->setText(QStringLiteral("Today"));
+    // A dot: the navigation bar has no room for a word beside the month.
+    btToday->setText(QString(QChar(0x25CF)));
+    btToday->setToolTip(QStringLiteral("Today"));
     btToday->setAutoRaise(true);
     if (auto* bar = MonthCalendar->findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar")))
         if (auto* row = qobject_cast<QBoxLayout*>(bar->layout())) {
@@ -508,7 +510,8 @@ void TfrmDayInfo::markMonth(int year, int month) {
         if (!MonthMarks::has(m.any(), day)) continue;
         QTextCharFormat f;
         f.setFontWeight(QFont::Bold);
-        if (MonthMarks::has(m.holidays | m.birthdays, day)) f.setForeground(QColor(192, 0, 0));
+        // Weekends are red already: holidays and birthdays are underlined.
+        if (MonthMarks::has(m.holidays | m.birthdays, day)) f.setFontUnderline(true);
         MonthCalendar->setDateTextFormat(QDate(year, month, day), f);
     }
 }

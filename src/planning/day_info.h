@@ -92,7 +92,7 @@ public:
     // change of their stores at once. Without them neither shows.
     void setCalendarSources(MonthMarksStore* marks, ContactStore* contacts);
     // Marks the days of the month shown that hold something (bold; holidays
-    // and birthdays also in red).
+    // and birthdays also underlined).
     void markMonth(int year, int month);
     // Back to the present day and its month.
     void goToToday();

@@ -65,11 +65,11 @@ TfrmQuickTask::TfrmQuickTask(TaskStore& tasks, std::function<void()> saved, QWid
 
     bbOK = new QPushButton(QStringLiteral("Save"), this);
     bbOK->setObjectName(QStringLiteral("bbOK"));
-    bbOK->setGeometry(216, 144, 74, 26);
+    bbOK->setGeometry(172, 144, 96, 26);
     bbOK->setDefault(true);
     bbCancel = new QPushButton(QStringLiteral("Cancel"), this);
     bbCancel->setObjectName(QStringLiteral("bbCancel"));
-    bbCancel->setGeometry(296, 144, 74, 26);
+    bbCancel->setGeometry(274, 144, 96, 26);
 
     connect(edLine, &QLineEdit::textChanged, this, &TfrmQuickTask::lineChanged);
     connect(bbOK, &QPushButton::clicked, this, guarded([this] { save(); }));

@@ -2,6 +2,7 @@
 // clock, the real clock window for the hover path.
 
 #include <QHeaderView>
+#include <QTextCharFormat>
 #include <QtTest>
 
 #include "app/forms.h"
@@ -100,6 +101,8 @@ private slots:
         p = frmDayInfo;
     }
     void cleanup() {
+        SetCurrentLanguage(QStringLiteral("English"));
+        setExeDirForTesting({});
         p = nullptr;
         setCommandHandler({});
         ostrel::testing::destroyGlobal(frmDayInfo);
@@ -130,10 +133,11 @@ private slots:
         leap.FirstName = QStringLiteral("Leo");
         leap.Birthday = encodeDate(2000, 2, 29);
         DataModule1->contacts().insertContact(leap);
-        DataModule1->holidays().insertHoliday(HolidayRow{0, encodeDate(2000, 12, 10), QStringLiteral("Feast"), 1});
+        DataModule1->holidays().insertHoliday(HolidayRow{0, encodeDate(2000, 12, 10), QStringLiteral("Feast"), 1, QString()});
         QCOMPARE(column(child<StringGrid>(*p, "sgHolidays"), 0),
                  (QStringList{QStringLiteral("Feast"), QStringLiteral("Birthday: Ann Smith (36)")}));
         QCOMPARE(calendar->dateTextFormat(today).fontWeight(), int(QFont::Bold));
+        QVERIFY(calendar->dateTextFormat(today).fontUnderline());
         QCOMPARE(calendar->dateTextFormat(today.addDays(1)).fontWeight(), int(QFont::Normal));
 
         ann.Birthday = encodeDate(1990, 12, 11);
@@ -142,7 +146,7 @@ private slots:
         QCOMPARE(calendar->dateTextFormat(today.addDays(1)).fontWeight(), int(QFont::Bold));
 
         // February 2027 has no 29th: the birthday is on the 28th.
-        calendar->setCurrentPage(2027, 2);
+        calendar->setSelectedDate(QDate(2027, 2, 28));
         p->MonthCalendarNumberClick(QDate(2027, 2, 28));
         QCOMPARE(column(child<StringGrid>(*p, "sgHolidays"), 0), QStringList{QStringLiteral("Birthday: Leo (27)")});
         QCOMPARE(calendar->dateTextFormat(QDate(2027, 2, 28)).fontWeight(), int(QFont::Bold));
@@ -157,7 +161,6 @@ private slots:
         emit calendar->activated(QDate(2026, 12, 24));
         setNewTaskOnHandler({});
         QCOMPARE(asked, QList<double>{encodeDate(2026, 12, 24)});
-        setExeDirForTesting({});
     }
 
     void anEmptyDayAndTheHeightArithmetic() {
