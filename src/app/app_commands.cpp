@@ -10,6 +10,12 @@
 #include "planning/holiday_list.h"
 #include "planning/schedule_window.h"
 #include "settings/settings_dialog.h"
+#include "tasks/quick_task.h"
+#include "contacts/person_viewer.h"
+#include "data/data_module.h"
+#include "data/holiday_store.h"
+#include "data/plan_store.h"
+#include "find/find_window.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
 #include "timesync/internet_time.h"
@@ -45,6 +51,9 @@ void installAppCommands() {
             case AppCommand::NewTask:
                 if (frmCreateToDo) frmCreateToDo->OpenForNewTask();
                 break;
+            case AppCommand::QuickTask:
+                if (frmQuickTask) frmQuickTask->OpenForNewTask();
+                break;
             case AppCommand::ShowToDoList: showWindow(frmToDoList); break;
             case AppCommand::NewHoliday:
                 if (frmNewHoliday) frmNewHoliday->OpenForNewHoliday();
@@ -71,6 +80,39 @@ void installAppCommands() {
             case AppCommand::ExportCalendar: exportCalendarCommand(); break;
             case AppCommand::ImportContacts: importContactsCommand(); break;
             case AppCommand::ExportContacts: exportContactsCommand(); break;
+            case AppCommand::Find:
+                if (frmFind) frmFind->OpenFind();
+                break;
+        }
+    });
+    setNewTaskOnHandler([](double day) {
+        if (frmCreateToDo) frmCreateToDo->OpenForNewTaskOn(day);
+    });
+    setItemHandler([](AppItem item, std::int64_t id) {
+        switch (item) {
+            case AppItem::Task:
+                if (frmCreateToDo) frmCreateToDo->OpenForTask(static_cast<int>(id));
+                break;
+            case AppItem::Plan:
+                if (frmSchedule && DataModule1)
+                    if (const auto plan = DataModule1->plans().plan(id)) {
+                        frmSchedule->setScheduleDate(datePart(plan->ShowDT));
+                        showWindow(frmSchedule);
+                    }
+                break;
+            case AppItem::Holiday:
+                if (frmNewHoliday && DataModule1)
+                    for (const HolidayRow& row : DataModule1->holidays().listHolidays())
+                        if (row.TDID == id) frmNewHoliday->OpenForHoliday(row);
+                break;
+            case AppItem::Contact:
+                if (frmViewPerson) {
+                    frmViewPerson->Tag = id;
+                    frmViewPerson->FillPersonInfo();
+                    showWindow(frmViewPerson);
+                }
+                break;
+            case AppItem::Notes: showWindow(frmPocketBook); break;
         }
     });
 }

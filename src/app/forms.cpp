@@ -26,6 +26,11 @@
 #include "planning/schedule_window.h"
 #include "settings/settings_dialog.h"
 #include "tasks/reminder_list.h"
+#include "tasks/quick_task.h"
+#include "data/month_marks_store.h"
+#include "data/search_store.h"
+#include "find/find_window.h"
+#include "ui/find_key.h"
 #include "tasks/reminder_window.h"
 #include "tasks/task_editor.h"
 #include "tasks/todo_list.h"
@@ -50,6 +55,8 @@ TfrmSchedule* frmSchedule = nullptr;
 TfrmNewHoliday* frmNewHoliday = nullptr;
 TfrmHolidayList* frmHolidayList = nullptr;
 TfrmPocketBook* frmPocketBook = nullptr;
+TfrmQuickTask* frmQuickTask = nullptr;
+TfrmFind* frmFind = nullptr;
 
 namespace {
 // The day-info panel as the clock sees it.
@@ -71,6 +78,7 @@ DayInfoLink g_dayInfoLink;
 void createDayInfoForm() {
     frmDayInfo = new TfrmDayInfo(DataModule1->tasks(), DataModule1->plans(), DataModule1->holidays());
     registerApplicationForm(frmDayInfo);
+    frmDayInfo->setCalendarSources(new MonthMarksStore(DataModule1->connTAMO, frmDayInfo), &DataModule1->contacts());
     frmDayInfo->placeMode = [] {
         if (!frmClock) return DayInfoPlace::ScreenCorner;
         const TViewMode mode = frmClock->viewMode();
@@ -168,12 +176,21 @@ void createForms(const std::function<void()>& clockMade, const std::function<voi
     createContactForms();
     frmCreateToDo = new TfrmCreateToDo(DataModule1->tasks());
     registerApplicationForm(frmCreateToDo);
+    frmQuickTask = new TfrmQuickTask(DataModule1->tasks());
+    registerApplicationForm(frmQuickTask);
     frmToDoList = new TfrmToDoList(DataModule1->tasks(), frmCreateToDo);
     registerApplicationForm(frmToDoList);
     frmSchedule = new TfrmSchedule(DataModule1->plans());
     registerApplicationForm(frmSchedule);
     createHolidayForms();
+    auto* search = new SearchStore(DataModule1->connTAMO);
+    frmFind = new TfrmFind(*search, [] { return readNotesParagraphs(notesFilePath()); });
+    search->setParent(frmFind);
+    registerApplicationForm(frmFind);
     createPocketBookForm();
+    // Ctrl+F opens the search window from every window of ours.
+    for (QWidget* w : applicationForms()) installFindKey(w);
+    installFindKey(frmSettings);
     // The windows without a button to close them (without a window manager
     // they have no frame either).
     for (QWidget* w :
@@ -186,6 +203,8 @@ void createForms(const std::function<void()>& clockMade, const std::function<voi
 
 void destroyForms() {
     setCommandHandler({});
+    setItemHandler({});
+    setNewTaskOnHandler({});
     removeWindowRules();
     removeHelp();
     if (frmClock) frmClock->setDayInfoPanel(nullptr);
@@ -199,6 +218,8 @@ void destroyForms() {
     frmPersonEdit = nullptr;
     frmViewPerson = nullptr;
     frmCreateToDo = nullptr;
+    frmQuickTask = nullptr;
+    frmFind = nullptr;
     frmToDoList = nullptr;
     frmSchedule = nullptr;
     frmNewHoliday = nullptr;

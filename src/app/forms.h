@@ -20,6 +20,8 @@ class ReminderEngine;
 class TfrmClock;
 class TfrmSettings;
 class TfrmCreateToDo;
+class TfrmQuickTask;
+class TfrmFind;
 class TfrmToDoList;
 class TfrmAddressBook;
 class TfrmViewPerson;
@@ -37,6 +39,8 @@ extern TfrmClock* frmClock;
 // Made right after the clock window, destroyed before it.
 extern TfrmSettings* frmSettings;
 extern TfrmCreateToDo* frmCreateToDo;
+extern TfrmQuickTask* frmQuickTask;
+extern TfrmFind* frmFind;
 extern TfrmToDoList* frmToDoList;
 extern TfrmAddressBook* frmAddressBook;
 extern TfrmViewPerson* frmViewPerson;

@@ -1,5 +1,9 @@
 #include "data/contact_store.h"
 
+#include <algorithm>
+
+#include "core/data/birthdays.h"
+
 namespace ostrel {
 
 using sql::ParamType;
@@ -145,6 +149,27 @@ void ContactStore::updateContact(std::int64_t personId, const ContactRow& contac
     q.param("PersonID", ParamType::Integer, personId);
     q.exec();
     emit changed();
+}
+
+std::vector<BirthdayOfDay> ContactStore::birthdaysOfDay(DateTime day) {
+    sql::Query q(conn_);
+    q.add("SELECT ABID, FirstName, LastName, Birthday FROM AddressBook");
+    q.add("WHERE (Birthday IS NOT NULL) AND (Month(Birthday) = :BirthMonth)");
+    q.param("BirthMonth", sql::ParamType::Integer, std::int64_t{decodeDate(day).month});
+    q.open();
+    std::vector<BirthdayOfDay> out;
+    for (; !q.eof(); q.next()) {
+        const DateTime birth = q.asDateTime("Birthday");
+        if (!isBirthdayOn(birth, day)) continue;
+        const QString name = (QString::fromStdString(q.asString("FirstName")).trimmed() + QLatin1Char(' ') +
+                              QString::fromStdString(q.asString("LastName")).trimmed())
+                                 .trimmed();
+        out.push_back({q.asInteger("ABID"), name, birth});
+    }
+    std::sort(out.begin(), out.end(), [](const BirthdayOfDay& a, const BirthdayOfDay& b) {
+        return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+    });
+    return out;
 }
 
 }  // namespace ostrel

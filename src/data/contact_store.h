@@ -44,6 +44,13 @@ struct ContactRow {
     friend bool operator==(const ContactRow&, const ContactRow&) = default;
 };
 
+// A contact whose birthday falls on a day, for the day panel.
+struct BirthdayOfDay {
+    std::int64_t ABID = 0;
+    QString name;  // first and last name
+    DateTime birth = 0.0;
+};
+
 // Which groups the contact list shows.
 struct ContactGroupFilter {
     bool family = true;
@@ -75,6 +82,10 @@ public:
     void removeContact(std::int64_t personId);
     // Writes every column of the contact personId.
     void updateContact(std::int64_t personId, const ContactRow& contact);
+
+    // The contacts whose birthday falls on the day (29 February on 28
+    // February in a common year), by name; nothing is stored for them.
+    std::vector<BirthdayOfDay> birthdaysOfDay(DateTime day);
 
 signals:
     void changed();

@@ -1,6 +1,8 @@
 #include "planning/day_info.h"
 
+#include <QBoxLayout>
 #include <QCursor>
+#include <QTextCharFormat>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -14,9 +16,12 @@
 #include <cmath>
 
 #include "base/language_texts.h"
+#include "core/data/birthdays.h"
 #include "core/data/plan_layout.h"
 #include "core/time/clock_service.h"
+#include "data/contact_store.h"
 #include "data/holiday_store.h"
+#include "data/month_marks_store.h"
 #include "data/plan_store.h"
 #include "data/task_store.h"
 #include "platform/window_frame.h"
@@ -259,6 +264,24 @@ TfrmDayInfo::TfrmDayInfo(TaskStore& tasks, PlanStore& plans, HolidayStore& holid
     connect(sgToDo, &QAbstractItemView::doubleClicked, this, [] { runCommand(AppCommand::ShowToDoList); });
     connect(sgSchedule, &QAbstractItemView::doubleClicked, this, [] { runCommand(AppCommand::ShowSchedule); });
     connect(sgHolidays, &QAbstractItemView::doubleClicked, this, [] { runCommand(AppCommand::ShowHolidayList); });
+    connect(MonthCalendar, &QCalendarWidget::currentPageChanged, this,
+            [this](int year, int month) { runGuarded([this, year, month] { markMonth(year, month); }); });
+    // A double click (or Enter) on a day: a new task on that day.
+    connect(MonthCalendar, &QCalendarWidget::activated, this,
+            [](const QDate& d) { newTaskOn(encodeDate(d.year(), d.month(), d.day())); });
+    // "Today" in the calendar's navigation bar, beside the month and year.
+    btToday = new QToolButton(MonthCalendar);
+    btToday->setObjectName(QStringLiteral("btToday"));
+    // A dot: the navigation bar has no room for a word beside the month.
+    btToday->setText(QString(QChar(0x25CF)));
+    btToday->setToolTip(QStringLiteral("Today"));
+    btToday->setAutoRaise(true);
+    if (auto* bar = MonthCalendar->findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar")))
+        if (auto* row = qobject_cast<QBoxLayout*>(bar->layout())) {
+            btToday->setParent(bar);
+            row->addWidget(btToday);
+        }
+    connect(btToday, &QToolButton::clicked, this, [this] { runGuarded([this] { goToToday(); }); });
     // sgToDoExit: a grid that loses the focus has no selection.
     for (StringGrid* g : {sgToDo, sgSchedule, sgHolidays})
         connect(g, &StringGrid::exited, this, [this, g] {
@@ -377,11 +400,19 @@ void TfrmDayInfo::FillDayList(bool tasks) {
             g->setSpan(0, 0, 1, 2);
         }
     } else {
-        const auto rows = days_.holidaysOfDay(calendarDate());
-        g->setGridRowCount(std::max<int>(1, static_cast<int>(rows.size())));
-        if (rows.empty()) g->setCells(0, 0, empty);
-        for (int k = 0; k < static_cast<int>(rows.size()); ++k)
-            g->setCells(0, k, rows[static_cast<std::size_t>(k)].Title);
+        QStringList lines;
+        for (const auto& h : days_.holidaysOfDay(calendarDate())) lines << h.Title;
+        // Birthdays of the address book, with the age they turn.
+        if (contacts_)
+            for (const BirthdayOfDay& b : contacts_->birthdaysOfDay(calendarDate())) {
+                const auto age = ageOn(b.birth, calendarDate());
+                lines << (age ? FormatMessageText(GetLangMessage(QStringLiteral("BirthdayOfDay")),
+                                                  {b.name, static_cast<qlonglong>(*age)})
+                              : FormatMessageText(GetLangMessage(QStringLiteral("BirthdayOfDayNoAge")), {b.name}));
+            }
+        g->setGridRowCount(std::max<int>(1, static_cast<int>(lines.size())));
+        if (lines.isEmpty()) g->setCells(0, 0, empty);
+        for (int k = 0; k < static_cast<int>(lines.size()); ++k) g->setCells(0, k, lines[k]);
     }
 }
 
@@ -453,6 +484,43 @@ void TfrmDayInfo::sbToDoClick(QToolButton* button) {
         button->setIcon(toolIcon(9));
     }
     PlaceDayInfo();
+}
+
+void TfrmDayInfo::setCalendarSources(MonthMarksStore* marks, ContactStore* contacts) {
+    marks_ = marks;
+    contacts_ = contacts;
+    auto refresh = [this] {
+        runGuarded([this] {
+            markMonth(MonthCalendar->yearShown(), MonthCalendar->monthShown());
+            if (isVisible()) FillDayList(false);
+        });
+    };
+    connect(&tasks_, &TaskStore::changed, this, refresh);
+    connect(&plans_, &PlanStore::changed, this, refresh);
+    connect(&days_, &HolidayStore::changed, this, refresh);
+    if (contacts) connect(contacts, &ContactStore::changed, this, refresh);
+    refresh();
+}
+
+void TfrmDayInfo::markMonth(int year, int month) {
+    MonthCalendar->setDateTextFormat(QDate(), QTextCharFormat());
+    if (!marks_) return;
+    const MonthMarks m = marks_->marks(year, month);
+    for (int day = 1; day <= daysInMonth(year, month); ++day) {
+        if (!MonthMarks::has(m.any(), day)) continue;
+        QTextCharFormat f;
+        f.setFontWeight(QFont::Bold);
+        // Weekends are red already: holidays and birthdays are underlined.
+        if (MonthMarks::has(m.holidays | m.birthdays, day)) f.setFontUnderline(true);
+        MonthCalendar->setDateTextFormat(QDate(year, month, day), f);
+    }
+}
+
+void TfrmDayInfo::goToToday() {
+    const DateTime today = datePart(clock().now());
+    MonthCalendar->setSelectedDate(toQDate(today));
+    MonthCalendar->setCurrentPage(toQDate(today).year(), toQDate(today).month());
+    MonthCalendarNumberClick(toQDate(today));
 }
 
 void TfrmDayInfo::MonthCalendarNumberClick(const QDate& date) {

@@ -21,6 +21,8 @@ namespace ostrel {
 class PlanStore;
 class TaskStore;
 class HolidayStore;
+class ContactStore;
+class MonthMarksStore;
 
 // One section: a 15-pixel header strip, the grid, a 7-pixel bottom strip
 // and a 2-pixel bevel; collapsed to 16 pixels only the strip shows.
@@ -85,6 +87,16 @@ public:
     // Whether task row's time has come (its time text is struck through).
     bool taskPast(int row) const;
 
+    // The birthdays of the address book in the holiday section, and the
+    // calendar's marks of the days that hold something; both follow every
+    // change of their stores at once. Without them neither shows.
+    void setCalendarSources(MonthMarksStore* marks, ContactStore* contacts);
+    // Marks the days of the month shown that hold something (bold; holidays
+    // and birthdays also underlined).
+    void markMonth(int year, int month);
+    // Back to the present day and its month.
+    void goToToday();
+
     void ShowDay();
     void FillDayList(bool tasks);
     void FillDaySchedule();
@@ -121,6 +133,7 @@ private:
     StringGrid* sgSchedule;
     StringGrid* sgHolidays;
     QCalendarWidget* MonthCalendar;
+    QToolButton* btToday;
     QLabel* lbDate;
     QTimer* tmrHide;
 
@@ -132,6 +145,8 @@ private:
     TaskStore& tasks_;
     PlanStore& plans_;
     HolidayStore& days_;
+    MonthMarksStore* marks_ = nullptr;
+    ContactStore* contacts_ = nullptr;
     bool scheduleSelectionNone_ = false;
     int frameExtra_ = 0;
 };

@@ -201,6 +201,11 @@ void TfrmCreateToDo::OpenForNewTask() {
     setEnabledStates();
 }
 
+void TfrmCreateToDo::OpenForNewTaskOn(DateTime day) {
+    OpenForNewTask();
+    dtpToDoDate->setDate(toQDateTime(day).date());
+}
+
 void TfrmCreateToDo::OpenForTask(int taskId) {
     show();
     raise();

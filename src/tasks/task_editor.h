@@ -33,6 +33,8 @@ public:
     // Shows the editor for a new task (the "To do" command): no task, empty
     // description, one hour of active time, exact time, no repetition.
     void OpenForNewTask();
+    // The same with the date field on day (its time of day stays the present's).
+    void OpenForNewTaskOn(DateTime day);
     // Shows the editor with the fields of an existing task.
     void OpenForTask(int taskId);
 

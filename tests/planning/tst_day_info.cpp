@@ -2,6 +2,7 @@
 // clock, the real clock window for the hover path.
 
 #include <QHeaderView>
+#include <QTextCharFormat>
 #include <QtTest>
 
 #include "app/forms.h"
@@ -11,7 +12,9 @@
 #include "clock/day_info_link.h"
 #include "clock_env.h"
 #include "data/data_module.h"
+#include "data/contact_store.h"
 #include "data/holiday_store.h"
+#include "data/month_marks_store.h"
 #include "data/plan_store.h"
 #include "drawn_texts.h"
 #include "fake_clock.h"
@@ -98,6 +101,8 @@ private slots:
         p = frmDayInfo;
     }
     void cleanup() {
+        SetCurrentLanguage(QStringLiteral("English"));
+        setExeDirForTesting({});
         p = nullptr;
         setCommandHandler({});
         ostrel::testing::destroyGlobal(frmDayInfo);
@@ -105,6 +110,57 @@ private slots:
         dialogs.reset();
         clock.reset();
         dir.reset();
+    }
+
+    // Birthdays from the address book in the holiday section with the age,
+    // the month's marks, both following each change of the contacts at
+    // once; "Today"; a double click asks for a new task on that day.
+    void birthdaysMarksTodayAndADoubleClick() {
+        setExeDirForTesting(QStringLiteral(OSTREL_SOURCE_DIR));
+        SetCurrentLanguage(QStringLiteral("English"));
+        p->setCalendarSources(new MonthMarksStore(DataModule1->connTAMO, p), &DataModule1->contacts());
+        auto* calendar = child<QCalendarWidget>(*p, "MonthCalendar");
+        const QDate today(2026, 12, 10);
+        p->showPanel();
+        QCOMPARE(calendar->dateTextFormat(today).fontWeight(), int(QFont::Normal));
+
+        ContactRow ann;
+        ann.FirstName = QStringLiteral("Ann");
+        ann.LastName = QStringLiteral("Smith");
+        ann.Birthday = encodeDate(1990, 12, 10);
+        const auto id = DataModule1->contacts().insertContact(ann);
+        ContactRow leap;
+        leap.FirstName = QStringLiteral("Leo");
+        leap.Birthday = encodeDate(2000, 2, 29);
+        DataModule1->contacts().insertContact(leap);
+        DataModule1->holidays().insertHoliday(HolidayRow{0, encodeDate(2000, 12, 10), QStringLiteral("Feast"), 1, QString()});
+        QCOMPARE(column(child<StringGrid>(*p, "sgHolidays"), 0),
+                 (QStringList{QStringLiteral("Feast"), QStringLiteral("Birthday: Ann Smith (36)")}));
+        QCOMPARE(calendar->dateTextFormat(today).fontWeight(), int(QFont::Bold));
+        QVERIFY(calendar->dateTextFormat(today).fontUnderline());
+        QCOMPARE(calendar->dateTextFormat(today.addDays(1)).fontWeight(), int(QFont::Normal));
+
+        ann.Birthday = encodeDate(1990, 12, 11);
+        DataModule1->contacts().updateContact(id, ann);
+        QCOMPARE(column(child<StringGrid>(*p, "sgHolidays"), 0), QStringList{QStringLiteral("Feast")});
+        QCOMPARE(calendar->dateTextFormat(today.addDays(1)).fontWeight(), int(QFont::Bold));
+
+        // February 2027 has no 29th: the birthday is on the 28th.
+        calendar->setSelectedDate(QDate(2027, 2, 28));
+        p->MonthCalendarNumberClick(QDate(2027, 2, 28));
+        QCOMPARE(column(child<StringGrid>(*p, "sgHolidays"), 0), QStringList{QStringLiteral("Birthday: Leo (27)")});
+        QCOMPARE(calendar->dateTextFormat(QDate(2027, 2, 28)).fontWeight(), int(QFont::Bold));
+
+        child<QToolButton>(*calendar, "btToday")->click();
+        QCOMPARE(calendar->selectedDate(), today);
+        QCOMPARE(calendar->monthShown(), 12);
+        QCOMPARE(p->ShownDay, kToday);
+
+        QList<double> asked;
+        setNewTaskOnHandler([&asked](double day) { asked << day; });
+        emit calendar->activated(QDate(2026, 12, 24));
+        setNewTaskOnHandler({});
+        QCOMPARE(asked, QList<double>{encodeDate(2026, 12, 24)});
     }
 
     void anEmptyDayAndTheHeightArithmetic() {

@@ -9,9 +9,11 @@
 //     for the negative values of dates before 1899-12-30 is still the date
 //     (-1.25 is 1899-12-29 06:00, its date -1). Plain numbers are never passed
 //     to Int by the program.
-//  4. Now(), Int(), TimeValue(), Month(), Day() and Str() are functions we
-//     register on the connection (sql_functions.cpp); Now() reads the
-//     program's clock service, so tests control it.
+//  4. Now(), Int(), TimeValue(), Month(), Day(), Str() and Fold() are
+//     functions we register on the connection (sql_functions.cpp); Now()
+//     reads the program's clock service, so tests control it. They appear in
+//     queries only, never in a trigger or a stored definition, so another
+//     program can still write the file.
 //  5. Time values are always bound as doubles, never passed through text.
 //  6. The to-do list's statement names its index (ToDo INDEXED BY
 //     ToDo_ShowDT), so its rows come in ShowDT order without a sort and a

@@ -10,6 +10,7 @@
 
 #include "core/data/sql/connection.h"
 #include "core/data/sql/sql_functions.h"
+#include "core/text/fold.h"
 #include "core/time/clock_service.h"
 #include "core/time/datetime.h"
 
@@ -74,6 +75,16 @@ void fnStr(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
 }
 
+// Fold(text): the text folded for matching (core/text/fold.h); null stays
+// null.
+void fnFold(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const int bytes = sqlite3_value_bytes(argv[0]);
+    const std::string folded = foldForMatch(std::string_view(text ? text : "", static_cast<std::size_t>(bytes)));
+    sqlite3_result_text(ctx, folded.c_str(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
+}
+
 }  // namespace
 
 double dateOf(double dateTime) { return datePart(dateTime); }
@@ -109,6 +120,7 @@ void registerSqlFunctions(sqlite3* db) {
     sqlite3_create_function(db, "Month", 1, det, nullptr, fnMonth, nullptr, nullptr);
     sqlite3_create_function(db, "Day", 1, det, nullptr, fnDay, nullptr, nullptr);
     sqlite3_create_function(db, "Str", 1, det, nullptr, fnStr, nullptr, nullptr);
+    sqlite3_create_function(db, "Fold", 1, det, nullptr, fnFold, nullptr, nullptr);
 }
 
 }  // namespace ostrel::sql
