@@ -107,7 +107,7 @@ void installAppCommands() {
                 break;
             case AppItem::Contact:
                 if (frmViewPerson) {
-                    frmViewPerson->Tag = id;
+                    frmViewPerson->contactId = id;
                     frmViewPerson->FillPersonInfo();
                     showWindow(frmViewPerson);
                 }

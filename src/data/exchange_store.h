@@ -2,8 +2,8 @@
 // The table ExchangeUid: the identifier (UID) each exported or imported
 // row carries in iCalendar and vCard files, so that a file imported again
 // updates its rows instead of doubling them. The table is made when it is
-// first needed; a database without it works as before, and a program that
-// does not know it ignores it.
+// first needed; everything else works on a database without it, and a
+// program that does not know it ignores it.
 
 #include <QObject>
 #include <QString>

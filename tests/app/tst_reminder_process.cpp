@@ -105,8 +105,8 @@ bool endsOnSignal(QProcess* p, int signalNumber = SIGTERM) {
 class TestReminderProcess : public QObject {
     Q_OBJECT
 private slots:
-    // A title of a megabyte with blanks used to take the fitting of the
-    // reminder's title minutes (and SIGTERM went unheard meanwhile).
+    // A title of a megabyte with blanks is fitted at once, and SIGTERM is
+    // heard while the window shows it.
     void aReminderWithAHugeTitleShowsAndTheProgramStillEnds() {
         Install app;
         std::string title;
@@ -119,7 +119,7 @@ private slots:
     }
 
     // A crash or kill just after the start-up pass, with the reminder window
-    // open: showing it used to mark the task done, so it was lost.
+    // open: showing a reminder never marks the task done, so it is not lost.
     void aReminderLeftUnansweredComesBackAfterAKill() {
         Install app;
         app.insertTask(0, at(2024, 5, 6, 9), at(2024, 5, 6, 9), "dentist");
@@ -135,9 +135,9 @@ private slots:
     }
 
     // SIGTERM while the start-up pass works through thousands of due
-    // reminders used to be lost (a quit asked before the run loop), and the
-    // program went on running. The pass stops, the program ends as Exit
-    // does, and what it did not reach stays due.
+    // reminders (a quit asked before the run loop) is not lost: the pass
+    // stops, the program ends as Exit does, and what it did not reach stays
+    // due.
     void aQuitSignalDuringTheStartupPassEndsTheProgram() {
         Install app;
         app.sql(
@@ -152,7 +152,7 @@ private slots:
         QVERIFY(app.shown(p.get()) < 3000);
     }
 
-    // A thousand tasks due at one start used to open a thousand windows
+    // A thousand tasks due at one start never open a thousand windows
     // (hundreds of MB, no menu for half a minute). Twenty windows open, the
     // other 980 wait in one list window, and the clock shows at once. The
     // time from start to the clock is reported, not asserted (the machine's
@@ -184,8 +184,8 @@ private slots:
                 if (line.startsWith("VmRSS:")) qInfo("1,000 due tasks: %s", line.simplified().constData());
         const bool ended = endsOnSignal(p.get());
         if (!ended) p->kill();
-        // SIGTERM is honoured with many reminder windows open (it used to
-        // be cancelled by the windows refusing to close).
+        // SIGTERM is honoured with many reminder windows open (their refusal
+        // to close does not cancel it).
         QVERIFY2(ended, qPrintable(QStringLiteral("state %1 status %2 code %3: %4")
                                        .arg(p->state())
                                        .arg(p->exitStatus())
@@ -196,7 +196,7 @@ private slots:
     // Another process holds the database's write lock for the whole run (a
     // second program, a backup tool, the sqlite3 shell). Every write of the
     // reminder pass fails; the due reminder still shows once per occurrence
-    // (it used to open again each minute), the failure is told at most once,
+    // (not again each minute), the failure is told at most once,
     // and a busy wait never holds the program for seconds.
     void aDatabaseLockedByAnotherProcessShowsEachOccurrenceOnce() {
         Install app;

@@ -65,8 +65,7 @@ private slots:
 
     // A runtime folder that cannot hold files (/proc takes no new files,
     // not even from root): the lock cannot be made, which is said and ends
-    // with code 1 (it used to end with 0 and no word, as if another copy
-    // ran).
+    // with code 1 (never 0 and no word, as if another copy ran).
     void aLockThatCannotBeCreatedIsReportedWithCode1() {
         Install app;
         QDir().mkpath(app.root + QStringLiteral("/Languages"));

@@ -165,9 +165,9 @@ private slots:
     }
 
     // A repeating task found with several occurrences active at start-up
-    // used to open a window for each (one every minute after three days
-    // off: 1,441 windows). One window shows the latest and names how many
-    // earlier ones were missed.
+    // (one every minute after three days off: 1,441) opens one window, not
+    // one for each: it shows the latest and names how many earlier ones
+    // were missed.
     void startupShowsOneWindowPerTaskNamingTheMissed() {
         // Every 10 minutes, active 30 minutes; last run stored 08:40, now 09:05:
         // 08:40, 08:50 and 09:00 are active. (The stored time differs from
@@ -555,8 +555,8 @@ private slots:
         QCOMPARE(row(wildFirst).ShowDT, at(2024, 6, 6, 12));
     }
 
-    // Showing a one-time task used to mark it done: a program ended while
-    // the window was open (a crash, a logout) lost the reminder. It stays due
+    // Showing a one-time task never marks it done, so a program ended while
+    // the window is open (a crash, a logout) keeps the reminder. It stays due
     // until it is answered, shows once per run, and comes back at the next
     // start.
     void anUnansweredReminderComesBackAtTheNextStart() {

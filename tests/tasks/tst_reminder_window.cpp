@@ -182,10 +182,9 @@ private slots:
         delete w;
     }
 
-    // Fitting a long title used to measure the whole text once per blank
-    // and font size (5,000 characters: 2.7 s; a megabyte never finished).
-    // Only a bounded head of the text is measured now; the time is in
-    // bench_reminder_window.
+    // Fitting a long title measures a bounded head of the text, never the
+    // whole text once per blank and font size (which takes seconds at 5,000
+    // characters); the time is in bench_reminder_window.
     void longTitlesAreCutWithAnEllipsisAndAShortTooltip_data() {
         QTest::addColumn<QString>("title");
         QTest::newRow("editor's limit, blanks") << QStringLiteral("word ").repeated(32767 / 5);

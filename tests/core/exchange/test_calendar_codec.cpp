@@ -210,9 +210,8 @@ std::string calendarOf(const std::string& events) {
 
 // Rules other programs write that a task cannot follow: each is taken as its
 // next occurrence, worked out near the present and within a budget, or left
-// out and listed when it cannot be worked out. Every case ends at once (a
-// rule of an occurrence a second narrowed to a day that never comes used to
-// search for ever).
+// out and listed when it cannot be worked out. Every case ends at once,
+// also a rule of an occurrence a second narrowed to a day that never comes.
 TEST(CalendarCodec, RulesTakenAsTheirNextOccurrenceAreWorkedOutOrLeftOut) {
     const DateTime now = at(2026, 12, 10, 12, 0);  // a Thursday
     struct Case {
