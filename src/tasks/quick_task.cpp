@@ -95,7 +95,7 @@ QString TfrmQuickTask::describe(const QuickAddResult& r) {
         if (r.timeAssumed) lines << message("QuickTaskTimeAssumed", formatShortTime(timePart(r.due)));
         if (r.repeatUnit != puNone)
             lines << message("QuickTaskRepeat", QString::number(r.repeatCount) + QLatin1Char(' ') +
-                                                    UnitInListForCount(r.repeatCount, r.repeatUnit));
+                                                    unitInListForCount(r.repeatCount, r.repeatUnit));
     }
     for (const auto& issue : r.issues) lines << issueText(issue);
     return lines.join(QLatin1Char('\n'));
