@@ -59,7 +59,10 @@ private slots:
         DataModule1 = new TDataModule1(QString::fromStdString((dir->path() / "Tamo.qdb").string()));
         setExeDirForTesting(QStringLiteral(OSTREL_SOURCE_DIR));
         savedCalls = 0;
-        window = std::make_unique<TfrmQuickTask>(DataModule1->tasks(), [this] { ++savedCalls; });
+        // A saved task's reminder time is announced by the store (the
+        // reminder engine listens there).
+        QObject::connect(&DataModule1->tasks(), &TaskStore::reminderTimeChanged, this, [this] { ++savedCalls; });
+        window = std::make_unique<TfrmQuickTask>(DataModule1->tasks());
         useLanguage(QStringLiteral("English"));
     }
     void cleanup() {
@@ -114,7 +117,7 @@ private slots:
         QCOMPARE(rows.size(), std::size_t{1});
         const TaskRow& r = rows[0];
         QCOMPARE(r.Title, title);
-        QCOMPARE(r.MesType, 0);
+        QCOMPARE(r.mesType, mtOnceAtTime);
         QCOMPARE(r.FirstDT, due);
         QCOMPARE(r.ShowDT, due);
         QCOMPARE(r.PeriodInt, repeatCount);
