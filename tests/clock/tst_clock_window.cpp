@@ -509,10 +509,10 @@ private slots:
             (QStringList{"miCreate=Create", "miView=View", "N1=-", "miCalculator=Calculator",
                          "miPocketBook=Pocket-book", "miTimeCorrection=Time correction", "N2=-", "miSetting=Setting",
                          "miHelp=Help", "miAbout=About...", "miExchange=Exchange", "miEmpty=-", "miExit=Exit"}));
-        QCOMPARE(describe(child<QMenu>(clock, "miCreate")), (QStringList{"miToDo=To do", "miHoliday=Holiday"}));
+        QCOMPARE(describe(child<QMenu>(clock, "miCreate")), (QStringList{"miToDo=To do", "miQuickTask=Quick task...", "miHoliday=Holiday"}));
         QCOMPARE(describe(child<QMenu>(clock, "miView")),
                  (QStringList{"miViewToDoList=To do list", "miSchedule=Schedule", "Holydayslist1=Holidays list",
-                              "miAddresBook=Address book"}));
+                              "miAddresBook=Address book", "miFind=Find..."}));
         QCOMPARE(describe(child<QMenu>(clock, "miTimeCorrection")),
                  (QStringList{"miManualTimeCorr=Manual", "miSMTPClockCorr=Internet"}));
         QCOMPARE(describe(child<QMenu>(clock, "miExchange")),
