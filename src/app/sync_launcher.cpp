@@ -8,6 +8,7 @@
 #include "data/reminder_engine.h"
 #include "data/plan_store.h"
 #include "data/task_store.h"
+#include "platform/clock_change_watcher.h"
 #include "settings/sync_page.h"
 #include "ui/settings_model.h"
 
@@ -24,6 +25,14 @@ SyncLauncher::SyncLauncher(TDataModule1& data, DatabaseWatcher* watcher, QObject
     afterChange_.setInterval(kAfterChangeMs);
     connect(&afterChange_, &QTimer::timeout, this, &SyncLauncher::runNow);
     connect(&interval_, &QTimer::timeout, this, &SyncLauncher::runNow);
+    // After a resume the server may hold what other machines sent meanwhile.
+    afterResume_.setSingleShot(true);
+    afterResume_.setInterval(kAfterResumeMs);
+    connect(&afterResume_, &QTimer::timeout, this, &SyncLauncher::runNow);
+    clockWatcher_ = new ClockChangeWatcher(this);
+    connect(clockWatcher_, &ClockChangeWatcher::clockChanged, this, [this] {
+        if (configured()) afterResume_.start();
+    });
     // A local change is sent a minute later (changes in a row, once).
     auto changed = [this, watcher] {
         if (watcher && watcher->announcing()) return;

@@ -12,6 +12,7 @@
 namespace ostrel {
 
 class TDataModule1;
+class ClockChangeWatcher;
 class DatabaseWatcher;
 class ReminderEngine;
 
@@ -20,6 +21,9 @@ class SyncLauncher : public QObject {
 public:
     // The delay between a local change and the sync it starts.
     static constexpr int kAfterChangeMs = 60 * 1000;
+    // The delay between a resume (or a step of the system clock) and the
+    // sync it starts: the network is seldom back at once.
+    static constexpr int kAfterResumeMs = 30 * 1000;
 
     // watcher: changes it announces came from another process and start
     // no sync.
@@ -34,11 +38,15 @@ public:
 
     QTimer* intervalTimer() { return &interval_; }
     QTimer* changeTimer() { return &afterChange_; }
+    QTimer* resumeTimer() { return &afterResume_; }
+    ClockChangeWatcher* clockWatcher() { return clockWatcher_; }
 
 private:
     void followInterval();
     QTimer interval_;
     QTimer afterChange_;
+    QTimer afterResume_;
+    ClockChangeWatcher* clockWatcher_ = nullptr;
     QProcess* helper_ = nullptr;
 };
 
