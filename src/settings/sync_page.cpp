@@ -14,6 +14,7 @@
 #include "base/language_texts.h"
 #include "data/data_module.h"
 #include "data/sync_store.h"
+#include "ui/dialog_service.h"
 #include "ui/locale_format.h"
 #include "ui/settings_model.h"
 
@@ -213,6 +214,11 @@ void SyncPage::discover() {
     QStringList args = QStringList{QStringLiteral("--discover")} + commonArguments();
     if (!input.isEmpty()) args << QStringLiteral("--password-stdin");
     runHelper(args, input, [this](int code, const QString& out, const QString& err) {
+        if (code == kUntrustedCertificate) {
+            if (trustCertificate(out)) discover();
+            else lbSyncStatus->setText(FormatMessageText(text("SyncFailed", "The sync failed: %s"), {err}));
+            return;
+        }
         if (code != 0) {
             lbSyncStatus->setText(FormatMessageText(text("SyncFailed", "The sync failed: %s"), {err}));
             return;
@@ -233,6 +239,30 @@ void SyncPage::discover() {
         picked_ = true;
         lbSyncStatus->setText(text("SyncFound", "Choose the calendar and the address book, then OK."));
     });
+}
+
+bool SyncPage::trustCertificate(const QString& helperOutput) {
+    QString fingerprint;
+    for (const QString& line : helperOutput.split(QLatin1Char('\n'))) {
+        const QStringList f = line.split(QLatin1Char('\t'));
+        if (f.size() == 2 && f[0] == QLatin1String("certificate")) fingerprint = f[1].trimmed();
+    }
+    SettingsModel& s = settings();
+    // Asked once per certificate: one already pinned and still refused is
+    // not offered again.
+    if (fingerprint.isEmpty() || fingerprint == s.value(kSection, QStringLiteral("Certificate")).toString())
+        return false;
+    const QString question = FormatMessageText(
+        text("SyncTrustCertificate",
+             "The server's certificate is not signed by an authority this computer trusts. Its SHA-256 "
+             "fingerprint is %s. Trust this certificate for this account? Answer Yes only if your "
+             "server's administrator gives you the same fingerprint."),
+        {fingerprint});
+    if (showMessage(question, text("SyncCaption", "Sync"), MsgIcon::Warning, MsgYes | MsgNo, this) != MsgYes)
+        return false;
+    s.setValue(kSection, QStringLiteral("Certificate"), fingerprint);
+    s.saveKeys(kSection, {QStringLiteral("Certificate")});
+    return true;
 }
 
 void SyncPage::syncNow() {

@@ -43,7 +43,13 @@ public:
     QString statusText() const;
 
 private:
+    // The helper's exit code for a certificate no authority vouches for (its
+    // fingerprint on a "certificate" line of its output).
+    static constexpr int kUntrustedCertificate = 4;
     void discover();
+    // Shows the fingerprint of the certificate the helper refused and asks
+    // whether to trust it; pins it ([Sync] Certificate) when the user says so.
+    bool trustCertificate(const QString& helperOutput);
     void syncNow();
     void showStatus();
     // Runs the helper with the arguments, the text on its standard input;
