@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package made by CPack from a built tree: its files are the
 # installed layout under /usr, and its Depends names what the program loads
-# at run time besides what it links.
+# at run time besides what it links (the sync helper's network and keyring
+# libraries among them).
 #
 #   package.sh BUILD_DIR
 set -euo pipefail
@@ -13,11 +14,11 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 deb="$(ls "$out"/ostrel-organizer_*.deb)"
 depends="$(dpkg-deb -f "$deb" Depends)"
 for p in libqt6sql6-sqlite libqt6svg6 qt6-image-formats-plugins qt6-qpa-plugins qt6-wayland libqt6help6 \
-         libical3 libjpeg62-turbo libqt6widgets6; do
+         libical3 libjpeg62-turbo libqt6widgets6 libqt6network6 libqt6keychain1; do
     grep -qE "(^|, )$p( |,|$)" <<<"$depends" || fail "Depends lacks $p: $depends"
 done
 files="$(dpkg-deb -c "$deb" | awk '{print $6}')"
-for f in ./usr/bin/ostrel-organizer ./usr/share/ostrel-organizer/Tamo.qdb \
+for f in ./usr/bin/ostrel-organizer ./usr/bin/ostrel-sync ./usr/share/ostrel-organizer/Tamo.qdb \
          ./usr/share/applications/org.ostrel.organizer.desktop ./usr/share/metainfo/org.ostrel.organizer.metainfo.xml \
          ./usr/share/man/man1/ostrel-organizer.1 ./usr/share/icons/hicolor/scalable/apps/org.ostrel.organizer.svg; do
     grep -qx "$f" <<<"$files" || fail "the package lacks $f"
