@@ -284,6 +284,19 @@ void TfrmToDo::postponeAsShown() {
     btnOKClick();
 }
 
+void TfrmToDo::doneAsShown() {
+    if (AnswerPosted) return;
+    rbDone->setChecked(true);
+    btnOKClick();
+}
+
+QString TfrmToDo::doneText() const { return rbDone->text().remove(u'&'); }
+
+QString TfrmToDo::postponeText() const {
+    return rbPostpone->text().remove(u'&') + u' ' + QString::number(sePostpone->value()) + u' ' +
+           cbPostpone->currentText();
+}
+
 void TfrmToDo::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Return:

@@ -84,6 +84,12 @@ public:
     void btnOKClick();
     // Chooses "Postpone at" (by the amount shown) and posts the answer.
     void postponeAsShown();
+    // Chooses "Done" and posts the answer.
+    void doneAsShown();
+    // The two answers as the window shows them now ("Done"; "Again in" with
+    // the count and the unit), for the same answers given elsewhere.
+    QString doneText() const;
+    QString postponeText() const;
     // One slide step.
     void tmrShowTimer();
 
