@@ -15,8 +15,14 @@ ReminderNotices::ReminderNotices(const QDBusConnection& bus, QObject* parent)
 bool ReminderNotices::windowShown(TfrmToDo* window, const TTaskParams& params, const QString& caption) {
     if (!window || !reminderNotifyOn()) return false;
     const std::int64_t key = ++lastKey_;
-    if (!notifier_.show(key, {caption, params.TaskTitle, window->doneText(), window->postponeText()})) return false;
+    const QString title = params.TaskTitle;
+    if (!notifier_.show(key, {caption, title, window->doneText(), window->postponeText()})) return false;
     windows_.insert(key, window);
+    // The notification names the amount the window shows now.
+    connect(window, &TfrmToDo::postponeAmountChanged, this, [this, key, caption, title] {
+        const QPointer<TfrmToDo> w = windows_.value(key);
+        if (w && notifier_.showing(key)) notifier_.show(key, {caption, title, w->doneText(), w->postponeText()});
+    });
     connect(window, &QObject::destroyed, this, [this, key] {
         windows_.remove(key);
         notifier_.withdraw(key);

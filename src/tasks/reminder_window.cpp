@@ -239,6 +239,8 @@ TfrmToDo::TfrmToDo(QWidget* parent)
     connect(rbDone, &QRadioButton::toggled, this, &TfrmToDo::rbPostponeClick);
     connect(btnOK, &QPushButton::clicked, this, guarded(this, &TfrmToDo::btnOKClick));
     connect(tmrShow, &QTimer::timeout, this, &TfrmToDo::tmrShowTimer);
+    connect(sePostpone, &QSpinBox::valueChanged, this, &TfrmToDo::postponeAmountChanged);
+    connect(cbPostpone, &QComboBox::currentIndexChanged, this, &TfrmToDo::postponeAmountChanged);
 
     FormCreate();
 }

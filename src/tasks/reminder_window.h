@@ -97,6 +97,10 @@ public:
     // edge of its place at the right side of the primary screen.
     int restingLeft();
 
+signals:
+    // The postponement's count or unit changed (postponeText() with it).
+    void postponeAmountChanged();
+
 protected:
     // Enter answers with the choice made; Esc postpones.
     void keyPressEvent(QKeyEvent* event) override;

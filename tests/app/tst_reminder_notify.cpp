@@ -2,7 +2,8 @@
 // against a stand-in notifications service on a private session bus: the
 // notification's texts, its "Done" and "Postpone" actions answering the
 // reminder as the window does, the window's own answer taking the
-// notification back, and the Notify setting.
+// notification back, the window's postpone amount renaming the action, and
+// the Notify setting.
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -176,7 +177,14 @@ private slots:
         QCOMPARE(window->postponeText(), QStringLiteral("Postpone at 10 minutes"));
         QCOMPARE(otherNotice.body, QStringLiteral("Walk the dog"));
 
-        child<QSpinBox>(*window, "sePostpone")->setValue(shownCount);
+        // A new amount in the window renames the notification's action.
+        if (shownCount != 10) {
+            child<QSpinBox>(*window, "sePostpone")->setValue(shownCount);
+            QTRY_COMPARE(service_.shown.size(), 3);
+            QCOMPARE(service_.shown[2].id, notice.id);
+            QCOMPARE(service_.shown[2].actions.value(3), window->postponeText());
+            QCOMPARE(window->postponeText(), QStringLiteral("Postpone at %1 minutes").arg(shownCount));
+        }
         invoke(notice.id, action);
         QTRY_VERIFY(!window);
         // Only that reminder was answered: the other one still stands, and
