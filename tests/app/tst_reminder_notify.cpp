@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "app/forms.h"
+#include "app/reminder_notices.h"
 #include "data/data_module.h"
 #include "data/reminder_engine.h"
 #include "dates.h"
@@ -86,6 +87,14 @@ class TestReminderNotify : public QObject {
                                  "ElapseInt, ElapseType) VALUES (" +
                                      std::to_string(id) + ", 0, " + num(when) + ", " + num(when) + ", '" + title +
                                      "', 0, 0, 1, 2)");
+    }
+    // Whether the service's answers to the notifications keyed 1..count have
+    // come back (only then can they be replaced or withdrawn).
+    bool noticesShown(int count) {
+        auto* notices = reminderEngine->findChild<ReminderNotices*>();
+        for (int key = 1; key <= count; ++key)
+            if (!notices || !notices->notifier().showing(key)) return false;
+        return true;
     }
     void invoke(uint id, const QString& action) {
         QDBusMessage s = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
@@ -167,6 +176,7 @@ private slots:
         QPointer<TfrmToDo> other = reminderWindowOf(2);
         QVERIFY(window && other);
         QTRY_COMPARE(service_.shown.size(), 2);
+        QTRY_VERIFY(noticesShown(2));
         const bool dentistFirst = service_.shown[0].body == QStringLiteral("Dentist");
         const auto notice = service_.shown[dentistFirst ? 0 : 1];
         const auto otherNotice = service_.shown[dentistFirst ? 1 : 0];
@@ -208,6 +218,7 @@ private slots:
         reminderEngine->InitReminders();
         QPointer<TfrmToDo> window = reminderWindowOf(1);
         QTRY_COMPARE(service_.shown.size(), 1);
+        QTRY_VERIFY(noticesShown(1));
         QTest::keyClick(window, Qt::Key_Escape);
         QTRY_VERIFY(!window);
         QTRY_COMPARE(service_.closed, QList<uint>{service_.shown[0].id});
