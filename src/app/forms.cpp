@@ -6,6 +6,7 @@
 
 #include "app/app_commands.h"
 #include "app/help_setup.h"
+#include "app/reminder_notices.h"
 #include "app/window_rules.h"
 #include "base/app_paths.h"
 
@@ -38,6 +39,8 @@
 #include "ui/close_keys.h"
 #include "ui/error_display.h"
 #include "ui/guarded.h"
+#include "ui/reminder_settings.h"
+#include "ui/settings_model.h"
 
 namespace ostrel {
 
@@ -139,10 +142,16 @@ void createReminderEngine() {
     // A pass the gate's own timer runs has no command around it to report
     // its error.
     reminderEngine->setPassErrorHandler([] { showCurrentError(); });
+    // A reminder window is also shown as a desktop notification (Notify);
+    // Notify is on by default where a notifications service answers.
+    auto* notices = new ReminderNotices(QDBusConnection::sessionBus(), reminderEngine);
+    declareReminderSettings(notices->serviceAnswers());
+    settings().load(kRemindersSection);
     // Beyond a few open windows the rest go to one list window.
     QObject::connect(reminderEngine, &ReminderEngine::reminderDue, reminderEngine,
-                     [](const TTaskParams& params, const QString& caption) {
-                         ShowReminderOrList(*reminderEngine, params, caption);
+                     [notices](const TTaskParams& params, const QString& caption) {
+                         if (TfrmToDo* window = ShowReminderOrList(*reminderEngine, params, caption))
+                             notices->windowShown(window, params, caption);
                      });
     setReminderAnswerReceiver(new ReminderAnswers(*reminderEngine));
 }

@@ -20,6 +20,7 @@
 #include "ui/guarded.h"
 #include "ui/help_link.h"
 #include "ui/languages.h"
+#include "ui/reminder_settings.h"
 #include "ui/settings_model.h"
 
 namespace ostrel {
@@ -32,6 +33,7 @@ constexpr int kHelpContext = 8;
 const QString kGeneral = QStringLiteral("General");
 const QString kClock = QStringLiteral("Clock");
 const QString kPocketBook = QStringLiteral("PocketBook");
+const QString& kReminders = kRemindersSection;
 
 // The keys the dialog shows and changes live, which Cancel returns to their
 // values from when the dialog opened.
@@ -39,6 +41,7 @@ const std::pair<const char*, const char*> kPreviewed[] = {
     {"Clock", "Color"},    {"Clock", "VertSpace"}, {"Clock", "HorisSpace"},         {"Clock", "FontName"},
     {"Clock", "FontSize"}, {"Clock", "FontColor"}, {"Clock", "FontBold"},           {"Clock", "FontItalic"},
     {"Clock", "Top"},      {"Clock", "Left"},      {"PocketBook", "AutohidePanel"},
+    {"Reminders", "Notify"}, {"Reminders", "Sound"}, {"Reminders", "BirthdayDays"},
 };
 
 QVariant value(const QString& section, const char* key) { return settings().value(section, QLatin1String(key)); }
@@ -51,7 +54,7 @@ void setValue(const QString& section, const char* key, const QVariant& v) {
     settings().setValue(section, QLatin1String(key), v);
 }
 
-// The pocket book's keys this dialog shows; the language, which the
+// The pocket book's and the reminders' keys this dialog shows; the language, which the
 // dialog stores on OK.
 void declareDialogSettings() {
     SettingsModel& s = settings();
@@ -59,6 +62,7 @@ void declareDialogSettings() {
     s.declare(kPocketBook, QStringLiteral("Color"), 0xFFFFFF);
     s.declare(kPocketBook, QStringLiteral("FontColor"), 0);
     s.declare(kGeneral, QStringLiteral("Language"), QStringLiteral("English"));
+    declareReminderSettings();
 }
 
 }  // namespace
@@ -147,6 +151,12 @@ TfrmSettings::TfrmSettings(ClockView* clock) : QDialog(nullptr), clock_(clock) {
     connect(seHorisSpase, &QSpinBox::valueChanged, this, guarded(this, &TfrmSettings::seHorisSpaseChange));
     connect(chbAutohidePanel, &QCheckBox::toggled, this,
             guarded([this] { setValue(kPocketBook, "AutohidePanel", chbAutohidePanel->isChecked() ? 1 : 0); }));
+    connect(cbNotify, &QCheckBox::toggled, this,
+            guarded([this] { setValue(kReminders, "Notify", cbNotify->isChecked() ? 1 : 0); }));
+    connect(cbSound, &QCheckBox::toggled, this,
+            guarded([this] { setValue(kReminders, "Sound", cbSound->isChecked() ? 1 : 0); }));
+    connect(seBirthdayDays, &QSpinBox::valueChanged, this,
+            guarded([this] { setValue(kReminders, "BirthdayDays", seBirthdayDays->value()); }));
     connect(cbLang, &DropDownComboBox::dropDown, this, guarded(this, &TfrmSettings::cbLangDropDown));
     connect(cbLang, &QComboBox::editTextChanged, this, guarded(this, &TfrmSettings::cbLangChange));
     // A switch runs when its button becomes checked, not when it is
@@ -204,6 +214,7 @@ void TfrmSettings::LoadSettings() {
     cbAutorun->setChecked(autostartEnabledFor(exePath()));
     declareDialogSettings();
     settings().load(kPocketBook);
+    settings().load(kReminders);
     syncPage_->load();
     showValue({}, {});
     takeSnapshot();
@@ -219,7 +230,8 @@ void TfrmSettings::SaveSettings() {
         s.saveKeys(kClock, {QStringLiteral("Color"), QStringLiteral("VertSpace"), QStringLiteral("HorisSpace"),
                             QStringLiteral("FontName"), QStringLiteral("FontSize"), QStringLiteral("FontColor"),
                             QStringLiteral("FontBold"), QStringLiteral("FontItalic")}) &&
-        s.saveKeys(kPocketBook, {QStringLiteral("AutohidePanel")});
+        s.saveKeys(kPocketBook, {QStringLiteral("AutohidePanel")}) &&
+        s.saveKeys(kReminders, {QStringLiteral("Notify"), QStringLiteral("Sound"), QStringLiteral("BirthdayDays")});
     if (!ok) return;
     if (cbAutorun->isChecked()) setAutostart(exePath());
     else removeAutostart();
@@ -264,6 +276,18 @@ void TfrmSettings::showValue(const QString& section, const QString& key) {
     if (is(kPocketBook, "AutohidePanel")) {
         const QSignalBlocker block(chbAutohidePanel);
         chbAutohidePanel->setChecked(value(kPocketBook, "AutohidePanel").toLongLong() == 1);
+    }
+    if (is(kReminders, "Notify")) {
+        const QSignalBlocker block(cbNotify);
+        cbNotify->setChecked(reminderNotifyOn());
+    }
+    if (is(kReminders, "Sound")) {
+        const QSignalBlocker block(cbSound);
+        cbSound->setChecked(reminderSoundOn());
+    }
+    if (is(kReminders, "BirthdayDays")) {
+        const QSignalBlocker block(seBirthdayDays);
+        seBirthdayDays->setValue(reminderBirthdayDays());
     }
     if (is(kPocketBook, "Color")) {
         shColor3->setColor(colorValue(kPocketBook, "Color"));

@@ -121,6 +121,10 @@ private:
     QRadioButton* rbAnalogClock = nullptr;
     QRadioButton* rbSysTrayClock = nullptr;
     QCheckBox* cbAutorun = nullptr;
+    // [Reminders]: Notify, Sound, BirthdayDays.
+    QCheckBox* cbNotify = nullptr;
+    QCheckBox* cbSound = nullptr;
+    QSpinBox* seBirthdayDays = nullptr;
     QPushButton* btnSelectFont = nullptr;
     ColorSwatch* shColor1 = nullptr;
     QPushButton* btnSelectColor = nullptr;

@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "settings/settings_dialog.h"
+#include "ui/reminder_settings.h"
 
 // The settings dialog's four pages: their controls and layouts.
 
@@ -104,6 +105,28 @@ void TfrmSettings::buildGeneralPage() {
     l->addSpacing(8);
     l->addWidget(heading("lbAutorun", "Autorun", general));
     addIndented(l, cbAutorun);
+    l->addSpacing(8);
+    l->addWidget(heading("lbReminders", "Reminders", general));
+    cbNotify = new QCheckBox(QStringLiteral("Desktop notifications"), general);
+    cbNotify->setObjectName(QStringLiteral("cbNotify"));
+    cbSound = new QCheckBox(QStringLiteral("Sound"), general);
+    cbSound->setObjectName(QStringLiteral("cbSound"));
+    auto* checks = new QHBoxLayout;
+    checks->setContentsMargins(12, 0, 0, 0);
+    checks->addWidget(cbNotify);
+    checks->addSpacing(12);
+    checks->addWidget(cbSound);
+    checks->addStretch(1);
+    l->addLayout(checks);
+    seBirthdayDays = new QSpinBox(general);
+    seBirthdayDays->setObjectName(QStringLiteral("seBirthdayDays"));
+    seBirthdayDays->setRange(0, kMaxBirthdayDays);
+    seBirthdayDays->setMinimumWidth(64);
+    auto* days = new QHBoxLayout;
+    days->setContentsMargins(12, 0, 0, 0);
+    days->addWidget(rowLabel("lbBirthdayDays", "Days before a birthday", general), 1);
+    days->addWidget(seBirthdayDays);
+    l->addLayout(days);
     l->addStretch(1);
 }
 

@@ -181,11 +181,8 @@ int openReminderWindowCount() {
 
 ReminderListWindow* reminderListWindow() { return g_list; }
 
-void ShowReminderOrList(ReminderEngine& engine, const TTaskParams& params, const QString& caption) {
-    if (openReminderWindowCount() < kMaxReminderWindows) {
-        ShowReminder(params, caption);
-        return;
-    }
+TfrmToDo* ShowReminderOrList(ReminderEngine& engine, const TTaskParams& params, const QString& caption) {
+    if (openReminderWindowCount() < kMaxReminderWindows) return ShowReminder(params, caption);
     if (!g_list) {
         g_list = new ReminderListWindow(engine);
         g_list->setAttribute(Qt::WA_DeleteOnClose);
@@ -197,6 +194,7 @@ void ShowReminderOrList(ReminderEngine& engine, const TTaskParams& params, const
         g_list->placeOnScreen();
         g_list->raise();
     }
+    return nullptr;
 }
 
 }  // namespace ostrel

@@ -73,7 +73,8 @@ ReminderListWindow* reminderListWindow();
 
 // Opens a reminder window, or adds the reminder to the list window (which
 // answers through engine) when kMaxReminderWindows reminder windows are open
-// already.
-void ShowReminderOrList(ReminderEngine& engine, const TTaskParams& params, const QString& caption);
+// already. Returns the window opened; null when the list took it.
+class TfrmToDo;
+TfrmToDo* ShowReminderOrList(ReminderEngine& engine, const TTaskParams& params, const QString& caption);
 
 }  // namespace ostrel

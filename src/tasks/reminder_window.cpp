@@ -239,6 +239,8 @@ TfrmToDo::TfrmToDo(QWidget* parent)
     connect(rbDone, &QRadioButton::toggled, this, &TfrmToDo::rbPostponeClick);
     connect(btnOK, &QPushButton::clicked, this, guarded(this, &TfrmToDo::btnOKClick));
     connect(tmrShow, &QTimer::timeout, this, &TfrmToDo::tmrShowTimer);
+    connect(sePostpone, &QSpinBox::valueChanged, this, &TfrmToDo::postponeAmountChanged);
+    connect(cbPostpone, &QComboBox::currentIndexChanged, this, &TfrmToDo::postponeAmountChanged);
 
     FormCreate();
 }
@@ -282,6 +284,19 @@ void TfrmToDo::postponeAsShown() {
     if (AnswerPosted) return;
     rbPostpone->setChecked(true);
     btnOKClick();
+}
+
+void TfrmToDo::doneAsShown() {
+    if (AnswerPosted) return;
+    rbDone->setChecked(true);
+    btnOKClick();
+}
+
+QString TfrmToDo::doneText() const { return rbDone->text().remove(u'&'); }
+
+QString TfrmToDo::postponeText() const {
+    return rbPostpone->text().remove(u'&') + u' ' + QString::number(sePostpone->value()) + u' ' +
+           cbPostpone->currentText();
 }
 
 void TfrmToDo::keyPressEvent(QKeyEvent* event) {

@@ -84,12 +84,22 @@ public:
     void btnOKClick();
     // Chooses "Postpone at" (by the amount shown) and posts the answer.
     void postponeAsShown();
+    // Chooses "Done" and posts the answer.
+    void doneAsShown();
+    // The two answers as the window shows them now ("Done"; "Again in" with
+    // the count and the unit), for the same answers given elsewhere.
+    QString doneText() const;
+    QString postponeText() const;
     // One slide step.
     void tmrShowTimer();
 
     // Sets FinalTop for the window's present frame and returns the left
     // edge of its place at the right side of the primary screen.
     int restingLeft();
+
+signals:
+    // The postponement's count or unit changed (postponeText() with it).
+    void postponeAmountChanged();
 
 protected:
     // Enter answers with the choice made; Esc postpones.

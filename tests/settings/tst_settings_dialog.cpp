@@ -15,6 +15,7 @@
 #include "recording_dialogs.h"
 #include "settings/settings_dialog.h"
 #include "ui/languages.h"
+#include "ui/reminder_settings.h"
 #include "ui/settings_file.h"
 #include "widget_child.h"
 
@@ -143,6 +144,59 @@ private slots:
         QCOMPARE(clock.color(), QColor(10, 20, 30));
         QVERIFY(child<QCheckBox>(*frmSettings, "chbAutohidePanel")->isChecked());
         QVERIFY(child<QCheckBox>(*frmSettings, "cbAutorun")->isChecked());
+    }
+
+    // The [Reminders] keys as the file holds them, shown by their controls
+    // (days out of range or unreadable taken as the nearest allowed value or
+    // the default); OK writes the choice, Cancel puts the file's back.
+    void reminderKeysAreShownAndStored_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("notify");
+        QTest::addColumn<bool>("sound");
+        QTest::addColumn<int>("days");
+        QTest::newRow("absent: the defaults") << QString() << true << false << 1;
+        QTest::newRow("all set") << QStringLiteral("Notify=0\nSound=1\nBirthdayDays=0\n") << false << true << 0;
+        QTest::newRow("too many days") << QStringLiteral("BirthdayDays=400\n") << true << false << 30;
+        QTest::newRow("negative days") << QStringLiteral("BirthdayDays=-2\n") << true << false << 0;
+        QTest::newRow("unreadable days") << QStringLiteral("BirthdayDays=soon\n") << true << false << 1;
+    }
+    void reminderKeysAreShownAndStored() {
+        QFETCH(QString, file);
+        QFETCH(bool, notify);
+        QFETCH(bool, sound);
+        QFETCH(int, days);
+        ClockEnv env;
+        RecordingDialogs dialogs;
+        env.writeSettings(QByteArray("[Reminders]\n") + file.toUtf8());
+        ostrel::testing::ClockWindow clockWindow;
+        auto* cbNotify = child<QCheckBox>(*frmSettings, "cbNotify");
+        auto* cbSound = child<QCheckBox>(*frmSettings, "cbSound");
+        auto* seDays = child<QSpinBox>(*frmSettings, "seBirthdayDays");
+        QCOMPARE(cbNotify->isChecked(), notify);
+        QCOMPARE(cbSound->isChecked(), sound);
+        QCOMPARE(seDays->value(), days);
+        QCOMPARE(seDays->maximum(), 30);
+
+        cbNotify->setChecked(!notify);
+        cbSound->setChecked(!sound);
+        seDays->setValue(7);
+        QCOMPARE(reminderNotifyOn(), !notify);
+        QCOMPARE(reminderBirthdayDays(), 7);
+        frmSettings->btnCancelClick();
+        QCOMPARE(reminderNotifyOn(), notify);
+        QCOMPARE(reminderSoundOn(), sound);
+        QCOMPARE(reminderBirthdayDays(), days);
+        QCOMPARE(cbNotify->isChecked(), notify);
+        QCOMPARE(seDays->value(), days);
+
+        cbNotify->setChecked(!notify);
+        cbSound->setChecked(!sound);
+        seDays->setValue(7);
+        frmSettings->btnOKClick();
+        const IniFile f = ini();
+        QCOMPARE(f.readInteger("Reminders", "Notify", -1), notify ? 0 : 1);
+        QCOMPARE(f.readInteger("Reminders", "Sound", -1), sound ? 0 : 1);
+        QCOMPARE(f.readInteger("Reminders", "BirthdayDays", -1), 7);
     }
 
     // The Setting command: the dialog runs modally, opens on the first page
