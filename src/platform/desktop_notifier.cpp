@@ -35,11 +35,18 @@ bool DesktopNotifier::show(std::int64_t key, const Notice& notice) {
     const uint replaces = ids_.value(key, 0);
     call << QStringLiteral("Ostrel Organizer") << replaces << QString() << notice.summary << notice.body
          << QStringList{kDone, notice.doneText, kPostpone, notice.postponeText} << QVariantMap{} << int(-1);
+    const int sent = ++showsSent_[key];
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, key](QDBusPendingCallWatcher* w) {
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, key, sent](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         const QDBusPendingReply<uint> reply = *w;
         if (reply.isError() || reply.value() == 0) return;
+        if (withdrawnUpTo_.value(key, 0) >= sent) {
+            // Withdrawn before the service answered: closed now that its id
+            // is known, never left on the screen.
+            closeNotification(reply.value());
+            return;
+        }
         if (const uint old = ids_.value(key, 0); old != 0) keys_.remove(old);
         keys_.insert(reply.value(), key);
         ids_.insert(key, reply.value());
@@ -48,9 +55,14 @@ bool DesktopNotifier::show(std::int64_t key, const Notice& notice) {
 }
 
 void DesktopNotifier::withdraw(std::int64_t key) {
+    if (showsSent_.contains(key)) withdrawnUpTo_[key] = showsSent_.value(key);
     const uint id = ids_.take(key);
     if (id == 0) return;
     keys_.remove(id);
+    closeNotification(id);
+}
+
+void DesktopNotifier::closeNotification(uint id) {
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("CloseNotification"));
     call << id;
     bus_.asyncCall(call);

@@ -49,6 +49,11 @@ private:
     QDBusConnection bus_;
     QHash<uint, std::int64_t> keys_;        // notification id -> key
     QHash<std::int64_t, uint> ids_;         // key -> notification id
+    // Shows asked for per key, and how many of them a withdraw covers (a
+    // show whose answer comes after its withdraw is closed at once).
+    QHash<std::int64_t, int> showsSent_;
+    QHash<std::int64_t, int> withdrawnUpTo_;
+    void closeNotification(uint id);
 };
 
 }  // namespace ostrel

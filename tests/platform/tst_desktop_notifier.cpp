@@ -139,6 +139,14 @@ private slots:
         QTRY_COMPARE(service.shown.size(), 7);
         QCOMPARE(service.closed, QList<uint>{11});
 
+        // Withdrawn before the service answered the show: closed as soon as
+        // its id is known, never left on the screen.
+        QVERIFY(notifier.show(47, {QStringLiteral("Reminder"), QStringLiteral("Call"), {}, {}}));
+        notifier.withdraw(47);
+        QTRY_COMPARE(service.closed.size(), 2);
+        QCOMPARE(service.closed.last(), service.next - 1);
+        QVERIFY(!notifier.showing(47));
+
         serviceBus.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
         serviceBus.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
         QDBusConnection::disconnectFromBus(serviceBus.name());
